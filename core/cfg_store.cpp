@@ -1,0 +1,95 @@
+#include "core/cfg_store.h"
+
+#include "core/errors.h"
+#include "core/file_io.h"
+#include "core/text.h"
+
+namespace marloven {
+
+CfgStore::CfgStore(std::filesystem::path directory) : directory_(std::move(directory)) {}
+
+bool KeyLineMatches(std::string_view line, std::string_view upperKey) {
+    if (line.empty() || line.front() == ';') {
+        return false;
+    }
+    const auto equals = line.find('=');
+    const auto keyPart = equals == std::string_view::npos ? std::string_view() : line.substr(0, equals);
+    return UpperAscii(RemoveBlanks(keyPart)) == upperKey;
+}
+
+std::string ValueOfKeyLine(std::string_view line) {
+    const auto equals = line.find('=');
+    std::string value = TrimLeadingBlanks(line.substr(equals + 1));
+    for (int i = 0; i < 2; ++i) {
+        const auto quote = value.find('"');
+        if (quote != std::string::npos) {
+            value.erase(quote, 1);
+        }
+    }
+    return value;
+}
+
+void CfgStore::CfgLoad() {
+    const auto bytes = ReadWholeFile(FilePath());
+    if (!bytes) {
+        throw FileError(CannotOpenFileMessage(FilePath().string()));
+    }
+    auto split = SplitLines(*bytes);
+    // A last line without "=" is dropped once; the break that ended the line before
+    // it remains.
+    if (!split.lines.empty() && !split.lines.back().empty() &&
+        split.lines.back().find('=') == std::string::npos) {
+        split.lines.pop_back();
+        split.endsWithBreak = !split.lines.empty();
+    }
+    lines_ = std::move(split.lines);
+    endsWithBreak_ = split.endsWithBreak;
+}
+
+void CfgStore::CfgSave() const {
+    if (WriteFileAtomically(FilePath(), WrittenForm())) {
+        throw FileError(CannotCreateFileMessage(FilePath().string()));
+    }
+}
+
+std::string CfgStore::WrittenForm() const { return JoinLines(lines_, endsWithBreak_); }
+
+std::ptrdiff_t CfgStore::FindKey(std::string_view key) const {
+    const auto upperKey = UpperAscii(key);
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (KeyLineMatches(lines_[i], upperKey)) {
+            return static_cast<std::ptrdiff_t>(i);
+        }
+    }
+    return -1;
+}
+
+std::string CfgStore::CfgGet(std::string_view key) const { return CfgGetDefault(key, ""); }
+
+std::string CfgStore::CfgGetDefault(std::string_view key, std::string_view defaultValue) const {
+    const auto index = FindKey(key);
+    return index < 0 ? std::string(defaultValue) : ValueOfKeyLine(lines_[index]);
+}
+
+void CfgStore::CfgSet(std::string_view key, std::string_view value, bool quoted) {
+    std::string line(key);
+    line += " = ";
+    if (quoted) {
+        line += '"';
+    }
+    line += value;
+    if (quoted) {
+        line += '"';
+    }
+    const auto index = FindKey(key);
+    if (index >= 0) {
+        lines_[index] = std::move(line);
+        return;
+    }
+    if (lines_.empty()) {
+        endsWithBreak_ = true;
+    }
+    lines_.push_back(std::move(line));
+}
+
+} // namespace marloven

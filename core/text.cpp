@@ -1,0 +1,71 @@
+#include "core/text.h"
+
+namespace marloven {
+
+std::string RemoveBlanks(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        if (c != ' ') {
+            result += c;
+        }
+    }
+    return result;
+}
+
+std::string TrimLeadingBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    return first == std::string_view::npos ? std::string() : std::string(text.substr(first));
+}
+
+std::string UpperAscii(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return result;
+}
+
+SplitText SplitLines(std::string_view text) {
+    SplitText result;
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') {
+            ++i;
+            continue;
+        }
+        result.lines.emplace_back(text.substr(start, i - start));
+        i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+        start = i;
+    }
+    result.endsWithBreak = !text.empty() && start == text.size();
+    if (start < text.size()) {
+        result.lines.emplace_back(text.substr(start));
+    }
+    return result;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines, bool endsWithBreak) {
+    std::size_t size = 0;
+    for (const auto& line : lines) {
+        size += line.size() + 2;
+    }
+    std::string result;
+    result.reserve(size);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            result += "\r\n";
+        }
+        result += lines[i];
+    }
+    if (endsWithBreak && !lines.empty()) {
+        result += "\r\n";
+    }
+    return result;
+}
+
+} // namespace marloven

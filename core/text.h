@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace marloven {
+
+// Text is 8-bit bytes as they stand in the game's files; these never look at a
+// character set.
+std::string RemoveBlanks(std::string_view text);
+std::string TrimLeadingBlanks(std::string_view text);
+std::string UpperAscii(std::string_view text);
+
+// The lines of a text, split on CR LF, a lone CR or a lone LF. A break at the very
+// end starts no further line.
+struct SplitText {
+    std::vector<std::string> lines;
+    bool endsWithBreak = false;
+};
+SplitText SplitLines(std::string_view text);
+
+// The lines joined with CR LF, with a final CR LF when endsWithBreak is set.
+std::string JoinLines(const std::vector<std::string>& lines, bool endsWithBreak);
+
+} // namespace marloven

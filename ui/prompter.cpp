@@ -1,0 +1,48 @@
+#include "ui/prompter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace marloven {
+
+void QtPrompter::Inform(const QString& text) {
+    QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(), text);
+}
+
+void QtPrompter::ShowError(const QString& text) {
+    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), text);
+}
+
+bool QtPrompter::AskYesNo(const QString& question) {
+    return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationName(),
+                                 question, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+std::optional<QString> QtPrompter::AskSaveFileName(const SaveFileRequest& request) {
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDirectory(request.directory);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.filter.isEmpty()) {
+        dialog.setNameFilter(request.filter);
+    }
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().front();
+}
+
+std::optional<QString> QtPrompter::AskOpenFileName(const QString& directory,
+                                                   const QString& filter) {
+    const auto chosen =
+        QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), directory, filter);
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    return chosen;
+}
+
+} // namespace marloven

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace marloven {
+
+struct SaveFileRequest {
+    QString directory;
+    QString defaultSuffix; // added when the chosen name has none
+    QString filter;        // empty: every file
+    bool confirmOverwrite = true;
+};
+
+// Every message box, question and file dialog of the launcher goes through here, so
+// tests answer them instead of a player.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    // A plain message with an OK button and the application's title.
+    virtual void Inform(const QString& text) = 0;
+    // The application's error box, for a failed action.
+    virtual void ShowError(const QString& text) = 0;
+    // A confirmation with a question icon and Yes and No; true for Yes.
+    virtual bool AskYesNo(const QString& question) = 0;
+    virtual std::optional<QString> AskSaveFileName(const SaveFileRequest& request) = 0;
+    virtual std::optional<QString> AskOpenFileName(const QString& directory,
+                                                   const QString& filter) = 0;
+};
+
+// The real boxes, parented to whichever launcher window is active.
+class QtPrompter : public Prompter {
+public:
+    void Inform(const QString& text) override;
+    void ShowError(const QString& text) override;
+    bool AskYesNo(const QString& question) override;
+    std::optional<QString> AskSaveFileName(const SaveFileRequest& request) override;
+    std::optional<QString> AskOpenFileName(const QString& directory,
+                                           const QString& filter) override;
+};
+
+} // namespace marloven
