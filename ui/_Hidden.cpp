@@ -1,0 +1,15 @@
+#include "ui/_Hidden.h"
+
+#include <QPlainTextEdit>
+
+namespace marloven {
+
+TMy::TMy(QWidget* parent) : QWidget(parent) {
+    Commit = new QPlainTextEdit("Memo1", this);
+    Commit->setObjectName("Commit");
+    Commit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Commit->setEnabled(false);
+    Commit->hide();
+}
+
+} // namespace marloven

@@ -1,0 +1,7 @@
+#include "ui/_ShowCFG.h"
+
+namespace marloven {
+
+TShowCFG::TShowCFG(QWidget* parent) : QDialog(parent) { setWindowTitle("Velkaran .CFG File"); }
+
+} // namespace marloven

@@ -1,0 +1,7 @@
+#include "ui/modem_list.h"
+
+namespace marloven {
+
+TSelectModem::TSelectModem(QWidget* parent) : QDialog(parent) { setWindowTitle("Select Modem"); }
+
+} // namespace marloven
