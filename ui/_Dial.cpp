@@ -1,7 +1,152 @@
 #include "ui/_Dial.h"
 
+#include "core/errors.h"
+#include "ui/_EditInfo.h"
+#include "ui/prompter.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+
 namespace marloven {
 
-TDial::TDial(QWidget* parent) : QDialog(parent) { setWindowTitle("Pick Opponent"); }
+namespace {
+
+enum Column { kNameColumn = 0, kNumberColumn = 1 };
+
+// Only the row's caption, the name, is edited in place; the number only through
+// "&Add / Edit".
+class NameOnlyDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        if (index.column() != kNameColumn) {
+            return nullptr;
+        }
+        return QStyledItemDelegate::createEditor(parent, option, index);
+    }
+};
+
+QTreeWidget* MakePhoneList(QWidget* parent) {
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName("PhoneList");
+    list->setGeometry(8, 8, 345, 201);
+    list->setHeaderLabels({"Name", "Phone Number"});
+    list->setColumnWidth(kNameColumn, 165);
+    list->setColumnWidth(kNumberColumn, 150);
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionsMovable(false);
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setSortingEnabled(false);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    list->setItemDelegate(new NameOnlyDelegate(list));
+    PaintLimeOnBlack(list);
+    return list;
+}
+
+} // namespace
+
+TDial::TDial(std::filesystem::path gameDir, Prompter& prompter, QWidget* parent)
+    : FixedDialog("Pick Opponent", {361, 250}, parent), gameDir_(std::move(gameDir)),
+      prompter_(prompter) {
+    phoneList_ = MakePhoneList(this);
+    const auto addButton = [this](const char* name, const QString& text, int left) {
+        auto* button = new QPushButton(text, this);
+        button->setObjectName(name);
+        button->setGeometry(left, 217, 81, 25);
+        button->setAutoDefault(false); // no default button: Enter in the list does nothing
+        return button;
+    };
+    addEdit_ = addButton("AddEditButton", "&Add / Edit", 8);
+    delete_ = addButton("DeleteButton", "&Delete", 96);
+    dial_ = addButton("DialButton", "&Dial", 184);
+    cancel_ = addButton("CancelButton", "Cancel", 272);
+    connect(addEdit_, &QPushButton::clicked, this, &TDial::AddEditClick);
+    connect(delete_, &QPushButton::clicked, this, &TDial::DeleteClick);
+    connect(dial_, &QPushButton::clicked, this, &TDial::DialClick);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    editInfo_ = new TEditInfo(this);
+}
+
+bool TDial::LoadPhonebook() {
+    phoneList_->clear();
+    chosenNumber_.clear();
+    try {
+        for (const auto& entry : ReadPhonebook(gameDir_)) {
+            AppendRow(FromBytes(entry.name), FromBytes(entry.number));
+        }
+    } catch (const FileError& error) {
+        phoneList_->clear();
+        prompter_.ShowError(QString::fromStdString(error.what()));
+        return false;
+    }
+    return true;
+}
+
+QTreeWidgetItem* TDial::SelectedRow() const {
+    const auto selected = phoneList_->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.front();
+}
+
+void TDial::AppendRow(const QString& name, const QString& number) {
+    auto* row = new QTreeWidgetItem(phoneList_, {name, number});
+    row->setFlags(row->flags() | Qt::ItemIsEditable);
+}
+
+std::vector<PhonebookEntry> TDial::Rows() const {
+    std::vector<PhonebookEntry> rows;
+    for (int index = 0; index < phoneList_->topLevelItemCount(); ++index) {
+        const auto* row = phoneList_->topLevelItem(index);
+        rows.push_back({ToBytes(row->text(kNameColumn)), ToBytes(row->text(kNumberColumn))});
+    }
+    return rows;
+}
+
+void TDial::SavePhonebook() {
+    try {
+        WritePhonebook(gameDir_, Rows());
+    } catch (const FileError& error) {
+        prompter_.ShowError(QString::fromStdString(error.what()));
+    }
+}
+
+// Edits the selected entry, or adds one when none is selected.
+void TDial::AddEditClick() {
+    auto* row = SelectedRow();
+    editInfo_->SetEntry(row ? row->text(kNameColumn) : QString(),
+                        row ? row->text(kNumberColumn) : QString());
+    if (editInfo_->exec() != QDialog::Accepted) {
+        return;
+    }
+    if (row) {
+        row->setText(kNameColumn, editInfo_->NameText());
+        row->setText(kNumberColumn, editInfo_->NumberText());
+    } else {
+        AppendRow(editInfo_->NameText(), editInfo_->NumberText());
+    }
+    SavePhonebook();
+}
+
+// The list would move the selection to a neighbour; leaving none keeps a following
+// "&Add / Edit" from editing an entry the player never picked.
+void TDial::DeleteClick() {
+    delete SelectedRow();
+    phoneList_->clearSelection();
+}
+
+void TDial::DialClick() {
+    const auto* row = SelectedRow();
+    if (!row) {
+        prompter_.Inform(kNoPickMessage);
+        return;
+    }
+    chosenNumber_ = ToBytes(row->text(kNumberColumn));
+    accept();
+}
 
 } // namespace marloven

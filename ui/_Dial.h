@@ -1,14 +1,66 @@
 #pragma once
 
-#include <QDialog>
+#include "comm/phonebook.h"
+#include "ui/dialog_look.h"
+
+#include <QString>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace marloven {
 
-// The phonebook: the player picks the opponent to dial.
-class TDial : public QDialog {
+class Prompter;
+class TEditInfo;
+
+// The phonebook: the player picks the opponent to dial, and adds, edits and deletes
+// entries on the way.
+//
+// Before each showing the caller runs LoadPhonebook(); when it returns false the
+// error box has been shown and the dialog must not open. After exec() the caller
+// reads ChosenNumber(): the picked entry's number, or empty when the player did not
+// pick one. Only a confirmed add or edit writes MARLOVEN.PBK; deletions and names
+// edited in place reach the file with the next such save, or are dropped.
+class TDial : public FixedDialog {
     Q_OBJECT
-public:
-    explicit TDial(QWidget* parent = nullptr);
+  public:
+    static inline const QString kNoPickMessage = QStringLiteral("Pick an opponent to call first.");
+
+    TDial(std::filesystem::path gameDir, Prompter& prompter, QWidget* parent = nullptr);
+
+    bool LoadPhonebook();
+    std::string ChosenNumber() const { return chosenNumber_; }
+
+    QTreeWidget* PhoneList() const { return phoneList_; }
+    TEditInfo* EditInfo() const { return editInfo_; }
+    QPushButton* AddEditButton() const { return addEdit_; }
+    QPushButton* DeleteButton() const { return delete_; }
+    QPushButton* DialButton() const { return dial_; }
+    QPushButton* CancelButton() const { return cancel_; }
+
+    void AddEditClick();
+    void DeleteClick();
+    void DialClick();
+
+  private:
+    QTreeWidgetItem* SelectedRow() const;
+    void AppendRow(const QString& name, const QString& number);
+    std::vector<PhonebookEntry> Rows() const;
+    void SavePhonebook();
+
+    std::filesystem::path gameDir_;
+    Prompter& prompter_;
+    std::string chosenNumber_;
+    QTreeWidget* phoneList_ = nullptr;
+    TEditInfo* editInfo_ = nullptr;
+    QPushButton* addEdit_ = nullptr;
+    QPushButton* delete_ = nullptr;
+    QPushButton* dial_ = nullptr;
+    QPushButton* cancel_ = nullptr;
 };
 
 } // namespace marloven

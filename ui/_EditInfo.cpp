@@ -1,7 +1,74 @@
 #include "ui/_EditInfo.h"
 
+#include "ui/char_filter.h"
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
 namespace marloven {
 
-TEditInfo::TEditInfo(QWidget* parent) : QDialog(parent) { setWindowTitle("Edit Entry"); }
+namespace {
+
+QLineEdit* AddEntryBox(QWidget* parent, const char* name, int top) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setGeometry(12, top, 233, 21);
+    PaintLimeOnBlack(box);
+    return box;
+}
+
+QPushButton* AddButton(QWidget* parent, const char* name, const QString& text, int left) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setGeometry(left, 110, 75, 25);
+    return button;
+}
+
+} // namespace
+
+TEditInfo::TEditInfo(QWidget* parent) : FixedDialog("Edit Entry", {257, 145}, parent) {
+    AddCaption(this, "Name", {12, 8, 233, 18}, 10);
+    name_ = AddEntryBox(this, "Name", 27);
+    AddCaption(this, "Phone Number", {12, 56, 233, 18}, 10);
+    number_ = AddEntryBox(this, "Number", 75);
+    CharFilter::Install(number_, kNumberChars);
+
+    ok_ = AddButton(this, "OKButton", "OK", 44);
+    ok_->setDefault(true);
+    ok_->setEnabled(false);
+    cancel_ = AddButton(this, "CancelButton", "Cancel", 138);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    connect(name_, &QLineEdit::textChanged, this, &TEditInfo::NameChange);
+    connect(number_, &QLineEdit::textChanged, this, &TEditInfo::NameChange);
+}
+
+void TEditInfo::SetEntry(const QString& name, const QString& number) {
+    SetBoxText(name_, name);
+    SetBoxText(number_, number);
+    NameChange();
+}
+
+QString TEditInfo::NameText() const {
+    return name_->text();
+}
+
+QString TEditInfo::NumberText() const {
+    return number_->text();
+}
+
+// Shared by both boxes: an entry needs a name and a number.
+void TEditInfo::NameChange() {
+    ok_->setEnabled(!name_->text().isEmpty() && !number_->text().isEmpty());
+}
+
+void TEditInfo::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        name_->setFocus();
+    }
+    FixedDialog::changeEvent(event);
+}
 
 } // namespace marloven

@@ -1,14 +1,44 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_look.h"
+
+#include <QString>
+
+class QLineEdit;
+class QPushButton;
 
 namespace marloven {
 
-// Edits one phonebook entry.
-class TEditInfo : public QDialog {
+// Edits one phonebook entry. The phonebook fills it with SetEntry, shows it with
+// exec() and, when it is accepted, reads NameText() and NumberText(). "OK" is
+// enabled exactly while both boxes hold text.
+class TEditInfo : public FixedDialog {
     Q_OBJECT
-public:
+  public:
+    // What the number box lets the player type.
+    static inline const QString kNumberChars = QStringLiteral("1234567890()- ");
+
     explicit TEditInfo(QWidget* parent = nullptr);
+
+    void SetEntry(const QString& name, const QString& number);
+    QString NameText() const;
+    QString NumberText() const;
+
+    QLineEdit* Name() const { return name_; }
+    QLineEdit* Number() const { return number_; }
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* CancelButton() const { return cancel_; }
+
+  protected:
+    void changeEvent(QEvent* event) override;
+
+  private:
+    void NameChange();
+
+    QLineEdit* name_ = nullptr;
+    QLineEdit* number_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
 };
 
 } // namespace marloven

@@ -1,7 +1,35 @@
 #include "ui/_EditMacro.h"
 
+#include <QLineEdit>
+#include <QPushButton>
+
 namespace marloven {
 
-TEditMacro::TEditMacro(QWidget* parent) : QDialog(parent) { setWindowTitle("Edit Macro"); }
+TEditMacro::TEditMacro(QWidget* parent) : FixedDialog("Edit Macro", {292, 92}, parent) {
+    AddCaption(this, "Edit Macro", {9, 6, 273, 20}, 12);
+
+    macro_ = new QLineEdit(this);
+    macro_->setObjectName("Macro");
+    macro_->setGeometry(9, 32, 273, 21);
+    PaintLimeOnBlack(macro_);
+
+    ok_ = new QPushButton("OK", this);
+    ok_->setObjectName("OKButton");
+    ok_->setGeometry(60, 61, 75, 25);
+    ok_->setDefault(true);
+    cancel_ = new QPushButton("Cancel", this);
+    cancel_->setObjectName("CancelButton");
+    cancel_->setGeometry(157, 61, 75, 25);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TEditMacro::SetMacroText(const std::string& text) {
+    macro_->setText(FromBytes(text));
+}
+
+std::string TEditMacro::MacroText() const {
+    return ToBytes(macro_->text());
+}
 
 } // namespace marloven

@@ -1,7 +1,59 @@
 #include "ui/modem_list.h"
 
+#include <QListWidget>
+#include <QPushButton>
+
 namespace marloven {
 
-TSelectModem::TSelectModem(QWidget* parent) : QDialog(parent) { setWindowTitle("Select Modem"); }
+TSelectModem::TSelectModem(QWidget* parent) : FixedDialog("Select Modem", {361, 234}, parent) {
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint);
+    AddCaption(this, kCaption, {8, 6, 345, 36}, 10, Qt::AlignHCenter | Qt::AlignTop);
+
+    modemList_ = new QListWidget(this);
+    modemList_->setObjectName("ModemList");
+    modemList_->setGeometry(8, 48, 345, 145);
+    modemList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    PaintLimeOnBlack(modemList_);
+
+    ok_ = new QPushButton("OK", this);
+    ok_->setObjectName("OKButton");
+    ok_->setGeometry(96, 201, 75, 25);
+    ok_->setDefault(true);
+    ok_->setEnabled(false);
+    cancel_ = new QPushButton("Cancel", this);
+    cancel_->setObjectName("CancelButton");
+    cancel_->setGeometry(190, 201, 75, 25);
+
+    // Picking a row by keyboard counts as much as a click.
+    connect(modemList_, &QListWidget::itemSelectionChanged, this, &TSelectModem::ModemListClick);
+    connect(modemList_, &QListWidget::itemDoubleClicked, this, &TSelectModem::Button1Click);
+    connect(ok_, &QPushButton::clicked, this, &TSelectModem::Button1Click);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TSelectModem::SetModems(const std::vector<std::string>& descriptions) {
+    modemList_->clear();
+    for (const auto& description : descriptions) {
+        modemList_->addItem(FromBytes(description));
+    }
+}
+
+int TSelectModem::PickedRow() const {
+    const auto selected = modemList_->selectedItems();
+    return selected.isEmpty() ? -1 : modemList_->row(selected.front());
+}
+
+void TSelectModem::ModemListClick() {
+    if (PickedRow() >= 0) {
+        ok_->setEnabled(true);
+    }
+}
+
+void TSelectModem::Button1Click() {
+    if (!apply_ || apply_(PickedRow())) {
+        accept();
+    }
+}
 
 } // namespace marloven

@@ -1,14 +1,52 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/dialog_look.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QListWidget;
+class QPushButton;
 
 namespace marloven {
 
 // Lists the installed modems for the player to pick one.
-class TSelectModem : public QDialog {
+//
+// The main window fills the rows with SetModems (in the order of the modems it
+// found), hands the apply step to SetApplyHandler once, and shows the dialog with
+// exec(). "OK" or a double click on a row calls the handler with PickedRow() (-1
+// when no row is selected); the dialog closes as accepted when the handler returns
+// true and stays open otherwise, so a failed detection can be reported and retried.
+// "OK" starts disabled and is enabled by the first row picked, then stays enabled.
+class TSelectModem : public FixedDialog {
     Q_OBJECT
-public:
+  public:
+    static inline const QString kCaption = QStringLiteral(
+        "The following modems are installed on your computer. Please select your modem from "
+        "the list below.");
+
     explicit TSelectModem(QWidget* parent = nullptr);
+
+    using ApplyHandler = std::function<bool(int row)>;
+    void SetApplyHandler(ApplyHandler handler) { apply_ = std::move(handler); }
+
+    // Replaces the rows, leaving none selected.
+    void SetModems(const std::vector<std::string>& descriptions);
+    int PickedRow() const;
+
+    QListWidget* ModemList() const { return modemList_; }
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* CancelButton() const { return cancel_; }
+
+    void ModemListClick();
+    void Button1Click();
+
+  private:
+    ApplyHandler apply_;
+    QListWidget* modemList_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
 };
 
 } // namespace marloven

@@ -1,0 +1,77 @@
+#include "ui/char_filter.h"
+
+#include "tests/ui/dialog_driver.h"
+#include "ui/_EditInfo.h"
+#include "ui/_NetNoPlayers.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+namespace marloven {
+namespace {
+
+using test::PressKey;
+using test::TypeText;
+
+TEST(NumberBoxKeys, AcceptsAPhoneNumberAndDiscardsLettersAndPlus) {
+    TEditInfo dialog;
+    auto* number = dialog.Number();
+    TypeText(number, "(555) 123-4567");
+    EXPECT_EQ(number->text(), "(555) 123-4567");
+    TypeText(number, "x+*");
+    EXPECT_EQ(number->text(), "(555) 123-4567");
+    PressKey(number, Qt::Key_Backspace);
+    PressKey(number, Qt::Key_Tab);
+    EXPECT_EQ(number->text(), "(555) 123-456");
+}
+
+TEST(NumberBoxKeys, APasteKeepsOnlyWhatTypingWouldAcceptAndWhereTheCursorWas) {
+    TEditInfo dialog;
+    auto* number = dialog.Number();
+    TypeText(number, "99");
+    number->setCursorPosition(1);
+    QGuiApplication::clipboard()->setText("Tel:+1 (555)\t12a3");
+    number->paste();
+    EXPECT_EQ(number->text(), "91 (555)1239");
+    // The cursor stands after the pasted characters, not where the refused ones went.
+    EXPECT_EQ(number->cursorPosition(), 11);
+    number->insert("ABC");
+    EXPECT_EQ(number->text(), "91 (555)1239");
+}
+
+TEST(NumberBoxKeys, AStoredNumberWithOtherCharactersIsShownWholeAndKeptWhenTypingAround) {
+    // Typing must not strip what the player never typed: the entry would lose bytes.
+    TEditInfo dialog;
+    dialog.SetEntry("Ann", "1-800-CALL+x");
+    EXPECT_EQ(dialog.NumberText(), "1-800-CALL+x");
+    dialog.Number()->end(false);
+    TypeText(dialog.Number(), "7z");
+    EXPECT_EQ(dialog.NumberText(), "1-800-CALL+x7");
+    dialog.Number()->home(false);
+    TypeText(dialog.Number(), "+2");
+    EXPECT_EQ(dialog.NumberText(), "21-800-CALL+x7");
+}
+
+TEST(NameBoxKeys, AcceptsAnyCharacter) {
+    TEditInfo dialog;
+    TypeText(dialog.Name(), "Zoë +#~");
+    EXPECT_EQ(dialog.NameText(), "Zoë +#~");
+}
+
+TEST(SocketBoxKeys, AcceptsDigitsAndTildeOnlyWhetherTypedOrPasted) {
+    TNetNoPlayers dialog;
+    auto* socket = dialog.Socket();
+    TypeText(socket, "3a4-8~ 8.9");
+    EXPECT_EQ(socket->text(), "348~89");
+    PressKey(socket, Qt::Key_Backspace);
+    EXPECT_EQ(socket->text(), "348~8");
+    socket->selectAll();
+    QGuiApplication::clipboard()->setText("port 0x869A ~");
+    socket->paste();
+    EXPECT_EQ(socket->text(), "0869~");
+}
+
+} // namespace
+} // namespace marloven

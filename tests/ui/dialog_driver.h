@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+namespace marloven::test {
+
+// Shows the dialog modally, runs `whileOpen` once its event loop turns and returns
+// the dialog's result. A dialog that `whileOpen` left open is closed with a test
+// failure, so a broken button never hangs the tests.
+int ExecWhile(QDialog& dialog, const std::function<void()>& whileOpen);
+
+// Key presses as a player makes them; each character of `text` is one key.
+void TypeText(QWidget* widget, const QString& text);
+void PressKey(QWidget* widget, int key);
+
+} // namespace marloven::test

@@ -1,0 +1,52 @@
+#include "ui/char_filter.h"
+
+#include <QLineEdit>
+#include <algorithm>
+
+namespace marloven {
+
+void CharFilter::Install(QLineEdit* box, QString allowed) {
+    box->setValidator(new CharFilter(box, std::move(allowed)));
+}
+
+CharFilter::CharFilter(QLineEdit* box, QString allowed)
+    : QValidator(box), allowed_(std::move(allowed)), accepted_(box->text()) {
+    connect(box, &QLineEdit::textChanged, this, [this](const QString& text) { accepted_ = text; });
+}
+
+QValidator::State CharFilter::validate(QString& input, int& pos) const {
+    // What the change brought in lies between the part it kept at the front and the
+    // part it kept at the back.
+    const auto shorter = std::min(input.size(), accepted_.size());
+    qsizetype front = 0;
+    while (front < shorter && input[front] == accepted_[front]) {
+        ++front;
+    }
+    qsizetype back = 0;
+    while (back < shorter - front &&
+           input[input.size() - 1 - back] == accepted_[accepted_.size() - 1 - back]) {
+        ++back;
+    }
+    QString kept = input.left(front);
+    int cursor = pos;
+    for (auto at = front; at < input.size() - back; ++at) {
+        if (allowed_.contains(input[at])) {
+            kept += input[at];
+        } else if (at < pos) {
+            --cursor;
+        }
+    }
+    kept += input.right(back);
+    input = kept;
+    pos = cursor;
+    return Acceptable;
+}
+
+void SetBoxText(QLineEdit* box, const QString& text) {
+    if (auto* filter = box->findChild<CharFilter*>(QString(), Qt::FindDirectChildrenOnly)) {
+        filter->accepted_ = text;
+    }
+    box->setText(text);
+}
+
+} // namespace marloven
