@@ -3,6 +3,7 @@
 #include "core/errors.h"
 #include "core/file_io.h"
 #include "tests/support/game_dir.h"
+#include "tests/support/phonebook_record.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -12,15 +13,7 @@ namespace {
 
 using test::GameDir;
 
-// One record spelled out byte by byte, independently of the writer.
-std::string Record(std::string_view name, std::string_view number) {
-    std::string bytes(kPhonebookRecordSize, '\0');
-    bytes[0] = static_cast<char>(name.size());
-    bytes.replace(1, name.size(), name);
-    bytes[41] = static_cast<char>(number.size());
-    bytes.replace(42, number.size(), number);
-    return bytes;
-}
+constexpr auto Record = test::PhonebookRecord;
 
 std::string MessageOf(const std::function<void()>& action) {
     try {

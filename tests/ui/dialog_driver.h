@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <ostream>
 
 class QDialog;
 class QWidget;
@@ -18,3 +19,8 @@ void TypeText(QWidget* widget, const QString& text);
 void PressKey(QWidget* widget, int key);
 
 } // namespace marloven::test
+
+// Lets test failures show texts and lists of texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}

@@ -1,0 +1,47 @@
+#include "tests/support/qt_scripted_prompter.h"
+#include "tests/ui/dialog_driver.h"
+#include "ui/_Dial.h"
+#include "ui/_EditInfo.h"
+#include "ui/_EditMacro.h"
+#include "ui/_NetNoPlayers.h"
+#include "ui/modem_list.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <gtest/gtest.h>
+
+namespace marloven {
+namespace {
+
+using test::ExecWhile;
+
+// Every dialog keeps its size and opens in the middle of the screen.
+void ExpectFixedAndCentred(QDialog& dialog, const QString& title) {
+    EXPECT_EQ(dialog.windowTitle(), title);
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize()) << title.toStdString();
+    ExecWhile(dialog, [&] {
+        const auto screen = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_LE((dialog.frameGeometry().center() - screen.center()).manhattanLength(), 2)
+            << title.toStdString();
+        dialog.reject();
+    });
+}
+
+TEST(DialogFrames, AreFixedTitledAndCentredOnTheScreenNotOnTheirWindow) {
+    QWidget mainWindow;
+    mainWindow.setGeometry(0, 0, 320, 200);
+    mainWindow.show();
+    test::ScriptedPrompter prompter;
+    TDial dial("", prompter, &mainWindow);
+    TNetNoPlayers players(&mainWindow);
+    TEditMacro macro(&mainWindow);
+    TSelectModem modems(&mainWindow);
+    ExpectFixedAndCentred(dial, "Pick Opponent");
+    ExpectFixedAndCentred(*dial.EditInfo(), "Edit Entry");
+    ExpectFixedAndCentred(players, "Number of Players");
+    ExpectFixedAndCentred(macro, "Edit Macro");
+    ExpectFixedAndCentred(modems, "Select Modem");
+}
+
+} // namespace
+} // namespace marloven
