@@ -1,19 +1,88 @@
 #include "platform/sound_player.h"
 
+#include "core/file_ops.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QMediaDevices>
+#include <QSoundEffect>
+#include <QTimer>
+#include <QUrl>
+
 namespace marloven {
 
 namespace {
 
+// Longest that PlaySync waits, in case the sound system never reports the end.
+constexpr int kLongestSyncWaitMs = 30000;
+
 class QtSoundPlayer : public SoundPlayer {
-  public:
-    void PlayAsync(const std::string&) override {}
-    void PlaySync(const std::string&) override {}
+public:
+    void PlayAsync(const std::string& fileName) override { Start(fileName); }
+
+    void PlaySync(const std::string& fileName) override {
+        if (!Start(fileName)) {
+            return;
+        }
+        QEventLoop loop;
+        QObject::connect(&*effect_, &QSoundEffect::playingChanged, &loop, [&] {
+            if (!Busy()) {
+                loop.quit();
+            }
+        });
+        QObject::connect(&*effect_, &QSoundEffect::statusChanged, &loop, [&] {
+            if (!Busy()) {
+                loop.quit();
+            }
+        });
+        QTimer::singleShot(kLongestSyncWaitMs, &loop, &QEventLoop::quit);
+        if (Busy()) {
+            loop.exec();
+        }
+    }
+
+private:
+    // A sound counts as playing from the request until it has been heard to its end or
+    // failed to load, so a second request right after the first is dropped too.
+    bool Busy() const {
+        if (!effect_ || effect_->status() == QSoundEffect::Error) {
+            return false;
+        }
+        return effect_->isPlaying() || !heard_;
+    }
+
+    // True when a new sound was started.
+    bool Start(const std::string& fileName) {
+        if (Busy()) {
+            return false;
+        }
+        if (!IsExistingFile(fileName)) {
+            QApplication::beep();
+            return false;
+        }
+        if (QMediaDevices::audioOutputs().isEmpty()) {
+            return false;
+        }
+        effect_ = std::make_unique<QSoundEffect>();
+        heard_ = false;
+        QObject::connect(&*effect_, &QSoundEffect::playingChanged, &*effect_, [this] {
+            if (effect_->isPlaying()) {
+                heard_ = true;
+            }
+        });
+        const QString path = QFileInfo(QString::fromLocal8Bit(fileName)).absoluteFilePath();
+        effect_->setSource(QUrl::fromLocalFile(path));
+        effect_->play();
+        return true;
+    }
+
+    std::unique_ptr<QSoundEffect> effect_;
+    bool heard_ = false;
 };
 
 } // namespace
 
-std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer() {
-    return std::make_unique<QtSoundPlayer>();
-}
+std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer() { return std::make_unique<QtSoundPlayer>(); }
 
 } // namespace marloven
