@@ -3,6 +3,7 @@
 #include "core/file_ops.h"
 
 #include <QApplication>
+#include <QAudioDevice>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMediaDevices>
