@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QAudioDevice>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMediaDevices>
@@ -15,11 +16,12 @@ namespace marloven {
 
 namespace {
 
-// Longest that PlaySync waits, in case the sound system never reports the end.
-constexpr int kLongestSyncWaitMs = 30000;
+// Longest that a sound counts as playing, in case the sound system never reports its
+// end: no later sound is kept from playing for longer, and PlaySync waits no longer.
+constexpr int kLongestSoundMs = 30000;
 
 class QtSoundPlayer : public SoundPlayer {
-public:
+  public:
     void PlayAsync(const std::string& fileName) override { Start(fileName); }
 
     void PlaySync(const std::string& fileName) override {
@@ -37,17 +39,18 @@ public:
                 loop.quit();
             }
         });
-        QTimer::singleShot(kLongestSyncWaitMs, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kLongestSoundMs, &loop, &QEventLoop::quit);
         if (Busy()) {
             loop.exec();
         }
     }
 
-private:
+  private:
     // A sound counts as playing from the request until it has been heard to its end or
     // failed to load, so a second request right after the first is dropped too.
     bool Busy() const {
-        if (!effect_ || effect_->status() == QSoundEffect::Error) {
+        if (!effect_ || effect_->status() == QSoundEffect::Error ||
+            sinceStart_.hasExpired(kLongestSoundMs)) {
             return false;
         }
         return effect_->isPlaying() || !heard_;
@@ -67,6 +70,7 @@ private:
         }
         effect_ = std::make_unique<QSoundEffect>();
         heard_ = false;
+        sinceStart_.start();
         QObject::connect(&*effect_, &QSoundEffect::playingChanged, &*effect_, [this] {
             if (effect_->isPlaying()) {
                 heard_ = true;
@@ -80,10 +84,13 @@ private:
 
     std::unique_ptr<QSoundEffect> effect_;
     bool heard_ = false;
+    QElapsedTimer sinceStart_;
 };
 
 } // namespace
 
-std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer() { return std::make_unique<QtSoundPlayer>(); }
+std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer() {
+    return std::make_unique<QtSoundPlayer>();
+}
 
 } // namespace marloven
