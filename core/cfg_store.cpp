@@ -15,7 +15,20 @@ bool KeyLineMatches(std::string_view line, std::string_view upperKey) {
     const auto equals = line.find('=');
     const auto keyPart =
         equals == std::string_view::npos ? std::string_view() : line.substr(0, equals);
-    return UpperAscii(RemoveBlanks(keyPart)) == upperKey;
+    // Compared in place, without building the stripped key part: this runs for every
+    // line on every keystroke.
+    std::size_t matched = 0;
+    for (const char c : keyPart) {
+        if (c == ' ') {
+            continue;
+        }
+        const char upper = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        if (matched == upperKey.size() || upper != upperKey[matched]) {
+            return false;
+        }
+        ++matched;
+    }
+    return matched == upperKey.size();
 }
 
 std::string ValueOfKeyLine(std::string_view line) {
