@@ -1,5 +1,7 @@
 #include "comm/reg_file.h"
 
+#include "comm/modem_detect.h"
+
 #include "tests/support/game_dir.h"
 
 #include <gtest/gtest.h>
@@ -85,6 +87,30 @@ TEST(RegFile, PassesOverWhatItCannotRead) {
     const auto cut = ParseRegFile(Utf16("[HKEY_LOCAL_MACHINE\\K]\n\"V\"=\"a") + "\x3A\x04" +
                                   Utf16("\"\n").substr(2) + "x");
     EXPECT_EQ(Read(cut, "K", "V"), "a?");
+}
+
+TEST(RegFile, AnExportOfTheNtModemClassGivesItsModemsToDetection) {
+    const std::string branch = "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\"
+                               "{4D36E96D-E325-11CE-BFC1-08002BE10318}";
+    const auto source = ParseRegFile(Utf16("Windows Registry Editor Version 5.00\r\n\r\n" + branch +
+                                           "]\r\n\"Class\"=\"Modem\"\r\n\r\n" + branch +
+                                           "\\0000]\r\n"
+                                           "\"AttachedTo\"=\"COM3\"\r\n"
+                                           "\"DriverDesc\"=\"Standard 56000 bps Modem\"\r\n" +
+                                           branch +
+                                           "\\0000\\Init]\r\n"
+                                           "\"1\"=\"AT<cr>\"\r\n"
+                                           "\"2\"=\"AT&F E0 V1<cr>\"\r\n" +
+                                           branch +
+                                           "\\0000\\Settings]\r\n"
+                                           "\"FlowControl_Hard\"=\"&K3\"\r\n"));
+    const auto rows = ListInstalledModems(source);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].description, "Standard 56000 bps Modem");
+    const auto modem = DetectModem(source, &rows[0]);
+    ASSERT_TRUE(modem);
+    EXPECT_EQ(modem->comPortIndex, 2);
+    EXPECT_EQ(modem->suggestedInit, "AT&F E0 V1 &K3");
 }
 
 TEST(RegistrySource, ReadsTextsUpTo126BytesAndKnowsParentKeys) {
