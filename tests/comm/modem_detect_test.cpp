@@ -138,18 +138,6 @@ TEST(DetectModem, FailsWithoutAPickOrAReadablePort) {
     }
 }
 
-TEST(ModemChoice, YesTakesTheModemsInitAt57600AndNoTakesAtzAt9600) {
-    const DetectedModem modem{3, "AT&F E0 &K3"};
-    const auto yes = ChooseModemSettings(modem, true);
-    EXPECT_EQ(yes.init, "AT&F E0 &K3");
-    EXPECT_EQ(yes.baudRateIndex, 3);
-    EXPECT_EQ(yes.baudRate, "57600");
-    const auto no = ChooseModemSettings(modem, false);
-    EXPECT_EQ(no.init, "ATZ");
-    EXPECT_EQ(no.baudRateIndex, 0);
-    EXPECT_EQ(no.baudRate, "9600");
-}
-
 TEST(ModemChoice, StoresInitQuotedAndSpeedAndPortBare) {
     test::GameDir dir({{"VK.CFG", "ComPort = 9\r\nInitString = \"AT&F1\"\r\n"}});
     CfgStore store(dir.Path());
