@@ -13,8 +13,22 @@ bool KeyLineMatches(std::string_view line, std::string_view upperKey) {
         return false;
     }
     const auto equals = line.find('=');
-    const auto keyPart = equals == std::string_view::npos ? std::string_view() : line.substr(0, equals);
-    return UpperAscii(RemoveBlanks(keyPart)) == upperKey;
+    const auto keyPart =
+        equals == std::string_view::npos ? std::string_view() : line.substr(0, equals);
+    // Compared in place, without building the stripped key part: this runs for every
+    // line on every keystroke.
+    std::size_t matched = 0;
+    for (const char c : keyPart) {
+        if (c == ' ') {
+            continue;
+        }
+        const char upper = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        if (matched == upperKey.size() || upper != upperKey[matched]) {
+            return false;
+        }
+        ++matched;
+    }
+    return matched == upperKey.size();
 }
 
 std::string ValueOfKeyLine(std::string_view line) {
@@ -27,6 +41,30 @@ std::string ValueOfKeyLine(std::string_view line) {
         }
     }
     return value;
+}
+
+void SetKeyLine(std::vector<std::string>& lines, bool& endsWithBreak, std::string_view key,
+                std::string_view value, bool quoted) {
+    std::string line(key);
+    line += " = ";
+    if (quoted) {
+        line += '"';
+    }
+    line += value;
+    if (quoted) {
+        line += '"';
+    }
+    const auto upperKey = UpperAscii(key);
+    for (auto& existing : lines) {
+        if (KeyLineMatches(existing, upperKey)) {
+            existing = std::move(line);
+            return;
+        }
+    }
+    if (lines.empty()) {
+        endsWithBreak = true;
+    }
+    lines.push_back(std::move(line));
 }
 
 void CfgStore::CfgLoad() {
@@ -52,7 +90,9 @@ void CfgStore::CfgSave() const {
     }
 }
 
-std::string CfgStore::WrittenForm() const { return JoinLines(lines_, endsWithBreak_); }
+std::string CfgStore::WrittenForm() const {
+    return JoinLines(lines_, endsWithBreak_);
+}
 
 std::ptrdiff_t CfgStore::FindKey(std::string_view key) const {
     const auto upperKey = UpperAscii(key);
@@ -64,7 +104,9 @@ std::ptrdiff_t CfgStore::FindKey(std::string_view key) const {
     return -1;
 }
 
-std::string CfgStore::CfgGet(std::string_view key) const { return CfgGetDefault(key, ""); }
+std::string CfgStore::CfgGet(std::string_view key) const {
+    return CfgGetDefault(key, "");
+}
 
 std::string CfgStore::CfgGetDefault(std::string_view key, std::string_view defaultValue) const {
     const auto index = FindKey(key);
@@ -72,24 +114,7 @@ std::string CfgStore::CfgGetDefault(std::string_view key, std::string_view defau
 }
 
 void CfgStore::CfgSet(std::string_view key, std::string_view value, bool quoted) {
-    std::string line(key);
-    line += " = ";
-    if (quoted) {
-        line += '"';
-    }
-    line += value;
-    if (quoted) {
-        line += '"';
-    }
-    const auto index = FindKey(key);
-    if (index >= 0) {
-        lines_[index] = std::move(line);
-        return;
-    }
-    if (lines_.empty()) {
-        endsWithBreak_ = true;
-    }
-    lines_.push_back(std::move(line));
+    SetKeyLine(lines_, endsWithBreak_, key, value, quoted);
 }
 
 } // namespace marloven

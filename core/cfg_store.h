@@ -10,7 +10,7 @@ namespace marloven {
 // The lines of the game's VK.CFG in memory. Changes stay in memory until CfgSave;
 // a line that no CfgSet touched is written back byte for byte.
 class CfgStore {
-public:
+  public:
     static constexpr const char* kFileName = "VK.CFG";
 
     // The store reads and writes VK.CFG in this directory (the game directory).
@@ -33,7 +33,7 @@ public:
     std::string WrittenForm() const;
     std::filesystem::path FilePath() const { return directory_ / kFileName; }
 
-private:
+  private:
     // Index of the first line whose key matches, or -1.
     std::ptrdiff_t FindKey(std::string_view key) const;
 
@@ -46,6 +46,12 @@ private:
 // with ";", the key part is what stands before the first "=", compared without
 // blanks and upper-cased against the upper-cased key.
 bool KeyLineMatches(std::string_view line, std::string_view upperKey);
+
+// Sets a key in a list of lines by that rule: the first matching line is replaced in place
+// by "Key = Value" (the value in double quotes when quoted, nothing escaped), or the line
+// is appended. Appending to no lines makes the text end with a line break.
+void SetKeyLine(std::vector<std::string>& lines, bool& endsWithBreak, std::string_view key,
+                std::string_view value, bool quoted);
 
 // The value of a key line as the game reads it: leading blanks gone, then the first
 // two double quotes removed wherever they stand.

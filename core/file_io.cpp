@@ -54,6 +54,10 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
         return std::nullopt;
     }
     std::string bytes;
+    std::error_code sizeUnknown;
+    if (const auto size = std::filesystem::file_size(path, sizeUnknown); !sizeUnknown) {
+        bytes.reserve(size);
+    }
     char buffer[1 << 16];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         bytes.append(buffer, static_cast<std::size_t>(in.gcount()));

@@ -1,5 +1,7 @@
 #include "core/text.h"
 
+#include <algorithm>
+
 namespace marloven {
 
 std::string RemoveBlanks(std::string_view text) {
@@ -30,6 +32,7 @@ std::string UpperAscii(std::string_view text) {
 
 SplitText SplitLines(std::string_view text) {
     SplitText result;
+    result.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < text.size()) {

@@ -33,7 +33,8 @@ std::optional<QString> ScriptedPrompter::NextFileAnswer() {
         ADD_FAILURE() << "unexpected file dialog";
         return std::nullopt;
     }
-    auto answer = fileAnswers.front();
+    std::optional<QString> answer;
+    answer.swap(fileAnswers.front());
     fileAnswers.pop_front();
     return answer;
 }

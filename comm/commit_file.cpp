@@ -1,0 +1,29 @@
+#include "comm/commit_file.h"
+
+#include "core/errors.h"
+#include "core/file_io.h"
+
+namespace marloven {
+
+void WriteDefaultCommitData(const std::filesystem::path& gameDir) {
+    if (const auto error = WriteFileAtomically(gameDir / kCommitFileName, DefaultCommitText())) {
+        throw FileError(DescribeWriteError(error));
+    }
+}
+
+void ComposeCommitFile(const std::filesystem::path& gameDir, const CommitSettings& settings) {
+    const auto path = gameDir / kCommitFileName;
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored)) {
+        WriteDefaultCommitData(gameDir);
+    }
+    const auto fileText = ReadWholeFile(path);
+    if (!fileText) {
+        throw FileError(CannotOpenFileMessage(path.string()));
+    }
+    if (WriteFileAtomically(path, ComposeCommitData(fileText, settings))) {
+        throw FileError(CannotCreateFileMessage(path.string()));
+    }
+}
+
+} // namespace marloven

@@ -1,0 +1,79 @@
+#include "comm/commit_file.h"
+
+#include "core/errors.h"
+#include "core/file_io.h"
+#include "tests/support/game_dir.h"
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace marloven {
+namespace {
+
+using test::GameDir;
+
+CommitSettings FourPlayers() {
+    CommitSettings settings;
+    settings.mode = ConnectionMode::Network;
+    settings.value = "4";
+    settings.socket = "~";
+    return settings;
+}
+
+std::size_t FileCount(const GameDir& dir) {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        ++count;
+    }
+    return count;
+}
+
+std::string ErrorText(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const FileError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+TEST(CommitFile, CreatesTheDefaultFileWhenMissingAndRewritesAnExistingOne) {
+    GameDir dir;
+    ComposeCommitFile(dir.Path(), FourPlayers());
+    auto lines = SplitLines(dir.Read("COMMIT.DAT")).lines;
+    ASSERT_EQ(lines.size(), 41u);
+    EXPECT_EQ(lines[26], "NUMPLAYERS = 4");
+
+    dir.Write("COMMIT.DAT", "; mine\nNUMPLAYERS=8\n");
+    ComposeCommitFile(dir.Path(), FourPlayers());
+    EXPECT_EQ(dir.Read("COMMIT.DAT"),
+              "; mine\r\nNUMPLAYERS = 4\r\nCOMMTYPE = 3\r\nSOCKETNUMBER = 34889\r\n");
+    EXPECT_EQ(FileCount(dir), 1u);
+}
+
+TEST(CommitFile, AFailedDefaultWriteLeavesNoHalfFile) {
+    GameDir dir;
+    WriteFailureForTesting full(std::make_error_code(std::errc::no_space_on_device));
+    EXPECT_EQ(ErrorText([&] { ComposeCommitFile(dir.Path(), FourPlayers()); }), "Disk full");
+    EXPECT_EQ(FileCount(dir), 0u);
+}
+
+TEST(CommitFile, AFailedRewriteKeepsTheOldFileWhole) {
+    GameDir dir({{"COMMIT.DAT", "NUMPLAYERS = 8\r\n"}});
+    WriteFailureForTesting full(std::make_error_code(std::errc::no_space_on_device));
+    EXPECT_EQ(ErrorText([&] { ComposeCommitFile(dir.Path(), FourPlayers()); }),
+              "Cannot create file " + (dir / "COMMIT.DAT").string());
+    EXPECT_EQ(dir.Read("COMMIT.DAT"), "NUMPLAYERS = 8\r\n");
+    EXPECT_EQ(FileCount(dir), 1u);
+}
+
+TEST(CommitFile, AnUnreadableFileStopsTheStart) {
+    GameDir dir;
+    std::filesystem::create_directory(dir / "COMMIT.DAT");
+    EXPECT_EQ(ErrorText([&] { ComposeCommitFile(dir.Path(), FourPlayers()); }),
+              "Cannot open file " + (dir / "COMMIT.DAT").string());
+}
+
+} // namespace
+} // namespace marloven

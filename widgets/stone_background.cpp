@@ -1,0 +1,31 @@
+#include "widgets/stone_background.h"
+
+#include "widgets/lrsbmp32.h"
+
+// The resource lives in a static library, whose registration the linker would drop
+// unless something refers to it; this must stand outside any namespace.
+static void RegisterStoneResource() {
+    Q_INIT_RESOURCE(stone);
+}
+
+namespace marloven {
+
+const QImage& StonePicture() {
+    static const QImage picture = [] {
+        RegisterStoneResource();
+        return QImage(":/marloven/stone.bmp");
+    }();
+    return picture;
+}
+
+TLrsBmp* AddBackground(QWidget* window, QPoint at) {
+    auto* background = new TLrsBmp(window);
+    background->setObjectName("LrsBmp1");
+    background->SetBitMap(StonePicture());
+    background->move(at);
+    background->lower();
+    background->show();
+    return background;
+}
+
+} // namespace marloven
