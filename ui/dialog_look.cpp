@@ -1,6 +1,7 @@
 #include "ui/dialog_look.h"
 
 #include "widgets/OutlinedLabel.h"
+#include "widgets/stone_background.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -58,6 +59,7 @@ FixedDialog::FixedDialog(const QString& title, QSize clientSize, QWidget* parent
     setWindowTitle(title);
     setFont(ControlFont());
     setFixedSize(clientSize);
+    AddBackground(this);
 }
 
 void FixedDialog::showEvent(QShowEvent* event) {

@@ -33,8 +33,8 @@ void PaintLimeOnBlack(QWidget* widget);
 OutlinedLabel* AddCaption(QWidget* parent, const QString& text, const QRect& box, int pointSize,
                           Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop);
 
-// A dialog with a fixed frame of the given client size that opens centred on the
-// screen, whatever window it belongs to.
+// A dialog with a fixed frame of the given client size over the stone background,
+// that opens centred on the screen whatever window it belongs to.
 class FixedDialog : public QDialog {
     Q_OBJECT
   public:

@@ -32,10 +32,11 @@ TSelectModem::TSelectModem(QWidget* parent) : FixedDialog("Select Modem", {361, 
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TSelectModem::SetModems(const std::vector<std::string>& descriptions) {
+void TSelectModem::SetModems(std::vector<ModemRow> modems) {
+    modems_ = std::move(modems);
     modemList_->clear();
-    for (const auto& description : descriptions) {
-        modemList_->addItem(FromBytes(description));
+    for (const auto& modem : modems_) {
+        modemList_->addItem(FromBytes(modem.description));
     }
 }
 
@@ -51,7 +52,9 @@ void TSelectModem::ModemListClick() {
 }
 
 void TSelectModem::Button1Click() {
-    if (!apply_ || apply_(PickedRow())) {
+    const auto row = PickedRow();
+    const auto* picked = row >= 0 ? &modems_.at(static_cast<std::size_t>(row)) : nullptr;
+    if (!apply_ || apply_(picked)) {
         accept();
     }
 }

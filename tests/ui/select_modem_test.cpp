@@ -15,9 +15,9 @@ using test::PressKey;
 class SelectModemTest : public testing::Test {
   protected:
     SelectModemTest() {
-        dialog_.SetModems({"Modem A", "Modem \xe9 B", "Modem C"});
-        dialog_.SetApplyHandler([this](int row) {
-            appliedRows_.push_back(row);
+        dialog_.SetModems({{"Modem A", "0000"}, {"Modem \xe9 B", "0001"}, {"Modem C", "0003"}});
+        dialog_.SetApplyHandler([this](const ModemRow* picked) {
+            appliedKeys_.push_back(picked ? picked->keyPath : "none");
             return applySucceeds_;
         });
     }
@@ -25,7 +25,7 @@ class SelectModemTest : public testing::Test {
     void PickRow(int row) { dialog_.ModemList()->setCurrentRow(row); }
 
     TSelectModem dialog_;
-    std::vector<int> appliedRows_;
+    std::vector<std::string> appliedKeys_;
     bool applySucceeds_ = true;
 };
 
@@ -37,7 +37,7 @@ TEST_F(SelectModemTest, OkStartsDisabledAndAPickedRowEnablesItForGood) {
     EXPECT_EQ(dialog_.PickedRow(), 1);
 
     // A new scan leaves no row picked but keeps "OK" enabled.
-    dialog_.SetModems({"Modem D"});
+    dialog_.SetModems({{"Modem D", "0000"}});
     EXPECT_EQ(dialog_.PickedRow(), -1);
     EXPECT_TRUE(dialog_.OkButton()->isEnabled());
     dialog_.ModemListClick();
@@ -54,7 +54,7 @@ TEST_F(SelectModemTest, OkHandsThePickedRowOverAndClosesOnlyWhenTheApplyWorked) 
         PressKey(dialog_.ModemList(), Qt::Key_Return);
     });
     EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_EQ(appliedRows_, (std::vector<int>{2, 2}));
+    EXPECT_EQ(appliedKeys_, (std::vector<std::string>{"0003", "0003"}));
 }
 
 TEST_F(SelectModemTest, ADoubleClickOnARowActsAsOk) {
@@ -64,26 +64,26 @@ TEST_F(SelectModemTest, ADoubleClickOnARowActsAsOk) {
         emit list->itemDoubleClicked(list->item(0));
     });
     EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_EQ(appliedRows_, std::vector<int>{0});
+    EXPECT_EQ(appliedKeys_, std::vector<std::string>{"0000"});
 }
 
 TEST_F(SelectModemTest, CancelAndEscapeCloseWithoutApplying) {
     EXPECT_EQ(ExecWhile(dialog_, [&] { dialog_.CancelButton()->click(); }), QDialog::Rejected);
     EXPECT_EQ(ExecWhile(dialog_, [&] { PressKey(dialog_.ModemList(), Qt::Key_Escape); }),
               QDialog::Rejected);
-    EXPECT_TRUE(appliedRows_.empty());
+    EXPECT_TRUE(appliedKeys_.empty());
 }
 
 TEST_F(SelectModemTest, OkWithNoRowPickedAsksTheApplyWhichRefuses) {
     // From the second use on "OK" is enabled while no row is picked.
     PickRow(0);
-    dialog_.SetModems({"Modem A"});
+    dialog_.SetModems({{"Modem A", "0000"}});
     applySucceeds_ = false;
     ExecWhile(dialog_, [&] {
         dialog_.Button1Click();
         dialog_.reject();
     });
-    EXPECT_EQ(appliedRows_, std::vector<int>{-1});
+    EXPECT_EQ(appliedKeys_, std::vector<std::string>{"none"});
 }
 
 } // namespace
