@@ -1,6 +1,7 @@
 #include "comm/commit_data.h"
 
 #include "core/cfg_store.h"
+#include "core/text.h"
 
 namespace marloven {
 
@@ -81,22 +82,23 @@ const std::vector<std::string>& DefaultCommitLines() {
 }
 
 std::string DefaultCommitText() {
-    return JoinLines(DefaultCommitLines(), true);
+    const auto& lines = DefaultCommitLines();
+    return JoinLines({lines.begin(), lines.end()}, true);
 }
 
 void SetCommitKey(CommitLines& lines, std::string_view name, std::string_view value, bool quoted) {
-    SetKeyLine(lines.lines, lines.endsWithBreak, name, value, quoted);
+    lines.Set(name, value, quoted);
 }
 
 std::string ComposeCommitData(const std::optional<std::string>& fileText,
                               const CommitSettings& settings) {
-    auto lines = SplitLines(fileText ? *fileText : DefaultCommitText());
+    CommitLines lines(fileText ? *fileText : DefaultCommitText());
     if (settings.mode == ConnectionMode::Network) {
         SetNetworkKeys(lines, settings);
     } else {
         SetModemKeys(lines, settings);
     }
-    return JoinLines(lines.lines, lines.endsWithBreak);
+    return lines.WrittenForm();
 }
 
 } // namespace marloven

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/text.h"
+#include "core/key_lines.h"
 
 #include <optional>
 #include <string>
@@ -11,7 +11,7 @@ namespace marloven {
 
 // The lines of the comm driver's COMMIT.DAT while a start rewrites its keys, and
 // whether the file's last line ends with a break.
-using CommitLines = SplitText;
+using CommitLines = KeyLines;
 
 // The 41 lines the launcher writes when the game directory has no COMMIT.DAT.
 const std::vector<std::string>& DefaultCommitLines();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/key_lines.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -27,34 +29,15 @@ class CfgStore {
     std::string CfgGetDefault(std::string_view key, std::string_view defaultValue) const;
     void CfgSet(std::string_view key, std::string_view value, bool quoted);
 
-    const std::vector<std::string>& Lines() const { return lines_; }
-    bool EndsWithBreak() const { return endsWithBreak_; }
+    const std::vector<std::string_view>& Lines() const { return lines_.Lines(); }
+    bool EndsWithBreak() const { return lines_.EndsWithBreak(); }
     // The lines joined by CR LF, as CfgSave writes them.
     std::string WrittenForm() const;
     std::filesystem::path FilePath() const { return directory_ / kFileName; }
 
   private:
-    // Index of the first line whose key matches, or -1.
-    std::ptrdiff_t FindKey(std::string_view key) const;
-
     std::filesystem::path directory_;
-    std::vector<std::string> lines_;
-    bool endsWithBreak_ = false;
+    KeyLines lines_;
 };
-
-// The key rule shared with the comm driver's data file: comments start in column 1
-// with ";", the key part is what stands before the first "=", compared without
-// blanks and upper-cased against the upper-cased key.
-bool KeyLineMatches(std::string_view line, std::string_view upperKey);
-
-// Sets a key in a list of lines by that rule: the first matching line is replaced in place
-// by "Key = Value" (the value in double quotes when quoted, nothing escaped), or the line
-// is appended. Appending to no lines makes the text end with a line break.
-void SetKeyLine(std::vector<std::string>& lines, bool& endsWithBreak, std::string_view key,
-                std::string_view value, bool quoted);
-
-// The value of a key line as the game reads it: leading blanks gone, then the first
-// two double quotes removed wherever they stand.
-std::string ValueOfKeyLine(std::string_view line);
 
 } // namespace marloven

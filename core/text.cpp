@@ -30,9 +30,10 @@ std::string UpperAscii(std::string_view text) {
     return result;
 }
 
-SplitText SplitLines(std::string_view text) {
-    SplitText result;
+SplitTextViews SplitLineViews(std::string_view text) {
+    SplitTextViews result;
     result.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    // A plain byte loop: far quicker than find_first_of on large files.
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -41,18 +42,23 @@ SplitText SplitLines(std::string_view text) {
             ++i;
             continue;
         }
-        result.lines.emplace_back(text.substr(start, i - start));
+        result.lines.push_back(text.substr(start, i - start));
         i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
         start = i;
     }
     result.endsWithBreak = !text.empty() && start == text.size();
     if (start < text.size()) {
-        result.lines.emplace_back(text.substr(start));
+        result.lines.push_back(text.substr(start));
     }
     return result;
 }
 
-std::string JoinLines(const std::vector<std::string>& lines, bool endsWithBreak) {
+SplitText SplitLines(std::string_view text) {
+    auto views = SplitLineViews(text);
+    return SplitText{{views.lines.begin(), views.lines.end()}, views.endsWithBreak};
+}
+
+std::string JoinLines(const std::vector<std::string_view>& lines, bool endsWithBreak) {
     std::size_t size = 0;
     for (const auto& line : lines) {
         size += line.size() + 2;

@@ -20,7 +20,14 @@ struct SplitText {
 };
 SplitText SplitLines(std::string_view text);
 
+// The same lines as views into the text, which must outlive them.
+struct SplitTextViews {
+    std::vector<std::string_view> lines;
+    bool endsWithBreak = false;
+};
+SplitTextViews SplitLineViews(std::string_view text);
+
 // The lines joined with CR LF, with a final CR LF when endsWithBreak is set.
-std::string JoinLines(const std::vector<std::string>& lines, bool endsWithBreak);
+std::string JoinLines(const std::vector<std::string_view>& lines, bool endsWithBreak);
 
 } // namespace marloven

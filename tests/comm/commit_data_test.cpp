@@ -1,4 +1,5 @@
 #include "comm/commit_data.h"
+#include "core/text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "comm/commit_file.h"
+#include "core/text.h"
 
 #include "core/errors.h"
 #include "core/file_io.h"

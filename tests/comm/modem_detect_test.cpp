@@ -2,6 +2,7 @@
 
 #include "core/cfg_store.h"
 #include "tests/support/game_dir.h"
+#include "tests/support/texts.h"
 
 #include <gtest/gtest.h>
 
@@ -143,7 +144,7 @@ TEST(ModemChoice, StoresInitQuotedAndSpeedAndPortBare) {
     CfgStore store(dir.Path());
     store.CfgLoad();
     StoreModemSettings(store, "ATZ", "9600", 3);
-    EXPECT_EQ(store.Lines(), (std::vector<std::string>{"ComPort = 4", "InitString = \"ATZ\"",
+    EXPECT_EQ(test::Texts(store.Lines()), (std::vector<std::string>{"ComPort = 4", "InitString = \"ATZ\"",
                                                        "PortSpeed = 9600"}));
 }
 

@@ -3,6 +3,7 @@
 #include "core/errors.h"
 #include "core/file_io.h"
 #include "tests/support/game_dir.h"
+#include "tests/support/texts.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@ TEST(CfgStoreLookup, ReadsAndRewritesOnlyTheFirstOfTwoLinesWithTheSameKey) {
     auto store = LoadedStore(dir);
     EXPECT_EQ(store.CfgGet("COMPORT"), "1");
     store.CfgSet("ComPort", "7", false);
-    EXPECT_EQ(store.Lines(), (std::vector<std::string>{"ComPort = 7", "comport = 2"}));
+    EXPECT_EQ(test::Texts(store.Lines()), (std::vector<std::string>{"ComPort = 7", "comport = 2"}));
 }
 
 TEST(CfgStoreLookup, IgnoresBlanksAndCaseInTheKeyPartButNotTabs) {
@@ -75,7 +76,7 @@ TEST(CfgStoreSet, ReplacesTheWholeLineInTheCallersFormAndAppendsMissingKeys) {
     store.CfgSet("InitString", "ATZ", true);
     store.CfgSet("ComPort", "2", false);
     store.CfgSet("Quote", "a\"b", true);
-    EXPECT_EQ(store.Lines(),
+    EXPECT_EQ(test::Texts(store.Lines()),
               (std::vector<std::string>{"PlayerName = \"Revu\"", "X = 1", "InitString = \"ATZ\"",
                                         "ComPort = 2", "Quote = \"a\"b\""}));
     // The file ended without a break and appending keeps it so.
@@ -103,7 +104,7 @@ TEST(CfgStoreLoadRule, DropsOneLastLineWithoutEqualsSign) {
     for (const auto& c : cases) {
         GameDir dir({{"VK.CFG", c.file}});
         auto store = LoadedStore(dir);
-        EXPECT_EQ(store.Lines(), c.lines) << c.file;
+        EXPECT_EQ(test::Texts(store.Lines()), c.lines) << c.file;
         EXPECT_EQ(store.EndsWithBreak(), c.endsWithBreak) << c.file;
     }
 }

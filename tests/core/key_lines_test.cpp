@@ -1,0 +1,33 @@
+#include "core/key_lines.h"
+
+#include "tests/support/texts.h"
+
+#include <gtest/gtest.h>
+
+namespace marloven {
+namespace {
+
+TEST(KeyLines, StayValidWhenMoved) {
+    // Short texts live inside the string object itself: a move that copied them would
+    // leave the line views dangling.
+    KeyLines lines(std::string("A=1\nB"));
+    lines.Set("C", "2", false);
+    lines.Set("A", "x", true);
+    KeyLines moved(std::move(lines));
+    KeyLines assigned;
+    assigned = std::move(moved);
+    EXPECT_EQ(test::Texts(assigned.Lines()), (std::vector<std::string>{"A = \"x\"", "B", "C = 2"}));
+    EXPECT_EQ(assigned.WrittenForm(), "A = \"x\"\r\nB\r\nC = 2");
+}
+
+TEST(KeyLines, DroppingTheLastLineKeepsTheBreakBeforeIt) {
+    KeyLines lines(std::string("A=1\r\n[x]"));
+    lines.DropLastLine();
+    EXPECT_EQ(lines.WrittenForm(), "A=1\r\n");
+    lines.DropLastLine();
+    EXPECT_EQ(lines.WrittenForm(), "");
+    EXPECT_FALSE(lines.EndsWithBreak());
+}
+
+} // namespace
+} // namespace marloven
