@@ -1,0 +1,19 @@
+#pragma once
+
+#include <filesystem>
+
+namespace marloven {
+
+// File operations whose failures the launcher ignores: each reports success as a
+// flag and never throws.
+
+// A regular file (or a link to one) exists at the path; a directory does not count.
+bool IsExistingFile(const std::filesystem::path& path);
+// Copies the file, replacing whatever file stands at the target.
+bool CopyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+// Renames the file; fails when anything already has the new name.
+bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+// Deletes the file; a directory of that name is left alone.
+bool DeleteExistingFile(const std::filesystem::path& path);
+
+} // namespace marloven

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace marloven {
+
+// Returns fileName alone when directory is empty; otherwise directory without one
+// trailing separator, the separator, fileName. JoinPath uses the platform's own
+// separator ('\\' on Windows, '/' elsewhere); JoinPathWith takes it explicitly (tests use both).
+std::string JoinPathWith(char separator, std::string_view directory, std::string_view fileName);
+std::string JoinPath(std::string_view directory, std::string_view fileName);
+
+// The switch alone when line is empty; otherwise line, one blank, switch.
+std::string AppendArg(std::string_view line, std::string_view switchText);
+
+// Launch modes: 0 single player, 2 dial, 3 answer, 4 already connected, 5 network.
+struct GameOptions {
+    bool netPred = false;    // "Disable Net Prediction " ticked
+    bool recordDemo = false; // "Record Demo" ticked
+    int levelPosition = -1;  // StartLevel position, -1 when nothing selected
+    int skillPosition = -1;  // StartSkill position
+    int ticDupPosition = -1; // TicDup position
+};
+
+std::string ComposeSwitches(int launchMode, const GameOptions& options);
+
+// The command line as the player reads it in messages: the full path, one blank, the
+// arguments (so it ends with a blank when there are none).
+std::string CommandLineText(std::string_view path, std::string_view arguments);
+// The same line for a system that splits it again itself: the path is put in double
+// quotes when it holds a blank; the arguments stay as they are.
+std::string QuotedCommandLine(std::string_view path, std::string_view arguments);
+
+} // namespace marloven

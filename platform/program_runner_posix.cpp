@@ -1,0 +1,62 @@
+#include "platform/program_runner.h"
+
+#include "core/file_ops.h"
+
+#include <QEventLoop>
+#include <QProcess>
+#include <QStringList>
+
+namespace marloven {
+
+namespace {
+
+// Starts the file itself with each switch as an argument of its own, never through a
+// shell, so "-dr$$MRV$$.DMO" arrives as written.
+class PosixProgramRunner : public ProgramRunner {
+  public:
+    RunOutcome Run(const CommandLine& command) override {
+        if (!IsExistingFile(command.program)) {
+            return RunOutcome::NotFound;
+        }
+        QProcess process;
+        process.setProgram(QString::fromLocal8Bit(command.program));
+        process.setArguments(
+            QString::fromLocal8Bit(command.arguments).split(' ', Qt::SkipEmptyParts));
+        process.setWorkingDirectory(QString::fromLocal8Bit(command.directory));
+        // The game owns the terminal while it runs; nothing of its output is kept.
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.setInputChannelMode(QProcess::ForwardedInputChannel);
+
+        // The loop ends on the program's own end signal, so the window comes back at
+        // once, while events keep being handled meanwhile.
+        QEventLoop loop;
+        bool over = false;
+        const auto finish = [&] {
+            over = true;
+            loop.quit();
+        };
+        QObject::connect(&process, &QProcess::finished, &loop, finish);
+        QObject::connect(&process, &QProcess::errorOccurred, &loop,
+                         [&](QProcess::ProcessError error) {
+                             if (error == QProcess::FailedToStart) {
+                                 finish();
+                             }
+                         });
+        process.start();
+        if (!over) {
+            loop.exec();
+        }
+        if (process.error() == QProcess::FailedToStart) {
+            return RunOutcome::CouldNotStart;
+        }
+        return RunOutcome::Ended;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<ProgramRunner> MakeSystemProgramRunner() {
+    return std::make_unique<PosixProgramRunner>();
+}
+
+} // namespace marloven

@@ -1,0 +1,56 @@
+#include "platform/program_runner.h"
+
+#include "core/file_ops.h"
+#include "core/launch.h"
+
+#include <QEventLoop>
+#include <QWinEventNotifier>
+#include <vector>
+#include <windows.h>
+
+namespace marloven {
+
+namespace {
+
+class WindowsProgramRunner : public ProgramRunner {
+  public:
+    RunOutcome Run(const CommandLine& command) override {
+        if (!IsExistingFile(command.program)) {
+            return RunOutcome::NotFound;
+        }
+        // CreateProcessA may write into the command line, so it gets a copy of its own.
+        const std::string text = QuotedCommandLine(command.program, command.arguments);
+        std::vector<char> line(text.begin(), text.end());
+        line.push_back('\0');
+
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_SHOW;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                            nullptr, command.directory.c_str(), &startup, &process)) {
+            return RunOutcome::CouldNotStart;
+        }
+
+        // The process handle is signalled when the program ends; the notifier turns
+        // that into an event, so the window is serviced and the end noticed at once.
+        if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+            QEventLoop loop;
+            QWinEventNotifier ended(process.hProcess);
+            QObject::connect(&ended, &QWinEventNotifier::activated, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return RunOutcome::Ended;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<ProgramRunner> MakeSystemProgramRunner() {
+    return std::make_unique<WindowsProgramRunner>();
+}
+
+} // namespace marloven

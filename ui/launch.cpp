@@ -1,0 +1,80 @@
+#include "ui/launch.h"
+
+#include "core/file_ops.h"
+#include "platform/program_runner.h"
+#include "platform/sound_player.h"
+#include "ui/prompter.h"
+
+#include <QWidget>
+#include <chrono>
+#include <random>
+
+namespace marloven {
+
+namespace {
+
+void ShowInFront(QWidget* window) {
+    if (window == nullptr) {
+        return;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+QString Local8Bit(const std::string& text) {
+    return QString::fromLocal8Bit(text);
+}
+
+// SOUND1.WAV or SOUND2.WAV, each half of the time, freshly seeded at every launch.
+std::string StartSoundName() {
+    std::mt19937 generator(static_cast<std::mt19937::result_type>(
+        std::chrono::system_clock::now().time_since_epoch().count()));
+    std::uniform_int_distribution<int> digit(1, 2);
+    return "SOUND" + std::to_string(digit(generator)) + ".WAV";
+}
+
+} // namespace
+
+void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& program,
+                const std::string& arguments) {
+    const std::string directory = context.startDir.string();
+    const std::string path = JoinPath(directory, program);
+    const QString notFound = Local8Bit(program) + " was not found!";
+    if (!IsExistingFile(path)) {
+        context.prompter.Inform(notFound);
+        return;
+    }
+    if (mainWindow != nullptr) {
+        mainWindow->hide();
+    }
+    switch (context.runner.Run(CommandLine{path, arguments, directory})) {
+    case RunOutcome::Ended:
+        break;
+    case RunOutcome::NotFound: // removed between the check and the start
+        context.prompter.Inform(notFound);
+        break;
+    case RunOutcome::CouldNotStart:
+        context.prompter.Inform("Could not execute " + Local8Bit(CommandLineText(path, arguments)));
+        break;
+    }
+    ShowInFront(mainWindow);
+}
+
+void LaunchGame(AppContext& context, QWidget* mainWindow, int launchMode,
+                const std::string& program, const GameOptions& options, const LaunchHooks& hooks) {
+    const std::string arguments = ComposeSwitches(launchMode, options);
+    std::string programToRun = program;
+    if (hooks.mouseTweak && !hooks.mouseTweak(programToRun, arguments)) {
+        return;
+    }
+    context.sound.PlayAsync(StartSoundName());
+    RunProgram(context, mainWindow, programToRun, arguments);
+    // The end sound and the demo step come whether or not the program could start.
+    context.sound.PlayAsync("SOUNDE.WAV");
+    if (options.recordDemo && hooks.saveRecordedDemo) {
+        hooks.saveRecordedDemo();
+    }
+}
+
+} // namespace marloven

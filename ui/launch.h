@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/launch.h"
+#include "ui/app_context.h"
+
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace marloven {
+
+// Starts program (a bare name such as "VK.EXE") from context.startDir with the argument
+// line, hiding mainWindow while it runs and showing it (in front) afterwards. Reports
+// " was not found!" / "Could not execute " through context.prompter.
+void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& program,
+                const std::string& arguments);
+
+struct LaunchHooks {
+    // Called when the mouse tweak is on, before the start sound: writes VKSETMS.DAT and
+    // replaces program by "VKSETMS.EXE"; returns false to stop the whole launch.
+    std::function<bool(std::string& program, const std::string& arguments)> mouseTweak;
+    // Called last when "Record Demo" is ticked.
+    std::function<void()> saveRecordedDemo;
+};
+
+void LaunchGame(AppContext& context, QWidget* mainWindow, int launchMode,
+                const std::string& program, const GameOptions& options,
+                const LaunchHooks& hooks = {});
+
+} // namespace marloven
