@@ -44,6 +44,13 @@ ListChoice PositionOfListedNumber(std::string_view stored, const std::array<int,
     return std::nullopt;
 }
 
+// Links resolved, so a game directory reached through a link still contains its files.
+std::filesystem::path Resolved(const std::filesystem::path& path) {
+    std::error_code error;
+    auto resolved = std::filesystem::weakly_canonical(path, error);
+    return error ? path.lexically_normal() : resolved;
+}
+
 } // namespace
 
 std::optional<int> ParseWholeNumber(std::string_view text) {
@@ -107,14 +114,29 @@ MainSettings ReadMainSettings(const CfgStore& store) {
     if (s.userDefinedPort) {
         s.comPort = kUserDefinedPortPosition;
     }
-    for (int n = 0; n < kMacroCount; ++n) {
-        s.macros[static_cast<std::size_t>(n)] = store.CfgGet("COMMBATMACRO#" + std::to_string(n));
-    }
     return s;
+}
+
+std::array<std::string, kMacroCount> ReadMacros(const CfgStore& store) {
+    std::array<std::string, kMacroCount> macros;
+    for (int n = 0; n < kMacroCount; ++n) {
+        macros[static_cast<std::size_t>(n)] = store.CfgGet("COMMBATMACRO#" + std::to_string(n));
+    }
+    return macros;
 }
 
 std::string MacroCaption(int number) {
     return "Macro " + std::to_string(number);
+}
+
+std::string MapPathFor(const std::filesystem::path& gameDir, const std::filesystem::path& chosen) {
+    const auto dir = Resolved(gameDir);
+    const auto file = Resolved(chosen);
+    auto inside = file.lexically_relative(dir);
+    if (inside.empty() || *inside.begin() == "..") {
+        return std::filesystem::path(file).make_preferred().string();
+    }
+    return inside.make_preferred().string();
 }
 
 } // namespace marloven

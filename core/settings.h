@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -77,12 +78,18 @@ struct MainSettings {
     // Set when the stored UART or IRQ asks for "User Defined": the COM port list then
     // shows it and the UART and IRQ boxes are enabled, whatever ComPort holds.
     bool userDefinedPort = false;
-    std::array<std::string, kMacroCount> macros;
 };
 
 MainSettings ReadMainSettings(const CfgStore& store);
 
+// The ten macro texts in number order; a missing key reads as the empty text.
+std::array<std::string, kMacroCount> ReadMacros(const CfgStore& store);
+
 // "Macro 0" to "Macro 9": the first column of the macro list.
 std::string MacroCaption(int number);
+
+// How a chosen map file is written into the UserMap key: relative to the game
+// directory when the file lies inside it (the game runs there), else the full path.
+std::string MapPathFor(const std::filesystem::path& gameDir, const std::filesystem::path& chosen);
 
 } // namespace marloven

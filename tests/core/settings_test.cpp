@@ -82,9 +82,6 @@ TEST(MainSettingsRead, AnEmptyFileGivesTheLauncherDefaults) {
     EXPECT_EQ(s.dialOut, "");
     EXPECT_EQ(s.ticDup, 0);
     EXPECT_FALSE(s.userDefinedPort);
-    for (const auto& macro : s.macros) {
-        EXPECT_EQ(macro, "");
-    }
 }
 
 TEST(MainSettingsRead, AStoredUartMakesThePortUserDefinedWhateverComPortHolds) {
@@ -102,18 +99,34 @@ TEST(MainSettingsRead, ComPortNineWithStandardValuesShowsUserDefinedButEnablesNo
 
 TEST(MainSettingsRead, ChecksTickOnlyForExactlyOneAndMacrosFollowTheirNumbers) {
     // Macros out of order and with gaps; mixed-case keys as the launcher writes them.
-    const auto s = SettingsOf("SetMouse = 1\r\nSM_Horz = 70\r\nSM_Vert = 5\r\n"
-                              "ToneDial = 1 \r\n"
-                              "CommbatMacro#7 = \"  spaced\"\r\n"
-                              "commbatmacro#2=\"Hi there\"\r\n");
+    const std::string cfg = "SetMouse = 1\r\nSM_Horz = 70\r\nSM_Vert = 5\r\n"
+                            "ToneDial = 1 \r\n"
+                            "CommbatMacro#7 = \"  spaced\"\r\n"
+                            "commbatmacro#2=\"Hi there\"\r\n";
+    const auto s = SettingsOf(cfg);
     EXPECT_TRUE(s.setMouse);
     EXPECT_EQ(s.smHorz, "70");
     EXPECT_EQ(s.smVert, "5");
     EXPECT_FALSE(s.toneDial); // "1 " is not "1"
-    EXPECT_EQ(s.macros[2], "Hi there");
-    EXPECT_EQ(s.macros[7], "  spaced");
-    EXPECT_EQ(s.macros[0], "");
-    EXPECT_EQ(MacroCaption(9), "Macro 9");
+
+    GameDir dir({{"VK.CFG", cfg}});
+    CfgStore store(dir.Path());
+    store.CfgLoad();
+    const auto macros = ReadMacros(store);
+    EXPECT_EQ(macros[2], "Hi there");
+    EXPECT_EQ(macros[7], "  spaced");
+    EXPECT_EQ(macros[0], "");
+    EXPECT_EQ(macros[9], "");
+}
+
+TEST(MapPath, IsRelativeInsideTheGameDirectoryAndFullOutsideIt) {
+    GameDir dir({{"MAPS/ARENA.WAD", "x"}, {"TOP.WAD", "y"}});
+    const auto sep = std::string(1, std::filesystem::path::preferred_separator);
+    EXPECT_EQ(MapPathFor(dir.Path(), dir / "TOP.WAD"), "TOP.WAD");
+    EXPECT_EQ(MapPathFor(dir.Path(), dir / "MAPS/ARENA.WAD"), "MAPS" + sep + "ARENA.WAD");
+    // A sibling whose name merely begins with the game directory's name is outside it.
+    const auto sibling = dir.Path().string() + "X" + sep + "M.WAD";
+    EXPECT_EQ(MapPathFor(dir.Path(), sibling), std::filesystem::path(sibling).string());
 }
 
 } // namespace
