@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -192,6 +193,13 @@ void TMain::BuildPages(QWidget* client) {
     PageControl1->addTab(BuildMacroPage(), " Commbat Macros");
     PageControl1->addTab(BuildModemPage(), "Modem Setup");
     PageControl1->setCurrentIndex(0);
+    // Tabs as narrow as the launcher's own, so all five stand in one row.
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->tabBar()->setStyleSheet(
+        "QTabBar::tab { padding: 3px 4px; border: 1px solid #a0a0a0; border-bottom: none;"
+        " border-top-left-radius: 2px; border-top-right-radius: 2px; background: #dcdcdc; }"
+        "QTabBar::tab:selected { background: palette(window); }"
+        "QTabBar::tab:!selected { margin-top: 2px; }");
 
     const QList<QWidget*> order = {DialButton, AnswerButton, AlreadyButton, NetworkButton,
                                    Button5,    PlayerName,   PlayerColor,   SingleButton,
@@ -250,7 +258,7 @@ QWidget* TMain::BuildUserMapPage() {
     terminal.setPixelSize(12);
     MapNotes->setFont(terminal);
     MapNotes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    MapNotes->setPlainText("\nName a map file of your own above, or press Browse.\n"
+    MapNotes->setPlainText("\nName a map file of your own above, or Browse.\n"
                            "The game loads it at its next start.");
     return page;
 }
