@@ -353,6 +353,14 @@ TEST(MacroPage, ADoubleClickInTheListPressesEdit) {
                             Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(main.MacroList->viewport(), &doubleClick);
     EXPECT_EQ(edits, 1);
+    // Only the caption is edited in place; the macro text has its own dialog.
+    main.show();
+    main.PageControl1->setCurrentIndex(3);
+    main.MacroList->editItem(main.MacroList->topLevelItem(6), 1);
+    EXPECT_TRUE(main.MacroList->findChildren<QLineEdit*>().isEmpty());
+    main.MacroList->editItem(main.MacroList->topLevelItem(6), 0);
+    EXPECT_FALSE(main.MacroList->findChildren<QLineEdit*>().isEmpty());
+    main.hide();
     // Each row remembers its number for the editor, whatever its caption becomes.
     main.MacroList->topLevelItem(6)->setText(0, "Macro 2");
     EXPECT_EQ(main.MacroList->topLevelItem(6)->data(0, Qt::UserRole).toInt(), 6);
