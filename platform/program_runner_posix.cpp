@@ -3,6 +3,7 @@
 #include "core/file_ops.h"
 
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
 
@@ -19,7 +20,8 @@ class PosixProgramRunner : public ProgramRunner {
             return RunOutcome::NotFound;
         }
         QProcess process;
-        process.setProgram(QString::fromLocal8Bit(command.program));
+        // Absolute, so that the working directory below cannot change which file runs.
+        process.setProgram(QFileInfo(QString::fromLocal8Bit(command.program)).absoluteFilePath());
         process.setArguments(
             QString::fromLocal8Bit(command.arguments).split(' ', Qt::SkipEmptyParts));
         process.setWorkingDirectory(QString::fromLocal8Bit(command.directory));

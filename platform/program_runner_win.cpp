@@ -35,7 +35,8 @@ class WindowsProgramRunner : public ProgramRunner {
 
         // The process handle is signalled when the program ends; the notifier turns
         // that into an event, so the window is serviced and the end noticed at once.
-        if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+        // A handle that is already signalled still fires once the loop runs.
+        {
             QEventLoop loop;
             QWinEventNotifier ended(process.hProcess);
             QObject::connect(&ended, &QWinEventNotifier::activated, &loop, &QEventLoop::quit);

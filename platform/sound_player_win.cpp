@@ -1,7 +1,9 @@
 #include "platform/sound_player.h"
 
-#include <mmsystem.h>
+// windows.h must come before mmsystem.h.
 #include <windows.h>
+
+#include <mmsystem.h>
 
 namespace marloven {
 

@@ -75,9 +75,9 @@ TEST(CfgStoreSet, ReplacesTheWholeLineInTheCallersFormAndAppendsMissingKeys) {
     store.CfgSet("InitString", "ATZ", true);
     store.CfgSet("ComPort", "2", false);
     store.CfgSet("Quote", "a\"b", true);
-    EXPECT_EQ(store.Lines(), (std::vector<std::string>{"PlayerName = \"Revu\"", "X = 1",
-                                                       "InitString = \"ATZ\"", "ComPort = 2",
-                                                       "Quote = \"a\"b\""}));
+    EXPECT_EQ(store.Lines(),
+              (std::vector<std::string>{"PlayerName = \"Revu\"", "X = 1", "InitString = \"ATZ\"",
+                                        "ComPort = 2", "Quote = \"a\"b\""}));
     // The file ended without a break and appending keeps it so.
     EXPECT_FALSE(store.EndsWithBreak());
 }

@@ -17,7 +17,7 @@ TEST(SplitLines, EndsALineAtCrLfCrOrLfAndRemembersAFinalBreak) {
     EXPECT_EQ(split.lines, (std::vector<std::string>{"a", "b", "c", "d"}));
     EXPECT_FALSE(split.endsWithBreak);
 
-    split = SplitLines("a\n\r");  // LF then a lone CR: two breaks, one empty line
+    split = SplitLines("a\n\r"); // LF then a lone CR: two breaks, one empty line
     EXPECT_EQ(split.lines, (std::vector<std::string>{"a", ""}));
     EXPECT_TRUE(split.endsWithBreak);
 

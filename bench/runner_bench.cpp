@@ -1,0 +1,100 @@
+// How soon RunProgram returns once the started program has ended: 50 runs of the
+// stand-in game, which ends at once and stamps the moment of its end. A runner that
+// polled once a second would show up to 1000 ms here.
+
+#include "core/cfg_store.h"
+#include "platform/program_runner.h"
+#include "platform/sound_player.h"
+#include "ui/app_context.h"
+#include "ui/launch.h"
+#include "ui/prompter.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+class SilentPrompter : public marloven::Prompter {
+  public:
+    int messages = 0;
+    void Inform(const QString&) override { ++messages; }
+    void ShowError(const QString&) override { ++messages; }
+    bool AskYesNo(const QString&) override { return false; }
+    std::optional<QString> AskSaveFileName(const marloven::SaveFileRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<QString> AskOpenFileName(const QString&, const QString&) override {
+        return std::nullopt;
+    }
+};
+
+class SilentSoundPlayer : public marloven::SoundPlayer {
+  public:
+    void PlayAsync(const std::string&) override {}
+    void PlaySync(const std::string&) override {}
+};
+
+Clock::time_point ReadStamp(const fs::path& path) {
+    long long count = 0;
+    std::ifstream(path) >> count;
+    return Clock::time_point(std::chrono::nanoseconds(count));
+}
+
+void BM_ExitToRunProgramReturn(benchmark::State& state) {
+    const fs::path game = fs::temp_directory_path() / "marloven-runner-bench";
+    fs::create_directories(game);
+    fs::copy_file(STANDIN_PATH, game / "VK.EXE", fs::copy_options::overwrite_existing);
+    const fs::path stamp = game / "exit.stamp";
+    qputenv("STANDIN_EXIT_STAMP", QByteArray::fromStdString(stamp.string()));
+
+    marloven::CfgStore store(game);
+    SilentPrompter prompter;
+    const auto runner = marloven::MakeSystemProgramRunner();
+    SilentSoundPlayer sound;
+    marloven::AppContext context{game, store, prompter, *runner, sound};
+    QWidget window;
+    window.show();
+
+    std::vector<double> delaysMs;
+    for (auto _ : state) {
+        fs::remove(stamp);
+        marloven::RunProgram(context, &window, "VK.EXE", "");
+        const auto returned = Clock::now();
+        const std::chrono::duration<double> delay = returned - ReadStamp(stamp);
+        state.SetIterationTime(delay.count());
+        delaysMs.push_back(delay.count() * 1000);
+    }
+    std::sort(delaysMs.begin(), delaysMs.end());
+    state.counters["median_ms"] = delaysMs[delaysMs.size() / 2];
+    state.counters["max_ms"] = delaysMs.back();
+    state.counters["messages"] = prompter.messages;
+    qunsetenv("STANDIN_EXIT_STAMP");
+    fs::remove_all(game);
+}
+BENCHMARK(BM_ExitToRunProgramReturn)
+    ->Iterations(50)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform warns at every raise(); 50 of those bury the result.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,27 @@
+#include "tests/platform/standin_game.h"
+
+namespace marloven::test {
+
+StandinGame::StandinGame(const std::string& subdirectory)
+    : startDir_(subdirectory.empty() ? dir_.Path() : dir_.Path() / subdirectory), store_(startDir_),
+      runner_(MakeSystemProgramRunner()), context_{startDir_, store_, prompter_, *runner_, sound_} {
+    std::filesystem::create_directories(startDir_);
+    window_.show();
+}
+
+void StandinGame::Install(const std::string& name) const {
+    std::filesystem::copy_file(STANDIN_PATH, startDir_ / name,
+                               std::filesystem::copy_options::overwrite_existing);
+}
+
+void StandinGame::InstallAll() const {
+    for (const char* name : {"VK.EXE", "SETUP.EXE", "COMMIT.EXE", "VKSETMS.EXE"}) {
+        Install(name);
+    }
+}
+
+std::string StandinGame::Log() const {
+    return dir_.Read(std::filesystem::relative(startDir_ / "standin.log", dir_.Path()).string());
+}
+
+} // namespace marloven::test

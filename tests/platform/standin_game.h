@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/cfg_store.h"
+#include "platform/program_runner.h"
+#include "tests/support/game_dir.h"
+#include "tests/support/qt_scripted_prompter.h"
+#include "tests/support/recording_sound_player.h"
+#include "ui/app_context.h"
+
+#include <QByteArray>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+namespace marloven::test {
+
+// Sets an environment variable that started programs inherit, for one test.
+class ScopedEnvironment {
+  public:
+    ScopedEnvironment(const char* name, const QByteArray& value) : name_(name) {
+        qputenv(name, value);
+    }
+    ~ScopedEnvironment() { qunsetenv(name_); }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+  private:
+    const char* name_;
+};
+
+// A game directory where our stand-in program lies under the game's program names,
+// started through the system's real runner, with a shown main window.
+class StandinGame : public ::testing::Test {
+  protected:
+    StandinGame() : StandinGame(std::string()) {}
+    // The game directory is the given subdirectory of a temporary one.
+    explicit StandinGame(const std::string& subdirectory);
+
+    // Copies the stand-in into the game directory under this name.
+    void Install(const std::string& name) const;
+    void InstallAll() const;
+    // What the stand-in wrote about its starts; the empty text when it never ran.
+    std::string Log() const;
+    std::filesystem::path GamePath() const { return startDir_; }
+
+    GameDir dir_;
+    std::filesystem::path startDir_;
+    CfgStore store_;
+    ScriptedPrompter prompter_;
+    std::unique_ptr<ProgramRunner> runner_;
+    RecordingSoundPlayer sound_;
+    AppContext context_;
+    QWidget window_;
+};
+
+} // namespace marloven::test
