@@ -268,6 +268,12 @@ TEST(LauncherProgram, EndsWithOneWhenSetupIsDeclinedAndZeroAfterANormalExit) {
     EXPECT_EQ(RunLauncher(empty.Path(), "no"), 1);
     EXPECT_FALSE(empty.Exists("VK.CFG"));
 
+    // Setup (the stand-in) writes a configuration; the launcher then runs and ends.
+    GameDir fresh;
+    std::filesystem::copy_file(STANDIN_PATH, fresh / "SETUP.EXE");
+    EXPECT_EQ(RunLauncher(fresh.Path(), "yes,no"), 0);
+    EXPECT_TRUE(fresh.Exists("VK.CFG"));
+
     GameDir game({{"VK.CFG", "PlayerName = \"Zed\"\n"}});
     EXPECT_EQ(RunLauncher(game.Path(), "no"), 0);
     EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\n");
