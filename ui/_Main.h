@@ -44,8 +44,6 @@ class TMain : public QMainWindow {
     // player has typed over the text of an editable list.
     static int ListPosition(const QComboBox* list);
 
-    AppContext& Context() const { return context_; }
-
     // Decoration.
     OutlinedLabel* Title = nullptr;
     QLabel* Subtitle = nullptr;
