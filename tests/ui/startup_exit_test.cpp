@@ -105,7 +105,8 @@ class ExitSequence : public ::testing::Test {
   protected:
     FarewellProbe farewell;
     // Line feeds alone: a rewrite turns them into CR LF, so any write shows.
-    Launcher launcher{GameDir::Files{{"VK.CFG", "PlayerName = \"Old\"\nNetColor = 2\n"}}, &farewell};
+    Launcher launcher{GameDir::Files{{"VK.CFG", "PlayerName = \"Old\"\nNetColor = 2\n"}},
+                      &farewell};
 
     void SetUp() override {
         farewell.forms = launcher.forms.get();
