@@ -1,24 +1,39 @@
+#include "app/unattended_prompter.h"
+#include "core/cfg_store.h"
+#include "platform/program_runner.h"
+#include "platform/sound_player.h"
 #include "ui/_Main.h"
+#include "ui/app_context.h"
+#include "ui/startup.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: marloven [GAME-DIRECTORY]\n"
+    "Usage: marloven [--answers=LIST] [GAME-DIRECTORY]\n"
     "Starts the Marloven launcher for Velkaran in GAME-DIRECTORY (default: the\n"
     "current directory), where VK.CFG, VK.EXE and the game's other files live.\n"
     "\n"
-    "  --help     show this text and exit\n"
-    "  --version  show the version and exit\n";
+    "  --help          show this text and exit\n"
+    "  --version       show the version and exit\n"
+    "  --answers=LIST  for unattended runs such as tests: answer the launcher's\n"
+    "                  questions in turn from LIST (for example no or yes,no)\n"
+    "                  without showing them, print its messages to standard error,\n"
+    "                  and close the main window as soon as it is shown\n";
+
+constexpr const char* kAnswersOption = "--answers=";
 
 } // namespace
 
 int main(int argc, char** argv) {
     const char* gameDirectory = nullptr;
+    const char* answers = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
             std::fputs(kUsage, stdout);
@@ -27,6 +42,10 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--version") == 0) {
             std::printf("Marloven %s\n", MARLOVEN_VERSION);
             return 0;
+        }
+        if (std::strncmp(argv[i], kAnswersOption, std::strlen(kAnswersOption)) == 0) {
+            answers = argv[i] + std::strlen(kAnswersOption);
+            continue;
         }
         gameDirectory = argv[i];
     }
@@ -42,7 +61,25 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Marloven");
-    marloven::TMain window;
-    window.show();
-    return QApplication::exec();
+
+    std::unique_ptr<marloven::Prompter> prompter;
+    if (answers != nullptr) {
+        prompter = std::make_unique<marloven::UnattendedPrompter>(QString::fromLocal8Bit(answers));
+    } else {
+        prompter = std::make_unique<marloven::QtPrompter>();
+    }
+    marloven::CfgStore store(std::filesystem::current_path());
+    const auto runner = marloven::MakeSystemProgramRunner();
+    const auto sound = marloven::MakeSystemSoundPlayer();
+    marloven::AppContext context{{}, store, *prompter, *runner, *sound};
+
+    const auto forms = marloven::CreateForms(context);
+    if (!marloven::StartLauncher(context, *forms)) {
+        return 1;
+    }
+    if (answers != nullptr) {
+        QTimer::singleShot(0, forms->Main.get(), &QWidget::close);
+    }
+    QApplication::exec();
+    return 0;
 }

@@ -1,7 +1,44 @@
 #include "ui/_About.h"
 
+#include "ui/look.h"
+
+#include <QLabel>
+#include <QPushButton>
+
 namespace marloven {
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) { setWindowTitle("About"); }
+TAboutBox::TAboutBox(QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setObjectName("AboutBox");
+    setWindowTitle("About");
+    setFont(FormFont());
+    setFixedSize(354, 176);
+
+    AddTitle(this);
+    QLabel* subtitle = AddSubtitle(this);
+    subtitle->setGeometry(62, 38, 283, 43);
+    subtitle->setWordWrap(true);
+    subtitle->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    const char* const credits[] = {
+        "Marloven: written by its players, for every Velkaran player.",
+        "Stone, star and sounds made by hand for this launcher.",
+        "Thanks to everyone who ever answered a call at 2 a.m.",
+    };
+    int top = 80;
+    for (const char* credit : credits) {
+        auto* line = new QLabel(credit, this);
+        line->move(8, top);
+        line->adjustSize();
+        PaintLimeOnBlack(line);
+        top += 16;
+    }
+
+    Button1 = new QPushButton("OK", this);
+    Button1->setObjectName("Button1");
+    Button1->setGeometry(160, 144, 51, 25);
+    Button1->setDefault(true);
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+}
 
 } // namespace marloven

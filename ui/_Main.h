@@ -1,14 +1,155 @@
 #pragma once
 
+#include "core/launch.h"
+
 #include <QMainWindow>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+class QTreeWidget;
 
 namespace marloven {
 
-// The launcher's main window.
+struct AppContext;
+struct Forms;
+class OutlinedLabel;
+
+// The launcher's main window: the player row, the action buttons, five pages of
+// settings, a menu and a status bar. Every setting control writes its key into the
+// store as soon as the player changes it; the buttons hand over to the launch code,
+// which reads the controls below directly.
 class TMain : public QMainWindow {
     Q_OBJECT
-public:
-    explicit TMain(QWidget* parent = nullptr);
+  public:
+    // The forms are created after this window; it reaches them only once they exist.
+    TMain(AppContext& context, Forms& forms, QWidget* parent = nullptr);
+    ~TMain() override;
+
+    // Reads VK.CFG and fills every control from it without writing anything back. A
+    // file that cannot be read is reported, and the controls and the store keep what
+    // they had. Returns whether the file was read.
+    bool LoadSettings();
+    // Rebuilds the ten rows "Macro 0" to "Macro 9" from the store.
+    void FillMacroList();
+    // The game options the launch reads, as the player has set them now.
+    GameOptions GatherGameOptions() const;
+    // The position of a list's chosen item; -1 when none is chosen, also when the
+    // player has typed over the text of an editable list.
+    static int ListPosition(const QComboBox* list);
+
+    // Decoration.
+    OutlinedLabel* Title = nullptr;
+    QLabel* Subtitle = nullptr;
+
+    // The player row and the action buttons.
+    QLineEdit* PlayerName = nullptr;
+    QComboBox* PlayerColor = nullptr;
+    QPushButton* SingleButton = nullptr;
+    QPushButton* BotsButton = nullptr;
+    QPushButton* DialButton = nullptr;
+    QPushButton* AnswerButton = nullptr;
+    QPushButton* AlreadyButton = nullptr;
+    QPushButton* NetworkButton = nullptr;
+    QPushButton* KaliButton = nullptr;
+    QPushButton* Button5 = nullptr; // "E&xit"
+
+    QTabWidget* PageControl1 = nullptr;
+
+    // "Game Options".
+    QComboBox* TicDup = nullptr;
+    QCheckBox* NetPred = nullptr;
+    QCheckBox* RecordDemo = nullptr;
+    QComboBox* StartLevel = nullptr;
+    QComboBox* StartSkill = nullptr;
+    QCheckBox* SetMouse = nullptr;
+    QLineEdit* SmHorz = nullptr;
+    QLineEdit* SMVert = nullptr;
+
+    // " User Map ".
+    QLineEdit* UserMap = nullptr;
+    QPushButton* Button4 = nullptr; // "Browse"
+    QPlainTextEdit* MapNotes = nullptr;
+
+    // "Demo Playback".
+    QLineEdit* DemoName = nullptr;
+    QListWidget* DemoFileList = nullptr;
+    QListWidget* DemoDirList = nullptr;
+    QComboBox* DemoDriveBox = nullptr;
+    QLabel* DemoDirLabel = nullptr;
+    QPushButton* Button3 = nullptr; // "Play Selected Demo"
+
+    // " Commbat Macros".
+    QTreeWidget* MacroList = nullptr;
+    QPushButton* Button2 = nullptr; // "&Edit"; a double click in the list clicks it
+
+    // "Modem Setup".
+    QComboBox* ComPort = nullptr;
+    QLabel* UartLabel = nullptr;
+    QLineEdit* Uart = nullptr;
+    QLabel* IRQLabel = nullptr;
+    QLineEdit* IRQ = nullptr;
+    QComboBox* BaudRate = nullptr;
+    QCheckBox* UseTone = nullptr;
+    QLineEdit* Init = nullptr;
+    QLineEdit* Hangup = nullptr;
+    QLineEdit* DialOut = nullptr;
+    QPushButton* Button6 = nullptr; // "Detect Modem"
+
+    // The two panels of the status bar.
+    QLabel* VersionPanel = nullptr;
+    QLabel* CopyrightPanel = nullptr;
+
+    // The menu.
+    QAction* LaunchSETUPEXE1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* ShowCFGFile1 = nullptr;
+    QAction* About1 = nullptr;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildDecoration(QWidget* client);
+    void BuildPlayerRowAndButtons(QWidget* client);
+    void BuildPages(QWidget* client);
+    QWidget* BuildGameOptionsPage();
+    QWidget* BuildUserMapPage();
+    QWidget* BuildDemoPage();
+    QWidget* BuildMacroPage();
+    QWidget* BuildModemPage();
+    void BuildMenu();
+    void BuildStatusBar();
+    void ConnectHandlers();
+    void SetPortDetailsEnabled(bool enabled);
+    // Writes a key unless the window is filling its controls from the store.
+    void Store(const char* key, const QString& value, bool quoted);
+
+    void FormCreate();
+    void PlayerColorChange(int position);
+    void TicDupChange(int position);
+    void NetPredClick(bool ticked);
+    void BaudRateChange();
+    void UseToneClick(bool ticked);
+    void ComPortChange(int position);
+    void Button4Click();
+    void Button5Click();
+    void SingleButtonClick();
+    void FormClose(QCloseEvent* event);
+    void LaunchSETUPEXE1Click();
+    void ShowCFGFile1Click();
+    void About1Click();
+
+    AppContext& context_;
+    Forms& forms_;
+    bool loading_ = false;
 };
 
 } // namespace marloven

@@ -1,7 +1,56 @@
 #include "ui/_ShowCFG.h"
 
+#include "core/cfg_store.h"
+#include "ui/look.h"
+
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
 namespace marloven {
 
-TShowCFG::TShowCFG(QWidget* parent) : QDialog(parent) { setWindowTitle("Velkaran .CFG File"); }
+TShowCFG::TShowCFG(const CfgStore& store, QWidget* parent) : QDialog(parent), store_(store) {
+    setObjectName("ShowCFG");
+    setWindowTitle("Velkaran .CFG File");
+    setFont(FormFont());
+    setFixedSize(464, 335);
+
+    CFGData = new QPlainTextEdit(this);
+    CFGData->setObjectName("CFGData");
+    CFGData->setGeometry(8, 8, 449, 281);
+    CFGData->setReadOnly(true);
+    CFGData->setLineWrapMode(QPlainTextEdit::NoWrap);
+    CFGData->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    PaintLimeOnBlack(CFGData);
+    CFGData->installEventFilter(this);
+
+    Button1 = new QPushButton("Close", this);
+    Button1->setObjectName("Button1");
+    Button1->setGeometry(192, 304, 75, 25);
+    connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TShowCFG::ShowStoreLines() {
+    QStringList lines;
+    for (const auto& line : store_.Lines()) {
+        lines << FromBytes(line);
+    }
+    CFGData->setPlainText(lines.join('\n'));
+}
+
+void TShowCFG::showEvent(QShowEvent* event) {
+    ShowStoreLines();
+    QDialog::showEvent(event);
+}
+
+// CFGDataKeyPress: Escape closes the viewer from inside the text as well.
+bool TShowCFG::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == CFGData && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        reject();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
 
 } // namespace marloven

@@ -1,0 +1,142 @@
+#include "core/settings.h"
+
+#include "core/cfg_store.h"
+
+#include <charconv>
+
+namespace marloven {
+
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+ListChoice PositionInRange(std::string_view stored, int first, int last, int offset) {
+    const auto number = ParseWholeNumber(stored);
+    if (!number) {
+        return std::nullopt;
+    }
+    if (*number < first || *number > last) {
+        return -1;
+    }
+    return *number - offset;
+}
+
+// Only the listed numbers select an item; every other value leaves the list alone.
+template <std::size_t N>
+ListChoice PositionOfListedNumber(std::string_view stored, const std::array<int, N>& numbers) {
+    const auto number = ParseWholeNumber(stored);
+    if (!number) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < N; ++i) {
+        if (numbers[i] == *number) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+// Links resolved, so a game directory reached through a link still contains its files.
+std::filesystem::path Resolved(const std::filesystem::path& path) {
+    std::error_code error;
+    auto resolved = std::filesystem::weakly_canonical(path, error);
+    return error ? path.lexically_normal() : resolved;
+}
+
+} // namespace
+
+std::optional<int> ParseWholeNumber(std::string_view text) {
+    text = TrimBlanks(text);
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') {
+            return std::nullopt;
+        }
+    }
+    int value = 0;
+    const auto* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+ListChoice ColorChoice(std::string_view stored) {
+    return PositionInRange(stored, 0, 7, 0);
+}
+
+ListChoice ComPortChoice(std::string_view stored) {
+    return PositionInRange(stored, 1, 9, 1);
+}
+
+ListChoice BaudRateChoice(std::string_view stored) {
+    return PositionOfListedNumber(stored, std::array{9600, 19200, 38400, 57600, 115200});
+}
+
+ListChoice TicDupChoice(std::string_view stored) {
+    return PositionOfListedNumber(stored, std::array{0, 2, 4, 8});
+}
+
+std::string ComPortValue(int position) {
+    return std::to_string(position + 1);
+}
+
+bool IsUserDefinedPort(std::string_view uart, std::string_view irq) {
+    return uart != kStandardPortMark || irq != kStandardPortMark;
+}
+
+MainSettings ReadMainSettings(const CfgStore& store) {
+    MainSettings s;
+    s.playerName = store.CfgGetDefault(cfg_key::PlayerName, "Revu");
+    s.color = ColorChoice(store.CfgGetDefault(cfg_key::NetColor, "0"));
+    s.comPort = ComPortChoice(store.CfgGetDefault(cfg_key::ComPort, "3"));
+    s.irq = store.CfgGetDefault(cfg_key::IrqNumber, kStandardPortMark);
+    s.uart = store.CfgGetDefault(cfg_key::UartAddress, kStandardPortMark);
+    s.baudRate = BaudRateChoice(store.CfgGetDefault(cfg_key::PortSpeed, "57600"));
+    s.setMouse = store.CfgGetDefault(cfg_key::SetMouse, "0") == "1";
+    s.smHorz = store.CfgGetDefault(cfg_key::SmHorz, "50");
+    s.smVert = store.CfgGetDefault(cfg_key::SmVert, "0");
+    s.toneDial = store.CfgGetDefault(cfg_key::ToneDial, "1") == "1";
+    s.init = store.CfgGetDefault(cfg_key::InitString, "AT&F1");
+    s.hangup = store.CfgGetDefault(cfg_key::HangupString, "ATH0=0");
+    s.dialOut = store.CfgGetDefault(cfg_key::DialOutString, "");
+    s.ticDup = TicDupChoice(store.CfgGetDefault(cfg_key::TicDup, "0"));
+    s.userDefinedPort = IsUserDefinedPort(s.uart, s.irq);
+    if (s.userDefinedPort) {
+        s.comPort = kUserDefinedPortPosition;
+    }
+    return s;
+}
+
+std::array<std::string, kMacroCount> ReadMacros(const CfgStore& store) {
+    std::array<std::string, kMacroCount> macros;
+    for (int n = 0; n < kMacroCount; ++n) {
+        macros[static_cast<std::size_t>(n)] = store.CfgGet("COMMBATMACRO#" + std::to_string(n));
+    }
+    return macros;
+}
+
+std::string MacroCaption(int number) {
+    return "Macro " + std::to_string(number);
+}
+
+std::string MapPathFor(const std::filesystem::path& gameDir, const std::filesystem::path& chosen) {
+    const auto dir = Resolved(gameDir);
+    const auto file = Resolved(chosen);
+    auto inside = file.lexically_relative(dir);
+    if (inside.empty() || *inside.begin() == "..") {
+        return std::filesystem::path(file).make_preferred().string();
+    }
+    return inside.make_preferred().string();
+}
+
+} // namespace marloven

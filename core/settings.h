@@ -1,0 +1,95 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace marloven {
+
+class CfgStore;
+
+// The VK.CFG keys behind the main window's controls, in the form the launcher
+// writes them.
+namespace cfg_key {
+inline constexpr const char* PlayerName = "PlayerName";
+inline constexpr const char* NetColor = "NetColor";
+inline constexpr const char* ComPort = "ComPort";
+inline constexpr const char* UartAddress = "UartAddress";
+inline constexpr const char* IrqNumber = "IrqNumber";
+inline constexpr const char* PortSpeed = "PortSpeed";
+inline constexpr const char* ToneDial = "ToneDial";
+inline constexpr const char* InitString = "InitString";
+inline constexpr const char* HangupString = "HangupString";
+inline constexpr const char* DialOutString = "DialOutString";
+inline constexpr const char* TicDup = "TicDup";
+inline constexpr const char* UsePred = "UsePred";
+inline constexpr const char* UserMap = "UserMap";
+inline constexpr const char* SetMouse = "SetMouse";
+inline constexpr const char* SmHorz = "SM_Horz";
+inline constexpr const char* SmVert = "SM_Vert";
+} // namespace cfg_key
+
+// "~" in both the UART and the IRQ key means "take the standard port's values".
+inline constexpr const char* kStandardPortMark = "~";
+// The COM port list's last item, "User Defined".
+inline constexpr int kUserDefinedPortPosition = 8;
+inline constexpr int kMacroCount = 10;
+
+// What loading a stored value does to one of the main window's lists: nothing means
+// the list is left as it is, -1 means no item is selected, otherwise the position.
+using ListChoice = std::optional<int>;
+
+// A decimal whole number, with blanks allowed around it and an optional sign.
+// Anything else (empty, letters, a fraction, too large for an int) gives nothing.
+std::optional<int> ParseWholeNumber(std::string_view text);
+
+// The list positions that stored values select. A value that is no whole number
+// leaves its list alone, since there is no sound place to put it.
+ListChoice ColorChoice(std::string_view stored);    // 0 to 7, else none selected
+ListChoice ComPortChoice(std::string_view stored);  // 1 to 9 at position 0 to 8
+ListChoice BaudRateChoice(std::string_view stored); // one of the five speeds only
+ListChoice TicDupChoice(std::string_view stored);   // 0, 2, 4 or 8 only
+
+// The stored ComPort value for a list position: "1" for COM1 ... "9" for "User Defined".
+std::string ComPortValue(int position);
+
+// A port is user defined as soon as either of its two values is not the standard mark.
+bool IsUserDefinedPort(std::string_view uart, std::string_view irq);
+
+// Everything the main window shows from the store, read in one go so that filling
+// the controls writes nothing back.
+struct MainSettings {
+    std::string playerName;
+    ListChoice color;
+    ListChoice comPort;
+    std::string irq;
+    std::string uart;
+    ListChoice baudRate;
+    bool setMouse = false;
+    std::string smHorz;
+    std::string smVert;
+    bool toneDial = true;
+    std::string init;
+    std::string hangup;
+    std::string dialOut;
+    ListChoice ticDup;
+    // Set when the stored UART or IRQ asks for "User Defined": the COM port list then
+    // shows it and the UART and IRQ boxes are enabled, whatever ComPort holds.
+    bool userDefinedPort = false;
+};
+
+MainSettings ReadMainSettings(const CfgStore& store);
+
+// The ten macro texts in number order; a missing key reads as the empty text.
+std::array<std::string, kMacroCount> ReadMacros(const CfgStore& store);
+
+// "Macro 0" to "Macro 9": the first column of the macro list.
+std::string MacroCaption(int number);
+
+// How a chosen map file is written into the UserMap key: relative to the game
+// directory when the file lies inside it (the game runs there), else the full path.
+std::string MapPathFor(const std::filesystem::path& gameDir, const std::filesystem::path& chosen);
+
+} // namespace marloven

@@ -1,0 +1,56 @@
+#include "tests/ui/launcher_fixture.h"
+
+#include "core/text.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace marloven::test {
+
+Launcher::Launcher(GameDir::Files files, SoundPlayer* soundPlayer)
+    : dir(files), store(dir.Path()), context{dir.Path(), store, prompter, runner,
+                                             soundPlayer ? *soundPlayer : sound} {
+    // Closing the main window in a test must not end the test program's application.
+    QApplication::setQuitOnLastWindowClosed(false);
+    forms = CreateForms(context);
+}
+
+Launcher::~Launcher() = default;
+
+std::string Launcher::LineOf(const std::string& key) const {
+    for (const auto& line : store.Lines()) {
+        if (KeyLineMatches(line, UpperAscii(key))) {
+            return std::string(line);
+        }
+    }
+    return "";
+}
+
+void Choose(QComboBox* list, int position) {
+    list->setCurrentIndex(position);
+    emit list->activated(position);
+}
+
+void PressKey(QWidget* widget, int key, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(widget, &release);
+}
+
+void Type(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        PressKey(widget, QChar(c).toUpper().unicode(), QString(c));
+    }
+}
+
+CurrentDirectory::CurrentDirectory(const std::filesystem::path& path)
+    : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(path);
+}
+
+CurrentDirectory::~CurrentDirectory() {
+    std::filesystem::current_path(previous_);
+}
+
+} // namespace marloven::test

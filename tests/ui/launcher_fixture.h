@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/cfg_store.h"
+#include "tests/support/fake_program_runner.h"
+#include "tests/support/game_dir.h"
+#include "tests/support/qt_scripted_prompter.h"
+#include "tests/support/recording_sound_player.h"
+#include "ui/_Main.h"
+#include "ui/app_context.h"
+#include "ui/startup.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <memory>
+#include <string>
+
+namespace marloven::test {
+
+// A launcher with its nine forms over a temporary game directory, with every question,
+// program start and sound answered by doubles.
+struct Launcher {
+    // A sound player of the test's own replaces the recording one when given.
+    explicit Launcher(GameDir::Files files = {}, SoundPlayer* soundPlayer = nullptr);
+    ~Launcher();
+
+    TMain& Main() const { return *forms->Main; }
+    // The store's line for a key as it would be written, or "" when there is none.
+    std::string LineOf(const std::string& key) const;
+
+    GameDir dir;
+    ScriptedPrompter prompter;
+    FakeProgramRunner runner;
+    RecordingSoundPlayer sound;
+    CfgStore store;
+    AppContext context;
+    std::unique_ptr<Forms> forms;
+};
+
+// The player picks an item from a list, as with the mouse.
+void Choose(QComboBox* list, int position);
+// The player types the text into a box, one key at a time.
+void Type(QWidget* widget, const QString& text);
+void PressKey(QWidget* widget, int key, const QString& text = {});
+
+// Makes the game directory current for the start-up checks, and restores it after.
+class CurrentDirectory {
+  public:
+    explicit CurrentDirectory(const std::filesystem::path& path);
+    ~CurrentDirectory();
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+  private:
+    std::filesystem::path previous_;
+};
+
+} // namespace marloven::test

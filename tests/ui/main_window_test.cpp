@@ -1,0 +1,385 @@
+#include "tests/ui/launcher_fixture.h"
+
+#include "ui/_ShowCFG.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace marloven::test {
+namespace {
+
+const char* const kFullConfig = "; written by hand\r\n"
+                                "PlayerName = \"Kestrel\"\r\n"
+                                "NetColor = 6\r\n"
+                                "ComPort = 4\r\n"
+                                "PortSpeed = 115200\r\n"
+                                "ToneDial = 0\r\n"
+                                "InitString = \"ATZ\"\r\n"
+                                "HangupString = \"ATH\"\r\n"
+                                "DialOutString = \"9,\"\r\n"
+                                "TicDup = 8\r\n"
+                                "CommbatMacro#3 = \"Watch your back\"\r\n";
+
+TEST(MainWindowLayout, HasTheCaptionFixedClientAreaAndButtonColumn) {
+    Launcher launcher;
+    TMain& main = launcher.Main();
+    EXPECT_EQ(main.windowTitle(), "Marloven - Beta Release 3");
+    // The status bar lies inside the 521 by 421 client area, below the pages.
+    EXPECT_EQ(main.centralWidget()->width(), 521);
+    EXPECT_EQ(main.centralWidget()->height() + main.statusBar()->height(), 421);
+    EXPECT_EQ(main.minimumSize(), main.maximumSize()) << "the border must not resize";
+
+    const struct {
+        QPushButton* button;
+        int top;
+        const char* caption;
+    } column[] = {{main.SingleButton, 72, "Single Player"}, {main.BotsButton, 104, "DM Bots"},
+                  {main.DialButton, 160, "&Dial"},          {main.AnswerButton, 192, "&Answer"},
+                  {main.AlreadyButton, 224, "A&lready"},    {main.NetworkButton, 280, "&Network"},
+                  {main.KaliButton, 312, "Kali / Khan"},    {main.Button5, 360, "E&xit"}};
+    for (const auto& entry : column) {
+        EXPECT_EQ(entry.button->geometry(), QRect(440, entry.top, 75, 25)) << entry.caption;
+        EXPECT_EQ(entry.button->text(), entry.caption);
+    }
+    EXPECT_EQ(main.PlayerName->geometry().topLeft(), QPoint(8, 88));
+    EXPECT_EQ(main.PlayerName->width(), 273);
+    EXPECT_EQ(main.PlayerColor->geometry().topLeft(), QPoint(296, 88));
+    EXPECT_EQ(main.PageControl1->geometry(), QRect(8, 128, 409, 265));
+
+    QStringList tabs;
+    for (int i = 0; i < main.PageControl1->count(); ++i) {
+        tabs << main.PageControl1->tabText(i);
+    }
+    EXPECT_EQ(tabs, QStringList({"Game Options", " User Map ", "Demo Playback", " Commbat Macros",
+                                 "Modem Setup"}));
+    EXPECT_EQ(main.PageControl1->currentIndex(), 0);
+}
+
+TEST(MainWindowLayout, KeyboardOrderRunsFromDialToThePages) {
+    Launcher launcher;
+    TMain& main = launcher.Main();
+    const QList<QWidget*> expected = {main.DialButton,    main.AnswerButton, main.AlreadyButton,
+                                      main.NetworkButton, main.Button5,      main.PlayerName,
+                                      main.PlayerColor,   main.SingleButton, main.BotsButton,
+                                      main.KaliButton,    main.PageControl1};
+    QList<QWidget*> seen;
+    QWidget* widget = main.DialButton;
+    while (seen.size() < expected.size()) {
+        if (expected.contains(widget)) {
+            seen << widget;
+        }
+        widget = widget->nextInFocusChain();
+        ASSERT_NE(widget, main.DialButton) << "the chain ended early";
+    }
+    EXPECT_EQ(seen, expected);
+}
+
+TEST(MainWindowLayout, ControlsStartWithTheirInitialTextsAndStates) {
+    Launcher launcher;
+    TMain& main = launcher.Main();
+    EXPECT_EQ(main.PlayerName->text(), "Revu");
+    EXPECT_EQ(main.PlayerColor->currentIndex(), -1);
+    EXPECT_EQ(main.PlayerColor->placeholderText(), "Default");
+    EXPECT_EQ(main.TicDup->currentText(), "Default");
+    EXPECT_TRUE(main.NetPred->isChecked());
+    EXPECT_EQ(main.NetPred->text(), "Disable Net Prediction ");
+    EXPECT_FALSE(main.RecordDemo->isChecked());
+    EXPECT_EQ(main.StartLevel->currentIndex(), 0);
+    EXPECT_EQ(main.StartSkill->currentIndex(), 2);
+    EXPECT_EQ(main.StartLevel->count(), 4);
+    EXPECT_EQ(main.StartSkill->count(), 4);
+    EXPECT_FALSE(main.SetMouse->isChecked());
+    EXPECT_EQ(main.SmHorz->text(), "50");
+    EXPECT_EQ(main.SMVert->text(), "0");
+    EXPECT_FALSE(main.SmHorz->isEnabled());
+    EXPECT_FALSE(main.SMVert->isEnabled());
+    EXPECT_EQ(main.UserMap->text(), "UserMap");
+    EXPECT_TRUE(main.MapNotes->toPlainText().startsWith('\n'));
+    EXPECT_EQ(main.DemoName->text(), "*.dmo");
+    EXPECT_FALSE(main.DemoDirLabel->isEnabled());
+    EXPECT_EQ(main.Button3->text(), "Play Selected Demo");
+    EXPECT_EQ(main.Button2->text(), "&Edit");
+    EXPECT_EQ(main.ComPort->count(), 9);
+    EXPECT_EQ(main.ComPort->itemText(8), "User Defined");
+    EXPECT_EQ(main.ComPort->placeholderText(), "COM 2");
+    for (QWidget* portDetail :
+         {static_cast<QWidget*>(main.Uart), static_cast<QWidget*>(main.IRQ),
+          static_cast<QWidget*>(main.UartLabel), static_cast<QWidget*>(main.IRQLabel)}) {
+        EXPECT_FALSE(portDetail->isEnabled()) << portDetail->objectName().toStdString();
+    }
+    EXPECT_EQ(main.Uart->text(), "Uart");
+    EXPECT_EQ(main.IRQ->text(), "IRQ");
+    EXPECT_EQ(main.BaudRate->currentText(), "57600");
+    EXPECT_TRUE(main.UseTone->isChecked());
+    EXPECT_EQ(main.Init->text(), "AT&F1");
+    EXPECT_EQ(main.Hangup->text(), "ATH0=0");
+    EXPECT_EQ(main.DialOut->text(), "DialOut");
+    EXPECT_EQ(main.Button6->text(), "Detect Modem");
+}
+
+TEST(MainWindowLayout, MenuAndStatusBarCarryTheirTexts) {
+    Launcher launcher;
+    TMain& main = launcher.Main();
+    QStringList titles;
+    for (QAction* title : main.menuBar()->actions()) {
+        titles << title->text();
+    }
+    EXPECT_EQ(titles, QStringList({"&File", "&View", "", "&Help"}));
+    EXPECT_FALSE(main.menuBar()->actions().at(2)->isEnabled());
+    EXPECT_EQ(main.LaunchSETUPEXE1->text(), "Launch &SETUP.EXE...");
+    EXPECT_EQ(main.Exit1->text(), "E&xit");
+    EXPECT_EQ(main.ShowCFGFile1->text(), "&Show .CFG File");
+    EXPECT_EQ(main.About1->text(), "&About");
+    for (QAction* item : {main.LaunchSETUPEXE1, main.Exit1, main.ShowCFGFile1, main.About1}) {
+        EXPECT_TRUE(item->shortcut().isEmpty());
+    }
+    EXPECT_EQ(main.statusBar()->height(), 19);
+    EXPECT_FALSE(main.statusBar()->isSizeGripEnabled());
+    EXPECT_EQ(main.VersionPanel->text(), "Velkaran v1.00 VK");
+    EXPECT_EQ(main.VersionPanel->width(), 265);
+    EXPECT_FALSE(main.CopyrightPanel->text().isEmpty());
+}
+
+TEST(ListsThatIgnoreTypedKeys, DropCharactersButStillMoveWithTheArrows) {
+    Launcher launcher({{"VK.CFG", ""}});
+    TMain& main = launcher.Main();
+    ASSERT_TRUE(main.LoadSettings());
+    // "G" would jump to "Gray" or "Green" in a plain list.
+    Type(main.PlayerColor, "G");
+    EXPECT_EQ(main.PlayerColor->currentIndex(), 0);
+    Type(main.BaudRate, "1");
+    EXPECT_EQ(main.BaudRate->currentText(), "57600");
+    Type(main.ComPort, "U");
+    EXPECT_EQ(main.ComPort->currentIndex(), 2);
+    Type(main.StartLevel, "T");
+    EXPECT_EQ(main.StartLevel->currentIndex(), 0);
+    EXPECT_EQ(launcher.LineOf("NetColor"), "");
+
+    PressKey(main.PlayerColor, Qt::Key_Down);
+    EXPECT_EQ(main.PlayerColor->currentIndex(), 1);
+    EXPECT_EQ(launcher.LineOf("NetColor"), "NetColor = 1");
+
+    main.MacroList->setCurrentItem(main.MacroList->topLevelItem(0));
+    Type(main.MacroList, "M");
+    EXPECT_EQ(main.MacroList->currentItem(), main.MacroList->topLevelItem(0));
+}
+
+TEST(LoadSettings, FillsEveryControlWithoutWritingTheStore) {
+    Launcher launcher({{"VK.CFG", kFullConfig}});
+    TMain& main = launcher.Main();
+    ASSERT_TRUE(main.LoadSettings());
+    EXPECT_EQ(launcher.store.WrittenForm(), kFullConfig);
+    EXPECT_EQ(main.PlayerName->text(), "Kestrel");
+    EXPECT_EQ(main.PlayerColor->currentText(), "Green");
+    EXPECT_EQ(main.ComPort->currentText(), "COM4");
+    EXPECT_EQ(main.BaudRate->currentText(), "115200");
+    EXPECT_FALSE(main.UseTone->isChecked());
+    EXPECT_EQ(main.Init->text(), "ATZ");
+    EXPECT_EQ(main.Hangup->text(), "ATH");
+    EXPECT_EQ(main.DialOut->text(), "9,");
+    EXPECT_EQ(main.TicDup->currentText(), "Ticdup 8");
+    EXPECT_EQ(main.Uart->text(), "~");
+    EXPECT_EQ(main.IRQ->text(), "~");
+    EXPECT_FALSE(main.Uart->isEnabled());
+    ASSERT_EQ(main.MacroList->topLevelItemCount(), 10);
+    for (int n = 0; n < 10; ++n) {
+        EXPECT_EQ(main.MacroList->topLevelItem(n)->text(0), QString("Macro %1").arg(n));
+    }
+    EXPECT_EQ(main.MacroList->topLevelItem(3)->text(1), "Watch your back");
+    EXPECT_EQ(main.MacroList->topLevelItem(4)->text(1), "");
+
+    // A second load rebuilds the rows instead of adding ten more.
+    ASSERT_TRUE(main.LoadSettings());
+    EXPECT_EQ(main.MacroList->topLevelItemCount(), 10);
+}
+
+TEST(LoadSettings, PortDetailsFollowTheStoredUartAndIrq) {
+    {
+        Launcher launcher({{"VK.CFG", "ComPort = 2\r\nUartAddress = 3F8\r\nIrqNumber = ~\r\n"}});
+        ASSERT_TRUE(launcher.Main().LoadSettings());
+        EXPECT_EQ(launcher.Main().ComPort->currentText(), "User Defined");
+        EXPECT_TRUE(launcher.Main().Uart->isEnabled());
+        EXPECT_TRUE(launcher.Main().IRQLabel->isEnabled());
+        EXPECT_EQ(launcher.Main().Uart->text(), "3F8");
+    }
+    {
+        Launcher launcher({{"VK.CFG", "ComPort = 9\r\nUartAddress = ~\r\nIrqNumber = ~\r\n"}});
+        ASSERT_TRUE(launcher.Main().LoadSettings());
+        EXPECT_EQ(launcher.Main().ComPort->currentText(), "User Defined");
+        EXPECT_FALSE(launcher.Main().Uart->isEnabled());
+        EXPECT_FALSE(launcher.Main().IRQ->isEnabled());
+    }
+}
+
+TEST(LoadSettings, UnlistedOrNonNumericValuesLeaveTheirListsAndTheRestStillLoads) {
+    Launcher launcher({{"VK.CFG", "PortSpeed = 14400\r\nTicDup = 1\r\nNetColor = red\r\n"
+                                  "ComPort = two\r\nPlayerName = \"Ash\"\r\n"}});
+    TMain& main = launcher.Main();
+    ASSERT_TRUE(main.LoadSettings());
+    EXPECT_EQ(main.BaudRate->currentText(), "57600");
+    EXPECT_EQ(main.TicDup->currentText(), "Default");
+    EXPECT_EQ(main.PlayerColor->placeholderText(), "Default");
+    EXPECT_EQ(main.ComPort->placeholderText(), "COM 2");
+    EXPECT_EQ(main.PlayerName->text(), "Ash");
+    EXPECT_TRUE(launcher.prompter.errors.isEmpty());
+
+    // A number outside the list clears the choice and its initial text with it.
+    launcher.dir.Write("VK.CFG", "NetColor = 8\r\nComPort = 12\r\n");
+    ASSERT_TRUE(main.LoadSettings());
+    EXPECT_EQ(main.PlayerColor->currentIndex(), -1);
+    EXPECT_EQ(main.PlayerColor->currentText(), "");
+    EXPECT_EQ(main.ComPort->placeholderText(), "");
+}
+
+TEST(LoadSettings, TurnsOnTheMouseBoxesWithTheStoredValuesAndKeepsThem) {
+    Launcher launcher({{"VK.CFG", "SetMouse = 1\r\nSM_Horz = 70\r\nSM_Vert = 5\r\n"}});
+    TMain& main = launcher.Main();
+    ASSERT_TRUE(main.LoadSettings());
+    EXPECT_TRUE(main.SetMouse->isChecked());
+    EXPECT_EQ(main.SmHorz->text(), "70");
+    EXPECT_EQ(main.SMVert->text(), "5");
+    EXPECT_TRUE(main.SmHorz->isEnabled());
+    EXPECT_TRUE(main.SMVert->isEnabled());
+    EXPECT_EQ(launcher.store.CfgGet("SM_Horz"), "70");
+    EXPECT_EQ(launcher.store.CfgGet("SM_Vert"), "5");
+}
+
+TEST(SettingHandlers, WriteTheirKeysWithTheirQuotesAtOnceButNotToDisk) {
+    const std::string original = "ComPort = 2\r\n";
+    Launcher launcher({{"VK.CFG", original}});
+    TMain& main = launcher.Main();
+    ASSERT_TRUE(main.LoadSettings());
+
+    Choose(main.PlayerColor, 3);
+    Choose(main.TicDup, 2); // the position, not the 4 of "Ticdup 4"
+    main.NetPred->click();
+    Choose(main.BaudRate, 1);
+    main.UseTone->click();
+    main.Init->setText("AT&F");
+    main.Hangup->setText("ATH");
+    main.DialOut->setText("9W");
+    main.UserMap->setText("E1M1.MAP");
+
+    EXPECT_EQ(launcher.LineOf("NetColor"), "NetColor = 3");
+    EXPECT_EQ(launcher.LineOf("TicDup"), "TicDup = 2");
+    EXPECT_EQ(launcher.LineOf("UsePred"), "UsePred = 0");
+    EXPECT_EQ(launcher.LineOf("PortSpeed"), "PortSpeed = 19200");
+    EXPECT_EQ(launcher.LineOf("ToneDial"), "ToneDial = 0");
+    EXPECT_EQ(launcher.LineOf("InitString"), "InitString = \"AT&F\"");
+    EXPECT_EQ(launcher.LineOf("HangupString"), "HangupString = \"ATH\"");
+    EXPECT_EQ(launcher.LineOf("DialOutString"), "DialOutString = \"9W\"");
+    EXPECT_EQ(launcher.LineOf("UserMap"), "UserMap = \"E1M1.MAP\"");
+    EXPECT_EQ(launcher.dir.Read("VK.CFG"), original);
+
+    main.NetPred->click();
+    EXPECT_EQ(launcher.LineOf("UsePred"), "UsePred = 1");
+}
+
+TEST(SettingHandlers, EachKeystrokeInTheNameRewritesItsLineAndTheViewerShowsIt) {
+    Launcher launcher({{"VK.CFG", "PlayerName = \"Revu\" ; first\r\nNetColor = 1\r\n"}});
+    TMain& main = launcher.Main();
+    ASSERT_TRUE(main.LoadSettings());
+    main.PlayerName->clear();
+    EXPECT_EQ(launcher.store.Lines().front(), "PlayerName = \"\"");
+    Type(main.PlayerName, "Jo");
+    EXPECT_EQ(launcher.store.Lines().front(), "PlayerName = \"Jo\"");
+    EXPECT_EQ(launcher.store.Lines().size(), 2u);
+
+    TShowCFG& viewer = *launcher.forms->ShowCFG;
+    viewer.show();
+    EXPECT_EQ(viewer.CFGData->toPlainText(), "PlayerName = \"Jo\"\nNetColor = 1");
+    viewer.hide();
+    Type(main.PlayerName, "e");
+    viewer.show();
+    EXPECT_TRUE(viewer.CFGData->toPlainText().startsWith("PlayerName = \"Joe\""));
+    viewer.hide();
+}
+
+TEST(SettingHandlers, PortDetailsAreStoredUnquotedAndBytesSurviveTheRoundTrip) {
+    // 0xE9 is one byte in the file and one character on screen.
+    Launcher launcher({{"VK.CFG", "PlayerName = \"Ren\xE9\"\r\n"}});
+    TMain& main = launcher.Main();
+    ASSERT_TRUE(main.LoadSettings());
+    EXPECT_EQ(main.PlayerName->text(), QString::fromUtf8("Ren\u00e9"));
+    Type(main.PlayerName, "!");
+    EXPECT_EQ(launcher.LineOf("PlayerName"), "PlayerName = \"Ren\xE9!\"");
+
+    Choose(main.ComPort, 8);
+    main.Uart->setText("2E8");
+    main.IRQ->setText("5");
+    EXPECT_EQ(launcher.LineOf("UartAddress"), "UartAddress = 2E8");
+    EXPECT_EQ(launcher.LineOf("IrqNumber"), "IrqNumber = 5");
+}
+
+TEST(ComPortChange, UserDefinedEnablesTheDetailsAndAStandardPortResetsThemInTheStore) {
+    Launcher launcher({{"VK.CFG", "ComPort = 2\r\n"}});
+    TMain& main = launcher.Main();
+    ASSERT_TRUE(main.LoadSettings());
+
+    Choose(main.ComPort, 8);
+    EXPECT_EQ(launcher.LineOf("ComPort"), "ComPort = 9");
+    EXPECT_TRUE(main.Uart->isEnabled());
+    EXPECT_TRUE(main.UartLabel->isEnabled());
+    main.Uart->setText("3E8");
+    main.IRQ->setText("7");
+
+    Choose(main.ComPort, 3);
+    EXPECT_EQ(launcher.LineOf("ComPort"), "ComPort = 4");
+    EXPECT_EQ(launcher.LineOf("IrqNumber"), "IrqNumber = ~");
+    EXPECT_EQ(launcher.LineOf("UartAddress"), "UartAddress = ~");
+    EXPECT_FALSE(main.Uart->isEnabled());
+    EXPECT_FALSE(main.IRQLabel->isEnabled());
+    // The disabled boxes still show what the player typed.
+    EXPECT_EQ(main.Uart->text(), "3E8");
+    EXPECT_EQ(main.IRQ->text(), "7");
+}
+
+TEST(MacroPage, ADoubleClickInTheListPressesEdit) {
+    Launcher launcher({{"VK.CFG", ""}});
+    TMain& main = launcher.Main();
+    ASSERT_TRUE(main.LoadSettings());
+    int edits = 0;
+    QObject::connect(main.Button2, &QPushButton::clicked, [&edits] { ++edits; });
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5),
+                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main.MacroList->viewport(), &doubleClick);
+    EXPECT_EQ(edits, 1);
+    // Only the caption is edited in place; the macro text has its own dialog.
+    main.show();
+    main.PageControl1->setCurrentIndex(3);
+    main.MacroList->editItem(main.MacroList->topLevelItem(6), 1);
+    EXPECT_TRUE(main.MacroList->findChildren<QLineEdit*>().isEmpty());
+    main.MacroList->editItem(main.MacroList->topLevelItem(6), 0);
+    EXPECT_FALSE(main.MacroList->findChildren<QLineEdit*>().isEmpty());
+    main.hide();
+    // Each row remembers its number for the editor, whatever its caption becomes.
+    main.MacroList->topLevelItem(6)->setText(0, "Macro 2");
+    EXPECT_EQ(main.MacroList->topLevelItem(6)->data(0, Qt::UserRole).toInt(), 6);
+}
+
+TEST(BrowseForUserMap, StoresAFileInsideTheGameDirectoryRelativeToIt) {
+    Launcher launcher({{"VK.CFG", ""}, {"MAPS/ARENA.MAP", "m"}});
+    TMain& main = launcher.Main();
+    ASSERT_TRUE(main.LoadSettings());
+    const auto chosen = launcher.dir / "MAPS/ARENA.MAP";
+    launcher.prompter.fileAnswers = {QString::fromStdString(chosen.string()), std::nullopt};
+    main.Button4->click();
+    const std::string expected = std::filesystem::path("MAPS/ARENA.MAP").make_preferred().string();
+    EXPECT_EQ(main.UserMap->text().toStdString(), expected);
+    EXPECT_EQ(launcher.LineOf("UserMap"), "UserMap = \"" + expected + "\"");
+    // Cancelling the dialog keeps the map.
+    main.Button4->click();
+    EXPECT_EQ(main.UserMap->text().toStdString(), expected);
+}
+
+} // namespace
+} // namespace marloven::test

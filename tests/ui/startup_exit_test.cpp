@@ -1,0 +1,286 @@
+#include "tests/ui/launcher_fixture.h"
+
+#include "core/file_io.h"
+#include "ui/_About.h"
+#include "ui/_Dial.h"
+#include "ui/_EditInfo.h"
+#include "ui/_EditMacro.h"
+#include "ui/_Hidden.h"
+#include "ui/_NetNoPlayers.h"
+#include "ui/_ShowCFG.h"
+#include "ui/modem_list.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace marloven::test {
+namespace {
+
+const QString kSetupQuestion =
+    "Velkaran's Configuration file was not found.  Do you wish to run setup?";
+const QString kSaveQuestion = "Would you like to save the current settings?";
+
+TEST(StartupChecks, RunsSetupUntilItLeavesAConfigurationBehind) {
+    Launcher launcher({{"SETUP.EXE", ""}});
+    CurrentDirectory inGame(launcher.dir.Path());
+    int setupRuns = 0;
+    launcher.runner.whileRunning = [&](const CommandLine&) {
+        // The first run of setup gives up; the second writes the file.
+        if (++setupRuns == 2) {
+            launcher.dir.Write("VK.CFG", "PlayerName = \"New\"\r\n");
+        }
+    };
+    launcher.prompter.yesNoAnswers = {true, true};
+    ASSERT_TRUE(StartLauncher(launcher.context, *launcher.forms));
+
+    EXPECT_EQ(launcher.prompter.questions, QStringList({kSetupQuestion, kSetupQuestion}));
+    ASSERT_EQ(launcher.runner.runs.size(), 2u);
+    EXPECT_EQ(launcher.runner.runs[0].arguments, "");
+    EXPECT_EQ(launcher.runner.runs[0].directory, launcher.dir.Path().string());
+    EXPECT_EQ(launcher.context.startDir, std::filesystem::current_path());
+    EXPECT_EQ(launcher.Main().PlayerName->text(), "New");
+    EXPECT_EQ(launcher.sound.asyncRequests, std::vector<std::string>{"SOUNDS.WAV"});
+    EXPECT_TRUE(launcher.Main().isVisible());
+    launcher.Main().hide();
+}
+
+TEST(StartupChecks, DecliningSetupStopsWithNothingSavedOrPlayed) {
+    // SETUP.EXE is missing: the runner reports it and the question comes again.
+    Launcher launcher;
+    CurrentDirectory inGame(launcher.dir.Path());
+    launcher.prompter.yesNoAnswers = {true, false};
+    EXPECT_FALSE(StartLauncher(launcher.context, *launcher.forms));
+    EXPECT_EQ(launcher.prompter.questions.size(), 2);
+    EXPECT_EQ(launcher.prompter.messages, QStringList({"SETUP.EXE was not found!"}));
+    EXPECT_TRUE(launcher.runner.runs.empty());
+    EXPECT_TRUE(launcher.sound.requested.empty());
+    EXPECT_FALSE(launcher.dir.Exists("VK.CFG"));
+    EXPECT_FALSE(launcher.Main().isVisible());
+}
+
+TEST(StartupChecks, AFolderNamedLikeTheConfigurationDoesNotCount) {
+    Launcher launcher({{"VK.CFG/inside", ""}});
+    CurrentDirectory inGame(launcher.dir.Path());
+    launcher.prompter.yesNoAnswers = {false};
+    EXPECT_FALSE(StartupChecks(launcher.context, *launcher.forms));
+}
+
+TEST(Forms, AllNineExistHiddenUntilTheLauncherShowsThem) {
+    Launcher launcher;
+    const Forms& forms = *launcher.forms;
+    const QWidget* const all[] = {
+        forms.Main.get(),    forms.SelectModem.get(), forms.NetNoPlayers.get(),
+        forms.ShowCFG.get(), forms.AboutBox.get(),    forms.EditInfo.get(),
+        forms.My.get(),      forms.EditMacro.get(),   forms.Dial.get()};
+    for (const QWidget* form : all) {
+        ASSERT_NE(form, nullptr);
+        EXPECT_FALSE(form->isVisible());
+    }
+    EXPECT_EQ(forms.My->Commit->toPlainText(), "Memo1");
+}
+
+// Notes what the player sees while the farewell sound plays.
+struct FarewellProbe : SoundPlayer {
+    const Forms* forms = nullptr;
+    std::vector<std::string> syncSounds;
+    bool mainVisible = true;
+    bool aboutVisible = false;
+    bool okVisible = true;
+
+    void PlayAsync(const std::string&) override {}
+    void PlaySync(const std::string& fileName) override {
+        syncSounds.push_back(fileName);
+        mainVisible = forms->Main->isVisible();
+        aboutVisible = forms->AboutBox->isVisible();
+        okVisible = forms->AboutBox->Button1->isVisible();
+    }
+};
+
+class ExitSequence : public ::testing::Test {
+  protected:
+    FarewellProbe farewell;
+    // Line feeds alone: a rewrite turns them into CR LF, so any write shows.
+    Launcher launcher{GameDir::Files{{"VK.CFG", "PlayerName = \"Old\"\nNetColor = 2\n"}},
+                      &farewell};
+
+    void SetUp() override {
+        farewell.forms = launcher.forms.get();
+        ASSERT_TRUE(launcher.Main().LoadSettings());
+        launcher.Main().show();
+        launcher.Main().PlayerName->setText("Changed");
+    }
+};
+
+TEST_F(ExitSequence, NoLeavesTheFileAloneAndSaysGoodbyeFromTheAboutBox) {
+    launcher.prompter.yesNoAnswers = {false};
+    launcher.Main().Button5->click();
+    EXPECT_EQ(launcher.prompter.questions, QStringList({kSaveQuestion}));
+    EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Old\"\nNetColor = 2\n");
+    EXPECT_EQ(farewell.syncSounds, std::vector<std::string>{"SOUNDD.WAV"});
+    EXPECT_FALSE(farewell.mainVisible);
+    EXPECT_TRUE(farewell.aboutVisible);
+    EXPECT_FALSE(farewell.okVisible);
+    EXPECT_FALSE(launcher.Main().isVisible());
+    EXPECT_FALSE(launcher.forms->AboutBox->isVisible());
+}
+
+TEST_F(ExitSequence, YesRewritesTheFileEvenWhenNothingChanged) {
+    launcher.prompter.yesNoAnswers = {true};
+    launcher.Main().PlayerName->setText("Old");
+    launcher.Main().Exit1->trigger();
+    EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Old\"\r\nNetColor = 2\r\n");
+    EXPECT_FALSE(launcher.Main().isVisible());
+}
+
+TEST_F(ExitSequence, AFailedSaveKeepsTheWindowOpenWithoutFarewell) {
+    launcher.prompter.yesNoAnswers = {true, true};
+    {
+        WriteFailureForTesting diskFull(std::make_error_code(std::errc::no_space_on_device));
+        EXPECT_FALSE(launcher.Main().close());
+    }
+    ASSERT_EQ(launcher.prompter.errors.size(), 1);
+    EXPECT_TRUE(launcher.prompter.errors.front().startsWith("Cannot create file "));
+    EXPECT_TRUE(launcher.prompter.errors.front().endsWith("VK.CFG"));
+    EXPECT_TRUE(launcher.Main().isVisible());
+    EXPECT_EQ(launcher.Main().PlayerName->text(), "Changed");
+    EXPECT_TRUE(farewell.syncSounds.empty());
+    EXPECT_FALSE(launcher.forms->AboutBox->isVisible());
+    EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Old\"\nNetColor = 2\n");
+
+    // The player tries again once there is room.
+    EXPECT_TRUE(launcher.Main().close());
+    EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Changed\"\r\nNetColor = 2\r\n");
+}
+
+class SetupFromTheMenu : public ::testing::Test {
+  protected:
+    Launcher launcher{GameDir::Files{{"VK.CFG", "PlayerName = \"Old\"\r\n"}, {"SETUP.EXE", ""}}};
+
+    void SetUp() override {
+        ASSERT_TRUE(launcher.Main().LoadSettings());
+        launcher.Main().PlayerName->setText("Mine");
+    }
+};
+
+TEST_F(SetupFromTheMenu, SavesRunsSetupAndShowsWhatItWrote) {
+    std::string seenBySetup;
+    launcher.runner.whileRunning = [&](const CommandLine& command) {
+        seenBySetup = launcher.dir.Read("VK.CFG");
+        EXPECT_EQ(command.program, (launcher.dir / "SETUP.EXE").string());
+        launcher.dir.Write("VK.CFG", "PlayerName = \"FromSetup\"\r\nNetColor = 4\r\n");
+    };
+    launcher.Main().LaunchSETUPEXE1->trigger();
+    EXPECT_EQ(seenBySetup, "PlayerName = \"Mine\"\r\n");
+    EXPECT_EQ(launcher.Main().PlayerName->text(), "FromSetup");
+    EXPECT_EQ(launcher.Main().PlayerColor->currentText(), "Yellow");
+    EXPECT_TRUE(launcher.sound.requested.empty());
+}
+
+TEST_F(SetupFromTheMenu, AFailedSaveRunsNothing) {
+    WriteFailureForTesting denied(std::make_error_code(std::errc::permission_denied));
+    launcher.Main().LaunchSETUPEXE1->trigger();
+    EXPECT_TRUE(launcher.runner.runs.empty());
+    EXPECT_EQ(launcher.prompter.errors.size(), 1);
+    EXPECT_EQ(launcher.Main().PlayerName->text(), "Mine");
+}
+
+TEST_F(SetupFromTheMenu, AConfigurationRemovedBySetupKeepsControlsAndStore) {
+    launcher.runner.whileRunning = [&](const CommandLine&) {
+        std::filesystem::remove(launcher.dir / "VK.CFG");
+    };
+    launcher.Main().LaunchSETUPEXE1->trigger();
+    ASSERT_EQ(launcher.prompter.errors.size(), 1);
+    EXPECT_TRUE(launcher.prompter.errors.front().startsWith("Cannot open file "));
+    EXPECT_EQ(launcher.Main().PlayerName->text(), "Mine");
+    EXPECT_EQ(launcher.LineOf("PlayerName"), "PlayerName = \"Mine\"");
+}
+
+TEST(SinglePlayer, StartsTheGameWithTheGatheredOptions) {
+    Launcher launcher({{"VK.CFG", ""}, {"VK.EXE", ""}});
+    TMain& main = launcher.Main();
+    ASSERT_TRUE(main.LoadSettings());
+    main.SingleButton->click();
+    ASSERT_EQ(launcher.runner.runs.size(), 1u);
+    EXPECT_EQ(launcher.runner.runs[0].program, (launcher.dir / "VK.EXE").string());
+    EXPECT_EQ(launcher.runner.runs[0].arguments, "-nopred");
+    EXPECT_EQ(launcher.sound.asyncRequests.back(), "SOUNDE.WAV");
+
+    // A skill typed over counts as no skill chosen.
+    main.RecordDemo->setChecked(true);
+    main.StartSkill->setEditText("Nightmare");
+    main.StartLevel->setCurrentIndex(3);
+    main.SingleButton->click();
+    EXPECT_EQ(launcher.runner.runs.back().arguments, "-nopred -dr$$MRV$$.DMO -level4 -s0");
+
+    main.BotsButton->click();
+    EXPECT_EQ(launcher.runner.runs.size(), 2u);
+}
+
+TEST(GameOptions, TicdupTypedOverIsNoTicdup) {
+    Launcher launcher;
+    TMain& main = launcher.Main();
+    Choose(main.TicDup, 3);
+    EXPECT_EQ(main.GatherGameOptions().ticDupPosition, 3);
+    main.TicDup->setEditText("Ticdup 3");
+    EXPECT_EQ(main.GatherGameOptions().ticDupPosition, -1);
+}
+
+TEST(AboutFromTheMenu, HidesTheMainWindowWhileTheBoxIsOpen) {
+    Launcher launcher;
+    TMain& main = launcher.Main();
+    main.show();
+    bool mainVisibleMeanwhile = true;
+    bool buttonVisible = false;
+    QTimer::singleShot(0, [&] {
+        mainVisibleMeanwhile = main.isVisible();
+        buttonVisible = launcher.forms->AboutBox->Button1->isVisible();
+        launcher.forms->AboutBox->Button1->click();
+    });
+    main.About1->trigger();
+    EXPECT_FALSE(mainVisibleMeanwhile);
+    EXPECT_TRUE(buttonVisible);
+    EXPECT_TRUE(main.isVisible());
+    main.hide();
+}
+
+// The real program, started offscreen with its questions answered on the command line.
+int RunLauncher(const std::filesystem::path& gameDir, const QString& answers) {
+    QProcess process;
+    auto environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(environment);
+    process.start(MARLOVEN_BINARY_DIR "/app/marloven",
+                  {"--answers=" + answers, QString::fromStdString(gameDir.string())});
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+}
+
+TEST(LauncherProgram, EndsWithOneWhenSetupIsDeclinedAndZeroAfterANormalExit) {
+    GameDir empty;
+    EXPECT_EQ(RunLauncher(empty.Path(), "no"), 1);
+    EXPECT_FALSE(empty.Exists("VK.CFG"));
+
+    // Setup (the stand-in) writes a configuration; the launcher then runs and ends.
+    GameDir fresh;
+    std::filesystem::copy_file(STANDIN_PATH, fresh / "SETUP.EXE");
+    EXPECT_EQ(RunLauncher(fresh.Path(), "yes,no"), 0);
+    EXPECT_TRUE(fresh.Exists("VK.CFG"));
+
+    GameDir game({{"VK.CFG", "PlayerName = \"Zed\"\n"}});
+    EXPECT_EQ(RunLauncher(game.Path(), "no"), 0);
+    EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\n");
+    EXPECT_EQ(RunLauncher(game.Path(), "yes"), 0);
+    EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\r\n");
+}
+
+} // namespace
+} // namespace marloven::test

@@ -1,0 +1,119 @@
+// Draws every window of the launcher offscreen into PNG files, over a sample game
+// directory, for the README and for checking the layout by eye.
+//
+//   QT_QPA_PLATFORM=offscreen render_windows OUTPUT-DIRECTORY
+
+#include "core/cfg_store.h"
+#include "platform/program_runner.h"
+#include "platform/sound_player.h"
+#include "ui/_About.h"
+#include "ui/_Dial.h"
+#include "ui/_EditInfo.h"
+#include "ui/_EditMacro.h"
+#include "ui/_Main.h"
+#include "ui/_NetNoPlayers.h"
+#include "ui/_ShowCFG.h"
+#include "ui/app_context.h"
+#include "ui/modem_list.h"
+#include "ui/prompter.h"
+#include "ui/startup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+// Nothing is started and nothing is heard while the windows are drawn.
+class NoRunner : public marloven::ProgramRunner {
+  public:
+    marloven::RunOutcome Run(const marloven::CommandLine&) override {
+        return marloven::RunOutcome::NotFound;
+    }
+};
+
+class NoSound : public marloven::SoundPlayer {
+  public:
+    void PlayAsync(const std::string&) override {}
+    void PlaySync(const std::string&) override {}
+};
+
+constexpr const char* kSampleConfig = "; Velkaran configuration\r\n"
+                                      "PlayerName = \"Kestrel\"\r\n"
+                                      "NetColor = 6\r\n"
+                                      "ComPort = 2\r\n"
+                                      "PortSpeed = 57600\r\n"
+                                      "InitString = \"AT&F1\"\r\n"
+                                      "HangupString = \"ATH0=0\"\r\n"
+                                      "DialOutString = \"\"\r\n"
+                                      "TicDup = 2\r\n"
+                                      "CommbatMacro#0 = \"Cover me!\"\r\n"
+                                      "CommbatMacro#1 = \"Regroup at the gate\"\r\n"
+                                      "CommbatMacro#2 = \"Need ammo\"\r\n"
+                                      "CommbatMacro#5 = \"Well fought\"\r\n";
+
+bool Save(QWidget& window, const QDir& out, const QString& name) {
+    window.show();
+    QApplication::processEvents();
+    const bool saved = window.grab().save(out.filePath(name + ".png"));
+    window.hide();
+    if (!saved) {
+        std::fprintf(stderr, "render_windows: cannot write %s.png\n", name.toLocal8Bit().data());
+    }
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fputs("Usage: render_windows OUTPUT-DIRECTORY\n", stderr);
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Marloven");
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    QTemporaryDir game;
+    if (!out.mkpath(".") || !game.isValid()) {
+        std::fputs("render_windows: cannot prepare the directories\n", stderr);
+        return 1;
+    }
+    QFile config(game.filePath("VK.CFG"));
+    if (!config.open(QIODevice::WriteOnly) || config.write(kSampleConfig) < 0) {
+        std::fputs("render_windows: cannot write the sample VK.CFG\n", stderr);
+        return 1;
+    }
+    config.close();
+
+    const std::filesystem::path gameDir = game.path().toStdU16String();
+    marloven::CfgStore store(gameDir);
+    marloven::QtPrompter prompter;
+    NoRunner runner;
+    NoSound sound;
+    marloven::AppContext context{gameDir, store, prompter, runner, sound};
+    const auto forms = marloven::CreateForms(context);
+    marloven::TMain& main = *forms->Main;
+    if (!main.LoadSettings()) {
+        return 1;
+    }
+
+    const QString pages[] = {"main-window", "main-window-user-map", "main-window-demo",
+                             "main-window-macros", "main-window-modem"};
+    bool ok = true;
+    for (int i = 0; i < main.PageControl1->count(); ++i) {
+        main.PageControl1->setCurrentIndex(i);
+        ok = Save(main, out, pages[i]) && ok;
+    }
+    main.PageControl1->setCurrentIndex(0);
+    ok = Save(*forms->ShowCFG, out, "cfg-viewer") && ok;
+    ok = Save(*forms->AboutBox, out, "about-box") && ok;
+    ok = Save(*forms->SelectModem, out, "select-modem") && ok;
+    ok = Save(*forms->NetNoPlayers, out, "number-of-players") && ok;
+    ok = Save(*forms->EditInfo, out, "edit-entry") && ok;
+    ok = Save(*forms->EditMacro, out, "edit-macro") && ok;
+    ok = Save(*forms->Dial, out, "pick-opponent") && ok;
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+
+namespace marloven {
+
+struct AppContext;
+class TAboutBox;
+class TDial;
+class TEditInfo;
+class TEditMacro;
+class TMain;
+class TMy;
+class TNetNoPlayers;
+class TSelectModem;
+class TShowCFG;
+
+// The launcher's nine forms, created once at start in this order and kept until the
+// program ends. The main window reaches the others through here.
+struct Forms {
+    Forms();
+    ~Forms();
+    Forms(const Forms&) = delete;
+    Forms& operator=(const Forms&) = delete;
+
+    std::unique_ptr<TMain> Main;
+    std::unique_ptr<TSelectModem> SelectModem;
+    std::unique_ptr<TNetNoPlayers> NetNoPlayers;
+    std::unique_ptr<TShowCFG> ShowCFG;
+    std::unique_ptr<TAboutBox> AboutBox;
+    std::unique_ptr<TEditInfo> EditInfo;
+    std::unique_ptr<TMy> My;
+    std::unique_ptr<TEditMacro> EditMacro;
+    std::unique_ptr<TDial> Dial;
+};
+
+std::unique_ptr<Forms> CreateForms(AppContext& context);
+
+// Records the game directory (the current directory) and makes sure VK.CFG is there,
+// offering the game's SETUP.EXE for as long as it is not. False when the player
+// declines: the launcher then ends at once with exit code 1.
+bool StartupChecks(AppContext& context, Forms& forms);
+
+// Everything before the message loop: the checks, the settings, the start-up sound and
+// the main window. False when the player declined setup.
+bool StartLauncher(AppContext& context, Forms& forms);
+
+} // namespace marloven
