@@ -32,7 +32,7 @@ std::string TableBytes(const std::vector<Colour>& table) {
 }
 
 class BitPacker {
-public:
+  public:
     void Put(int code, int width) {
         pending_ |= static_cast<std::uint32_t>(code) << pendingBits_;
         pendingBits_ += width;
@@ -49,7 +49,7 @@ public:
         return std::move(bytes_);
     }
 
-private:
+  private:
     std::string bytes_;
     std::uint32_t pending_ = 0;
     int pendingBits_ = 0;
@@ -171,8 +171,7 @@ GifWriter& GifWriter::Loop(int count) {
 
 GifWriter& GifWriter::Control(const ControlBlock& control) {
     bytes_ += "\x21\xf9\x04";
-    bytes_ += static_cast<char>(((control.disposal & 7) << 2) |
-                                (control.transparentIndex ? 1 : 0));
+    bytes_ += static_cast<char>(((control.disposal & 7) << 2) | (control.transparentIndex ? 1 : 0));
     bytes_ += Word(control.delay);
     bytes_ += static_cast<char>(control.transparentIndex.value_or(0));
     bytes_ += '\0';

@@ -49,7 +49,7 @@ std::string PackCodes(const std::vector<std::pair<int, int>>& codesAndWidths,
                       int subBlockSize = 255);
 
 class GifWriter {
-public:
+  public:
     // "GIF" and the version, the logical screen descriptor and the global table (none
     // when empty; padded with black to a power of two of at least 2 entries).
     GifWriter(int width, int height, const std::vector<Colour>& globalTable = {},
@@ -64,7 +64,7 @@ public:
 
     const std::string& Bytes() const { return bytes_; }
 
-private:
+  private:
     std::string bytes_;
 };
 

@@ -93,9 +93,8 @@ int main(int argc, char** argv) {
     }
     std::printf("screen %d x %d, picture %d x %d, global-bits %d, loop-count %d, "
                 "any-transparent %s, frames %d\n",
-                gif.ScreenWidth, gif.ScreenHeight, gif.ImageWidth, gif.ImageHeight,
-                gif.GlobalBits, gif.LoopCount, gif.AnyTransparent ? "yes" : "no",
-                gif.FrameCount());
+                gif.ScreenWidth, gif.ScreenHeight, gif.ImageWidth, gif.ImageHeight, gif.GlobalBits,
+                gif.LoopCount, gif.AnyTransparent ? "yes" : "no", gif.FrameCount());
     for (int n = 1; n <= gif.FrameCount(); ++n) {
         PrintFrame(n, gif.Frames[n - 1]);
     }

@@ -13,8 +13,7 @@ bool InRange(const GifDecoder& gif, int n) {
 
 // Copies a width x height block between two pictures of one kind; offsets are pixels.
 template <typename Pixel>
-void CopyBlock(const Pixel* from, int fromStride, Pixel* to, int toStride, int width,
-               int height) {
+void CopyBlock(const Pixel* from, int fromStride, Pixel* to, int toStride, int width, int height) {
     for (int y = 0; y < height; ++y) {
         std::memcpy(to + static_cast<std::ptrdiff_t>(y) * toStride,
                     from + static_cast<std::ptrdiff_t>(y) * fromStride, sizeof(Pixel) * width);
@@ -62,8 +61,8 @@ void GifComposition::DrawFrame(GifDecoder& gif, int n) {
                   frame.SavedMask.Bits.data(), frame.Width, area.width, area.height);
     }
     for (int y = 0; y < area.height; ++y) {
-        std::uint32_t* pixels = Composition.Pixels.data() + origin +
-                                static_cast<std::size_t>(y) * Composition.Width;
+        std::uint32_t* pixels =
+            Composition.Pixels.data() + origin + static_cast<std::size_t>(y) * Composition.Width;
         std::uint8_t* mask =
             CompositionMask.Bits.data() + origin + static_cast<std::size_t>(y) * Composition.Width;
         const std::uint32_t* image = frame.Image.Pixels.data() + frame.Image.Index(0, y);
@@ -95,15 +94,14 @@ void GifComposition::DisposeFrame(const GifDecoder& gif, int n) {
     if (frame.Disposal == 2) {
         for (int y = 0; y < area.height; ++y) {
             const std::size_t row = origin + static_cast<std::size_t>(y) * Composition.Width;
-            std::fill_n(Composition.Pixels.begin() + static_cast<std::ptrdiff_t>(row),
-                        area.width, kGifBlack);
-            std::fill_n(CompositionMask.Bits.begin() + static_cast<std::ptrdiff_t>(row),
-                        area.width, std::uint8_t{1});
+            std::fill_n(Composition.Pixels.begin() + static_cast<std::ptrdiff_t>(row), area.width,
+                        kGifBlack);
+            std::fill_n(CompositionMask.Bits.begin() + static_cast<std::ptrdiff_t>(row), area.width,
+                        std::uint8_t{1});
         }
     } else if (frame.Disposal == 3) {
-        CopyBlock(frame.SavedImage.Pixels.data(), frame.Width,
-                  Composition.Pixels.data() + origin, Composition.Width, area.width,
-                  area.height);
+        CopyBlock(frame.SavedImage.Pixels.data(), frame.Width, Composition.Pixels.data() + origin,
+                  Composition.Width, area.width, area.height);
         CopyBlock(frame.SavedMask.Bits.data(), frame.Width, CompositionMask.Bits.data() + origin,
                   CompositionMask.Width, area.width, area.height);
     }

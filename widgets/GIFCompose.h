@@ -9,7 +9,7 @@
 namespace marloven {
 
 class GifComposition {
-public:
+  public:
     // The composed frame in display colours, ImageWidth x ImageHeight.
     GifPicture Composition;
     // White where the composed frame is transparent. Kept for every file, so the
@@ -28,7 +28,7 @@ public:
     // back what it saved, 0 and 1 leave it. Numbers out of range are ignored.
     void DisposeFrame(const GifDecoder& gif, int n);
 
-private:
+  private:
     struct Area {
         int left, top, width, height;
     };

@@ -55,7 +55,7 @@ inline constexpr std::int64_t kGifMaxPixels = 64 * 1024 * 1024;
 
 // The bytes of the file with a read position that never passes their end.
 class GifReader {
-public:
+  public:
     explicit GifReader(std::span<const std::uint8_t> data) : data_(data) {}
 
     std::size_t Position() const { return pos_; }
@@ -72,7 +72,7 @@ public:
     // Moves past data sub-blocks as above, appending their contents to out.
     void GatherSubBlocks(std::vector<std::uint8_t>& out);
 
-private:
+  private:
     std::span<const std::uint8_t> data_;
     std::size_t pos_ = 0;
 };
@@ -81,7 +81,7 @@ class GifDecoder;
 
 // One image of the file.
 class TFrame {
-public:
+  public:
     explicit TFrame(const GifDecoder& owner) : Owner(&owner) {}
 
     int Left = 0;
@@ -129,7 +129,7 @@ public:
 
 // The decoded file. The frames keep a pointer to their decoder, so it stays in place.
 class GifDecoder {
-public:
+  public:
     GifDecoder() = default;
     GifDecoder(const GifDecoder&) = delete;
     GifDecoder& operator=(const GifDecoder&) = delete;
@@ -155,7 +155,7 @@ public:
     bool DecodeGif(std::span<const std::uint8_t> data);
     bool DecodeGif(std::string_view data);
 
-private:
+  private:
     void Reset();
     void ReadScreen(GifReader& in);
     void ReadExtension(GifReader& in);

@@ -14,7 +14,7 @@ constexpr int kMaxMinimumCodeSize = 11; // larger ones would overrun the code ta
 
 // Walks the rows of a frame in the order its data stores them.
 class RowOrder {
-public:
+  public:
     RowOrder(int height, bool interlaced) : height_(height), interlaced_(interlaced) {}
 
     bool Done() const { return row_ >= height_; }
@@ -35,7 +35,7 @@ public:
         }
     }
 
-private:
+  private:
     int height_;
     bool interlaced_;
     int row_ = 0;
@@ -44,12 +44,11 @@ private:
 
 // Writes decoded pixels into the rasters row by row.
 class PixelSink {
-public:
+  public:
     PixelSink(const TFrame& frame, std::uint8_t* indexRaster, std::size_t indexRowLength,
               std::uint8_t* maskRaster, std::size_t maskRowLength)
         : frame_(frame), rows_(frame.Height, frame.Interlaced), indexRaster_(indexRaster),
-          indexRowLength_(indexRowLength), maskRaster_(maskRaster),
-          maskRowLength_(maskRowLength) {}
+          indexRowLength_(indexRowLength), maskRaster_(maskRaster), maskRowLength_(maskRowLength) {}
 
     bool Full() const { return rows_.Done(); }
 
@@ -77,7 +76,7 @@ public:
         }
     }
 
-private:
+  private:
     void MarkTransparent(int from, int to) {
         if (!frame_.Transparent) {
             return;
@@ -102,7 +101,7 @@ private:
 
 // Codes taken least significant bit first from the joined sub-blocks.
 class CodeReader {
-public:
+  public:
     explicit CodeReader(std::vector<std::uint8_t>& bytes) : bytes_(bytes) {
         bitCount_ = bytes.size() * 8;
         bytes.insert(bytes.end(), 3, 0); // lets a code be fetched as three whole bytes
@@ -120,14 +119,14 @@ public:
         return code;
     }
 
-private:
+  private:
     const std::vector<std::uint8_t>& bytes_;
     std::size_t bitCount_;
     std::size_t bitPosition_ = 0;
 };
 
 class LzwDecoder {
-public:
+  public:
     explicit LzwDecoder(int minimumCodeSize)
         : clear_(1 << minimumCodeSize), end_(clear_ + 1), minimumCodeSize_(minimumCodeSize) {
         Reset();
@@ -179,7 +178,7 @@ public:
         }
     }
 
-private:
+  private:
     void Reset() {
         std::memset(prefix_, 0, sizeof prefix_);
         std::memset(suffix_, 0, sizeof suffix_);
@@ -224,8 +223,7 @@ void TFrame::DecodePixels(GifReader& in, std::uint8_t* indexRaster, std::size_t 
     in.Skip(1);
     std::vector<std::uint8_t> data;
     in.GatherSubBlocks(data);
-    if (minimumCodeSize < 0 || minimumCodeSize > kMaxMinimumCodeSize || Width == 0 ||
-        Height == 0) {
+    if (minimumCodeSize < 0 || minimumCodeSize > kMaxMinimumCodeSize || Width == 0 || Height == 0) {
         return;
     }
     CodeReader codes(data);
