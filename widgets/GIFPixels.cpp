@@ -52,6 +52,22 @@ class PixelSink {
 
     bool Full() const { return rows_.Done(); }
 
+    // Where count pixels go when they fit in the current row, or null; Advance follows.
+    std::uint8_t* Room(std::size_t count) {
+        if (rows_.Done() || count > static_cast<std::size_t>(frame_.Width - column_)) {
+            return nullptr;
+        }
+        return indexRaster_ + indexRowLength_ * static_cast<std::size_t>(rows_.Row()) +
+               static_cast<std::size_t>(column_);
+    }
+
+    void Advance(std::size_t count) {
+        column_ += static_cast<int>(count);
+        if (column_ == frame_.Width) {
+            EndRow();
+        }
+    }
+
     void Put(const std::uint8_t* pixels, std::size_t count) {
         while (count > 0 && !rows_.Done()) {
             std::uint8_t* row = indexRaster_ + indexRowLength_ * rows_.Row();
@@ -60,12 +76,7 @@ class PixelSink {
             std::memcpy(row + column_, pixels, taken);
             pixels += taken;
             count -= taken;
-            column_ += static_cast<int>(taken);
-            if (column_ == frame_.Width) {
-                MarkTransparent(0, column_);
-                column_ = 0;
-                rows_.Advance();
-            }
+            Advance(taken);
         }
     }
 
@@ -77,6 +88,12 @@ class PixelSink {
     }
 
   private:
+    void EndRow() {
+        MarkTransparent(0, column_);
+        column_ = 0;
+        rows_.Advance();
+    }
+
     void MarkTransparent(int from, int to) {
         if (!frame_.Transparent) {
             return;
@@ -129,6 +146,7 @@ class LzwDecoder {
   public:
     explicit LzwDecoder(int minimumCodeSize)
         : clear_(1 << minimumCodeSize), end_(clear_ + 1), minimumCodeSize_(minimumCodeSize) {
+        std::memset(length_, 0, sizeof length_);
         Reset();
     }
 
@@ -154,40 +172,79 @@ class LzwDecoder {
                 first = static_cast<std::uint8_t>(code);
                 sink.Put(&first, 1);
                 previous = code;
+                direct_ = code < clear_;
                 started = true;
                 continue;
             }
             const int read = code;
-            int top = kMaxCodes;
-            if (code >= next_) {
-                stack_[--top] = first;
-                code = previous;
+            const bool ok = direct_ && code <= next_
+                                ? WriteDirectly(code, previous, first, sink)
+                                : WriteThroughStack(code, previous, first, sink);
+            if (!ok) {
+                return; // a chain longer than any real table: corrupt data
             }
-            while (code >= clear_) {
-                if (top == 1) {
-                    return; // a chain longer than any real table: corrupt data
-                }
-                stack_[--top] = suffix_[code];
-                code = prefix_[code];
-            }
-            first = suffix_[code];
-            stack_[--top] = first;
+            // A code beyond the table leaves entries whose lengths are unknown.
+            direct_ = direct_ && read <= next_;
             AddEntry(previous, first);
             previous = read;
-            sink.Put(stack_ + top, static_cast<std::size_t>(kMaxCodes - top));
         }
     }
 
   private:
+    // Writes the string of a code straight into the row, last pixel first, when its
+    // length is known and it fits there. Sets first to its first pixel.
+    bool WriteDirectly(int code, int previous, std::uint8_t& first, PixelSink& sink) {
+        const bool repeat = code == next_;
+        const std::size_t length = repeat ? length_[previous] + 1u : length_[code];
+        std::uint8_t* out = sink.Room(length);
+        if (out == nullptr) {
+            return WriteThroughStack(code, previous, first, sink);
+        }
+        std::size_t at = length;
+        if (repeat) {
+            out[--at] = first;
+            code = previous;
+        }
+        while (code >= clear_) {
+            out[--at] = suffix_[code];
+            code = prefix_[code];
+        }
+        first = suffix_[code];
+        out[--at] = first;
+        sink.Advance(length);
+        return true;
+    }
+
+    bool WriteThroughStack(int code, int previous, std::uint8_t& first, PixelSink& sink) {
+        int top = kMaxCodes;
+        if (code >= next_) {
+            stack_[--top] = first;
+            code = previous;
+        }
+        while (code >= clear_) {
+            if (top == 1) {
+                return false;
+            }
+            stack_[--top] = suffix_[code];
+            code = prefix_[code];
+        }
+        first = suffix_[code];
+        stack_[--top] = first;
+        sink.Put(stack_ + top, static_cast<std::size_t>(kMaxCodes - top));
+        return true;
+    }
+
     void Reset() {
         std::memset(prefix_, 0, sizeof prefix_);
         std::memset(suffix_, 0, sizeof suffix_);
         for (int i = 0; i < clear_; ++i) {
             suffix_[i] = static_cast<std::uint8_t>(i);
+            length_[i] = 1;
         }
         width_ = minimumCodeSize_ + 1;
         limit_ = 2 * clear_;
         next_ = clear_ + 2;
+        direct_ = true;
     }
 
     // Once the table is full it is used as it stands until the next clear code.
@@ -197,6 +254,7 @@ class LzwDecoder {
         }
         prefix_[next_] = static_cast<std::uint16_t>(previous);
         suffix_[next_] = first;
+        length_[next_] = static_cast<std::uint16_t>(length_[previous & (kMaxCodes - 1)] + 1);
         ++next_;
         if (next_ >= limit_ && limit_ < kMaxCodes) {
             limit_ *= 2;
@@ -210,6 +268,9 @@ class LzwDecoder {
     int width_ = 0;
     int limit_ = 0;
     int next_ = 0;
+    // While every code read lay within the table, the length of each entry's string.
+    bool direct_ = true;
+    std::uint16_t length_[kMaxCodes];
     std::uint16_t prefix_[kMaxCodes];
     std::uint8_t suffix_[kMaxCodes];
     std::uint8_t stack_[kMaxCodes];
