@@ -23,7 +23,7 @@ void CopyBlock(const Pixel* from, int fromStride, Pixel* to, int toStride, int w
 } // namespace
 
 void GifComposition::Start(const GifDecoder& gif) {
-    if (std::int64_t{gif.ImageWidth} * gif.ImageHeight > kGifMaxPixels) {
+    if (std::int64_t{gif.ImageWidth} * gif.ImageHeight > gif.MaxPixels) {
         Composition.Resize(0, 0, kGifBlack);
         CompositionMask.Resize(0, 0, 1);
         return;

@@ -17,7 +17,7 @@ class GifComposition {
     GifMask CompositionMask;
 
     // Starts a new composition for the decoded file: black and wholly transparent.
-    // A picture larger than the decoder's pixel limit stays empty.
+    // A picture larger than the decoder's MaxPixels stays empty.
     void Start(const GifDecoder& gif);
     // Draws frame number n (from 1): its opaque pixels replace the composed ones and
     // become opaque; its transparent ones leave the composition as it was. A frame

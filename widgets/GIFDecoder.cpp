@@ -100,7 +100,7 @@ bool TFrame::ReadImage(GifReader& in, const std::array<std::uint8_t, 6>& pending
     const std::int64_t pixels = std::int64_t{Width} * Height;
     const std::int64_t pictureWidth = std::max(Owner->ImageWidth, Left + Width);
     const std::int64_t pictureHeight = std::max(Owner->ImageHeight, Top + Height);
-    if (pixels > pixelBudget || pictureWidth * pictureHeight > kGifMaxPixels) {
+    if (pixels > pixelBudget || pictureWidth * pictureHeight > Owner->MaxPixels) {
         return false;
     }
 
@@ -191,7 +191,7 @@ bool GifDecoder::DecodeGif(std::span<const std::uint8_t> data) {
     in.Skip(6); // the version is not examined
     ReadScreen(in);
 
-    std::int64_t pixelsLeft = kGifMaxPixels;
+    std::int64_t pixelsLeft = MaxPixels;
     for (;;) {
         const std::size_t before = in.Position();
         const int block = in.Peek();

@@ -48,9 +48,8 @@ inline constexpr std::uint32_t kGifBlack = 0xff000000u;
 // 256 entries of red, green, blue.
 using GifColourTable = std::array<std::uint8_t, 768>;
 
-// No frame, and no picture the frames compose into, may hold more pixels than this;
-// the frames of one file together may not either. A file that asks for more is read
-// only up to the frame that would pass the limit.
+// The most pixels the frames of one file may hold together, and the picture they
+// compose into. A file that asks for more is read up to the frame that would pass it.
 inline constexpr std::int64_t kGifMaxPixels = 64 * 1024 * 1024;
 
 // The bytes of the file with a read position that never passes their end.
@@ -146,6 +145,7 @@ class GifDecoder {
     std::array<std::uint8_t, 6> PendingControl{};
     // Leaves each frame's rasters in place and makes no pictures (for measuring).
     bool KeepRasters = false;
+    std::int64_t MaxPixels = kGifMaxPixels;
 
     int FrameCount() const { return static_cast<int>(Frames.size()); }
 
