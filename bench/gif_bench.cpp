@@ -50,16 +50,8 @@ std::vector<std::uint8_t> Scene(int width, int height, int frame) {
     return indices;
 }
 
-ImageBlock Block(int width, int height, std::vector<std::uint8_t> indices) {
-    ImageBlock block;
-    block.width = width;
-    block.height = height;
-    block.indices = std::move(indices);
-    return block;
-}
-
 std::string NoisePicture() {
-    const ImageBlock block = Block(1920, 1080, Noise(1920 * 1080, 256, 7));
+    const ImageBlock block = MakeImage(0, 0, 1920, 1080, Noise(1920 * 1080, 256, 7));
     return GifWriter(1920, 1080, Palette(256)).Image(block).Trailer().Bytes();
 }
 
@@ -68,13 +60,13 @@ std::string Animation() {
     file.Loop(0);
     for (int frame = 0; frame < 100; ++frame) {
         file.Control({.disposal = 1, .delay = 4, .transparentIndex = 0});
-        file.Image(Block(320, 240, Scene(320, 240, frame)));
+        file.Image(MakeImage(0, 0, 320, 240, Scene(320, 240, frame)));
     }
     return file.Trailer().Bytes();
 }
 
 std::string InterlacedPicture() {
-    ImageBlock block = Block(1024, 768, Scene(1024, 768, 3));
+    ImageBlock block = MakeImage(0, 0, 1024, 768, Scene(1024, 768, 3));
     const auto noise = Noise(1024 * 768, 8, 3);
     for (std::size_t i = 0; i < block.indices.size(); ++i) {
         block.indices[i] = static_cast<std::uint8_t>(block.indices[i] ^ noise[i]);

@@ -20,15 +20,11 @@ std::vector<Colour> Palette(int count) {
 }
 
 ImageBlock Block(int left, int top, int width, int height, int colours) {
-    ImageBlock block;
-    block.left = left;
-    block.top = top;
-    block.width = width;
-    block.height = height;
+    std::vector<std::uint8_t> indices;
     for (int i = 0; i < width * height; ++i) {
-        block.indices.push_back(static_cast<std::uint8_t>((i * 7 + i / width) % colours));
+        indices.push_back(static_cast<std::uint8_t>((i * 7 + i / width) % colours));
     }
-    return block;
+    return MakeImage(left, top, width, height, std::move(indices));
 }
 
 std::string Animation() {

@@ -72,6 +72,16 @@ std::vector<std::uint8_t> InterlacedOrder(const std::vector<std::uint8_t>& indic
 
 } // namespace
 
+ImageBlock MakeImage(int left, int top, int width, int height, std::vector<std::uint8_t> indices) {
+    ImageBlock image;
+    image.left = left;
+    image.top = top;
+    image.width = width;
+    image.height = height;
+    image.indices = std::move(indices);
+    return image;
+}
+
 std::string Word(int value) {
     return {static_cast<char>(value & 0xff), static_cast<char>((value >> 8) & 0xff)};
 }

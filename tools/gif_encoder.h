@@ -31,6 +31,9 @@ struct ImageBlock {
     bool clearWhenFull = true;
 };
 
+// An image of the given placement and indices, with the other settings at their defaults.
+ImageBlock MakeImage(int left, int top, int width, int height, std::vector<std::uint8_t> indices);
+
 struct ControlBlock {
     int disposal = 0;
     int delay = 0; // hundredths of a second

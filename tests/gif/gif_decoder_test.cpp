@@ -105,28 +105,21 @@ TEST(GifDecoder, ReservedDisposalsReadAsRestoreToBackgroundAndDelaysAreHundredth
 }
 
 TEST(GifDecoder, LoopCountComesFromNetscapeTwoPointZeroOnly) {
-    const auto withLoop = [](int count) {
-        return Decode(GifWriter(2, 2).Loop(count).Image(Block(0, 0, 2, 2)).Trailer().Bytes());
+    // One image after the given application extension.
+    const auto withExtension = [](const std::string& extension) {
+        return Decode(GifWriter(2, 2).Raw(extension).Image(Block(0, 0, 2, 2)).Trailer().Bytes());
     };
-    EXPECT_EQ(withLoop(0)->LoopCount, 0);
-    EXPECT_EQ(withLoop(0x1234)->LoopCount, 0x1234); // little-endian
-    EXPECT_EQ(Decode(GifWriter(2, 2).Image(Block(0, 0, 2, 2)).Trailer().Bytes())->LoopCount, 1);
+    const std::string netscape = "\x21\xff\x0bNETSCAPE2.0\x03\x01"s;
+    EXPECT_EQ(withExtension(netscape + "\x00\x00\x00"s)->LoopCount, 0);
+    EXPECT_EQ(withExtension(netscape + "\x34\x12\x00"s)->LoopCount, 0x1234); // little-endian
+    EXPECT_EQ(withExtension("")->LoopCount, 1);
 
-    const auto otherVersion = Decode(GifWriter(2, 2)
-                                         .Raw("\x21\xff\x0bNETSCAPE2.1\x03\x01\x05\x00\x00"s)
-                                         .Image(Block(0, 0, 2, 2))
-                                         .Trailer()
-                                         .Bytes());
+    const auto otherVersion = withExtension("\x21\xff\x0bNETSCAPE2.1\x03\x01\x05\x00\x00"s);
     EXPECT_EQ(otherVersion->LoopCount, 1);
     EXPECT_EQ(otherVersion->FrameCount(), 1);
 
     // A buffering sub-block after the loop count must not cost the pictures.
-    const auto buffered =
-        Decode(GifWriter(2, 2)
-                   .Raw("\x21\xff\x0bNETSCAPE2.0\x03\x01\x03\x00\x05\x02\x00\x04\x00\x00\x00"s)
-                   .Image(Block(0, 0, 2, 2))
-                   .Trailer()
-                   .Bytes());
+    const auto buffered = withExtension(netscape + "\x03\x00\x05\x02\x00\x04\x00\x00\x00"s);
     EXPECT_EQ(buffered->LoopCount, 3);
     EXPECT_EQ(buffered->FrameCount(), 1);
 }

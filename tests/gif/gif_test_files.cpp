@@ -29,13 +29,8 @@ std::vector<std::uint8_t> Pattern(int count, int modulo, int seed) {
 }
 
 ImageBlock Block(int left, int top, int width, int height, int modulo) {
-    ImageBlock block;
-    block.left = left;
-    block.top = top;
-    block.width = width;
-    block.height = height;
-    block.indices = Pattern(width * height, modulo, left * 31 + top);
-    return block;
+    return gifenc::MakeImage(left, top, width, height,
+                             Pattern(width * height, modulo, left * 31 + top));
 }
 
 std::unique_ptr<GifDecoder> Decode(const std::string& bytes) {
