@@ -89,8 +89,11 @@ int ReadFromMemory(GifFileType* file, GifByteType* out, int count) {
     return static_cast<int>(taken);
 }
 
-// giflib's whole-file read: every image's index raster, interlacing undone.
-std::size_t DecodeWithGiflib(const std::string& bytes) {
+using Rasters = std::vector<std::vector<std::uint8_t>>;
+
+// giflib's whole-file read: every image's index raster, interlacing undone. With a
+// place to put them, the rasters are copied out.
+std::size_t DecodeWithGiflib(const std::string& bytes, Rasters* rasters = nullptr) {
     MemoryInput input{&bytes, 0};
     int error = 0;
     GifFileType* file = DGifOpen(&input, ReadFromMemory, &error);
@@ -98,21 +101,40 @@ std::size_t DecodeWithGiflib(const std::string& bytes) {
         throw std::runtime_error("giflib cannot read the benchmark file");
     }
     const std::size_t frames = static_cast<std::size_t>(file->ImageCount);
+    for (std::size_t i = 0; rasters != nullptr && i < frames; ++i) {
+        const SavedImage& image = file->SavedImages[i];
+        const auto* bits = image.RasterBits;
+        rasters->emplace_back(bits, bits + image.ImageDesc.Width * image.ImageDesc.Height);
+    }
     DGifCloseFile(file, &error);
     return frames;
 }
 
-std::size_t DecodeWithOurs(const std::string& bytes) {
+// Ours, rows padded to four bytes; the padding is left out of copies.
+std::size_t DecodeWithOurs(const std::string& bytes, Rasters* rasters = nullptr) {
     GifDecoder gif;
     gif.KeepRasters = true;
     gif.DecodeGif(bytes);
+    for (std::size_t i = 0; rasters != nullptr && i < gif.Frames.size(); ++i) {
+        const marloven::TFrame& frame = gif.Frames[i];
+        auto& raster = rasters->emplace_back();
+        for (int y = 0; y < frame.Height; ++y) {
+            const auto row =
+                frame.IndexRaster.begin() + static_cast<std::ptrdiff_t>(frame.IndexRowLength * y);
+            raster.insert(raster.end(), row, row + frame.Width);
+        }
+    }
     return gif.Frames.size();
 }
 
 void CompareDecoders(benchmark::State& state, std::string (*make)()) {
     const std::string bytes = make();
-    if (DecodeWithOurs(bytes) != DecodeWithGiflib(bytes)) {
-        state.SkipWithError("the decoders disagree on the frame count");
+    Rasters oursRasters;
+    Rasters theirsRasters;
+    DecodeWithOurs(bytes, &oursRasters);
+    DecodeWithGiflib(bytes, &theirsRasters);
+    if (oursRasters != theirsRasters) {
+        state.SkipWithError("the decoders disagree on the pixels");
         return;
     }
     using Clock = std::chrono::steady_clock;

@@ -254,7 +254,7 @@ class LzwDecoder {
         }
         prefix_[next_] = static_cast<std::uint16_t>(previous);
         suffix_[next_] = first;
-        length_[next_] = static_cast<std::uint16_t>(length_[previous & (kMaxCodes - 1)] + 1);
+        length_[next_] = static_cast<std::uint16_t>(length_[previous] + 1);
         ++next_;
         if (next_ >= limit_ && limit_ < kMaxCodes) {
             limit_ *= 2;
