@@ -145,6 +145,7 @@ class GifDecoder {
     std::array<std::uint8_t, 6> PendingControl{};
     // Leaves each frame's rasters in place and makes no pictures (for measuring).
     bool KeepRasters = false;
+    // The pixel limit of the frames together and of the composed picture.
     std::int64_t MaxPixels = kGifMaxPixels;
 
     int FrameCount() const { return static_cast<int>(Frames.size()); }
