@@ -1,0 +1,24 @@
+// Feeds arbitrary bytes to the GIF decoder and composes every frame it keeps, as the
+// animated control would.
+
+#include "widgets/GIFCompose.h"
+#include "widgets/GIFDecoder.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    marloven::GifDecoder gif;
+    // Pictures of many megapixels cost time, not coverage.
+    gif.MaxPixels = 1 << 18;
+    if (!gif.DecodeGif(std::span<const std::uint8_t>(data, size))) {
+        return 0;
+    }
+    marloven::GifComposition composition;
+    composition.Start(gif);
+    for (int n = 1; n <= gif.FrameCount(); ++n) {
+        composition.DisposeFrame(gif, n - 1);
+        composition.DrawFrame(gif, n);
+    }
+    return 0;
+}
