@@ -150,6 +150,9 @@ class TMain : public QMainWindow {
     AppContext& context_;
     Forms& forms_;
     bool loading_ = false;
+
+    // The stone background.
+    void BuildBackground(QWidget* client);
 };
 
 } // namespace marloven
