@@ -12,9 +12,11 @@
 #include "widgets/lrsbmp32.h"
 #include "widgets/stone_background.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace marloven::test {
@@ -105,6 +107,23 @@ TEST(StoneBackground, TheAboutBoxShowsTheWallEightPixelsHigher) {
     EXPECT_EQ(WallShare(shown, QRect(300, 130, 50, 40), QPoint(0, -8)), 1.0);
     EXPECT_GT(WallShare(shown, about.findChild<QLabel*>("Subtitle")->geometry(), QPoint(0, -8)),
               0.2);
+}
+
+// Lime is for the rows the player reads on black; on the light headings it would
+// hardly show.
+TEST(WindowLook, ThePhoneListHeadingsAreNotLime) {
+    Launcher launcher;
+    TDial& dial = *launcher.forms->Dial;
+    auto* headings = dial.findChild<QTreeWidget*>("PhoneList")->header();
+    const QImage shown = headings->grab().toImage();
+    int greenish = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const QColor colour = shown.pixelColor(x, y);
+            greenish += colour.green() - colour.red() > 60;
+        }
+    }
+    EXPECT_EQ(greenish, 0);
 }
 
 } // namespace
