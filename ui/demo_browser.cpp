@@ -50,6 +50,12 @@ QStringList SystemPlaces(const fs::path& gameDir) {
     return DrivePlaces(roots, places);
 }
 
+// A drive root keeps its slash: "C:" alone would name the drive's current directory.
+QString CleanPlace(const QString& place) {
+    const QString path = QDir::fromNativeSeparators(place);
+    return HasDriveLetter(path) ? path.left(2) + '/' : QDir::cleanPath(path);
+}
+
 bool LiesIn(const QString& directory, const QString& place) {
     const QString prefix = place.endsWith('/') ? place : place + '/';
     return directory == place || directory.startsWith(prefix);
@@ -69,7 +75,7 @@ QStringList DrivePlaces(const QStringList& roots, const QStringList& places) {
     QStringList offered;
     const bool driveLetters = !roots.isEmpty() && HasDriveLetter(roots.front());
     for (const QString& place : driveLetters ? roots : roots + places) {
-        const QString clean = QDir::cleanPath(QDir::fromNativeSeparators(place));
+        const QString clean = CleanPlace(place);
         if (!clean.isEmpty() && !offered.contains(clean)) {
             offered << clean;
         }
@@ -78,7 +84,7 @@ QStringList DrivePlaces(const QStringList& roots, const QStringList& places) {
 }
 
 int PlaceOf(const QStringList& places, const QString& directory) {
-    const QString clean = QDir::cleanPath(QDir::fromNativeSeparators(directory));
+    const QString clean = CleanPlace(directory);
     int best = -1;
     for (int i = 0; i < places.size(); ++i) {
         if (LiesIn(clean, places[i]) && (best < 0 || places[i].size() > places[best].size())) {
