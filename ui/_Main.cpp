@@ -1,5 +1,6 @@
 #include "ui/_Main.h"
 
+#include "comm/modem_detect.h"
 #include "core/cfg_store.h"
 #include "core/errors.h"
 #include "core/settings.h"
@@ -9,6 +10,7 @@
 #include "ui/app_context.h"
 #include "ui/launch.h"
 #include "ui/look.h"
+#include "ui/modem_list.h"
 #include "ui/prompter.h"
 #include "ui/startup.h"
 #include "widgets/OutlinedLabel.h"
@@ -144,6 +146,7 @@ TMain::TMain(AppContext& context, Forms& forms, QWidget* parent)
     BuildMenu();
     BuildStatusBar();
     ConnectHandlers();
+    ConnectModemDetection();
     FormCreate();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -592,6 +595,29 @@ void TMain::About1Click() {
     forms_.AboutBox->Button1->show();
     forms_.AboutBox->exec();
     show();
+}
+
+void TMain::ConnectModemDetection() {
+    connect(Button6, &QPushButton::clicked, this, &TMain::Button6Click);
+}
+
+void TMain::Button6Click() {
+    TSelectModem& dialog = *forms_.SelectModem;
+    dialog.SetApplyHandler([this](const DetectedModem& modem) { ApplyDetectedModem(modem); });
+    dialog.ListInstalledModems(context_.openModems ? context_.openModems() : nullptr);
+    dialog.exec();
+}
+
+// The lists are set directly, so the port's own handling (the UART and IRQ boxes and
+// their keys) stays out of it; Init's change handler runs, and the stores come last.
+void TMain::ApplyDetectedModem(const DetectedModem& modem) {
+    ComPort->setCurrentIndex(modem.comPortIndex);
+    const bool suggestion = context_.prompter.AskYesNo(FromBytes(kModemSuggestionQuestion));
+    const ModemChoice choice = ChooseModemSettings(modem, suggestion);
+    Init->setText(FromBytes(choice.init));
+    BaudRate->setCurrentIndex(choice.baudRateIndex);
+    StoreModemSettings(context_.store, ToBytes(Init->text()), ToBytes(BaudRate->currentText()),
+                       ComPort->currentIndex());
 }
 
 } // namespace marloven

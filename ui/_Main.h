@@ -18,6 +18,7 @@ class QTreeWidget;
 namespace marloven {
 
 struct AppContext;
+struct DetectedModem;
 struct Forms;
 class OutlinedLabel;
 
@@ -150,6 +151,11 @@ class TMain : public QMainWindow {
     AppContext& context_;
     Forms& forms_;
     bool loading_ = false;
+
+    // Modem detection.
+    void ConnectModemDetection();
+    void Button6Click();
+    void ApplyDetectedModem(const DetectedModem& modem);
 };
 
 } // namespace marloven
