@@ -152,6 +152,9 @@ class TMain : public QMainWindow {
     Forms& forms_;
     bool loading_ = false;
 
+    // The stone background.
+    void BuildBackground(QWidget* client);
+
     // Modem detection.
     void ConnectModemDetection();
     void Button6Click();
