@@ -1,6 +1,7 @@
 #include "app/unattended_prompter.h"
 #include "core/cfg_store.h"
 #include "platform/program_runner.h"
+#include "platform/registry_source.h"
 #include "platform/sound_player.h"
 #include "ui/_Main.h"
 #include "ui/app_context.h"
@@ -12,28 +13,34 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: marloven [--answers=LIST] [GAME-DIRECTORY]\n"
+    "Usage: marloven [--modems FILE] [--answers=LIST] [GAME-DIRECTORY]\n"
     "Starts the Marloven launcher for Velkaran in GAME-DIRECTORY (default: the\n"
     "current directory), where VK.CFG, VK.EXE and the game's other files live.\n"
     "\n"
     "  --help          show this text and exit\n"
     "  --version       show the version and exit\n"
+    "  --modems FILE   read the installed modems for \"Detect Modem\" from FILE, a\n"
+    "                  registry export (.reg); without it Marloven reads the\n"
+    "                  Windows registry, or elsewhere MODEMS.REG in GAME-DIRECTORY\n"
     "  --answers=LIST  for unattended runs such as tests: answer the launcher's\n"
     "                  questions in turn from LIST (for example no or yes,no)\n"
     "                  without showing them, print its messages to standard error,\n"
     "                  and close the main window as soon as it is shown\n";
 
 constexpr const char* kAnswersOption = "--answers=";
+constexpr const char* kModemsOption = "--modems";
 
 } // namespace
 
 int main(int argc, char** argv) {
     const char* gameDirectory = nullptr;
     const char* answers = nullptr;
+    std::string modemsFile;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
             std::fputs(kUsage, stdout);
@@ -47,6 +54,17 @@ int main(int argc, char** argv) {
             answers = argv[i] + std::strlen(kAnswersOption);
             continue;
         }
+        if (std::strcmp(argv[i], kModemsOption) == 0) {
+            if (++i == argc || *argv[i] == '\0') {
+                std::fputs("marloven: --modems needs a file name\n", stderr);
+                return 2;
+            }
+            // Named from where the launcher was started, read from the game directory.
+            std::error_code error;
+            const auto file = std::filesystem::absolute(argv[i], error);
+            modemsFile = error ? std::string(argv[i]) : file.string();
+            continue;
+        }
         gameDirectory = argv[i];
     }
     if (gameDirectory != nullptr) {
@@ -57,6 +75,12 @@ int main(int argc, char** argv) {
                          error.message().c_str());
             return 2;
         }
+    }
+
+    if (std::error_code error;
+        !modemsFile.empty() && !std::filesystem::is_regular_file(modemsFile, error)) {
+        std::fprintf(stderr, "marloven: cannot read %s\n", modemsFile.c_str());
+        return 2;
     }
 
     QApplication app(argc, argv);
@@ -72,6 +96,9 @@ int main(int argc, char** argv) {
     const auto runner = marloven::MakeSystemProgramRunner();
     const auto sound = marloven::MakeSystemSoundPlayer();
     marloven::AppContext context{{}, store, *prompter, *runner, *sound};
+    context.openModems = [&context, modemsFile] {
+        return marloven::MakeSystemRegistrySource(modemsFile, context.startDir);
+    };
 
     const auto forms = marloven::CreateForms(context);
     if (!marloven::StartLauncher(context, *forms)) {

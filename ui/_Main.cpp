@@ -1,5 +1,6 @@
 #include "ui/_Main.h"
 
+#include "comm/modem_detect.h"
 #include "core/cfg_store.h"
 #include "core/demo_files.h"
 #include "core/errors.h"
@@ -14,6 +15,7 @@
 #include "ui/demo_browser.h"
 #include "ui/launch.h"
 #include "ui/look.h"
+#include "ui/modem_list.h"
 #include "ui/prompter.h"
 #include "ui/startup.h"
 #include "widgets/OutlinedLabel.h"
@@ -153,6 +155,7 @@ TMain::TMain(AppContext& context, Forms& forms, QWidget* parent)
     BuildStatusBar();
     ConnectHandlers();
     ConnectDemoPage();
+    ConnectModemDetection();
     FormCreate();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -717,6 +720,29 @@ std::filesystem::path TMain::DemoDirectory() const {
 
 void TMain::SetDemoDirectory(const std::filesystem::path& directory) {
     demoBrowser_->SetDirectory(directory);
+}
+
+void TMain::ConnectModemDetection() {
+    connect(Button6, &QPushButton::clicked, this, &TMain::Button6Click);
+}
+
+void TMain::Button6Click() {
+    TSelectModem& dialog = *forms_.SelectModem;
+    dialog.SetApplyHandler([this](const DetectedModem& modem) { ApplyDetectedModem(modem); });
+    dialog.ListInstalledModems(context_.openModems ? context_.openModems() : nullptr);
+    dialog.exec();
+}
+
+// The lists are set directly, so the port's own handling (the UART and IRQ boxes and
+// their keys) stays out of it; Init's change handler runs, and the stores come last.
+void TMain::ApplyDetectedModem(const DetectedModem& modem) {
+    ComPort->setCurrentIndex(modem.comPortIndex);
+    const bool suggestion = context_.prompter.AskYesNo(FromBytes(kModemSuggestionQuestion));
+    const ModemChoice choice = ChooseModemSettings(modem, suggestion);
+    Init->setText(FromBytes(choice.init));
+    BaudRate->setCurrentIndex(choice.baudRateIndex);
+    StoreModemSettings(context_.store, ToBytes(Init->text()), ToBytes(BaudRate->currentText()),
+                       ComPort->currentIndex());
 }
 
 } // namespace marloven

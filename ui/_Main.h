@@ -21,6 +21,7 @@ namespace marloven {
 
 struct AppContext;
 class DemoBrowser;
+struct DetectedModem;
 struct Forms;
 class OutlinedLabel;
 
@@ -178,6 +179,11 @@ class TMain : public QMainWindow {
     void Button3Click();
 
     DemoBrowser* demoBrowser_ = nullptr;
+
+    // Modem detection.
+    void ConnectModemDetection();
+    void Button6Click();
+    void ApplyDetectedModem(const DetectedModem& modem);
 };
 
 } // namespace marloven

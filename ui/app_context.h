@@ -1,12 +1,15 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <memory>
 
 namespace marloven {
 
 class CfgStore;
 class Prompter;
 class ProgramRunner;
+class RegistrySource;
 class SoundPlayer;
 
 // What every window of the launcher works with: the game directory, the
@@ -17,6 +20,9 @@ struct AppContext {
     Prompter& prompter;
     ProgramRunner& runner;
     SoundPlayer& sound;
+    // Opens where the installed modems are read from, anew for each detection so that
+    // what the player changed meanwhile is seen; unset, no modem is found.
+    std::function<std::unique_ptr<RegistrySource>()> openModems = {};
 };
 
 } // namespace marloven

@@ -1,11 +1,14 @@
 #include "ui/modem_list.h"
 
+#include "ui/prompter.h"
+
 #include <QListWidget>
 #include <QPushButton>
 
 namespace marloven {
 
-TSelectModem::TSelectModem(QWidget* parent) : FixedDialog("Select Modem", {361, 234}, parent) {
+TSelectModem::TSelectModem(Prompter& prompter, QWidget* parent)
+    : FixedDialog("Select Modem", {361, 234}, parent), prompter_(prompter) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint);
     AddCaption(this, kCaption, {8, 6, 345, 36}, 10, Qt::AlignHCenter | Qt::AlignTop);
@@ -32,8 +35,9 @@ TSelectModem::TSelectModem(QWidget* parent) : FixedDialog("Select Modem", {361, 
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TSelectModem::SetModems(std::vector<ModemRow> modems) {
-    modems_ = std::move(modems);
+void TSelectModem::ListInstalledModems(std::unique_ptr<RegistrySource> source) {
+    source_ = std::move(source);
+    modems_ = source_ ? marloven::ListInstalledModems(*source_) : std::vector<ModemRow>();
     modemList_->clear();
     for (const auto& modem : modems_) {
         modemList_->addItem(FromBytes(modem.description));
@@ -54,9 +58,15 @@ void TSelectModem::ModemListClick() {
 void TSelectModem::Button1Click() {
     const auto row = PickedRow();
     const auto* picked = row >= 0 ? &modems_.at(static_cast<std::size_t>(row)) : nullptr;
-    if (!apply_ || apply_(picked)) {
-        accept();
+    const auto modem = source_ ? DetectModem(*source_, picked) : std::nullopt;
+    if (!modem) {
+        prompter_.Inform(FromBytes(kDetectFailedMessage));
+        return;
     }
+    if (apply_) {
+        apply_(*modem);
+    }
+    accept();
 }
 
 } // namespace marloven

@@ -4,6 +4,7 @@
 #include "ui/dialog_look.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QListWidget;
@@ -11,14 +12,17 @@ class QPushButton;
 
 namespace marloven {
 
+class Prompter;
+
 // Lists the installed modems for the player to pick one.
 //
-// The main window fills the rows with SetModems (what ListInstalledModems found),
-// hands the apply step to SetApplyHandler once, and shows the dialog with exec().
-// "OK" or a double click on a row calls the handler with the picked modem (null
-// when no row is selected); the dialog closes as accepted when the handler returns
-// true and stays open otherwise, so a failed detection can be reported and retried.
-// "OK" starts disabled and is enabled by the first row picked, then stays enabled.
+// Before each showing the main window calls ListInstalledModems with a freshly opened
+// source and hands over its apply step with SetApplyHandler. "OK" or a double click on
+// a row reads the picked modem from the same source: when a value it needs cannot be
+// read, "Could not Detect modem properly." is shown and the dialog stays open;
+// otherwise the handler puts the modem into the main window and the dialog closes as
+// accepted. "OK" starts disabled and is enabled by the first row picked, then stays
+// enabled; with no row picked it reports the failure.
 class TSelectModem : public FixedDialog {
     Q_OBJECT
   public:
@@ -26,13 +30,14 @@ class TSelectModem : public FixedDialog {
         "The following modems are installed on your computer. Please select your modem from "
         "the list below.");
 
-    explicit TSelectModem(QWidget* parent = nullptr);
+    explicit TSelectModem(Prompter& prompter, QWidget* parent = nullptr);
 
-    using ApplyHandler = std::function<bool(const ModemRow* picked)>;
+    using ApplyHandler = std::function<void(const DetectedModem& modem)>;
     void SetApplyHandler(ApplyHandler handler) { apply_ = std::move(handler); }
 
-    // Replaces the rows, leaving none selected.
-    void SetModems(std::vector<ModemRow> modems);
+    // Replaces the rows by the source's modems, leaving none selected. No source lists
+    // none.
+    void ListInstalledModems(std::unique_ptr<RegistrySource> source);
     // The picked row's index, or -1.
     int PickedRow() const;
 
@@ -44,6 +49,8 @@ class TSelectModem : public FixedDialog {
     void Button1Click();
 
   private:
+    Prompter& prompter_;
+    std::unique_ptr<RegistrySource> source_;
     std::vector<ModemRow> modems_;
     ApplyHandler apply_;
     QListWidget* modemList_ = nullptr;

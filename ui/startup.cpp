@@ -25,7 +25,7 @@ Forms::~Forms() = default;
 std::unique_ptr<Forms> CreateForms(AppContext& context) {
     auto forms = std::make_unique<Forms>();
     forms->Main = std::make_unique<TMain>(context, *forms);
-    forms->SelectModem = std::make_unique<TSelectModem>();
+    forms->SelectModem = std::make_unique<TSelectModem>(context.prompter);
     forms->NetNoPlayers = std::make_unique<TNetNoPlayers>();
     forms->ShowCFG = std::make_unique<TShowCFG>(context.store);
     forms->AboutBox = std::make_unique<TAboutBox>();

@@ -34,6 +34,30 @@ int ExecWhile(QDialog& dialog, const std::function<void()>& whileOpen) {
     return dialog.exec();
 }
 
+void OpenWhile(QDialog& dialog, const std::function<void()>& open,
+               const std::function<void()>& whileOpen) {
+    // A timer of this call's own, so nothing is left pending when the dialog never opens.
+    QTimer poll;
+    bool ran = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!dialog.isVisible()) {
+            return;
+        }
+        poll.stop();
+        ran = true;
+        whileOpen();
+        if (dialog.isVisible()) {
+            ADD_FAILURE() << "the dialog stayed open";
+            dialog.done(-1);
+        }
+    });
+    poll.start(1);
+    open();
+    if (!ran) {
+        ADD_FAILURE() << "the dialog did not open";
+    }
+}
+
 namespace {
 
 void SendKey(QWidget* widget, int key, const QString& text) {

@@ -14,6 +14,12 @@ namespace marloven::test {
 // failure, so a broken button never hangs the tests.
 int ExecWhile(QDialog& dialog, const std::function<void()>& whileOpen);
 
+// Runs `open`, which shows the dialog modally (a click on a button of the window it
+// belongs to), and `whileOpen` once the dialog is on show. A dialog that never opened,
+// or that `whileOpen` left open, fails the test.
+void OpenWhile(QDialog& dialog, const std::function<void()>& open,
+               const std::function<void()>& whileOpen);
+
 // Key presses as a player makes them; each character of `text` is one key.
 void TypeText(QWidget* widget, const QString& text);
 void PressKey(QWidget* widget, int key);

@@ -35,7 +35,7 @@ TEST(DialogFrames, AreFixedTitledAndCentredOnTheScreenNotOnTheirWindow) {
     TDial dial("", prompter, &mainWindow);
     TNetNoPlayers players(&mainWindow);
     TEditMacro macro(&mainWindow);
-    TSelectModem modems(&mainWindow);
+    TSelectModem modems(prompter, &mainWindow);
     ExpectFixedAndCentred(dial, "Pick Opponent");
     ExpectFixedAndCentred(*dial.EditInfo(), "Edit Entry");
     ExpectFixedAndCentred(players, "Number of Players");

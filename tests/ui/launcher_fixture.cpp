@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QProcess>
 
 namespace marloven::test {
 
@@ -42,6 +43,23 @@ void Type(QWidget* widget, const QString& text) {
     for (const QChar c : text) {
         PressKey(widget, QChar(c).toUpper().unicode(), QString(c));
     }
+}
+
+int RunLauncherProgram(const QStringList& arguments, const std::filesystem::path& workDir) {
+    QProcess process;
+    if (!workDir.empty()) {
+        process.setWorkingDirectory(QString::fromStdString(workDir.string()));
+    }
+    auto environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(environment);
+    process.start(MARLOVEN_BINARY_DIR "/app/marloven", arguments);
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
 }
 
 CurrentDirectory::CurrentDirectory(const std::filesystem::path& path)

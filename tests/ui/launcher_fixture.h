@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QStringList>
 #include <memory>
 #include <string>
 
@@ -41,6 +42,10 @@ void Choose(QComboBox* list, int position);
 // The player types the text into a box, one key at a time.
 void Type(QWidget* widget, const QString& text);
 void PressKey(QWidget* widget, int key, const QString& text = {});
+
+// Runs the launcher program itself offscreen, started in `workDir` (this process's
+// directory when empty); its exit code, or -1 when it hung and -2 when it crashed.
+int RunLauncherProgram(const QStringList& arguments, const std::filesystem::path& workDir = {});
 
 // Makes the game directory current for the start-up checks, and restores it after.
 class CurrentDirectory {

@@ -1,5 +1,6 @@
 #include "ui/modem_list.h"
 
+#include "tests/support/qt_scripted_prompter.h"
 #include "tests/ui/dialog_driver.h"
 
 #include <QListWidget>
@@ -12,49 +13,71 @@ namespace {
 using test::ExecWhile;
 using test::PressKey;
 
+const std::string kBranch(kWin95ModemPath);
+
+// Three modems, the last one without the Settings value that detection needs.
+std::unique_ptr<MemoryRegistrySource> ThreeModems() {
+    auto source = std::make_unique<MemoryRegistrySource>();
+    const struct {
+        const char* number;
+        const char* port;
+        const char* name;
+    } modems[] = {
+        {"0000", "COM1", "Modem A"}, {"0001", "COM2", "Modem \xe9 B"}, {"0002", "COM7", "Modem C"}};
+    for (const auto& modem : modems) {
+        const auto key = kBranch + modem.number + "\\";
+        source->SetText(key, "AttachedTo", modem.port);
+        source->SetText(key, "DriverDesc", modem.name);
+        source->SetText(key + "Init", "2", "ATZ");
+        source->SetText(key + "Settings", "FlowControl_Hard", "&K3");
+    }
+    source->SetText(kBranch + "0002\\Settings", "FlowControl_Hard", std::string(127, 'K'));
+    return source;
+}
+
 class SelectModemTest : public testing::Test {
   protected:
     SelectModemTest() {
-        dialog_.SetModems({{"Modem A", "0000"}, {"Modem \xe9 B", "0001"}, {"Modem C", "0003"}});
-        dialog_.SetApplyHandler([this](const ModemRow* picked) {
-            appliedKeys_.push_back(picked ? picked->keyPath : "none");
-            return applySucceeds_;
-        });
+        dialog_.ListInstalledModems(ThreeModems());
+        dialog_.SetApplyHandler(
+            [this](const DetectedModem& modem) { appliedPorts_.push_back(modem.comPortIndex); });
     }
 
     void PickRow(int row) { dialog_.ModemList()->setCurrentRow(row); }
 
-    TSelectModem dialog_;
-    std::vector<std::string> appliedKeys_;
-    bool applySucceeds_ = true;
+    test::ScriptedPrompter prompter_;
+    TSelectModem dialog_{prompter_};
+    std::vector<int> appliedPorts_;
 };
 
 TEST_F(SelectModemTest, OkStartsDisabledAndAPickedRowEnablesItForGood) {
     EXPECT_FALSE(dialog_.OkButton()->isEnabled());
+    EXPECT_EQ(dialog_.ModemList()->count(), 3);
     EXPECT_EQ(dialog_.ModemList()->item(1)->text(), "Modem é B");
     PickRow(1);
     EXPECT_TRUE(dialog_.OkButton()->isEnabled());
     EXPECT_EQ(dialog_.PickedRow(), 1);
 
     // A new scan leaves no row picked but keeps "OK" enabled.
-    dialog_.SetModems({{"Modem D", "0000"}});
+    dialog_.ListInstalledModems(nullptr);
+    EXPECT_EQ(dialog_.ModemList()->count(), 0);
     EXPECT_EQ(dialog_.PickedRow(), -1);
     EXPECT_TRUE(dialog_.OkButton()->isEnabled());
     dialog_.ModemListClick();
     EXPECT_TRUE(dialog_.OkButton()->isEnabled());
 }
 
-TEST_F(SelectModemTest, OkHandsThePickedRowOverAndClosesOnlyWhenTheApplyWorked) {
-    applySucceeds_ = false;
+TEST_F(SelectModemTest, AModemThatCannotBeReadIsReportedAndTheDialogStaysOpen) {
     const auto result = ExecWhile(dialog_, [&] {
         PickRow(2);
         dialog_.OkButton()->click();
         EXPECT_TRUE(dialog_.isVisible());
-        applySucceeds_ = true;
+        EXPECT_EQ(prompter_.messages, QStringList{"Could not Detect modem properly."});
+        PickRow(1);
         PressKey(dialog_.ModemList(), Qt::Key_Return);
     });
     EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_EQ(appliedKeys_, (std::vector<std::string>{"0003", "0003"}));
+    EXPECT_EQ(appliedPorts_, std::vector<int>{1});
 }
 
 TEST_F(SelectModemTest, ADoubleClickOnARowActsAsOk) {
@@ -64,26 +87,28 @@ TEST_F(SelectModemTest, ADoubleClickOnARowActsAsOk) {
         emit list->itemDoubleClicked(list->item(0));
     });
     EXPECT_EQ(result, QDialog::Accepted);
-    EXPECT_EQ(appliedKeys_, std::vector<std::string>{"0000"});
+    EXPECT_EQ(appliedPorts_, std::vector<int>{0});
 }
 
 TEST_F(SelectModemTest, CancelAndEscapeCloseWithoutApplying) {
     EXPECT_EQ(ExecWhile(dialog_, [&] { dialog_.CancelButton()->click(); }), QDialog::Rejected);
     EXPECT_EQ(ExecWhile(dialog_, [&] { PressKey(dialog_.ModemList(), Qt::Key_Escape); }),
               QDialog::Rejected);
-    EXPECT_TRUE(appliedKeys_.empty());
+    EXPECT_TRUE(appliedPorts_.empty());
+    EXPECT_TRUE(prompter_.messages.isEmpty());
 }
 
-TEST_F(SelectModemTest, OkWithNoRowPickedAsksTheApplyWhichRefuses) {
+TEST_F(SelectModemTest, OkWithNoRowPickedReportsTheFailure) {
     // From the second use on "OK" is enabled while no row is picked.
     PickRow(0);
-    dialog_.SetModems({{"Modem A", "0000"}});
-    applySucceeds_ = false;
+    dialog_.ListInstalledModems(ThreeModems());
     ExecWhile(dialog_, [&] {
-        dialog_.Button1Click();
+        dialog_.OkButton()->click();
+        EXPECT_TRUE(dialog_.isVisible());
         dialog_.reject();
     });
-    EXPECT_EQ(appliedKeys_, std::vector<std::string>{"none"});
+    EXPECT_EQ(prompter_.messages, QStringList{"Could not Detect modem properly."});
+    EXPECT_TRUE(appliedPorts_.empty());
 }
 
 } // namespace

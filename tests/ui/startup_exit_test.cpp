@@ -13,7 +13,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -251,18 +250,7 @@ TEST(AboutFromTheMenu, HidesTheMainWindowWhileTheBoxIsOpen) {
 
 // The real program, started offscreen with its questions answered on the command line.
 int RunLauncher(const std::filesystem::path& gameDir, const QString& answers) {
-    QProcess process;
-    auto environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    process.setProcessEnvironment(environment);
-    process.start(MARLOVEN_BINARY_DIR "/app/marloven",
-                  {"--answers=" + answers, QString::fromStdString(gameDir.string())});
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return -1;
-    }
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    return RunLauncherProgram({"--answers=" + answers, QString::fromStdString(gameDir.string())});
 }
 
 TEST(LauncherProgram, EndsWithOneWhenSetupIsDeclinedAndZeroAfterANormalExit) {
