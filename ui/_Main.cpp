@@ -1,10 +1,13 @@
 #include "ui/_Main.h"
 
+#include "comm/commit_file.h"
 #include "core/cfg_store.h"
 #include "core/errors.h"
 #include "core/settings.h"
 #include "platform/sound_player.h"
 #include "ui/_About.h"
+#include "ui/_Dial.h"
+#include "ui/_NetNoPlayers.h"
 #include "ui/_ShowCFG.h"
 #include "ui/app_context.h"
 #include "ui/launch.h"
@@ -26,6 +29,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
@@ -145,6 +149,7 @@ TMain::TMain(AppContext& context, Forms& forms, QWidget* parent)
     BuildStatusBar();
     ConnectHandlers();
     FormCreate();
+    ConnectCommStarts();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
@@ -532,7 +537,7 @@ GameOptions TMain::GatherGameOptions() const {
 }
 
 void TMain::SingleButtonClick() {
-    LaunchGame(context_, this, 0, "VK.EXE", GatherGameOptions());
+    Launch(0, "VK.EXE");
 }
 
 void TMain::Button4Click() {
@@ -592,6 +597,77 @@ void TMain::About1Click() {
     forms_.AboutBox->Button1->show();
     forms_.AboutBox->exec();
     show();
+}
+
+void TMain::Launch(int launchMode, const std::string& program) {
+    LaunchGame(context_, this, launchMode, program, GatherGameOptions());
+}
+
+void TMain::ConnectCommStarts() {
+    connect(DialButton, &QPushButton::clicked, this, &TMain::DialButtonClick);
+    connect(AnswerButton, &QPushButton::clicked, this, &TMain::AnswerButtonClick);
+    connect(AlreadyButton, &QPushButton::clicked, this, &TMain::AlreadyButtonClick);
+    connect(NetworkButton, &QPushButton::clicked, this, &TMain::NetworkButtonClick);
+    connect(KaliButton, &QPushButton::clicked, this, &TMain::NetworkButtonClick);
+}
+
+CommitSettings TMain::GatherCommitSettings(ConnectionMode mode, const std::string& value) const {
+    CommitSettings settings;
+    settings.mode = mode;
+    settings.value = value;
+    settings.init = ToBytes(Init->text());
+    settings.hangup = ToBytes(Hangup->text());
+    settings.dialOut = ToBytes(DialOut->text());
+    settings.useTone = UseTone->isChecked();
+    settings.comPortIndex = ComPort->currentIndex();
+    settings.irq = ToBytes(IRQ->text());
+    settings.uart = ToBytes(Uart->text());
+    settings.baudRate = ToBytes(BaudRate->currentText());
+    settings.socket = forms_.NetNoPlayers->SocketText();
+    return settings;
+}
+
+void TMain::StartCommDriver(ConnectionMode mode, const std::string& value, int launchMode) {
+    try {
+        ComposeCommitFile(context_.startDir, GatherCommitSettings(mode, value));
+        Launch(launchMode, "COMMIT.EXE");
+    } catch (const FileError& error) {
+        context_.prompter.ShowError(QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void TMain::DialButtonClick() {
+    TDial& phonebook = *forms_.Dial;
+    if (!phonebook.LoadPhonebook()) {
+        return;
+    }
+    phonebook.exec();
+    const std::string number = phonebook.ChosenNumber();
+    if (number.empty()) {
+        return;
+    }
+    hide();
+    // Back in view after the driver ends, and after a failure once it is reported.
+    const auto showAgain = qScopeGuard([this] { show(); });
+    StartCommDriver(ConnectionMode::Dial, number, 2);
+}
+
+void TMain::AnswerButtonClick() {
+    StartCommDriver(ConnectionMode::Answer, "", 3);
+}
+
+void TMain::AlreadyButtonClick() {
+    StartCommDriver(ConnectionMode::AlreadyConnected, "", 4);
+}
+
+void TMain::NetworkButtonClick() {
+    TNetNoPlayers& players = *forms_.NetNoPlayers;
+    players.SetSocketText(context_.store.CfgGet("SOCKETNUMBER"));
+    if (players.exec() != QDialog::Accepted) {
+        return;
+    }
+    context_.store.CfgSet("SocketNumber", players.SocketText(), false);
+    StartCommDriver(ConnectionMode::Network, std::to_string(players.PlayerCount()), 5);
 }
 
 } // namespace marloven

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comm/commit_data.h"
 #include "core/launch.h"
 
 #include <QMainWindow>
@@ -150,6 +151,23 @@ class TMain : public QMainWindow {
     AppContext& context_;
     Forms& forms_;
     bool loading_ = false;
+
+    // Starting the game or its comm driver, and the four comm-driver starts.
+  public:
+    // Starts the program (VK.EXE or COMMIT.EXE) for the launch mode with the game
+    // options as the player has set them now. Every start of the game goes through here.
+    void Launch(int launchMode, const std::string& program);
+
+  private:
+    void ConnectCommStarts();
+    void DialButtonClick();
+    void AnswerButtonClick();
+    void AlreadyButtonClick();
+    void NetworkButtonClick();
+    // Writes COMMIT.DAT for the connection and starts the driver; a file that cannot be
+    // written is reported and nothing is started.
+    void StartCommDriver(ConnectionMode mode, const std::string& value, int launchMode);
+    CommitSettings GatherCommitSettings(ConnectionMode mode, const std::string& value) const;
 };
 
 } // namespace marloven
