@@ -30,8 +30,12 @@ void WhenActive(QDialog& dialog, const std::function<void()>& whileOpen, int tri
 } // namespace
 
 int ExecWhile(QDialog& dialog, const std::function<void()>& whileOpen) {
-    WhenActive(dialog, whileOpen, 100);
+    WhenOpened(dialog, whileOpen);
     return dialog.exec();
+}
+
+void WhenOpened(QDialog& dialog, const std::function<void()>& whileOpen) {
+    WhenActive(dialog, whileOpen, 100);
 }
 
 namespace {

@@ -13,6 +13,9 @@ namespace marloven::test {
 // the dialog's result. A dialog that `whileOpen` left open is closed with a test
 // failure, so a broken button never hangs the tests.
 int ExecWhile(QDialog& dialog, const std::function<void()>& whileOpen);
+// The same for a dialog that the code under test is about to open: `whileOpen` runs
+// once it is shown and active.
+void WhenOpened(QDialog& dialog, const std::function<void()>& whileOpen);
 
 // Key presses as a player makes them; each character of `text` is one key.
 void TypeText(QWidget* widget, const QString& text);
