@@ -6,9 +6,11 @@
 #include "tests/support/phonebook_record.h"
 #include "tests/ui/dialog_driver.h"
 #include "ui/_Dial.h"
+#include "ui/_EditInfo.h"
 #include "ui/_NetNoPlayers.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -155,6 +157,26 @@ TEST_F(DialStart, WritesTheDialOutTextFollowedByThePickedNumberAndStartsWithoutT
     EXPECT_EQ(Arguments(), std::vector<std::string>{""});
     EXPECT_FALSE(visibleWhileRunning);
     EXPECT_TRUE(main.isVisible());
+}
+
+TEST_F(DialStart, AnEntryAddedOnTheWayThroughTheLaunchersEntryDialogCanBeDialled) {
+    TDial& phonebook = *launcher.forms->Dial;
+    TEditInfo& entry = *launcher.forms->EditInfo;
+    WhenOpened(phonebook, [&] {
+        WhenOpened(entry, [&entry] {
+            entry.Name()->setText("Dee");
+            entry.Number()->setText("(9) 876");
+            entry.OkButton()->click();
+        });
+        phonebook.PhoneList()->clearSelection();
+        phonebook.AddEditButton()->click();
+        phonebook.PhoneList()->setCurrentItem(phonebook.PhoneList()->topLevelItem(3));
+        phonebook.DialButton()->click();
+    });
+    main.DialButton->click();
+    EXPECT_TRUE(HasLine(launcher.dir, "PHONENUMBER = \"ATDT(9) 876\""));
+    EXPECT_EQ(launcher.dir.Read("MARLOVEN.PBK").size(), 4 * 82u);
+    EXPECT_EQ(launcher.runner.runs.size(), 1u);
 }
 
 TEST_F(DialStart, NoPickOrAnEmptyNumberWritesAndStartsNothing) {
