@@ -4,6 +4,8 @@
 #include "core/launch.h"
 
 #include <QMainWindow>
+#include <filesystem>
+#include <string>
 
 class QAction;
 class QCheckBox;
@@ -19,6 +21,7 @@ class QTreeWidget;
 namespace marloven {
 
 struct AppContext;
+class DemoBrowser;
 struct Forms;
 class OutlinedLabel;
 
@@ -152,13 +155,29 @@ class TMain : public QMainWindow {
     Forms& forms_;
     bool loading_ = false;
 
-    // Starting the game or its comm driver, and the four comm-driver starts.
+    // Game starts, demo recording and playback, and the mouse tweak.
   public:
-    // Starts the program (VK.EXE or COMMIT.EXE) for the launch mode with the game
-    // options as the player has set them now. Every start of the game goes through here.
+    // Every game start goes through here: gathers the game options, routes the start
+    // through the mouse-tweak program when that is on and offers to save a recorded demo
+    // afterwards. The main window is shown when it returns, whatever happened.
     void Launch(int launchMode, const std::string& program);
+    // The directory the demo page shows and plays from (the game directory at first).
+    std::filesystem::path DemoDirectory() const;
+    void SetDemoDirectory(const std::filesystem::path& directory);
 
   private:
+    void ConnectDemoPage();
+    bool WriteMouseTweak(std::string& program, const std::string& arguments);
+    void SaveRecordedDemo();
+    void RecordDemoClick(bool ticked);
+    void SetMouseClick(bool ticked);
+    void SmHorzClick();
+    void SMVertClick();
+    void Button3Click();
+
+    DemoBrowser* demoBrowser_ = nullptr;
+
+    // The four comm-driver starts.
     void ConnectCommStarts();
     void DialButtonClick();
     void AnswerButtonClick();

@@ -109,6 +109,16 @@ TEST_F(DriverStart, TheDriverSeesTheFileAndTheSwitchesAndStartsTheGameItNames) {
     EXPECT_TRUE(main.isVisible());
 }
 
+TEST_F(DriverStart, WithTheMouseTweakTheHelperStartsTheDriverAndTheDriverTheGame) {
+    std::filesystem::copy_file(STANDIN_PATH, launcher.dir / "VKSETMS.EXE");
+    main.SetMouse->click();
+    const std::string log = Start([this] { main.AnswerButton->click(); });
+    EXPECT_EQ(log.rfind("start VKSETMS.EXE\n", 0), 0u) << log;
+    EXPECT_TRUE(Has(log, "\nstart COMMIT.EXE\narg -nopred\narg -f3\n")) << log;
+    EXPECT_TRUE(Has(log, "| CONNECTTYPE = 1\n")) << log;
+    EXPECT_TRUE(Has(log, "\nstart VK.EXE\narg -nopred\narg -f3\n")) << log;
+}
+
 TEST_F(DriverStart, AFailedWriteStartsNoDriverAndLeavesTheOldFileWhole) {
     const std::string old = "; kept by hand\r\nLAUNCHNAME = \"VK.EXE\"\r\nNUMPLAYERS = 8\r\n";
     launcher.dir.Write("COMMIT.DAT", old);
