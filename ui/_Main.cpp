@@ -20,6 +20,7 @@
 #include "ui/prompter.h"
 #include "ui/startup.h"
 #include "widgets/OutlinedLabel.h"
+#include "widgets/stone_background.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -151,6 +152,7 @@ TMain::TMain(AppContext& context, Forms& forms, QWidget* parent)
     BuildDecoration(client);
     BuildPlayerRowAndButtons(client);
     BuildPages(client);
+    BuildBackground(client);
     BuildMenu();
     BuildStatusBar();
     ConnectHandlers();
@@ -782,6 +784,13 @@ void TMain::NetworkButtonClick() {
     }
     context_.store.CfgSet("SocketNumber", players.SocketText(), false);
     StartCommDriver(ConnectionMode::Network, std::to_string(players.PlayerCount()), 5);
+}
+
+// The stone lies under the menu, in the client area, one pixel in from the left edge.
+// The tab area is a window of its own above it: its tabs and pages keep the face colour.
+void TMain::BuildBackground(QWidget* client) {
+    AddBackground(client, {1, 0});
+    PageControl1->setAutoFillBackground(true);
 }
 
 } // namespace marloven

@@ -187,6 +187,9 @@ class TMain : public QMainWindow {
     // written is reported and nothing is started.
     void StartCommDriver(ConnectionMode mode, const std::string& value, int launchMode);
     CommitSettings GatherCommitSettings(ConnectionMode mode, const std::string& value) const;
+
+    // The stone background.
+    void BuildBackground(QWidget* client);
 };
 
 } // namespace marloven
