@@ -57,9 +57,10 @@ QTreeWidget* MakePhoneList(QWidget* parent) {
 
 } // namespace
 
-TDial::TDial(std::filesystem::path gameDir, Prompter& prompter, QWidget* parent)
+TDial::TDial(std::filesystem::path gameDir, Prompter& prompter, TEditInfo& editInfo,
+             QWidget* parent)
     : FixedDialog("Pick Opponent", {361, 250}, parent), gameDir_(std::move(gameDir)),
-      prompter_(prompter) {
+      prompter_(prompter), editInfo_(editInfo) {
     phoneList_ = MakePhoneList(this);
     const auto addButton = [this](const char* name, const QString& text, int left) {
         auto* button = new QPushButton(text, this);
@@ -76,8 +77,6 @@ TDial::TDial(std::filesystem::path gameDir, Prompter& prompter, QWidget* parent)
     connect(delete_, &QPushButton::clicked, this, &TDial::DeleteClick);
     connect(dial_, &QPushButton::clicked, this, &TDial::DialClick);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
-
-    editInfo_ = new TEditInfo(this);
 }
 
 bool TDial::LoadPhonebook() {
@@ -125,16 +124,16 @@ void TDial::SavePhonebook() {
 // Edits the selected entry, or adds one when none is selected.
 void TDial::AddEditClick() {
     auto* row = SelectedRow();
-    editInfo_->SetEntry(row ? row->text(kNameColumn) : QString(),
-                        row ? row->text(kNumberColumn) : QString());
-    if (editInfo_->exec() != QDialog::Accepted) {
+    editInfo_.SetEntry(row ? row->text(kNameColumn) : QString(),
+                       row ? row->text(kNumberColumn) : QString());
+    if (editInfo_.exec() != QDialog::Accepted) {
         return;
     }
     if (row) {
-        row->setText(kNameColumn, editInfo_->NameText());
-        row->setText(kNumberColumn, editInfo_->NumberText());
+        row->setText(kNameColumn, editInfo_.NameText());
+        row->setText(kNumberColumn, editInfo_.NumberText());
     } else {
-        AppendRow(editInfo_->NameText(), editInfo_->NumberText());
+        AppendRow(editInfo_.NameText(), editInfo_.NumberText());
     }
     SavePhonebook();
 }

@@ -30,13 +30,15 @@ class TDial : public FixedDialog {
   public:
     static inline const QString kNoPickMessage = QStringLiteral("Pick an opponent to call first.");
 
-    TDial(std::filesystem::path gameDir, Prompter& prompter, QWidget* parent = nullptr);
+    // editInfo is the launcher's one entry dialog, which outlives this one.
+    TDial(std::filesystem::path gameDir, Prompter& prompter, TEditInfo& editInfo,
+          QWidget* parent = nullptr);
 
     bool LoadPhonebook();
     std::string ChosenNumber() const { return chosenNumber_; }
 
     QTreeWidget* PhoneList() const { return phoneList_; }
-    TEditInfo* EditInfo() const { return editInfo_; }
+    TEditInfo& EditInfo() const { return editInfo_; }
     QPushButton* AddEditButton() const { return addEdit_; }
     QPushButton* DeleteButton() const { return delete_; }
     QPushButton* DialButton() const { return dial_; }
@@ -54,9 +56,9 @@ class TDial : public FixedDialog {
 
     std::filesystem::path gameDir_;
     Prompter& prompter_;
+    TEditInfo& editInfo_;
     std::string chosenNumber_;
     QTreeWidget* phoneList_ = nullptr;
-    TEditInfo* editInfo_ = nullptr;
     QPushButton* addEdit_ = nullptr;
     QPushButton* delete_ = nullptr;
     QPushButton* dial_ = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/_Main.h"
 
 #include "comm/modem_detect.h"
+#include "comm/commit_file.h"
 #include "core/cfg_store.h"
 #include "core/demo_files.h"
 #include "core/errors.h"
@@ -9,6 +10,8 @@
 #include "core/settings.h"
 #include "platform/sound_player.h"
 #include "ui/_About.h"
+#include "ui/_Dial.h"
+#include "ui/_NetNoPlayers.h"
 #include "ui/_ShowCFG.h"
 #include "ui/app_context.h"
 #include "ui/click_handler.h"
@@ -35,6 +38,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
@@ -157,6 +161,7 @@ TMain::TMain(AppContext& context, Forms& forms, QWidget* parent)
     ConnectDemoPage();
     ConnectModemDetection();
     FormCreate();
+    ConnectCommStarts();
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
@@ -743,6 +748,75 @@ void TMain::ApplyDetectedModem(const DetectedModem& modem) {
     BaudRate->setCurrentIndex(choice.baudRateIndex);
     StoreModemSettings(context_.store, ToBytes(Init->text()), ToBytes(BaudRate->currentText()),
                        ComPort->currentIndex());
+}
+
+// The four comm-driver starts.
+
+void TMain::ConnectCommStarts() {
+    connect(DialButton, &QPushButton::clicked, this, &TMain::DialButtonClick);
+    connect(AnswerButton, &QPushButton::clicked, this, &TMain::AnswerButtonClick);
+    connect(AlreadyButton, &QPushButton::clicked, this, &TMain::AlreadyButtonClick);
+    connect(NetworkButton, &QPushButton::clicked, this, &TMain::NetworkButtonClick);
+    connect(KaliButton, &QPushButton::clicked, this, &TMain::NetworkButtonClick);
+}
+
+CommitSettings TMain::GatherCommitSettings(ConnectionMode mode, const std::string& value) const {
+    CommitSettings settings;
+    settings.mode = mode;
+    settings.value = value;
+    settings.init = ToBytes(Init->text());
+    settings.hangup = ToBytes(Hangup->text());
+    settings.dialOut = ToBytes(DialOut->text());
+    settings.useTone = UseTone->isChecked();
+    settings.comPortIndex = ComPort->currentIndex();
+    settings.irq = ToBytes(IRQ->text());
+    settings.uart = ToBytes(Uart->text());
+    settings.baudRate = ToBytes(BaudRate->currentText());
+    settings.socket = forms_.NetNoPlayers->SocketText();
+    return settings;
+}
+
+void TMain::StartCommDriver(ConnectionMode mode, const std::string& value, int launchMode) {
+    try {
+        ComposeCommitFile(context_.startDir, GatherCommitSettings(mode, value));
+        Launch(launchMode, "COMMIT.EXE");
+    } catch (const FileError& error) {
+        context_.prompter.ShowError(QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void TMain::DialButtonClick() {
+    TDial& phonebook = *forms_.Dial;
+    if (!phonebook.LoadPhonebook()) {
+        return;
+    }
+    phonebook.exec();
+    const std::string number = phonebook.ChosenNumber();
+    if (number.empty()) {
+        return;
+    }
+    hide();
+    // Back in view after the driver ends, and after a failure once it is reported.
+    const auto showAgain = qScopeGuard([this] { show(); });
+    StartCommDriver(ConnectionMode::Dial, number, 2);
+}
+
+void TMain::AnswerButtonClick() {
+    StartCommDriver(ConnectionMode::Answer, "", 3);
+}
+
+void TMain::AlreadyButtonClick() {
+    StartCommDriver(ConnectionMode::AlreadyConnected, "", 4);
+}
+
+void TMain::NetworkButtonClick() {
+    TNetNoPlayers& players = *forms_.NetNoPlayers;
+    players.SetSocketText(context_.store.CfgGet("SOCKETNUMBER"));
+    if (players.exec() != QDialog::Accepted) {
+        return;
+    }
+    context_.store.CfgSet("SocketNumber", players.SocketText(), false);
+    StartCommDriver(ConnectionMode::Network, std::to_string(players.PlayerCount()), 5);
 }
 
 } // namespace marloven

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comm/commit_data.h"
 #include "core/launch.h"
 
 #include <QMainWindow>
@@ -184,6 +185,17 @@ class TMain : public QMainWindow {
     void ConnectModemDetection();
     void Button6Click();
     void ApplyDetectedModem(const DetectedModem& modem);
+
+    // The four comm-driver starts.
+    void ConnectCommStarts();
+    void DialButtonClick();
+    void AnswerButtonClick();
+    void AlreadyButtonClick();
+    void NetworkButtonClick();
+    // Writes COMMIT.DAT for the connection and starts the driver; a file that cannot be
+    // written is reported and nothing is started.
+    void StartCommDriver(ConnectionMode mode, const std::string& value, int launchMode);
+    CommitSettings GatherCommitSettings(ConnectionMode mode, const std::string& value) const;
 };
 
 } // namespace marloven

@@ -32,7 +32,7 @@ std::unique_ptr<Forms> CreateForms(AppContext& context) {
     forms->EditInfo = std::make_unique<TEditInfo>();
     forms->My = std::make_unique<TMy>();
     forms->EditMacro = std::make_unique<TEditMacro>();
-    forms->Dial = std::make_unique<TDial>(context.startDir, context.prompter);
+    forms->Dial = std::make_unique<TDial>(context.startDir, context.prompter, *forms->EditInfo);
     return forms;
 }
 

@@ -24,7 +24,8 @@ constexpr auto Record = test::PhonebookRecord;
 
 class DialTest : public testing::Test {
   protected:
-    explicit DialTest(GameDir::Files files = {}) : dir_(files), dial_(dir_.Path(), prompter_) {}
+    explicit DialTest(GameDir::Files files = {})
+        : dir_(files), dial_(dir_.Path(), prompter_, editInfo_) {}
 
     QTreeWidget* List() const { return dial_.PhoneList(); }
     QStringList Row(int index) const {
@@ -37,7 +38,7 @@ class DialTest : public testing::Test {
     // showed, then OK, or Cancel when `confirm` is false. Returns what it showed.
     QStringList AddEdit(const QString& name, const QString& number, bool confirm = true) {
         QStringList shown;
-        auto* info = dial_.EditInfo();
+        auto* info = &dial_.EditInfo();
         QTimer::singleShot(0, info, [=, &shown] {
             shown = {info->NameText(), info->NumberText()};
             info->Name()->setText(name);
@@ -50,6 +51,7 @@ class DialTest : public testing::Test {
 
     GameDir dir_;
     ScriptedPrompter prompter_;
+    TEditInfo editInfo_;
     TDial dial_;
 };
 

@@ -30,7 +30,7 @@ void WhenActive(QDialog& dialog, const std::function<void()>& whileOpen, int tri
 } // namespace
 
 int ExecWhile(QDialog& dialog, const std::function<void()>& whileOpen) {
-    WhenActive(dialog, whileOpen, 100);
+    WhenOpened(dialog, whileOpen);
     return dialog.exec();
 }
 
@@ -56,6 +56,10 @@ void OpenWhile(QDialog& dialog, const std::function<void()>& open,
     if (!ran) {
         ADD_FAILURE() << "the dialog did not open";
     }
+}
+
+void WhenOpened(QDialog& dialog, const std::function<void()>& whileOpen) {
+    WhenActive(dialog, whileOpen, 100);
 }
 
 namespace {

@@ -13,6 +13,9 @@ namespace marloven::test {
 // the dialog's result. A dialog that `whileOpen` left open is closed with a test
 // failure, so a broken button never hangs the tests.
 int ExecWhile(QDialog& dialog, const std::function<void()>& whileOpen);
+// The same for a dialog that the code under test is about to open: `whileOpen` runs
+// once it is shown and active.
+void WhenOpened(QDialog& dialog, const std::function<void()>& whileOpen);
 
 // Runs `open`, which shows the dialog modally (a click on a button of the window it
 // belongs to), and `whileOpen` once the dialog is on show. A dialog that never opened,

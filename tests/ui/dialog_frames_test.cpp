@@ -32,12 +32,13 @@ TEST(DialogFrames, AreFixedTitledAndCentredOnTheScreenNotOnTheirWindow) {
     mainWindow.setGeometry(0, 0, 320, 200);
     mainWindow.show();
     test::ScriptedPrompter prompter;
-    TDial dial("", prompter, &mainWindow);
+    TEditInfo entry(&mainWindow);
+    TDial dial("", prompter, entry, &mainWindow);
     TNetNoPlayers players(&mainWindow);
     TEditMacro macro(&mainWindow);
     TSelectModem modems(prompter, &mainWindow);
     ExpectFixedAndCentred(dial, "Pick Opponent");
-    ExpectFixedAndCentred(*dial.EditInfo(), "Edit Entry");
+    ExpectFixedAndCentred(entry, "Edit Entry");
     ExpectFixedAndCentred(players, "Number of Players");
     ExpectFixedAndCentred(macro, "Edit Macro");
     ExpectFixedAndCentred(modems, "Select Modem");

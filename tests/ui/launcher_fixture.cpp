@@ -8,8 +8,9 @@
 
 namespace marloven::test {
 
-Launcher::Launcher(GameDir::Files files, SoundPlayer* soundPlayer)
-    : dir(files), store(dir.Path()), context{dir.Path(), store, prompter, runner,
+Launcher::Launcher(GameDir::Files files, SoundPlayer* soundPlayer, ProgramRunner* programRunner)
+    : dir(files), store(dir.Path()), context{dir.Path(), store, prompter,
+                                             programRunner ? *programRunner : runner,
                                              soundPlayer ? *soundPlayer : sound} {
     // Closing the main window in a test must not end the test program's application.
     QApplication::setQuitOnLastWindowClosed(false);

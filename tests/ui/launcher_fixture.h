@@ -20,8 +20,9 @@ namespace marloven::test {
 // A launcher with its nine forms over a temporary game directory, with every question,
 // program start and sound answered by doubles.
 struct Launcher {
-    // A sound player of the test's own replaces the recording one when given.
-    explicit Launcher(GameDir::Files files = {}, SoundPlayer* soundPlayer = nullptr);
+    // A sound player or program runner of the test's own replaces the double when given.
+    explicit Launcher(GameDir::Files files = {}, SoundPlayer* soundPlayer = nullptr,
+                      ProgramRunner* programRunner = nullptr);
     ~Launcher();
 
     TMain& Main() const { return *forms->Main; }

@@ -48,7 +48,6 @@ TEST(StoneBackground, LiesFirstBeneathEveryWindowButTheHiddenOne) {
         {forms.NetNoPlayers.get(), {0, 0}},    {forms.ShowCFG.get(), {0, 0}},
         {forms.AboutBox.get(), {0, -8}},       {forms.EditInfo.get(), {0, 0}},
         {forms.EditMacro.get(), {0, 0}},       {forms.Dial.get(), {0, 0}},
-        {forms.Dial->EditInfo(), {0, 0}},
     };
     for (const auto& window : windows) {
         const std::string name = window.surface->window()->windowTitle().toStdString();

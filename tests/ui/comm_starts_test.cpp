@@ -1,0 +1,302 @@
+#include "tests/ui/launcher_fixture.h"
+
+#include "comm/commit_data.h"
+#include "core/file_io.h"
+#include "core/text.h"
+#include "tests/support/phonebook_record.h"
+#include "tests/ui/dialog_driver.h"
+#include "ui/_Dial.h"
+#include "ui/_EditInfo.h"
+#include "ui/_NetNoPlayers.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace marloven::test {
+namespace {
+
+// Values that differ from the default file's and from the main window's first texts,
+// so a key written from the wrong control or left alone shows.
+const char* const kModemConfig = "PlayerName = \"Tam\"\r\n"
+                                 "ComPort = 9\r\n"
+                                 "UartAddress = 2E8\r\n"
+                                 "IrqNumber = 5\r\n"
+                                 "PortSpeed = 19200\r\n"
+                                 "ToneDial = 0\r\n"
+                                 "InitString = \"AT&F&C1\"\r\n"
+                                 "HangupString = \"+++ATH\"\r\n"
+                                 "DialOutString = \"ATDT\"\r\n"
+                                 "TicDup = 4\r\n"
+                                 "SocketNumber = 1234\r\n";
+
+std::vector<std::string> FileLines(const GameDir& dir) {
+    return SplitLines(dir.Read("COMMIT.DAT")).lines;
+}
+
+bool HasLine(const GameDir& dir, const std::string& line) {
+    const auto lines = FileLines(dir);
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+class CommStart : public testing::Test {
+  protected:
+    explicit CommStart(GameDir::Files files = {{"VK.CFG", kModemConfig}, {"COMMIT.EXE", ""}})
+        : launcher(files) {
+        EXPECT_TRUE(main.LoadSettings());
+        main.NetPred->setChecked(false);
+        // What the driver found when it started, and whether the window was hidden then.
+        launcher.runner.whileRunning = [this](const CommandLine&) {
+            fileWhenStarted = launcher.dir.Read("COMMIT.DAT");
+            visibleWhileRunning = main.isVisible();
+        };
+        main.show();
+    }
+    ~CommStart() override { main.hide(); }
+
+    // Opens the phonebook with "&Dial" and picks the row, or cancels for -1.
+    void DialRow(int row) {
+        TDial& phonebook = *launcher.forms->Dial;
+        WhenOpened(phonebook, [&phonebook, row] {
+            if (row < 0) {
+                phonebook.CancelButton()->click();
+                return;
+            }
+            phonebook.PhoneList()->setCurrentItem(phonebook.PhoneList()->topLevelItem(row));
+            phonebook.DialButton()->click();
+        });
+        main.DialButton->click();
+    }
+
+    // Clicks the button and answers the players dialog with the socket text and a count,
+    // or with Cancel for 0.
+    void StartNetwork(QPushButton* button, const QString& socket, int players) {
+        TNetNoPlayers& dialog = *launcher.forms->NetNoPlayers;
+        WhenOpened(dialog, [&, socket, players] {
+            offeredSocket = dialog.Socket()->text();
+            dialog.Socket()->setText(socket);
+            (players == 0 ? dialog.CancelButton() : dialog.CountButton(players))->click();
+        });
+        button->click();
+    }
+
+    std::vector<std::string> Arguments() const {
+        std::vector<std::string> arguments;
+        for (const auto& run : launcher.runner.runs) {
+            arguments.push_back(run.arguments);
+        }
+        return arguments;
+    }
+
+    Launcher launcher;
+    TMain& main = launcher.Main();
+    std::string fileWhenStarted;
+    bool visibleWhileRunning = true;
+    QString offeredSocket;
+};
+
+TEST_F(CommStart, AnswerFillsTheDefaultFileInPlaceFromTheModemPage) {
+    main.AnswerButton->click();
+
+    std::vector<std::string> expected = DefaultCommitLines();
+    expected[25] = "COMMTYPE = 2";
+    expected[26] = "NUMPLAYERS = 2";
+    expected[30] = "INITSTRING = \"AT&F&C1\"";
+    expected[31] = "HANGUPSTRING = \"+++ATH\"";
+    expected[32] = "PHONENUMBER = \"ATDT\"";
+    expected[34] = "CONNECTTYPE = 1";
+    expected[35] = "USETONE = 0";
+    expected[36] = "COMPORT = 9";
+    expected[37] = "IRQNUMBER = 5";
+    expected[38] = "UARTADDRESS = 2E8";
+    expected[39] = "PORTSPEED = 19200";
+    EXPECT_EQ(FileLines(launcher.dir), expected);
+
+    ASSERT_EQ(launcher.runner.runs.size(), 1u);
+    EXPECT_EQ(launcher.runner.runs[0].program, (launcher.dir / "COMMIT.EXE").string());
+    EXPECT_EQ(launcher.runner.runs[0].directory, launcher.dir.Path().string());
+    // The driver takes the ticdup list position, 2 for "Ticdup 4".
+    EXPECT_EQ(launcher.runner.runs[0].arguments, "-f2");
+    EXPECT_EQ(fileWhenStarted, launcher.dir.Read("COMMIT.DAT"));
+    EXPECT_TRUE(launcher.prompter.errors.isEmpty());
+}
+
+TEST_F(CommStart, AlreadyConnectedIsAModemLinkAndTakesTheControlsAsTheyStandNow) {
+    main.ComPort->setCurrentIndex(-1);
+    main.UseTone->setChecked(true);
+    main.DialOut->clear();
+    main.NetPred->setChecked(true);
+    main.AlreadyButton->click();
+
+    EXPECT_TRUE(HasLine(launcher.dir, "COMMTYPE = 2"));
+    EXPECT_TRUE(HasLine(launcher.dir, "CONNECTTYPE = 2"));
+    EXPECT_TRUE(HasLine(launcher.dir, "COMPORT = 0"));
+    EXPECT_TRUE(HasLine(launcher.dir, "USETONE = 1"));
+    EXPECT_TRUE(HasLine(launcher.dir, "PHONENUMBER = \"\""));
+    EXPECT_EQ(Arguments(), std::vector<std::string>{"-nopred -f2"});
+}
+
+class DialStart : public CommStart {
+  protected:
+    DialStart() {
+        launcher.dir.Write("MARLOVEN.PBK", PhonebookRecord("Ann", "555-1234") +
+                                               PhonebookRecord("Bo", "") +
+                                               PhonebookRecord("Cy", "(0) 77"));
+    }
+};
+
+TEST_F(DialStart, WritesTheDialOutTextFollowedByThePickedNumberAndStartsWithoutTicdup) {
+    DialRow(0);
+    EXPECT_TRUE(HasLine(launcher.dir, "PHONENUMBER = \"ATDT555-1234\""));
+    EXPECT_TRUE(HasLine(launcher.dir, "CONNECTTYPE = 0"));
+    EXPECT_TRUE(HasLine(launcher.dir, "NUMPLAYERS = 2"));
+    // Dialling never sends the ticdup switch, though the list has one chosen.
+    EXPECT_EQ(Arguments(), std::vector<std::string>{""});
+    EXPECT_FALSE(visibleWhileRunning);
+    EXPECT_TRUE(main.isVisible());
+}
+
+TEST_F(DialStart, AnEntryAddedOnTheWayThroughTheLaunchersEntryDialogCanBeDialled) {
+    TDial& phonebook = *launcher.forms->Dial;
+    TEditInfo& entry = *launcher.forms->EditInfo;
+    WhenOpened(phonebook, [&] {
+        WhenOpened(entry, [&entry] {
+            entry.Name()->setText("Dee");
+            entry.Number()->setText("(9) 876");
+            entry.OkButton()->click();
+        });
+        phonebook.PhoneList()->clearSelection();
+        phonebook.AddEditButton()->click();
+        phonebook.PhoneList()->setCurrentItem(phonebook.PhoneList()->topLevelItem(3));
+        phonebook.DialButton()->click();
+    });
+    main.DialButton->click();
+    EXPECT_TRUE(HasLine(launcher.dir, "PHONENUMBER = \"ATDT(9) 876\""));
+    EXPECT_EQ(launcher.dir.Read("MARLOVEN.PBK").size(), 4 * 82u);
+    EXPECT_EQ(launcher.runner.runs.size(), 1u);
+}
+
+TEST_F(DialStart, NoPickOrAnEmptyNumberWritesAndStartsNothing) {
+    DialRow(-1);
+    DialRow(1);
+    EXPECT_FALSE(launcher.dir.Exists("COMMIT.DAT"));
+    EXPECT_TRUE(launcher.runner.runs.empty());
+    EXPECT_TRUE(main.isVisible());
+}
+
+TEST_F(DialStart, APhonebookThatCannotBeReadKeepsTheDialogShut) {
+    launcher.dir.Write("MARLOVEN.PBK", PhonebookRecord("Ann", "1") + "cut");
+    TDial& phonebook = *launcher.forms->Dial;
+    QTimer::singleShot(0, &phonebook, [&phonebook] {
+        ADD_FAILURE() << "the phonebook opened";
+        phonebook.reject();
+    });
+    main.DialButton->click();
+    ASSERT_EQ(launcher.prompter.errors.size(), 1);
+    EXPECT_TRUE(launcher.prompter.errors[0].contains("MARLOVEN.PBK"));
+    EXPECT_FALSE(launcher.dir.Exists("COMMIT.DAT"));
+    EXPECT_TRUE(launcher.runner.runs.empty());
+}
+
+TEST_F(DialStart, AFileThatCannotBeWrittenIsReportedAndTheWindowComesBack) {
+    launcher.dir.Write("COMMIT.DAT", "PHONENUMBER = \"old\"\r\n");
+    {
+        WriteFailureForTesting diskFull(std::make_error_code(std::errc::no_space_on_device));
+        DialRow(2);
+    }
+    EXPECT_EQ(launcher.prompter.errors,
+              QStringList{"Cannot create file " +
+                          QString::fromStdString((launcher.dir / "COMMIT.DAT").string())});
+    EXPECT_EQ(launcher.dir.Read("COMMIT.DAT"), "PHONENUMBER = \"old\"\r\n");
+    EXPECT_TRUE(launcher.runner.runs.empty());
+    EXPECT_TRUE(main.isVisible());
+}
+
+TEST_F(CommStart, NetworkOffersTheStoredSocketAndStoresTheChosenTextBack) {
+    StartNetwork(main.NetworkButton, "~", 4);
+    EXPECT_EQ(offeredSocket, "1234");
+    EXPECT_EQ(launcher.LineOf("SocketNumber"), "SocketNumber = ~");
+    EXPECT_TRUE(HasLine(launcher.dir, "COMMTYPE = 3"));
+    EXPECT_TRUE(HasLine(launcher.dir, "NUMPLAYERS = 4"));
+    EXPECT_TRUE(HasLine(launcher.dir, "SOCKETNUMBER = 34889"));
+    // The modem keys keep the default file's values.
+    EXPECT_TRUE(HasLine(launcher.dir, "CONNECTTYPE = 0"));
+    EXPECT_TRUE(HasLine(launcher.dir, "INITSTRING = \"ATZ\""));
+    EXPECT_EQ(Arguments(), std::vector<std::string>{"-f2"});
+    // The next start offers what was stored.
+    StartNetwork(main.NetworkButton, "", 8);
+    EXPECT_EQ(offeredSocket, "~");
+}
+
+TEST_F(CommStart, OnlyALoneTildeStandsForTheDefaultSocket) {
+    const struct {
+        QString typed;
+        std::string written;
+    } cases[] = {{"~", "SOCKETNUMBER = 34889"},
+                 {"", "SOCKETNUMBER = "},
+                 {"~1", "SOCKETNUMBER = ~1"},
+                 {"00017", "SOCKETNUMBER = 00017"}};
+    for (const auto& socket : cases) {
+        StartNetwork(main.NetworkButton, socket.typed, 2);
+        EXPECT_TRUE(HasLine(launcher.dir, socket.written)) << socket.written;
+        EXPECT_EQ(launcher.LineOf("SocketNumber"), "SocketNumber = " + socket.typed.toStdString());
+    }
+}
+
+TEST_F(CommStart, CancellingThePlayersDialogStoresWritesAndStartsNothing) {
+    StartNetwork(main.NetworkButton, "9", 5);
+    const std::string file = launcher.dir.Read("COMMIT.DAT");
+    const std::vector<std::string> stored(launcher.store.Lines().begin(),
+                                          launcher.store.Lines().end());
+
+    StartNetwork(main.KaliButton, "4321", 0);
+    EXPECT_EQ(launcher.dir.Read("COMMIT.DAT"), file);
+    EXPECT_EQ(
+        std::vector<std::string>(launcher.store.Lines().begin(), launcher.store.Lines().end()),
+        stored);
+    EXPECT_EQ(launcher.runner.runs.size(), 1u);
+}
+
+TEST_F(CommStart, AFileThatCannotBeReadStopsTheNetworkStartButTheSocketStaysStored) {
+    std::filesystem::create_directory(launcher.dir / "COMMIT.DAT");
+    StartNetwork(main.NetworkButton, "77", 3);
+    EXPECT_EQ(launcher.prompter.errors,
+              QStringList{"Cannot open file " +
+                          QString::fromStdString((launcher.dir / "COMMIT.DAT").string())});
+    EXPECT_EQ(launcher.LineOf("SocketNumber"), "SocketNumber = 77");
+    EXPECT_TRUE(launcher.runner.runs.empty());
+}
+
+TEST_F(CommStart, AMissingDriverIsReportedAfterTheFileIsWritten) {
+    std::filesystem::remove(launcher.dir / "COMMIT.EXE");
+    StartNetwork(main.NetworkButton, "~", 6);
+    EXPECT_EQ(launcher.prompter.messages, QStringList{"COMMIT.EXE was not found!"});
+    EXPECT_TRUE(HasLine(launcher.dir, "NUMPLAYERS = 6"));
+}
+
+TEST(KaliKhan, StartsExactlyWhatNetworkStarts) {
+    const auto startWith = [](auto button) {
+        Launcher launcher({{"VK.CFG", kModemConfig}, {"COMMIT.EXE", ""}});
+        TMain& main = launcher.Main();
+        EXPECT_TRUE(main.LoadSettings());
+        TNetNoPlayers& dialog = *launcher.forms->NetNoPlayers;
+        WhenOpened(dialog, [&dialog] {
+            dialog.Socket()->setText("5150");
+            dialog.CountButton(7)->click();
+        });
+        (main.*button)->click();
+        main.hide();
+        EXPECT_EQ(launcher.runner.runs.size(), 1u);
+        return std::tuple(launcher.dir.Read("COMMIT.DAT"), launcher.store.CfgGet("SocketNumber"),
+                          launcher.runner.runs.empty() ? "" : launcher.runner.runs[0].arguments);
+    };
+    const auto network = startWith(&TMain::NetworkButton);
+    EXPECT_NE(std::get<0>(network).find("NUMPLAYERS = 7\r\n"), std::string::npos);
+    EXPECT_EQ(startWith(&TMain::KaliButton), network);
+}
+
+} // namespace
+} // namespace marloven::test
