@@ -150,6 +150,11 @@ class TMain : public QMainWindow {
     AppContext& context_;
     Forms& forms_;
     bool loading_ = false;
+
+    // Combat macros.
+    void ConnectMacroPage();
+    // Edits the selected row's macro in the "Edit Macro" dialog and stores it.
+    void Button2Click();
 };
 
 } // namespace marloven
