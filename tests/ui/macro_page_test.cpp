@@ -7,7 +7,6 @@
 #include <QClipboard>
 #include <QEventLoop>
 #include <QHeaderView>
-#include <QImage>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -17,7 +16,6 @@
 #include <QTreeWidget>
 #include <functional>
 #include <gtest/gtest.h>
-#include <optional>
 
 namespace marloven::test {
 namespace {
@@ -122,14 +120,6 @@ void WaitPastDoubleClick() {
     loop.exec();
 }
 
-QStringList Repeat(const QString& text, int times) {
-    QStringList texts;
-    for (int i = 0; i < times; ++i) {
-        texts << text;
-    }
-    return texts;
-}
-
 TEST(MacroPageLayout, HasTheHeadingColumnsAndTenRowsInNumberOrder) {
     MacroPage page("");
     TMain& main = page.Main();
@@ -154,7 +144,7 @@ TEST(MacroPageLayout, HasTheHeadingColumnsAndTenRowsInNumberOrder) {
     EXPECT_EQ(list->columnWidth(1), 296);
     EXPECT_EQ(page.Column(0), QStringList({"Macro 0", "Macro 1", "Macro 2", "Macro 3", "Macro 4",
                                            "Macro 5", "Macro 6", "Macro 7", "Macro 8", "Macro 9"}));
-    EXPECT_EQ(page.Column(1), Repeat("", 10));
+    EXPECT_EQ(page.Column(1), QStringList(10, QString()));
     EXPECT_EQ(main.Button2->text(), "&Edit");
 }
 
@@ -185,31 +175,29 @@ TEST(MacroEdit, WithoutMacroKeysAppendsTheEditedRowAfterTheLastLine) {
     EXPECT_EQ(page.launcher.dir.Read("VK.CFG"), "PlayerName = \"Ann\"\r\nNetColor = 2");
 }
 
-TEST(MacroEdit, RewritesAnOddlyWrittenKeyLineInPlaceInTheLaunchersForm) {
+TEST(MacroEdit, RewritesAnOddlyWrittenLineInPlaceKeepingBlanksInsideTheQuotes) {
     MacroPage page("; macros\r\n"
-                   "  commbat MACRO#2  =   \"Hold \"the\" line\" ; old\r\n"
+                   "  commbat MACRO#2  =   \"  Hold \"the\" line\" ; old\r\n"
                    "PlayerName = \"Ann\"\r\n");
-    // Only the first two quotes go when the value is read.
-    EXPECT_EQ(page.Row(2)->text(1), "Hold the\" line\" ; old");
-    EXPECT_EQ(page.EditTo(2, "Regroup"), QStringList({"Hold the\" line\" ; old"}));
+    // Blanks before the opening quote go, those after it stay; so do all but two quotes.
+    EXPECT_EQ(page.Row(2)->text(1), "  Hold the\" line\" ; old");
+    EXPECT_EQ(page.EditTo(2, "  Regroup"), QStringList({"  Hold the\" line\" ; old"}));
     EXPECT_EQ(page.launcher.store.WrittenForm(), "; macros\r\n"
-                                                 "CommbatMacro#2 = \"Regroup\"\r\n"
+                                                 "CommbatMacro#2 = \"  Regroup\"\r\n"
                                                  "PlayerName = \"Ann\"\r\n");
+    page.Main().FillMacroList();
+    EXPECT_EQ(page.Row(2)->text(1), "  Regroup");
 }
 
-TEST(MacroEdit, LeadingBlanksInsideQuotesSurviveTheRoundTrip) {
-    MacroPage page("CommbatMacro#5 =    \"  two blanks \"\r\n");
-    EXPECT_EQ(page.Row(5)->text(1), "  two blanks ");
-    const auto shown = page.Edit(5, [](TEditMacro& dialog) { dialog.OkButton()->click(); });
-    EXPECT_EQ(shown, QStringList({"  two blanks "}));
-    EXPECT_EQ(page.launcher.LineOf("CommbatMacro#5"), "CommbatMacro#5 = \"  two blanks \"");
-}
-
-TEST(MacroEdit, ATextWithQuotesIsStoredVerbatimAndReadBackByTheStoresRule) {
-    MacroPage page("");
+TEST(MacroEdit, StoresQuotesAsTypedAndAnEmptyTextAsTwoQuotes) {
+    MacroPage page("CommbatMacro#3 = \"old\"\r\n");
     page.EditTo(1, "say \"gg\" now");
+    page.EditTo(3, "");
     EXPECT_EQ(page.Row(1)->text(1), "say \"gg\" now");
-    EXPECT_EQ(page.launcher.LineOf("CommbatMacro#1"), "CommbatMacro#1 = \"say \"gg\" now\"");
+    EXPECT_EQ(page.Row(3)->text(1), "");
+    EXPECT_EQ(page.launcher.store.WrittenForm(),
+              "CommbatMacro#3 = \"\"\r\nCommbatMacro#1 = \"say \"gg\" now\"\r\n");
+    // Reading back drops the first two quotes, whatever they enclosed.
     page.Main().FillMacroList();
     EXPECT_EQ(page.Row(1)->text(1), "say gg\" now\"");
 }
@@ -253,13 +241,19 @@ TEST(MacroEdit, CancelEscapeAndTheFrameChangeNothing) {
     }
 }
 
-TEST(MacroEdit, EnterConfirmsLikeOk) {
-    MacroPage page("");
-    page.Edit(0, [](TEditMacro& dialog) {
-        dialog.Macro()->setText("Go");
-        PressKey(dialog.Macro(), Qt::Key_Return);
+TEST(MacroEdit, TheDialogOpensInTheBoxWithTheTextSelectedEveryTime) {
+    MacroPage page("CommbatMacro#4 = \"old\"\r\n");
+    // The first time the player leaves with Cancel, which keeps the focus there.
+    page.Edit(4, [](TEditMacro& dialog) {
+        dialog.CancelButton()->setFocus();
+        PressKey(dialog.CancelButton(), Qt::Key_Space, " ");
     });
-    EXPECT_EQ(page.launcher.LineOf("CommbatMacro#0"), "CommbatMacro#0 = \"Go\"");
+    page.Edit(4, [](TEditMacro& dialog) {
+        EXPECT_EQ(dialog.focusWidget(), dialog.Macro());
+        Type(dialog.Macro(), "new");
+        dialog.OkButton()->click();
+    });
+    EXPECT_EQ(page.launcher.LineOf("CommbatMacro#4"), "CommbatMacro#4 = \"new\"");
 }
 
 TEST(MacroEdit, WithoutASelectedRowNothingOpens) {
@@ -313,13 +307,6 @@ TEST(MacroEdit, ARowRenamedAsAnotherStillEditsItsOwnMacro) {
     EXPECT_EQ(page.Row(2)->text(1), "two");
 }
 
-TEST(MacroEdit, AnEmptyTextStoresTwoQuotes) {
-    MacroPage page("CommbatMacro#3 = \"old\"\r\n");
-    page.EditTo(3, "");
-    EXPECT_EQ(page.launcher.store.WrittenForm(), "CommbatMacro#3 = \"\"\r\n");
-    EXPECT_EQ(page.Row(3)->text(1), "");
-}
-
 TEST(MacroEdit, APastedLineBreakCannotSlipALineIntoTheFile) {
     MacroPage page("PlayerName = \"Ann\"\r\n");
     page.Edit(8, [](TEditMacro& dialog) {
@@ -345,19 +332,6 @@ TEST(EditMacroLayout, KeepsItsSizeHeadingBoxAndDefaultButton) {
     auto* heading = dialog.findChild<OutlinedLabel*>();
     ASSERT_NE(heading, nullptr);
     EXPECT_EQ(heading->Text(), "Edit Macro");
-    // White letters inside a black outline.
-    const QImage drawn = heading->grab().toImage();
-    int white = 0;
-    int black = 0;
-    for (int y = 0; y < drawn.height(); ++y) {
-        for (int x = 0; x < drawn.width(); ++x) {
-            const QRgb pixel = drawn.pixel(x, y);
-            white += pixel == qRgb(255, 255, 255);
-            black += pixel == qRgb(0, 0, 0);
-        }
-    }
-    EXPECT_GT(white, 20);
-    EXPECT_GT(black, 20);
 }
 
 } // namespace
