@@ -1,6 +1,7 @@
 #include "ui/_About.h"
 
 #include "ui/look.h"
+#include "widgets/stone_background.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +14,8 @@ TAboutBox::TAboutBox(QWidget* parent)
     setWindowTitle("About");
     setFont(FormFont());
     setFixedSize(354, 176);
+    // The wall sits eight pixels higher here than on the main window.
+    AddBackground(this, {0, -8});
 
     AddTitle(this);
     QLabel* subtitle = AddSubtitle(this);

@@ -1,22 +1,29 @@
 #include "ui/_Main.h"
 
 #include "core/cfg_store.h"
+#include "core/demo_files.h"
 #include "core/errors.h"
+#include "core/file_io.h"
+#include "core/mouse_tweak.h"
 #include "core/settings.h"
 #include "platform/sound_player.h"
 #include "ui/_About.h"
 #include "ui/_EditMacro.h"
 #include "ui/_ShowCFG.h"
 #include "ui/app_context.h"
+#include "ui/click_handler.h"
+#include "ui/demo_browser.h"
 #include "ui/launch.h"
 #include "ui/look.h"
 #include "ui/prompter.h"
 #include "ui/startup.h"
 #include "widgets/OutlinedLabel.h"
+#include "widgets/stone_background.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -142,9 +149,11 @@ TMain::TMain(AppContext& context, Forms& forms, QWidget* parent)
     BuildDecoration(client);
     BuildPlayerRowAndButtons(client);
     BuildPages(client);
+    BuildBackground(client);
     BuildMenu();
     BuildStatusBar();
     ConnectHandlers();
+    ConnectDemoPage();
     ConnectMacroPage();
     FormCreate();
 
@@ -538,7 +547,7 @@ GameOptions TMain::GatherGameOptions() const {
 }
 
 void TMain::SingleButtonClick() {
-    LaunchGame(context_, this, 0, "VK.EXE", GatherGameOptions());
+    Launch(0, "VK.EXE");
 }
 
 void TMain::Button4Click() {
@@ -599,6 +608,124 @@ void TMain::About1Click() {
     forms_.AboutBox->exec();
     show();
 }
+
+// The stone lies under the menu, in the client area, one pixel in from the left edge.
+// The tab area is a window of its own above it: its tabs and pages keep the face colour.
+void TMain::BuildBackground(QWidget* client) {
+    AddBackground(client, {1, 0});
+    PageControl1->setAutoFillBackground(true);
+}
+
+// Game starts, demo recording and playback, and the mouse tweak.
+
+void TMain::ConnectDemoPage() {
+    demoBrowser_ = new DemoBrowser(
+        {DemoName, DemoFileList, DemoDirList, DemoDriveBox, DemoDirLabel}, context_.startDir, this);
+    connect(RecordDemo, &QCheckBox::clicked, this, &TMain::RecordDemoClick);
+    connect(SetMouse, &QCheckBox::clicked, this, &TMain::SetMouseClick);
+    OnClick(SmHorz, [this] { SmHorzClick(); });
+    OnClick(SMVert, [this] { SMVertClick(); });
+    connect(Button3, &QPushButton::clicked, this, &TMain::Button3Click);
+}
+
+void TMain::Launch(int launchMode, const std::string& program) {
+    LaunchHooks hooks;
+    if (SetMouse->isChecked()) {
+        hooks.mouseTweak = [this](std::string& name, const std::string& arguments) {
+            return WriteMouseTweak(name, arguments);
+        };
+    }
+    hooks.saveRecordedDemo = [this] { SaveRecordedDemo(); };
+    LaunchGame(context_, this, launchMode, program, GatherGameOptions(), hooks);
+    // A start that stopped early, or found no program, may follow a caller that hid
+    // this window; the player gets it back either way.
+    if (!isVisible()) {
+        show();
+    }
+}
+
+bool TMain::WriteMouseTweak(std::string& program, const std::string& arguments) {
+    const MouseTweakOrder order{program, arguments, ToBytes(SmHorz->text()),
+                                ToBytes(SMVert->text())};
+    if (const std::error_code error = WriteMouseTweakFile(context_.startDir, order)) {
+        context_.prompter.ShowError(QString::fromLocal8Bit(DescribeWriteError(error)));
+        return false;
+    }
+    program = kMouseTweakProgram;
+    return true;
+}
+
+void TMain::SaveRecordedDemo() {
+    SaveFileRequest request;
+    request.directory = QStringFromPath(demoBrowser_->Directory());
+    request.defaultSuffix = "DMO";
+    request.confirmOverwrite = true;
+    const auto chosen = context_.prompter.AskSaveFileName(request);
+    if (!chosen || chosen->isEmpty()) {
+        return;
+    }
+    if (!context_.prompter.AskYesNo("You have recorded a demo.  Do you wish to save it?")) {
+        return;
+    }
+    const QString target = QDir::toNativeSeparators(*chosen);
+    switch (SaveRecordedDemoTo(context_.startDir, PathFromQString(*chosen),
+                               SystemDemoFileOperations())) {
+    case DemoSaveResult::Saved:
+        break;
+    case DemoSaveResult::NoRecording:
+        context_.prompter.Inform(QString("No demo was recorded, so nothing was saved to %1.")
+                                     .arg(target));
+        break;
+    case DemoSaveResult::CopyFailed:
+        context_.prompter.Inform(
+            QString("The demo could not be saved to %1. The recording stays in %2.")
+                .arg(target, kRecordedDemoName));
+        break;
+    }
+    demoBrowser_->ReadFileList();
+}
+
+void TMain::RecordDemoClick(bool ticked) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(DemoName), static_cast<QWidget*>(DemoFileList),
+          static_cast<QWidget*>(DemoDirList), static_cast<QWidget*>(DemoDriveBox),
+          static_cast<QWidget*>(DemoDirLabel)}) {
+        control->setEnabled(ticked);
+    }
+}
+
+void TMain::SetMouseClick(bool ticked) {
+    SmHorz->setEnabled(ticked);
+    SMVert->setEnabled(ticked);
+    Store(cfg_key::SetMouse, ticked ? "1" : "0", false);
+    if (ticked) {
+        SmHorzClick();
+        SMVertClick();
+    }
+}
+
+void TMain::SmHorzClick() {
+    Store(cfg_key::SmHorz, SmHorz->text(), false);
+}
+
+void TMain::SMVertClick() {
+    Store(cfg_key::SmVert, SMVert->text(), false);
+}
+
+void TMain::Button3Click() {
+    PlayDemo(demoBrowser_->Directory(), PathFromQString(DemoName->text()),
+             SystemDemoFileOperations(), [this] { RunProgram(context_, this, "VK.EXE", ""); });
+}
+
+std::filesystem::path TMain::DemoDirectory() const {
+    return demoBrowser_->Directory();
+}
+
+void TMain::SetDemoDirectory(const std::filesystem::path& directory) {
+    demoBrowser_->SetDirectory(directory);
+}
+
+// Combat macros.
 
 void TMain::ConnectMacroPage() {
     connect(Button2, &QPushButton::clicked, this, &TMain::Button2Click);

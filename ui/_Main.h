@@ -3,6 +3,8 @@
 #include "core/launch.h"
 
 #include <QMainWindow>
+#include <filesystem>
+#include <string>
 
 class QAction;
 class QCheckBox;
@@ -18,6 +20,7 @@ class QTreeWidget;
 namespace marloven {
 
 struct AppContext;
+class DemoBrowser;
 struct Forms;
 class OutlinedLabel;
 
@@ -150,6 +153,31 @@ class TMain : public QMainWindow {
     AppContext& context_;
     Forms& forms_;
     bool loading_ = false;
+
+    // The stone background.
+    void BuildBackground(QWidget* client);
+
+    // Game starts, demo recording and playback, and the mouse tweak.
+  public:
+    // Every game start goes through here: gathers the game options, routes the start
+    // through the mouse-tweak program when that is on and offers to save a recorded demo
+    // afterwards. The main window is shown when it returns, whatever happened.
+    void Launch(int launchMode, const std::string& program);
+    // The directory the demo page shows and plays from (the game directory at first).
+    std::filesystem::path DemoDirectory() const;
+    void SetDemoDirectory(const std::filesystem::path& directory);
+
+  private:
+    void ConnectDemoPage();
+    bool WriteMouseTweak(std::string& program, const std::string& arguments);
+    void SaveRecordedDemo();
+    void RecordDemoClick(bool ticked);
+    void SetMouseClick(bool ticked);
+    void SmHorzClick();
+    void SMVertClick();
+    void Button3Click();
+
+    DemoBrowser* demoBrowser_ = nullptr;
 
     // Combat macros.
     void ConnectMacroPage();

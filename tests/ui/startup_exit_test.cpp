@@ -214,6 +214,7 @@ TEST(SinglePlayer, StartsTheGameWithTheGatheredOptions) {
     main.RecordDemo->setChecked(true);
     main.StartSkill->setEditText("Nightmare");
     main.StartLevel->setCurrentIndex(3);
+    launcher.prompter.fileAnswers.push_back(std::nullopt); // no name for the recording
     main.SingleButton->click();
     EXPECT_EQ(launcher.runner.runs.back().arguments, "-nopred -dr$$MRV$$.DMO -level4 -s0");
 

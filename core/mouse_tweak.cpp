@@ -1,0 +1,22 @@
+#include "core/mouse_tweak.h"
+
+#include "core/file_io.h"
+
+namespace marloven {
+
+std::string ComposeMouseTweakData(const MouseTweakOrder& order) {
+    std::string data;
+    for (const std::string* line :
+         {&order.program, &order.arguments, &order.horizontal, &order.vertical}) {
+        data += *line;
+        data += "\r\n";
+    }
+    return data;
+}
+
+std::error_code WriteMouseTweakFile(const std::filesystem::path& gameDir,
+                                    const MouseTweakOrder& order) {
+    return WriteFileAtomically(gameDir / kMouseTweakFileName, ComposeMouseTweakData(order));
+}
+
+} // namespace marloven
