@@ -129,6 +129,23 @@ std::string MacroCaption(int number) {
     return "Macro " + std::to_string(number);
 }
 
+std::string MacroKey(int number) {
+    return "CommbatMacro#" + std::to_string(number);
+}
+
+std::string StoreMacro(CfgStore& store, int number, std::string_view text) {
+    std::string line;
+    line.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool crBeforeLf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+        if (!crBeforeLf) {
+            line += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
+        }
+    }
+    store.CfgSet(MacroKey(number), line, true);
+    return line;
+}
+
 std::string MapPathFor(const std::filesystem::path& gameDir, const std::filesystem::path& chosen) {
     const auto dir = Resolved(gameDir);
     const auto file = Resolved(chosen);

@@ -88,6 +88,14 @@ std::array<std::string, kMacroCount> ReadMacros(const CfgStore& store);
 // "Macro 0" to "Macro 9": the first column of the macro list.
 std::string MacroCaption(int number);
 
+// "CommbatMacro#0" to "CommbatMacro#9": the key a macro is written under.
+std::string MacroKey(int number);
+
+// Writes a macro's text into the store, quoted, and returns the text as stored. A line
+// break would split the key's line in two and could slip a line of its own into
+// VK.CFG, so each break (CR LF, CR or LF) becomes one blank.
+std::string StoreMacro(CfgStore& store, int number, std::string_view text);
+
 // How a chosen map file is written into the UserMap key: relative to the game
 // directory when the file lies inside it (the game runs there), else the full path.
 std::string MapPathFor(const std::filesystem::path& gameDir, const std::filesystem::path& chosen);

@@ -26,6 +26,10 @@ TEditMacro::TEditMacro(QWidget* parent) : FixedDialog("Edit Macro", {292, 92}, p
 
 void TEditMacro::SetMacroText(const std::string& text) {
     macro_->setText(FromBytes(text));
+    // The dialog opens in the box with the text selected, whichever control had the
+    // focus when it last closed: typing replaces the macro, End keeps it.
+    macro_->selectAll();
+    macro_->setFocus();
 }
 
 std::string TEditMacro::MacroText() const {

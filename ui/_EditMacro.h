@@ -17,6 +17,7 @@ class TEditMacro : public FixedDialog {
   public:
     explicit TEditMacro(QWidget* parent = nullptr);
 
+    // Fills the box and puts the focus there, all of the text selected.
     void SetMacroText(const std::string& text);
     std::string MacroText() const;
 

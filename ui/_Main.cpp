@@ -12,6 +12,7 @@
 #include "ui/_About.h"
 #include "ui/_Dial.h"
 #include "ui/_NetNoPlayers.h"
+#include "ui/_EditMacro.h"
 #include "ui/_ShowCFG.h"
 #include "ui/app_context.h"
 #include "ui/click_handler.h"
@@ -160,6 +161,7 @@ TMain::TMain(AppContext& context, Forms& forms, QWidget* parent)
     ConnectHandlers();
     ConnectDemoPage();
     ConnectModemDetection();
+    ConnectMacroPage();
     FormCreate();
     ConnectCommStarts();
 
@@ -303,7 +305,7 @@ QWidget* TMain::BuildMacroPage() {
     MacroList->setHeaderLabels({"Macro #", "Macro"});
     MacroList->setRootIsDecorated(false);
     MacroList->setAllColumnsShowFocus(true);
-    MacroList->setColumnWidth(0, MacroList->fontMetrics().horizontalAdvance("Macro #") + 24);
+    MacroList->header()->setStretchLastSection(false);
     MacroList->setColumnWidth(1, 296);
     MacroList->setItemDelegateForColumn(1, new NoEditDelegate(MacroList));
     MacroList->setEditTriggers(QAbstractItemView::EditKeyPressed |
@@ -424,8 +426,10 @@ void TMain::ConnectHandlers() {
 
 bool TMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == MacroList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        Button2->click();
-        return true;
+        // "&Edit" once the list has taken the double click in: that cancels the caption
+        // editing that the first click on a selected row starts after a pause.
+        QMetaObject::invokeMethod(Button2, &QPushButton::click, Qt::QueuedConnection);
+        return false;
     }
     // BaudRateKeyPress: the lists that change only by choosing from them drop typed
     // characters, which would otherwise jump to a matching item.
@@ -528,6 +532,8 @@ void TMain::FillMacroList() {
         // The row keeps its number, whatever the player makes of its caption.
         row->setData(0, Qt::UserRole, n);
     }
+    // As wide as the heading, and the captions as filled, need in the list's own font.
+    MacroList->resizeColumnToContents(0);
 }
 
 int TMain::ListPosition(const QComboBox* list) {
@@ -817,6 +823,28 @@ void TMain::NetworkButtonClick() {
     }
     context_.store.CfgSet("SocketNumber", players.SocketText(), false);
     StartCommDriver(ConnectionMode::Network, std::to_string(players.PlayerCount()), 5);
+}
+
+// Combat macros.
+
+void TMain::ConnectMacroPage() {
+    connect(Button2, &QPushButton::clicked, this, &TMain::Button2Click);
+}
+
+void TMain::Button2Click() {
+    const QList<QTreeWidgetItem*> selected = MacroList->selectedItems();
+    if (selected.isEmpty()) {
+        return;
+    }
+    QTreeWidgetItem* row = selected.front();
+    TEditMacro& dialog = *forms_.EditMacro;
+    dialog.SetMacroText(ToBytes(row->text(1)));
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    // The number the row was filled with: the player may have renamed its caption.
+    const int number = row->data(0, Qt::UserRole).toInt();
+    row->setText(1, FromBytes(StoreMacro(context_.store, number, dialog.MacroText())));
 }
 
 } // namespace marloven

@@ -196,6 +196,11 @@ class TMain : public QMainWindow {
     // written is reported and nothing is started.
     void StartCommDriver(ConnectionMode mode, const std::string& value, int launchMode);
     CommitSettings GatherCommitSettings(ConnectionMode mode, const std::string& value) const;
+
+    // Combat macros.
+    void ConnectMacroPage();
+    // Edits the selected row's macro in the "Edit Macro" dialog and stores it.
+    void Button2Click();
 };
 
 } // namespace marloven
