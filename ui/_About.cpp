@@ -1,6 +1,7 @@
 #include "ui/_About.h"
 
 #include "ui/look.h"
+#include "widgets/star_emblem.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -15,6 +16,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     setFixedSize(354, 176);
 
     AddTitle(this);
+    GIFImage1 = AddStar(this);
     QLabel* subtitle = AddSubtitle(this);
     subtitle->setGeometry(62, 38, 283, 43);
     subtitle->setWordWrap(true);

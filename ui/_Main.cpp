@@ -12,6 +12,7 @@
 #include "ui/prompter.h"
 #include "ui/startup.h"
 #include "widgets/OutlinedLabel.h"
+#include "widgets/star_emblem.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -139,6 +140,7 @@ TMain::TMain(AppContext& context, Forms& forms, QWidget* parent)
     setCentralWidget(client);
 
     BuildDecoration(client);
+    GIFImage1 = AddStar(client);
     BuildPlayerRowAndButtons(client);
     BuildPages(client);
     BuildMenu();

@@ -150,6 +150,10 @@ class TMain : public QMainWindow {
     AppContext& context_;
     Forms& forms_;
     bool loading_ = false;
+
+  public:
+    // The animated star in the top left corner.
+    class TGIFImage* GIFImage1 = nullptr;
 };
 
 } // namespace marloven
