@@ -222,18 +222,12 @@ void TGIFImage::Tick() {
 }
 
 void TGIFImage::PaintNow() {
-    // Repainting a control that is not opaque repaints the window beneath it first,
-    // which is the background the masked frame needs.
-    paintingNow_ = true;
+    // Qt paints at once, and for a control that is not opaque it first repaints the
+    // window beneath it, which is the background the masked frame needs.
     repaint();
-    paintingNow_ = false;
 }
 
 void TGIFImage::paintEvent(QPaintEvent*) {
-    if (paintingNow_) {
-        Paint();
-        return;
-    }
     stretchActive_ = ComputeStretchActive();
     const bool opaque = ComputeOpaque();
     if (opaque != opaque_) {

@@ -73,7 +73,7 @@ class TGIFImage : public QWidget {
     bool LoadFromFile(const QString& name);
     // The timer's handler: draws the due frame and schedules the next.
     void Tick();
-    // Draws the control on the window at once, without waiting for a repaint.
+    // Draws the control on the window at once, without waiting for the window's repaint.
     void PaintNow();
 
     const GifDecoder& Gif() const { return gif_; }
@@ -140,7 +140,6 @@ class TGIFImage : public QWidget {
     bool needCapture_ = false;
     bool stretchActive_ = false;
     bool opaque_ = false;
-    bool paintingNow_ = false;
 };
 
 } // namespace marloven

@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -151,6 +152,16 @@ TEST(GifImageTiming, TheFirstTickOnlySchedulesFrameOne) {
     EXPECT_EQ(gif.Timer().interval(), 120);
     EXPECT_EQ(gif.CurrentFrame(), 3);
     EXPECT_EQ(changes, 2);
+}
+
+TEST(GifImageTiming, RepaintsDoNotPostponeTheNextFrame) {
+    StoneScene scene;
+    StartAnimating(scene, ThreeFrames());
+    scene.Tick();
+    ASSERT_EQ(scene.gif->Timer().interval(), 250);
+    QThread::msleep(60);
+    scene.Grab(); // a window repainting often must not keep restarting the wait
+    EXPECT_LE(scene.gif->Timer().remainingTime(), 200);
 }
 
 TEST(GifImageTiming, SpeedScalesEveryDelayAndNeverDropsBelowOne) {
@@ -323,6 +334,7 @@ TEST(GifImageFrames, CurrentFrameOutsideTheFramesIsIgnored) {
 TEST(GifImageTiming, TheRealTimerPlaysThePassesAndThenStaysQuiet) {
     StoneScene scene;
     TGIFImage& gif = *scene.gif;
+    scene.window.show(); // each tick paints the shown window at once
     StartAnimating(scene, MakeGif(4, 4, {Filled(0, 0, 4, 4, 1, 1), Filled(0, 0, 4, 4, 2, 1)}, 2));
     int ticks = 0;
     gif.OnChanging = [&](TGIFImage&) { ++ticks; };
@@ -335,6 +347,7 @@ TEST(GifImageTiming, TheRealTimerPlaysThePassesAndThenStaysQuiet) {
     ASSERT_FALSE(gif.Timer().isActive()) << "still animating after 5 s";
     EXPECT_EQ(ticks, 4); // the first tick schedules; then two frames in each of two passes
     EXPECT_EQ(gif.PassCount(), 3);
+    EXPECT_EQ(scene.Grab().pixel(3, 3), kBlue);
 
     QEventLoop rest;
     QTimer::singleShot(100, &rest, &QEventLoop::quit);
