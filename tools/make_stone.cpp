@@ -142,7 +142,7 @@ struct Rgb {
 std::array<Rgb, 256> Palette() {
     std::array<Rgb, 256> palette{};
     for (int i = 0; i < kShades; ++i) {
-        const int v = 34 + i * 8;
+        const int v = 22 + i * 6;
         // A faint cool cast keeps the grey from looking like flat paper.
         palette[i] = {std::uint8_t(v), std::uint8_t(v), std::uint8_t(std::min(255, v + 6))};
     }

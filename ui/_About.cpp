@@ -2,6 +2,7 @@
 
 #include "ui/look.h"
 #include "widgets/star_emblem.h"
+#include "widgets/stone_background.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -14,6 +15,8 @@ TAboutBox::TAboutBox(QWidget* parent)
     setWindowTitle("About");
     setFont(FormFont());
     setFixedSize(354, 176);
+    // The wall sits eight pixels higher here than on the main window.
+    AddBackground(this, {0, -8});
 
     AddTitle(this);
     GIFImage1 = AddStar(this);

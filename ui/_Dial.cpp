@@ -4,6 +4,7 @@
 #include "ui/_EditInfo.h"
 #include "ui/prompter.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -45,6 +46,12 @@ QTreeWidget* MakePhoneList(QWidget* parent) {
     list->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     list->setItemDelegate(new NameOnlyDelegate(list));
     PaintLimeOnBlack(list);
+    // Only the rows are lime on black; the column headings keep the plain look.
+    QPalette headings = list->header()->palette();
+    for (const auto role : {QPalette::Window, QPalette::Base, QPalette::ButtonText}) {
+        headings.setColor(role, QApplication::palette().color(role));
+    }
+    list->header()->setPalette(headings);
     return list;
 }
 

@@ -13,6 +13,7 @@
 #include "ui/startup.h"
 #include "widgets/OutlinedLabel.h"
 #include "widgets/star_emblem.h"
+#include "widgets/stone_background.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -143,6 +144,7 @@ TMain::TMain(AppContext& context, Forms& forms, QWidget* parent)
     GIFImage1 = AddStar(client);
     BuildPlayerRowAndButtons(client);
     BuildPages(client);
+    BuildBackground(client);
     BuildMenu();
     BuildStatusBar();
     ConnectHandlers();
@@ -594,6 +596,13 @@ void TMain::About1Click() {
     forms_.AboutBox->Button1->show();
     forms_.AboutBox->exec();
     show();
+}
+
+// The stone lies under the menu, in the client area, one pixel in from the left edge.
+// The tab area is a window of its own above it: its tabs and pages keep the face colour.
+void TMain::BuildBackground(QWidget* client) {
+    AddBackground(client, {1, 0});
+    PageControl1->setAutoFillBackground(true);
 }
 
 } // namespace marloven

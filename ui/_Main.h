@@ -151,6 +151,9 @@ class TMain : public QMainWindow {
     Forms& forms_;
     bool loading_ = false;
 
+    // The stone background.
+    void BuildBackground(QWidget* client);
+
   public:
     // The animated star in the top left corner.
     class TGIFImage* GIFImage1 = nullptr;

@@ -2,6 +2,7 @@
 
 #include "core/cfg_store.h"
 #include "ui/look.h"
+#include "widgets/stone_background.h"
 
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -14,6 +15,7 @@ TShowCFG::TShowCFG(const CfgStore& store, QWidget* parent) : QDialog(parent), st
     setWindowTitle("Velkaran .CFG File");
     setFont(FormFont());
     setFixedSize(464, 335);
+    AddBackground(this);
 
     CFGData = new QPlainTextEdit(this);
     CFGData->setObjectName("CFGData");

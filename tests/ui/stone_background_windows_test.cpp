@@ -1,0 +1,130 @@
+#include "tests/ui/launcher_fixture.h"
+
+#include "ui/_About.h"
+#include "ui/_Dial.h"
+#include "ui/_EditInfo.h"
+#include "ui/_EditMacro.h"
+#include "ui/_Hidden.h"
+#include "ui/_NetNoPlayers.h"
+#include "ui/_ShowCFG.h"
+#include "ui/modem_list.h"
+#include "widgets/OutlinedLabel.h"
+#include "widgets/lrsbmp32.h"
+#include "widgets/stone_background.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace marloven::test {
+namespace {
+
+// The share of the pixels of `area` (in `shown`'s coordinates) that are the wall's own
+// pixel at that place, with the wall's top-left corner at `wallOrigin`. The wall's
+// greys all have a bluish cast, so the window's plain greys never match by chance.
+double WallShare(const QImage& shown, const QRect& area, QPoint wallOrigin) {
+    const QImage& wall = StonePicture();
+    int matching = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            matching += shown.pixel(x, y) == wall.pixel(QPoint(x, y) - wallOrigin);
+        }
+    }
+    return double(matching) / (area.width() * area.height());
+}
+
+TEST(StoneBackground, LiesFirstBeneathEveryWindowButTheHiddenOne) {
+    Launcher launcher;
+    Forms& forms = *launcher.forms;
+    const struct {
+        QWidget* surface;
+        QPoint at;
+    } windows[] = {
+        // On the main window it lies in the client area, under the menu.
+        {forms.Main->centralWidget(), {1, 0}}, {forms.SelectModem.get(), {0, 0}},
+        {forms.NetNoPlayers.get(), {0, 0}},    {forms.ShowCFG.get(), {0, 0}},
+        {forms.AboutBox.get(), {0, -8}},       {forms.EditInfo.get(), {0, 0}},
+        {forms.EditMacro.get(), {0, 0}},       {forms.Dial.get(), {0, 0}},
+        {forms.Dial->EditInfo(), {0, 0}},
+    };
+    for (const auto& window : windows) {
+        const std::string name = window.surface->window()->windowTitle().toStdString();
+        ASSERT_FALSE(window.surface->children().isEmpty()) << name;
+        const auto* background = qobject_cast<TLrsBmp*>(window.surface->children().first());
+        ASSERT_NE(background, nullptr) << name << ": the first child is not the wall";
+        EXPECT_EQ(background->objectName(), "LrsBmp1") << name;
+        EXPECT_EQ(background->geometry(), QRect(window.at, QSize(640, 480))) << name;
+        EXPECT_FALSE(background->isHidden()) << name;
+        EXPECT_FALSE(background->Stretch()) << name;
+        EXPECT_EQ(background->TransparentColor(), TLrsBmp::kNoColor) << name;
+        // The window is smaller than the wall and cuts it at its right and bottom.
+        EXPECT_LT(window.surface->width(), 640 + window.at.x()) << name;
+        EXPECT_LT(window.surface->height(), 480 + window.at.y()) << name;
+    }
+    EXPECT_EQ(forms.My->findChild<TLrsBmp*>(), nullptr);
+}
+
+TEST(StoneBackground, ShowsThroughTheCaptionsButNotThroughTheControlsAbove) {
+    Launcher launcher;
+    TMain& main = launcher.Main();
+    QWidget* client = main.centralWidget();
+    const QImage shown = main.grab().toImage();
+    const QPoint clientOrigin = client->mapTo(&main, QPoint(0, 0));
+    const QPoint wallOrigin = clientOrigin + QPoint(1, 0);
+    const auto inMain = [&](const QWidget* widget) {
+        return QRect(widget->mapTo(&main, QPoint(0, 0)), widget->size());
+    };
+
+    // The captions paint their letters only: a box of their own would hide the wall.
+    const QWidget* captions[] = {main.Title, main.Subtitle,
+                                 client->findChild<OutlinedLabel*>("PlayerNameCaption"),
+                                 client->findChild<OutlinedLabel*>("PlayerColorCaption")};
+    for (const QWidget* caption : captions) {
+        ASSERT_NE(caption, nullptr);
+        EXPECT_GT(WallShare(shown, inMain(caption), wallOrigin), 0.2)
+            << caption->objectName().toStdString();
+    }
+    // The column left of the wall shows the window's face.
+    const QRgb face = main.palette().window().color().rgb();
+    for (int y = 0; y < client->height(); y += 7) {
+        EXPECT_EQ(shown.pixel(clientOrigin + QPoint(0, y)), face) << "row " << y;
+    }
+    // Boxes and the tab area, tabs and pages alike, stand above the wall.
+    EXPECT_EQ(WallShare(shown, inMain(main.PlayerName), wallOrigin), 0.0);
+    EXPECT_EQ(WallShare(shown, inMain(main.PageControl1), wallOrigin), 0.0);
+    // Between the controls the wall is seen as it is.
+    EXPECT_EQ(WallShare(shown, QRect(clientOrigin + QPoint(300, 112), QSize(130, 12)), wallOrigin),
+              1.0);
+}
+
+TEST(StoneBackground, TheAboutBoxShowsTheWallEightPixelsHigher) {
+    Launcher launcher;
+    TAboutBox& about = *launcher.forms->AboutBox;
+    const QImage shown = about.grab().toImage();
+    EXPECT_EQ(WallShare(shown, QRect(300, 130, 50, 40), QPoint(0, -8)), 1.0);
+    EXPECT_GT(WallShare(shown, about.findChild<QLabel*>("Subtitle")->geometry(), QPoint(0, -8)),
+              0.2);
+}
+
+// Lime is for the rows the player reads on black; on the light headings it would
+// hardly show.
+TEST(WindowLook, ThePhoneListHeadingsAreNotLime) {
+    Launcher launcher;
+    TDial& dial = *launcher.forms->Dial;
+    auto* headings = dial.findChild<QTreeWidget*>("PhoneList")->header();
+    const QImage shown = headings->grab().toImage();
+    int greenish = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const QColor colour = shown.pixelColor(x, y);
+            greenish += colour.green() - colour.red() > 60;
+        }
+    }
+    EXPECT_EQ(greenish, 0);
+}
+
+} // namespace
+} // namespace marloven::test
