@@ -2,6 +2,7 @@
 // stand-in game, which ends at once and stamps the moment of its end. A runner that
 // polled once a second would show up to 1000 ms here.
 
+#include "bench/bench_doubles.h"
 #include "core/cfg_store.h"
 #include "platform/program_runner.h"
 #include "platform/sound_player.h"
@@ -9,7 +10,6 @@
 #include "ui/launch.h"
 #include "ui/prompter.h"
 
-#include <QApplication>
 #include <QWidget>
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -24,25 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-class SilentPrompter : public marloven::Prompter {
-  public:
-    int messages = 0;
-    void Inform(const QString&) override { ++messages; }
-    void ShowError(const QString&) override { ++messages; }
-    bool AskYesNo(const QString&) override { return false; }
-    std::optional<QString> AskSaveFileName(const marloven::SaveFileRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> AskOpenFileName(const QString&, const QString&) override {
-        return std::nullopt;
-    }
-};
-
-class SilentSoundPlayer : public marloven::SoundPlayer {
-  public:
-    void PlayAsync(const std::string&) override {}
-    void PlaySync(const std::string&) override {}
-};
+using marloven::bench::SilentPrompter;
+using marloven::bench::SilentSoundPlayer;
 
 Clock::time_point ReadStamp(const fs::path& path) {
     long long count = 0;
@@ -87,14 +70,3 @@ BENCHMARK(BM_ExitToRunProgramReturn)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The offscreen platform warns at every raise(); 50 of those bury the result.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

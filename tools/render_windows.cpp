@@ -6,6 +6,7 @@
 #include "core/cfg_store.h"
 #include "platform/program_runner.h"
 #include "platform/sound_player.h"
+#include "tools/star_gif.h"
 #include "ui/_About.h"
 #include "ui/_Dial.h"
 #include "ui/_EditInfo.h"
@@ -87,6 +88,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     config.close();
+    // The windows read their star from the current directory, the game's.
+    QFile star(game.filePath("star.gif"));
+    const std::string starBytes = marloven::star::StarGif(0);
+    if (!star.open(QIODevice::WriteOnly) ||
+        star.write(starBytes.data(), static_cast<qint64>(starBytes.size())) < 0 ||
+        !QDir::setCurrent(game.path())) {
+        std::fputs("render_windows: cannot lay out the star\n", stderr);
+        return 1;
+    }
+    star.close();
 
     const std::filesystem::path gameDir = game.path().toStdU16String();
     marloven::CfgStore store(gameDir);

@@ -1,6 +1,7 @@
 #include "ui/_About.h"
 
 #include "ui/look.h"
+#include "widgets/star_emblem.h"
 #include "widgets/stone_background.h"
 
 #include <QLabel>
@@ -18,6 +19,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     AddBackground(this, {0, -8});
 
     AddTitle(this);
+    GIFImage1 = AddStar(this);
     QLabel* subtitle = AddSubtitle(this);
     subtitle->setGeometry(62, 38, 283, 43);
     subtitle->setWordWrap(true);

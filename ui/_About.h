@@ -13,6 +13,9 @@ class TAboutBox : public QDialog {
     explicit TAboutBox(QWidget* parent = nullptr);
 
     QPushButton* Button1 = nullptr; // "OK"
+
+    // The animated star in the top left corner.
+    class TGIFImage* GIFImage1 = nullptr;
 };
 
 } // namespace marloven

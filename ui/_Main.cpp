@@ -23,6 +23,7 @@
 #include "ui/prompter.h"
 #include "ui/startup.h"
 #include "widgets/OutlinedLabel.h"
+#include "widgets/star_emblem.h"
 #include "widgets/stone_background.h"
 
 #include <QCheckBox>
@@ -153,6 +154,7 @@ TMain::TMain(AppContext& context, Forms& forms, QWidget* parent)
     setCentralWidget(client);
 
     BuildDecoration(client);
+    GIFImage1 = AddStar(client);
     BuildPlayerRowAndButtons(client);
     BuildPages(client);
     BuildBackground(client);

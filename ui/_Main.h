@@ -201,6 +201,10 @@ class TMain : public QMainWindow {
     void ConnectMacroPage();
     // Edits the selected row's macro in the "Edit Macro" dialog and stores it.
     void Button2Click();
+
+  public:
+    // The animated star in the top left corner.
+    class TGIFImage* GIFImage1 = nullptr;
 };
 
 } // namespace marloven

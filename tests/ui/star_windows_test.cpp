@@ -1,0 +1,84 @@
+#include "tests/ui/launcher_fixture.h"
+
+#include "ui/_About.h"
+#include "widgets/GIFImage.h"
+
+#include <QPushButton>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+
+namespace marloven::test {
+namespace {
+
+std::string CommittedStar() {
+    std::ifstream in(MARLOVEN_SOURCE_DIR "/assets/star.gif", std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The windows are built with the given star.gif (none when empty) in the current
+// directory, which is the game directory at start-up.
+struct StarredLauncher {
+    explicit StarredLauncher(const std::string& star)
+        : stars(star.empty() ? GameDir() : GameDir({{"star.gif", star}})), here(stars.Path()) {}
+
+    std::vector<std::pair<TGIFImage*, QWidget*>> Stars() const {
+        return {{launcher.Main().GIFImage1, launcher.Main().centralWidget()},
+                {launcher.forms->AboutBox->GIFImage1, launcher.forms->AboutBox.get()}};
+    }
+
+    GameDir stars;
+    CurrentDirectory here;
+    Launcher launcher;
+};
+
+// The window's pixels in the star's rectangle, with the star and without it.
+std::pair<QImage, QImage> WithAndWithout(TGIFImage* star, QWidget* window) {
+    const QRect place(8, 8, 49, 41);
+    const QImage with = window->grab(place).toImage();
+    star->hide();
+    const QImage without = window->grab(place).toImage();
+    star->show();
+    return {with, without};
+}
+
+TEST(StarOnTheWindows, BothWindowsShowTheAnimatedStarInTheirTopLeftCorner) {
+    StarredLauncher starred(CommittedStar());
+    for (auto [star, window] : starred.Stars()) {
+        ASSERT_NE(star, nullptr);
+        EXPECT_EQ(star->parentWidget(), window);
+        EXPECT_EQ(star->objectName(), "GIFImage1");
+        EXPECT_EQ(star->geometry(), QRect(8, 8, 49, 41));
+        EXPECT_TRUE(star->Animate());
+        EXPECT_FALSE(star->AutoSize() || star->Center() || star->Loop() || star->Stretch() ||
+                     star->Tile());
+        EXPECT_TRUE(star->Visible());
+        EXPECT_EQ(star->CurrentFrame(), 1);
+        EXPECT_EQ(star->FileName(), "star.gif");
+        EXPECT_TRUE(star->Loaded());
+
+        // Transparent corners show the window beneath; the middle shows the star.
+        const auto [with, without] = WithAndWithout(star, window);
+        EXPECT_EQ(with.pixel(0, 0), without.pixel(0, 0));
+        EXPECT_NE(with.pixel(24, 22), without.pixel(24, 22));
+        EXPECT_TRUE(star->Timer().isActive()) << "painting the window starts the star";
+    }
+}
+
+TEST(StarOnTheWindows, WithoutAStarOrWithABrokenOneTheWindowsOpenPlain) {
+    for (const std::string star : {"", "not a picture at all"}) {
+        StarredLauncher starred(star);
+        EXPECT_NE(starred.launcher.forms->AboutBox->Button1, nullptr);
+        EXPECT_NE(starred.launcher.Main().Button5, nullptr);
+        for (auto [gif, window] : starred.Stars()) {
+            ASSERT_NE(gif, nullptr);
+            EXPECT_FALSE(gif->Loaded()) << star;
+            const auto [with, without] = WithAndWithout(gif, window);
+            EXPECT_EQ(with, without) << star;
+            EXPECT_FALSE(gif->Timer().isActive());
+        }
+    }
+}
+
+} // namespace
+} // namespace marloven::test

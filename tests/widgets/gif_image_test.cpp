@@ -1,0 +1,359 @@
+#include "tests/widgets/gif_image_fixture.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace marloven::test {
+namespace {
+
+// Three frames filled whole in red, blue and green, 250, 120 and 60 ms; the distinct
+// delays show which frame a tick timed.
+std::string ThreeFrames(std::optional<int> loopCount = std::nullopt) {
+    return MakeGif(49, 41,
+                   {Filled(0, 0, 49, 41, kRedIndex, 25), Filled(0, 0, 49, 41, kBlueIndex, 12),
+                    Filled(0, 0, 49, 41, kGreenIndex, 6)},
+                   loopCount);
+}
+
+// Loads the file with Animate on and lets the window paint once, which starts the timer.
+void StartAnimating(StoneScene& scene, const std::string& bytes) {
+    scene.gif->SetAnimate(true);
+    scene.Load(bytes);
+    scene.Grab();
+}
+
+TEST(GifImageLoad, ALoadDrawsFrameOneAndWaitsForTheFirstRepaint) {
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    EXPECT_EQ(TGIFImage().size(), QSize(105, 105));
+    EXPECT_EQ(gif.CurrentFrame(), 0);
+    std::vector<std::string> calls;
+    gif.OnChanging = [&](TGIFImage&) { calls.push_back("changing"); };
+    gif.OnChange = [&](TGIFImage& sender) {
+        calls.push_back(sender.Composition().Composition.At(0, 0) == kRed ? "change to red"
+                                                                          : "change");
+    };
+    gif.SetAnimate(true); // before there are frames: only stored
+    EXPECT_FALSE(gif.Timer().isActive());
+
+    scene.Load(ThreeFrames());
+    EXPECT_TRUE(gif.Loaded());
+    EXPECT_TRUE(gif.Animatable());
+    EXPECT_EQ(gif.FrameCount(), 3);
+    EXPECT_EQ(gif.CurrentFrame(), 1);
+    EXPECT_EQ(scene.Composed(), kRed);
+    EXPECT_EQ(calls, (std::vector<std::string>{"changing", "change to red"}));
+    EXPECT_FALSE(gif.Timer().isActive()) << "the timer waits for the first repaint";
+
+    scene.Grab();
+    EXPECT_TRUE(gif.Timer().isActive());
+    EXPECT_EQ(gif.Timer().interval(), 1);
+}
+
+TEST(GifImageLoad, LoadingAgainStartsTheAnimationOver) {
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    StartAnimating(scene, ThreeFrames());
+    scene.Tick(2);
+    ASSERT_EQ(scene.Composed(), kBlue);
+
+    scene.Load(ThreeFrames());
+    EXPECT_EQ(gif.CurrentFrame(), 1);
+    EXPECT_EQ(gif.PassCount(), 1);
+    EXPECT_TRUE(gif.FirstTick());
+    EXPECT_EQ(scene.Composed(), kRed);
+    EXPECT_FALSE(gif.Timer().isActive());
+    EXPECT_EQ(gif.Timer().interval(), 1);
+}
+
+TEST(GifImageLoad, AMissingFileChangesNothing) {
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    scene.Load(ThreeFrames());
+    const QString loaded = gif.FileName();
+
+    scene.dir.Write("folder.gif/inside", "");
+    for (const auto& name : {scene.dir / "absent.gif", scene.dir / "folder.gif"}) {
+        EXPECT_FALSE(gif.LoadFromFile(QString::fromStdString(name.string())));
+        EXPECT_EQ(gif.FileName(), loaded);
+        EXPECT_TRUE(gif.Loaded());
+        EXPECT_EQ(scene.Grab().pixel(0, 0), kRed);
+    }
+}
+
+TEST(GifImageLoad, AFileThatIsNotAGifAbortsSilentlyAndLeavesNoPicture) {
+    for (const std::string bytes : {"", "GI", "\x89PNG\r\n\x1a\n....", "gif89a"}) {
+        StoneScene scene;
+        TGIFImage& gif = *scene.gif;
+        scene.gif->SetAnimate(true);
+        scene.Load(ThreeFrames());
+        scene.Grab();
+        scene.dir.Write("bad.gif", bytes);
+        const QString name = QString::fromStdString((scene.dir / "bad.gif").string());
+        EXPECT_THROW(gif.SetFileName(name), GifLoadAborted) << bytes;
+        EXPECT_STREQ(GifLoadAborted().what(), "");
+        EXPECT_EQ(gif.FileName(), name);
+        EXPECT_FALSE(gif.Loaded());
+        EXPECT_FALSE(gif.Timer().isActive());
+        // The picture shown before is gone: the wall shows.
+        const QImage shown = scene.Grab();
+        EXPECT_EQ(shown.pixel(0, 0), StoneScene::Stone(0, 0)) << bytes;
+        EXPECT_EQ(shown.pixel(48, 40), StoneScene::Stone(48, 40)) << bytes;
+        EXPECT_FALSE(gif.Timer().isActive());
+    }
+}
+
+TEST(GifImageLoad, AutoSizeGivesTheControlThePictureSize) {
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    gif.move(3, 4);
+    scene.Load(MakeGif(37, 23, {Marked(37, 23)}));
+    EXPECT_EQ(gif.size(), QSize(49, 41)) << "AutoSize is off";
+    gif.SetAutoSize(true);
+    EXPECT_EQ(gif.geometry(), QRect(3, 4, 37, 23));
+
+    gif.resize(60, 60);
+    scene.Load(MakeGif(21, 17, {Marked(21, 17)}));
+    EXPECT_EQ(gif.geometry(), QRect(3, 4, 21, 17));
+}
+
+TEST(GifImageTiming, OneFrameIsDrawnOnceAndNeverStartsTheTimer) {
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    StartAnimating(scene, MakeGif(49, 41, {Marked(49, 41)}, 0));
+    EXPECT_FALSE(gif.Animatable());
+    EXPECT_EQ(scene.Grab().pixel(0, 0), kRed);
+    EXPECT_FALSE(gif.Timer().isActive());
+    gif.SetLoop(true);
+    gif.SetAnimate(false);
+    gif.SetAnimate(true);
+    gif.SetSpeed(300);
+    scene.Grab();
+    EXPECT_FALSE(gif.Timer().isActive());
+}
+
+TEST(GifImageTiming, TheFirstTickOnlySchedulesFrameOne) {
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    StartAnimating(scene, ThreeFrames());
+    int changes = 0;
+    gif.OnChange = [&](TGIFImage&) { ++changes; };
+
+    scene.Tick();
+    EXPECT_FALSE(gif.FirstTick());
+    EXPECT_EQ(scene.Composed(), kRed);
+    EXPECT_EQ(gif.Timer().interval(), 250);
+    EXPECT_EQ(gif.CurrentFrame(), 2);
+    scene.Tick();
+    EXPECT_EQ(scene.Composed(), kBlue);
+    EXPECT_EQ(gif.Timer().interval(), 120);
+    EXPECT_EQ(gif.CurrentFrame(), 3);
+    EXPECT_EQ(changes, 2);
+}
+
+TEST(GifImageTiming, RepaintsDoNotPostponeTheNextFrame) {
+    StoneScene scene;
+    StartAnimating(scene, ThreeFrames());
+    scene.Tick();
+    ASSERT_EQ(scene.gif->Timer().interval(), 250);
+    QThread::msleep(60);
+    scene.Grab(); // a window repainting often must not keep restarting the wait
+    EXPECT_LE(scene.gif->Timer().remainingTime(), 200);
+}
+
+TEST(GifImageTiming, SpeedScalesEveryDelayAndNeverDropsBelowOne) {
+    const struct {
+        int speed, stored, frameOne, frameTwo;
+    } cases[] = {
+        {100, 100, 250, 120}, {200, 100 * 2, 125, 60}, {50, 50, 500, 240},
+        {0, 1, 25000, 12000}, {-5, 1, 25000, 12000},   {300, 300, 83, 40},
+    };
+    for (const auto& c : cases) {
+        StoneScene scene;
+        TGIFImage& gif = *scene.gif;
+        StartAnimating(scene, ThreeFrames());
+        gif.SetSpeed(c.speed);
+        EXPECT_EQ(gif.Speed(), c.stored);
+        scene.Tick();
+        EXPECT_EQ(gif.Timer().interval(), c.frameOne) << c.speed;
+        scene.Tick();
+        EXPECT_EQ(gif.Timer().interval(), c.frameTwo) << c.speed;
+    }
+
+    // A frame without a delay lasts 1 ms, and so does one scaled below a millisecond.
+    StoneScene scene;
+    StartAnimating(scene, MakeGif(4, 4, {Filled(0, 0, 4, 4, 1, 0), Filled(0, 0, 4, 4, 2, 1)}));
+    scene.Tick();
+    EXPECT_EQ(scene.gif->Timer().interval(), 1);
+    scene.gif->SetSpeed(5000);
+    scene.Tick(2);
+    EXPECT_EQ(scene.gif->Timer().interval(), 1);
+}
+
+TEST(GifImageTiming, ChangingTheSpeedWhileAnimatingTicksAtOnce) {
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    StartAnimating(scene, ThreeFrames());
+    scene.Tick(2);
+    gif.SetSpeed(50);
+    EXPECT_EQ(gif.Timer().interval(), 1);
+    EXPECT_TRUE(gif.Timer().isActive());
+    scene.Tick();
+    EXPECT_EQ(scene.Composed(), kGreen);
+    EXPECT_EQ(gif.Timer().interval(), 120);
+}
+
+// The frames shown after each tick until the timer stops (at most `limit` ticks).
+std::string PlayToTheEnd(StoneScene& scene, int limit = 60) {
+    std::string shown;
+    for (int i = 0; i < limit && scene.gif->Timer().isActive(); ++i) {
+        scene.Tick();
+        const QRgb colour = scene.Composed();
+        shown += colour == kRed ? 'R' : colour == kBlue ? 'B' : colour == kGreen ? 'G' : '?';
+    }
+    return shown;
+}
+
+TEST(GifImageLooping, WithoutTheLoopExtensionItPlaysOnceAndStaysStopped) {
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    StartAnimating(scene, ThreeFrames());
+    EXPECT_EQ(PlayToTheEnd(scene), "RBG");
+    EXPECT_FALSE(gif.Timer().isActive());
+    EXPECT_EQ(gif.CurrentFrame(), 4);
+    EXPECT_EQ(scene.Grab().pixel(0, 0), kGreen) << "the last frame stays";
+    // Covering and uncovering the window repaints it; that must not start it again.
+    EXPECT_FALSE(gif.Timer().isActive());
+    gif.SetStretch(true);
+    gif.SetCenter(true);
+    scene.Grab();
+    EXPECT_FALSE(gif.Timer().isActive());
+}
+
+TEST(GifImageLooping, ALoopCountPlaysThatManyPassesAndZeroOrLoopOnPlaysForEver) {
+    StoneScene three;
+    StartAnimating(three, ThreeFrames(3));
+    EXPECT_EQ(PlayToTheEnd(three), "RBGRBGRBG");
+    EXPECT_EQ(three.gif->PassCount(), 4);
+
+    StoneScene endless;
+    StartAnimating(endless, ThreeFrames(0));
+    EXPECT_EQ(PlayToTheEnd(endless, 31), "RBGRBGRBGRBGRBGRBGRBGRBGRBGRBGR");
+    EXPECT_TRUE(endless.gif->Timer().isActive());
+
+    StoneScene looping;
+    looping.gif->SetLoop(true);
+    StartAnimating(looping, ThreeFrames(2));
+    EXPECT_EQ(PlayToTheEnd(looping, 10), "RBGRBGRBGR");
+    EXPECT_TRUE(looping.gif->Timer().isActive());
+}
+
+TEST(GifImageLooping, LoopOnAfterTheEndStartsAgainFromFrameOne) {
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    StartAnimating(scene, ThreeFrames());
+    scene.Tick(2);
+    // Switched on and off before the end, it changes nothing else.
+    gif.SetLoop(true);
+    gif.SetLoop(false);
+    EXPECT_EQ(gif.CurrentFrame(), 3);
+    EXPECT_EQ(gif.Timer().interval(), 120);
+    EXPECT_EQ(PlayToTheEnd(scene), "G");
+
+    gif.SetLoop(true);
+    EXPECT_EQ(gif.CurrentFrame(), 1);
+    EXPECT_EQ(gif.PassCount(), 1);
+    EXPECT_TRUE(gif.Timer().isActive());
+    EXPECT_EQ(gif.Timer().interval(), 250);
+    EXPECT_EQ(PlayToTheEnd(scene, 4), "RBGR");
+}
+
+TEST(GifImageLooping, AnimateOnAfterTheEndStartsAgainFromFrameOne) {
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    StartAnimating(scene, ThreeFrames());
+    PlayToTheEnd(scene);
+    gif.SetAnimate(false);
+    EXPECT_EQ(gif.CurrentFrame(), 1);
+    EXPECT_EQ(scene.Composed(), kRed);
+    gif.SetAnimate(true);
+    EXPECT_TRUE(gif.Timer().isActive());
+    EXPECT_EQ(gif.Timer().interval(), 250);
+    EXPECT_EQ(PlayToTheEnd(scene), "RBG");
+
+    // Ticked to its end while Animate is off, it stands one past the last frame; on
+    // again, it starts from frame 1 rather than timing a frame that does not exist.
+    StoneScene idle;
+    idle.Load(ThreeFrames());
+    idle.Tick(3);
+    ASSERT_EQ(idle.gif->CurrentFrame(), 4);
+    idle.gif->SetAnimate(true);
+    EXPECT_EQ(idle.gif->CurrentFrame(), 1);
+    EXPECT_EQ(idle.gif->Timer().interval(), 250);
+    EXPECT_EQ(PlayToTheEnd(idle), "RBG");
+}
+
+TEST(GifImageFrames, AnimateOffInTheMiddleShowsFrameOne) {
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    StartAnimating(scene, ThreeFrames());
+    scene.Tick(3);
+    ASSERT_EQ(scene.Composed(), kGreen);
+    gif.SetAnimate(false);
+    EXPECT_FALSE(gif.Timer().isActive());
+    EXPECT_EQ(gif.CurrentFrame(), 1);
+    EXPECT_EQ(scene.Composed(), kRed);
+    EXPECT_EQ(scene.Grab().pixel(10, 10), kRed);
+}
+
+TEST(GifImageFrames, CurrentFrameOutsideTheFramesIsIgnored) {
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    int notifications = 0;
+    gif.OnChanging = [&](TGIFImage&) { ++notifications; };
+    gif.SetCurrentFrame(1);
+    EXPECT_EQ(gif.CurrentFrame(), 0) << "no frames yet";
+
+    scene.Load(ThreeFrames());
+    notifications = 0;
+    for (int frame : {0, -1, 4, 1000}) {
+        gif.SetCurrentFrame(frame);
+        EXPECT_EQ(gif.CurrentFrame(), 1) << frame;
+    }
+    EXPECT_EQ(notifications, 0);
+
+    gif.SetCurrentFrame(3);
+    EXPECT_EQ(notifications, 1);
+    EXPECT_EQ(scene.Composed(), kGreen);
+    EXPECT_EQ(scene.Grab().pixel(0, 0), kGreen);
+}
+
+TEST(GifImageTiming, TheRealTimerPlaysThePassesAndThenStaysQuiet) {
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    scene.window.show(); // each tick paints the shown window at once
+    StartAnimating(scene, MakeGif(4, 4, {Filled(0, 0, 4, 4, 1, 1), Filled(0, 0, 4, 4, 2, 1)}, 2));
+    int ticks = 0;
+    gif.OnChanging = [&](TGIFImage&) { ++ticks; };
+
+    QElapsedTimer clock;
+    clock.start();
+    while (gif.Timer().isActive() && clock.elapsed() < 5000) {
+        QEventLoop().processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    ASSERT_FALSE(gif.Timer().isActive()) << "still animating after 5 s";
+    EXPECT_EQ(ticks, 4); // the first tick schedules; then two frames in each of two passes
+    EXPECT_EQ(gif.PassCount(), 3);
+    EXPECT_EQ(scene.Grab().pixel(3, 3), kBlue);
+
+    QEventLoop rest;
+    QTimer::singleShot(100, &rest, &QEventLoop::quit);
+    rest.exec();
+    EXPECT_EQ(ticks, 4) << "a finished animation must not wake up";
+}
+
+} // namespace
+} // namespace marloven::test
