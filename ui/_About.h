@@ -6,6 +6,8 @@ class QPushButton;
 
 namespace marloven {
 
+class TGIFImage;
+
 // The About box, also shown without its button while the farewell sound plays.
 class TAboutBox : public QDialog {
     Q_OBJECT
@@ -15,7 +17,7 @@ class TAboutBox : public QDialog {
     QPushButton* Button1 = nullptr; // "OK"
 
     // The animated star in the top left corner.
-    class TGIFImage* GIFImage1 = nullptr;
+    TGIFImage* GIFImage1 = nullptr;
 };
 
 } // namespace marloven

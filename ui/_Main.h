@@ -25,6 +25,7 @@ class DemoBrowser;
 struct DetectedModem;
 struct Forms;
 class OutlinedLabel;
+class TGIFImage;
 
 // The launcher's main window: the player row, the action buttons, five pages of
 // settings, a menu and a status bar. Every setting control writes its key into the
@@ -48,8 +49,16 @@ class TMain : public QMainWindow {
     // The position of a list's chosen item; -1 when none is chosen, also when the
     // player has typed over the text of an editable list.
     static int ListPosition(const QComboBox* list);
+    // Every game start goes through here: gathers the game options, routes the start
+    // through the mouse-tweak program when that is on and offers to save a recorded demo
+    // afterwards. The main window is shown when it returns, whatever happened.
+    void Launch(int launchMode, const std::string& program);
+    // The directory the demo page shows and plays from (the game directory at first).
+    std::filesystem::path DemoDirectory() const;
+    void SetDemoDirectory(const std::filesystem::path& directory);
 
     // Decoration.
+    TGIFImage* GIFImage1 = nullptr; // the animated star in the top left corner
     OutlinedLabel* Title = nullptr;
     QLabel* Subtitle = nullptr;
 
@@ -152,24 +161,10 @@ class TMain : public QMainWindow {
     void ShowCFGFile1Click();
     void About1Click();
 
-    AppContext& context_;
-    Forms& forms_;
-    bool loading_ = false;
-
     // The stone background.
     void BuildBackground(QWidget* client);
 
-    // Game starts, demo recording and playback, and the mouse tweak.
-  public:
-    // Every game start goes through here: gathers the game options, routes the start
-    // through the mouse-tweak program when that is on and offers to save a recorded demo
-    // afterwards. The main window is shown when it returns, whatever happened.
-    void Launch(int launchMode, const std::string& program);
-    // The directory the demo page shows and plays from (the game directory at first).
-    std::filesystem::path DemoDirectory() const;
-    void SetDemoDirectory(const std::filesystem::path& directory);
-
-  private:
+    // Demo recording and playback, and the mouse tweak.
     void ConnectDemoPage();
     bool WriteMouseTweak(std::string& program, const std::string& arguments);
     void SaveRecordedDemo();
@@ -178,8 +173,6 @@ class TMain : public QMainWindow {
     void SmHorzClick();
     void SMVertClick();
     void Button3Click();
-
-    DemoBrowser* demoBrowser_ = nullptr;
 
     // Modem detection.
     void ConnectModemDetection();
@@ -202,9 +195,10 @@ class TMain : public QMainWindow {
     // Edits the selected row's macro in the "Edit Macro" dialog and stores it.
     void Button2Click();
 
-  public:
-    // The animated star in the top left corner.
-    class TGIFImage* GIFImage1 = nullptr;
+    AppContext& context_;
+    Forms& forms_;
+    DemoBrowser* demoBrowser_ = nullptr;
+    bool loading_ = false;
 };
 
 } // namespace marloven
