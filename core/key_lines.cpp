@@ -67,7 +67,9 @@ void KeyLines::Set(std::string_view key, std::string_view value, bool quoted) {
     if (quoted) {
         line += '"';
     }
-    line += value;
+    // A line break in the value would split the line and slip a line of its own into
+    // the file.
+    line += OneLine(value);
     if (quoted) {
         line += '"';
     }

@@ -1,6 +1,7 @@
 #include "core/settings.h"
 
 #include "core/cfg_store.h"
+#include "core/text.h"
 
 #include <charconv>
 
@@ -134,16 +135,8 @@ std::string MacroKey(int number) {
 }
 
 std::string StoreMacro(CfgStore& store, int number, std::string_view text) {
-    std::string line;
-    line.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool crBeforeLf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
-        if (!crBeforeLf) {
-            line += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
-        }
-    }
-    store.CfgSet(MacroKey(number), line, true);
-    return line;
+    store.CfgSet(MacroKey(number), text, true);
+    return OneLine(text);
 }
 
 std::string MapPathFor(const std::filesystem::path& gameDir, const std::filesystem::path& chosen) {

@@ -91,9 +91,8 @@ std::string MacroCaption(int number);
 // "CommbatMacro#0" to "CommbatMacro#9": the key a macro is written under.
 std::string MacroKey(int number);
 
-// Writes a macro's text into the store, quoted, and returns the text as stored. A line
-// break would split the key's line in two and could slip a line of its own into
-// VK.CFG, so each break (CR LF, CR or LF) becomes one blank.
+// Writes a macro's text into the store, quoted, and returns the text as stored (each
+// line break one blank, as the store keeps every value on its own line).
 std::string StoreMacro(CfgStore& store, int number, std::string_view text);
 
 // How a chosen map file is written into the UserMap key: relative to the game

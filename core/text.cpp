@@ -30,6 +30,18 @@ std::string UpperAscii(std::string_view text) {
     return result;
 }
 
+std::string OneLine(std::string_view text) {
+    std::string line;
+    line.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool crBeforeLf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+        if (!crBeforeLf) {
+            line += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
+        }
+    }
+    return line;
+}
+
 SplitTextViews SplitLineViews(std::string_view text) {
     SplitTextViews result;
     result.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);

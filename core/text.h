@@ -12,6 +12,10 @@ std::string RemoveBlanks(std::string_view text);
 std::string TrimLeadingBlanks(std::string_view text);
 std::string UpperAscii(std::string_view text);
 
+// The text with each CR LF, lone CR or lone LF turned into one blank, so that it
+// stays on one line of a file.
+std::string OneLine(std::string_view text);
+
 // The lines of a text, split on CR LF, a lone CR or a lone LF. A break at the very
 // end starts no further line.
 struct SplitText {

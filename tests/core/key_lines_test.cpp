@@ -29,5 +29,12 @@ TEST(KeyLines, DroppingTheLastLineKeepsTheBreakBeforeIt) {
     EXPECT_FALSE(lines.EndsWithBreak());
 }
 
+TEST(KeyLines, KeepEveryValueOnItsOwnLine) {
+    // A pasted line break must not split the key's line and slip in a line of its own.
+    KeyLines lines(std::string("A = 1\r\n"));
+    lines.Set("A", "x\r\nPlayerName = Mallory\ry\nz", true);
+    EXPECT_EQ(lines.WrittenForm(), "A = \"x PlayerName = Mallory y z\"\r\n");
+}
+
 } // namespace
 } // namespace marloven
