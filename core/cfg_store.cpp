@@ -21,9 +21,15 @@ void CfgStore::CfgLoad() {
         lines.DropLastLine();
     }
     lines_ = std::move(lines);
+    holdsFileLines_ = true;
 }
 
 void CfgStore::CfgSave() const {
+    std::error_code ignored;
+    if (!holdsFileLines_ && std::filesystem::exists(FilePath(), ignored)) {
+        throw FileError(CannotCreateFileMessage(FilePath().string()) +
+                        ": it could not be read, and saving would lose the settings in it");
+    }
     if (WriteFileAtomically(FilePath(), WrittenForm())) {
         throw FileError(CannotCreateFileMessage(FilePath().string()));
     }

@@ -23,6 +23,8 @@ class CfgStore {
     void CfgLoad();
     // Replaces the file whole with the written form. Throws FileError("Cannot create
     // file ...") when it cannot be written; the store and the old file stay as they were.
+    // A file that exists but was never read into the store is not replaced: its
+    // settings would be lost.
     void CfgSave() const;
 
     std::string CfgGet(std::string_view key) const;
@@ -38,6 +40,7 @@ class CfgStore {
   private:
     std::filesystem::path directory_;
     KeyLines lines_;
+    bool holdsFileLines_ = false;
 };
 
 } // namespace marloven

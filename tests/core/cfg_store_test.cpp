@@ -163,6 +163,16 @@ TEST(CfgStoreFailure, AFailedSaveLeavesTheOldFileAndTheStoreWhole) {
         << "a temporary file was left behind";
 }
 
+TEST(CfgStoreFailure, AFileThatCouldNotBeReadIsNeverReplaced) {
+    // An unreadable VK.CFG at start-up leaves the store empty; saving that over the
+    // file would throw away every setting in it.
+    GameDir dir({{"VK.CFG", "PlayerName = \"Ann\"\r\n"}});
+    CfgStore store(dir.Path());
+    store.CfgSet("NetColor", "3", false);
+    EXPECT_THROW(store.CfgSave(), FileError);
+    EXPECT_EQ(dir.Read("VK.CFG"), "PlayerName = \"Ann\"\r\n");
+}
+
 TEST(CfgStoreFailure, SavingWhereTheFileIsADirectoryRaisesCannotCreate) {
     GameDir dir;
     std::filesystem::create_directories(dir / "VK.CFG" / "inside");
