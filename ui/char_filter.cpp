@@ -29,12 +29,19 @@ QValidator::State CharFilter::validate(QString& input, int& pos) const {
     }
     QString kept = input.left(front);
     int cursor = pos;
+    bool refused = false;
     for (auto at = front; at < input.size() - back; ++at) {
         if (allowed_.contains(input[at])) {
             kept += input[at];
-        } else if (at < pos) {
-            --cursor;
+        } else {
+            refused = true;
+            cursor -= at < pos ? 1 : 0;
         }
+    }
+    // A change that brings in nothing allowed is dropped whole, as a refused key never
+    // reaches the box: a selection it would have replaced stays, text and all.
+    if (refused && kept.size() == front) {
+        return Invalid;
     }
     kept += input.right(back);
     input = kept;

@@ -8,7 +8,8 @@ class QLineEdit;
 namespace marloven {
 
 // Keeps only the allowed characters of what the player puts into a box, whether
-// typed, pasted or dropped: a paste cannot bring in what typing refuses. Editing
+// typed, pasted or dropped: a paste cannot bring in what typing refuses, and a change
+// that brings in nothing allowed leaves the box as it was, selection included. Editing
 // keys such as backspace and tab are not text and stay untouched. Text that was in
 // the box already, such as a stored value put there by SetBoxText, is left alone.
 class CharFilter : public QValidator {

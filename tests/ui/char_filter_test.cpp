@@ -54,6 +54,28 @@ TEST(NumberBoxKeys, AStoredNumberWithOtherCharactersIsShownWholeAndKeptWhenTypin
     EXPECT_EQ(dialog.NumberText(), "21-800-CALL+x7");
 }
 
+TEST(FilteredBoxKeys, ARefusedKeyOverASelectionLeavesTextAndSelectionAlone) {
+    // Tabbing into a box selects its text; a refused key must not wipe it out.
+    TNetNoPlayers players;
+    auto* socket = players.Socket();
+    players.SetSocketText("34889");
+    socket->selectAll();
+    TypeText(socket, "x");
+    EXPECT_EQ(socket->text(), "34889");
+    EXPECT_EQ(socket->selectedText(), "34889");
+    socket->setSelection(1, 2);
+    TypeText(socket, "-");
+    EXPECT_EQ(socket->text(), "34889");
+    TypeText(socket, "7");
+    EXPECT_EQ(socket->text(), "3789");
+
+    TEditInfo entry;
+    entry.SetEntry("Ann", "555-0101");
+    entry.Number()->selectAll();
+    TypeText(entry.Number(), "a");
+    EXPECT_EQ(entry.NumberText(), "555-0101");
+}
+
 TEST(NameBoxKeys, AcceptsAnyCharacter) {
     TEditInfo dialog;
     TypeText(dialog.Name(), "Zoë +#~");
