@@ -10,7 +10,7 @@ namespace marloven {
 // the lines of COMMIT.DAT while a comm-driver start composes them.
 class TMy : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TMy(QWidget* parent = nullptr);
     QPlainTextEdit* Commit = nullptr;
 };

@@ -1,7 +1,7 @@
 #include "ui/_Main.h"
 
-#include "comm/modem_detect.h"
 #include "comm/commit_file.h"
+#include "comm/modem_detect.h"
 #include "core/cfg_store.h"
 #include "core/demo_files.h"
 #include "core/errors.h"
@@ -11,8 +11,8 @@
 #include "platform/sound_player.h"
 #include "ui/_About.h"
 #include "ui/_Dial.h"
-#include "ui/_NetNoPlayers.h"
 #include "ui/_EditMacro.h"
+#include "ui/_NetNoPlayers.h"
 #include "ui/_ShowCFG.h"
 #include "ui/app_context.h"
 #include "ui/click_handler.h"
@@ -683,8 +683,8 @@ void TMain::SaveRecordedDemo() {
     case DemoSaveResult::Saved:
         break;
     case DemoSaveResult::NoRecording:
-        context_.prompter.Inform(QString("No demo was recorded, so nothing was saved to %1.")
-                                     .arg(target));
+        context_.prompter.Inform(
+            QString("No demo was recorded, so nothing was saved to %1.").arg(target));
         break;
     case DemoSaveResult::CopyFailed:
         context_.prompter.Inform(

@@ -16,8 +16,7 @@ void QtPrompter::ShowError(const QString& text) {
 
 bool QtPrompter::AskYesNo(const QString& question) {
     return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationName(),
-                                 question, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+                                 question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 std::optional<QString> QtPrompter::AskSaveFileName(const SaveFileRequest& request) {

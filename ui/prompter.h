@@ -17,7 +17,7 @@ struct SaveFileRequest {
 // Every message box, question and file dialog of the launcher goes through here, so
 // tests answer them instead of a player.
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
     // A plain message with an OK button and the application's title.
     virtual void Inform(const QString& text) = 0;
@@ -32,7 +32,7 @@ public:
 
 // The real boxes, parented to whichever launcher window is active.
 class QtPrompter : public Prompter {
-public:
+  public:
     void Inform(const QString& text) override;
     void ShowError(const QString& text) override;
     bool AskYesNo(const QString& question) override;

@@ -11,11 +11,10 @@ namespace marloven {
 // shifted by one pixel in one of the eight directions. It has no background of its
 // own, so whatever lies beneath (the stone) shows around the letters.
 //
-// `textPos` is where the coloured copy stands in the parent; the widget covers it
-// with a one-pixel margin for the outline.
+// The widget covers the coloured copy's box with a one-pixel margin for the outline.
 class OutlinedLabel : public QWidget {
     Q_OBJECT
-public:
+  public:
     OutlinedLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent);
 
     // Places the coloured copy at (x, y) of the parent, in a box of the given size
@@ -25,10 +24,10 @@ public:
     void SetWordWrap(bool on);
     QString Text() const { return text_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString text_;
     QColor color_;
     Qt::Alignment alignment_ = Qt::AlignLeft | Qt::AlignTop;
