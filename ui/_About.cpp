@@ -39,9 +39,7 @@ TAboutBox::TAboutBox(QWidget* parent)
         top += 16;
     }
 
-    Button1 = new QPushButton("OK", this);
-    Button1->setObjectName("Button1");
-    Button1->setGeometry(160, 144, 51, 25);
+    Button1 = AddButton(this, "Button1", "OK", 160, 144, 51);
     Button1->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -63,9 +63,7 @@ TDial::TDial(std::filesystem::path gameDir, Prompter& prompter, TEditInfo& editI
       prompter_(prompter), editInfo_(editInfo) {
     phoneList_ = MakePhoneList(this);
     const auto addButton = [this](const char* name, const QString& text, int left) {
-        auto* button = new QPushButton(text, this);
-        button->setObjectName(name);
-        button->setGeometry(left, 217, 81, 25);
+        auto* button = AddButton(this, name, text, left, 217, 81);
         button->setAutoDefault(false); // no default button: Enter in the list does nothing
         return button;
     };

@@ -18,13 +18,6 @@ QLineEdit* AddEntryBox(QWidget* parent, const char* name, int top) {
     return box;
 }
 
-QPushButton* AddButton(QWidget* parent, const char* name, const QString& text, int left) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(left, 110, 75, 25);
-    return button;
-}
-
 } // namespace
 
 TEditInfo::TEditInfo(QWidget* parent) : FixedDialog("Edit Entry", {257, 145}, parent) {
@@ -34,10 +27,10 @@ TEditInfo::TEditInfo(QWidget* parent) : FixedDialog("Edit Entry", {257, 145}, pa
     number_ = AddEntryBox(this, "Number", 75);
     CharFilter::Install(number_, kNumberChars);
 
-    ok_ = AddButton(this, "OKButton", "OK", 44);
+    ok_ = AddButton(this, "OKButton", "OK", 44, 110);
     ok_->setDefault(true);
     ok_->setEnabled(false);
-    cancel_ = AddButton(this, "CancelButton", "Cancel", 138);
+    cancel_ = AddButton(this, "CancelButton", "Cancel", 138, 110);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 

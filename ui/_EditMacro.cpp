@@ -13,13 +13,9 @@ TEditMacro::TEditMacro(QWidget* parent) : FixedDialog("Edit Macro", {292, 92}, p
     macro_->setGeometry(9, 32, 273, 21);
     PaintLimeOnBlack(macro_);
 
-    ok_ = new QPushButton("OK", this);
-    ok_->setObjectName("OKButton");
-    ok_->setGeometry(60, 61, 75, 25);
+    ok_ = AddButton(this, "OKButton", "OK", 60, 61);
     ok_->setDefault(true);
-    cancel_ = new QPushButton("Cancel", this);
-    cancel_->setObjectName("CancelButton");
-    cancel_->setGeometry(157, 61, 75, 25);
+    cancel_ = AddButton(this, "CancelButton", "Cancel", 157, 61);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -74,11 +74,6 @@ Widget* Place(Widget* widget, const char* name, int x, int y, int width, int hei
     return widget;
 }
 
-QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, int x, int y,
-                       int width = 75) {
-    return Place(new QPushButton(caption, parent), name, x, y, width, 25);
-}
-
 QLineEdit* AddEdit(QWidget* parent, const char* name, const QString& text, int x, int y,
                    int width) {
     return Place(new QLineEdit(text, parent), name, x, y, width, 21);

@@ -64,9 +64,7 @@ TNetNoPlayers::TNetNoPlayers(QWidget* parent)
     CharFilter::Install(socket_, kSocketChars);
     AddSeparator(this, 230);
 
-    cancel_ = new QPushButton("Cancel", this);
-    cancel_->setObjectName("CancelButton");
-    cancel_->setGeometry(kMargin, 239, kWidth - 2 * kMargin, kButtonHeight);
+    cancel_ = AddButton(this, "CancelButton", "Cancel", kMargin, 239, kWidth - 2 * kMargin);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 }
 

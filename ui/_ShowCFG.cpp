@@ -26,9 +26,7 @@ TShowCFG::TShowCFG(const CfgStore& store, QWidget* parent) : QDialog(parent), st
     PaintLimeOnBlack(CFGData);
     CFGData->installEventFilter(this);
 
-    Button1 = new QPushButton("Close", this);
-    Button1->setObjectName("Button1");
-    Button1->setGeometry(192, 304, 75, 25);
+    Button1 = AddButton(this, "Button1", "Close", 192, 304);
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPalette>
+#include <QPushButton>
 #include <QWidget>
 
 namespace marloven {
@@ -40,6 +41,14 @@ void PaintTextColor(QLabel* label, const QColor& color) {
     label->setPalette(palette);
     label->setAutoFillBackground(false);
     label->setAttribute(Qt::WA_TranslucentBackground);
+}
+
+QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, int x, int y,
+                       int width) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(x, y, width, 25);
+    return button;
 }
 
 OutlinedLabel* AddTitle(QWidget* form) {

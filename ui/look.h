@@ -8,6 +8,7 @@
 #include <string_view>
 
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace marloven {
@@ -27,6 +28,10 @@ QFont FormFont();
 void PaintLimeOnBlack(QWidget* widget);
 // A plain label with a transparent ground and the given text colour.
 void PaintTextColor(QLabel* label, const QColor& color);
+
+// A push button of the windows' usual height, 25 pixels, named for the tests.
+QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, int x, int y,
+                       int width = 75);
 
 // "MARLOVEN 95" in red over its black outline, with its coloured copy at 73, 9.
 OutlinedLabel* AddTitle(QWidget* form);

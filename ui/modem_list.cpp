@@ -19,14 +19,10 @@ TSelectModem::TSelectModem(Prompter& prompter, QWidget* parent)
     modemList_->setSelectionMode(QAbstractItemView::SingleSelection);
     PaintLimeOnBlack(modemList_);
 
-    ok_ = new QPushButton("OK", this);
-    ok_->setObjectName("OKButton");
-    ok_->setGeometry(96, 201, 75, 25);
+    ok_ = AddButton(this, "OKButton", "OK", 96, 201);
     ok_->setDefault(true);
     ok_->setEnabled(false);
-    cancel_ = new QPushButton("Cancel", this);
-    cancel_->setObjectName("CancelButton");
-    cancel_->setGeometry(190, 201, 75, 25);
+    cancel_ = AddButton(this, "CancelButton", "Cancel", 190, 201);
 
     // Picking a row by keyboard counts as much as a click.
     connect(modemList_, &QListWidget::itemSelectionChanged, this, &TSelectModem::ModemListClick);
