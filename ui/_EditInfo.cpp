@@ -2,7 +2,6 @@
 
 #include "ui/char_filter.h"
 
-#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -57,11 +56,11 @@ void TEditInfo::NameChange() {
     ok_->setEnabled(!name_->text().isEmpty() && !number_->text().isEmpty());
 }
 
-void TEditInfo::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        name_->setFocus();
-    }
-    FixedDialog::changeEvent(event);
+// Each opening starts in the name box. Coming back from another program while the
+// dialog is open leaves the focus where the player left it.
+void TEditInfo::showEvent(QShowEvent* event) {
+    name_->setFocus();
+    FixedDialog::showEvent(event);
 }
 
 } // namespace marloven

@@ -30,7 +30,7 @@ class TEditInfo : public FixedDialog {
     QPushButton* CancelButton() const { return cancel_; }
 
   protected:
-    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void NameChange();

@@ -2,6 +2,8 @@
 
 #include "tests/ui/dialog_driver.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -53,13 +55,17 @@ TEST(EditInfoOk, EnterAcceptsOnlyAnEntryThatHasBothTexts) {
               QDialog::Rejected);
 }
 
-TEST(EditInfoFocus, GoesToTheNameBoxWheneverTheDialogBecomesActive) {
+TEST(EditInfoFocus, GoesToTheNameBoxWheneverTheDialogOpensAndStaysPutWhileItIsOpen) {
     TEditInfo dialog;
     dialog.Number()->setFocus();
     for (int use = 0; use < 2; ++use) {
         ExecWhile(dialog, [&] {
             EXPECT_EQ(dialog.focusWidget(), dialog.Name());
             dialog.Number()->setFocus(); // where the last use left it
+            // Back from another program: the number goes on where the player left it.
+            QEvent comeBack(QEvent::ActivationChange);
+            QApplication::sendEvent(&dialog, &comeBack);
+            EXPECT_EQ(dialog.focusWidget(), dialog.Number());
             dialog.reject();
         });
     }
