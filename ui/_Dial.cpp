@@ -86,7 +86,7 @@ bool TDial::LoadPhonebook() {
         }
     } catch (const FileError& error) {
         phoneList_->clear();
-        prompter_.ShowError(QString::fromStdString(error.what()));
+        prompter_.ShowError(QString::fromLocal8Bit(error.what()));
         return false;
     }
     return true;
@@ -115,7 +115,7 @@ void TDial::SavePhonebook() {
     try {
         WritePhonebook(gameDir_, Rows());
     } catch (const FileError& error) {
-        prompter_.ShowError(QString::fromStdString(error.what()));
+        prompter_.ShowError(QString::fromLocal8Bit(error.what()));
     }
 }
 
