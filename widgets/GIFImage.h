@@ -88,7 +88,6 @@ class TGIFImage : public QWidget {
     bool Animatable() const { return animatable_; }
     int PassCount() const { return passCount_; }
     bool FirstTick() const { return firstTick_; }
-    bool NeedCapture() const { return needCapture_; }
     bool StretchActive() const { return stretchActive_; }
     // The control covers its whole rectangle, so the window need not paint beneath it.
     bool Opaque() const { return opaque_; }
