@@ -78,8 +78,10 @@ bool IsWritable(const std::filesystem::path& path, std::filesystem::perms permis
 } // namespace
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+    // A pipe would never end and a device such as /dev/zero never stop: only a file
+    // (or a link to one) is read.
     std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
+    if (!std::filesystem::is_regular_file(path, ignored)) {
         return std::nullopt;
     }
     std::ifstream in(path, std::ios::binary);

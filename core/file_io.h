@@ -9,7 +9,7 @@
 namespace marloven {
 
 // The whole file as bytes; nothing when it cannot be opened or read (missing, a
-// directory, no permission).
+// directory, a pipe or device, no permission).
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
 // Replaces the file whole: the bytes go to a temporary file beside it, which is then

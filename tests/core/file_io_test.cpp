@@ -74,5 +74,19 @@ TEST(AtomicWrite, WritesThroughALinkSoThatTheLinkStays) {
     EXPECT_EQ(FileCount(dir), 2u);
 }
 
+// Reading a device named like the file must end: /dev/zero would fill the memory.
+TEST(WholeFileRead, GivesNothingForADirectoryOrADevice) {
+    GameDir dir;
+    fs::create_directory(dir / "MARLOVEN.PBK");
+    EXPECT_FALSE(ReadWholeFile(dir / "MARLOVEN.PBK"));
+    if (!fs::exists("/dev/zero")) {
+        GTEST_SKIP() << "no /dev/zero here";
+    }
+    fs::create_symlink("/dev/zero", dir / "VK.CFG");
+    EXPECT_FALSE(ReadWholeFile(dir / "VK.CFG"));
+    CfgStore store(dir.Path());
+    EXPECT_THROW(store.CfgLoad(), FileError);
+}
+
 } // namespace
 } // namespace marloven
