@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <variant>
 
 namespace {
 
@@ -35,12 +36,16 @@ constexpr const char* kUsage =
 constexpr const char* kAnswersOption = "--answers=";
 constexpr const char* kModemsOption = "--modems";
 
-} // namespace
-
-int main(int argc, char** argv) {
+struct Options {
     const char* gameDirectory = nullptr;
     const char* answers = nullptr;
     std::string modemsFile;
+};
+
+// The options, or the exit code when the run ends here (--help, --version or a fault
+// in the command line).
+std::variant<Options, int> ParseOptions(int argc, char** argv) {
+    Options options;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
             std::fputs(kUsage, stdout);
@@ -51,7 +56,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (std::strncmp(argv[i], kAnswersOption, std::strlen(kAnswersOption)) == 0) {
-            answers = argv[i] + std::strlen(kAnswersOption);
+            options.answers = argv[i] + std::strlen(kAnswersOption);
             continue;
         }
         if (std::strcmp(argv[i], kModemsOption) == 0) {
@@ -62,24 +67,42 @@ int main(int argc, char** argv) {
             // Named from where the launcher was started, read from the game directory.
             std::error_code error;
             const auto file = std::filesystem::absolute(argv[i], error);
-            modemsFile = error ? std::string(argv[i]) : file.string();
+            options.modemsFile = error ? std::string(argv[i]) : file.string();
             continue;
         }
-        gameDirectory = argv[i];
+        options.gameDirectory = argv[i];
     }
-    if (gameDirectory != nullptr) {
+    return options;
+}
+
+// Moves into the game directory and checks the modems file; false after saying why not.
+bool Prepare(const Options& options) {
+    if (options.gameDirectory != nullptr) {
         std::error_code error;
-        std::filesystem::current_path(gameDirectory, error);
+        std::filesystem::current_path(options.gameDirectory, error);
         if (error) {
-            std::fprintf(stderr, "marloven: cannot change to %s: %s\n", gameDirectory,
+            std::fprintf(stderr, "marloven: cannot change to %s: %s\n", options.gameDirectory,
                          error.message().c_str());
-            return 2;
+            return false;
         }
     }
+    if (std::error_code error; !options.modemsFile.empty() &&
+                               !std::filesystem::is_regular_file(options.modemsFile, error)) {
+        std::fprintf(stderr, "marloven: cannot read %s\n", options.modemsFile.c_str());
+        return false;
+    }
+    return true;
+}
 
-    if (std::error_code error;
-        !modemsFile.empty() && !std::filesystem::is_regular_file(modemsFile, error)) {
-        std::fprintf(stderr, "marloven: cannot read %s\n", modemsFile.c_str());
+} // namespace
+
+int main(int argc, char** argv) {
+    const auto parsed = ParseOptions(argc, argv);
+    if (const int* exitCode = std::get_if<int>(&parsed)) {
+        return *exitCode;
+    }
+    const Options& options = std::get<Options>(parsed);
+    if (!Prepare(options)) {
         return 2;
     }
 
@@ -87,8 +110,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Marloven");
 
     std::unique_ptr<marloven::Prompter> prompter;
-    if (answers != nullptr) {
-        prompter = std::make_unique<marloven::UnattendedPrompter>(QString::fromLocal8Bit(answers));
+    if (options.answers != nullptr) {
+        prompter =
+            std::make_unique<marloven::UnattendedPrompter>(QString::fromLocal8Bit(options.answers));
     } else {
         prompter = std::make_unique<marloven::QtPrompter>();
     }
@@ -96,7 +120,7 @@ int main(int argc, char** argv) {
     const auto runner = marloven::MakeSystemProgramRunner();
     const auto sound = marloven::MakeSystemSoundPlayer();
     marloven::AppContext context{{}, store, *prompter, *runner, *sound};
-    context.openModems = [&context, modemsFile] {
+    context.openModems = [&context, modemsFile = options.modemsFile] {
         return marloven::MakeSystemRegistrySource(modemsFile, context.startDir);
     };
 
@@ -104,7 +128,7 @@ int main(int argc, char** argv) {
     if (!marloven::StartLauncher(context, *forms)) {
         return 1;
     }
-    if (answers != nullptr) {
+    if (options.answers != nullptr) {
         QTimer::singleShot(0, forms->Main.get(), &QWidget::close);
     }
     QApplication::exec();

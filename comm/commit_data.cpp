@@ -1,6 +1,5 @@
 #include "comm/commit_data.h"
 
-#include "core/cfg_store.h"
 #include "core/text.h"
 
 namespace marloven {

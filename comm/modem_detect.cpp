@@ -1,6 +1,7 @@
 #include "comm/modem_detect.h"
 
 #include "core/cfg_store.h"
+#include "core/settings.h"
 
 #include <charconv>
 #include <initializer_list>
@@ -121,9 +122,9 @@ ModemChoice ChooseModemSettings(const DetectedModem& modem, bool acceptSuggestio
 
 void StoreModemSettings(CfgStore& store, std::string_view initText, std::string_view baudRateText,
                         int comPortIndex) {
-    store.CfgSet("InitString", initText, true);
-    store.CfgSet("PortSpeed", baudRateText, false);
-    store.CfgSet("ComPort", std::to_string(comPortIndex + 1), false);
+    store.CfgSet(cfg_key::InitString, initText, true);
+    store.CfgSet(cfg_key::PortSpeed, baudRateText, false);
+    store.CfgSet(cfg_key::ComPort, ComPortValue(comPortIndex), false);
 }
 
 } // namespace marloven

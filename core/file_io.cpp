@@ -1,7 +1,9 @@
 #include "core/file_io.h"
 
 #include <atomic>
+#include <cerrno>
 #include <fstream>
+#include <optional>
 
 namespace marloven {
 
@@ -42,11 +44,44 @@ std::error_code WriteNewFile(const std::filesystem::path& path, std::string_view
     return {};
 }
 
+// A link is written through, so that it stays a link to the file it names.
+std::filesystem::path FollowLink(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error)) {
+        return path;
+    }
+    const auto target = std::filesystem::canonical(path, error);
+    return error ? path : target;
+}
+
+std::optional<std::filesystem::file_status> ExistingFile(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::is_regular_file(status)) {
+        return std::nullopt;
+    }
+    return status;
+}
+
+// A rename would replace even a file that the player made read-only, so the old file
+// is asked first: without a write permission bit (which root's own writes would pass
+// by), or refusing to be opened for writing, it stays as it is.
+bool IsWritable(const std::filesystem::path& path, std::filesystem::perms permissions) {
+    using std::filesystem::perms;
+    if ((permissions & (perms::owner_write | perms::group_write | perms::others_write)) ==
+        perms::none) {
+        return false;
+    }
+    return std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).is_open();
+}
+
 } // namespace
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+    // A pipe would never end and a device such as /dev/zero never stop: only a file
+    // (or a link to one) is read.
     std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) {
+    if (!std::filesystem::is_regular_file(path, ignored)) {
         return std::nullopt;
     }
     std::ifstream in(path, std::ios::binary);
@@ -68,7 +103,13 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     return bytes;
 }
 
-std::error_code WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+std::error_code WriteFileAtomically(const std::filesystem::path& linkOrFile,
+                                    std::string_view bytes) {
+    const auto path = FollowLink(linkOrFile);
+    const auto old = ExistingFile(path);
+    if (old && !IsWritable(path, old->permissions())) {
+        return std::make_error_code(std::errc::permission_denied);
+    }
     const auto temporary = TemporaryBeside(path);
     if (auto error = WriteNewFile(temporary, bytes)) {
         std::error_code ignored;
@@ -76,7 +117,12 @@ std::error_code WriteFileAtomically(const std::filesystem::path& path, std::stri
         return error;
     }
     std::error_code error;
-    std::filesystem::rename(temporary, path, error);
+    if (old) {
+        std::filesystem::permissions(temporary, old->permissions(), error);
+    }
+    if (!error) {
+        std::filesystem::rename(temporary, path, error);
+    }
     if (error) {
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
@@ -99,6 +145,8 @@ WriteFailureForTesting::WriteFailureForTesting(std::error_code error) {
     g_forcedWriteFailure = error;
 }
 
-WriteFailureForTesting::~WriteFailureForTesting() { g_forcedWriteFailure.clear(); }
+WriteFailureForTesting::~WriteFailureForTesting() {
+    g_forcedWriteFailure.clear();
+}
 
 } // namespace marloven

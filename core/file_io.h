@@ -9,12 +9,14 @@
 namespace marloven {
 
 // The whole file as bytes; nothing when it cannot be opened or read (missing, a
-// directory, no permission).
+// directory, a pipe or device, no permission).
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
 // Replaces the file whole: the bytes go to a temporary file beside it, which is then
-// renamed over it, so a full disk or a crash leaves the old file as it was. Returns
-// the failure, or an empty error code on success; no temporary file is left behind.
+// renamed over it, so a full disk or a crash leaves the old file as it was. A read-only
+// file is refused (permission_denied), the new file keeps the old one's permissions,
+// and a link is written through. Returns the failure, or an empty error code on
+// success; no temporary file is left behind.
 std::error_code WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // The player's words for a failed write: "Disk full", "File access denied", or the
@@ -24,7 +26,7 @@ std::string DescribeWriteError(const std::error_code& error);
 // Makes every atomic write fail with the given error until it is cleared, so tests
 // can see a full disk even when they run as root.
 class WriteFailureForTesting {
-public:
+  public:
     explicit WriteFailureForTesting(std::error_code error);
     ~WriteFailureForTesting();
     WriteFailureForTesting(const WriteFailureForTesting&) = delete;

@@ -67,6 +67,11 @@ bool Save(QWidget& window, const QDir& out, const QString& name) {
     return saved;
 }
 
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -82,22 +87,14 @@ int main(int argc, char** argv) {
         std::fputs("render_windows: cannot prepare the directories\n", stderr);
         return 1;
     }
-    QFile config(game.filePath("VK.CFG"));
-    if (!config.open(QIODevice::WriteOnly) || config.write(kSampleConfig) < 0) {
-        std::fputs("render_windows: cannot write the sample VK.CFG\n", stderr);
-        return 1;
-    }
-    config.close();
     // The windows read their star from the current directory, the game's.
-    QFile star(game.filePath("star.gif"));
-    const std::string starBytes = marloven::star::StarGif(0);
-    if (!star.open(QIODevice::WriteOnly) ||
-        star.write(starBytes.data(), static_cast<qint64>(starBytes.size())) < 0 ||
+    if (!WriteFile(game.filePath("VK.CFG"), kSampleConfig) ||
+        !WriteFile(game.filePath("star.gif"),
+                   QByteArray::fromStdString(marloven::star::StarGif(0))) ||
         !QDir::setCurrent(game.path())) {
-        std::fputs("render_windows: cannot lay out the star\n", stderr);
+        std::fputs("render_windows: cannot lay out the sample game directory\n", stderr);
         return 1;
     }
-    star.close();
 
     const std::filesystem::path gameDir = game.path().toStdU16String();
     marloven::CfgStore store(gameDir);

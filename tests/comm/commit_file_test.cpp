@@ -69,6 +69,16 @@ TEST(CommitFile, AFailedRewriteKeepsTheOldFileWhole) {
     EXPECT_EQ(FileCount(dir), 1u);
 }
 
+// The player may protect a hand-made driver file; a rename would replace it anyway.
+TEST(CommitFile, AReadOnlyFileIsNotRewritten) {
+    GameDir dir({{"COMMIT.DAT", "NUMPLAYERS = 8\r\n"}});
+    std::filesystem::permissions(dir / "COMMIT.DAT", std::filesystem::perms::owner_read);
+    EXPECT_EQ(ErrorText([&] { ComposeCommitFile(dir.Path(), FourPlayers()); }),
+              "Cannot create file " + (dir / "COMMIT.DAT").string());
+    EXPECT_EQ(dir.Read("COMMIT.DAT"), "NUMPLAYERS = 8\r\n");
+    EXPECT_EQ(FileCount(dir), 1u);
+}
+
 TEST(CommitFile, AnUnreadableFileStopsTheStart) {
     GameDir dir;
     std::filesystem::create_directory(dir / "COMMIT.DAT");
