@@ -102,8 +102,6 @@ WriteFailureForTesting::WriteFailureForTesting(std::error_code error) {
     g_forcedWriteFailure = error;
 }
 
-WriteFailureForTesting::~WriteFailureForTesting() {
-    g_forcedWriteFailure.clear();
-}
+WriteFailureForTesting::~WriteFailureForTesting() { g_forcedWriteFailure.clear(); }
 
 } // namespace marloven
