@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <stdexcept>

@@ -2,8 +2,6 @@
 
 #include "core/file_ops.h"
 
-#include <system_error>
-
 namespace marloven {
 
 namespace fs = std::filesystem;
@@ -48,11 +46,6 @@ namespace {
 bool IsMask(const fs::path& name) {
     const fs::path::string_type& text = name.native();
     return text.find_first_of(fs::path::string_type{'*', '?'}) != fs::path::string_type::npos;
-}
-
-bool IsSameFile(const fs::path& one, const fs::path& other) {
-    std::error_code error;
-    return fs::equivalent(one, other, error);
 }
 
 } // namespace

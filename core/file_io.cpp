@@ -18,9 +18,11 @@ std::error_code LastStreamError() {
 
 std::filesystem::path TemporaryBeside(const std::filesystem::path& path) {
     static std::atomic<unsigned> counter{0};
-    auto name = path.filename().string();
-    name += ".~" + std::to_string(counter++) + ".tmp";
-    return path.parent_path() / name;
+    // Appended to the path itself: turning a Windows name into a narrow string could
+    // fail for letters outside the code page.
+    auto temporary = path;
+    temporary += ".~" + std::to_string(counter++) + ".tmp";
+    return temporary;
 }
 
 std::error_code WriteNewFile(const std::filesystem::path& path, std::string_view bytes) {

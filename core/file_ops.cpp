@@ -1,5 +1,7 @@
 #include "core/file_ops.h"
 
+#include "core/file_io.h"
+
 #include <system_error>
 
 namespace marloven {
@@ -11,12 +13,30 @@ bool IsExistingFile(const fs::path& path) {
     return fs::is_regular_file(path, error);
 }
 
+bool IsSameFile(const fs::path& one, const fs::path& other) {
+    std::error_code error;
+    return fs::equivalent(one, other, error);
+}
+
+namespace {
+
+bool IsReadOnlyFile(const fs::path& path) {
+    std::error_code error;
+    const auto status = fs::status(path, error);
+    return !error && fs::exists(status) &&
+           (status.permissions() & fs::perms::owner_write) == fs::perms::none;
+}
+
+} // namespace
+
+// Not copy_file with overwrite_existing: some standard libraries on Windows refuse to
+// overwrite with it, taking any two files of one drive for the same file.
 bool CopyFileReplacing(const fs::path& from, const fs::path& to) {
-    if (!IsExistingFile(from)) {
+    if (!IsExistingFile(from) || IsSameFile(from, to) || IsReadOnlyFile(to)) {
         return false;
     }
-    std::error_code error;
-    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, error) && !error;
+    const auto bytes = ReadWholeFile(from);
+    return bytes && !WriteFileAtomically(to, *bytes);
 }
 
 bool RenameWithoutReplacing(const fs::path& from, const fs::path& to) {

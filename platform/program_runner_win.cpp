@@ -28,8 +28,12 @@ class WindowsProgramRunner : public ProgramRunner {
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_SHOW;
         PROCESS_INFORMATION process{};
+        // No application name: the system takes the program from the line, the way it
+        // must for a DOS program. An empty directory means the launcher's own, as the
+        // system refuses an empty name.
+        const char* directory = command.directory.empty() ? nullptr : command.directory.c_str();
         if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                            nullptr, command.directory.c_str(), &startup, &process)) {
+                            nullptr, directory, &startup, &process)) {
             return RunOutcome::CouldNotStart;
         }
 

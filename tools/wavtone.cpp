@@ -2,6 +2,7 @@
 //   wavtone OUT.WAV NOTE-MS FREQUENCY-HZ [FREQUENCY-HZ ...]
 // 22050 Hz, 16-bit mono PCM; each note fades in and out so it does not click.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>

@@ -99,6 +99,11 @@ TEST(PlayDemo, TheGamesOwnDemoPlaysNothingAndComesBack) {
     EXPECT_EQ(PlayAndSee(dir, "DEMO1.DMO", files), "no DEMO1.DMO");
     EXPECT_EQ(dir.Read("DEMO1.DMO"), "game's");
     EXPECT_FALSE(dir.Exists("DEMO1.$MV"));
+    // Where names ignore case (Windows) another spelling is the same file, and it must
+    // come back all the same.
+    PlayAndSee(dir, "demo1.dmo", files);
+    EXPECT_EQ(dir.Read("DEMO1.DMO"), "game's");
+    EXPECT_FALSE(dir.Exists("DEMO1.$MV"));
 }
 
 TEST(PlayDemo, AnOldBackupIsReplacedByTheGamesDemo) {

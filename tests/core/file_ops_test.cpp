@@ -3,6 +3,7 @@
 #include "tests/support/game_dir.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
 
 namespace marloven {
 namespace {
@@ -40,6 +41,19 @@ TEST(FileOps, CopyReplacesTheTargetAndDeleteRemovesOnlyFiles) {
     EXPECT_EQ(dir.Read("SAVED.DMO"), std::string("\0\x01\xff rec", 6));
     EXPECT_FALSE(CopyFileReplacing(dir / "NONE.DMO", dir / "SAVED.DMO"));
     EXPECT_FALSE(CopyFileReplacing(dir / "SAVED.DMO", dir / "no-such-dir" / "X.DMO"));
+    // Onto itself (also by another path) the copy would first empty its own source.
+    EXPECT_FALSE(CopyFileReplacing(dir / "SAVED.DMO", dir / "." / "SAVED.DMO"));
+    EXPECT_EQ(dir.Read("SAVED.DMO"), std::string("\0\x01\xff rec", 6));
+    // A file the player made read-only stays as it is.
+    dir.Write("KEEP.DMO", "kept");
+    std::filesystem::permissions(dir / "KEEP.DMO", std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    EXPECT_FALSE(CopyFileReplacing(dir / "SAVED.DMO", dir / "KEEP.DMO"));
+    EXPECT_EQ(dir.Read("KEEP.DMO"), "kept");
+    // No temporary file is left beside the three.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              3);
 
     EXPECT_TRUE(DeleteExistingFile(dir / "$$MRV$$.DMO"));
     EXPECT_FALSE(dir.Exists("$$MRV$$.DMO"));

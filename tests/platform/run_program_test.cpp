@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QTimer>
 #include <filesystem>
+#include <sstream>
+#include <string>
 
 namespace marloven::test {
 namespace {
@@ -25,19 +27,35 @@ class HideCounter : public QObject {
     }
 };
 
-std::string DirLine(const fs::path& path) {
-    return "dir " + fs::canonical(path).string() + "\n";
+// The stand-in's log with each "dir" line that names the game directory written as
+// "dir GAME": a system may spell one directory in several ways (links, short names,
+// letter case), so the place is compared, not the text.
+std::string WithGameDirNamed(const std::string& log, const fs::path& game) {
+    std::istringstream lines(log);
+    std::string named;
+    for (std::string line; std::getline(lines, line);) {
+        std::error_code error;
+        if (line.rfind("dir ", 0) == 0 && fs::equivalent(line.substr(4), game, error)) {
+            line = "dir GAME";
+        }
+        named += line + '\n';
+    }
+    return named;
 }
 
-using RunProgramTest = StandinGame;
+class RunProgramTest : public StandinGame {
+  protected:
+    using StandinGame::StandinGame;
+    std::string NamedLog() const { return WithGameDirNamed(Log(), GamePath()); }
+};
 
 TEST_F(RunProgramTest, StartsInTheGameDirectoryWithEachSwitchArrivingLiterally) {
     InstallAll();
     RunProgram(context_, &window_, "VK.EXE", "-nopred -dr$$MRV$$.DMO -level1 -s3");
 
     // A shell would have expanded "$$" into its process number.
-    EXPECT_EQ(Log(), "start VK.EXE\narg -nopred\narg -dr$$MRV$$.DMO\narg -level1\narg -s3\n" +
-                         DirLine(GamePath()) + "wrote $$MRV$$.DMO\nend\n");
+    EXPECT_EQ(NamedLog(), "start VK.EXE\narg -nopred\narg -dr$$MRV$$.DMO\narg -level1\narg -s3\n"
+                          "dir GAME\nwrote $$MRV$$.DMO\nend\n");
     EXPECT_TRUE(dir_.Exists("$$MRV$$.DMO"));
     EXPECT_TRUE(prompter_.messages.isEmpty());
     EXPECT_TRUE(window_.isVisible());
@@ -46,7 +64,7 @@ TEST_F(RunProgramTest, StartsInTheGameDirectoryWithEachSwitchArrivingLiterally) 
 TEST_F(RunProgramTest, AnEmptyArgumentLinePassesNoArgumentAtAll) {
     Install("SETUP.EXE");
     RunProgram(context_, &window_, "SETUP.EXE", "");
-    EXPECT_EQ(Log(), "start SETUP.EXE\n" + DirLine(GamePath()) + "wrote VK.CFG\nend\n");
+    EXPECT_EQ(NamedLog(), "start SETUP.EXE\ndir GAME\nwrote VK.CFG\nend\n");
 }
 
 TEST_F(RunProgramTest, HidesTheWindowWhileTheProgramRunsAndKeepsEventsFlowing) {
@@ -105,16 +123,16 @@ TEST_F(RunProgramTest, TheProgramsExitCodeIsNoFailure) {
     EXPECT_TRUE(window_.isVisible());
 }
 
-class RunProgramWithBlanksTest : public StandinGame {
+class RunProgramWithBlanksTest : public RunProgramTest {
   protected:
-    RunProgramWithBlanksTest() : StandinGame("My Games/Velkaran 95") {}
+    RunProgramWithBlanksTest() : RunProgramTest("My Games/Velkaran 95") {}
 };
 
 TEST_F(RunProgramWithBlanksTest, APathWithBlanksStartsTheRightProgram) {
     InstallAll();
     dir_.Write("My", "a decoy that a split path would name");
     RunProgram(context_, &window_, "VK.EXE", "-f3");
-    EXPECT_EQ(Log(), "start VK.EXE\narg -f3\n" + DirLine(GamePath()) + "end\n");
+    EXPECT_EQ(NamedLog(), "start VK.EXE\narg -f3\ndir GAME\nend\n");
     EXPECT_TRUE(prompter_.messages.isEmpty());
 }
 

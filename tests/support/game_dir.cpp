@@ -33,9 +33,18 @@ GameDir::GameDir(Files files) : path_(MakeUniqueDirectory()) {
 }
 
 GameDir::~GameDir() {
+    // Windows deletes no read-only file, so every entry that a test locked is
+    // unlocked first.
     std::error_code ignored;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ignored);
+    std::error_code walk;
+    for (auto entry = std::filesystem::recursive_directory_iterator(path_, walk);
+         !walk && entry != std::filesystem::recursive_directory_iterator(); entry.increment(walk)) {
+        std::filesystem::permissions(
+            entry->path(), std::filesystem::perms::owner_all,
+            std::filesystem::perm_options::add | std::filesystem::perm_options::nofollow, ignored);
+    }
     std::filesystem::remove_all(path_, ignored);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <vector>
 
 namespace marloven::test {
 
@@ -11,7 +12,7 @@ namespace marloven::test {
 // or file dialog that the script did not foresee fails the test and answers No or
 // Cancel, so no test ever waits on a box.
 class ScriptedPrompter : public Prompter {
-public:
+  public:
     std::deque<bool> yesNoAnswers;
     std::deque<std::optional<QString>> fileAnswers;
 
@@ -27,7 +28,7 @@ public:
     std::optional<QString> AskOpenFileName(const QString& directory,
                                            const QString& filter) override;
 
-private:
+  private:
     std::optional<QString> NextFileAnswer();
 };
 

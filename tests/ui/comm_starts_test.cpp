@@ -14,7 +14,9 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace marloven::test {
 namespace {

@@ -54,7 +54,7 @@ int RunLauncherProgram(const QStringList& arguments, const std::filesystem::path
     auto environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     process.setProcessEnvironment(environment);
-    process.start(MARLOVEN_BINARY_DIR "/app/marloven", arguments);
+    process.start(MARLOVEN_PATH, arguments);
     if (!process.waitForFinished(60000)) {
         process.kill();
         process.waitForFinished();

@@ -4,6 +4,7 @@
 
 #include <QPushButton>
 #include <QSet>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace marloven {
