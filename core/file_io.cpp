@@ -3,7 +3,9 @@
 #include <atomic>
 #include <cerrno>
 #include <fstream>
+#include <new>
 #include <optional>
+#include <stdexcept>
 
 namespace marloven {
 
@@ -90,19 +92,26 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     if (!in) {
         return std::nullopt;
     }
-    std::string bytes;
-    std::error_code sizeUnknown;
-    if (const auto size = std::filesystem::file_size(path, sizeUnknown); !sizeUnknown) {
-        bytes.reserve(size);
-    }
-    char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-    }
-    if (in.bad()) {
+    // A file larger than memory can hold is a file that cannot be read, not a crash.
+    try {
+        std::string bytes;
+        std::error_code sizeUnknown;
+        if (const auto size = std::filesystem::file_size(path, sizeUnknown); !sizeUnknown) {
+            bytes.reserve(size);
+        }
+        char buffer[1 << 16];
+        while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+            bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+        }
+        if (in.bad()) {
+            return std::nullopt;
+        }
+        return bytes;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    } catch (const std::length_error&) {
         return std::nullopt;
     }
-    return bytes;
 }
 
 std::error_code WriteFileAtomically(const std::filesystem::path& linkOrFile,
