@@ -73,18 +73,32 @@ void KeyLines::Set(std::string_view key, std::string_view value, bool quoted) {
     if (quoted) {
         line += '"';
     }
-    const std::string_view stored = setLines_.emplace_back(std::move(line));
     if (const auto* match = Find(key)) {
-        lines_[static_cast<std::size_t>(match - lines_.data())] = stored;
+        const auto index = static_cast<std::size_t>(match - lines_.data());
+        lines_[index] = Keep(index, std::move(line));
         return;
     }
     if (lines_.empty()) {
         endsWithBreak_ = true;
     }
-    lines_.push_back(stored);
+    lines_.emplace_back();
+    lines_.back() = Keep(lines_.size() - 1, std::move(line));
+}
+
+std::string_view KeyLines::Keep(std::size_t index, std::string line) {
+    // One text per line that was ever set: every keystroke rewrites the same line, and
+    // the store must not grow with each.
+    const auto [slot, fresh] = setSlot_.try_emplace(index, setLines_.size());
+    if (fresh) {
+        setLines_.push_back(std::move(line));
+    } else {
+        setLines_[slot->second] = std::move(line);
+    }
+    return setLines_[slot->second];
 }
 
 void KeyLines::DropLastLine() {
+    setSlot_.erase(lines_.size() - 1);
     lines_.pop_back();
     endsWithBreak_ = !lines_.empty();
 }

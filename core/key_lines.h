@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace marloven {
@@ -42,8 +43,12 @@ class KeyLines {
     std::string WrittenForm() const;
 
   private:
+    // Holds a set line's text for the line at index and returns a view of it.
+    std::string_view Keep(std::size_t index, std::string line);
+
     std::unique_ptr<const std::string> text_;
-    std::deque<std::string> setLines_; // a deque never moves its elements
+    std::deque<std::string> setLines_;                     // a deque never moves its elements
+    std::unordered_map<std::size_t, std::size_t> setSlot_; // line index -> its text in setLines_
     std::vector<std::string_view> lines_;
     bool endsWithBreak_ = false;
 };

@@ -20,6 +20,17 @@ TEST(KeyLines, StayValidWhenMoved) {
     EXPECT_EQ(assigned.WrittenForm(), "A = \"x\"\r\nB\r\nC = 2");
 }
 
+TEST(KeyLines, ALineSetAgainShowsItsNewTextEvenWhenItOutgrowsTheOld) {
+    // Each line that was set keeps one text that later sets overwrite: a view left on
+    // the old buffer would show freed bytes.
+    KeyLines lines(std::string("A=1\r\nB=2\r\n"));
+    lines.Set("B", "x", false);
+    lines.Set("B", std::string(200, 'y'), false);
+    lines.Set("New", "1", false);
+    lines.Set("New", "22", false);
+    EXPECT_EQ(lines.WrittenForm(), "A=1\r\nB = " + std::string(200, 'y') + "\r\nNew = 22\r\n");
+}
+
 TEST(KeyLines, DroppingTheLastLineKeepsTheBreakBeforeIt) {
     KeyLines lines(std::string("A=1\r\n[x]"));
     lines.DropLastLine();
