@@ -121,10 +121,6 @@ void Select(QComboBox* list, ListChoice choice) {
     list->setCurrentIndex(*choice);
 }
 
-QString ToQString(const std::filesystem::path& path) {
-    return QString::fromStdU16String(path.u16string());
-}
-
 bool IsTypedCharacter(const QKeyEvent& key) {
     const QString text = key.text();
     if (text.isEmpty()) {
@@ -556,7 +552,7 @@ void TMain::SingleButtonClick() {
 }
 
 void TMain::Button4Click() {
-    const auto chosen = context_.prompter.AskOpenFileName(ToQString(context_.startDir), QString());
+    const auto chosen = context_.prompter.AskOpenFileName(QStringFromPath(context_.startDir), QString());
     if (chosen) {
         const std::filesystem::path file(chosen->toStdU16String());
         UserMap->setText(FromBytes(MapPathFor(context_.startDir, file)));

@@ -63,14 +63,6 @@ bool LiesIn(const QString& directory, const QString& place) {
 
 } // namespace
 
-QString QStringFromPath(const fs::path& path) {
-    return QString::fromStdU16String(path.u16string());
-}
-
-fs::path PathFromQString(const QString& text) {
-    return fs::path(text.toStdU16String());
-}
-
 QStringList DrivePlaces(const QStringList& roots, const QStringList& places) {
     QStringList offered;
     const bool driveLetters = !roots.isEmpty() && HasDriveLetter(roots.front());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/look.h"
+
 #include <QObject>
 #include <QStringList>
 #include <filesystem>
@@ -51,8 +53,5 @@ class DemoBrowser : public QObject {
 QStringList DrivePlaces(const QStringList& roots, const QStringList& places);
 // The place of a directory: the longest one it lies in, or -1.
 int PlaceOf(const QStringList& places, const QString& directory);
-
-QString QStringFromPath(const std::filesystem::path& path);
-std::filesystem::path PathFromQString(const QString& text);
 
 } // namespace marloven

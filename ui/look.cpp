@@ -95,4 +95,12 @@ std::string ToBytes(const QString& text) {
     return text.toLatin1().toStdString();
 }
 
+QString QStringFromPath(const std::filesystem::path& path) {
+    return QString::fromStdU16String(path.u16string());
+}
+
+std::filesystem::path PathFromQString(const QString& text) {
+    return std::filesystem::path(text.toStdU16String());
+}
+
 } // namespace marloven

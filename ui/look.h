@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -47,5 +48,10 @@ OutlinedLabel* AddCaption(QWidget* parent, const QString& text, const QRect& box
 // character on screen and back, so untouched bytes survive a round trip.
 QString FromBytes(std::string_view bytes);
 std::string ToBytes(const QString& text);
+
+// File names go between Qt and the standard library through UTF-16, which both sides
+// hold losslessly on every system.
+QString QStringFromPath(const std::filesystem::path& path);
+std::filesystem::path PathFromQString(const QString& text);
 
 } // namespace marloven
