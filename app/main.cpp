@@ -116,10 +116,13 @@ int main(int argc, char** argv) {
     } else {
         prompter = std::make_unique<marloven::QtPrompter>();
     }
-    marloven::CfgStore store(std::filesystem::current_path());
+    // The game directory is current from here to the end; the windows built before the
+    // start-up checks (the demo page's places among them) already need it.
+    const auto gameDir = std::filesystem::current_path();
+    marloven::CfgStore store(gameDir);
     const auto runner = marloven::MakeSystemProgramRunner();
     const auto sound = marloven::MakeSystemSoundPlayer();
-    marloven::AppContext context{{}, store, *prompter, *runner, *sound};
+    marloven::AppContext context{gameDir, store, *prompter, *runner, *sound};
     context.openModems = [&context, modemsFile = options.modemsFile] {
         return marloven::MakeSystemRegistrySource(modemsFile, context.startDir);
     };
