@@ -21,9 +21,9 @@ TEST(NetNoPlayersChoice, EnterRightAfterOpeningGivesTwoPlayersWhereverTheFocusIs
 
     dialog.SetSocketText("");
     const auto result = ExecWhile(dialog, [&] {
-        dialog.Socket()->setFocus();
-        TypeText(dialog.Socket(), "12");
-        PressKey(dialog.Socket(), Qt::Key_Return);
+        dialog.Socket->setFocus();
+        TypeText(dialog.Socket, "12");
+        PressKey(dialog.Socket, Qt::Key_Return);
     });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(dialog.PlayerCount(), 2);
@@ -43,7 +43,7 @@ TEST(NetNoPlayersChoice, EachCountButtonGivesItsOwnNumber) {
 TEST(NetNoPlayersChoice, CancelEscapeAndTheFrameRejectAndKeepTheLastCount) {
     TNetNoPlayers dialog;
     ExecWhile(dialog, [&] { dialog.CountButton(6)->click(); });
-    EXPECT_EQ(ExecWhile(dialog, [&] { dialog.CancelButton()->click(); }), QDialog::Rejected);
+    EXPECT_EQ(ExecWhile(dialog, [&] { dialog.CancelButton->click(); }), QDialog::Rejected);
     EXPECT_EQ(ExecWhile(dialog, [&] { PressKey(dialog.focusWidget(), Qt::Key_Escape); }),
               QDialog::Rejected);
     EXPECT_EQ(ExecWhile(dialog, [&] { dialog.close(); }), QDialog::Rejected);
