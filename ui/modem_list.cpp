@@ -29,6 +29,8 @@ TSelectModem::TSelectModem(Prompter& prompter, QWidget* parent)
     connect(modemList_, &QListWidget::itemDoubleClicked, this, &TSelectModem::Button1Click);
     connect(ok_, &QPushButton::clicked, this, &TSelectModem::Button1Click);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    // The arrows pick a row in the list, and Enter is "OK" even after a Cancel.
+    OpenWith(modemList_, ok_);
 }
 
 void TSelectModem::ListInstalledModems(std::unique_ptr<RegistrySource> source) {
