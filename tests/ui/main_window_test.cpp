@@ -2,6 +2,7 @@
 
 #include "ui/_ShowCFG.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -9,6 +10,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -169,6 +171,24 @@ TEST(ListsThatIgnoreTypedKeys, DropCharactersButStillMoveWithTheArrows) {
     main.MacroList->setCurrentItem(main.MacroList->topLevelItem(0));
     Type(main.MacroList, "M");
     EXPECT_EQ(main.MacroList->currentItem(), main.MacroList->topLevelItem(0));
+}
+
+// The open popup has a search of its own: "r" and Enter would pick "Red".
+TEST(ListsThatIgnoreTypedKeys, DropCharactersInTheOpenPopupToo) {
+    Launcher launcher({{"VK.CFG", "NetColor = 1\r\n"}});
+    TMain& main = launcher.Main();
+    ASSERT_TRUE(main.LoadSettings());
+    main.show();
+    main.PlayerColor->showPopup();
+    QAbstractItemView* popup = main.PlayerColor->view();
+    ASSERT_TRUE(popup->isVisible());
+    QTest::keyClick(popup, 'r');
+    QTest::keyClick(popup, Qt::Key_Down);
+    QTest::keyClick(popup, Qt::Key_Return);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(main.PlayerColor->currentText(), "Purple");
+    EXPECT_EQ(launcher.LineOf("NetColor"), "NetColor = 2");
+    main.hide();
 }
 
 TEST(LoadSettings, FillsEveryControlWithoutWritingTheStore) {
