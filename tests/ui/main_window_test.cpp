@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -189,6 +190,23 @@ TEST(ListsThatIgnoreTypedKeys, DropCharactersInTheOpenPopupToo) {
     EXPECT_EQ(main.PlayerColor->currentText(), "Purple");
     EXPECT_EQ(launcher.LineOf("NetColor"), "NetColor = 2");
     main.hide();
+}
+
+TEST(PlayerColorBox, ShowsLimeOnBlackWhenClosed) {
+    Launcher launcher({{"VK.CFG", "NetColor = 4\r\n"}});
+    ASSERT_TRUE(launcher.Main().LoadSettings());
+    const QImage face = launcher.Main().PlayerColor->grab().toImage();
+    int dark = 0;
+    int lime = 0;
+    for (int y = 0; y < face.height(); ++y) {
+        for (int x = 0; x < face.width(); ++x) {
+            const QColor pixel = face.pixelColor(x, y);
+            dark += pixel.lightness() < 48 ? 1 : 0;
+            lime += pixel.green() > 160 && pixel.red() < 96 && pixel.blue() < 96 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(dark, face.width() * face.height() / 2) << "the ground is not black";
+    EXPECT_GT(lime, 8) << "the text is not lime";
 }
 
 TEST(LoadSettings, FillsEveryControlWithoutWritingTheStore) {
