@@ -726,7 +726,8 @@ void TMain::Button6Click() {
 // their keys) stays out of it; Init's change handler runs, and the stores come last.
 void TMain::ApplyDetectedModem(const DetectedModem& modem) {
     ComPort->setCurrentIndex(modem.comPortIndex);
-    const bool suggestion = context_.prompter.AskYesNo(FromBytes(kModemSuggestionQuestion));
+    const bool suggestion =
+        context_.prompter.AskYesNo(FromBytes(kModemSuggestionQuestion), QuestionIcon::Information);
     const ModemChoice choice = ChooseModemSettings(modem, suggestion);
     Init->setText(FromBytes(choice.init));
     BaudRate->setCurrentIndex(choice.baudRateIndex);

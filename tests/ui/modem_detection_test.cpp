@@ -137,6 +137,7 @@ TEST_F(ModemDetection, YesTakesThePickedModemsOwnInitAndPortAt57600) {
         PickAndConfirm(dialog, 0);
     });
     EXPECT_EQ(launcher_.prompter.questions, QStringList{kSuggestion});
+    EXPECT_EQ(launcher_.prompter.questionIcons, std::vector{QuestionIcon::Information});
     ExpectModemSettings("3", "AT&F E0 &K3", "57600");
 }
 
