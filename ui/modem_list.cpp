@@ -40,6 +40,8 @@ void TSelectModem::ListInstalledModems(std::unique_ptr<RegistrySource> source) {
     for (const auto& modem : modems_) {
         modemList_->addItem(FromBytes(modem.description));
     }
+    // The view would keep the scroll position of the last detection.
+    modemList_->scrollToTop();
 }
 
 int TSelectModem::PickedRow() const {
