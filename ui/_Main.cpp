@@ -9,6 +9,7 @@
 #include "ui/_NetNoPlayers.h"
 #include "ui/_ShowCFG.h"
 #include "ui/app_context.h"
+#include "ui/char_filter.h"
 #include "ui/demo_page.h"
 #include "ui/game_options_page.h"
 #include "ui/launch.h"
@@ -186,7 +187,7 @@ void TMain::ConnectHandlers() {
     store_.FollowEdits(PlayerName, cfg_key::PlayerName, true);
     // "activated": the player's own choice, not a change made by the program.
     connect(PlayerColor, &QComboBox::activated, this, &TMain::PlayerColorChange);
-    IgnoreTypedCharacters(PlayerColor);
+    DiscardTypedKeys(PlayerColor);
     connect(GameOptionsPage->RecordDemo, &QCheckBox::clicked, DemoPage,
             &TDemoPage::RecordDemoClick);
 

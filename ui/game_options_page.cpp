@@ -4,6 +4,7 @@
 #include "core/mouse_tweak.h"
 #include "core/settings.h"
 #include "ui/app_context.h"
+#include "ui/char_filter.h"
 #include "ui/click_handler.h"
 #include "ui/page_controls.h"
 #include "ui/prompter.h"
@@ -40,7 +41,7 @@ TGameOptionsPage::TGameOptionsPage(AppContext& context) : context_(context), sto
     // The first level and the third skill until the player chooses.
     StartLevel->setCurrentIndex(0);
     StartSkill->setCurrentIndex(2);
-    IgnoreTypedCharacters(StartLevel);
+    DiscardTypedKeys(StartLevel);
 
     // Lists answer "activated": the player's own choice, not a change made by the program.
     connect(TicDup, &QComboBox::activated, this, &TGameOptionsPage::TicDupChange);

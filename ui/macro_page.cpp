@@ -3,6 +3,7 @@
 #include "core/settings.h"
 #include "ui/_EditMacro.h"
 #include "ui/app_context.h"
+#include "ui/char_filter.h"
 #include "ui/look.h"
 #include "ui/page_controls.h"
 #include "ui/startup.h"
@@ -46,7 +47,7 @@ TMacroPage::TMacroPage(AppContext& context, Forms& forms) : context_(context), f
                                QAbstractItemView::SelectedClicked);
     Button2 = AddButton(this, "Button2", "&Edit", 318, 204);
 
-    IgnoreTypedCharacters(MacroList);
+    DiscardTypedKeys(MacroList);
     MacroList->viewport()->installEventFilter(this);
     connect(Button2, &QPushButton::clicked, this, &TMacroPage::Button2Click);
 }

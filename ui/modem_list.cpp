@@ -30,6 +30,8 @@ TSelectModem::TSelectModem(Prompter& prompter, QWidget* parent)
     connect(ModemList, &QListWidget::itemDoubleClicked, this, &TSelectModem::Button1Click);
     connect(OKButton, &QPushButton::clicked, this, &TSelectModem::Button1Click);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    // The arrows pick a row in the list, and Enter is "OK" even after a Cancel.
+    OpenWith(ModemList, OKButton);
 }
 
 void TSelectModem::ListInstalledModems(std::unique_ptr<RegistrySource> source) {
@@ -39,6 +41,8 @@ void TSelectModem::ListInstalledModems(std::unique_ptr<RegistrySource> source) {
     for (const auto& modem : modems_) {
         ModemList->addItem(FromBytes(modem.description));
     }
+    // The view would keep the scroll position of the last detection.
+    ModemList->scrollToTop();
 }
 
 int TSelectModem::PickedRow() const {

@@ -4,6 +4,7 @@
 #include "comm/modem_detect.h"
 #include "core/settings.h"
 #include "ui/app_context.h"
+#include "ui/char_filter.h"
 #include "ui/look.h"
 #include "ui/modem_list.h"
 #include "ui/page_controls.h"
@@ -67,8 +68,8 @@ void TModemPage::Connect() {
     connect(ComPort, &QComboBox::activated, this, &TModemPage::ComPortChange);
     connect(UseTone, &QCheckBox::clicked, this, &TModemPage::UseToneClick);
     connect(Button6, &QPushButton::clicked, this, &TModemPage::Button6Click);
-    IgnoreTypedCharacters(ComPort);
-    IgnoreTypedCharacters(BaudRate);
+    DiscardTypedKeys(ComPort);
+    DiscardTypedKeys(BaudRate);
 }
 
 void TModemPage::Load(const MainSettings& settings) {
@@ -135,7 +136,8 @@ void TModemPage::Button6Click() {
 // their keys) stays out of it; Init's change handler runs, and the stores come last.
 void TModemPage::ApplyDetectedModem(const DetectedModem& modem) {
     ComPort->setCurrentIndex(modem.comPortIndex);
-    const bool suggestion = context_.prompter.AskYesNo(FromBytes(kModemSuggestionQuestion));
+    const bool suggestion =
+        context_.prompter.AskYesNo(FromBytes(kModemSuggestionQuestion), QuestionIcon::Information);
     const ModemChoice choice = ChooseModemSettings(modem, suggestion);
     Init->setText(FromBytes(choice.init));
     BaudRate->setCurrentIndex(choice.baudRateIndex);

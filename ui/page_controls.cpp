@@ -2,38 +2,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
 namespace marloven {
-
-namespace {
-
-bool IsTypedCharacter(const QKeyEvent& key) {
-    const QString text = key.text();
-    if (text.isEmpty()) {
-        return false;
-    }
-    const QChar first = text.front();
-    return first != u'\t' && first != u'\r' && first != u'\n' && first != u'\x1b';
-}
-
-class TypedCharacterFilter : public QObject {
-  public:
-    using QObject::QObject;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress &&
-            IsTypedCharacter(*static_cast<QKeyEvent*>(event))) {
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-} // namespace
 
 QLineEdit* AddEdit(QWidget* parent, const char* name, const QString& text, int x, int y,
                    int width) {
@@ -85,10 +57,6 @@ int ListPosition(const QComboBox* list) {
         return -1;
     }
     return position;
-}
-
-void IgnoreTypedCharacters(QWidget* list) {
-    list->installEventFilter(new TypedCharacterFilter(list));
 }
 
 } // namespace marloven

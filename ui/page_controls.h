@@ -42,9 +42,4 @@ void Select(QComboBox* list, ListChoice choice);
 // has typed over the text of an editable list.
 int ListPosition(const QComboBox* list);
 
-// Makes a list change only by choosing from it: typed characters, which would jump to a
-// matching item, are dropped; Tab, Enter and Escape still move the focus, press the
-// default button and close.
-void IgnoreTypedCharacters(QWidget* list);
-
 } // namespace marloven

@@ -12,8 +12,9 @@ void ScriptedPrompter::ShowError(const QString& text) {
     Shown("error", text);
 }
 
-bool ScriptedPrompter::AskYesNo(const QString& question) {
+bool ScriptedPrompter::AskYesNo(const QString& question, QuestionIcon icon) {
     questions << question;
+    questionIcons.push_back(icon);
     bool answer = false;
     if (yesNoAnswers.empty()) {
         if (onUnforeseen) {

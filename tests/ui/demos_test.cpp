@@ -259,11 +259,15 @@ TEST_F(Playback, AChosenDemoPlaysInTheGamesPlaceWithoutSwitchesOrSounds) {
 
 TEST_F(Playback, AnotherDirectoryHasItsOwnDemosWhileTheGameStaysHome) {
     const fs::path before = fs::current_path();
+    // A demo of the same name there is not the one chosen here.
+    Choose("DEMO1.DMO");
     const auto entry = Main().DemoPage->DemoDirList->findItems("DEMOS", Qt::MatchEndsWith);
     ASSERT_EQ(entry.size(), 1);
     emit Main().DemoPage->DemoDirList->itemActivated(entry.front());
 
     EXPECT_EQ(Main().DemoPage->Directory(), dir_ / "DEMOS");
+    EXPECT_EQ(Main().DemoPage->DemoName->text(), "*.dmo");
+    EXPECT_TRUE(Main().DemoPage->DemoFileList->selectedItems().isEmpty());
     EXPECT_TRUE(Main().DemoPage->DemoDirLabel->toolTip().endsWith("DEMOS"));
     EXPECT_EQ(Texts(Main().DemoPage->DemoFileList), (QStringList{"DEMO1.DMO", "far.dmo"}));
     EXPECT_NE(Main().DemoPage->DemoDriveBox->currentIndex(), -1);
