@@ -8,7 +8,7 @@ namespace marloven {
 // A failing file operation: it ends the current action, and the window shows its
 // text in the application's error box.
 class FileError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -11,9 +11,6 @@ namespace marloven {
 
 namespace {
 
-std::error_code g_forcedWriteFailure;
-WriteFailureForTesting::Scope g_forcedScope = WriteFailureForTesting::Scope::EveryWrite;
-
 std::error_code LastStreamError() {
     const int saved = errno;
     return std::error_code(saved != 0 ? saved : EIO, std::generic_category());
@@ -32,9 +29,8 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& path) {
 // cut to nothing.
 std::error_code OpenForWriting(std::ofstream& out, const std::filesystem::path& path,
                                bool newFile) {
-    using Scope = WriteFailureForTesting::Scope;
-    if (g_forcedWriteFailure && (newFile || g_forcedScope == Scope::EveryWrite)) {
-        return g_forcedWriteFailure;
+    if (const std::error_code injected = InjectedWriteFailure(newFile)) {
+        return injected;
     }
     errno = 0;
     out.open(path, std::ios::binary | std::ios::trunc);
@@ -181,15 +177,6 @@ std::string DescribeWriteError(const std::error_code& error) {
         return "File access denied";
     }
     return error.message();
-}
-
-WriteFailureForTesting::WriteFailureForTesting(std::error_code error, Scope scope) {
-    g_forcedWriteFailure = error;
-    g_forcedScope = scope;
-}
-
-WriteFailureForTesting::~WriteFailureForTesting() {
-    g_forcedWriteFailure.clear();
 }
 
 } // namespace marloven

@@ -28,18 +28,12 @@ std::error_code WriteFileAtomically(const std::filesystem::path& path, std::stri
 // system's own text.
 std::string DescribeWriteError(const std::error_code& error);
 
-// Makes atomic writes fail with the given error until it is cleared, so tests can see
-// a full disk, or a folder that takes no new file, even when they run as root.
-class WriteFailureForTesting {
-  public:
-    enum class Scope {
-        EveryWrite, // a full disk: nothing can be written
-        NewFiles,   // a folder that refuses new files; its files can still be written
-    };
-    explicit WriteFailureForTesting(std::error_code error, Scope scope = Scope::EveryWrite);
-    ~WriteFailureForTesting();
-    WriteFailureForTesting(const WriteFailureForTesting&) = delete;
-    WriteFailureForTesting& operator=(const WriteFailureForTesting&) = delete;
-};
+// The failure that opening a file for writing reports instead of opening it, or an
+// empty error code to open it; newFile tells a new file from one rewritten in place.
+// A seam at link time: the program links the definition that never fails
+// (core/no_write_failure.cpp, the marloven_no_write_failure library), the tests one
+// they can set (tests/support/write_failure.h), so they see a full disk even when they
+// run as root while the program carries no switch for it.
+std::error_code InjectedWriteFailure(bool newFile);
 
 } // namespace marloven

@@ -22,7 +22,7 @@ enum class RunOutcome {
 // Starts a program and returns when it has ended, keeping the window's event loop
 // turning meanwhile.
 class ProgramRunner {
-public:
+  public:
     virtual ~ProgramRunner() = default;
     virtual RunOutcome Run(const CommandLine& command) = 0;
 };

@@ -8,7 +8,7 @@ namespace marloven {
 // Plays .WAV files without ever cutting off a sound that is playing: while one
 // plays, a new one is not played at all.
 class SoundPlayer {
-public:
+  public:
     virtual ~SoundPlayer() = default;
     // Starts the sound and returns at once.
     virtual void PlayAsync(const std::string& fileName) = 0;

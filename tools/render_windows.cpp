@@ -1,7 +1,13 @@
 // Draws every window of the launcher offscreen into PNG files, over a sample game
-// directory, for the README and for checking the layout by eye.
+// directory, for the README, for checking the layout by eye and for the tests that
+// compare the windows with their pictures under tests/windows.
 //
-//   QT_QPA_PLATFORM=offscreen render_windows OUTPUT-DIRECTORY
+//   QT_QPA_PLATFORM=offscreen render_windows [--game-dir DIR] OUTPUT-DIRECTORY
+//
+// The sample game directory is a fresh temporary one, or DIR, which is made when
+// missing and left behind: the demo page shows its path, so pictures that are to be
+// the same on every machine need a directory of the same name everywhere. Several runs
+// may share DIR at once, as each replaces its files whole with the same bytes.
 
 #include "core/cfg_store.h"
 #include "platform/program_runner.h"
@@ -18,10 +24,11 @@
 #include "ui/modem_list.h"
 #include "ui/prompter.h"
 #include "ui/startup.h"
+#include "ui/text_conversions.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
+#include <QSaveFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -68,22 +75,30 @@ bool Save(QWidget& window, const QDir& out, const QString& name) {
 }
 
 bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("Usage: render_windows OUTPUT-DIRECTORY\n", stderr);
-        return 2;
-    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Marloven");
-    const QDir out(QString::fromLocal8Bit(argv[1]));
-    QTemporaryDir game;
-    if (!out.mkpath(".") || !game.isValid()) {
+    QStringList arguments = QApplication::arguments().mid(1);
+    QString givenGameDir;
+    if (arguments.size() == 3 && arguments.front() == "--game-dir") {
+        givenGameDir = arguments.at(1);
+        arguments = arguments.mid(2);
+    }
+    if (arguments.size() != 1) {
+        std::fputs("Usage: render_windows [--game-dir DIR] OUTPUT-DIRECTORY\n", stderr);
+        return 2;
+    }
+    // Named from where the tool was started, before it moves into the game directory.
+    const QDir out(QDir::current().absoluteFilePath(arguments.front()));
+    QTemporaryDir temporary;
+    const QDir game(givenGameDir.isEmpty() ? temporary.path() : givenGameDir);
+    if (!out.mkpath(".") || !game.mkpath(".") || (givenGameDir.isEmpty() && !temporary.isValid())) {
         std::fputs("render_windows: cannot prepare the directories\n", stderr);
         return 1;
     }
@@ -91,12 +106,12 @@ int main(int argc, char** argv) {
     if (!WriteFile(game.filePath("VK.CFG"), kSampleConfig) ||
         !WriteFile(game.filePath("star.gif"),
                    QByteArray::fromStdString(marloven::star::StarGif(0))) ||
-        !QDir::setCurrent(game.path())) {
+        !QDir::setCurrent(game.absolutePath())) {
         std::fputs("render_windows: cannot lay out the sample game directory\n", stderr);
         return 1;
     }
 
-    const std::filesystem::path gameDir = game.path().toStdU16String();
+    const std::filesystem::path gameDir = marloven::PathFromQString(game.absolutePath());
     marloven::CfgStore store(gameDir);
     marloven::QtPrompter prompter;
     NoRunner runner;

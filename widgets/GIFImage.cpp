@@ -128,9 +128,9 @@ void TGIFImage::SetTile(bool on) {
     }
 }
 
-void TGIFImage::SetVisible(bool on) {
-    if (on != visible_) {
-        visible_ = on;
+void TGIFImage::SetPictureVisible(bool on) {
+    if (on != pictureVisible_) {
+        pictureVisible_ = on;
         RefreshOpaque();
         update();
     }
@@ -248,7 +248,7 @@ void TGIFImage::resizeEvent(QResizeEvent* event) {
 }
 
 void TGIFImage::Paint() {
-    if (!visible_ || !loaded_ || FrameCount() == 0) {
+    if (!pictureVisible_ || !loaded_ || FrameCount() == 0) {
         return;
     }
     needCapture_ = false;
@@ -330,7 +330,7 @@ bool TGIFImage::ComputeOpaque() const {
     // the window from painting beneath it, or stale pixels would show there.
     const bool drawsPicture = FrameCount() > 0 && composition_.Composition.Width > 0 &&
                               composition_.Composition.Height > 0;
-    return visible_ && loaded_ && drawsPicture && !AnyTransparent() &&
+    return pictureVisible_ && loaded_ && drawsPicture && !AnyTransparent() &&
            (tile_ || stretchActive_ || (width() <= ImageWidth() && height() <= ImageHeight()));
 }
 

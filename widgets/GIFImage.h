@@ -60,8 +60,8 @@ class TGIFImage : public QWidget {
     void SetTile(bool on);
     // Whether the picture is drawn at all. Not QWidget's visibility: with this off the
     // control keeps its rectangle and its mouse events and only stops drawing.
-    bool Visible() const { return visible_; }
-    void SetVisible(bool on);
+    bool PictureVisible() const { return pictureVisible_; }
+    void SetPictureVisible(bool on);
 
     // Fired before and after the shown frame changes.
     Notification OnChanging;
@@ -130,7 +130,7 @@ class TGIFImage : public QWidget {
     int speed_ = 100;
     bool stretch_ = false;
     bool tile_ = false;
-    bool visible_ = true;
+    bool pictureVisible_ = true;
 
     bool loaded_ = false;
     bool animatable_ = false;

@@ -23,7 +23,7 @@ TGIFImage* AddStar(QWidget* window) {
     star->SetLoop(false);
     star->SetStretch(false);
     star->SetTile(false);
-    star->SetVisible(true);
+    star->SetPictureVisible(true);
     star->show();
     return star;
 }

@@ -2,8 +2,8 @@
 #include "core/text.h"
 
 #include "core/errors.h"
-#include "core/file_io.h"
 #include "tests/support/game_dir.h"
+#include "tests/support/write_failure.h"
 
 #include <functional>
 

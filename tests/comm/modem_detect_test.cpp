@@ -144,8 +144,9 @@ TEST(ModemChoice, StoresInitQuotedAndSpeedAndPortBare) {
     CfgStore store(dir.Path());
     store.CfgLoad();
     StoreModemSettings(store, "ATZ", "9600", 3);
-    EXPECT_EQ(test::Texts(store.Lines()), (std::vector<std::string>{"ComPort = 4", "InitString = \"ATZ\"",
-                                                       "PortSpeed = 9600"}));
+    EXPECT_EQ(
+        test::Texts(store.Lines()),
+        (std::vector<std::string>{"ComPort = 4", "InitString = \"ATZ\"", "PortSpeed = 9600"}));
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "comm/phonebook.h"
 
 #include "core/errors.h"
-#include "core/file_io.h"
 #include "tests/support/game_dir.h"
 #include "tests/support/phonebook_record.h"
+#include "tests/support/write_failure.h"
 
 #include <functional>
 #include <gtest/gtest.h>

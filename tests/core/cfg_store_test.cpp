@@ -1,9 +1,9 @@
 #include "core/cfg_store.h"
 
 #include "core/errors.h"
-#include "core/file_io.h"
 #include "tests/support/game_dir.h"
 #include "tests/support/texts.h"
+#include "tests/support/write_failure.h"
 
 #include <gtest/gtest.h>
 

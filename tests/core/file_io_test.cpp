@@ -3,6 +3,7 @@
 #include "core/cfg_store.h"
 #include "core/errors.h"
 #include "tests/support/game_dir.h"
+#include "tests/support/write_failure.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

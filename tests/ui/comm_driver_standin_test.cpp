@@ -4,9 +4,9 @@
 
 #include "tests/ui/launcher_fixture.h"
 
-#include "core/file_io.h"
 #include "platform/program_runner.h"
 #include "tests/support/phonebook_record.h"
+#include "tests/support/write_failure.h"
 #include "tests/ui/dialog_driver.h"
 #include "ui/_Dial.h"
 #include "ui/_NetNoPlayers.h"

@@ -1,9 +1,9 @@
 #include "tests/ui/launcher_fixture.h"
 
 #include "comm/commit_data.h"
-#include "core/file_io.h"
 #include "core/text.h"
 #include "tests/support/phonebook_record.h"
+#include "tests/support/write_failure.h"
 #include "tests/ui/dialog_driver.h"
 #include "ui/_Dial.h"
 #include "ui/_EditInfo.h"

@@ -1,9 +1,9 @@
 #include "ui/_Dial.h"
 
-#include "core/file_io.h"
 #include "tests/support/game_dir.h"
 #include "tests/support/phonebook_record.h"
 #include "tests/support/qt_scripted_prompter.h"
+#include "tests/support/write_failure.h"
 #include "tests/ui/dialog_driver.h"
 #include "ui/_EditInfo.h"
 

@@ -52,7 +52,7 @@ TEST(StarOnTheWindows, BothWindowsShowTheAnimatedStarInTheirTopLeftCorner) {
         EXPECT_TRUE(star->Animate());
         EXPECT_FALSE(star->AutoSize() || star->Center() || star->Loop() || star->Stretch() ||
                      star->Tile());
-        EXPECT_TRUE(star->Visible());
+        EXPECT_TRUE(star->PictureVisible());
         EXPECT_EQ(star->CurrentFrame(), 1);
         EXPECT_EQ(star->FileName(), "star.gif");
         EXPECT_TRUE(star->Loaded());

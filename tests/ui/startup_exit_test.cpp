@@ -1,6 +1,6 @@
 #include "tests/ui/launcher_fixture.h"
 
-#include "core/file_io.h"
+#include "tests/support/write_failure.h"
 #include "ui/_About.h"
 #include "ui/_Dial.h"
 #include "ui/_EditInfo.h"

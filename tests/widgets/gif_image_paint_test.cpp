@@ -102,10 +102,10 @@ TEST(GifImagePlacement, NothingIsDrawnWithoutAPictureOrWithVisibleOff) {
     StoneScene hidden;
     hidden.Load(MakeGif(49, 41, {Marked(49, 41)}));
     ASSERT_TRUE(hidden.gif->Opaque());
-    hidden.gif->SetVisible(false);
+    hidden.gif->SetPictureVisible(false);
     EXPECT_FALSE(hidden.gif->Opaque());
     ExpectStoneOutside(hidden.Grab(), QRect());
-    hidden.gif->SetVisible(true);
+    hidden.gif->SetPictureVisible(true);
     EXPECT_EQ(hidden.Grab().pixel(0, 0), kRed);
 
     // A picture without width is never tiled (the tile counts divide by its size).

@@ -1,0 +1,9 @@
+#include "core/file_io.h"
+
+namespace marloven {
+
+std::error_code InjectedWriteFailure(bool) {
+    return {};
+}
+
+} // namespace marloven

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <system_error>
+
+namespace marloven {
+
+// Makes atomic writes fail with the given error for as long as it lives, so tests see
+// a full disk, or a folder that takes no new file, even when they run as root.
+class WriteFailureForTesting {
+  public:
+    enum class Scope {
+        EveryWrite, // a full disk: nothing can be written
+        NewFiles,   // a folder that refuses new files; its files can still be written
+    };
+    explicit WriteFailureForTesting(std::error_code error, Scope scope = Scope::EveryWrite);
+    ~WriteFailureForTesting();
+    WriteFailureForTesting(const WriteFailureForTesting&) = delete;
+    WriteFailureForTesting& operator=(const WriteFailureForTesting&) = delete;
+};
+
+} // namespace marloven
