@@ -37,4 +37,14 @@ std::optional<QString> UnattendedPrompter::AskOpenFileName(const QString&, const
     return std::nullopt;
 }
 
+std::optional<QString> UnattendedPrompter::AskDirectory(const QString& caption, const QString&) {
+    const QString answer = answers_.isEmpty() ? QString() : answers_.takeFirst().trimmed();
+    if (answer.isEmpty() || answer.toLower() == "no") {
+        Print("folder question cancelled", caption);
+        return std::nullopt;
+    }
+    Print(QString("folder question answered %1").arg(answer).toLocal8Bit().constData(), caption);
+    return answer;
+}
+
 } // namespace marloven

@@ -20,6 +20,8 @@ class UnattendedPrompter : public Prompter {
     std::optional<QString> AskSaveFileName(const SaveFileRequest& request) override;
     std::optional<QString> AskOpenFileName(const QString& directory,
                                            const QString& filter) override;
+    // The next answer is the folder chosen; "no", an empty one or none cancels.
+    std::optional<QString> AskDirectory(const QString& caption, const QString& directory) override;
 
   private:
     QStringList answers_;

@@ -17,6 +17,7 @@
 #include "ui/app_context.h"
 #include "ui/click_handler.h"
 #include "ui/demo_browser.h"
+#include "ui/game_directory.h"
 #include "ui/launch.h"
 #include "ui/look.h"
 #include "ui/modem_list.h"
@@ -344,6 +345,8 @@ QWidget* TMain::BuildModemPage() {
 void TMain::BuildMenu() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("File1");
+    OpenGameDirectory1 = file->addAction("&Open Game Directory...");
+    OpenGameDirectory1->setObjectName("OpenGameDirectory1");
     LaunchSETUPEXE1 = file->addAction("Launch &SETUP.EXE...");
     LaunchSETUPEXE1->setObjectName("LaunchSETUPEXE1");
     Exit1 = file->addAction("E&xit");
@@ -411,6 +414,7 @@ void TMain::ConnectHandlers() {
     connect(SingleButton, &QPushButton::clicked, this, &TMain::SingleButtonClick);
     connect(Button4, &QPushButton::clicked, this, &TMain::Button4Click);
     connect(Button5, &QPushButton::clicked, this, &TMain::Button5Click);
+    connect(OpenGameDirectory1, &QAction::triggered, this, &TMain::OpenGameDirectory1Click);
     connect(LaunchSETUPEXE1, &QAction::triggered, this, &TMain::LaunchSETUPEXE1Click);
     connect(Exit1, &QAction::triggered, this, &TMain::Button5Click);
     connect(ShowCFGFile1, &QAction::triggered, this, &TMain::ShowCFGFile1Click);
@@ -552,7 +556,8 @@ void TMain::SingleButtonClick() {
 }
 
 void TMain::Button4Click() {
-    const auto chosen = context_.prompter.AskOpenFileName(QStringFromPath(context_.startDir), QString());
+    const auto chosen =
+        context_.prompter.AskOpenFileName(QStringFromPath(context_.startDir), QString());
     if (chosen) {
         const std::filesystem::path file(chosen->toStdU16String());
         UserMap->setText(FromBytes(MapPathFor(context_.startDir, file)));
@@ -567,15 +572,22 @@ void TMain::closeEvent(QCloseEvent* event) {
     FormClose(event);
 }
 
-void TMain::FormClose(QCloseEvent* event) {
+bool TMain::OfferToSave() {
     if (context_.prompter.AskYesNo("Would you like to save the current settings?")) {
         try {
             context_.store.CfgSave();
         } catch (const FileError& error) {
             context_.prompter.ShowError(QString::fromLocal8Bit(error.what()));
-            event->ignore();
-            return;
+            return false;
         }
+    }
+    return true;
+}
+
+void TMain::FormClose(QCloseEvent* event) {
+    if (!OfferToSave()) {
+        event->ignore();
+        return;
     }
     hide();
     TAboutBox& about = *forms_.AboutBox;
@@ -586,6 +598,15 @@ void TMain::FormClose(QCloseEvent* event) {
     context_.sound.PlaySync("SOUNDD.WAV");
     about.hide();
     event->accept();
+}
+
+// The settings shown belong to this game directory, so they are offered for saving
+// before the launcher turns to the other one.
+void TMain::OpenGameDirectory1Click() {
+    const auto chosen = AskGameDirectory(context_.prompter, context_.startDir);
+    if (chosen && context_.openGameDirectory && OfferToSave()) {
+        context_.openGameDirectory(*chosen);
+    }
 }
 
 void TMain::LaunchSETUPEXE1Click() {

@@ -121,6 +121,7 @@ class TMain : public QMainWindow {
     QLabel* CopyrightPanel = nullptr;
 
     // The menu.
+    QAction* OpenGameDirectory1 = nullptr;
     QAction* LaunchSETUPEXE1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* ShowCFGFile1 = nullptr;
@@ -157,6 +158,9 @@ class TMain : public QMainWindow {
     void Button5Click();
     void SingleButtonClick();
     void FormClose(QCloseEvent* event);
+    // "Would you like to save the current settings?"; false when Yes could not save.
+    bool OfferToSave();
+    void OpenGameDirectory1Click();
     void LaunchSETUPEXE1Click();
     void ShowCFGFile1Click();
     void About1Click();

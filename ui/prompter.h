@@ -28,6 +28,9 @@ class Prompter {
     virtual std::optional<QString> AskSaveFileName(const SaveFileRequest& request) = 0;
     virtual std::optional<QString> AskOpenFileName(const QString& directory,
                                                    const QString& filter) = 0;
+    // A folder dialog with the caption given, opened at directory.
+    virtual std::optional<QString> AskDirectory(const QString& caption,
+                                                const QString& directory) = 0;
 };
 
 // The real boxes, parented to whichever launcher window is active.
@@ -39,6 +42,7 @@ class QtPrompter : public Prompter {
     std::optional<QString> AskSaveFileName(const SaveFileRequest& request) override;
     std::optional<QString> AskOpenFileName(const QString& directory,
                                            const QString& filter) override;
+    std::optional<QString> AskDirectory(const QString& caption, const QString& directory) override;
 };
 
 } // namespace marloven

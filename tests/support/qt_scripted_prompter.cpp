@@ -4,9 +4,13 @@
 
 namespace marloven::test {
 
-void ScriptedPrompter::Inform(const QString& text) { messages << text; }
+void ScriptedPrompter::Inform(const QString& text) {
+    messages << text;
+}
 
-void ScriptedPrompter::ShowError(const QString& text) { errors << text; }
+void ScriptedPrompter::ShowError(const QString& text) {
+    errors << text;
+}
 
 bool ScriptedPrompter::AskYesNo(const QString& question) {
     questions << question;
@@ -25,6 +29,10 @@ std::optional<QString> ScriptedPrompter::AskSaveFileName(const SaveFileRequest& 
 }
 
 std::optional<QString> ScriptedPrompter::AskOpenFileName(const QString&, const QString&) {
+    return NextFileAnswer();
+}
+
+std::optional<QString> ScriptedPrompter::AskDirectory(const QString&, const QString&) {
     return NextFileAnswer();
 }
 

@@ -27,6 +27,7 @@ class ScriptedPrompter : public Prompter {
     std::optional<QString> AskSaveFileName(const SaveFileRequest& request) override;
     std::optional<QString> AskOpenFileName(const QString& directory,
                                            const QString& filter) override;
+    std::optional<QString> AskDirectory(const QString& caption, const QString& directory) override;
 
   private:
     std::optional<QString> NextFileAnswer();
