@@ -8,8 +8,8 @@
 #include "ui/app_context.h"
 #include "ui/game_directory.h"
 #include "ui/launcher_settings.h"
-#include "ui/look.h"
 #include "ui/startup.h"
+#include "ui/text_conversions.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<marloven::Prompter> prompter;
     if (options.answers) {
-        prompter = std::make_unique<marloven::UnattendedPrompter>(*options.answers);
+        prompter = marloven::MakeUnattendedPrompter(*options.answers);
     } else {
         prompter = std::make_unique<marloven::QtPrompter>();
     }

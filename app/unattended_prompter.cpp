@@ -4,47 +4,13 @@
 
 namespace marloven {
 
-namespace {
-
-void Print(const char* kind, const QString& text) {
-    std::fprintf(stderr, "marloven: %s: %s\n", kind, text.toLocal8Bit().constData());
-}
-
-} // namespace
-
-UnattendedPrompter::UnattendedPrompter(const QString& answers)
-    : answers_(answers.split(',', Qt::SkipEmptyParts)) {}
-
-void UnattendedPrompter::Inform(const QString& text) {
-    Print("message", text);
-}
-
-void UnattendedPrompter::ShowError(const QString& text) {
-    Print("error", text);
-}
-
-bool UnattendedPrompter::AskYesNo(const QString& question, QuestionIcon) {
-    const bool yes = !answers_.isEmpty() && answers_.takeFirst().trimmed().toLower() == "yes";
-    Print(yes ? "question answered yes" : "question answered no", question);
-    return yes;
-}
-
-std::optional<QString> UnattendedPrompter::AskSaveFileName(const SaveFileRequest&) {
-    return std::nullopt;
-}
-
-std::optional<QString> UnattendedPrompter::AskOpenFileName(const QString&, const QString&) {
-    return std::nullopt;
-}
-
-std::optional<QString> UnattendedPrompter::AskDirectory(const QString& caption, const QString&) {
-    const QString answer = answers_.isEmpty() ? QString() : answers_.takeFirst().trimmed();
-    if (answer.isEmpty() || answer.toLower() == "no") {
-        Print("folder question cancelled", caption);
-        return std::nullopt;
-    }
-    Print(QString("folder question answered %1").arg(answer).toLocal8Bit().constData(), caption);
-    return answer;
+std::unique_ptr<ScriptedPrompter> MakeUnattendedPrompter(const QString& answers) {
+    auto prompter = std::make_unique<ScriptedPrompter>();
+    ScriptAnswers(*prompter, answers);
+    prompter->onShown = [](const char* kind, const QString& text) {
+        std::fprintf(stderr, "marloven: %s: %s\n", kind, text.toLocal8Bit().constData());
+    };
+    return prompter;
 }
 
 } // namespace marloven

@@ -1,8 +1,9 @@
 #include "ui/game_directory.h"
 
 #include "core/file_ops.h"
-#include "ui/look.h"
+#include "core/launch.h"
 #include "ui/prompter.h"
+#include "ui/text_conversions.h"
 
 #include <QDir>
 #include <QSettings>
@@ -16,7 +17,7 @@ const QString kLastGameDirectoryKey = QStringLiteral("game/directory");
 } // namespace
 
 bool IsGameDirectory(const std::filesystem::path& directory) {
-    return IsExistingFile(directory / "VK.EXE");
+    return IsExistingFile(directory / kGameProgram);
 }
 
 std::optional<std::filesystem::path> AskGameDirectory(Prompter& prompter,

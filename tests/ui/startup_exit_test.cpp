@@ -8,6 +8,7 @@
 #include "ui/_Hidden.h"
 #include "ui/_NetNoPlayers.h"
 #include "ui/_ShowCFG.h"
+#include "ui/game_options_page.h"
 #include "ui/modem_list.h"
 
 #include <QCheckBox>
@@ -218,7 +219,7 @@ TEST(OpenGameDirectory, OffersToSaveAndTurnsOnlyToAFolderThatHoldsTheGame) {
     // A save that fails keeps the player with the unsaved settings.
     {
         WriteFailureForTesting denied(std::make_error_code(std::errc::no_space_on_device));
-        launcher.prompter.fileAnswers = {answer(other)};
+        launcher.prompter.folderAnswers = {answer(other)};
         launcher.prompter.yesNoAnswers = {true};
         launcher.Main().OpenGameDirectory1->trigger();
     }
@@ -226,7 +227,7 @@ TEST(OpenGameDirectory, OffersToSaveAndTurnsOnlyToAFolderThatHoldsTheGame) {
     EXPECT_EQ(launcher.prompter.errors.size(), 1);
 
     // A folder without VK.EXE is refused and the question comes again.
-    launcher.prompter.fileAnswers = {answer(notGame), answer(other)};
+    launcher.prompter.folderAnswers = {answer(notGame), answer(other)};
     launcher.prompter.yesNoAnswers = {true};
     launcher.Main().OpenGameDirectory1->trigger();
     EXPECT_EQ(opened, std::vector<std::filesystem::path>{other.Path()});
@@ -245,9 +246,9 @@ TEST(SinglePlayer, StartsTheGameWithTheGatheredOptions) {
     EXPECT_EQ(launcher.sound.asyncRequests.back(), "SOUNDE.WAV");
 
     // A skill typed over counts as no skill chosen.
-    main.RecordDemo->setChecked(true);
-    main.StartSkill->setEditText("Nightmare");
-    main.StartLevel->setCurrentIndex(3);
+    main.GameOptionsPage->RecordDemo->setChecked(true);
+    main.GameOptionsPage->StartSkill->setEditText("Nightmare");
+    main.GameOptionsPage->StartLevel->setCurrentIndex(3);
     launcher.prompter.fileAnswers.push_back(std::nullopt); // no name for the recording
     main.SingleButton->click();
     EXPECT_EQ(launcher.runner.runs.back().arguments, "-nopred -dr$$MRV$$.DMO -level4 -s0");
@@ -259,10 +260,10 @@ TEST(SinglePlayer, StartsTheGameWithTheGatheredOptions) {
 TEST(GameOptions, TicdupTypedOverIsNoTicdup) {
     Launcher launcher;
     TMain& main = launcher.Main();
-    Choose(main.TicDup, 3);
-    EXPECT_EQ(main.GatherGameOptions().ticDupPosition, 3);
-    main.TicDup->setEditText("Ticdup 3");
-    EXPECT_EQ(main.GatherGameOptions().ticDupPosition, -1);
+    Choose(main.GameOptionsPage->TicDup, 3);
+    EXPECT_EQ(main.GameOptionsPage->Gather().ticDupPosition, 3);
+    main.GameOptionsPage->TicDup->setEditText("Ticdup 3");
+    EXPECT_EQ(main.GameOptionsPage->Gather().ticDupPosition, -1);
 }
 
 TEST(AboutFromTheMenu, HidesTheMainWindowWhileTheBoxIsOpen) {
