@@ -19,8 +19,9 @@ const QCommandLineOption kModemsOption(
 const QCommandLineOption kAnswersOption(
     "answers",
     "For unattended runs such as tests: answer the launcher's questions in turn from "
-    "<list> (for example no or yes,no) without showing them, print its messages to "
-    "standard error, and close the main window as soon as it is shown.",
+    "<list> (for example no or yes,no; a folder question takes a folder from the list) "
+    "without showing them, print its messages to standard error, and close the main "
+    "window as soon as it is shown.",
     "list");
 
 // Every option the launcher knows; a new option is added here and read in
@@ -33,9 +34,11 @@ void DefineOptions(QCommandLineParser& parser) {
     parser.addVersionOption();
     parser.addOption(kModemsOption);
     parser.addOption(kAnswersOption);
-    parser.addPositionalArgument("game-directory",
-                                 "The game directory (default: the current directory).",
-                                 "[game-directory]");
+    parser.addPositionalArgument(
+        "game-directory",
+        "The game directory (default: the current directory when it holds VK.EXE, else "
+        "the one used last, else the one you choose).",
+        "[game-directory]");
 }
 
 int Refuse(const QString& reason) {

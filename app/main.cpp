@@ -6,6 +6,8 @@
 #include "platform/sound_player.h"
 #include "ui/_Main.h"
 #include "ui/app_context.h"
+#include "ui/game_directory.h"
+#include "ui/launcher_settings.h"
 #include "ui/startup.h"
 #include "ui/text_conversions.h"
 
@@ -14,22 +16,27 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 
 namespace {
 
-// Moves into the game directory and checks the modems file; false after saying why not.
-bool Prepare(const marloven::LauncherOptions& options) {
-    if (options.gameDirectory) {
-        std::error_code error;
-        std::filesystem::current_path(marloven::PathFromQString(*options.gameDirectory), error);
-        if (error) {
-            std::fprintf(stderr, "marloven: cannot change to %s: %s\n",
-                         options.gameDirectory->toLocal8Bit().constData(), error.message().c_str());
-            return false;
-        }
+// Makes the game directory current; false after saying why not.
+bool EnterGameDirectory(const std::filesystem::path& directory) {
+    std::error_code error;
+    std::filesystem::current_path(directory, error);
+    if (error) {
+        std::fprintf(stderr, "marloven: cannot change to %s: %s\n",
+                     marloven::QStringFromPath(directory).toLocal8Bit().constData(),
+                     error.message().c_str());
+        return false;
     }
+    return true;
+}
+
+// False after saying why, when a modems file was named that cannot be read.
+bool ModemsFileReadable(const marloven::LauncherOptions& options) {
     if (std::error_code error;
         !options.modemsFile.isEmpty() &&
         !std::filesystem::is_regular_file(marloven::PathFromQString(options.modemsFile), error)) {
@@ -40,6 +47,41 @@ bool Prepare(const marloven::LauncherOptions& options) {
     return true;
 }
 
+// The launcher's windows over one game directory, which is current, until the player
+// leaves: the exit code, or the game directory the player opened instead.
+std::variant<int, std::filesystem::path> RunLauncher(const std::filesystem::path& gameDir,
+                                                     marloven::Prompter& prompter,
+                                                     marloven::ProgramRunner& runner,
+                                                     marloven::SoundPlayer& sound,
+                                                     const marloven::LauncherOptions& options) {
+    marloven::CfgStore store(gameDir);
+    marloven::AppContext context{gameDir, store, prompter, runner, sound};
+    context.openModems = [&context,
+                          modemsFile = marloven::PathFromQString(options.modemsFile).string()] {
+        return marloven::MakeSystemRegistrySource(modemsFile, context.startDir);
+    };
+    std::optional<std::filesystem::path> opened;
+    context.openGameDirectory = [&opened](const std::filesystem::path& directory) {
+        opened = directory;
+        QApplication::exit(0);
+    };
+
+    // The windows built before the start-up checks (the demo page's places among
+    // them) already need the game directory.
+    const auto forms = marloven::CreateForms(context);
+    if (!marloven::StartLauncher(context, *forms)) {
+        return 1;
+    }
+    if (options.answers) {
+        QTimer::singleShot(0, forms->Main.get(), &QWidget::close);
+    }
+    QApplication::exec();
+    if (opened) {
+        return *opened;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -48,12 +90,14 @@ int main(int argc, char** argv) {
     marloven::AnswerHelpOrVersion(argc, argv);
 
     QApplication app(argc, argv);
+    // Ties the windows to the desktop entry, whose icon they then show.
+    QApplication::setDesktopFileName("io.github.marloven.Marloven");
     const auto parsed = marloven::ParseLauncherOptions(QApplication::arguments());
     if (const int* exitCode = std::get_if<int>(&parsed)) {
         return *exitCode;
     }
     const auto& options = std::get<marloven::LauncherOptions>(parsed);
-    if (!Prepare(options)) {
+    if (!ModemsFileReadable(options)) {
         return 2;
     }
 
@@ -63,25 +107,32 @@ int main(int argc, char** argv) {
     } else {
         prompter = std::make_unique<marloven::QtPrompter>();
     }
-    // The game directory is current from here to the end; the windows built before the
-    // start-up checks (the demo page's places among them) already need it.
-    const auto gameDir = std::filesystem::current_path();
-    marloven::CfgStore store(gameDir);
-    const auto runner = marloven::MakeSystemProgramRunner();
-    const auto sound = marloven::MakeSystemSoundPlayer();
-    marloven::AppContext context{gameDir, store, *prompter, *runner, *sound};
-    context.openModems = [&context,
-                          modemsFile = marloven::PathFromQString(options.modemsFile).string()] {
-        return marloven::MakeSystemRegistrySource(modemsFile, context.startDir);
-    };
-
-    const auto forms = marloven::CreateForms(context);
-    if (!marloven::StartLauncher(context, *forms)) {
+    const auto settings = marloven::OpenLauncherSettings();
+    std::filesystem::path next;
+    if (options.gameDirectory) {
+        next = marloven::PathFromQString(*options.gameDirectory);
+    } else if (const auto found = marloven::FindGameDirectory(*prompter, *settings)) {
+        next = *found;
+    } else {
+        // Cancelled: nothing to set up, so the launcher ends as when setup is declined.
         return 1;
     }
-    if (options.answers) {
-        QTimer::singleShot(0, forms->Main.get(), &QWidget::close);
+
+    const auto runner = marloven::MakeSystemProgramRunner();
+    const auto sound = marloven::MakeSystemSoundPlayer();
+    for (;;) {
+        if (!EnterGameDirectory(next)) {
+            return 2;
+        }
+        // The game directory is current from here until the player leaves it.
+        const auto gameDir = std::filesystem::current_path();
+        if (marloven::IsGameDirectory(gameDir)) {
+            marloven::RememberGameDirectory(*settings, gameDir);
+        }
+        const auto outcome = RunLauncher(gameDir, *prompter, *runner, *sound, options);
+        if (const int* exitCode = std::get_if<int>(&outcome)) {
+            return *exitCode;
+        }
+        next = std::get<std::filesystem::path>(outcome);
     }
-    QApplication::exec();
-    return 0;
 }

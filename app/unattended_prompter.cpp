@@ -6,7 +6,7 @@ namespace marloven {
 
 std::unique_ptr<ScriptedPrompter> MakeUnattendedPrompter(const QString& answers) {
     auto prompter = std::make_unique<ScriptedPrompter>();
-    prompter->yesNoAnswers = ParseYesNoAnswers(answers);
+    ScriptAnswers(*prompter, answers);
     prompter->onShown = [](const char* kind, const QString& text) {
         std::fprintf(stderr, "marloven: %s: %s\n", kind, text.toLocal8Bit().constData());
     };

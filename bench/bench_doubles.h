@@ -18,6 +18,9 @@ class SilentPrompter : public Prompter {
     std::optional<QString> AskOpenFileName(const QString&, const QString&) override {
         return std::nullopt;
     }
+    std::optional<QString> AskDirectory(const QString&, const QString&) override {
+        return std::nullopt;
+    }
 };
 
 class SilentSoundPlayer : public SoundPlayer {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numbers>
 #include <vector>
 
@@ -131,6 +132,29 @@ Raster DrawStar() {
     return pixels;
 }
 
+// How far a point lies from the star's outline, for the icon's dark rim.
+double DistanceToOutline(double x, double y) {
+    static const auto corners = Outline();
+    double nearest = std::numeric_limits<double>::max();
+    for (std::size_t i = 0, j = corners.size() - 1; i < corners.size(); j = i++) {
+        const auto [ax, ay] = corners[j];
+        const double dx = corners[i][0] - ax, dy = corners[i][1] - ay;
+        const double along =
+            std::clamp(((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+        nearest = std::min(nearest, std::hypot(x - ax - along * dx, y - ay - along * dy));
+    }
+    return nearest;
+}
+
+// The palette entry at a point of the icon: a facet, the rim or nothing. The rim is
+// one unit wide as on the windows, and never thinner than a pixel of the icon.
+std::uint8_t IconColour(double x, double y, double rim) {
+    if (Inside(x, y)) {
+        return Facet(x, y);
+    }
+    return DistanceToOutline(x, y) <= rim ? kOutline : kClear;
+}
+
 struct Glint {
     int reach;    // length of the straight rays
     int diagonal; // length of the slanted rays
@@ -206,6 +230,46 @@ std::string StarGif(int loopCount) {
     }
     gif.Trailer();
     return gif.Bytes();
+}
+
+std::vector<std::uint8_t> StarIcon(int side) {
+    // A little room around the tips; the star's height, from its top tip down to the
+    // two lower tips, is centred.
+    constexpr double kSpan = 2 * kOuterRadius + 3;
+    const double unit = kSpan / side; // star units per icon pixel
+    const double left = kCentreX - kSpan / 2;
+    const double top = kCentreY + kOuterRadius * (std::cos(kArmAngle) - 1) / 2 - kSpan / 2;
+    const double rim = std::max(1.0, unit);
+    // Four by four samples per pixel; their colours are averaged over the covered ones
+    // and the coverage becomes the pixel's opacity.
+    constexpr int kSamples = 4;
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(side) * side * 4, 0);
+    for (int py = 0; py < side; ++py) {
+        for (int px = 0; px < side; ++px) {
+            int red = 0, green = 0, blue = 0, covered = 0;
+            for (int sy = 0; sy < kSamples; ++sy) {
+                for (int sx = 0; sx < kSamples; ++sx) {
+                    const std::uint8_t colour =
+                        IconColour(left + (px + (sx + 0.5) / kSamples) * unit,
+                                   top + (py + (sy + 0.5) / kSamples) * unit, rim);
+                    if (colour != kClear) {
+                        red += kPalette[colour].r;
+                        green += kPalette[colour].g;
+                        blue += kPalette[colour].b;
+                        ++covered;
+                    }
+                }
+            }
+            if (covered > 0) {
+                std::uint8_t* pixel = &rgba[(static_cast<std::size_t>(py) * side + px) * 4];
+                pixel[0] = static_cast<std::uint8_t>(red / covered);
+                pixel[1] = static_cast<std::uint8_t>(green / covered);
+                pixel[2] = static_cast<std::uint8_t>(blue / covered);
+                pixel[3] = static_cast<std::uint8_t>(255 * covered / (kSamples * kSamples));
+            }
+        }
+    }
+    return rgba;
 }
 
 } // namespace marloven::star

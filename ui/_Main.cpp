@@ -11,6 +11,7 @@
 #include "ui/app_context.h"
 #include "ui/char_filter.h"
 #include "ui/demo_page.h"
+#include "ui/game_directory.h"
 #include "ui/game_options_page.h"
 #include "ui/launch.h"
 #include "ui/look.h"
@@ -149,6 +150,8 @@ void TMain::BuildBackground(QWidget* client) {
 void TMain::BuildMenu() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("File1");
+    OpenGameDirectory1 = file->addAction("&Open Game Directory...");
+    OpenGameDirectory1->setObjectName("OpenGameDirectory1");
     LaunchSETUPEXE1 = file->addAction("Launch &SETUP.EXE...");
     LaunchSETUPEXE1->setObjectName("LaunchSETUPEXE1");
     Exit1 = file->addAction("E&xit");
@@ -198,6 +201,7 @@ void TMain::ConnectHandlers() {
     connect(NetworkButton, &QPushButton::clicked, this, &TMain::NetworkButtonClick);
     connect(KaliButton, &QPushButton::clicked, this, &TMain::NetworkButtonClick);
     connect(Button5, &QPushButton::clicked, this, &TMain::Button5Click);
+    connect(OpenGameDirectory1, &QAction::triggered, this, &TMain::OpenGameDirectory1Click);
     connect(LaunchSETUPEXE1, &QAction::triggered, this, &TMain::LaunchSETUPEXE1Click);
     connect(Exit1, &QAction::triggered, this, &TMain::Button5Click);
     connect(ShowCFGFile1, &QAction::triggered, this, &TMain::ShowCFGFile1Click);
@@ -252,9 +256,13 @@ void TMain::closeEvent(QCloseEvent* event) {
     FormClose(event);
 }
 
+bool TMain::OfferToSave() {
+    return !context_.prompter.AskYesNo("Would you like to save the current settings?") ||
+           ReportFileErrors(context_.prompter, [this] { context_.store.CfgSave(); });
+}
+
 void TMain::FormClose(QCloseEvent* event) {
-    if (context_.prompter.AskYesNo("Would you like to save the current settings?") &&
-        !ReportFileErrors(context_.prompter, [this] { context_.store.CfgSave(); })) {
+    if (!OfferToSave()) {
         event->ignore();
         return;
     }
@@ -267,6 +275,15 @@ void TMain::FormClose(QCloseEvent* event) {
     context_.sound.PlaySync(kFarewellSound);
     about.hide();
     event->accept();
+}
+
+// The settings shown belong to this game directory, so they are offered for saving
+// before the launcher turns to the other one.
+void TMain::OpenGameDirectory1Click() {
+    const auto chosen = AskGameDirectory(context_.prompter, context_.startDir);
+    if (chosen && context_.openGameDirectory && OfferToSave()) {
+        context_.openGameDirectory(*chosen);
+    }
 }
 
 void TMain::LaunchSETUPEXE1Click() {

@@ -75,6 +75,7 @@ class TMain : public QMainWindow {
     QLabel* CopyrightPanel = nullptr;
 
     // The menu.
+    QAction* OpenGameDirectory1 = nullptr;
     QAction* LaunchSETUPEXE1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* ShowCFGFile1 = nullptr;
@@ -96,6 +97,9 @@ class TMain : public QMainWindow {
     void SingleButtonClick();
     void Button5Click();
     void FormClose(QCloseEvent* event);
+    // "Would you like to save the current settings?"; false when Yes could not save.
+    bool OfferToSave();
+    void OpenGameDirectory1Click();
     void LaunchSETUPEXE1Click();
     void ShowCFGFile1Click();
     void About1Click();

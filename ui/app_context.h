@@ -23,6 +23,9 @@ struct AppContext {
     // Opens where the installed modems are read from, anew for each detection so that
     // what the player changed meanwhile is seen; unset, no modem is found.
     std::function<std::unique_ptr<RegistrySource>()> openModems = {};
+    // Leaves this game directory for another one holding the game; unset, the launcher
+    // cannot switch.
+    std::function<void(const std::filesystem::path&)> openGameDirectory = {};
 };
 
 } // namespace marloven

@@ -68,4 +68,13 @@ std::optional<QString> QtPrompter::AskOpenFileName(const QString& directory,
     return chosen;
 }
 
+std::optional<QString> QtPrompter::AskDirectory(const QString& caption, const QString& directory) {
+    const auto chosen =
+        QFileDialog::getExistingDirectory(QApplication::activeWindow(), caption, directory);
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    return chosen;
+}
+
 } // namespace marloven

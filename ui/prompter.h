@@ -33,6 +33,9 @@ class Prompter {
     virtual std::optional<QString> AskSaveFileName(const SaveFileRequest& request) = 0;
     virtual std::optional<QString> AskOpenFileName(const QString& directory,
                                                    const QString& filter) = 0;
+    // A folder dialog with the caption given, opened at directory.
+    virtual std::optional<QString> AskDirectory(const QString& caption,
+                                                const QString& directory) = 0;
 };
 
 // Runs action; a file error it throws is shown in the error box. Returns whether the
@@ -48,6 +51,7 @@ class QtPrompter : public Prompter {
     std::optional<QString> AskSaveFileName(const SaveFileRequest& request) override;
     std::optional<QString> AskOpenFileName(const QString& directory,
                                            const QString& filter) override;
+    std::optional<QString> AskDirectory(const QString& caption, const QString& directory) override;
 };
 
 } // namespace marloven

@@ -37,6 +37,20 @@ std::optional<QString> ScriptedPrompter::AskOpenFileName(const QString&, const Q
     return NextFileAnswer();
 }
 
+std::optional<QString> ScriptedPrompter::AskDirectory(const QString& caption, const QString&) {
+    std::optional<QString> answer;
+    if (folderAnswers.empty()) {
+        if (onUnforeseen) {
+            onUnforeseen("folder dialog: " + caption);
+        }
+    } else {
+        answer.swap(folderAnswers.front());
+        folderAnswers.pop_front();
+    }
+    Shown(answer ? "folder chosen" : "folder question cancelled", answer.value_or(caption));
+    return answer;
+}
+
 void ScriptedPrompter::Shown(const char* kind, const QString& text) const {
     if (onShown) {
         onShown(kind, text);
@@ -56,12 +70,15 @@ std::optional<QString> ScriptedPrompter::NextFileAnswer() {
     return answer;
 }
 
-std::deque<bool> ParseYesNoAnswers(const QString& list) {
-    std::deque<bool> answers;
-    for (const QString& answer : list.split(',', Qt::SkipEmptyParts)) {
-        answers.push_back(answer.trimmed().toLower() == "yes");
+void ScriptAnswers(ScriptedPrompter& prompter, const QString& list) {
+    for (const QString& entry : list.split(',', Qt::SkipEmptyParts)) {
+        const QString answer = entry.trimmed();
+        if (answer.contains('/') || answer.contains('\\')) {
+            prompter.folderAnswers.push_back(answer);
+        } else {
+            prompter.yesNoAnswers.push_back(answer.toLower() == "yes");
+        }
     }
-    return answers;
 }
 
 } // namespace marloven

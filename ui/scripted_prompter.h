@@ -16,6 +16,7 @@ class ScriptedPrompter : public Prompter {
   public:
     std::deque<bool> yesNoAnswers;
     std::deque<std::optional<QString>> fileAnswers;
+    std::deque<std::optional<QString>> folderAnswers;
 
     QStringList messages;  // Inform
     QStringList errors;    // ShowError
@@ -24,7 +25,8 @@ class ScriptedPrompter : public Prompter {
     std::vector<SaveFileRequest> saveRequests;
 
     // Told of each message, error and answered question as it comes, with its kind
-    // ("message", "error", "question answered yes" or "question answered no").
+    // ("message", "error", "question answered yes" or "question answered no", "folder
+    // chosen" or "folder question cancelled").
     std::function<void(const char* kind, const QString& text)> onShown;
     // Told of a question or file dialog that the script did not foresee.
     std::function<void(const QString& what)> onUnforeseen;
@@ -35,14 +37,15 @@ class ScriptedPrompter : public Prompter {
     std::optional<QString> AskSaveFileName(const SaveFileRequest& request) override;
     std::optional<QString> AskOpenFileName(const QString& directory,
                                            const QString& filter) override;
+    std::optional<QString> AskDirectory(const QString& caption, const QString& directory) override;
 
   private:
     void Shown(const char* kind, const QString& text) const;
     std::optional<QString> NextFileAnswer();
 };
 
-// Yes and No answers from a list such as "yes,no": "yes" in any case is Yes, anything
-// else No.
-std::deque<bool> ParseYesNoAnswers(const QString& list);
+// Fills the answers from a list such as "yes,no" or "/games/vk,no": an entry that holds
+// a slash or backslash is a folder answer, "yes" in any case is Yes, anything else No.
+void ScriptAnswers(ScriptedPrompter& prompter, const QString& list);
 
 } // namespace marloven

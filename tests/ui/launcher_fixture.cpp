@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QProcess>
+#include <QTemporaryDir>
 
 namespace marloven::test {
 
@@ -46,13 +47,18 @@ void Type(QWidget* widget, const QString& text) {
     }
 }
 
-int RunLauncherProgram(const QStringList& arguments, const std::filesystem::path& workDir) {
+int RunLauncherProgram(const QStringList& arguments, const std::filesystem::path& workDir,
+                       const std::filesystem::path& configDir) {
     QProcess process;
     if (!workDir.empty()) {
         process.setWorkingDirectory(QString::fromStdString(workDir.string()));
     }
+    static const QTemporaryDir scratchConfig;
     auto environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("XDG_CONFIG_HOME", configDir.empty()
+                                              ? scratchConfig.path()
+                                              : QString::fromStdString(configDir.string()));
     process.setProcessEnvironment(environment);
     process.start(MARLOVEN_PATH, arguments);
     if (!process.waitForFinished(60000)) {

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <memory>
+#include <vector>
 
 namespace marloven::test {
 namespace {
@@ -200,6 +202,39 @@ TEST_F(SetupFromTheMenu, AConfigurationRemovedBySetupKeepsControlsAndStore) {
     EXPECT_EQ(launcher.LineOf("PlayerName"), "PlayerName = \"Mine\"");
 }
 
+TEST(OpenGameDirectory, OffersToSaveAndTurnsOnlyToAFolderThatHoldsTheGame) {
+    Launcher launcher({{"VK.CFG", "PlayerName = \"Old\"\r\n"}});
+    std::vector<std::filesystem::path> opened;
+    launcher.context.openGameDirectory = [&](const std::filesystem::path& directory) {
+        opened.push_back(directory);
+    };
+    ASSERT_TRUE(launcher.Main().LoadSettings());
+    launcher.Main().PlayerName->setText("Mine");
+    GameDir notGame({{"VK.CFG", ""}});
+    GameDir other({{"VK.EXE", ""}});
+    const auto answer = [](const GameDir& dir) {
+        return QString::fromStdString(dir.Path().string());
+    };
+
+    // A save that fails keeps the player with the unsaved settings.
+    {
+        WriteFailureForTesting denied(std::make_error_code(std::errc::no_space_on_device));
+        launcher.prompter.folderAnswers = {answer(other)};
+        launcher.prompter.yesNoAnswers = {true};
+        launcher.Main().OpenGameDirectory1->trigger();
+    }
+    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(launcher.prompter.errors.size(), 1);
+
+    // A folder without VK.EXE is refused and the question comes again.
+    launcher.prompter.folderAnswers = {answer(notGame), answer(other)};
+    launcher.prompter.yesNoAnswers = {true};
+    launcher.Main().OpenGameDirectory1->trigger();
+    EXPECT_EQ(opened, std::vector<std::filesystem::path>{other.Path()});
+    EXPECT_EQ(launcher.prompter.errors.size(), 2);
+    EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Mine\"\r\n");
+}
+
 TEST(SinglePlayer, StartsTheGameWithTheGatheredOptions) {
     Launcher launcher({{"VK.CFG", ""}, {"VK.EXE", ""}});
     TMain& main = launcher.Main();
@@ -270,6 +305,28 @@ TEST(LauncherProgram, EndsWithOneWhenSetupIsDeclinedAndZeroAfterANormalExit) {
     EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\n");
     EXPECT_EQ(RunLauncher(game.Path(), "yes"), 0);
     EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\r\n");
+}
+
+TEST(LauncherProgram, StartedAwayFromTheGameAsksForItRemembersItAndAsksAgainOnceItIsGone) {
+    GameDir home;
+    GameDir config;
+    // No game here: VK.EXE is a folder; taken for the game, it would offer setup.
+    GameDir notGame({{"VK.EXE/inside", ""}});
+    auto game = std::make_unique<GameDir>(GameDir::Files{{"VK.EXE", ""}, {"VK.CFG", ""}});
+    const auto run = [&](const QString& answers) {
+        return RunLauncherProgram({"--answers=" + answers}, home.Path(), config.Path());
+    };
+    // A folder without VK.EXE is refused and the question comes again; the game's
+    // folder is taken, and the launcher ends normally there (No to saving).
+    EXPECT_EQ(run(QString::fromStdString(notGame.Path().string() + "," + game->Path().string())),
+              0);
+    // Started from the same place with no answer at hand, it goes straight to the game.
+    EXPECT_EQ(run(""), 0);
+    EXPECT_FALSE(home.Exists("VK.CFG"));
+
+    // The remembered folder is gone: the question comes again, and Cancel ends with 1.
+    game.reset();
+    EXPECT_EQ(run(""), 1);
 }
 
 TEST(LauncherProgram, RefusesUnknownOptionsButLetsQtTakeItsOwn) {
