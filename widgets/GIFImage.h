@@ -3,7 +3,7 @@
 #include "widgets/GIFCompose.h"
 #include "widgets/GIFDecoder.h"
 
-#include <QImage>
+#include <QPainter>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -102,8 +102,8 @@ class TGIFImage : public QWidget {
     void DrawFrame(int frame);
     void DisposeFrame(int frame);
     void Paint();
-    // The composition as it is drawn: masked when the first frame is transparent.
-    const QImage& Picture();
+    // Draws the composed picture with its top left corner at origin.
+    void DrawPicture(QPainter& painter, QPoint origin) const;
     void Fire(const Notification& notification);
 
     int ScaledDelay(int frame) const;
@@ -117,8 +117,6 @@ class TGIFImage : public QWidget {
 
     GifDecoder gif_;
     GifComposition composition_;
-    QImage picture_;
-    bool pictureStale_ = true;
     QTimer timer_;
 
     bool animate_ = false;

@@ -33,8 +33,7 @@ TEST(GifImageLoad, ALoadDrawsFrameOneAndWaitsForTheFirstRepaint) {
     std::vector<std::string> calls;
     gif.OnChanging = [&](TGIFImage&) { calls.push_back("changing"); };
     gif.OnChange = [&](TGIFImage& sender) {
-        calls.push_back(sender.Composition().Composition.At(0, 0) == kRed ? "change to red"
-                                                                          : "change");
+        calls.push_back(sender.Composition().At(0, 0) == kRed ? "change to red" : "change");
     };
     gif.SetAnimate(true); // before there are frames: only stored
     EXPECT_FALSE(gif.Timer().isActive());
