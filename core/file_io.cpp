@@ -27,7 +27,8 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& path) {
     return temporary;
 }
 
-std::error_code WriteNewFile(const std::filesystem::path& path, std::string_view bytes) {
+std::error_code WriteNewFile(const std::filesystem::path& path,
+                             std::span<const std::string_view> pieces) {
     if (g_forcedWriteFailure) {
         return g_forcedWriteFailure;
     }
@@ -36,7 +37,9 @@ std::error_code WriteNewFile(const std::filesystem::path& path, std::string_view
     if (!out) {
         return LastStreamError();
     }
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    for (const auto bytes : pieces) {
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
     out.flush();
     if (!out) {
         return LastStreamError();
@@ -94,13 +97,15 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     }
     // A file larger than memory can hold is a file that cannot be read, not a crash.
     try {
-        std::string bytes;
+        // Read straight into the string at the size the file has; a file that grows
+        // meanwhile is read on to its end.
         std::error_code sizeUnknown;
-        if (const auto size = std::filesystem::file_size(path, sizeUnknown); !sizeUnknown) {
-            bytes.reserve(size);
-        }
+        const auto size = std::filesystem::file_size(path, sizeUnknown);
+        std::string bytes(sizeUnknown ? 0 : size, '\0');
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        bytes.resize(static_cast<std::size_t>(in.gcount()));
         char buffer[1 << 16];
-        while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        while (in && (in.read(buffer, sizeof buffer) || in.gcount() > 0)) {
             bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
         }
         if (in.bad()) {
@@ -114,15 +119,19 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     }
 }
 
+std::error_code WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    return WriteFileAtomically(path, std::span<const std::string_view>(&bytes, 1));
+}
+
 std::error_code WriteFileAtomically(const std::filesystem::path& linkOrFile,
-                                    std::string_view bytes) {
+                                    std::span<const std::string_view> pieces) {
     const auto path = FollowLink(linkOrFile);
     const auto old = ExistingFile(path);
     if (old && !IsWritable(path, old->permissions())) {
         return std::make_error_code(std::errc::permission_denied);
     }
     const auto temporary = TemporaryBeside(path);
-    if (auto error = WriteNewFile(temporary, bytes)) {
+    if (auto error = WriteNewFile(temporary, pieces)) {
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
         return error;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -18,6 +19,9 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // and a link is written through. Returns the failure, or an empty error code on
 // success; no temporary file is left behind.
 std::error_code WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// The same with the bytes given as pieces, written one after another.
+std::error_code WriteFileAtomically(const std::filesystem::path& path,
+                                    std::span<const std::string_view> pieces);
 
 // The player's words for a failed write: "Disk full", "File access denied", or the
 // system's own text.
