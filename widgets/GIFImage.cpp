@@ -152,6 +152,7 @@ bool TGIFImage::LoadFromFile(const QString& name) {
 
 bool TGIFImage::DecodeGif(const QByteArray& bytes) {
     EnableTimer(false);
+    resumeOnShow_ = false;
     loaded_ = false;
     currentFrame_ = 1;
     passCount_ = 1;
@@ -243,6 +244,20 @@ void TGIFImage::paintEvent(QPaintEvent*) {
 void TGIFImage::resizeEvent(QResizeEvent* event) {
     RefreshOpaque();
     QWidget::resizeEvent(event);
+}
+
+void TGIFImage::hideEvent(QHideEvent* event) {
+    resumeOnShow_ = resumeOnShow_ || timer_.isActive();
+    EnableTimer(false);
+    QWidget::hideEvent(event);
+}
+
+void TGIFImage::showEvent(QShowEvent* event) {
+    if (resumeOnShow_) {
+        resumeOnShow_ = false;
+        EnableTimer(animatable_ && animate_ && loaded_ && !Finished());
+    }
+    QWidget::showEvent(event);
 }
 
 void TGIFImage::Paint() {

@@ -96,6 +96,10 @@ class TGIFImage : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Hidden (with its window, say, while the game runs), the control stops its timer,
+    // and shown again it goes on where it was.
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     bool DecodeGif(const QByteArray& bytes);
@@ -135,6 +139,7 @@ class TGIFImage : public QWidget {
     int passCount_ = 1;
     bool firstTick_ = true;
     bool needCapture_ = false;
+    bool resumeOnShow_ = false;
     bool stretchActive_ = false;
     bool opaque_ = false;
 };

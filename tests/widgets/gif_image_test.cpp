@@ -153,6 +153,22 @@ TEST(GifImageTiming, TheFirstTickOnlySchedulesFrameOne) {
     EXPECT_EQ(changes, 2);
 }
 
+TEST(GifImageTiming, AHiddenWindowStopsTheTimerAndShowingItAgainGoesOn) {
+    // While the game runs the launcher is hidden and must not wake for the star.
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    StartAnimating(scene, ThreeFrames());
+    scene.window.show();
+    scene.Grab();
+    scene.Tick();
+    ASSERT_TRUE(gif.Timer().isActive());
+    scene.window.hide();
+    EXPECT_FALSE(gif.Timer().isActive());
+    scene.window.show();
+    EXPECT_TRUE(gif.Timer().isActive());
+    EXPECT_EQ(gif.CurrentFrame(), 2);
+}
+
 TEST(GifImageTiming, RepaintsDoNotPostponeTheNextFrame) {
     StoneScene scene;
     StartAnimating(scene, ThreeFrames());
