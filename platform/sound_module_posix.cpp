@@ -1,6 +1,8 @@
-#include "platform/sound_player.h"
+// The sound player on systems without a sound call of their own: Qt Multimedia, in a
+// module of its own that the launcher loads when the first sound is played, so that
+// neither it nor the sound system's client is loaded before the main window shows.
 
-#include "core/file_ops.h"
+#include "platform/sound_player.h"
 
 #include <QApplication>
 #include <QAudioDevice>
@@ -61,7 +63,7 @@ class QtSoundPlayer : public SoundPlayer {
         if (Busy()) {
             return false;
         }
-        if (!IsExistingFile(fileName)) {
+        if (!QFileInfo(QString::fromLocal8Bit(fileName)).isFile()) {
             QApplication::beep();
             return false;
         }
@@ -89,8 +91,9 @@ class QtSoundPlayer : public SoundPlayer {
 
 } // namespace
 
-std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer() {
-    return std::make_unique<QtSoundPlayer>();
-}
-
 } // namespace marloven
+
+// The one entry of this module, looked up by name when the first sound is played.
+extern "C" Q_DECL_EXPORT marloven::SoundPlayer* MarlovenMakeSoundPlayer() {
+    return new marloven::QtSoundPlayer();
+}
