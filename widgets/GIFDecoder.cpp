@@ -144,10 +144,12 @@ bool TFrame::ReadImage(GifReader& in, const std::array<std::uint8_t, 6>& pending
 }
 
 std::array<std::uint32_t, 256> TFrame::Palette() const {
-    // Entries beyond what the file's table holds were never read and are zero: black.
+    // Only the entries the file's table holds are looked up; the rest are black.
     std::array<std::uint32_t, 256> palette;
+    palette.fill(kGifBlack);
     const GifColourTable& table = ColourTable();
-    for (std::size_t i = 0; i < palette.size(); ++i) {
+    const int entries = 1 << std::clamp(HasLocalTable ? TableBits : Owner->GlobalBits, 0, 8);
+    for (int i = 0; i < entries; ++i) {
         palette[i] = kGifBlack | (std::uint32_t{table[3 * i]} << 16) |
                      (std::uint32_t{table[3 * i + 1]} << 8) | table[3 * i + 2];
     }
