@@ -6,8 +6,8 @@
 #include "platform/sound_player.h"
 #include "ui/_Main.h"
 #include "ui/app_context.h"
-#include "ui/look.h"
 #include "ui/startup.h"
+#include "ui/text_conversions.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<marloven::Prompter> prompter;
     if (options.answers) {
-        prompter = std::make_unique<marloven::UnattendedPrompter>(*options.answers);
+        prompter = marloven::MakeUnattendedPrompter(*options.answers);
     } else {
         prompter = std::make_unique<marloven::QtPrompter>();
     }

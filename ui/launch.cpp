@@ -4,6 +4,7 @@
 #include "platform/program_runner.h"
 #include "platform/sound_player.h"
 #include "ui/prompter.h"
+#include "ui/text_conversions.h"
 
 #include <QWidget>
 #include <chrono>
@@ -22,10 +23,6 @@ void ShowInFront(QWidget* window) {
     window->activateWindow();
 }
 
-QString Local8Bit(const std::string& text) {
-    return QString::fromLocal8Bit(text);
-}
-
 // SOUND1.WAV or SOUND2.WAV, each half of the time, freshly seeded at every launch.
 std::string StartSoundName() {
     std::mt19937 generator(static_cast<std::mt19937::result_type>(
@@ -40,7 +37,7 @@ void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& pro
                 const std::string& arguments) {
     const std::string directory = context.startDir.string();
     const std::string path = JoinPath(directory, program);
-    const QString notFound = Local8Bit(program) + " was not found!";
+    const QString notFound = MessageText(program) + " was not found!";
     if (!IsExistingFile(path)) {
         context.prompter.Inform(notFound);
         return;
@@ -55,15 +52,16 @@ void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& pro
         context.prompter.Inform(notFound);
         break;
     case RunOutcome::CouldNotStart:
-        context.prompter.Inform("Could not execute " + Local8Bit(CommandLineText(path, arguments)));
+        context.prompter.Inform("Could not execute " +
+                                MessageText(CommandLineText(path, arguments)));
         break;
     }
     ShowInFront(mainWindow);
 }
 
-void LaunchGame(AppContext& context, QWidget* mainWindow, int launchMode,
+void LaunchGame(AppContext& context, QWidget* mainWindow, LaunchMode mode,
                 const std::string& program, const GameOptions& options, const LaunchHooks& hooks) {
-    const std::string arguments = ComposeSwitches(launchMode, options);
+    const std::string arguments = ComposeSwitches(mode, options);
     std::string programToRun = program;
     if (hooks.mouseTweak && !hooks.mouseTweak(programToRun, arguments)) {
         return;
@@ -71,7 +69,7 @@ void LaunchGame(AppContext& context, QWidget* mainWindow, int launchMode,
     context.sound.PlayAsync(StartSoundName());
     RunProgram(context, mainWindow, programToRun, arguments);
     // The end sound and the demo step come whether or not the program could start.
-    context.sound.PlayAsync("SOUNDE.WAV");
+    context.sound.PlayAsync(kGameEndSound);
     if (options.recordDemo && hooks.saveRecordedDemo) {
         hooks.saveRecordedDemo();
     }

@@ -76,7 +76,7 @@ bool StartupChecks(AppContext& context, Forms& forms) {
                                        "Do you wish to run setup?")) {
             return false;
         }
-        RunProgram(context, forms.Main.get(), "SETUP.EXE", "");
+        RunProgram(context, forms.Main.get(), kSetupProgram, "");
     }
     return true;
 }
@@ -92,7 +92,7 @@ bool StartLauncher(AppContext& context, Forms& forms) {
     QWidget* window = forms.Main.get();
     new AfterFirstPaint(*window, [&context, window] {
         if (window->isVisible()) {
-            context.sound.PlayAsync("SOUNDS.WAV");
+            context.sound.PlayAsync(kStartupSound);
         }
     });
     forms.Main->show();
