@@ -30,7 +30,7 @@ void CfgStore::CfgSave() const {
         throw FileError(CannotCreateFileMessage(FilePath().string()) +
                         ": it could not be read, and saving would lose the settings in it");
     }
-    if (WriteFileAtomically(FilePath(), WrittenForm())) {
+    if (WriteFileAtomically(FilePath(), lines_.WrittenPieces())) {
         throw FileError(CannotCreateFileMessage(FilePath().string()));
     }
 }

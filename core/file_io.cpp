@@ -37,10 +37,12 @@ std::error_code OpenForWriting(std::ofstream& out, const std::filesystem::path& 
     return out ? std::error_code() : LastStreamError();
 }
 
-// Writes, flushes and closes, checking each step.
-std::error_code WriteAndClose(std::ofstream& out, std::string_view bytes) {
+// Writes the pieces one after another, flushes and closes, checking each step.
+std::error_code WriteAndClose(std::ofstream& out, std::span<const std::string_view> pieces) {
     errno = 0;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    for (const auto bytes : pieces) {
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
     if (!out) {
         return LastStreamError();
     }
@@ -62,12 +64,13 @@ bool RefusesNewFiles(const std::error_code& error) {
 
 // The last resort where no temporary file can be made: the file is rewritten where it
 // stands.
-std::error_code WriteInPlace(const std::filesystem::path& path, std::string_view bytes) {
+std::error_code WriteInPlace(const std::filesystem::path& path,
+                             std::span<const std::string_view> pieces) {
     std::ofstream out;
     if (auto error = OpenForWriting(out, path, false)) {
         return error;
     }
-    return WriteAndClose(out, bytes);
+    return WriteAndClose(out, pieces);
 }
 
 // A link is written through, so that it stays a link to the file it names.
@@ -116,13 +119,15 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     }
     // A file larger than memory can hold is a file that cannot be read, not a crash.
     try {
-        std::string bytes;
+        // Read straight into the string at the size the file has; a file that grows
+        // meanwhile is read on to its end.
         std::error_code sizeUnknown;
-        if (const auto size = std::filesystem::file_size(path, sizeUnknown); !sizeUnknown) {
-            bytes.reserve(size);
-        }
+        const auto size = std::filesystem::file_size(path, sizeUnknown);
+        std::string bytes(sizeUnknown ? 0 : size, '\0');
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        bytes.resize(static_cast<std::size_t>(in.gcount()));
         char buffer[1 << 16];
-        while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        while (in && (in.read(buffer, sizeof buffer) || in.gcount() > 0)) {
             bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
         }
         if (in.bad()) {
@@ -136,8 +141,12 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     }
 }
 
+std::error_code WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    return WriteFileAtomically(path, std::span<const std::string_view>(&bytes, 1));
+}
+
 std::error_code WriteFileAtomically(const std::filesystem::path& linkOrFile,
-                                    std::string_view bytes) {
+                                    std::span<const std::string_view> pieces) {
     const auto path = FollowLink(linkOrFile);
     const auto old = ExistingFile(path);
     if (old && !IsWritable(path, old->permissions())) {
@@ -147,9 +156,9 @@ std::error_code WriteFileAtomically(const std::filesystem::path& linkOrFile,
     std::ofstream out;
     if (auto error = OpenForWriting(out, temporary, true)) {
         // Writable already, as checked above, and the only way to save at all.
-        return old && RefusesNewFiles(error) ? WriteInPlace(path, bytes) : error;
+        return old && RefusesNewFiles(error) ? WriteInPlace(path, pieces) : error;
     }
-    if (auto error = WriteAndClose(out, bytes)) {
+    if (auto error = WriteAndClose(out, pieces)) {
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
         return error;

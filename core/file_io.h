@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -23,6 +24,9 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // each step checked and a failure returned. Only a crash, or a disk that fills up, in
 // the middle of that can then spoil the file.
 std::error_code WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// The same with the bytes given as pieces, written one after another.
+std::error_code WriteFileAtomically(const std::filesystem::path& path,
+                                    std::span<const std::string_view> pieces);
 
 // The player's words for a failed write: "Disk full", "File access denied", or the
 // system's own text.

@@ -2,6 +2,8 @@
 
 #include "core/text.h"
 
+#include <cstdint>
+
 namespace marloven {
 
 KeyLines::KeyLines() : KeyLines(std::string()) {}
@@ -103,8 +105,49 @@ void KeyLines::DropLastLine() {
     endsWithBreak_ = !lines_.empty();
 }
 
+std::vector<std::string_view> KeyLines::WrittenPieces() const {
+    static constexpr std::string_view kBreak = "\r\n";
+    // Compared as addresses: a line that was set lies outside the text.
+    const auto from = reinterpret_cast<std::uintptr_t>(text_->data());
+    const auto breakInText = [&](const char* at) {
+        const auto place = reinterpret_cast<std::uintptr_t>(at);
+        return place >= from && place + 2 <= from + text_->size() && at[0] == '\r' && at[1] == '\n';
+    };
+    std::vector<std::string_view> pieces;
+    for (std::size_t i = 0; i < lines_.size();) {
+        // Lines that follow each other in the text with CR LF between are one piece.
+        const char* runStart = lines_[i].data();
+        const char* runEnd = runStart + lines_[i].size();
+        while (i + 1 < lines_.size() && breakInText(runEnd) && lines_[i + 1].data() == runEnd + 2) {
+            ++i;
+            runEnd = lines_[i].data() + lines_[i].size();
+        }
+        ++i;
+        bool withBreak = i < lines_.size() || endsWithBreak_;
+        if (withBreak && breakInText(runEnd)) {
+            runEnd += 2;
+            withBreak = false;
+        }
+        pieces.emplace_back(runStart, static_cast<std::size_t>(runEnd - runStart));
+        if (withBreak) {
+            pieces.push_back(kBreak);
+        }
+    }
+    return pieces;
+}
+
 std::string KeyLines::WrittenForm() const {
-    return JoinLines(lines_, endsWithBreak_);
+    const auto pieces = WrittenPieces();
+    std::size_t size = 0;
+    for (const auto piece : pieces) {
+        size += piece.size();
+    }
+    std::string written;
+    written.reserve(size);
+    for (const auto piece : pieces) {
+        written += piece;
+    }
+    return written;
 }
 
 } // namespace marloven

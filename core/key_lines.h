@@ -41,6 +41,9 @@ class KeyLines {
 
     // The lines joined by CR LF, with a final CR LF when the text ends with a break.
     std::string WrittenForm() const;
+    // The written form as pieces to write one after another: runs of lines that stand
+    // so in the text as read are one piece of it, so a large file is not copied.
+    std::vector<std::string_view> WrittenPieces() const;
 
   private:
     // Holds a set line's text for the line at index and returns a view of it.

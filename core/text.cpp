@@ -1,6 +1,9 @@
 #include "core/text.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 namespace marloven {
 
@@ -43,25 +46,56 @@ std::string OneLine(std::string_view text) {
     return line;
 }
 
+namespace {
+
+constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
+constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7fu;
+
+// Byte k of a word read from memory is its bits 8k to 8k+7.
+static_assert(std::endian::native == std::endian::little);
+
+// The top bit of each byte of word that equals c, and no other bit.
+std::uint64_t BytesEqual(std::uint64_t word, char c) {
+    const std::uint64_t x = word ^ (kEveryByte * static_cast<unsigned char>(c));
+    return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+} // namespace
+
 SplitTextViews SplitLineViews(std::string_view text) {
     SplitTextViews result;
-    result.lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
-    // A plain byte loop: far quicker than find_first_of on large files.
+    const char* const data = text.data();
+    const std::size_t size = text.size();
+    // Room for lines of 16 bytes on average; what a file of longer lines leaves unused
+    // is never touched, and one of shorter lines grows the list as usual.
+    result.lines.reserve(size / 16 + 1);
     std::size_t start = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n') {
-            ++i;
-            continue;
+    // Eight bytes at a time: a byte loop took longer than reading the file. The last
+    // few bytes are handled one by one, in the same pass.
+    for (std::size_t i = 0; i < size; i += 8) {
+        std::uint64_t breaks = 0;
+        if (i + 8 <= size) {
+            std::uint64_t word;
+            std::memcpy(&word, data + i, sizeof word);
+            breaks = BytesEqual(word, '\r') | BytesEqual(word, '\n');
+        } else {
+            for (std::size_t k = i; k < size; ++k) {
+                breaks |=
+                    data[k] == '\r' || data[k] == '\n' ? std::uint64_t{0x80} << 8 * (k - i) : 0;
+            }
         }
-        result.lines.push_back(text.substr(start, i - start));
-        i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-        start = i;
+        for (; breaks != 0; breaks &= breaks - 1) {
+            const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(breaks)) / 8;
+            if (at < start) {
+                continue; // the LF of a CR LF already taken
+            }
+            result.lines.emplace_back(data + start, at - start);
+            start = at + (data[at] == '\r' && at + 1 < size && data[at + 1] == '\n' ? 2 : 1);
+        }
     }
-    result.endsWithBreak = !text.empty() && start == text.size();
-    if (start < text.size()) {
-        result.lines.push_back(text.substr(start));
+    result.endsWithBreak = size > 0 && start == size;
+    if (start < size) {
+        result.lines.emplace_back(data + start, size - start);
     }
     return result;
 }

@@ -3,94 +3,72 @@
 #include "core/file_ops.h"
 
 #include <QApplication>
-#include <QAudioDevice>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFileInfo>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QTimer>
-#include <QUrl>
+#include <QLibrary>
+#include <QStringList>
+#include <cstdio>
 
 namespace marloven {
 
 namespace {
 
-// Longest that a sound counts as playing, in case the sound system never reports its
-// end: no later sound is kept from playing for longer, and PlaySync waits no longer.
-constexpr int kLongestSoundMs = 30000;
+using MakePlayer = SoundPlayer* (*)();
 
-class QtSoundPlayer : public SoundPlayer {
+// Loads the Qt Multimedia player at the first sound. Loading it costs more than the
+// rest of the launcher's start, and most runs play their first sound only once the
+// main window is up.
+class LazySoundPlayer : public SoundPlayer {
   public:
-    void PlayAsync(const std::string& fileName) override { Start(fileName); }
-
-    void PlaySync(const std::string& fileName) override {
-        if (!Start(fileName)) {
-            return;
+    void PlayAsync(const std::string& fileName) override {
+        if (SoundPlayer* player = Player(fileName)) {
+            player->PlayAsync(fileName);
         }
-        QEventLoop loop;
-        QObject::connect(&*effect_, &QSoundEffect::playingChanged, &loop, [&] {
-            if (!Busy()) {
-                loop.quit();
-            }
-        });
-        QObject::connect(&*effect_, &QSoundEffect::statusChanged, &loop, [&] {
-            if (!Busy()) {
-                loop.quit();
-            }
-        });
-        QTimer::singleShot(kLongestSoundMs, &loop, &QEventLoop::quit);
-        if (Busy()) {
-            loop.exec();
+    }
+    void PlaySync(const std::string& fileName) override {
+        if (SoundPlayer* player = Player(fileName)) {
+            player->PlaySync(fileName);
         }
     }
 
   private:
-    // A sound counts as playing from the request until it has been heard to its end or
-    // failed to load, so a second request right after the first is dropped too.
-    bool Busy() const {
-        if (!effect_ || effect_->status() == QSoundEffect::Error ||
-            sinceStart_.hasExpired(kLongestSoundMs)) {
-            return false;
-        }
-        return effect_->isPlaying() || !heard_;
-    }
-
-    // True when a new sound was started.
-    bool Start(const std::string& fileName) {
-        if (Busy()) {
-            return false;
-        }
-        if (!IsExistingFile(fileName)) {
+    // The player for this sound, or null when there is none to play it.
+    SoundPlayer* Player(const std::string& fileName) {
+        if (!tried_ && !IsExistingFile(fileName)) {
+            // Nothing has played, so nothing is playing: a missing sound only beeps, as
+            // the player would, without loading the sound system for it.
             QApplication::beep();
-            return false;
+            return nullptr;
         }
-        if (QMediaDevices::audioOutputs().isEmpty()) {
-            return false;
+        if (!tried_) {
+            tried_ = true;
+            player_.reset(Load());
         }
-        effect_ = std::make_unique<QSoundEffect>();
-        heard_ = false;
-        sinceStart_.start();
-        QObject::connect(&*effect_, &QSoundEffect::playingChanged, &*effect_, [this] {
-            if (effect_->isPlaying()) {
-                heard_ = true;
-            }
-        });
-        const QString path = QFileInfo(QString::fromLocal8Bit(fileName)).absoluteFilePath();
-        effect_->setSource(QUrl::fromLocalFile(path));
-        effect_->play();
-        return true;
+        return player_.get();
     }
 
-    std::unique_ptr<QSoundEffect> effect_;
-    bool heard_ = false;
-    QElapsedTimer sinceStart_;
+    // The module lies beside the program; a program built elsewhere in the build tree
+    // (a test) finds it where the build put it.
+    static SoundPlayer* Load() {
+        QStringList places = {QApplication::applicationDirPath() + "/" MARLOVEN_SOUND_MODULE_NAME};
+        places << QStringLiteral(MARLOVEN_SOUND_MODULE_PATH);
+        for (const QString& place : places) {
+            QLibrary module(place);
+            if (auto make =
+                    reinterpret_cast<MakePlayer>(module.resolve("MarlovenMakeSoundPlayer"))) {
+                return make();
+            }
+        }
+        std::fprintf(stderr, "marloven: no sounds: cannot load %s\n", MARLOVEN_SOUND_MODULE_NAME);
+        return nullptr;
+    }
+
+    bool tried_ = false;
+    std::unique_ptr<SoundPlayer> player_;
 };
 
 } // namespace
 
 std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer() {
-    return std::make_unique<QtSoundPlayer>();
+    return std::make_unique<LazySoundPlayer>();
 }
 
 } // namespace marloven

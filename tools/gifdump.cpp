@@ -62,8 +62,8 @@ bool WriteFrames(const GifDecoder& gif, const std::filesystem::path& outDir) {
     for (int n = 1; n <= gif.FrameCount() && ok; ++n) {
         const TFrame& frame = gif.Frames[n - 1];
         const std::string stem = "frame" + std::to_string(n);
-        ok = WriteImage(outDir / (stem + "-image.pam"), frame.Image) &&
-             (!frame.Transparent || WriteMask(outDir / (stem + "-mask.pam"), frame.Mask));
+        ok = WriteImage(outDir / (stem + "-image.pam"), frame.MakeImage()) &&
+             (!frame.Transparent || WriteMask(outDir / (stem + "-mask.pam"), frame.MakeMask()));
     }
     if (!ok) {
         std::cerr << "gifdump: cannot write to " << outDir.string() << '\n';

@@ -17,7 +17,40 @@
 
 #include "platform/sound_player.h"
 
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
 namespace marloven {
+
+namespace {
+
+// Calls back once, just after the window has painted itself for the first time, and
+// then deletes itself.
+class AfterFirstPaint : public QObject {
+  public:
+    AfterFirstPaint(QWidget& window, std::function<void()> callback)
+        : QObject(&window), callback_(std::move(callback)) {
+        window.installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            // Queued, so that the painting is on the screen first.
+            QTimer::singleShot(0, parent(), std::move(callback_));
+            deleteLater();
+        }
+        return false;
+    }
+
+  private:
+    std::function<void()> callback_;
+};
+
+} // namespace
 
 Forms::Forms() = default;
 Forms::~Forms() = default;
@@ -53,7 +86,15 @@ bool StartLauncher(AppContext& context, Forms& forms) {
         return false;
     }
     forms.Main->LoadSettings();
-    context.sound.PlayAsync(kStartupSound);
+    // The start-up sound follows the window's first painting: readying the sound system
+    // takes longer than the rest of the start, and the player hears it all the same.
+    // A window closed before its turn (an unattended run) has no sound to greet it.
+    QWidget* window = forms.Main.get();
+    new AfterFirstPaint(*window, [&context, window] {
+        if (window->isVisible()) {
+            context.sound.PlayAsync(kStartupSound);
+        }
+    });
     forms.Main->show();
     return true;
 }

@@ -11,71 +11,79 @@ bool InRange(const GifDecoder& gif, int n) {
     return n >= 1 && n <= gif.FrameCount();
 }
 
-// Copies a width x height block between two pictures of one kind; offsets are pixels.
-template <typename Pixel>
-void CopyBlock(const Pixel* from, int fromStride, Pixel* to, int toStride, int width, int height) {
-    for (int y = 0; y < height; ++y) {
-        std::memcpy(to + static_cast<std::ptrdiff_t>(y) * toStride,
-                    from + static_cast<std::ptrdiff_t>(y) * fromStride, sizeof(Pixel) * width);
-    }
-}
-
 } // namespace
 
 void GifComposition::Start(const GifDecoder& gif) {
-    if (std::int64_t{gif.ImageWidth} * gif.ImageHeight > gif.MaxPixels) {
-        Composition.Resize(0, 0, kGifBlack);
-        CompositionMask.Resize(0, 0, 1);
-        return;
+    Width = gif.ImageWidth;
+    Height = gif.ImageHeight;
+    held_ = {gif.DrawnLeft, gif.DrawnTop, gif.DrawnRight - gif.DrawnLeft,
+             gif.DrawnBottom - gif.DrawnTop};
+    if (4 * std::int64_t{held_.width} * held_.height > gif.MaxBytes) {
+        held_ = {0, 0, 0, 0};
     }
-    Composition.Resize(gif.ImageWidth, gif.ImageHeight, kGifBlack);
-    CompositionMask.Resize(gif.ImageWidth, gif.ImageHeight, 1);
+    pixels_.assign(static_cast<std::size_t>(held_.width) * static_cast<std::size_t>(held_.height),
+                   0);
+    std::vector<std::uint32_t>().swap(saved_);
+    savedFrame_ = 0;
 }
 
-// The frame's area within the composition. Frames lie inside the picture they grew,
-// so this cuts only when the composition was not started for this file.
+std::uint32_t GifComposition::HeldAt(int x, int y) const {
+    x -= held_.left;
+    y -= held_.top;
+    if (x < 0 || y < 0 || x >= held_.width || y >= held_.height) {
+        return 0;
+    }
+    return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(held_.width) +
+                   static_cast<std::size_t>(x)];
+}
+
+// Frames lie inside the rectangle held for their file, so this cuts only when the
+// composition was not started for this file. The result is in held coordinates; a
+// frame is then drawn from its top left corner, which the cut never moves.
 GifComposition::Area GifComposition::Clip(const TFrame& frame) const {
-    const int right = std::min(frame.Left + frame.Width, Composition.Width);
-    const int bottom = std::min(frame.Top + frame.Height, Composition.Height);
-    return {frame.Left, frame.Top, std::max(right - frame.Left, 0),
-            std::max(bottom - frame.Top, 0)};
+    const int left = frame.Left - held_.left;
+    const int top = frame.Top - held_.top;
+    if (left < 0 || top < 0) {
+        return {0, 0, 0, 0};
+    }
+    return {left, top, std::clamp(held_.width - left, 0, frame.Width),
+            std::clamp(held_.height - top, 0, frame.Height)};
 }
 
-void GifComposition::DrawFrame(GifDecoder& gif, int n) {
+void GifComposition::DrawFrame(const GifDecoder& gif, int n) {
     if (!InRange(gif, n)) {
         return;
     }
-    TFrame& frame = gif.Frames[n - 1];
+    const TFrame& frame = gif.Frames[n - 1];
     const Area area = Clip(frame);
-    const bool hasPictures = frame.Image.Width == frame.Width &&
-                             frame.Image.Height == frame.Height &&
-                             (!frame.Transparent || frame.Mask.Width == frame.Width);
-    if (area.width == 0 || area.height == 0 || !hasPictures) {
+    if (area.width == 0 || area.height == 0) {
         return;
     }
-    const std::size_t origin = Composition.Index(area.left, area.top);
+    const auto width = static_cast<std::size_t>(area.width);
+    const auto row = [&](int y) {
+        return pixels_.data() + static_cast<std::size_t>(area.top + y) * held_.width + area.left;
+    };
     if (frame.Disposal == 3) {
-        CopyBlock(Composition.Pixels.data() + origin, Composition.Width,
-                  frame.SavedImage.Pixels.data(), frame.Width, area.width, area.height);
-        CopyBlock(CompositionMask.Bits.data() + origin, CompositionMask.Width,
-                  frame.SavedMask.Bits.data(), frame.Width, area.width, area.height);
+        saved_.resize(width * static_cast<std::size_t>(area.height));
+        for (int y = 0; y < area.height; ++y) {
+            std::memcpy(saved_.data() + width * y, row(y), sizeof(std::uint32_t) * width);
+        }
+        savedFrame_ = n;
     }
+    const std::array<std::uint32_t, 256> palette = frame.Palette();
     for (int y = 0; y < area.height; ++y) {
-        std::uint32_t* pixels =
-            Composition.Pixels.data() + origin + static_cast<std::size_t>(y) * Composition.Width;
-        std::uint8_t* mask =
-            CompositionMask.Bits.data() + origin + static_cast<std::size_t>(y) * Composition.Width;
-        const std::uint32_t* image = frame.Image.Pixels.data() + frame.Image.Index(0, y);
+        std::uint32_t* out = row(y);
+        const std::uint8_t* indices = frame.IndexRaster.data() + frame.IndexRowLength * y;
         if (!frame.Transparent) {
-            std::memcpy(pixels, image, sizeof(std::uint32_t) * area.width);
-            std::memset(mask, 0, static_cast<std::size_t>(area.width));
+            for (std::size_t x = 0; x < width; ++x) {
+                out[x] = palette[indices[x]];
+            }
             continue;
         }
-        const std::uint8_t* frameMask = frame.Mask.Bits.data() + frame.Mask.Index(0, y);
-        for (int x = 0; x < area.width; ++x) {
-            if (!frameMask[x]) {
-                pixels[x] = image[x];
-                mask[x] = 0;
+        const std::uint8_t* mask = frame.MaskRaster.data() + frame.MaskRowLength * y;
+        for (std::size_t x = 0; x < width; ++x) {
+            if (((mask[x >> 3] >> (7 - (x & 7))) & 1) == 0) {
+                out[x] = palette[indices[x]];
             }
         }
     }
@@ -87,23 +95,20 @@ void GifComposition::DisposeFrame(const GifDecoder& gif, int n) {
     }
     const TFrame& frame = gif.Frames[n - 1];
     const Area area = Clip(frame);
-    if (area.width == 0 || area.height == 0) {
+    const auto width = static_cast<std::size_t>(area.width);
+    const bool restores = frame.Disposal == 3 && savedFrame_ == n &&
+                          saved_.size() == width * static_cast<std::size_t>(area.height);
+    if (frame.Disposal != 2 && !restores) {
         return;
     }
-    const std::size_t origin = Composition.Index(area.left, area.top);
-    if (frame.Disposal == 2) {
-        for (int y = 0; y < area.height; ++y) {
-            const std::size_t row = origin + static_cast<std::size_t>(y) * Composition.Width;
-            std::fill_n(Composition.Pixels.begin() + static_cast<std::ptrdiff_t>(row), area.width,
-                        kGifBlack);
-            std::fill_n(CompositionMask.Bits.begin() + static_cast<std::ptrdiff_t>(row), area.width,
-                        std::uint8_t{1});
+    for (int y = 0; y < area.height; ++y) {
+        std::uint32_t* out =
+            pixels_.data() + static_cast<std::size_t>(area.top + y) * held_.width + area.left;
+        if (restores) {
+            std::memcpy(out, saved_.data() + width * y, sizeof(std::uint32_t) * width);
+        } else {
+            std::fill_n(out, width, 0u);
         }
-    } else if (frame.Disposal == 3) {
-        CopyBlock(frame.SavedImage.Pixels.data(), frame.Width, Composition.Pixels.data() + origin,
-                  Composition.Width, area.width, area.height);
-        CopyBlock(frame.SavedMask.Bits.data(), frame.Width, CompositionMask.Bits.data() + origin,
-                  CompositionMask.Width, area.width, area.height);
     }
 }
 

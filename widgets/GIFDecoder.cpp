@@ -68,14 +68,28 @@ void GifReader::SkipSubBlocks() {
 }
 
 void GifReader::GatherSubBlocks(std::vector<std::uint8_t>& out) {
+    // Measured first, so the buffer is sized once: growing it a sub-block at a time
+    // costs more than the decoding on large frames.
+    std::size_t total = 0;
+    for (std::size_t at = pos_; at < data_.size();) {
+        const std::size_t length = data_[at++];
+        if (length == 0) {
+            break;
+        }
+        const std::size_t taken = std::min(length, data_.size() - at);
+        total += taken;
+        at += taken;
+    }
+    out.resize(total);
+    std::uint8_t* to = out.data();
     while (!AtEnd()) {
         const std::size_t length = data_[pos_++];
         if (length == 0) {
             return;
         }
         const std::size_t taken = std::min(length, Remaining());
-        out.insert(out.end(), data_.begin() + static_cast<std::ptrdiff_t>(pos_),
-                   data_.begin() + static_cast<std::ptrdiff_t>(pos_ + taken));
+        std::memcpy(to, data_.data() + pos_, taken);
+        to += taken;
         pos_ += taken;
     }
 }
@@ -85,7 +99,7 @@ const GifColourTable& TFrame::ColourTable() const {
 }
 
 bool TFrame::ReadImage(GifReader& in, const std::array<std::uint8_t, 6>& pendingControl,
-                       std::int64_t pixelBudget) {
+                       std::vector<std::uint8_t>& scratch) {
     std::uint8_t descriptor[10];
     if (!in.Read(descriptor, sizeof descriptor) || descriptor[0] != kImageSeparator) {
         return false;
@@ -96,11 +110,20 @@ bool TFrame::ReadImage(GifReader& in, const std::array<std::uint8_t, 6>& pending
     Height = Word(descriptor + 7);
     const std::uint8_t packed = descriptor[9];
 
-    // The picture the frames compose into grows to hold this frame, so both must fit.
-    const std::int64_t pixels = std::int64_t{Width} * Height;
-    const std::int64_t pictureWidth = std::max(Owner->ImageWidth, Left + Width);
-    const std::int64_t pictureHeight = std::max(Owner->ImageHeight, Top + Height);
-    if (pixels > pixelBudget || pictureWidth * pictureHeight > Owner->MaxPixels) {
+    const std::uint8_t control = pendingControl[1];
+    Disposal = (control >> 2) & 7;
+    if (Disposal > 3) {
+        Disposal = 2;
+    }
+    Delay = std::max(Word(pendingControl.data() + 2) * 10, 1);
+    Transparent = (control & 1) != 0;
+    TransparentIndex = pendingControl[4];
+
+    IndexRowLength = static_cast<std::size_t>(Width);
+    MaskRowLength = Transparent ? (static_cast<std::size_t>(Width) + 7) / 8 : 0;
+    const std::size_t rows = static_cast<std::size_t>(Height);
+    if (!Owner->Affords(*this,
+                        static_cast<std::int64_t>((IndexRowLength + MaskRowLength) * rows))) {
         return false;
     }
 
@@ -114,67 +137,48 @@ bool TFrame::ReadImage(GifReader& in, const std::array<std::uint8_t, 6>& pending
     }
     Interlaced = (packed & 0x40) != 0;
 
-    const std::uint8_t control = pendingControl[1];
-    Disposal = (control >> 2) & 7;
-    if (Disposal > 3) {
-        Disposal = 2;
-    }
-    Delay = std::max(Word(pendingControl.data() + 2) * 10, 1);
-    Transparent = (control & 1) != 0;
-    TransparentIndex = pendingControl[4];
-
-    if (Disposal == 3) {
-        SavedImage.Resize(Width, Height, kGifBlack);
-        SavedMask.Resize(Width, Height, 0);
-    }
-
-    IndexRowLength = (static_cast<std::size_t>(Width) + 3) / 4 * 4;
-    IndexRaster.assign(IndexRowLength * static_cast<std::size_t>(Height), 0);
-    if (Transparent) {
-        MaskRowLength = (static_cast<std::size_t>(Width) + 31) / 32 * 4;
-        MaskRaster.assign(MaskRowLength * static_cast<std::size_t>(Height), 0);
-    }
-    DecodePixels(in, IndexRaster.data(), IndexRowLength, MaskRaster.data(), MaskRowLength);
-    if (!Owner->KeepRasters) {
-        MakePictures(HasLocalTable ? TableBits : Owner->GlobalBits);
-    }
+    IndexRaster.assign(IndexRowLength * rows, 0);
+    MaskRaster.assign(MaskRowLength * rows, 0);
+    DecodePixels(in, scratch);
     return true;
 }
 
-void TFrame::MakePictures(int bits) {
+std::array<std::uint32_t, 256> TFrame::Palette() const {
+    // Only the entries the file's table holds are looked up; the rest are black.
     std::array<std::uint32_t, 256> palette;
     palette.fill(kGifBlack);
     const GifColourTable& table = ColourTable();
-    const int entries = 1 << std::clamp(bits, 0, 8);
+    const int entries = 1 << std::clamp(HasLocalTable ? TableBits : Owner->GlobalBits, 0, 8);
     for (int i = 0; i < entries; ++i) {
         palette[i] = kGifBlack | (std::uint32_t{table[3 * i]} << 16) |
                      (std::uint32_t{table[3 * i + 1]} << 8) | table[3 * i + 2];
     }
+    return palette;
+}
 
-    Image.Resize(Width, Height, kGifBlack);
-    if (Transparent) {
-        Mask.Resize(Width, Height, 0);
-    }
+GifPicture TFrame::MakeImage() const {
+    const std::array<std::uint32_t, 256> palette = Palette();
+    GifPicture image;
+    image.Resize(Width, Height, kGifBlack);
     for (int y = 0; y < Height; ++y) {
-        const std::uint8_t* indices = IndexRaster.data() + IndexRowLength * y;
-        std::uint32_t* out = Image.Pixels.data() + Image.Index(0, y);
         for (int x = 0; x < Width; ++x) {
-            out[x] = palette[indices[x]];
-        }
-        if (!Transparent) {
-            continue;
-        }
-        const std::uint8_t* maskBits = MaskRaster.data() + MaskRowLength * y;
-        std::uint8_t* maskOut = Mask.Bits.data() + Mask.Index(0, y);
-        for (int x = 0; x < Width; ++x) {
-            if ((maskBits[x >> 3] >> (7 - (x & 7))) & 1) {
-                maskOut[x] = 1;
-                out[x] = kGifBlack;
+            if (!IsTransparent(x, y)) {
+                image.Pixels[image.Index(x, y)] = palette[IndexRaster[IndexRowLength * y + x]];
             }
         }
     }
-    std::vector<std::uint8_t>().swap(IndexRaster);
-    std::vector<std::uint8_t>().swap(MaskRaster);
+    return image;
+}
+
+GifMask TFrame::MakeMask() const {
+    GifMask mask;
+    mask.Resize(Width, Height, 0);
+    for (int y = 0; y < Height; ++y) {
+        for (int x = 0; x < Width; ++x) {
+            mask.Bits[mask.Index(x, y)] = IsTransparent(x, y) ? 1 : 0;
+        }
+    }
+    return mask;
 }
 
 bool GifDecoder::DecodeGif(std::string_view data) {
@@ -191,14 +195,13 @@ bool GifDecoder::DecodeGif(std::span<const std::uint8_t> data) {
     in.Skip(6); // the version is not examined
     ReadScreen(in);
 
-    std::int64_t pixelsLeft = MaxPixels;
     for (;;) {
         const std::size_t before = in.Position();
         const int block = in.Peek();
         if (block == kExtensionIntroducer) {
             ReadExtension(in);
         } else if (block == kImageSeparator) {
-            if (FrameCount() == kMaxFrames || !ReadFrame(in, pixelsLeft)) {
+            if (FrameCount() == kMaxFrames || !ReadFrame(in)) {
                 break;
             }
         } else {
@@ -219,6 +222,9 @@ void GifDecoder::Reset() {
     LoopCount = 1;
     AnyTransparent = false;
     PendingControl.fill(0);
+    DrawnLeft = DrawnTop = DrawnRight = DrawnBottom = 0;
+    LargestSavedArea = 0;
+    RasterBytes = 0;
 }
 
 void GifDecoder::ReadScreen(GifReader& in) {
@@ -267,12 +273,39 @@ void GifDecoder::ReadExtension(GifReader& in) {
     // Any other label reads nothing, which ends the reading.
 }
 
-bool GifDecoder::ReadFrame(GifReader& in, std::int64_t& pixelsLeft) {
+GifDecoder::Box GifDecoder::DrawnWith(const TFrame& frame) const {
+    const Box drawn{DrawnLeft, DrawnTop, DrawnRight, DrawnBottom};
+    const Box own{frame.Left, frame.Top, frame.Left + frame.Width, frame.Top + frame.Height};
+    if (frame.Width == 0 || frame.Height == 0) {
+        return drawn;
+    }
+    if (drawn.Area() == 0) {
+        return own;
+    }
+    return {std::min(drawn.left, own.left), std::min(drawn.top, own.top),
+            std::max(drawn.right, own.right), std::max(drawn.bottom, own.bottom)};
+}
+
+bool GifDecoder::Affords(const TFrame& frame, std::int64_t rasterBytes) const {
+    const std::int64_t area = std::int64_t{frame.Width} * frame.Height;
+    const std::int64_t saved = std::max(LargestSavedArea, frame.Disposal == 3 ? area : 0);
+    return RasterBytes + rasterBytes + 4 * (DrawnWith(frame).Area() + saved) <= MaxBytes;
+}
+
+bool GifDecoder::ReadFrame(GifReader& in) {
     TFrame frame(*this);
-    if (!frame.ReadImage(in, PendingControl, pixelsLeft)) {
+    if (!frame.ReadImage(in, PendingControl, scratch_)) {
         return false;
     }
-    pixelsLeft -= std::int64_t{frame.Width} * frame.Height;
+    const Box drawn = DrawnWith(frame);
+    DrawnLeft = static_cast<int>(drawn.left);
+    DrawnTop = static_cast<int>(drawn.top);
+    DrawnRight = static_cast<int>(drawn.right);
+    DrawnBottom = static_cast<int>(drawn.bottom);
+    if (frame.Disposal == 3) {
+        LargestSavedArea = std::max(LargestSavedArea, std::int64_t{frame.Width} * frame.Height);
+    }
+    RasterBytes += static_cast<std::int64_t>(frame.RasterBytes());
     GlobalBits = std::max(GlobalBits, frame.TableBits);
     AnyTransparent = AnyTransparent || frame.Transparent;
     PendingControl.fill(0);

@@ -1,8 +1,9 @@
 #pragma once
 
 // Reads a GIF file (87a or 89a) held in memory into frames: placement, timing,
-// disposal, a picture in display colours and, for transparent frames, a mask.
-// Standard library only; the animated control turns the pictures into what it paints.
+// disposal, the colour indices and, for transparent frames, a mask of bits. Colours are
+// looked up only when a frame is drawn, so a frame costs about a byte a pixel.
+// Standard library only; the animated control composes the frames into what it paints.
 
 #include <array>
 #include <cstddef>
@@ -48,9 +49,11 @@ inline constexpr std::uint32_t kGifBlack = 0xff000000u;
 // 256 entries of red, green, blue.
 using GifColourTable = std::array<std::uint8_t, 768>;
 
-// The most pixels the frames of one file may hold together, and the picture they
-// compose into. A file that asks for more is read up to the frame that would pass it.
-inline constexpr std::int64_t kGifMaxPixels = 64 * 1024 * 1024;
+// The most memory one file may take: its frames' indices and masks, the area the
+// frames compose into (4 bytes a pixel) and the largest area a frame that restores to
+// previous saves (as much again). A file that asks for more is read up to the frame
+// that would pass it.
+inline constexpr std::int64_t kGifMaxBytes = std::int64_t{256} * 1024 * 1024;
 
 // The bytes of the file with a read position that never passes their end.
 class GifReader {
@@ -68,7 +71,7 @@ class GifReader {
     void Skip(std::size_t count);
     // Moves past data sub-blocks up to and including the zero-length terminator.
     void SkipSubBlocks();
-    // Moves past data sub-blocks as above, appending their contents to out.
+    // Moves past data sub-blocks as above, putting their contents into out (replaced).
     void GatherSubBlocks(std::vector<std::uint8_t>& out);
 
   private:
@@ -96,34 +99,41 @@ class TFrame {
     bool Transparent = false;
     std::uint8_t TransparentIndex = 0;
     std::unique_ptr<GifColourTable> LocalTable; // only when HasLocalTable
-    GifPicture Image;
-    GifMask Mask;          // only when Transparent
-    GifPicture SavedImage; // only when Disposal is 3: what lay under the frame
-    GifMask SavedMask;     // only when Disposal is 3
 
-    // Rows of colour indices, each padded with zeros to a multiple of 4 bytes, and
-    // (when Transparent) rows of mask bits, first pixel in the top bit, each padded to
-    // a multiple of 32 bits. Held between decoding and MakePictures.
+    // Rows of colour indices, Width bytes each, and (when Transparent) rows of mask
+    // bits, 1 where the pixel is transparent, first pixel in the top bit, each row
+    // padded to a whole byte.
     std::vector<std::uint8_t> IndexRaster;
     std::size_t IndexRowLength = 0;
     std::vector<std::uint8_t> MaskRaster;
     std::size_t MaskRowLength = 0;
 
     const GifColourTable& ColourTable() const;
+    // The display colour of each index; entries the table does not hold are black.
+    std::array<std::uint32_t, 256> Palette() const;
+    bool IsTransparent(int x, int y) const {
+        return Transparent && ((MaskRaster[MaskRowLength * static_cast<std::size_t>(y) +
+                                           static_cast<std::size_t>(x >> 3)] >>
+                                (7 - (x & 7))) &
+                               1) != 0;
+    }
+    // The memory the rasters take.
+    std::size_t RasterBytes() const { return IndexRaster.size() + MaskRaster.size(); }
+    // The frame as a picture in display colours (transparent pixels black) and its mask,
+    // made on request.
+    GifPicture MakeImage() const;
+    GifMask MakeMask() const;
 
     // Reads the image at the reader (on its separator), with the graphic control
     // extension that precedes it, into the rasters. False when there is no whole image
     // descriptor and colour table or the frame is too large; the frame is then unusable.
+    // The frame's data sub-blocks are gathered in scratch.
     bool ReadImage(GifReader& in, const std::array<std::uint8_t, 6>& pendingControl,
-                   std::int64_t pixelBudget);
+                   std::vector<std::uint8_t>& scratch);
     // Decodes the LZW data at the reader (on the minimum code size byte) into the
-    // rasters and moves past the data's sub-blocks. Pixels the data does not supply
-    // stay 0 and opaque.
-    void DecodePixels(GifReader& in, std::uint8_t* indexRaster, std::size_t indexRowLength,
-                      std::uint8_t* maskRaster, std::size_t maskRowLength) const;
-    // Turns the rasters into Image and Mask with a colour table of 2^bits entries
-    // (indices beyond it are black) and releases them.
-    void MakePictures(int bits);
+    // rasters and moves past the data's sub-blocks, gathered in scratch. Pixels the
+    // data does not supply stay 0 and opaque.
+    void DecodePixels(GifReader& in, std::vector<std::uint8_t>& scratch);
 };
 
 // The decoded file. The frames keep a pointer to their decoder, so it stays in place.
@@ -143,12 +153,22 @@ class GifDecoder {
     int LoopCount = 1; // 0 loops for ever
     bool AnyTransparent = false;
     std::array<std::uint8_t, 6> PendingControl{};
-    // Leaves each frame's rasters in place and makes no pictures (for measuring).
-    bool KeepRasters = false;
-    // The pixel limit of the frames together and of the composed picture.
-    std::int64_t MaxPixels = kGifMaxPixels;
+    // The memory limit of the frames together with their composition.
+    std::int64_t MaxBytes = kGifMaxBytes;
+    // The smallest rectangle holding every frame: all the composition ever changes.
+    int DrawnLeft = 0;
+    int DrawnTop = 0;
+    int DrawnRight = 0;
+    int DrawnBottom = 0;
+    // The largest frame area that restores to previous, in pixels.
+    std::int64_t LargestSavedArea = 0;
+    // What the frames' rasters take together.
+    std::int64_t RasterBytes = 0;
 
     int FrameCount() const { return static_cast<int>(Frames.size()); }
+    // Whether a frame of this placement, disposal and raster size keeps the file within
+    // MaxBytes, together with the frames read before it.
+    bool Affords(const TFrame& frame, std::int64_t rasterBytes) const;
 
     // False for empty data or data that does not begin with "GIF". Otherwise reads
     // frames up to the trailer, an unknown block, the 257th image or the end of the
@@ -160,7 +180,16 @@ class GifDecoder {
     void Reset();
     void ReadScreen(GifReader& in);
     void ReadExtension(GifReader& in);
-    bool ReadFrame(GifReader& in, std::int64_t& pixelsLeft);
+    struct Box {
+        std::int64_t left, top, right, bottom;
+        std::int64_t Area() const { return (right - left) * (bottom - top); }
+    };
+
+    bool ReadFrame(GifReader& in);
+    // The drawn rectangle grown by the frame (an empty frame grows nothing).
+    Box DrawnWith(const TFrame& frame) const;
+
+    std::vector<std::uint8_t> scratch_; // one frame's data sub-blocks, reused
 };
 
 } // namespace marloven

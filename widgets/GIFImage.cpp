@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QPainter>
 #include <algorithm>
 #include <cstdint>
@@ -151,6 +152,7 @@ bool TGIFImage::LoadFromFile(const QString& name) {
 
 bool TGIFImage::DecodeGif(const QByteArray& bytes) {
     EnableTimer(false);
+    resumeOnShow_ = false;
     loaded_ = false;
     currentFrame_ = 1;
     passCount_ = 1;
@@ -161,7 +163,6 @@ bool TGIFImage::DecodeGif(const QByteArray& bytes) {
     if (!decoded) {
         // Whatever was shown before goes, and the composition's memory with it.
         composition_ = GifComposition();
-        pictureStale_ = true;
         RefreshOpaque();
         update();
         return false;
@@ -184,12 +185,10 @@ bool TGIFImage::DecodeGif(const QByteArray& bytes) {
 
 void TGIFImage::DrawFrame(int frame) {
     composition_.DrawFrame(gif_, frame);
-    pictureStale_ = true;
 }
 
 void TGIFImage::DisposeFrame(int frame) {
     composition_.DisposeFrame(gif_, frame);
-    pictureStale_ = true;
 }
 
 void TGIFImage::Tick() {
@@ -247,60 +246,65 @@ void TGIFImage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
 }
 
+void TGIFImage::hideEvent(QHideEvent* event) {
+    resumeOnShow_ = resumeOnShow_ || timer_.isActive();
+    EnableTimer(false);
+    QWidget::hideEvent(event);
+}
+
+void TGIFImage::showEvent(QShowEvent* event) {
+    if (resumeOnShow_) {
+        resumeOnShow_ = false;
+        EnableTimer(animatable_ && animate_ && loaded_ && !Finished());
+    }
+    QWidget::showEvent(event);
+}
+
 void TGIFImage::Paint() {
     if (!pictureVisible_ || !loaded_ || FrameCount() == 0) {
         return;
     }
     needCapture_ = false;
-    const QImage& picture = Picture();
     // A degenerate picture is never tiled: the tile counts divide by its size.
-    if (picture.isNull() || ImageWidth() <= 0 || ImageHeight() <= 0) {
+    if (ImageWidth() <= 0 || ImageHeight() <= 0) {
         return;
     }
     QPainter painter(this);
     if (stretchActive_) {
-        painter.drawImage(rect(), picture);
+        // The picture's own coordinates, scaled onto the control.
+        painter.scale(static_cast<qreal>(width()) / ImageWidth(),
+                      static_cast<qreal>(height()) / ImageHeight());
+        DrawPicture(painter, QPoint(0, 0));
     } else if (tile_) {
         for (int row = 0; row <= height() / ImageHeight(); ++row) {
             for (int column = 0; column <= width() / ImageWidth(); ++column) {
-                painter.drawImage(QPoint(column * ImageWidth(), row * ImageHeight()), picture);
+                DrawPicture(painter, QPoint(column * ImageWidth(), row * ImageHeight()));
             }
         }
     } else if (center_) {
         // Integer division rounds toward zero, also for a picture larger than the control.
-        painter.drawImage(QPoint((width() - ImageWidth()) / 2, (height() - ImageHeight()) / 2),
-                          picture);
+        DrawPicture(painter, QPoint((width() - ImageWidth()) / 2, (height() - ImageHeight()) / 2));
     } else {
-        painter.drawImage(QPoint(0, 0), picture);
+        DrawPicture(painter, QPoint(0, 0));
     }
 }
 
-const QImage& TGIFImage::Picture() {
-    if (!pictureStale_) {
-        return picture_;
-    }
-    pictureStale_ = false;
-    const GifPicture& composed = composition_.Composition;
-    const GifMask& mask = composition_.CompositionMask;
-    if (composed.Width <= 0 || composed.Height <= 0) {
-        picture_ = QImage();
-        return picture_;
-    }
+void TGIFImage::DrawPicture(QPainter& painter, QPoint origin) const {
     // Only a transparent first frame makes the picture masked; otherwise the composed
-    // frame is drawn as it stands, its untouched areas black.
-    const bool masked = FrameCount() > 0 && gif_.Frames.front().Transparent;
-    if (picture_.size() != QSize(composed.Width, composed.Height)) {
-        picture_ = QImage(composed.Width, composed.Height, QImage::Format_ARGB32_Premultiplied);
+    // frame is drawn as it stands, its transparent and untouched areas black.
+    const bool masked = gif_.Frames.front().Transparent;
+    if (!masked) {
+        painter.fillRect(QRect(origin, QSize(ImageWidth(), ImageHeight())), Qt::black);
     }
-    for (int y = 0; y < composed.Height; ++y) {
-        auto* line = reinterpret_cast<std::uint32_t*>(picture_.scanLine(y));
-        const std::uint32_t* pixels = composed.Pixels.data() + composed.Index(0, y);
-        const std::uint8_t* white = mask.Bits.data() + mask.Index(0, y);
-        for (int x = 0; x < composed.Width; ++x) {
-            line[x] = masked && white[x] ? 0u : pixels[x];
-        }
+    const GifComposition& composed = composition_;
+    if (composed.HeldWidth() <= 0 || composed.HeldHeight() <= 0) {
+        return;
     }
-    return picture_;
+    // The composition's pixels are already premultiplied ARGB: drawn in place, uncopied.
+    const QImage held(reinterpret_cast<const uchar*>(composed.HeldPixels()), composed.HeldWidth(),
+                      composed.HeldHeight(), composed.HeldWidth() * 4,
+                      QImage::Format_ARGB32_Premultiplied);
+    painter.drawImage(origin + QPoint(composed.HeldLeft(), composed.HeldTop()), held);
 }
 
 void TGIFImage::Fire(const Notification& notification) {
@@ -328,8 +332,7 @@ bool TGIFImage::ComputeStretchActive() const {
 bool TGIFImage::ComputeOpaque() const {
     // A picture that draws nothing (no frames, or too large to compose) must not keep
     // the window from painting beneath it, or stale pixels would show there.
-    const bool drawsPicture = FrameCount() > 0 && composition_.Composition.Width > 0 &&
-                              composition_.Composition.Height > 0;
+    const bool drawsPicture = FrameCount() > 0 && composition_.Width > 0 && composition_.Height > 0;
     return pictureVisible_ && loaded_ && drawsPicture && !AnyTransparent() &&
            (tile_ || stretchActive_ || (width() <= ImageWidth() && height() <= ImageHeight()));
 }

@@ -3,7 +3,7 @@
 #include "widgets/GIFCompose.h"
 #include "widgets/GIFDecoder.h"
 
-#include <QImage>
+#include <QPainter>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -96,14 +96,18 @@ class TGIFImage : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Hidden (with its window, say, while the game runs), the control stops its timer,
+    // and shown again it goes on where it was.
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     bool DecodeGif(const QByteArray& bytes);
     void DrawFrame(int frame);
     void DisposeFrame(int frame);
     void Paint();
-    // The composition as it is drawn: masked when the first frame is transparent.
-    const QImage& Picture();
+    // Draws the composed picture with its top left corner at origin.
+    void DrawPicture(QPainter& painter, QPoint origin) const;
     void Fire(const Notification& notification);
 
     int ScaledDelay(int frame) const;
@@ -117,8 +121,6 @@ class TGIFImage : public QWidget {
 
     GifDecoder gif_;
     GifComposition composition_;
-    QImage picture_;
-    bool pictureStale_ = true;
     QTimer timer_;
 
     bool animate_ = false;
@@ -137,6 +139,7 @@ class TGIFImage : public QWidget {
     int passCount_ = 1;
     bool firstTick_ = true;
     bool needCapture_ = false;
+    bool resumeOnShow_ = false;
     bool stretchActive_ = false;
     bool opaque_ = false;
 };

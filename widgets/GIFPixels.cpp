@@ -278,17 +278,15 @@ class LzwDecoder {
 
 } // namespace
 
-void TFrame::DecodePixels(GifReader& in, std::uint8_t* indexRaster, std::size_t indexRowLength,
-                          std::uint8_t* maskRaster, std::size_t maskRowLength) const {
+void TFrame::DecodePixels(GifReader& in, std::vector<std::uint8_t>& data) {
     const int minimumCodeSize = in.Peek();
     in.Skip(1);
-    std::vector<std::uint8_t> data;
     in.GatherSubBlocks(data);
     if (minimumCodeSize < 0 || minimumCodeSize > kMaxMinimumCodeSize || Width == 0 || Height == 0) {
         return;
     }
     CodeReader codes(data);
-    PixelSink sink(*this, indexRaster, indexRowLength, maskRaster, maskRowLength);
+    PixelSink sink(*this, IndexRaster.data(), IndexRowLength, MaskRaster.data(), MaskRowLength);
     LzwDecoder decoder(minimumCodeSize);
     decoder.Run(codes, sink);
     sink.Finish();

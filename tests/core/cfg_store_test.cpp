@@ -132,6 +132,13 @@ TEST(CfgStoreFile, WritesUntouchedLinesBackByteForByte) {
     store.CfgSet("PlayerName", "\xE9t\xE9", true);
     store.CfgSave();
     EXPECT_EQ(dir.Read("VK.CFG"), odd + "\r\nPlayerName = \"\xE9t\xE9\"\r\n");
+
+    // A line set between untouched ones, in a file without a final break.
+    GameDir middle({{"VK.CFG", "; top\r\nA = 1\r\nB = 2\r\nC = 3\r\nD = 4"}});
+    store = LoadedStore(middle);
+    store.CfgSet("B", "22", false);
+    store.CfgSave();
+    EXPECT_EQ(middle.Read("VK.CFG"), "; top\r\nA = 1\r\nB = 22\r\nC = 3\r\nD = 4");
 }
 
 TEST(CfgStoreFailure, AMissingFileRaisesCannotOpenAndKeepsTheLines) {

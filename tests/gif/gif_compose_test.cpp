@@ -12,15 +12,17 @@ using namespace testgif;
 // -1 for opaque black, -2 where the mask is white (transparent).
 std::vector<int> View(const GifComposition& composition) {
     std::vector<int> view;
-    for (std::size_t i = 0; i < composition.Composition.Pixels.size(); ++i) {
-        if (composition.CompositionMask.Bits[i]) {
-            EXPECT_EQ(composition.Composition.Pixels[i], kGifBlack) << "transparent but not black";
-            view.push_back(-2);
-            continue;
+    for (int y = 0; y < composition.Height; ++y) {
+        for (int x = 0; x < composition.Width; ++x) {
+            const std::uint32_t pixel = composition.At(x, y);
+            if (composition.IsTransparent(x, y)) {
+                EXPECT_EQ(pixel, kGifBlack) << "transparent but not black";
+                view.push_back(-2);
+                continue;
+            }
+            const int red = static_cast<int>((pixel >> 16) & 0xff);
+            view.push_back(pixel == ShownColour(red) ? red : -1);
         }
-        const std::uint32_t pixel = composition.Composition.Pixels[i];
-        const int red = static_cast<int>((pixel >> 16) & 0xff);
-        view.push_back(pixel == ShownColour(red) ? red : -1);
     }
     return view;
 }
@@ -96,13 +98,23 @@ TEST(GifComposition, FrameNumbersOutOfRangeAreIgnored) {
     EXPECT_EQ(View(sequence.composition), sequence.views.back());
 }
 
-TEST(GifComposition, APictureTooLargeToHoldStaysEmpty) {
+TEST(GifComposition, OnlyTheAreaTheFramesCoverIsHeld) {
+    // A huge screen with nothing on it, and a one-pixel frame in a far corner.
     GifDecoder gif;
     ASSERT_TRUE(gif.DecodeGif(GifWriter(65535, 65535).Trailer().Bytes()));
     GifComposition composition;
     composition.Start(gif);
-    EXPECT_TRUE(composition.Composition.Pixels.empty());
-    EXPECT_TRUE(composition.CompositionMask.Bits.empty());
+    EXPECT_EQ(composition.HeldWidth() * composition.HeldHeight(), 0);
+    EXPECT_TRUE(composition.IsTransparent(65534, 65534));
+
+    GifWriter corner(2, 2, DistinctColours(4));
+    ASSERT_TRUE(gif.DecodeGif(corner.Image(Solid(7999, 7999, 1, 1, 3)).Trailer().Bytes()));
+    composition.Start(gif);
+    composition.DrawFrame(gif, 1);
+    EXPECT_EQ(composition.Width, 8000);
+    EXPECT_EQ(composition.HeldWidth() * composition.HeldHeight(), 1);
+    EXPECT_EQ(composition.At(7999, 7999), ShownColour(3));
+    EXPECT_TRUE(composition.IsTransparent(7998, 7999));
 }
 
 } // namespace

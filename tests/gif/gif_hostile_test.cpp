@@ -62,8 +62,8 @@ TEST(GifHostile, FileCutShortAtAnyByteKeepsTheFramesCompletedBeforeTheCut) {
         ASSERT_GE(gif->FrameCount(), complete);
         ASSERT_LE(gif->FrameCount(), complete + 1); // the frame being cut keeps what it had
         for (int n = 0; n < complete; ++n) {
-            EXPECT_EQ(gif->Frames[n].Image.Pixels, full->Frames[n].Image.Pixels);
-            EXPECT_EQ(gif->Frames[n].Mask.Bits, full->Frames[n].Mask.Bits);
+            EXPECT_EQ(gif->Frames[n].MakeImage().Pixels, full->Frames[n].MakeImage().Pixels);
+            EXPECT_EQ(gif->Frames[n].MakeMask().Bits, full->Frames[n].MakeMask().Bits);
         }
     }
 }
@@ -86,12 +86,30 @@ TEST(GifHostile, FramesTooLargeToHoldEndTheReadingWithoutAllocatingThem) {
                                  .Trailer()
                                  .Bytes());
     EXPECT_EQ(huge->FrameCount(), 1);
-    // Frames each within the limit, but together beyond it.
+    // Frames each within the limit, but together beyond it: 16 MiB of indices each,
+    // beside the 64 MiB they compose into, so 12 fit the 256 MiB.
     GifWriter many(4096, 4096);
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 16; ++i) {
         many.Raw(FrameDescriptor(0, 0, 4096, 4096) + emptyData);
     }
-    EXPECT_EQ(Decode(many.Trailer().Bytes())->FrameCount(), 4);
+    EXPECT_EQ(Decode(many.Trailer().Bytes())->FrameCount(), 12);
+}
+
+TEST(GifHostile, TheLongestValidAnimationOfFullScreenFramesIsReadWhole) {
+    // 256 frames of 640 x 480 hold 79 million pixels: the limit is on memory, and at a
+    // byte a pixel they fit.
+    GifWriter one(640, 480, DistinctColours(4));
+    const std::string header = one.Bytes();
+    const std::string frame = one.Image(gifenc::MakeImage(0, 0, 640, 480, Pattern(640 * 480, 4)))
+                                  .Bytes()
+                                  .substr(header.size());
+    std::string whole = header;
+    for (int i = 0; i < 256; ++i) {
+        whole += frame;
+    }
+    const auto gif = Decode(whole + ";");
+    ASSERT_EQ(gif->FrameCount(), 256);
+    EXPECT_EQ(gif->Frames.back().MakeImage().Pixels, gif->Frames.front().MakeImage().Pixels);
 }
 
 TEST(GifHostile, ZeroSizedFramesAreKeptWithEmptyPictures) {
@@ -103,8 +121,8 @@ TEST(GifHostile, ZeroSizedFramesAreKeptWithEmptyPictures) {
     file.Image(Block(1, 1, 2, 2));
     const auto gif = DecodeAndCompose(file.Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 3);
-    EXPECT_TRUE(gif->Frames[0].Image.Pixels.empty());
-    EXPECT_TRUE(gif->Frames[1].Image.Pixels.empty());
+    EXPECT_TRUE(gif->Frames[0].MakeImage().Pixels.empty());
+    EXPECT_TRUE(gif->Frames[1].MakeImage().Pixels.empty());
     EXPECT_EQ(gif->ImageWidth, 5);
     EXPECT_EQ(gif->ImageHeight, 7);
 }

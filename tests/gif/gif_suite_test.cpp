@@ -116,14 +116,14 @@ std::string Canvas(const GifDecoder& gif, const GifComposition& composition, int
     if (gif.FrameCount() == 0) {
         return rgba;
     }
-    const int shownWidth = std::min(width, composition.Composition.Width);
-    const int shownHeight = std::min(height, composition.Composition.Height);
+    const int shownWidth = std::min(width, composition.Width);
+    const int shownHeight = std::min(height, composition.Height);
     for (int y = 0; y < shownHeight; ++y) {
         for (int x = 0; x < shownWidth; ++x) {
-            if (composition.CompositionMask.IsWhite(x, y)) {
+            if (composition.IsTransparent(x, y)) {
                 continue;
             }
-            const std::uint32_t pixel = composition.Composition.At(x, y);
+            const std::uint32_t pixel = composition.At(x, y);
             char* out = rgba.data() + (static_cast<std::size_t>(y) * width + x) * 4;
             out[0] = static_cast<char>(pixel >> 16);
             out[1] = static_cast<char>(pixel >> 8);

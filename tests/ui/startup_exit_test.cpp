@@ -11,6 +11,8 @@
 #include "ui/game_options_page.h"
 #include "ui/modem_list.h"
 
+#include <QApplication>
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -46,8 +48,13 @@ TEST(StartupChecks, RunsSetupUntilItLeavesAConfigurationBehind) {
     EXPECT_EQ(launcher.runner.runs[0].directory, launcher.dir.Path().string());
     EXPECT_EQ(launcher.context.startDir, std::filesystem::current_path());
     EXPECT_EQ(launcher.Main().PlayerName->text(), "New");
-    EXPECT_EQ(launcher.sound.asyncRequests, std::vector<std::string>{"SOUNDS.WAV"});
     EXPECT_TRUE(launcher.Main().isVisible());
+    // The start-up sound comes once the window has painted.
+    EXPECT_TRUE(launcher.sound.asyncRequests.empty());
+    for (int turn = 0; turn < 100 && launcher.sound.asyncRequests.empty(); ++turn) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    EXPECT_EQ(launcher.sound.asyncRequests, std::vector<std::string>{"SOUNDS.WAV"});
     launcher.Main().hide();
 }
 

@@ -70,7 +70,7 @@ QRgb StoneScene::Stone(int x, int y) {
 }
 
 QRgb StoneScene::Composed(int x, int y) const {
-    return gif->Composition().Composition.At(x, y);
+    return gif->Composition().At(x, y);
 }
 
 void StoneScene::Tick(int times) {

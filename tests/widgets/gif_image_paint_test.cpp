@@ -124,6 +124,34 @@ TEST(GifImagePlacement, NothingIsDrawnWithoutAPictureOrWithVisibleOff) {
     ExpectStoneOutside(frameless.Grab(), QRect());
 }
 
+TEST(GifImagePlacement, AroundFramesThatCoverPartOfThePictureItIsBlackOrTheWall) {
+    // Only the frame's area is held; the rest of the 40 x 30 picture must still be drawn
+    // black when the first frame is opaque, and left to the wall when it is transparent.
+    StoneScene opaque;
+    opaque.Load(MakeGif(40, 30, {Filled(10, 12, 5, 4, kRedIndex)}));
+    QImage shown = opaque.Grab();
+    EXPECT_EQ(shown.pixel(0, 0), 0xff000000);
+    EXPECT_EQ(shown.pixel(39, 29), 0xff000000);
+    EXPECT_EQ(shown.pixel(10, 12), kRed);
+    EXPECT_EQ(shown.pixel(14, 15), kRed);
+    EXPECT_EQ(shown.pixel(15, 15), 0xff000000);
+    ExpectStoneOutside(shown, QRect(0, 0, 40, 30));
+    // Stretched to 49 x 41, the frame's area lands scaled in place.
+    opaque.gif->SetStretch(true);
+    shown = opaque.Grab();
+    EXPECT_EQ(shown.pixel(15, 19), kRed);
+    EXPECT_EQ(shown.pixel(5, 5), 0xff000000);
+    EXPECT_EQ(shown.pixel(48, 40), 0xff000000);
+
+    StoneScene masked;
+    FrameSpec frame = Filled(10, 12, 5, 4, kRedIndex);
+    frame.transparent = true;
+    masked.Load(MakeGif(40, 30, {frame}));
+    shown = masked.Grab();
+    EXPECT_EQ(shown.pixel(12, 13), kRed);
+    ExpectStoneOutside(shown, QRect(10, 12, 5, 4));
+}
+
 // Frame 1: the left half red, the right half transparent.
 FrameSpec HalfRed() {
     FrameSpec frame = Filled(0, 0, 49, 41, kClear);

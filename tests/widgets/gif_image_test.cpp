@@ -33,8 +33,7 @@ TEST(GifImageLoad, ALoadDrawsFrameOneAndWaitsForTheFirstRepaint) {
     std::vector<std::string> calls;
     gif.OnChanging = [&](TGIFImage&) { calls.push_back("changing"); };
     gif.OnChange = [&](TGIFImage& sender) {
-        calls.push_back(sender.Composition().Composition.At(0, 0) == kRed ? "change to red"
-                                                                          : "change");
+        calls.push_back(sender.Composition().At(0, 0) == kRed ? "change to red" : "change");
     };
     gif.SetAnimate(true); // before there are frames: only stored
     EXPECT_FALSE(gif.Timer().isActive());
@@ -152,6 +151,22 @@ TEST(GifImageTiming, TheFirstTickOnlySchedulesFrameOne) {
     EXPECT_EQ(gif.Timer().interval(), 120);
     EXPECT_EQ(gif.CurrentFrame(), 3);
     EXPECT_EQ(changes, 2);
+}
+
+TEST(GifImageTiming, AHiddenWindowStopsTheTimerAndShowingItAgainGoesOn) {
+    // While the game runs the launcher is hidden and must not wake for the star.
+    StoneScene scene;
+    TGIFImage& gif = *scene.gif;
+    StartAnimating(scene, ThreeFrames());
+    scene.window.show();
+    scene.Grab();
+    scene.Tick();
+    ASSERT_TRUE(gif.Timer().isActive());
+    scene.window.hide();
+    EXPECT_FALSE(gif.Timer().isActive());
+    scene.window.show();
+    EXPECT_TRUE(gif.Timer().isActive());
+    EXPECT_EQ(gif.CurrentFrame(), 2);
 }
 
 TEST(GifImageTiming, RepaintsDoNotPostponeTheNextFrame) {
