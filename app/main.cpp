@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -40,9 +41,7 @@ bool Prepare(const marloven::LauncherOptions& options) {
     return true;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     QApplication::setApplicationName("Marloven");
     QApplication::setApplicationVersion(MARLOVEN_VERSION);
     marloven::AnswerHelpOrVersion(argc, argv);
@@ -84,4 +83,18 @@ int main(int argc, char** argv) {
     }
     QApplication::exec();
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Whatever escapes the launcher ends it with a word of why, not with an abort.
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "marloven: %s\n", error.what());
+    } catch (...) {
+        std::fputs("marloven: stopped by an unknown failure\n", stderr);
+    }
+    return 1;
 }

@@ -50,7 +50,7 @@ using GifColourTable = std::array<std::uint8_t, 768>;
 
 // The most pixels the frames of one file may hold together, and the picture they
 // compose into. A file that asks for more is read up to the frame that would pass it.
-inline constexpr std::int64_t kGifMaxPixels = 64 * 1024 * 1024;
+inline constexpr std::int64_t kGifMaxPixels = std::int64_t{64} * 1024 * 1024;
 
 // The bytes of the file with a read position that never passes their end.
 class GifReader {
