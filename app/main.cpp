@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -82,9 +83,7 @@ std::variant<int, std::filesystem::path> RunLauncher(const std::filesystem::path
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     QApplication::setApplicationName("Marloven");
     QApplication::setApplicationVersion(MARLOVEN_VERSION);
     marloven::AnswerHelpOrVersion(argc, argv);
@@ -135,4 +134,18 @@ int main(int argc, char** argv) {
         }
         next = std::get<std::filesystem::path>(outcome);
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Whatever escapes the launcher ends it with a word of why, not with an abort.
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "marloven: %s\n", error.what());
+    } catch (...) {
+        std::fputs("marloven: stopped by an unknown failure\n", stderr);
+    }
+    return 1;
 }

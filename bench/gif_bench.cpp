@@ -37,6 +37,7 @@ using namespace marloven::gifenc;
 
 std::vector<Colour> Palette(int count) {
     std::vector<Colour> colours;
+    colours.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         colours.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 3),
                            static_cast<std::uint8_t>(i * 7)});
@@ -116,7 +117,7 @@ int ReadFromMemory(GifFileType* file, GifByteType* out, int count) {
     auto* input = static_cast<MemoryInput*>(file->UserData);
     const std::size_t taken =
         std::min(static_cast<std::size_t>(count), input->bytes->size() - input->position);
-    std::memcpy(out, input->bytes->data() + input->position, taken);
+    std::copy_n(input->bytes->data() + input->position, taken, out);
     input->position += taken;
     return static_cast<int>(taken);
 }
@@ -136,7 +137,8 @@ std::size_t LoadWithGiflib(const std::string& bytes, Rasters* rasters = nullptr)
     for (std::size_t i = 0; rasters != nullptr && i < frames; ++i) {
         const SavedImage& image = file->SavedImages[i];
         const auto* bits = image.RasterBits;
-        rasters->emplace_back(bits, bits + image.ImageDesc.Width * image.ImageDesc.Height);
+        rasters->emplace_back(bits, bits + static_cast<std::ptrdiff_t>(image.ImageDesc.Width) *
+                                               image.ImageDesc.Height);
     }
     DGifCloseFile(file, &error);
     return frames;

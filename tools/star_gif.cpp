@@ -99,7 +99,7 @@ std::uint8_t Facet(double x, double y) {
 }
 
 Raster DrawStar() {
-    Raster inside(kWidth * kHeight, 0);
+    Raster inside(static_cast<std::size_t>(kWidth) * kHeight, 0);
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             // Four by four samples; a pixel more than half covered belongs to the star.
@@ -112,7 +112,7 @@ Raster DrawStar() {
             inside[y * kWidth + x] = covered >= 8;
         }
     }
-    Raster pixels(kWidth * kHeight, kClear);
+    Raster pixels(static_cast<std::size_t>(kWidth) * kHeight, kClear);
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             if (inside[y * kWidth + x]) {
@@ -185,7 +185,7 @@ gifenc::ImageBlock DrawGlint(const Glint& glint) {
     const int right = std::min(kGlintX + glint.reach, kWidth - 1);
     const int bottom = std::min(kGlintY + glint.reach, kHeight - 1);
     const int width = right - left + 1, height = bottom - top + 1;
-    Raster pixels(width * height, kClear);
+    Raster pixels(static_cast<std::size_t>(width) * height, kClear);
     auto put = [&](int x, int y, std::uint8_t colour) {
         if (x >= left && x <= right && y >= top && y <= bottom) {
             pixels[(y - top) * width + (x - left)] = colour;

@@ -150,7 +150,7 @@ void DemoBrowser::ReadDirectoryList() {
     const QIcon closed = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
     const auto add = [list](const QIcon& icon, const QString& text, const QString& path,
                             int depth) {
-        auto* item = new QListWidgetItem(icon, QString(depth * 2, u' ') + text, list);
+        auto* item = new QListWidgetItem(icon, QString(qsizetype{2} * depth, u' ') + text, list);
         item->setData(kPathRole, path);
         return item;
     };

@@ -150,8 +150,9 @@ std::array<std::uint32_t, 256> TFrame::Palette() const {
     const GifColourTable& table = ColourTable();
     const int entries = 1 << std::clamp(HasLocalTable ? TableBits : Owner->GlobalBits, 0, 8);
     for (int i = 0; i < entries; ++i) {
-        palette[i] = kGifBlack | (std::uint32_t{table[3 * i]} << 16) |
-                     (std::uint32_t{table[3 * i + 1]} << 8) | table[3 * i + 2];
+        const std::size_t at = std::size_t{3} * static_cast<std::size_t>(i);
+        palette[i] = kGifBlack | (std::uint32_t{table[at]} << 16) |
+                     (std::uint32_t{table[at + 1]} << 8) | table[at + 2];
     }
     return palette;
 }
