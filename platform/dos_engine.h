@@ -23,8 +23,7 @@ class DosEngineRunner : public ProgramRunner {
                     std::function<DosboxSettings()> settings);
 
     RunResult Run(const CommandLine& command) override;
-    std::optional<std::string> Refusal(const CommandLine& command) override;
-    PlannedStart Plan(const CommandLine& command) const;
+    PlannedStart Plan(const CommandLine& command) const override;
 
   private:
     std::unique_ptr<ProgramRunner> system_;

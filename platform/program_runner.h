@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/dosbox_start.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,9 +40,9 @@ class ProgramRunner {
   public:
     virtual ~ProgramRunner() = default;
     virtual RunResult Run(const CommandLine& command) = 0;
-    // Why the start would be refused, asked before the window hides for it; nothing
-    // when Run may go ahead.
-    virtual std::optional<std::string> Refusal(const CommandLine&) { return std::nullopt; }
+    // What Run would start, for the player to see beforehand, and why it would refuse
+    // (asked before the window hides for the start). This one starts the program itself.
+    virtual PlannedStart Plan(const CommandLine& command) const;
 };
 
 // The runner of this operating system.
