@@ -27,6 +27,17 @@ PlannedStart PlanGameStart(const ProgramRunner& runner, const std::filesystem::p
     return runner.Plan(command);
 }
 
+std::optional<PlannedStart> PlanNamedStart(const ProgramRunner& runner,
+                                           const std::filesystem::path& gameDir,
+                                           std::string_view name, const GameOptions& options,
+                                           bool mouseTweak) {
+    const auto start = ComposeNamedStart(name, options, mouseTweak);
+    if (!start) {
+        return std::nullopt;
+    }
+    return PlanGameStart(runner, gameDir, start->program, start->arguments);
+}
+
 int PrintNamedStart(std::string_view name, const std::filesystem::path& gameDir,
                     const ProgramRunner& runner, std::ostream& out, std::ostream& errors) {
     CfgStore store(gameDir);
@@ -38,15 +49,15 @@ int PrintNamedStart(std::string_view name, const std::filesystem::path& gameDir,
             return 1;
         }
     }
-    const auto start = ComposeNamedStart(name, store);
-    if (!start) {
-        errors << "marloven: no start is named \"" << name << "\"; the starts are " << kStartNames
-               << '\n';
+    const auto plan =
+        PlanNamedStart(runner, gameDir, name, StoredGameOptions(store), StoredMouseTweak(store));
+    if (!plan) {
+        errors << "marloven: no start is named \"" << name << "\"; the starts are "
+               << StartNameList() << '\n';
         return 2;
     }
-    const PlannedStart plan = PlanGameStart(runner, gameDir, start->program, start->arguments);
-    out << DescribePlannedStart(plan);
-    return plan.refusal ? 1 : 0;
+    out << DescribePlannedStart(*plan);
+    return plan->refusal ? 1 : 0;
 }
 
 } // namespace marloven

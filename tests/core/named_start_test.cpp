@@ -12,7 +12,7 @@ using test::GameDir;
 std::string Composed(const GameDir& dir, const char* name) {
     CfgStore store(dir.Path());
     store.CfgLoad();
-    const auto start = ComposeNamedStart(name, store);
+    const auto start = ComposeNamedStart(name, StoredGameOptions(store), StoredMouseTweak(store));
     return start ? start->program + " [" + start->arguments + "]" : "none";
 }
 
