@@ -8,6 +8,7 @@
 #include "core/text.h"
 #include "platform/dos_support.h"
 
+#include <QDir>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <filesystem>
@@ -83,7 +84,8 @@ std::string FindDosbox(const DosboxSettings& settings) {
     for (const char* name : {"dosbox-staging", "dosbox-x", "dosbox"}) {
         const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
         if (!found.isEmpty()) {
-            return found.toLocal8Bit().toStdString();
+            // Qt's forward slashes would reach a Windows command line as they are.
+            return QDir::toNativeSeparators(found).toLocal8Bit().toStdString();
         }
     }
     return {};
