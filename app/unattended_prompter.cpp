@@ -23,7 +23,7 @@ void UnattendedPrompter::ShowError(const QString& text) {
     Print("error", text);
 }
 
-bool UnattendedPrompter::AskYesNo(const QString& question) {
+bool UnattendedPrompter::AskYesNo(const QString& question, QuestionIcon) {
     const bool yes = !answers_.isEmpty() && answers_.takeFirst().trimmed().toLower() == "yes";
     Print(yes ? "question answered yes" : "question answered no", question);
     return yes;

@@ -16,7 +16,7 @@ class UnattendedPrompter : public Prompter {
 
     void Inform(const QString& text) override;
     void ShowError(const QString& text) override;
-    bool AskYesNo(const QString& question) override;
+    bool AskYesNo(const QString& question, QuestionIcon icon) override;
     std::optional<QString> AskSaveFileName(const SaveFileRequest& request) override;
     std::optional<QString> AskOpenFileName(const QString& directory,
                                            const QString& filter) override;

@@ -13,7 +13,7 @@ class SilentPrompter : public Prompter {
     int messages = 0;
     void Inform(const QString&) override { ++messages; }
     void ShowError(const QString&) override { ++messages; }
-    bool AskYesNo(const QString&) override { return false; }
+    bool AskYesNo(const QString&, QuestionIcon) override { return false; }
     std::optional<QString> AskSaveFileName(const SaveFileRequest&) override { return std::nullopt; }
     std::optional<QString> AskOpenFileName(const QString&, const QString&) override {
         return std::nullopt;

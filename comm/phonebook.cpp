@@ -24,9 +24,20 @@ void AppendField(std::string& out, std::string_view text) {
     out.append(kPhonebookFieldSize - counted.size(), '\0');
 }
 
+void CheckEntryCount(std::uintmax_t size, const std::string& fileName) {
+    const auto entries = size / kPhonebookRecordSize;
+    if (entries > kMostPhonebookEntries) {
+        throw FileError(fileName + " holds " + std::to_string(entries) +
+                        " entries, more than the " + std::to_string(kMostPhonebookEntries) +
+                        " a phonebook can list. The file was left as it is; move it aside or "
+                        "shorten it to use the phonebook.");
+    }
+}
+
 } // namespace
 
 std::vector<PhonebookEntry> ParsePhonebook(std::string_view bytes, const std::string& fileName) {
+    CheckEntryCount(bytes.size(), fileName);
     if (bytes.size() % kPhonebookRecordSize != 0) {
         throw FileError("Read error in " + fileName + ": the file ends inside an entry (" +
                         std::to_string(bytes.size()) + " bytes is not a multiple of " +
@@ -56,6 +67,9 @@ std::vector<PhonebookEntry> ReadPhonebook(const std::filesystem::path& directory
     std::error_code error;
     if (!std::filesystem::exists(path, error) && !error) {
         return {};
+    }
+    if (const auto size = std::filesystem::file_size(path, error); !error) {
+        CheckEntryCount(size, path.string());
     }
     const auto bytes = ReadWholeFile(path);
     if (!bytes) {

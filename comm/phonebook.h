@@ -23,9 +23,14 @@ inline constexpr const char* kPhonebookFileName = "MARLOVEN.PBK";
 inline constexpr std::size_t kPhonebookFieldSize = 40;
 inline constexpr std::size_t kPhonebookRecordSize = 2 * (1 + kPhonebookFieldSize);
 
+// Far more opponents than anyone lists, and few enough that the list of them takes a
+// few tens of megabytes at most.
+inline constexpr std::size_t kMostPhonebookEntries = 100000;
+
 // The entries of the file's bytes, in file order. A length byte above the field size
 // counts as the field size, so a field is never read past. Throws FileError naming
-// `fileName` when the bytes end inside a record.
+// `fileName` when the bytes end inside a record or hold more than
+// kMostPhonebookEntries records.
 std::vector<PhonebookEntry> ParsePhonebook(std::string_view bytes, const std::string& fileName);
 
 // The file's bytes for the entries: each text cut to the field size, the rest of the
@@ -34,7 +39,8 @@ std::string FormatPhonebook(const std::vector<PhonebookEntry>& entries);
 
 // Reads the phonebook of the game directory without ever opening it for writing,
 // so a read-only file still lists. No file means no entries. Throws FileError when
-// the file cannot be read or is cut short.
+// the file cannot be read, is cut short or is too large, which is seen from its size
+// before a byte of it is read.
 std::vector<PhonebookEntry> ReadPhonebook(const std::filesystem::path& directory);
 
 // Replaces the phonebook atomically: when the write fails the old file stays whole

@@ -12,6 +12,7 @@ namespace marloven {
 namespace {
 
 std::error_code g_forcedWriteFailure;
+WriteFailureForTesting::Scope g_forcedScope = WriteFailureForTesting::Scope::EveryWrite;
 
 std::error_code LastStreamError() {
     const int saved = errno;
@@ -27,16 +28,26 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& path) {
     return temporary;
 }
 
-std::error_code WriteNewFile(const std::filesystem::path& path, std::string_view bytes) {
-    if (g_forcedWriteFailure) {
+// Opens the file for writing from its start: a new file is created, an existing one
+// cut to nothing.
+std::error_code OpenForWriting(std::ofstream& out, const std::filesystem::path& path,
+                               bool newFile) {
+    using Scope = WriteFailureForTesting::Scope;
+    if (g_forcedWriteFailure && (newFile || g_forcedScope == Scope::EveryWrite)) {
         return g_forcedWriteFailure;
     }
     errno = 0;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.open(path, std::ios::binary | std::ios::trunc);
+    return out ? std::error_code() : LastStreamError();
+}
+
+// Writes, flushes and closes, checking each step.
+std::error_code WriteAndClose(std::ofstream& out, std::string_view bytes) {
+    errno = 0;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) {
         return LastStreamError();
     }
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     if (!out) {
         return LastStreamError();
@@ -46,6 +57,21 @@ std::error_code WriteNewFile(const std::filesystem::path& path, std::string_view
         return LastStreamError();
     }
     return {};
+}
+
+// A folder that lets its files be changed but takes no new file refuses with these.
+bool RefusesNewFiles(const std::error_code& error) {
+    return error == std::errc::permission_denied || error == std::errc::operation_not_permitted;
+}
+
+// The last resort where no temporary file can be made: the file is rewritten where it
+// stands.
+std::error_code WriteInPlace(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream out;
+    if (auto error = OpenForWriting(out, path, false)) {
+        return error;
+    }
+    return WriteAndClose(out, bytes);
 }
 
 // A link is written through, so that it stays a link to the file it names.
@@ -122,7 +148,12 @@ std::error_code WriteFileAtomically(const std::filesystem::path& linkOrFile,
         return std::make_error_code(std::errc::permission_denied);
     }
     const auto temporary = TemporaryBeside(path);
-    if (auto error = WriteNewFile(temporary, bytes)) {
+    std::ofstream out;
+    if (auto error = OpenForWriting(out, temporary, true)) {
+        // Writable already, as checked above, and the only way to save at all.
+        return old && RefusesNewFiles(error) ? WriteInPlace(path, bytes) : error;
+    }
+    if (auto error = WriteAndClose(out, bytes)) {
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
         return error;
@@ -152,8 +183,9 @@ std::string DescribeWriteError(const std::error_code& error) {
     return error.message();
 }
 
-WriteFailureForTesting::WriteFailureForTesting(std::error_code error) {
+WriteFailureForTesting::WriteFailureForTesting(std::error_code error, Scope scope) {
     g_forcedWriteFailure = error;
+    g_forcedScope = scope;
 }
 
 WriteFailureForTesting::~WriteFailureForTesting() {

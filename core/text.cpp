@@ -36,7 +36,8 @@ std::string OneLine(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const bool crBeforeLf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
         if (!crBeforeLf) {
-            line += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
+            const auto byte = static_cast<unsigned char>(text[i]);
+            line += byte < 0x20 && byte != '\t' ? ' ' : text[i];
         }
     }
     return line;

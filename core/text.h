@@ -12,8 +12,9 @@ std::string RemoveBlanks(std::string_view text);
 std::string TrimLeadingBlanks(std::string_view text);
 std::string UpperAscii(std::string_view text);
 
-// The text with each CR LF, lone CR or lone LF turned into one blank, so that it
-// stays on one line of a file.
+// The text as a value on one line of the game's text files: each CR LF, lone CR or
+// lone LF becomes one blank, and so does every other control byte but tab (a NUL
+// would cut a C string short, a Ctrl-Z end a DOS text file). Bytes from 128 up stay.
 std::string OneLine(std::string_view text);
 
 // The lines of a text, split on CR LF, a lone CR or a lone LF. A break at the very

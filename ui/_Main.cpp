@@ -15,6 +15,7 @@
 #include "ui/_NetNoPlayers.h"
 #include "ui/_ShowCFG.h"
 #include "ui/app_context.h"
+#include "ui/char_filter.h"
 #include "ui/click_handler.h"
 #include "ui/demo_browser.h"
 #include "ui/launch.h"
@@ -32,7 +33,6 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -119,16 +119,6 @@ void Select(QComboBox* list, ListChoice choice) {
         list->setPlaceholderText(QString());
     }
     list->setCurrentIndex(*choice);
-}
-
-bool IsTypedCharacter(const QKeyEvent& key) {
-    const QString text = key.text();
-    if (text.isEmpty()) {
-        return false;
-    }
-    // Tab, Enter and Escape still move the focus, press the default button and close.
-    const QChar first = text.front();
-    return first != u'\t' && first != u'\r' && first != u'\n' && first != u'\x1b';
 }
 
 } // namespace
@@ -401,10 +391,11 @@ void TMain::ConnectHandlers() {
     connect(NetPred, &QCheckBox::clicked, this, &TMain::NetPredClick);
     connect(UseTone, &QCheckBox::clicked, this, &TMain::UseToneClick);
 
+    // BaudRateKeyPress.
     for (QWidget* list : {static_cast<QWidget*>(PlayerColor), static_cast<QWidget*>(StartLevel),
                           static_cast<QWidget*>(MacroList), static_cast<QWidget*>(ComPort),
                           static_cast<QWidget*>(BaudRate)}) {
-        list->installEventFilter(this);
+        DiscardTypedKeys(list);
     }
     MacroList->viewport()->installEventFilter(this);
 
@@ -423,12 +414,6 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
         // editing that the first click on a selected row starts after a pause.
         QMetaObject::invokeMethod(Button2, &QPushButton::click, Qt::QueuedConnection);
         return false;
-    }
-    // BaudRateKeyPress: the lists that change only by choosing from them drop typed
-    // characters, which would otherwise jump to a matching item.
-    if (event->type() == QEvent::KeyPress && watched != MacroList->viewport() &&
-        IsTypedCharacter(*static_cast<QKeyEvent*>(event))) {
-        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -741,7 +726,8 @@ void TMain::Button6Click() {
 // their keys) stays out of it; Init's change handler runs, and the stores come last.
 void TMain::ApplyDetectedModem(const DetectedModem& modem) {
     ComPort->setCurrentIndex(modem.comPortIndex);
-    const bool suggestion = context_.prompter.AskYesNo(FromBytes(kModemSuggestionQuestion));
+    const bool suggestion =
+        context_.prompter.AskYesNo(FromBytes(kModemSuggestionQuestion), QuestionIcon::Information);
     const ModemChoice choice = ChooseModemSettings(modem, suggestion);
     Init->setText(FromBytes(choice.init));
     BaudRate->setCurrentIndex(choice.baudRateIndex);

@@ -52,6 +52,7 @@ TNetNoPlayers::TNetNoPlayers(QWidget* parent)
                 [this, players] { CountButtonClick(players); });
         countButtons_[static_cast<std::size_t>(index)] = button;
     }
+    // "2 Players" is the default button, so Enter chooses two players.
     countButtons_.front()->setDefault(true);
 
     AddSeparator(this, 172);
@@ -66,6 +67,7 @@ TNetNoPlayers::TNetNoPlayers(QWidget* parent)
 
     cancel_ = AddButton(this, "CancelButton", "Cancel", kMargin, 239, kWidth - 2 * kMargin);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    OpenWith(countButtons_.front(), countButtons_.front());
 }
 
 void TNetNoPlayers::SetSocketText(const std::string& socket) {

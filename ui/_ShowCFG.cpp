@@ -43,12 +43,19 @@ void TShowCFG::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-// CFGDataKeyPress: Escape closes the viewer from inside the text as well.
+// CFGDataKeyPress: Escape closes the viewer from inside the text as well. Every other
+// key stays with the read-only text: Enter, which the text leaves unused, would
+// otherwise reach the dialog and press "Close".
 bool TShowCFG::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == CFGData && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        reject();
-        return true;
+    if (watched == CFGData && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape) {
+            reject();
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -1,9 +1,39 @@
 #include "ui/char_filter.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <algorithm>
 
 namespace marloven {
+
+namespace {
+
+bool IsTypedCharacter(const QKeyEvent& key) {
+    const QString text = key.text();
+    if (text.isEmpty()) {
+        return false;
+    }
+    // Tab, Enter and Escape still move the focus, choose and close.
+    const QChar first = text.front();
+    return first != u'\t' && first != u'\r' && first != u'\n' && first != u'\x1b';
+}
+
+class TypedKeyDiscarder : public QObject {
+  public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress &&
+            IsTypedCharacter(*static_cast<QKeyEvent*>(event))) {
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
 
 void CharFilter::Install(QLineEdit* box, QString allowed) {
     box->setValidator(new CharFilter(box, std::move(allowed)));
@@ -54,6 +84,15 @@ void SetBoxText(QLineEdit* box, const QString& text) {
         filter->accepted_ = text;
     }
     box->setText(text);
+}
+
+void DiscardTypedKeys(QWidget* list) {
+    auto* discarder = new TypedKeyDiscarder(list);
+    list->installEventFilter(discarder);
+    // The open popup takes the keys itself, and its own search would pick an item.
+    if (auto* dropDown = qobject_cast<QComboBox*>(list)) {
+        dropDown->view()->installEventFilter(discarder);
+    }
 }
 
 } // namespace marloven

@@ -4,6 +4,7 @@
 #include <QValidator>
 
 class QLineEdit;
+class QWidget;
 
 namespace marloven {
 
@@ -30,5 +31,10 @@ class CharFilter : public QValidator {
 
 // Puts a text into a box as it stands, even characters its filter would refuse.
 void SetBoxText(QLineEdit* box, const QString& text);
+
+// For the lists that change only by choosing from them: typed characters, which would
+// jump to a matching item, are dropped, in a drop-down list's open popup as well. The
+// arrows, Tab, Enter and Escape still do their work.
+void DiscardTypedKeys(QWidget* list);
 
 } // namespace marloven

@@ -112,6 +112,12 @@ bool DemoBrowser::SetDirectory(const fs::path& directory) {
     label->setToolTip(shown);
     ReadDirectoryList();
     ShowDriveOf();
+    // A file chosen in the old directory is no choice here, even where a file of the
+    // same name lies: the list is read anew and the name box shows the mask.
+    {
+        const QSignalBlocker quiet(controls_.files);
+        controls_.files->clear();
+    }
     ReadFileList();
     return true;
 }

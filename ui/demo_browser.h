@@ -31,7 +31,8 @@ class DemoBrowser : public QObject {
                 QObject* parent = nullptr);
 
     const std::filesystem::path& Directory() const { return directory_; }
-    // Shows the directory; one that cannot be opened leaves everything as it was.
+    // Shows the directory with no file chosen; one that cannot be opened leaves
+    // everything as it was.
     bool SetDirectory(const std::filesystem::path& directory);
     // Lists the directory's demos again. A chosen file still there stays chosen;
     // with nothing chosen the name box shows the mask.

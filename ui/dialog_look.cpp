@@ -3,6 +3,7 @@
 #include "widgets/stone_background.h"
 
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScreen>
 
 namespace marloven {
@@ -15,7 +16,18 @@ FixedDialog::FixedDialog(const QString& title, QSize clientSize, QWidget* parent
     AddBackground(this);
 }
 
+void FixedDialog::OpenWith(QWidget* focus, QPushButton* defaultButton) {
+    openingFocus_ = focus;
+    defaultButton_ = defaultButton;
+}
+
 void FixedDialog::showEvent(QShowEvent* event) {
+    if (defaultButton_) {
+        defaultButton_->setDefault(true);
+    }
+    if (openingFocus_) {
+        openingFocus_->setFocus(Qt::OtherFocusReason);
+    }
     const auto* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         const auto frame = frameGeometry();

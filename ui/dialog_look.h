@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+class QPushButton;
+
 namespace marloven {
 
 // A dialog with a fixed frame of the given client size over the stone background,
@@ -14,7 +16,15 @@ class FixedDialog : public QDialog {
     FixedDialog(const QString& title, QSize clientSize, QWidget* parent);
 
   protected:
+    // The dialog is built once and shown again and again: each showing starts with the
+    // focus on `focus` and with `defaultButton` answering Enter, whatever the player
+    // clicked the last time (a clicked button keeps the focus and would take Enter).
+    void OpenWith(QWidget* focus, QPushButton* defaultButton);
     void showEvent(QShowEvent* event) override;
+
+  private:
+    QWidget* openingFocus_ = nullptr;
+    QPushButton* defaultButton_ = nullptr;
 };
 
 } // namespace marloven

@@ -2,6 +2,7 @@
 
 #include "widgets/OutlinedLabel.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
@@ -26,6 +27,10 @@ void PaintLimeOnBlack(QWidget* widget) {
     QPalette palette = widget->palette();
     for (const auto role : {QPalette::Base, QPalette::Window}) {
         palette.setColor(role, Qt::black);
+    }
+    // A closed drop-down list draws its face in the button colour.
+    if (qobject_cast<QComboBox*>(widget)) {
+        palette.setColor(QPalette::Button, Qt::black);
     }
     for (const auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
         palette.setColor(QPalette::Active, role, kLime);

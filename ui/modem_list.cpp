@@ -29,6 +29,8 @@ TSelectModem::TSelectModem(Prompter& prompter, QWidget* parent)
     connect(modemList_, &QListWidget::itemDoubleClicked, this, &TSelectModem::Button1Click);
     connect(ok_, &QPushButton::clicked, this, &TSelectModem::Button1Click);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    // The arrows pick a row in the list, and Enter is "OK" even after a Cancel.
+    OpenWith(modemList_, ok_);
 }
 
 void TSelectModem::ListInstalledModems(std::unique_ptr<RegistrySource> source) {
@@ -38,6 +40,8 @@ void TSelectModem::ListInstalledModems(std::unique_ptr<RegistrySource> source) {
     for (const auto& modem : modems_) {
         modemList_->addItem(FromBytes(modem.description));
     }
+    // The view would keep the scroll position of the last detection.
+    modemList_->scrollToTop();
 }
 
 int TSelectModem::PickedRow() const {

@@ -6,17 +6,28 @@
 
 namespace marloven {
 
+namespace {
+
+int ShowBox(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, QApplication::applicationName(), text, buttons,
+                    QApplication::activeWindow());
+    return box.exec();
+}
+
+} // namespace
+
 void QtPrompter::Inform(const QString& text) {
-    QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(), text);
+    ShowBox(QMessageBox::NoIcon, text, QMessageBox::Ok);
 }
 
 void QtPrompter::ShowError(const QString& text) {
-    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), text);
+    ShowBox(QMessageBox::NoIcon, text, QMessageBox::Ok);
 }
 
-bool QtPrompter::AskYesNo(const QString& question) {
-    return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationName(),
-                                 question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+bool QtPrompter::AskYesNo(const QString& question, QuestionIcon icon) {
+    const auto shown =
+        icon == QuestionIcon::Information ? QMessageBox::Information : QMessageBox::Question;
+    return ShowBox(shown, question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 std::optional<QString> QtPrompter::AskSaveFileName(const SaveFileRequest& request) {

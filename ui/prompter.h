@@ -14,17 +14,21 @@ struct SaveFileRequest {
     bool confirmOverwrite = true;
 };
 
+// The icon over a question with Yes and No: the usual confirmation, or an information
+// box that ends in a question.
+enum class QuestionIcon { Question, Information };
+
 // Every message box, question and file dialog of the launcher goes through here, so
 // tests answer them instead of a player.
 class Prompter {
   public:
     virtual ~Prompter() = default;
-    // A plain message with an OK button and the application's title.
+    // A plain message with an OK button and the application's title, without an icon.
     virtual void Inform(const QString& text) = 0;
-    // The application's error box, for a failed action.
+    // The application's error box, for a failed action: as plain as a message.
     virtual void ShowError(const QString& text) = 0;
-    // A confirmation with a question icon and Yes and No; true for Yes.
-    virtual bool AskYesNo(const QString& question) = 0;
+    // A confirmation with Yes and No under the icon; true for Yes.
+    virtual bool AskYesNo(const QString& question, QuestionIcon icon = QuestionIcon::Question) = 0;
     virtual std::optional<QString> AskSaveFileName(const SaveFileRequest& request) = 0;
     virtual std::optional<QString> AskOpenFileName(const QString& directory,
                                                    const QString& filter) = 0;
@@ -35,7 +39,7 @@ class QtPrompter : public Prompter {
   public:
     void Inform(const QString& text) override;
     void ShowError(const QString& text) override;
-    bool AskYesNo(const QString& question) override;
+    bool AskYesNo(const QString& question, QuestionIcon icon) override;
     std::optional<QString> AskSaveFileName(const SaveFileRequest& request) override;
     std::optional<QString> AskOpenFileName(const QString& directory,
                                            const QString& filter) override;

@@ -86,6 +86,28 @@ TEST(PhonebookFile, AFileCutInsideARecordIsAReadErrorNamingTheFile) {
     EXPECT_NE(message.find("163"), std::string::npos) << message;
 }
 
+// A file of millions of entries would take gigabytes to list; it is refused by its
+// size, before it is read, and left as it is.
+TEST(PhonebookFile, MoreThanAHundredThousandEntriesAreRefusedUnreadAndUntouched) {
+    GameDir dir;
+    const auto path = dir / "MARLOVEN.PBK";
+    dir.Write("MARLOVEN.PBK", "");
+    std::filesystem::resize_file(path, kMostPhonebookEntries * 82);
+    EXPECT_EQ(ReadPhonebook(dir.Path()).size(), 100000u);
+
+    // Sparse, so the test writes nothing; read whole and listed it took over a gigabyte.
+    const std::uintmax_t huge = std::uintmax_t{2'000'000} * 82 + 7;
+    std::filesystem::resize_file(path, huge);
+    const auto message = MessageOf([&] { ReadPhonebook(dir.Path()); });
+    EXPECT_NE(message.find("MARLOVEN.PBK holds 2000000 entries, more than the 100000"),
+              std::string::npos)
+        << message;
+    EXPECT_EQ(std::filesystem::file_size(path), huge);
+    const auto tooMany =
+        MessageOf([&] { ParsePhonebook(std::string(100001 * 82, '\0'), "P.PBK"); });
+    EXPECT_NE(tooMany.find("P.PBK holds 100001 entries"), std::string::npos) << tooMany;
+}
+
 TEST(PhonebookFile, APhonebookThatCannotBeReadSaysSo) {
     GameDir dir;
     std::filesystem::create_directory(dir / "MARLOVEN.PBK");

@@ -4,6 +4,7 @@
 #include "core/errors.h"
 #include "tests/support/game_dir.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace marloven {
@@ -47,6 +48,43 @@ TEST(AtomicWrite, AReadOnlyConfigurationIsNotSavedAndTheStoreSaysSo) {
     EXPECT_EQ(dir.Read("VK.CFG"), "PlayerName = \"Kept\"\r\n");
     EXPECT_EQ(DescribeWriteError(std::make_error_code(std::errc::permission_denied)),
               "File access denied");
+}
+
+// Saving VK.CFG in a folder that takes no new file (so no temporary file) but lets
+// the file itself be changed: the file is rewritten in place. A new file is still
+// refused, so is a read-only one, and a full disk never cuts the old file short.
+TEST(AtomicWrite, AFolderThatRefusesNewFilesHasItsWritableFilesRewrittenInPlace) {
+    GameDir dir({{"VK.CFG", "PlayerName = \"A long old name\"\r\nNetColor = 3\r\n"}});
+    CfgStore store(dir.Path());
+    store.CfgLoad();
+    store.CfgSet("PlayerName", "New", true);
+    const auto denied = std::make_error_code(std::errc::permission_denied);
+    const std::string saved = "PlayerName = \"New\"\r\nNetColor = 3\r\n";
+    {
+        // Root writes into any folder, so the file layer's switch makes the folder.
+        WriteFailureForTesting noNewFiles(denied, WriteFailureForTesting::Scope::NewFiles);
+        EXPECT_NO_THROW(store.CfgSave());
+        EXPECT_EQ(dir.Read("VK.CFG"), saved);
+        EXPECT_EQ(WriteFileAtomically(dir / "COMMIT.DAT", "new"), denied);
+        fs::permissions(dir / "VK.CFG", kReadOnly);
+        EXPECT_EQ(WriteFileAtomically(dir / "VK.CFG", "read-only"), denied);
+        fs::permissions(dir / "VK.CFG", fs::perms::owner_read | fs::perms::owner_write);
+    }
+    {
+        const auto full = std::make_error_code(std::errc::no_space_on_device);
+        WriteFailureForTesting diskFull(full, WriteFailureForTesting::Scope::NewFiles);
+        EXPECT_EQ(WriteFileAtomically(dir / "VK.CFG", "lost"), full);
+    }
+    EXPECT_EQ(dir.Read("VK.CFG"), saved);
+    EXPECT_EQ(FileCount(dir), 1u);
+
+    // Without root's rights a real folder shows the same.
+    fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+    if (!std::ofstream(dir / "probe").is_open()) {
+        EXPECT_EQ(WriteFileAtomically(dir / "VK.CFG", "in place"), std::error_code());
+        EXPECT_EQ(dir.Read("VK.CFG"), "in place");
+    }
+    fs::permissions(dir.Path(), fs::perms::owner_all);
 }
 
 // 0640 is no umask's default, so a new file made without care would show 0644 or 0600.

@@ -45,6 +45,10 @@ TEST(KeyLines, KeepEveryValueOnItsOwnLine) {
     KeyLines lines(std::string("A = 1\r\n"));
     lines.Set("A", "x\r\nPlayerName = Mallory\ry\nz", true);
     EXPECT_EQ(lines.WrittenForm(), "A = \"x PlayerName = Mallory y z\"\r\n");
+    // Nor may a NUL or Ctrl-Z end the text early for a reader; tab and high bytes stay.
+    using namespace std::string_literals;
+    lines.Set("A", "a\x00z\x1aq\x1f\tw\x7f\x80\xff\n\n"s, false);
+    EXPECT_EQ(lines.WrittenForm(), "A = a z q \tw\x7f\x80\xff  \r\n");
 }
 
 } // namespace

@@ -8,8 +8,9 @@ void ScriptedPrompter::Inform(const QString& text) { messages << text; }
 
 void ScriptedPrompter::ShowError(const QString& text) { errors << text; }
 
-bool ScriptedPrompter::AskYesNo(const QString& question) {
+bool ScriptedPrompter::AskYesNo(const QString& question, QuestionIcon icon) {
     questions << question;
+    questionIcons.push_back(icon);
     if (yesNoAnswers.empty()) {
         ADD_FAILURE() << "unexpected question: " << question.toStdString();
         return false;

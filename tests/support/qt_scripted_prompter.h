@@ -19,11 +19,12 @@ class ScriptedPrompter : public Prompter {
     QStringList messages;  // Inform
     QStringList errors;    // ShowError
     QStringList questions; // AskYesNo
+    std::vector<QuestionIcon> questionIcons;
     std::vector<SaveFileRequest> saveRequests;
 
     void Inform(const QString& text) override;
     void ShowError(const QString& text) override;
-    bool AskYesNo(const QString& question) override;
+    bool AskYesNo(const QString& question, QuestionIcon icon) override;
     std::optional<QString> AskSaveFileName(const SaveFileRequest& request) override;
     std::optional<QString> AskOpenFileName(const QString& directory,
                                            const QString& filter) override;

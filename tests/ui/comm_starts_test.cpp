@@ -181,6 +181,20 @@ TEST_F(DialStart, AnEntryAddedOnTheWayThroughTheLaunchersEntryDialogCanBeDialled
     EXPECT_EQ(launcher.runner.runs.size(), 1u);
 }
 
+// A DOS driver reading text stops at Ctrl-Z, and a C string ends at a NUL: control
+// bytes from a crafted phonebook or VK.CFG reach COMMIT.DAT as blanks.
+TEST_F(DialStart, ControlBytesOfTheNumberAndTheModemStringsArriveAsBlanks) {
+    using namespace std::string_literals;
+    launcher.dir.Write("MARLOVEN.PBK", PhonebookRecord("Eve", "55\x00#5\x1a#1\t2\xe9\x7f"s));
+    launcher.dir.Write("VK.CFG", "HangupString = \"ATH\x1b+++\x01\"\r\n"
+                                 "DialOutString = \"ATDT\x00\"\r\n"s);
+    ASSERT_TRUE(main.LoadSettings());
+    DialRow(0);
+    EXPECT_TRUE(HasLine(launcher.dir, "PHONENUMBER = \"ATDT 55 #5 #1\t2\xe9\x7f\""));
+    EXPECT_TRUE(HasLine(launcher.dir, "HANGUPSTRING = \"ATH +++ \""));
+    EXPECT_EQ(launcher.runner.runs.size(), 1u);
+}
+
 TEST_F(DialStart, NoPickOrAnEmptyNumberWritesAndStartsNothing) {
     DialRow(-1);
     DialRow(1);

@@ -255,11 +255,15 @@ TEST_F(Playback, AChosenDemoPlaysInTheGamesPlaceWithoutSwitchesOrSounds) {
 
 TEST_F(Playback, AnotherDirectoryHasItsOwnDemosWhileTheGameStaysHome) {
     const fs::path before = fs::current_path();
+    // A demo of the same name there is not the one chosen here.
+    Choose("DEMO1.DMO");
     const auto entry = Main().DemoDirList->findItems("DEMOS", Qt::MatchEndsWith);
     ASSERT_EQ(entry.size(), 1);
     emit Main().DemoDirList->itemActivated(entry.front());
 
     EXPECT_EQ(Main().DemoDirectory(), dir_ / "DEMOS");
+    EXPECT_EQ(Main().DemoName->text(), "*.dmo");
+    EXPECT_TRUE(Main().DemoFileList->selectedItems().isEmpty());
     EXPECT_TRUE(Main().DemoDirLabel->toolTip().endsWith("DEMOS"));
     EXPECT_EQ(Texts(Main().DemoFileList), (QStringList{"DEMO1.DMO", "far.dmo"}));
     EXPECT_NE(Main().DemoDriveBox->currentIndex(), -1);

@@ -2,13 +2,16 @@
 
 #include "ui/_ShowCFG.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -169,6 +172,41 @@ TEST(ListsThatIgnoreTypedKeys, DropCharactersButStillMoveWithTheArrows) {
     main.MacroList->setCurrentItem(main.MacroList->topLevelItem(0));
     Type(main.MacroList, "M");
     EXPECT_EQ(main.MacroList->currentItem(), main.MacroList->topLevelItem(0));
+}
+
+// The open popup has a search of its own: "r" and Enter would pick "Red".
+TEST(ListsThatIgnoreTypedKeys, DropCharactersInTheOpenPopupToo) {
+    Launcher launcher({{"VK.CFG", "NetColor = 1\r\n"}});
+    TMain& main = launcher.Main();
+    ASSERT_TRUE(main.LoadSettings());
+    main.show();
+    main.PlayerColor->showPopup();
+    QAbstractItemView* popup = main.PlayerColor->view();
+    ASSERT_TRUE(popup->isVisible());
+    QTest::keyClick(popup, 'r');
+    QTest::keyClick(popup, Qt::Key_Down);
+    QTest::keyClick(popup, Qt::Key_Return);
+    EXPECT_FALSE(popup->isVisible());
+    EXPECT_EQ(main.PlayerColor->currentText(), "Purple");
+    EXPECT_EQ(launcher.LineOf("NetColor"), "NetColor = 2");
+    main.hide();
+}
+
+TEST(PlayerColorBox, ShowsLimeOnBlackWhenClosed) {
+    Launcher launcher({{"VK.CFG", "NetColor = 4\r\n"}});
+    ASSERT_TRUE(launcher.Main().LoadSettings());
+    const QImage face = launcher.Main().PlayerColor->grab().toImage();
+    int dark = 0;
+    int lime = 0;
+    for (int y = 0; y < face.height(); ++y) {
+        for (int x = 0; x < face.width(); ++x) {
+            const QColor pixel = face.pixelColor(x, y);
+            dark += pixel.lightness() < 48 ? 1 : 0;
+            lime += pixel.green() > 160 && pixel.red() < 96 && pixel.blue() < 96 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(dark, face.width() * face.height() / 2) << "the ground is not black";
+    EXPECT_GT(lime, 8) << "the text is not lime";
 }
 
 TEST(LoadSettings, FillsEveryControlWithoutWritingTheStore) {

@@ -7,6 +7,7 @@
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <gtest/gtest.h>
 
 namespace marloven::test {
@@ -127,6 +128,25 @@ TEST_F(ModemDetection, EachDetectionRereadsTheModemsAndCancelChangesNothing) {
     EXPECT_TRUE(launcher_.prompter.questions.isEmpty());
 }
 
+// The list is rebuilt for each detection, but a view keeps its scroll position.
+TEST_F(ModemDetection, TheListOpensScrolledToTheTopAfterAnEarlierDetection) {
+    for (int n = 0; n < 40; ++n) {
+        AddModem(QString("%1").arg(n, 4, 10, QChar('0')).toStdString(), "COM2",
+                 "Modem " + std::to_string(n));
+    }
+    for (int detection = 0; detection < 2; ++detection) {
+        Detect([&](TSelectModem& dialog) {
+            QListWidget* list = dialog.ModemList();
+            EXPECT_EQ(list->verticalScrollBar()->value(), 0) << detection;
+            EXPECT_EQ(list->itemAt(2, 2), list->item(0)) << detection;
+            list->setCurrentRow(list->count() - 1);
+            list->scrollToBottom();
+            ASSERT_GT(list->verticalScrollBar()->value(), 0);
+            dialog.CancelButton()->click();
+        });
+    }
+}
+
 TEST_F(ModemDetection, YesTakesThePickedModemsOwnInitAndPortAt57600) {
     // The single row stands for 0001, not for the first subkey.
     AddModem("0000", "LPT1", "Printer", "AT&F0");
@@ -137,6 +157,7 @@ TEST_F(ModemDetection, YesTakesThePickedModemsOwnInitAndPortAt57600) {
         PickAndConfirm(dialog, 0);
     });
     EXPECT_EQ(launcher_.prompter.questions, QStringList{kSuggestion});
+    EXPECT_EQ(launcher_.prompter.questionIcons, std::vector{QuestionIcon::Information});
     ExpectModemSettings("3", "AT&F E0 &K3", "57600");
 }
 

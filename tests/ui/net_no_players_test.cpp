@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace marloven {
@@ -28,6 +29,20 @@ TEST(NetNoPlayersChoice, EnterRightAfterOpeningGivesTwoPlayersWhereverTheFocusIs
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(dialog.PlayerCount(), 2);
     EXPECT_EQ(dialog.SocketText(), "12");
+}
+
+// The form is reused, and a clicked button keeps the focus into the next opening.
+TEST(NetNoPlayersChoice, EnterGivesTwoPlayersAgainAfterAnotherButtonWasClicked) {
+    TNetNoPlayers dialog;
+    for (QPushButton* clicked : {dialog.CountButton(5), dialog.CancelButton()}) {
+        ExecWhile(dialog, [&] { QTest::mouseClick(clicked, Qt::LeftButton); });
+        const auto result = ExecWhile(dialog, [&] {
+            ASSERT_NE(dialog.focusWidget(), nullptr);
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+        });
+        EXPECT_EQ(result, QDialog::Accepted) << clicked->text().toStdString();
+        EXPECT_EQ(dialog.PlayerCount(), 2) << clicked->text().toStdString();
+    }
 }
 
 TEST(NetNoPlayersChoice, EachCountButtonGivesItsOwnNumber) {

@@ -5,6 +5,7 @@
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace marloven {
@@ -96,6 +97,21 @@ TEST_F(SelectModemTest, CancelAndEscapeCloseWithoutApplying) {
               QDialog::Rejected);
     EXPECT_TRUE(appliedPorts_.empty());
     EXPECT_TRUE(prompter_.messages.isEmpty());
+}
+
+// The dialog is reused, and a clicked Cancel keeps the focus into the next opening.
+TEST_F(SelectModemTest, AfterACancelClickTheArrowsPickARowAndEnterIsOk) {
+    PickRow(0);
+    ExecWhile(dialog_, [&] { QTest::mouseClick(dialog_.CancelButton(), Qt::LeftButton); });
+    dialog_.ListInstalledModems(ThreeModems());
+    const auto result = ExecWhile(dialog_, [&] {
+        ASSERT_NE(dialog_.focusWidget(), nullptr);
+        // The list, with the focus, starts at its first row; the arrow picks the next.
+        QTest::keyClick(dialog_.focusWidget(), Qt::Key_Down);
+        QTest::keyClick(dialog_.focusWidget(), Qt::Key_Return);
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(appliedPorts_, std::vector<int>{1});
 }
 
 TEST_F(SelectModemTest, OkWithNoRowPickedReportsTheFailure) {

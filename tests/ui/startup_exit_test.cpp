@@ -271,5 +271,16 @@ TEST(LauncherProgram, EndsWithOneWhenSetupIsDeclinedAndZeroAfterANormalExit) {
     EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\r\n");
 }
 
+TEST(LauncherProgram, RefusesUnknownOptionsButLetsQtTakeItsOwn) {
+    GameDir game({{"VK.CFG", "PlayerName = \"Zed\"\n"}});
+    const QString gamePath = QString::fromStdString(game.Path().string());
+    // Once taken for the game directory, an unknown option must not start anything.
+    EXPECT_EQ(RunLauncherProgram({"--bogus", "--answers=yes", gamePath}), 2);
+    EXPECT_EQ(RunLauncherProgram({"--answers=yes", gamePath, "other"}), 2);
+    EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\n");
+    EXPECT_EQ(RunLauncherProgram({"-style", "fusion", "--answers", "yes", gamePath}), 0);
+    EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\r\n");
+}
+
 } // namespace
 } // namespace marloven::test

@@ -1,10 +1,12 @@
 #include "tests/ui/launcher_fixture.h"
 
+#include "tests/ui/dialog_driver.h"
 #include "ui/_About.h"
 #include "ui/_ShowCFG.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace marloven::test {
@@ -38,6 +40,23 @@ TEST(ConfigurationViewer, EscapeClosesItFromTheTextAndFromTheButton) {
         PressKey(focus, Qt::Key_Escape, "\x1b");
         EXPECT_FALSE(viewer.isVisible()) << focus->objectName().toStdString();
     }
+}
+
+// "Close" is the dialog's only button, so it would take an Enter the text leaves unused.
+TEST(ConfigurationViewer, EnterInTheTextLeavesItOpen) {
+    Launcher launcher({{"VK.CFG", "A = 1\r\n"}});
+    ASSERT_TRUE(launcher.Main().LoadSettings());
+    TShowCFG& viewer = *launcher.forms->ShowCFG;
+    const int result = ExecWhile(viewer, [&] {
+        viewer.CFGData->setFocus();
+        for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+            QTest::keyClick(viewer.CFGData, key);
+            EXPECT_TRUE(viewer.isVisible()) << key;
+        }
+        EXPECT_EQ(viewer.CFGData->toPlainText(), "A = 1");
+        QTest::keyClick(viewer.CFGData, Qt::Key_Escape);
+    });
+    EXPECT_EQ(result, QDialog::Rejected);
 }
 
 TEST(AboutBox, RepeatsTheTitleAndHasADefaultOkButton) {

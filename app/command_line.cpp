@@ -1,0 +1,99 @@
+#include "app/command_line.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <cstdio>
+
+namespace marloven {
+
+namespace {
+
+const QCommandLineOption kModemsOption(
+    "modems",
+    "Read the installed modems for \"Detect Modem\" from <file>, a registry export "
+    "(.reg); without it Marloven reads the Windows registry, or elsewhere MODEMS.REG in "
+    "the game directory.",
+    "file");
+const QCommandLineOption kAnswersOption(
+    "answers",
+    "For unattended runs such as tests: answer the launcher's questions in turn from "
+    "<list> (for example no or yes,no) without showing them, print its messages to "
+    "standard error, and close the main window as soon as it is shown.",
+    "list");
+
+// Every option the launcher knows; a new option is added here and read in
+// ParseLauncherOptions.
+void DefineOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        "Starts the Marloven launcher for Velkaran in the game directory, where VK.CFG, "
+        "VK.EXE and the game's other files live.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(kModemsOption);
+    parser.addOption(kAnswersOption);
+    parser.addPositionalArgument("game-directory",
+                                 "The game directory (default: the current directory).",
+                                 "[game-directory]");
+}
+
+int Refuse(const QString& reason) {
+    std::fprintf(stderr, "marloven: %s\nTry 'marloven --help' for the options.\n",
+                 reason.toLocal8Bit().constData());
+    return 2;
+}
+
+} // namespace
+
+void AnswerHelpOrVersion(int& argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    QCommandLineParser parser;
+    DefineOptions(parser);
+    // Qt's own options are still among the arguments here and count as unknown; only
+    // --help and --version matter at this point.
+    parser.parse(arguments);
+    if (!parser.isSet("help") && !parser.isSet("version")) {
+        return;
+    }
+    // The help names the program as it was started; that needs an application object,
+    // though not a window system.
+    const QCoreApplication application(argc, argv);
+    if (parser.isSet("help")) {
+        parser.showHelp(0);
+    }
+    parser.showVersion();
+}
+
+std::variant<LauncherOptions, int> ParseLauncherOptions(const QStringList& arguments) {
+    QCommandLineParser parser;
+    DefineOptions(parser);
+    if (!parser.parse(arguments)) {
+        return Refuse(parser.errorText());
+    }
+    LauncherOptions options;
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1) {
+        return Refuse("more than one game directory given: " + positional.join(' '));
+    }
+    if (!positional.isEmpty()) {
+        options.gameDirectory = positional.front();
+    }
+    if (parser.isSet(kAnswersOption)) {
+        options.answers = parser.value(kAnswersOption);
+    }
+    if (parser.isSet(kModemsOption)) {
+        const QString file = parser.value(kModemsOption);
+        if (file.isEmpty()) {
+            return Refuse("--modems needs a file name");
+        }
+        // Named from where the launcher was started, read from the game directory.
+        options.modemsFile = QDir::current().absoluteFilePath(file);
+    }
+    return options;
+}
+
+} // namespace marloven

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <variant>
+
+namespace marloven {
+
+// What the launcher was asked to do on its command line.
+struct LauncherOptions {
+    // Where the game lives; the current directory when not given.
+    std::optional<QString> gameDirectory;
+    // Answers for an unattended run ("yes,no,..."); unset for a run with a person.
+    std::optional<QString> answers;
+    // The registry export that lists the modems, made absolute; empty when not given.
+    QString modemsFile;
+};
+
+// Prints the help or the version and ends the program when either is asked for.
+// Runs on the bare arguments, before the window system is opened, so that both work
+// on a machine without a display.
+void AnswerHelpOrVersion(int& argc, char** argv);
+
+// The options, or the exit code when the run ends here because the command line is
+// wrong (the reason is printed). Takes the arguments Qt has left once it has taken its
+// own (-style, -platform and the like).
+std::variant<LauncherOptions, int> ParseLauncherOptions(const QStringList& arguments);
+
+} // namespace marloven
