@@ -8,12 +8,14 @@
 #include "ui/app_context.h"
 #include "ui/dosbox_options.h"
 #include "ui/look.h"
+#include "ui/start_plan.h"
 #include "ui/startup.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <variant>
@@ -41,12 +43,32 @@ bool Prepare(const marloven::LauncherOptions& options) {
     return true;
 }
 
+// "--print-command START": prints what the start would run, without a window, so that
+// it works where no display is.
+int PrintCommand(int& argc, char** argv) {
+    const QCoreApplication app(argc, argv);
+    const auto parsed = marloven::ParseLauncherOptions(QCoreApplication::arguments());
+    if (const int* exitCode = std::get_if<int>(&parsed)) {
+        return *exitCode;
+    }
+    const auto& options = std::get<marloven::LauncherOptions>(parsed);
+    if (!Prepare(options)) {
+        return 2;
+    }
+    return marloven::PrintNamedStart(options.printCommand->toLocal8Bit().toStdString(),
+                                     std::filesystem::current_path(), *marloven::MakeGameRunner(),
+                                     std::cout, std::cerr);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication::setApplicationName("Marloven");
     QApplication::setApplicationVersion(MARLOVEN_VERSION);
     marloven::AnswerHelpOrVersion(argc, argv);
+    if (marloven::AsksToPrintCommand(argc, argv)) {
+        return PrintCommand(argc, argv);
+    }
 
     QApplication app(argc, argv);
     const auto parsed = marloven::ParseLauncherOptions(QApplication::arguments());
