@@ -7,9 +7,9 @@
 #include "ui/_Main.h"
 #include "ui/app_context.h"
 #include "ui/dosbox_options.h"
-#include "ui/look.h"
 #include "ui/start_plan.h"
 #include "ui/startup.h"
+#include "ui/text_conversions.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<marloven::Prompter> prompter;
     if (options.answers) {
-        prompter = std::make_unique<marloven::UnattendedPrompter>(*options.answers);
+        prompter = marloven::MakeUnattendedPrompter(*options.answers);
     } else {
         prompter = std::make_unique<marloven::QtPrompter>();
     }

@@ -1,28 +1,15 @@
 #pragma once
 
-#include "ui/prompter.h"
+#include "ui/scripted_prompter.h"
 
-#include <QStringList>
+#include <QString>
+#include <memory>
 
 namespace marloven {
 
-// Answers the launcher's questions from a list given on the command line, for runs
-// without a person (the tests that check the exit codes). Messages go to standard
-// error; file dialogs are cancelled; a question beyond the list is answered No.
-class UnattendedPrompter : public Prompter {
-  public:
-    // "yes,no,..." in the order the questions come.
-    explicit UnattendedPrompter(const QString& answers);
-
-    void Inform(const QString& text) override;
-    void ShowError(const QString& text) override;
-    bool AskYesNo(const QString& question, QuestionIcon icon) override;
-    std::optional<QString> AskSaveFileName(const SaveFileRequest& request) override;
-    std::optional<QString> AskOpenFileName(const QString& directory,
-                                           const QString& filter) override;
-
-  private:
-    QStringList answers_;
-};
+// For runs without a person (the tests that check the exit codes): answers the
+// launcher's questions in turn from a list such as "yes,no", a question beyond the list
+// No; prints every message, error and question to standard error; cancels file dialogs.
+std::unique_ptr<ScriptedPrompter> MakeUnattendedPrompter(const QString& answers);
 
 } // namespace marloven

@@ -12,12 +12,12 @@ constexpr const char* kDefaultSocket = "34889";
 void SetNetworkKeys(CommitLines& lines, const CommitSettings& settings) {
     SetCommitKey(lines, "COMMTYPE", "3", false);
     SetCommitKey(lines, "NUMPLAYERS", settings.value, false);
-    SetCommitKey(lines, "SOCKETNUMBER", settings.socket == "~" ? kDefaultSocket : settings.socket,
+    SetCommitKey(lines, kSocketNumberKey, settings.socket == "~" ? kDefaultSocket : settings.socket,
                  false);
 }
 
 void SetModemKeys(CommitLines& lines, const CommitSettings& settings) {
-    const int connectType = static_cast<int>(settings.mode) - 1;
+    const int connectType = ConnectionMode(settings.mode) - 1;
     SetCommitKey(lines, "COMMTYPE", "2", false);
     SetCommitKey(lines, "CONNECTTYPE", std::to_string(connectType), false);
     SetCommitKey(lines, "NUMPLAYERS", "2", false);
@@ -92,7 +92,7 @@ void SetCommitKey(CommitLines& lines, std::string_view name, std::string_view va
 std::string ComposeCommitData(const std::optional<std::string>& fileText,
                               const CommitSettings& settings) {
     CommitLines lines(fileText ? *fileText : DefaultCommitText());
-    if (settings.mode == ConnectionMode::Network) {
+    if (settings.mode == LaunchMode::Network) {
         SetNetworkKeys(lines, settings);
     } else {
         SetModemKeys(lines, settings);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/key_lines.h"
+#include "core/launch.h"
 
 #include <optional>
 #include <string>
@@ -23,13 +24,20 @@ std::string DefaultCommitText();
 // a missing key is appended.
 void SetCommitKey(CommitLines& lines, std::string_view name, std::string_view value, bool quoted);
 
-// How a multiplayer start reaches the other players.
-enum class ConnectionMode { Dial = 1, Answer = 2, AlreadyConnected = 3, Network = 4 };
+// The key that holds the network socket, in COMMIT.DAT and (read in any case) VK.CFG.
+inline constexpr const char* kSocketNumberKey = "SOCKETNUMBER";
+
+// The driver's own number for how a multiplayer start reaches the other players: 1
+// dial, 2 answer, 3 already connected, 4 network, one below the launch mode.
+constexpr int ConnectionMode(LaunchMode mode) {
+    return static_cast<int>(mode) - 1;
+}
 
 // What a start hands the driver: the mode, its value and the main window's and the
 // network dialog's texts, taken as they stand, unchecked.
 struct CommitSettings {
-    ConnectionMode mode = ConnectionMode::Answer;
+    // A multiplayer mode: dial, answer, already connected or network.
+    LaunchMode mode = LaunchMode::Answer;
     // Dial: the number picked in the phonebook. Network: the player count in decimal.
     // Answer and already connected: empty.
     std::string value;

@@ -31,7 +31,7 @@ std::string AppendArg(std::string_view line, std::string_view switchText) {
     return result;
 }
 
-std::string ComposeSwitches(int launchMode, const GameOptions& options) {
+std::string ComposeSwitches(LaunchMode mode, const GameOptions& options) {
     std::string line;
     if (options.netPred) {
         line = AppendArg(line, "-nopred");
@@ -39,13 +39,14 @@ std::string ComposeSwitches(int launchMode, const GameOptions& options) {
     if (options.recordDemo) {
         line = AppendArg(line, "-dr$$MRV$$.DMO");
         // The starting level and skill only make sense for a game played alone.
-        if (launchMode < 2) {
+        if (mode == LaunchMode::SinglePlayer) {
             line = AppendArg(line, "-level" + std::to_string(options.levelPosition + 1));
             line = AppendArg(line, "-s" + std::to_string(options.skillPosition + 1));
         }
     }
     // The driver takes the list position (1 to 3), not the ticdup value itself.
-    if (launchMode > 2 && options.ticDupPosition > 0) {
+    const bool passesTicDup = mode != LaunchMode::SinglePlayer && mode != LaunchMode::Dial;
+    if (passesTicDup && options.ticDupPosition > 0) {
         line = AppendArg(line, "-f" + std::to_string(options.ticDupPosition));
     }
     return line;

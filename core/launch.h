@@ -15,7 +15,20 @@ std::string JoinPath(std::string_view directory, std::string_view fileName);
 // The switch alone when line is empty; otherwise line, one blank, switch.
 std::string AppendArg(std::string_view line, std::string_view switchText);
 
-// Launch modes: 0 single player, 2 dial, 3 answer, 4 already connected, 5 network.
+// The programs the launcher starts, all in the game directory.
+inline constexpr const char* kGameProgram = "VK.EXE";
+inline constexpr const char* kSetupProgram = "SETUP.EXE";
+inline constexpr const char* kCommDriverProgram = "COMMIT.EXE";
+
+// The sounds, in the game directory: at start-up, after each game, and at the farewell.
+inline constexpr const char* kStartupSound = "SOUNDS.WAV";
+inline constexpr const char* kGameEndSound = "SOUNDE.WAV";
+inline constexpr const char* kFarewellSound = "SOUNDD.WAV";
+
+// How a game is started. The numbers are the ones the game's starts have always had;
+// there is no 1, since the bots button starts nothing.
+enum class LaunchMode { SinglePlayer = 0, Dial = 2, Answer = 3, AlreadyConnected = 4, Network = 5 };
+
 struct GameOptions {
     bool netPred = false;    // "Disable Net Prediction " ticked
     bool recordDemo = false; // "Record Demo" ticked
@@ -24,7 +37,7 @@ struct GameOptions {
     int ticDupPosition = -1; // TicDup position
 };
 
-std::string ComposeSwitches(int launchMode, const GameOptions& options);
+std::string ComposeSwitches(LaunchMode mode, const GameOptions& options);
 
 // The command line as the player reads it in messages: the full path, one blank, the
 // arguments (so it ends with a blank when there are none).

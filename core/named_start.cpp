@@ -12,18 +12,18 @@ namespace {
 
 struct NamedStart {
     StartName name;
-    int launchMode; // as ComposeSwitches takes it; -1 for a start without switches
+    std::optional<LaunchMode> mode; // none for a start without the game's switches
     const char* program;
 };
 
 const std::array<NamedStart, 7> kNamedStarts{{
-    {{"single", "Single Player"}, 0, "VK.EXE"},
-    {{"setup", "Setup"}, -1, "SETUP.EXE"},
-    {{"dial", "Dial"}, 2, "COMMIT.EXE"},
-    {{"answer", "Answer"}, 3, "COMMIT.EXE"},
-    {{"connected", "Already Connected"}, 4, "COMMIT.EXE"},
-    {{"network", "Network"}, 5, "COMMIT.EXE"},
-    {{"demo", "Play Selected Demo"}, -1, "VK.EXE"},
+    {{"single", "Single Player"}, LaunchMode::SinglePlayer, kGameProgram},
+    {{"setup", "Setup"}, std::nullopt, kSetupProgram},
+    {{"dial", "Dial"}, LaunchMode::Dial, kCommDriverProgram},
+    {{"answer", "Answer"}, LaunchMode::Answer, kCommDriverProgram},
+    {{"connected", "Already Connected"}, LaunchMode::AlreadyConnected, kCommDriverProgram},
+    {{"network", "Network"}, LaunchMode::Network, kCommDriverProgram},
+    {{"demo", "Play Selected Demo"}, std::nullopt, kGameProgram},
 }};
 
 } // namespace
@@ -54,10 +54,10 @@ std::optional<ProgramStart> ComposeNamedStart(std::string_view name, const GameO
         if (start.name.name != name) {
             continue;
         }
-        if (start.launchMode < 0) {
+        if (!start.mode) {
             return ProgramStart{start.program, ""};
         }
-        ProgramStart composed{start.program, ComposeSwitches(start.launchMode, options)};
+        ProgramStart composed{start.program, ComposeSwitches(*start.mode, options)};
         if (mouseTweak) {
             composed.program = kMouseTweakProgram;
         }

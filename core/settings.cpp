@@ -97,20 +97,20 @@ bool IsUserDefinedPort(std::string_view uart, std::string_view irq) {
 
 MainSettings ReadMainSettings(const CfgStore& store) {
     MainSettings s;
-    s.playerName = store.CfgGetDefault(cfg_key::PlayerName, "Revu");
-    s.color = ColorChoice(store.CfgGetDefault(cfg_key::NetColor, "0"));
-    s.comPort = ComPortChoice(store.CfgGetDefault(cfg_key::ComPort, "3"));
+    s.playerName = store.CfgGetDefault(cfg_key::PlayerName, cfg_default::PlayerName);
+    s.color = ColorChoice(store.CfgGetDefault(cfg_key::NetColor, cfg_default::NetColor));
+    s.comPort = ComPortChoice(store.CfgGetDefault(cfg_key::ComPort, cfg_default::ComPort));
     s.irq = store.CfgGetDefault(cfg_key::IrqNumber, kStandardPortMark);
     s.uart = store.CfgGetDefault(cfg_key::UartAddress, kStandardPortMark);
-    s.baudRate = BaudRateChoice(store.CfgGetDefault(cfg_key::PortSpeed, "57600"));
-    s.setMouse = store.CfgGetDefault(cfg_key::SetMouse, "0") == "1";
-    s.smHorz = store.CfgGetDefault(cfg_key::SmHorz, "50");
-    s.smVert = store.CfgGetDefault(cfg_key::SmVert, "0");
-    s.toneDial = store.CfgGetDefault(cfg_key::ToneDial, "1") == "1";
-    s.init = store.CfgGetDefault(cfg_key::InitString, "AT&F1");
-    s.hangup = store.CfgGetDefault(cfg_key::HangupString, "ATH0=0");
-    s.dialOut = store.CfgGetDefault(cfg_key::DialOutString, "");
-    s.ticDup = TicDupChoice(store.CfgGetDefault(cfg_key::TicDup, "0"));
+    s.baudRate = BaudRateChoice(store.CfgGetDefault(cfg_key::PortSpeed, cfg_default::PortSpeed));
+    s.setMouse = store.CfgGetDefault(cfg_key::SetMouse, cfg_default::SetMouse) == "1";
+    s.smHorz = store.CfgGetDefault(cfg_key::SmHorz, cfg_default::SmHorz);
+    s.smVert = store.CfgGetDefault(cfg_key::SmVert, cfg_default::SmVert);
+    s.toneDial = store.CfgGetDefault(cfg_key::ToneDial, cfg_default::ToneDial) == "1";
+    s.init = store.CfgGetDefault(cfg_key::InitString, cfg_default::InitString);
+    s.hangup = store.CfgGetDefault(cfg_key::HangupString, cfg_default::HangupString);
+    s.dialOut = store.CfgGetDefault(cfg_key::DialOutString, cfg_default::DialOutString);
+    s.ticDup = TicDupChoice(store.CfgGetDefault(cfg_key::TicDup, cfg_default::TicDup));
     s.userDefinedPort = IsUserDefinedPort(s.uart, s.irq);
     if (s.userDefinedPort) {
         s.comPort = kUserDefinedPortPosition;
@@ -121,7 +121,7 @@ MainSettings ReadMainSettings(const CfgStore& store) {
 std::array<std::string, kMacroCount> ReadMacros(const CfgStore& store) {
     std::array<std::string, kMacroCount> macros;
     for (int n = 0; n < kMacroCount; ++n) {
-        macros[static_cast<std::size_t>(n)] = store.CfgGet("COMMBATMACRO#" + std::to_string(n));
+        macros[static_cast<std::size_t>(n)] = store.CfgGet(MacroKey(n));
     }
     return macros;
 }

@@ -29,7 +29,25 @@ inline constexpr const char* UserMap = "UserMap";
 inline constexpr const char* SetMouse = "SetMouse";
 inline constexpr const char* SmHorz = "SM_Horz";
 inline constexpr const char* SmVert = "SM_Vert";
+inline constexpr const char* SocketNumber = "SocketNumber";
 } // namespace cfg_key
+
+// What a key reads as when VK.CFG does not have it, and what the controls show before
+// the file is read.
+namespace cfg_default {
+inline constexpr const char* PlayerName = "Revu";
+inline constexpr const char* NetColor = "0";
+inline constexpr const char* ComPort = "3";
+inline constexpr const char* PortSpeed = "57600";
+inline constexpr const char* ToneDial = "1";
+inline constexpr const char* InitString = "AT&F1";
+inline constexpr const char* HangupString = "ATH0=0";
+inline constexpr const char* DialOutString = "";
+inline constexpr const char* TicDup = "0";
+inline constexpr const char* SetMouse = "0";
+inline constexpr const char* SmHorz = "50";
+inline constexpr const char* SmVert = "0";
+} // namespace cfg_default
 
 // "~" in both the UART and the IRQ key means "take the standard port's values".
 inline constexpr const char* kStandardPortMark = "~";

@@ -27,7 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     lines.Set(std::string_view(bytes).substr(0, size % 17), bytes, size % 2 == 0);
 
     marloven::CommitSettings settings;
-    settings.mode = static_cast<marloven::ConnectionMode>(1 + size % 4);
+    using marloven::LaunchMode;
+    constexpr LaunchMode kModes[] = {LaunchMode::Dial, LaunchMode::Answer,
+                                     LaunchMode::AlreadyConnected, LaunchMode::Network};
+    settings.mode = kModes[size % 4];
     settings.value = bytes.substr(0, size % 9);
     (void)marloven::ComposeCommitData(bytes, settings);
 

@@ -1,8 +1,8 @@
 #include "ui/_Dial.h"
 
-#include "core/errors.h"
 #include "ui/_EditInfo.h"
 #include "ui/prompter.h"
+#include "ui/text_conversions.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -61,62 +61,57 @@ TDial::TDial(std::filesystem::path gameDir, Prompter& prompter, TEditInfo& editI
              QWidget* parent)
     : FixedDialog("Pick Opponent", {361, 250}, parent), gameDir_(std::move(gameDir)),
       prompter_(prompter), editInfo_(editInfo) {
-    phoneList_ = MakePhoneList(this);
+    PhoneList = MakePhoneList(this);
     const auto addButton = [this](const char* name, const QString& text, int left) {
         auto* button = AddButton(this, name, text, left, 217, 81);
         button->setAutoDefault(false); // no default button: Enter in the list does nothing
         return button;
     };
-    addEdit_ = addButton("AddEditButton", "&Add / Edit", 8);
-    delete_ = addButton("DeleteButton", "&Delete", 96);
-    dial_ = addButton("DialButton", "&Dial", 184);
-    cancel_ = addButton("CancelButton", "Cancel", 272);
-    connect(addEdit_, &QPushButton::clicked, this, &TDial::AddEditClick);
-    connect(delete_, &QPushButton::clicked, this, &TDial::DeleteClick);
-    connect(dial_, &QPushButton::clicked, this, &TDial::DialClick);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    AddEditButton = addButton("AddEditButton", "&Add / Edit", 8);
+    DeleteButton = addButton("DeleteButton", "&Delete", 96);
+    DialButton = addButton("DialButton", "&Dial", 184);
+    CancelButton = addButton("CancelButton", "Cancel", 272);
+    connect(AddEditButton, &QPushButton::clicked, this, &TDial::AddEditClick);
+    connect(DeleteButton, &QPushButton::clicked, this, &TDial::DeleteClick);
+    connect(DialButton, &QPushButton::clicked, this, &TDial::DialClick);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 bool TDial::LoadPhonebook() {
-    phoneList_->clear();
+    PhoneList->clear();
     chosenNumber_.clear();
-    try {
+    const bool read = ReportFileErrors(prompter_, [this] {
         for (const auto& entry : ReadPhonebook(gameDir_)) {
             AppendRow(FromBytes(entry.name), FromBytes(entry.number));
         }
-    } catch (const FileError& error) {
-        phoneList_->clear();
-        prompter_.ShowError(QString::fromLocal8Bit(error.what()));
-        return false;
+    });
+    if (!read) {
+        PhoneList->clear();
     }
-    return true;
+    return read;
 }
 
 QTreeWidgetItem* TDial::SelectedRow() const {
-    const auto selected = phoneList_->selectedItems();
+    const auto selected = PhoneList->selectedItems();
     return selected.isEmpty() ? nullptr : selected.front();
 }
 
 void TDial::AppendRow(const QString& name, const QString& number) {
-    auto* row = new QTreeWidgetItem(phoneList_, {name, number});
+    auto* row = new QTreeWidgetItem(PhoneList, {name, number});
     row->setFlags(row->flags() | Qt::ItemIsEditable);
 }
 
 std::vector<PhonebookEntry> TDial::Rows() const {
     std::vector<PhonebookEntry> rows;
-    for (int index = 0; index < phoneList_->topLevelItemCount(); ++index) {
-        const auto* row = phoneList_->topLevelItem(index);
+    for (int index = 0; index < PhoneList->topLevelItemCount(); ++index) {
+        const auto* row = PhoneList->topLevelItem(index);
         rows.push_back({ToBytes(row->text(kNameColumn)), ToBytes(row->text(kNumberColumn))});
     }
     return rows;
 }
 
 void TDial::SavePhonebook() {
-    try {
-        WritePhonebook(gameDir_, Rows());
-    } catch (const FileError& error) {
-        prompter_.ShowError(QString::fromLocal8Bit(error.what()));
-    }
+    ReportFileErrors(prompter_, [this] { WritePhonebook(gameDir_, Rows()); });
 }
 
 // Edits the selected entry, or adds one when none is selected.
@@ -140,7 +135,7 @@ void TDial::AddEditClick() {
 // "&Add / Edit" from editing an entry the player never picked.
 void TDial::DeleteClick() {
     delete SelectedRow();
-    phoneList_->clearSelection();
+    PhoneList->clearSelection();
 }
 
 void TDial::DialClick() {

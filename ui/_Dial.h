@@ -36,13 +36,13 @@ class TDial : public FixedDialog {
 
     bool LoadPhonebook();
     std::string ChosenNumber() const { return chosenNumber_; }
-
-    QTreeWidget* PhoneList() const { return phoneList_; }
     TEditInfo& EditInfo() const { return editInfo_; }
-    QPushButton* AddEditButton() const { return addEdit_; }
-    QPushButton* DeleteButton() const { return delete_; }
-    QPushButton* DialButton() const { return dial_; }
-    QPushButton* CancelButton() const { return cancel_; }
+
+    QTreeWidget* PhoneList = nullptr;
+    QPushButton* AddEditButton = nullptr;
+    QPushButton* DeleteButton = nullptr;
+    QPushButton* DialButton = nullptr;
+    QPushButton* CancelButton = nullptr;
 
     void AddEditClick();
     void DeleteClick();
@@ -58,11 +58,6 @@ class TDial : public FixedDialog {
     Prompter& prompter_;
     TEditInfo& editInfo_;
     std::string chosenNumber_;
-    QTreeWidget* phoneList_ = nullptr;
-    QPushButton* addEdit_ = nullptr;
-    QPushButton* delete_ = nullptr;
-    QPushButton* dial_ = nullptr;
-    QPushButton* cancel_ = nullptr;
 };
 
 } // namespace marloven

@@ -21,45 +21,45 @@ QLineEdit* AddEntryBox(QWidget* parent, const char* name, int top) {
 
 TEditInfo::TEditInfo(QWidget* parent) : FixedDialog("Edit Entry", {257, 145}, parent) {
     AddCaption(this, "Name", {12, 8, 233, 18}, 10);
-    name_ = AddEntryBox(this, "Name", 27);
+    Name = AddEntryBox(this, "Name", 27);
     AddCaption(this, "Phone Number", {12, 56, 233, 18}, 10);
-    number_ = AddEntryBox(this, "Number", 75);
-    CharFilter::Install(number_, kNumberChars);
+    Number = AddEntryBox(this, "Number", 75);
+    CharFilter::Install(Number, kNumberChars);
 
-    ok_ = AddButton(this, "OKButton", "OK", 44, 110);
-    ok_->setDefault(true);
-    ok_->setEnabled(false);
-    cancel_ = AddButton(this, "CancelButton", "Cancel", 138, 110);
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    OKButton = AddButton(this, "OKButton", "OK", 44, 110);
+    OKButton->setDefault(true);
+    OKButton->setEnabled(false);
+    CancelButton = AddButton(this, "CancelButton", "Cancel", 138, 110);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    connect(name_, &QLineEdit::textChanged, this, &TEditInfo::NameChange);
-    connect(number_, &QLineEdit::textChanged, this, &TEditInfo::NameChange);
+    connect(Name, &QLineEdit::textChanged, this, &TEditInfo::NameChange);
+    connect(Number, &QLineEdit::textChanged, this, &TEditInfo::NameChange);
 }
 
 void TEditInfo::SetEntry(const QString& name, const QString& number) {
-    SetBoxText(name_, name);
-    SetBoxText(number_, number);
+    SetBoxText(Name, name);
+    SetBoxText(Number, number);
     NameChange();
 }
 
 QString TEditInfo::NameText() const {
-    return name_->text();
+    return Name->text();
 }
 
 QString TEditInfo::NumberText() const {
-    return number_->text();
+    return Number->text();
 }
 
 // Shared by both boxes: an entry needs a name and a number.
 void TEditInfo::NameChange() {
-    ok_->setEnabled(!name_->text().isEmpty() && !number_->text().isEmpty());
+    OKButton->setEnabled(!Name->text().isEmpty() && !Number->text().isEmpty());
 }
 
 // Each opening starts in the name box. Coming back from another program while the
 // dialog is open leaves the focus where the player left it.
 void TEditInfo::showEvent(QShowEvent* event) {
-    name_->setFocus();
+    Name->setFocus();
     FixedDialog::showEvent(event);
 }
 

@@ -24,21 +24,16 @@ class TEditInfo : public FixedDialog {
     QString NameText() const;
     QString NumberText() const;
 
-    QLineEdit* Name() const { return name_; }
-    QLineEdit* Number() const { return number_; }
-    QPushButton* OkButton() const { return ok_; }
-    QPushButton* CancelButton() const { return cancel_; }
+    QLineEdit* Name = nullptr;
+    QLineEdit* Number = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;
 
   private:
     void NameChange();
-
-    QLineEdit* name_ = nullptr;
-    QLineEdit* number_ = nullptr;
-    QPushButton* ok_ = nullptr;
-    QPushButton* cancel_ = nullptr;
 };
 
 } // namespace marloven

@@ -21,14 +21,11 @@ class TEditMacro : public FixedDialog {
     void SetMacroText(const std::string& text);
     std::string MacroText() const;
 
-    QLineEdit* Macro() const { return macro_; }
-    QPushButton* OkButton() const { return ok_; }
-    QPushButton* CancelButton() const { return cancel_; }
+    QLineEdit* Macro = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
 
   private:
-    QLineEdit* macro_ = nullptr;
-    QPushButton* ok_ = nullptr;
-    QPushButton* cancel_ = nullptr;
 };
 
 } // namespace marloven

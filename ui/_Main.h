@@ -1,36 +1,34 @@
 #pragma once
 
-#include "comm/commit_data.h"
 #include "core/launch.h"
+#include "ui/store_writer.h"
 
 #include <QMainWindow>
-#include <filesystem>
 #include <string>
 
 class QAction;
-class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
-class QTreeWidget;
 
 namespace marloven {
 
 struct AppContext;
-class DemoBrowser;
-struct DetectedModem;
 struct Forms;
 class OutlinedLabel;
+class TDemoPage;
+class TGameOptionsPage;
 class TGIFImage;
+class TMacroPage;
+class TModemPage;
+class TUserMapPage;
 
 // The launcher's main window: the player row, the action buttons, five pages of
 // settings, a menu and a status bar. Every setting control writes its key into the
-// store as soon as the player changes it; the buttons hand over to the launch code,
-// which reads the controls below directly.
+// store as soon as the player changes it; the buttons start the game or the comm
+// driver with what the pages show.
 class TMain : public QMainWindow {
     Q_OBJECT
   public:
@@ -42,20 +40,10 @@ class TMain : public QMainWindow {
     // file that cannot be read is reported, and the controls and the store keep what
     // they had. Returns whether the file was read.
     bool LoadSettings();
-    // Rebuilds the ten rows "Macro 0" to "Macro 9" from the store.
-    void FillMacroList();
-    // The game options the launch reads, as the player has set them now.
-    GameOptions GatherGameOptions() const;
-    // The position of a list's chosen item; -1 when none is chosen, also when the
-    // player has typed over the text of an editable list.
-    static int ListPosition(const QComboBox* list);
     // Every game start goes through here: gathers the game options, routes the start
     // through the mouse-tweak program when that is on and offers to save a recorded demo
     // afterwards. The main window is shown when it returns, whatever happened.
-    void Launch(int launchMode, const std::string& program);
-    // The directory the demo page shows and plays from (the game directory at first).
-    std::filesystem::path DemoDirectory() const;
-    void SetDemoDirectory(const std::filesystem::path& directory);
+    void Launch(LaunchMode mode, const std::string& program);
 
     // Decoration.
     TGIFImage* GIFImage1 = nullptr; // the animated star in the top left corner
@@ -74,47 +62,13 @@ class TMain : public QMainWindow {
     QPushButton* KaliButton = nullptr;
     QPushButton* Button5 = nullptr; // "E&xit"
 
+    // The tab control and its pages, which hold their own controls.
     QTabWidget* PageControl1 = nullptr;
-
-    // "Game Options".
-    QComboBox* TicDup = nullptr;
-    QCheckBox* NetPred = nullptr;
-    QCheckBox* RecordDemo = nullptr;
-    QComboBox* StartLevel = nullptr;
-    QComboBox* StartSkill = nullptr;
-    QCheckBox* SetMouse = nullptr;
-    QLineEdit* SmHorz = nullptr;
-    QLineEdit* SMVert = nullptr;
-
-    // " User Map ".
-    QLineEdit* UserMap = nullptr;
-    QPushButton* Button4 = nullptr; // "Browse"
-    QPlainTextEdit* MapNotes = nullptr;
-
-    // "Demo Playback".
-    QLineEdit* DemoName = nullptr;
-    QListWidget* DemoFileList = nullptr;
-    QListWidget* DemoDirList = nullptr;
-    QComboBox* DemoDriveBox = nullptr;
-    QLabel* DemoDirLabel = nullptr;
-    QPushButton* Button3 = nullptr; // "Play Selected Demo"
-
-    // " Commbat Macros".
-    QTreeWidget* MacroList = nullptr;
-    QPushButton* Button2 = nullptr; // "&Edit"; a double click in the list clicks it
-
-    // "Modem Setup".
-    QComboBox* ComPort = nullptr;
-    QLabel* UartLabel = nullptr;
-    QLineEdit* Uart = nullptr;
-    QLabel* IRQLabel = nullptr;
-    QLineEdit* IRQ = nullptr;
-    QComboBox* BaudRate = nullptr;
-    QCheckBox* UseTone = nullptr;
-    QLineEdit* Init = nullptr;
-    QLineEdit* Hangup = nullptr;
-    QLineEdit* DialOut = nullptr;
-    QPushButton* Button6 = nullptr; // "Detect Modem"
+    TGameOptionsPage* GameOptionsPage = nullptr;
+    TUserMapPage* UserMapPage = nullptr;
+    TDemoPage* DemoPage = nullptr;
+    TMacroPage* MacroPage = nullptr;
+    TModemPage* ModemPage = nullptr;
 
     // The two panels of the status bar.
     QLabel* VersionPanel = nullptr;
@@ -128,77 +82,36 @@ class TMain : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void BuildDecoration(QWidget* client);
     void BuildPlayerRowAndButtons(QWidget* client);
     void BuildPages(QWidget* client);
-    QWidget* BuildGameOptionsPage();
-    QWidget* BuildUserMapPage();
-    QWidget* BuildDemoPage();
-    QWidget* BuildMacroPage();
-    QWidget* BuildModemPage();
+    void BuildBackground(QWidget* client);
     void BuildMenu();
     void BuildStatusBar();
     void ConnectHandlers();
-    void SetPortDetailsEnabled(bool enabled);
-    // Writes a key unless the window is filling its controls from the store.
-    void Store(const char* key, const QString& value, bool quoted);
 
-    void FormCreate();
     void PlayerColorChange(int position);
-    void TicDupChange(int position);
-    void NetPredClick(bool ticked);
-    void BaudRateChange();
-    void UseToneClick(bool ticked);
-    void ComPortChange(int position);
-    void Button4Click();
-    void Button5Click();
     void SingleButtonClick();
+    void Button5Click();
     void FormClose(QCloseEvent* event);
     void LaunchSETUPEXE1Click();
     void ShowCFGFile1Click();
     void About1Click();
 
-    // The stone background.
-    void BuildBackground(QWidget* client);
-
-    // Demo recording and playback, and the mouse tweak.
-    void ConnectDemoPage();
-    bool WriteMouseTweak(std::string& program, const std::string& arguments);
-    void SaveRecordedDemo();
-    void RecordDemoClick(bool ticked);
-    void SetMouseClick(bool ticked);
-    void SmHorzClick();
-    void SMVertClick();
-    void Button3Click();
-
-    // Modem detection.
-    void ConnectModemDetection();
-    void Button6Click();
-    void ApplyDetectedModem(const DetectedModem& modem);
-
     // The four comm-driver starts.
-    void ConnectCommStarts();
     void DialButtonClick();
     void AnswerButtonClick();
     void AlreadyButtonClick();
     void NetworkButtonClick();
-    // Writes COMMIT.DAT for the connection and starts the driver; a file that cannot be
+    // Writes COMMIT.DAT for the start and starts the driver; a file that cannot be
     // written is reported and nothing is started.
-    void StartCommDriver(ConnectionMode mode, const std::string& value, int launchMode);
-    CommitSettings GatherCommitSettings(ConnectionMode mode, const std::string& value) const;
-
-    // Combat macros.
-    void ConnectMacroPage();
-    // Edits the selected row's macro in the "Edit Macro" dialog and stores it.
-    void Button2Click();
+    void StartCommDriver(LaunchMode mode, const std::string& value);
 
     AppContext& context_;
     Forms& forms_;
-    DemoBrowser* demoBrowser_ = nullptr;
-    bool loading_ = false;
+    StoreWriter store_;
 };
 
 } // namespace marloven

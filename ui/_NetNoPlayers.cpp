@@ -1,6 +1,7 @@
 #include "ui/_NetNoPlayers.h"
 
 #include "ui/char_filter.h"
+#include "ui/text_conversions.h"
 
 #include <QFrame>
 #include <QLineEdit>
@@ -58,24 +59,24 @@ TNetNoPlayers::TNetNoPlayers(QWidget* parent)
     AddSeparator(this, 172);
     AddCaption(this, "Network Socket", {kMargin, 180, kWidth - 2 * kMargin, 18}, 10,
                Qt::AlignHCenter | Qt::AlignTop);
-    socket_ = new QLineEdit(this);
-    socket_->setObjectName("Socket");
-    socket_->setGeometry(44, 200, 121, 21);
-    PaintLimeOnBlack(socket_);
-    CharFilter::Install(socket_, kSocketChars);
+    Socket = new QLineEdit(this);
+    Socket->setObjectName("Socket");
+    Socket->setGeometry(44, 200, 121, 21);
+    PaintLimeOnBlack(Socket);
+    CharFilter::Install(Socket, kSocketChars);
     AddSeparator(this, 230);
 
-    cancel_ = AddButton(this, "CancelButton", "Cancel", kMargin, 239, kWidth - 2 * kMargin);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    CancelButton = AddButton(this, "CancelButton", "Cancel", kMargin, 239, kWidth - 2 * kMargin);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     OpenWith(countButtons_.front(), countButtons_.front());
 }
 
 void TNetNoPlayers::SetSocketText(const std::string& socket) {
-    SetBoxText(socket_, FromBytes(socket));
+    SetBoxText(Socket, FromBytes(socket));
 }
 
 std::string TNetNoPlayers::SocketText() const {
-    return ToBytes(socket_->text());
+    return ToBytes(Socket->text());
 }
 
 void TNetNoPlayers::CountButtonClick(int players) {

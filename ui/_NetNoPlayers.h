@@ -31,18 +31,17 @@ class TNetNoPlayers : public FixedDialog {
     std::string SocketText() const;
     int PlayerCount() const { return playerCount_; }
 
+    // The button for a number of players, 2 to 8.
     QPushButton* CountButton(int players) const {
         return countButtons_.at(players - kFewestPlayers);
     }
-    QPushButton* CancelButton() const { return cancel_; }
-    QLineEdit* Socket() const { return socket_; }
+    QPushButton* CancelButton = nullptr;
+    QLineEdit* Socket = nullptr;
 
   private:
     void CountButtonClick(int players);
 
     std::array<QPushButton*, kMostPlayers - kFewestPlayers + 1> countButtons_{};
-    QPushButton* cancel_ = nullptr;
-    QLineEdit* socket_ = nullptr;
     int playerCount_ = kFewestPlayers;
 };
 

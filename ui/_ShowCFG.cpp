@@ -2,6 +2,7 @@
 
 #include "core/cfg_store.h"
 #include "ui/look.h"
+#include "ui/text_conversions.h"
 #include "widgets/stone_background.h"
 
 #include <QKeyEvent>

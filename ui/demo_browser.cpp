@@ -1,6 +1,7 @@
 #include "ui/demo_browser.h"
 
 #include "core/demo_files.h"
+#include "ui/text_conversions.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ui/look.h"
-
 #include <QObject>
 #include <QStringList>
 #include <filesystem>

@@ -5,6 +5,7 @@
 #include "platform/sound_player.h"
 #include "ui/prompter.h"
 #include "ui/start_plan.h"
+#include "ui/text_conversions.h"
 
 #include <QWidget>
 #include <chrono>
@@ -23,10 +24,6 @@ void ShowInFront(QWidget* window) {
     window->activateWindow();
 }
 
-QString Local8Bit(const std::string& text) {
-    return QString::fromLocal8Bit(text);
-}
-
 // SOUND1.WAV or SOUND2.WAV, each half of the time, freshly seeded at every launch.
 std::string StartSoundName() {
     std::mt19937 generator(static_cast<std::mt19937::result_type>(
@@ -41,14 +38,14 @@ void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& pro
                 const std::string& arguments) {
     const CommandLine command = GameCommandLine(context.startDir, program, arguments);
     const std::string& path = command.program;
-    const QString notFound = Local8Bit(program) + " was not found!";
+    const QString notFound = MessageText(program) + " was not found!";
     if (!IsExistingFile(path)) {
         context.prompter.Inform(notFound);
         return;
     }
     // What cannot start is said while the window stays in view.
     if (const std::optional<std::string> refusal = context.runner.Plan(command).refusal) {
-        context.prompter.Inform(Local8Bit(*refusal));
+        context.prompter.Inform(MessageText(*refusal));
         return;
     }
     if (mainWindow != nullptr) {
@@ -62,18 +59,19 @@ void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& pro
         context.prompter.Inform(notFound);
         break;
     case RunOutcome::CouldNotStart:
-        context.prompter.Inform("Could not execute " + Local8Bit(CommandLineText(path, arguments)));
+        context.prompter.Inform("Could not execute " +
+                                MessageText(CommandLineText(path, arguments)));
         break;
     case RunOutcome::Refused:
-        context.prompter.Inform(Local8Bit(result.message));
+        context.prompter.Inform(MessageText(result.message));
         break;
     }
     ShowInFront(mainWindow);
 }
 
-void LaunchGame(AppContext& context, QWidget* mainWindow, int launchMode,
+void LaunchGame(AppContext& context, QWidget* mainWindow, LaunchMode mode,
                 const std::string& program, const GameOptions& options, const LaunchHooks& hooks) {
-    const std::string arguments = ComposeSwitches(launchMode, options);
+    const std::string arguments = ComposeSwitches(mode, options);
     std::string programToRun = program;
     if (hooks.mouseTweak && !hooks.mouseTweak(programToRun, arguments)) {
         return;
@@ -81,7 +79,7 @@ void LaunchGame(AppContext& context, QWidget* mainWindow, int launchMode,
     context.sound.PlayAsync(StartSoundName());
     RunProgram(context, mainWindow, programToRun, arguments);
     // The end sound and the demo step come whether or not the program could start.
-    context.sound.PlayAsync("SOUNDE.WAV");
+    context.sound.PlayAsync(kGameEndSound);
     if (options.recordDemo && hooks.saveRecordedDemo) {
         hooks.saveRecordedDemo();
     }

@@ -24,7 +24,7 @@ struct LaunchHooks {
     std::function<void()> saveRecordedDemo;
 };
 
-void LaunchGame(AppContext& context, QWidget* mainWindow, int launchMode,
+void LaunchGame(AppContext& context, QWidget* mainWindow, LaunchMode mode,
                 const std::string& program, const GameOptions& options,
                 const LaunchHooks& hooks = {});
 

@@ -92,20 +92,4 @@ OutlinedLabel* AddCaption(QWidget* parent, const QString& text, const QRect& box
     return caption;
 }
 
-QString FromBytes(std::string_view bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::string ToBytes(const QString& text) {
-    return text.toLatin1().toStdString();
-}
-
-QString QStringFromPath(const std::filesystem::path& path) {
-    return QString::fromStdU16String(path.u16string());
-}
-
-std::filesystem::path PathFromQString(const QString& text) {
-    return std::filesystem::path(text.toStdU16String());
-}
-
 } // namespace marloven

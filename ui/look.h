@@ -44,14 +44,4 @@ OutlinedLabel* AddCaption(QWidget* parent, const QString& text, int x, int y);
 OutlinedLabel* AddCaption(QWidget* parent, const QString& text, const QRect& box, int pointSize,
                           Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop);
 
-// The launcher's text is 8-bit bytes as in the game's files; each byte is one
-// character on screen and back, so untouched bytes survive a round trip.
-QString FromBytes(std::string_view bytes);
-std::string ToBytes(const QString& text);
-
-// File names go between Qt and the standard library through UTF-16, which both sides
-// hold losslessly on every system.
-QString QStringFromPath(const std::filesystem::path& path);
-std::filesystem::path PathFromQString(const QString& text);
-
 } // namespace marloven

@@ -1,6 +1,7 @@
 #include "ui/modem_list.h"
 
 #include "ui/prompter.h"
+#include "ui/text_conversions.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -13,45 +14,45 @@ TSelectModem::TSelectModem(Prompter& prompter, QWidget* parent)
                    Qt::WindowTitleHint);
     AddCaption(this, kCaption, {8, 6, 345, 36}, 10, Qt::AlignHCenter | Qt::AlignTop);
 
-    modemList_ = new QListWidget(this);
-    modemList_->setObjectName("ModemList");
-    modemList_->setGeometry(8, 48, 345, 145);
-    modemList_->setSelectionMode(QAbstractItemView::SingleSelection);
-    PaintLimeOnBlack(modemList_);
+    ModemList = new QListWidget(this);
+    ModemList->setObjectName("ModemList");
+    ModemList->setGeometry(8, 48, 345, 145);
+    ModemList->setSelectionMode(QAbstractItemView::SingleSelection);
+    PaintLimeOnBlack(ModemList);
 
-    ok_ = AddButton(this, "OKButton", "OK", 96, 201);
-    ok_->setDefault(true);
-    ok_->setEnabled(false);
-    cancel_ = AddButton(this, "CancelButton", "Cancel", 190, 201);
+    OKButton = AddButton(this, "OKButton", "OK", 96, 201);
+    OKButton->setDefault(true);
+    OKButton->setEnabled(false);
+    CancelButton = AddButton(this, "CancelButton", "Cancel", 190, 201);
 
     // Picking a row by keyboard counts as much as a click.
-    connect(modemList_, &QListWidget::itemSelectionChanged, this, &TSelectModem::ModemListClick);
-    connect(modemList_, &QListWidget::itemDoubleClicked, this, &TSelectModem::Button1Click);
-    connect(ok_, &QPushButton::clicked, this, &TSelectModem::Button1Click);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ModemList, &QListWidget::itemSelectionChanged, this, &TSelectModem::ModemListClick);
+    connect(ModemList, &QListWidget::itemDoubleClicked, this, &TSelectModem::Button1Click);
+    connect(OKButton, &QPushButton::clicked, this, &TSelectModem::Button1Click);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     // The arrows pick a row in the list, and Enter is "OK" even after a Cancel.
-    OpenWith(modemList_, ok_);
+    OpenWith(ModemList, OKButton);
 }
 
 void TSelectModem::ListInstalledModems(std::unique_ptr<RegistrySource> source) {
     source_ = std::move(source);
     modems_ = source_ ? marloven::ListInstalledModems(*source_) : std::vector<ModemRow>();
-    modemList_->clear();
+    ModemList->clear();
     for (const auto& modem : modems_) {
-        modemList_->addItem(FromBytes(modem.description));
+        ModemList->addItem(FromBytes(modem.description));
     }
     // The view would keep the scroll position of the last detection.
-    modemList_->scrollToTop();
+    ModemList->scrollToTop();
 }
 
 int TSelectModem::PickedRow() const {
-    const auto selected = modemList_->selectedItems();
-    return selected.isEmpty() ? -1 : modemList_->row(selected.front());
+    const auto selected = ModemList->selectedItems();
+    return selected.isEmpty() ? -1 : ModemList->row(selected.front());
 }
 
 void TSelectModem::ModemListClick() {
     if (PickedRow() >= 0) {
-        ok_->setEnabled(true);
+        OKButton->setEnabled(true);
     }
 }
 

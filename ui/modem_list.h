@@ -41,9 +41,9 @@ class TSelectModem : public FixedDialog {
     // The picked row's index, or -1.
     int PickedRow() const;
 
-    QListWidget* ModemList() const { return modemList_; }
-    QPushButton* OkButton() const { return ok_; }
-    QPushButton* CancelButton() const { return cancel_; }
+    QListWidget* ModemList = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
 
     void ModemListClick();
     void Button1Click();
@@ -53,9 +53,6 @@ class TSelectModem : public FixedDialog {
     std::unique_ptr<RegistrySource> source_;
     std::vector<ModemRow> modems_;
     ApplyHandler apply_;
-    QListWidget* modemList_ = nullptr;
-    QPushButton* ok_ = nullptr;
-    QPushButton* cancel_ = nullptr;
 };
 
 } // namespace marloven

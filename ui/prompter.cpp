@@ -1,10 +1,23 @@
 #include "ui/prompter.h"
 
+#include "core/errors.h"
+#include "ui/text_conversions.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
 namespace marloven {
+
+bool ReportFileErrors(Prompter& prompter, const std::function<void()>& action) {
+    try {
+        action();
+        return true;
+    } catch (const FileError& error) {
+        prompter.ShowError(MessageText(error.what()));
+        return false;
+    }
+}
 
 namespace {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -33,6 +34,10 @@ class Prompter {
     virtual std::optional<QString> AskOpenFileName(const QString& directory,
                                                    const QString& filter) = 0;
 };
+
+// Runs action; a file error it throws is shown in the error box. Returns whether the
+// action ran through.
+bool ReportFileErrors(Prompter& prompter, const std::function<void()>& action);
 
 // The real boxes, parented to whichever launcher window is active.
 class QtPrompter : public Prompter {

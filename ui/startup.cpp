@@ -44,7 +44,7 @@ bool StartupChecks(AppContext& context, Forms& forms) {
                                        "Do you wish to run setup?")) {
             return false;
         }
-        RunProgram(context, forms.Main.get(), "SETUP.EXE", "");
+        RunProgram(context, forms.Main.get(), kSetupProgram, "");
     }
     return true;
 }
@@ -54,7 +54,7 @@ bool StartLauncher(AppContext& context, Forms& forms) {
         return false;
     }
     forms.Main->LoadSettings();
-    context.sound.PlayAsync("SOUNDS.WAV");
+    context.sound.PlayAsync(kStartupSound);
     forms.Main->show();
     return true;
 }

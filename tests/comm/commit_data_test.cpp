@@ -10,7 +10,7 @@ using namespace std::string_literals;
 
 // Every text differs from the default file's values, so a key that was not set (or set
 // from the wrong control) shows.
-CommitSettings ModemSettings(ConnectionMode mode, std::string value = "") {
+CommitSettings ModemSettings(LaunchMode mode, std::string value = "") {
     CommitSettings settings;
     settings.mode = mode;
     settings.value = std::move(value);
@@ -27,7 +27,7 @@ CommitSettings ModemSettings(ConnectionMode mode, std::string value = "") {
 }
 
 CommitSettings NetworkSettings(std::string socket, std::string players = "4") {
-    CommitSettings settings = ModemSettings(ConnectionMode::Network, std::move(players));
+    CommitSettings settings = ModemSettings(LaunchMode::Network, std::move(players));
     settings.socket = std::move(socket);
     return settings;
 }
@@ -64,7 +64,7 @@ TEST(ComposeCommitData, AnswerWithoutAFileChangesElevenDefaultLinesInPlace) {
     expected[38] = "UARTADDRESS = 3e8";
     expected[39] = "PORTSPEED = 115200";
 
-    const auto text = ComposeCommitData(std::nullopt, ModemSettings(ConnectionMode::Answer));
+    const auto text = ComposeCommitData(std::nullopt, ModemSettings(LaunchMode::Answer));
     EXPECT_EQ(LinesOf(text), expected);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
 }
@@ -73,7 +73,7 @@ TEST(ComposeCommitData, AnEmptyFileGetsOnlyTheStartsKeysAppendedInOrder) {
     EXPECT_EQ(ComposeCommitData(std::string(), NetworkSettings("213", "6")),
               "COMMTYPE = 3\r\nNUMPLAYERS = 6\r\nSOCKETNUMBER = 213\r\n");
 
-    EXPECT_EQ(LinesOf(ComposeCommitData(std::string(), ModemSettings(ConnectionMode::Dial, "9"))),
+    EXPECT_EQ(LinesOf(ComposeCommitData(std::string(), ModemSettings(LaunchMode::Dial, "9"))),
               (std::vector<std::string>{
                   "COMMTYPE = 2", "CONNECTTYPE = 0", "NUMPLAYERS = 2", "PHONENUMBER = \"ATDT9\"",
                   "INITSTRING = \"AT&F1 E0\"", "HANGUPSTRING = \"+++ATH\"", "USETONE = 0",
@@ -81,7 +81,7 @@ TEST(ComposeCommitData, AnEmptyFileGetsOnlyTheStartsKeysAppendedInOrder) {
 }
 
 TEST(ComposeCommitData, EachModeKeepsTheKeysOfTheOtherKind) {
-    const auto modem = ComposeCommitData(std::nullopt, ModemSettings(ConnectionMode::Answer));
+    const auto modem = ComposeCommitData(std::nullopt, ModemSettings(LaunchMode::Answer));
     const auto network = ComposeCommitData(modem, NetworkSettings("213"));
     auto expected = LinesOf(modem);
     expected[25] = "COMMTYPE = 3";
@@ -91,7 +91,7 @@ TEST(ComposeCommitData, EachModeKeepsTheKeysOfTheOtherKind) {
 
     // The already connected link is a modem link with CONNECTTYPE 2, never COMMTYPE 1.
     const auto linked =
-        LinesOf(ComposeCommitData(network, ModemSettings(ConnectionMode::AlreadyConnected)));
+        LinesOf(ComposeCommitData(network, ModemSettings(LaunchMode::AlreadyConnected)));
     EXPECT_EQ(linked[25], "COMMTYPE = 2");
     EXPECT_EQ(linked[29], "SOCKETNUMBER = 213");
     EXPECT_EQ(linked[34], "CONNECTTYPE = 2");
@@ -125,10 +125,10 @@ TEST(ComposeCommitData, JoinsDialOutAndNumberAndQuotesWithoutEscaping) {
     const auto phoneLine = [](CommitSettings settings) {
         return LinesOf(ComposeCommitData(std::string(), settings))[3];
     };
-    EXPECT_EQ(phoneLine(ModemSettings(ConnectionMode::Dial, "555-1234")),
+    EXPECT_EQ(phoneLine(ModemSettings(LaunchMode::Dial, "555-1234")),
               "PHONENUMBER = \"ATDT555-1234\"");
-    EXPECT_EQ(phoneLine(ModemSettings(ConnectionMode::Answer)), "PHONENUMBER = \"ATDT\"");
-    auto settings = ModemSettings(ConnectionMode::AlreadyConnected);
+    EXPECT_EQ(phoneLine(ModemSettings(LaunchMode::Answer)), "PHONENUMBER = \"ATDT\"");
+    auto settings = ModemSettings(LaunchMode::AlreadyConnected);
     settings.dialOut.clear();
     EXPECT_EQ(phoneLine(settings), "PHONENUMBER = \"\"");
     settings.init = "AT\"X";
@@ -137,7 +137,7 @@ TEST(ComposeCommitData, JoinsDialOutAndNumberAndQuotesWithoutEscaping) {
 
 TEST(ComposeCommitData, WritesThePortPositionPlusOne) {
     const auto portLine = [](int index) {
-        auto settings = ModemSettings(ConnectionMode::Answer);
+        auto settings = ModemSettings(LaunchMode::Answer);
         settings.comPortIndex = index;
         return LinesOf(ComposeCommitData(std::string(), settings))[7];
     };

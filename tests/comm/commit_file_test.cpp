@@ -16,7 +16,7 @@ using test::GameDir;
 
 CommitSettings FourPlayers() {
     CommitSettings settings;
-    settings.mode = ConnectionMode::Network;
+    settings.mode = LaunchMode::Network;
     settings.value = "4";
     settings.socket = "~";
     return settings;

@@ -48,36 +48,43 @@ GameOptions Options(bool netPred, bool recordDemo, int level, int skill, int tic
 }
 
 TEST(ComposeSwitches, SinglePlayerAddsLevelAndSkillOnlyWhenRecording) {
-    EXPECT_EQ(ComposeSwitches(0, Options(true, true, 0, 2, 0)),
+    EXPECT_EQ(ComposeSwitches(LaunchMode::SinglePlayer, Options(true, true, 0, 2, 0)),
               "-nopred -dr$$MRV$$.DMO -level1 -s3");
-    EXPECT_EQ(ComposeSwitches(0, Options(false, true, 3, 0, 0)), "-dr$$MRV$$.DMO -level4 -s1");
-    EXPECT_EQ(ComposeSwitches(0, Options(true, false, 3, 3, 3)), "-nopred");
-    EXPECT_EQ(ComposeSwitches(0, Options(false, false, 0, 2, 0)), "");
+    EXPECT_EQ(ComposeSwitches(LaunchMode::SinglePlayer, Options(false, true, 3, 0, 0)),
+              "-dr$$MRV$$.DMO -level4 -s1");
+    EXPECT_EQ(ComposeSwitches(LaunchMode::SinglePlayer, Options(true, false, 3, 3, 3)), "-nopred");
+    EXPECT_EQ(ComposeSwitches(LaunchMode::SinglePlayer, Options(false, false, 0, 2, 0)), "");
     // A skill typed over (nothing selected) gives -s0; a list without selection -level0.
-    EXPECT_EQ(ComposeSwitches(0, Options(false, true, -1, -1, 0)), "-dr$$MRV$$.DMO -level0 -s0");
-    // The unused launch mode 1 counts as a single-player start.
-    EXPECT_EQ(ComposeSwitches(1, Options(false, true, 1, 1, 2)), "-dr$$MRV$$.DMO -level2 -s2");
+    EXPECT_EQ(ComposeSwitches(LaunchMode::SinglePlayer, Options(false, true, -1, -1, 0)),
+              "-dr$$MRV$$.DMO -level0 -s0");
 }
 
 TEST(ComposeSwitches, TicdupGoesToAnswerAlreadyAndNetworkButNeverToDialOrSinglePlayer) {
     // The number is the list position, not the ticdup value 2, 4 or 8.
-    EXPECT_EQ(ComposeSwitches(5, Options(false, false, 0, 2, 2)), "-f2");
-    EXPECT_EQ(ComposeSwitches(5, Options(false, false, 0, 2, 3)), "-f3");
-    EXPECT_EQ(ComposeSwitches(3, Options(false, false, 0, 2, 1)), "-f1");
-    EXPECT_EQ(ComposeSwitches(4, Options(true, false, 0, 2, 3)), "-nopred -f3");
-    EXPECT_EQ(ComposeSwitches(2, Options(false, false, 0, 2, 3)), "");
-    EXPECT_EQ(ComposeSwitches(0, Options(false, false, 0, 2, 3)), "");
-    for (const int mode : {3, 4, 5}) {
-        EXPECT_EQ(ComposeSwitches(mode, Options(false, false, 0, 2, 0)), "") << mode;
-        EXPECT_EQ(ComposeSwitches(mode, Options(false, false, 0, 2, -1)), "") << mode;
+    EXPECT_EQ(ComposeSwitches(LaunchMode::Network, Options(false, false, 0, 2, 2)), "-f2");
+    EXPECT_EQ(ComposeSwitches(LaunchMode::Network, Options(false, false, 0, 2, 3)), "-f3");
+    EXPECT_EQ(ComposeSwitches(LaunchMode::Answer, Options(false, false, 0, 2, 1)), "-f1");
+    EXPECT_EQ(ComposeSwitches(LaunchMode::AlreadyConnected, Options(true, false, 0, 2, 3)),
+              "-nopred -f3");
+    EXPECT_EQ(ComposeSwitches(LaunchMode::Dial, Options(false, false, 0, 2, 3)), "");
+    EXPECT_EQ(ComposeSwitches(LaunchMode::SinglePlayer, Options(false, false, 0, 2, 3)), "");
+    for (const LaunchMode mode :
+         {LaunchMode::Answer, LaunchMode::AlreadyConnected, LaunchMode::Network}) {
+        EXPECT_EQ(ComposeSwitches(mode, Options(false, false, 0, 2, 0)), "")
+            << static_cast<int>(mode);
+        EXPECT_EQ(ComposeSwitches(mode, Options(false, false, 0, 2, -1)), "")
+            << static_cast<int>(mode);
     }
 }
 
 TEST(ComposeSwitches, MultiplayerRecordingPassesTheDemoButNoLevelOrSkill) {
-    for (const int mode : {2, 3, 4, 5}) {
-        EXPECT_EQ(ComposeSwitches(mode, Options(false, true, 0, 2, 0)), "-dr$$MRV$$.DMO") << mode;
+    for (const LaunchMode mode : {LaunchMode::Dial, LaunchMode::Answer,
+                                  LaunchMode::AlreadyConnected, LaunchMode::Network}) {
+        EXPECT_EQ(ComposeSwitches(mode, Options(false, true, 0, 2, 0)), "-dr$$MRV$$.DMO")
+            << static_cast<int>(mode);
     }
-    EXPECT_EQ(ComposeSwitches(5, Options(true, true, 2, 1, 1)), "-nopred -dr$$MRV$$.DMO -f1");
+    EXPECT_EQ(ComposeSwitches(LaunchMode::Network, Options(true, true, 2, 1, 1)),
+              "-nopred -dr$$MRV$$.DMO -f1");
 }
 
 TEST(WindowsArgumentLine, SplitsBackIntoTheSameArgumentsBlanksQuotesAndBackslashesIncluded) {

@@ -28,7 +28,7 @@ TEST_F(LaunchGameTest, StartsTheGameWithComposedSwitchesBetweenStartAndEndSound)
         EXPECT_TRUE(window_.isVisible());
     };
 
-    LaunchGame(context_, &window_, 0, "VK.EXE", options, hooks);
+    LaunchGame(context_, &window_, LaunchMode::SinglePlayer, "VK.EXE", options, hooks);
 
     EXPECT_NE(Log().find("arg -nopred\narg -dr$$MRV$$.DMO\narg -level1\narg -s3\ndir"),
               std::string::npos);
@@ -50,7 +50,7 @@ TEST_F(LaunchGameTest, TheMouseTweakRoutesTheStartThroughItsHelper) {
         return true;
     };
 
-    LaunchGame(context_, &window_, 5, "VK.EXE", options, hooks);
+    LaunchGame(context_, &window_, LaunchMode::Network, "VK.EXE", options, hooks);
 
     const std::string log = Log();
     EXPECT_EQ(log.rfind("start VKSETMS.EXE\narg -f2\n", 0), 0u) << log;
@@ -68,7 +68,7 @@ TEST_F(LaunchGameTest, AMouseTweakThatFailsStopsTheLaunchBeforeAnySound) {
     GameOptions options;
     options.recordDemo = true;
 
-    LaunchGame(context_, &window_, 0, "VK.EXE", options, hooks);
+    LaunchGame(context_, &window_, LaunchMode::SinglePlayer, "VK.EXE", options, hooks);
 
     EXPECT_EQ(Log(), "");
     EXPECT_TRUE(sound_.requested.empty());
@@ -82,7 +82,7 @@ TEST_F(LaunchGameTest, AMissingProgramStillGetsTheEndSoundAndTheDemoStep) {
     GameOptions options;
     options.recordDemo = true;
 
-    LaunchGame(context_, &window_, 3, "COMMIT.EXE", options, hooks);
+    LaunchGame(context_, &window_, LaunchMode::Answer, "COMMIT.EXE", options, hooks);
 
     EXPECT_EQ(prompter_.messages, QStringList{"COMMIT.EXE was not found!"});
     ASSERT_EQ(sound_.played.size(), 2u);
@@ -95,7 +95,7 @@ TEST_F(LaunchGameTest, TheDemoStepIsSkippedWhenNoDemoIsRecorded) {
     bool demoStep = false;
     LaunchHooks hooks;
     hooks.saveRecordedDemo = [&] { demoStep = true; };
-    LaunchGame(context_, &window_, 0, "VK.EXE", GameOptions{}, hooks);
+    LaunchGame(context_, &window_, LaunchMode::SinglePlayer, "VK.EXE", GameOptions{}, hooks);
     EXPECT_FALSE(demoStep);
 }
 
@@ -111,7 +111,7 @@ class LaunchSoundsTest : public StandinGame {
 
 TEST_F(LaunchSoundsTest, AStartSoundStillPlayingKeepsTheEndSoundFromPlaying) {
     fakeRunner_.whileRunning = [&](const CommandLine&) { sound_.stillPlaying = true; };
-    LaunchGame(fakeContext_, &window_, 0, "VK.EXE", GameOptions{});
+    LaunchGame(fakeContext_, &window_, LaunchMode::SinglePlayer, "VK.EXE", GameOptions{});
 
     ASSERT_EQ(sound_.requested.size(), 2u);
     EXPECT_EQ(sound_.requested[1], "SOUNDE.WAV");
@@ -126,7 +126,7 @@ TEST_F(LaunchSoundsTest, TheStartSoundIsSometimesTheFirstAndSometimesTheSecond) 
     std::set<std::string> startSounds;
     for (int launch = 0; launch < 40 && startSounds.size() < 2; ++launch) {
         sound_.requested.clear();
-        LaunchGame(fakeContext_, &window_, 0, "VK.EXE", GameOptions{});
+        LaunchGame(fakeContext_, &window_, LaunchMode::SinglePlayer, "VK.EXE", GameOptions{});
         ASSERT_TRUE(IsStartSound(sound_.requested.at(0)));
         startSounds.insert(sound_.requested[0]);
     }

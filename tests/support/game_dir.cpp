@@ -14,9 +14,9 @@ std::filesystem::path MakeUniqueDirectory() {
     static std::atomic<unsigned> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = std::filesystem::temp_directory_path() /
-                         ("marloven-test-" + std::to_string(stamp) + "-" +
-                          std::to_string(counter++));
+        auto candidate =
+            std::filesystem::temp_directory_path() /
+            ("marloven-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
         if (std::filesystem::create_directory(candidate)) {
             return candidate;
         }

@@ -10,7 +10,7 @@ namespace marloven::test {
 // A temporary game directory holding the given files, removed again at the end of
 // the test.
 class GameDir {
-public:
+  public:
     using Files = std::initializer_list<std::pair<std::string, std::string>>;
     GameDir() : GameDir(Files{}) {}
     explicit GameDir(Files files);
@@ -26,7 +26,7 @@ public:
     std::string Read(const std::string& name) const;
     bool Exists(const std::string& name) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -10,6 +10,7 @@
 #include "tests/ui/dialog_driver.h"
 #include "ui/_Dial.h"
 #include "ui/_NetNoPlayers.h"
+#include "ui/game_options_page.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -52,15 +53,15 @@ class DriverStart : public testing::Test {
     std::string Dial() {
         TDial& phonebook = *launcher.forms->Dial;
         WhenOpened(phonebook, [&phonebook] {
-            phonebook.PhoneList()->setCurrentItem(phonebook.PhoneList()->topLevelItem(0));
-            phonebook.DialButton()->click();
+            phonebook.PhoneList->setCurrentItem(phonebook.PhoneList->topLevelItem(0));
+            phonebook.DialButton->click();
         });
         return Start([this] { main.DialButton->click(); });
     }
     std::string Network(int players) {
         TNetNoPlayers& dialog = *launcher.forms->NetNoPlayers;
         WhenOpened(dialog, [&dialog, players] {
-            dialog.Socket()->setText("~");
+            dialog.Socket->setText("~");
             dialog.CountButton(players)->click();
         });
         return Start([this] { main.KaliButton->click(); });
@@ -111,7 +112,7 @@ TEST_F(DriverStart, TheDriverSeesTheFileAndTheSwitchesAndStartsTheGameItNames) {
 
 TEST_F(DriverStart, WithTheMouseTweakTheHelperStartsTheDriverAndTheDriverTheGame) {
     std::filesystem::copy_file(STANDIN_PATH, launcher.dir / "VKSETMS.EXE");
-    main.SetMouse->click();
+    main.GameOptionsPage->SetMouse->click();
     const std::string log = Start([this] { main.AnswerButton->click(); });
     EXPECT_EQ(log.rfind("start VKSETMS.EXE\n", 0), 0u) << log;
     EXPECT_TRUE(Has(log, "\nstart COMMIT.EXE\narg -nopred\narg -f3\n")) << log;

@@ -8,6 +8,8 @@
 #include "ui/_Dial.h"
 #include "ui/_EditInfo.h"
 #include "ui/_NetNoPlayers.h"
+#include "ui/game_options_page.h"
+#include "ui/modem_page.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -49,7 +51,7 @@ class CommStart : public testing::Test {
     explicit CommStart(GameDir::Files files = {{"VK.CFG", kModemConfig}, {"COMMIT.EXE", ""}})
         : launcher(files) {
         EXPECT_TRUE(main.LoadSettings());
-        main.NetPred->setChecked(false);
+        main.GameOptionsPage->NetPred->setChecked(false);
         // What the driver found when it started, and whether the window was hidden then.
         launcher.runner.whileRunning = [this](const CommandLine&) {
             fileWhenStarted = launcher.dir.Read("COMMIT.DAT");
@@ -64,11 +66,11 @@ class CommStart : public testing::Test {
         TDial& phonebook = *launcher.forms->Dial;
         WhenOpened(phonebook, [&phonebook, row] {
             if (row < 0) {
-                phonebook.CancelButton()->click();
+                phonebook.CancelButton->click();
                 return;
             }
-            phonebook.PhoneList()->setCurrentItem(phonebook.PhoneList()->topLevelItem(row));
-            phonebook.DialButton()->click();
+            phonebook.PhoneList->setCurrentItem(phonebook.PhoneList->topLevelItem(row));
+            phonebook.DialButton->click();
         });
         main.DialButton->click();
     }
@@ -78,9 +80,9 @@ class CommStart : public testing::Test {
     void StartNetwork(QPushButton* button, const QString& socket, int players) {
         TNetNoPlayers& dialog = *launcher.forms->NetNoPlayers;
         WhenOpened(dialog, [&, socket, players] {
-            offeredSocket = dialog.Socket()->text();
-            dialog.Socket()->setText(socket);
-            (players == 0 ? dialog.CancelButton() : dialog.CountButton(players))->click();
+            offeredSocket = dialog.Socket->text();
+            dialog.Socket->setText(socket);
+            (players == 0 ? dialog.CancelButton : dialog.CountButton(players))->click();
         });
         button->click();
     }
@@ -127,10 +129,10 @@ TEST_F(CommStart, AnswerFillsTheDefaultFileInPlaceFromTheModemPage) {
 }
 
 TEST_F(CommStart, AlreadyConnectedIsAModemLinkAndTakesTheControlsAsTheyStandNow) {
-    main.ComPort->setCurrentIndex(-1);
-    main.UseTone->setChecked(true);
-    main.DialOut->clear();
-    main.NetPred->setChecked(true);
+    main.ModemPage->ComPort->setCurrentIndex(-1);
+    main.ModemPage->UseTone->setChecked(true);
+    main.ModemPage->DialOut->clear();
+    main.GameOptionsPage->NetPred->setChecked(true);
     main.AlreadyButton->click();
 
     EXPECT_TRUE(HasLine(launcher.dir, "COMMTYPE = 2"));
@@ -166,14 +168,14 @@ TEST_F(DialStart, AnEntryAddedOnTheWayThroughTheLaunchersEntryDialogCanBeDialled
     TEditInfo& entry = *launcher.forms->EditInfo;
     WhenOpened(phonebook, [&] {
         WhenOpened(entry, [&entry] {
-            entry.Name()->setText("Dee");
-            entry.Number()->setText("(9) 876");
-            entry.OkButton()->click();
+            entry.Name->setText("Dee");
+            entry.Number->setText("(9) 876");
+            entry.OKButton->click();
         });
-        phonebook.PhoneList()->clearSelection();
-        phonebook.AddEditButton()->click();
-        phonebook.PhoneList()->setCurrentItem(phonebook.PhoneList()->topLevelItem(3));
-        phonebook.DialButton()->click();
+        phonebook.PhoneList->clearSelection();
+        phonebook.AddEditButton->click();
+        phonebook.PhoneList->setCurrentItem(phonebook.PhoneList->topLevelItem(3));
+        phonebook.DialButton->click();
     });
     main.DialButton->click();
     EXPECT_TRUE(HasLine(launcher.dir, "PHONENUMBER = \"ATDT(9) 876\""));
@@ -300,7 +302,7 @@ TEST(KaliKhan, StartsExactlyWhatNetworkStarts) {
         EXPECT_TRUE(main.LoadSettings());
         TNetNoPlayers& dialog = *launcher.forms->NetNoPlayers;
         WhenOpened(dialog, [&dialog] {
-            dialog.Socket()->setText("5150");
+            dialog.Socket->setText("5150");
             dialog.CountButton(7)->click();
         });
         (main.*button)->click();

@@ -8,7 +8,10 @@
 #include "ui/_Main.h"
 #include "ui/app_context.h"
 #include "ui/demo_browser.h"
+#include "ui/demo_page.h"
+#include "ui/game_options_page.h"
 #include "ui/startup.h"
+#include "ui/text_conversions.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -74,8 +77,8 @@ QStringList Texts(const QListWidget* list) {
 using MouseTweak = DemoLauncher;
 
 TEST_F(MouseTweak, ASinglePlayerStartGoesThroughTheHelperWithItsOrder) {
-    Main().SetMouse->click();
-    EXPECT_TRUE(Main().SmHorz->isEnabled());
+    Main().GameOptionsPage->SetMouse->click();
+    EXPECT_TRUE(Main().GameOptionsPage->SmHorz->isEnabled());
     EXPECT_EQ(Stored("SetMouse"), "1");
     EXPECT_EQ(Stored("SM_Horz"), "50");
     EXPECT_EQ(Stored("SM_Vert"), "0");
@@ -93,10 +96,10 @@ TEST_F(MouseTweak, ASinglePlayerStartGoesThroughTheHelperWithItsOrder) {
 
 TEST_F(MouseTweak, ACommStartNamesTheDriverAfterItsDataFileWasWritten) {
     WriteDefaultCommitData(dir_.Path());
-    Main().SetMouse->click();
-    Main().TicDup->setCurrentIndex(2);
+    Main().GameOptionsPage->SetMouse->click();
+    Main().GameOptionsPage->TicDup->setCurrentIndex(2);
 
-    Main().Launch(5, "COMMIT.EXE");
+    Main().Launch(LaunchMode::Network, "COMMIT.EXE");
 
     EXPECT_EQ(dir_.Read("VKSETMS.DAT"), "COMMIT.EXE\r\n-nopred -f2\r\n50\r\n0\r\n");
     const std::string log = Log();
@@ -107,22 +110,22 @@ TEST_F(MouseTweak, ACommStartNamesTheDriverAfterItsDataFileWasWritten) {
 }
 
 TEST_F(MouseTweak, TypedValuesGoToTheNextStartButReachTheStoreOnlyWithAClick) {
-    Main().SetMouse->click();
-    Main().SmHorz->clear();
-    Main().SMVert->clear();
+    Main().GameOptionsPage->SetMouse->click();
+    Main().GameOptionsPage->SmHorz->clear();
+    Main().GameOptionsPage->SMVert->clear();
     Main().SingleButton->click();
     EXPECT_EQ(dir_.Read("VKSETMS.DAT"), "VK.EXE\r\n-nopred\r\n\r\n\r\n") << "empty boxes";
     EXPECT_EQ(Stored("SM_Horz"), "50");
 
-    Main().SmHorz->setText("75");
-    ClickInto(Main().SmHorz);
+    Main().GameOptionsPage->SmHorz->setText("75");
+    ClickInto(Main().GameOptionsPage->SmHorz);
     EXPECT_EQ(Stored("SM_Horz"), "75");
     EXPECT_EQ(Stored("SM_Vert"), "0") << "the other box was not clicked";
 
     // Clearing stores the check box alone; the boxes keep their last stored values.
-    Main().SetMouse->click();
-    EXPECT_FALSE(Main().SmHorz->isEnabled());
-    EXPECT_FALSE(Main().SMVert->isEnabled());
+    Main().GameOptionsPage->SetMouse->click();
+    EXPECT_FALSE(Main().GameOptionsPage->SmHorz->isEnabled());
+    EXPECT_FALSE(Main().GameOptionsPage->SMVert->isEnabled());
     EXPECT_EQ(Stored("SetMouse"), "0");
     EXPECT_EQ(Stored("SM_Horz"), "75");
 
@@ -134,8 +137,8 @@ TEST_F(MouseTweak, TypedValuesGoToTheNextStartButReachTheStoreOnlyWithAClick) {
 }
 
 TEST_F(MouseTweak, AnOrderThatCannotBeWrittenStopsTheWholeLaunch) {
-    Main().SetMouse->click();
-    Main().RecordDemo->click();
+    Main().GameOptionsPage->SetMouse->click();
+    Main().GameOptionsPage->RecordDemo->click();
     Main().hide(); // as a start that hid the window before it began
     {
         WriteFailureForTesting diskFull(std::make_error_code(std::errc::no_space_on_device));
@@ -153,7 +156,7 @@ using Recording = DemoLauncher;
 const char* const kQuestion = "You have recorded a demo.  Do you wish to save it?";
 
 TEST_F(Recording, SavingWithYesMovesTheRecordingAndListsIt) {
-    Main().RecordDemo->click();
+    Main().GameOptionsPage->RecordDemo->click();
     prompter_.fileAnswers.push_back(QStringFromPath(dir_ / "MY RUN.DMO"));
     prompter_.yesNoAnswers.push_back(true);
 
@@ -166,13 +169,13 @@ TEST_F(Recording, SavingWithYesMovesTheRecordingAndListsIt) {
     EXPECT_EQ(prompter_.questions, QStringList{kQuestion});
     EXPECT_EQ(dir_.Read("MY RUN.DMO").rfind("VKDM", 0), 0u) << "the stand-in's recording";
     EXPECT_FALSE(dir_.Exists("$$MRV$$.DMO"));
-    EXPECT_TRUE(Texts(Main().DemoFileList).contains("MY RUN.DMO"));
-    EXPECT_EQ(Main().DemoName->text(), "*.dmo");
+    EXPECT_TRUE(Texts(Main().DemoPage->DemoFileList).contains("MY RUN.DMO"));
+    EXPECT_EQ(Main().DemoPage->DemoName->text(), "*.dmo");
     EXPECT_TRUE(prompter_.messages.isEmpty());
 }
 
 TEST_F(Recording, NoCancelOrAFailedCopyKeepTheRecording) {
-    Main().RecordDemo->click();
+    Main().GameOptionsPage->RecordDemo->click();
     const QString missingDir = QStringFromPath(dir_ / "gone" / "X.DMO");
     const struct {
         std::optional<QString> file;
@@ -201,19 +204,20 @@ TEST_F(Recording, NoCancelOrAFailedCopyKeepTheRecording) {
 
 TEST_F(Recording, TheDemoPageFollowsRecordDemoFromItsFirstChange) {
     TMain& main = Main();
-    const QList<QWidget*> five = {main.DemoName, main.DemoFileList, main.DemoDirList,
-                                  main.DemoDriveBox, main.DemoDirLabel};
-    EXPECT_FALSE(main.DemoDirLabel->isEnabled());
-    EXPECT_TRUE(main.DemoFileList->isEnabled());
-    main.RecordDemo->click();
+    const QList<QWidget*> five = {main.DemoPage->DemoName, main.DemoPage->DemoFileList,
+                                  main.DemoPage->DemoDirList, main.DemoPage->DemoDriveBox,
+                                  main.DemoPage->DemoDirLabel};
+    EXPECT_FALSE(main.DemoPage->DemoDirLabel->isEnabled());
+    EXPECT_TRUE(main.DemoPage->DemoFileList->isEnabled());
+    main.GameOptionsPage->RecordDemo->click();
     for (QWidget* control : five) {
         EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
     }
-    main.RecordDemo->click();
+    main.GameOptionsPage->RecordDemo->click();
     for (QWidget* control : five) {
         EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
     }
-    EXPECT_TRUE(main.Button3->isEnabled());
+    EXPECT_TRUE(main.DemoPage->Button3->isEnabled());
 }
 
 class Playback : public DemoLauncher {
@@ -225,24 +229,24 @@ class Playback : public DemoLauncher {
         dir_.Write("DEMOS/DEMO1.DMO", "theirs");
         dir_.Write("DEMOS/far.dmo", "far away");
         dir_.Write("DEMOS/NOTES.TXT", "not a demo");
-        Main().SetDemoDirectory(dir_.Path()); // see the files written after start-up
+        Main().DemoPage->SetDirectory(dir_.Path()); // see the files written after start-up
     }
 
     void Choose(const QString& name) const {
-        const auto found = Main().DemoFileList->findItems(name, Qt::MatchExactly);
+        const auto found = Main().DemoPage->DemoFileList->findItems(name, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << name.toStdString();
-        Main().DemoFileList->setCurrentItem(found.front());
+        Main().DemoPage->DemoFileList->setCurrentItem(found.front());
     }
 };
 
 TEST_F(Playback, AChosenDemoPlaysInTheGamesPlaceWithoutSwitchesOrSounds) {
-    EXPECT_EQ(Main().DemoName->text(), "*.dmo");
-    EXPECT_EQ(Texts(Main().DemoFileList), (QStringList{"DEMO1.DMO", "MINE.DMO"}));
+    EXPECT_EQ(Main().DemoPage->DemoName->text(), "*.dmo");
+    EXPECT_EQ(Texts(Main().DemoPage->DemoFileList), (QStringList{"DEMO1.DMO", "MINE.DMO"}));
     Choose("MINE.DMO");
-    EXPECT_EQ(Main().DemoName->text(), "MINE.DMO");
-    EXPECT_EQ(Main().DemoName->selectedText(), "MINE.DMO");
+    EXPECT_EQ(Main().DemoPage->DemoName->text(), "MINE.DMO");
+    EXPECT_EQ(Main().DemoPage->DemoName->selectedText(), "MINE.DMO");
 
-    Main().Button3->click();
+    Main().DemoPage->Button3->click();
 
     const std::string log = Log();
     EXPECT_EQ(log.rfind("start VK.EXE\ndir ", 0), 0u) << log;
@@ -257,19 +261,19 @@ TEST_F(Playback, AnotherDirectoryHasItsOwnDemosWhileTheGameStaysHome) {
     const fs::path before = fs::current_path();
     // A demo of the same name there is not the one chosen here.
     Choose("DEMO1.DMO");
-    const auto entry = Main().DemoDirList->findItems("DEMOS", Qt::MatchEndsWith);
+    const auto entry = Main().DemoPage->DemoDirList->findItems("DEMOS", Qt::MatchEndsWith);
     ASSERT_EQ(entry.size(), 1);
-    emit Main().DemoDirList->itemActivated(entry.front());
+    emit Main().DemoPage->DemoDirList->itemActivated(entry.front());
 
-    EXPECT_EQ(Main().DemoDirectory(), dir_ / "DEMOS");
-    EXPECT_EQ(Main().DemoName->text(), "*.dmo");
-    EXPECT_TRUE(Main().DemoFileList->selectedItems().isEmpty());
-    EXPECT_TRUE(Main().DemoDirLabel->toolTip().endsWith("DEMOS"));
-    EXPECT_EQ(Texts(Main().DemoFileList), (QStringList{"DEMO1.DMO", "far.dmo"}));
-    EXPECT_NE(Main().DemoDriveBox->currentIndex(), -1);
+    EXPECT_EQ(Main().DemoPage->Directory(), dir_ / "DEMOS");
+    EXPECT_EQ(Main().DemoPage->DemoName->text(), "*.dmo");
+    EXPECT_TRUE(Main().DemoPage->DemoFileList->selectedItems().isEmpty());
+    EXPECT_TRUE(Main().DemoPage->DemoDirLabel->toolTip().endsWith("DEMOS"));
+    EXPECT_EQ(Texts(Main().DemoPage->DemoFileList), (QStringList{"DEMO1.DMO", "far.dmo"}));
+    EXPECT_NE(Main().DemoPage->DemoDriveBox->currentIndex(), -1);
     Choose("far.dmo");
 
-    Main().Button3->click();
+    Main().DemoPage->Button3->click();
 
     // The renames happen there, but the game plays the demo of its own directory.
     EXPECT_NE(Log().find("demo DEMO1.DMO 10\n"), std::string::npos) << Log();
@@ -279,17 +283,17 @@ TEST_F(Playback, AnotherDirectoryHasItsOwnDemosWhileTheGameStaysHome) {
     EXPECT_EQ(fs::current_path(), before) << "browsing never moves the launcher";
 
     // Back up to the game directory through the list's way down from the root.
-    const auto up =
-        Main().DemoDirList->findItems(QStringFromPath(dir_.Path().filename()), Qt::MatchEndsWith);
+    const auto up = Main().DemoPage->DemoDirList->findItems(QStringFromPath(dir_.Path().filename()),
+                                                            Qt::MatchEndsWith);
     ASSERT_FALSE(up.isEmpty());
-    emit Main().DemoDirList->itemActivated(up.front());
-    EXPECT_EQ(Main().DemoDirectory(), dir_.Path());
+    emit Main().DemoPage->DemoDirList->itemActivated(up.front());
+    EXPECT_EQ(Main().DemoPage->Directory(), dir_.Path());
 }
 
 TEST_F(Playback, TheMaskOrANameThatIsNotThereDoesNothing) {
     for (const char* name : {"*.dmo", "GONE.DMO", "DEMOS"}) {
-        Main().DemoName->setText(name);
-        Main().Button3->click();
+        Main().DemoPage->DemoName->setText(name);
+        Main().DemoPage->Button3->click();
         EXPECT_EQ(Log(), "") << name;
     }
     EXPECT_TRUE(prompter_.messages.isEmpty());

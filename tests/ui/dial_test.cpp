@@ -27,7 +27,7 @@ class DialTest : public testing::Test {
     explicit DialTest(GameDir::Files files = {})
         : dir_(files), dial_(dir_.Path(), prompter_, editInfo_) {}
 
-    QTreeWidget* List() const { return dial_.PhoneList(); }
+    QTreeWidget* List() const { return dial_.PhoneList; }
     QStringList Row(int index) const {
         const auto* row = List()->topLevelItem(index);
         return {row->text(0), row->text(1)};
@@ -41,9 +41,9 @@ class DialTest : public testing::Test {
         auto* info = &dial_.EditInfo();
         QTimer::singleShot(0, info, [=, &shown] {
             shown = {info->NameText(), info->NumberText()};
-            info->Name()->setText(name);
-            info->Number()->setText(number);
-            (confirm ? info->OkButton() : info->CancelButton())->click();
+            info->Name->setText(name);
+            info->Number->setText(number);
+            (confirm ? info->OKButton : info->CancelButton)->click();
         });
         dial_.AddEditClick();
         return shown;
@@ -88,7 +88,7 @@ TEST_F(DialTest, ALongNumberIsDialledWholeAndStoredCutTo40) {
     EXPECT_EQ(dir_.Read("MARLOVEN.PBK"), Record(name50.substr(0, 40), longNumber.substr(0, 40)));
 
     Select(0);
-    EXPECT_EQ(ExecWhile(dial_, [&] { dial_.DialButton()->click(); }), QDialog::Accepted);
+    EXPECT_EQ(ExecWhile(dial_, [&] { dial_.DialButton->click(); }), QDialog::Accepted);
     EXPECT_EQ(dial_.ChosenNumber(), longNumber);
 }
 
@@ -113,15 +113,15 @@ TEST_F(DialWithBook, AnEditKeepsTheEntrysPlaceAndAnAddGoesToTheEnd) {
 
 TEST_F(DialWithBook, ADeletionIsUndoneByReopeningUnlessAnEditSavedIt) {
     Select(0);
-    dial_.DeleteButton()->click();
+    dial_.DeleteButton->click();
     EXPECT_EQ(List()->topLevelItemCount(), 2);
-    EXPECT_EQ(ExecWhile(dial_, [&] { dial_.CancelButton()->click(); }), QDialog::Rejected);
+    EXPECT_EQ(ExecWhile(dial_, [&] { dial_.CancelButton->click(); }), QDialog::Rejected);
     EXPECT_EQ(dir_.Read("MARLOVEN.PBK"), original_);
     ASSERT_TRUE(dial_.LoadPhonebook());
     EXPECT_EQ(Row(0), (QStringList{"Ann", "111"}));
 
     Select(0);
-    dial_.DeleteButton()->click();
+    dial_.DeleteButton->click();
     // No neighbour is picked for the player: "&Add / Edit" now adds.
     EXPECT_TRUE(List()->selectedItems().isEmpty());
     Select(1);
@@ -162,10 +162,10 @@ TEST_F(DialWithBook, OnlyTheNameIsEditedInPlace) {
 
 TEST_F(DialWithBook, DialWithoutAPickSaysSoAndStaysOpen) {
     const auto result = ExecWhile(dial_, [&] {
-        dial_.DialButton()->click();
+        dial_.DialButton->click();
         EXPECT_TRUE(dial_.isVisible());
         Select(2);
-        dial_.DialButton()->click();
+        dial_.DialButton->click();
     });
     EXPECT_EQ(prompter_.messages, QStringList{"Pick an opponent to call first."});
     EXPECT_EQ(result, QDialog::Accepted);

@@ -9,6 +9,8 @@
 #include "core/file_io.h"
 #include "core/game_file.h"
 #include "platform/dos_engine.h"
+#include "ui/demo_page.h"
+#include "ui/game_options_page.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -108,7 +110,7 @@ TEST_F(ThroughDosbox, SinglePlayerRecordingAndPlaybackReachTheDosGame) {
     EXPECT_TRUE(main.isVisible());
     EXPECT_EQ(launcher.sound.played.size(), 2u);
 
-    main.RecordDemo->click();
+    main.GameOptionsPage->RecordDemo->click();
     launcher.prompter.fileAnswers.push_back(
         QString::fromStdString((launcher.dir / "RUN.DMO").string()));
     launcher.prompter.yesNoAnswers.push_back(true);
@@ -119,15 +121,15 @@ TEST_F(ThroughDosbox, SinglePlayerRecordingAndPlaybackReachTheDosGame) {
     EXPECT_EQ(launcher.dir.Read("RUN.DMO").substr(0, 5), std::string("VKDM\1"));
     EXPECT_EQ(launcher.dir.Read("RUN.DMO").size(), 53u);
     EXPECT_FALSE(launcher.dir.Exists("$$MRV$$.DMO"));
-    main.RecordDemo->click();
+    main.GameOptionsPage->RecordDemo->click();
 
     launcher.dir.Write("DEMO1.DMO", "the game's");
     launcher.dir.Write("MINE.DMO", "mine");
-    main.SetDemoDirectory(launcher.dir.Path());
-    const auto mine = main.DemoFileList->findItems("MINE.DMO", Qt::MatchExactly);
+    main.DemoPage->SetDirectory(launcher.dir.Path());
+    const auto mine = main.DemoPage->DemoFileList->findItems("MINE.DMO", Qt::MatchExactly);
     ASSERT_EQ(mine.size(), 1);
-    main.DemoFileList->setCurrentItem(mine.front());
-    main.Button3->click();
+    main.DemoPage->DemoFileList->setCurrentItem(mine.front());
+    main.DemoPage->Button3->click();
     EXPECT_EQ(TakeLog(), "start VK.EXE\r\ntail \r\ndemo DEMO1.DMO 4\r\nend\r\n");
     EXPECT_EQ(launcher.dir.Read("DEMO1.DMO"), "the game's");
     EXPECT_FALSE(launcher.dir.Exists("DEMO1.$MV"));
@@ -138,7 +140,7 @@ TEST_F(ThroughDosbox, SinglePlayerRecordingAndPlaybackReachTheDosGame) {
 }
 
 TEST_F(ThroughDosbox, TheMouseTweakHelperDriverAndGameRunInsideOneDosbox) {
-    main.SetMouse->click();
+    main.GameOptionsPage->SetMouse->click();
     main.AnswerButton->click();
 
     const std::string log = TakeLog();

@@ -17,23 +17,23 @@ using test::TypeText;
 
 TEST(EditInfoOk, IsEnabledExactlyWhileBothBoxesHoldText) {
     TEditInfo dialog;
-    EXPECT_FALSE(dialog.OkButton()->isEnabled());
-    TypeText(dialog.Name(), "A");
-    EXPECT_FALSE(dialog.OkButton()->isEnabled());
-    TypeText(dialog.Number(), "5");
-    EXPECT_TRUE(dialog.OkButton()->isEnabled());
-    PressKey(dialog.Name(), Qt::Key_Backspace);
-    EXPECT_FALSE(dialog.OkButton()->isEnabled());
+    EXPECT_FALSE(dialog.OKButton->isEnabled());
+    TypeText(dialog.Name, "A");
+    EXPECT_FALSE(dialog.OKButton->isEnabled());
+    TypeText(dialog.Number, "5");
+    EXPECT_TRUE(dialog.OKButton->isEnabled());
+    PressKey(dialog.Name, Qt::Key_Backspace);
+    EXPECT_FALSE(dialog.OKButton->isEnabled());
 
     // Filling the boxes counts as a change, also when they held the same texts before.
     dialog.SetEntry("Bo", "1");
-    EXPECT_TRUE(dialog.OkButton()->isEnabled());
+    EXPECT_TRUE(dialog.OKButton->isEnabled());
     dialog.SetEntry("", "");
     dialog.SetEntry("", "");
-    EXPECT_FALSE(dialog.OkButton()->isEnabled());
+    EXPECT_FALSE(dialog.OKButton->isEnabled());
     dialog.SetEntry("Bo", "1");
     dialog.SetEntry("Bo", "1");
-    EXPECT_TRUE(dialog.OkButton()->isEnabled());
+    EXPECT_TRUE(dialog.OKButton->isEnabled());
 }
 
 TEST(EditInfoOk, EnterAcceptsOnlyAnEntryThatHasBothTexts) {
@@ -42,7 +42,7 @@ TEST(EditInfoOk, EnterAcceptsOnlyAnEntryThatHasBothTexts) {
     const auto refused = ExecWhile(dialog, [&] {
         PressKey(dialog.focusWidget(), Qt::Key_Return);
         EXPECT_TRUE(dialog.isVisible());
-        dialog.CancelButton()->click();
+        dialog.CancelButton->click();
     });
     EXPECT_EQ(refused, QDialog::Rejected);
 
@@ -57,15 +57,15 @@ TEST(EditInfoOk, EnterAcceptsOnlyAnEntryThatHasBothTexts) {
 
 TEST(EditInfoFocus, GoesToTheNameBoxWheneverTheDialogOpensAndStaysPutWhileItIsOpen) {
     TEditInfo dialog;
-    dialog.Number()->setFocus();
+    dialog.Number->setFocus();
     for (int use = 0; use < 2; ++use) {
         ExecWhile(dialog, [&] {
-            EXPECT_EQ(dialog.focusWidget(), dialog.Name());
-            dialog.Number()->setFocus(); // where the last use left it
+            EXPECT_EQ(dialog.focusWidget(), dialog.Name);
+            dialog.Number->setFocus(); // where the last use left it
             // Back from another program: the number goes on where the player left it.
             QEvent comeBack(QEvent::ActivationChange);
             QApplication::sendEvent(&dialog, &comeBack);
-            EXPECT_EQ(dialog.focusWidget(), dialog.Number());
+            EXPECT_EQ(dialog.focusWidget(), dialog.Number);
             dialog.reject();
         });
     }

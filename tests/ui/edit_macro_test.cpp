@@ -24,8 +24,8 @@ TEST(EditMacro, OkAndEnterAcceptTheTextAsTypedBytesIncluded) {
 
     dialog.SetMacroText("");
     const auto result = ExecWhile(dialog, [&] {
-        TypeText(dialog.Macro(), "Run!");
-        dialog.OkButton()->click();
+        TypeText(dialog.Macro, "Run!");
+        dialog.OKButton->click();
     });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(dialog.MacroText(), "Run!");
@@ -33,7 +33,7 @@ TEST(EditMacro, OkAndEnterAcceptTheTextAsTypedBytesIncluded) {
 
 TEST(EditMacro, CancelEscapeAndTheFrameReject) {
     TEditMacro dialog;
-    EXPECT_EQ(ExecWhile(dialog, [&] { dialog.CancelButton()->click(); }), QDialog::Rejected);
+    EXPECT_EQ(ExecWhile(dialog, [&] { dialog.CancelButton->click(); }), QDialog::Rejected);
     EXPECT_EQ(ExecWhile(dialog, [&] { PressKey(dialog.focusWidget(), Qt::Key_Escape); }),
               QDialog::Rejected);
     EXPECT_EQ(ExecWhile(dialog, [&] { dialog.close(); }), QDialog::Rejected);

@@ -1,6 +1,7 @@
 #include "tests/ui/launcher_fixture.h"
 
 #include "ui/_EditMacro.h"
+#include "ui/macro_page.h"
 #include "widgets/OutlinedLabel.h"
 
 #include <QApplication>
@@ -30,7 +31,7 @@ struct MacroPage {
     }
 
     TMain& Main() const { return launcher.Main(); }
-    QTreeWidget* List() const { return Main().MacroList; }
+    QTreeWidget* List() const { return Main().MacroPage->MacroList; }
     TEditMacro& Dialog() const { return *launcher.forms->EditMacro; }
     QTreeWidgetItem* Row(int n) const { return List()->topLevelItem(n); }
     QStringList Column(int column) const {
@@ -60,7 +61,7 @@ struct MacroPage {
             if (!dialog.isVisible()) {
                 return;
             }
-            shown << dialog.Macro()->text();
+            shown << dialog.Macro->text();
             answer(dialog);
             if (dialog.isVisible()) {
                 ADD_FAILURE() << "the dialog stayed open";
@@ -75,14 +76,14 @@ struct MacroPage {
     // Selects row n and presses "&Edit".
     QStringList Edit(int n, const std::function<void(TEditMacro&)>& answer) {
         List()->setCurrentItem(Row(n));
-        return WhileAnswering([this] { Main().Button2->click(); }, answer);
+        return WhileAnswering([this] { Main().MacroPage->Button2->click(); }, answer);
     }
 
     // The player types over the box and confirms.
     QStringList EditTo(int n, const QString& text) {
         return Edit(n, [&](TEditMacro& dialog) {
-            dialog.Macro()->setText(text);
-            dialog.OkButton()->click();
+            dialog.Macro->setText(text);
+            dialog.OKButton->click();
         });
     }
 
@@ -145,7 +146,7 @@ TEST(MacroPageLayout, HasTheHeadingColumnsAndTenRowsInNumberOrder) {
     EXPECT_EQ(page.Column(0), QStringList({"Macro 0", "Macro 1", "Macro 2", "Macro 3", "Macro 4",
                                            "Macro 5", "Macro 6", "Macro 7", "Macro 8", "Macro 9"}));
     EXPECT_EQ(page.Column(1), QStringList(10, QString()));
-    EXPECT_EQ(main.Button2->text(), "&Edit");
+    EXPECT_EQ(main.MacroPage->Button2->text(), "&Edit");
 }
 
 TEST(MacroPageKeys, ArrowsMoveTheSelectionAndCharactersAreDropped) {
@@ -185,7 +186,7 @@ TEST(MacroEdit, RewritesAnOddlyWrittenLineInPlaceKeepingBlanksInsideTheQuotes) {
     EXPECT_EQ(page.launcher.store.WrittenForm(), "; macros\r\n"
                                                  "CommbatMacro#2 = \"  Regroup\"\r\n"
                                                  "PlayerName = \"Ann\"\r\n");
-    page.Main().FillMacroList();
+    page.Main().MacroPage->FillMacroList();
     EXPECT_EQ(page.Row(2)->text(1), "  Regroup");
 }
 
@@ -198,7 +199,7 @@ TEST(MacroEdit, StoresQuotesAsTypedAndAnEmptyTextAsTwoQuotes) {
     EXPECT_EQ(page.launcher.store.WrittenForm(),
               "CommbatMacro#3 = \"\"\r\nCommbatMacro#1 = \"say \"gg\" now\"\r\n");
     // Reading back drops the first two quotes, whatever they enclosed.
-    page.Main().FillMacroList();
+    page.Main().MacroPage->FillMacroList();
     EXPECT_EQ(page.Row(1)->text(1), "say gg\" now\"");
 }
 
@@ -226,13 +227,13 @@ TEST(MacroEdit, CancelEscapeAndTheFrameChangeNothing) {
     const std::string cfg = "CommbatMacro#7 = \"keep\"\r\n";
     MacroPage page(cfg);
     const std::function<void(TEditMacro&)> refusals[] = {
-        [](TEditMacro& dialog) { dialog.CancelButton()->click(); },
-        [](TEditMacro& dialog) { PressKey(dialog.Macro(), Qt::Key_Escape); },
+        [](TEditMacro& dialog) { dialog.CancelButton->click(); },
+        [](TEditMacro& dialog) { PressKey(dialog.Macro, Qt::Key_Escape); },
         [](TEditMacro& dialog) { dialog.close(); },
     };
     for (const auto& refuse : refusals) {
         const auto shown = page.Edit(7, [&](TEditMacro& dialog) {
-            dialog.Macro()->setText("changed");
+            dialog.Macro->setText("changed");
             refuse(dialog);
         });
         EXPECT_EQ(shown, QStringList({"keep"}));
@@ -245,13 +246,13 @@ TEST(MacroEdit, TheDialogOpensInTheBoxWithTheTextSelectedEveryTime) {
     MacroPage page("CommbatMacro#4 = \"old\"\r\n");
     // The first time the player leaves with Cancel, which keeps the focus there.
     page.Edit(4, [](TEditMacro& dialog) {
-        dialog.CancelButton()->setFocus();
-        PressKey(dialog.CancelButton(), Qt::Key_Space, " ");
+        dialog.CancelButton->setFocus();
+        PressKey(dialog.CancelButton, Qt::Key_Space, " ");
     });
     page.Edit(4, [](TEditMacro& dialog) {
-        EXPECT_EQ(dialog.focusWidget(), dialog.Macro());
-        Type(dialog.Macro(), "new");
-        dialog.OkButton()->click();
+        EXPECT_EQ(dialog.focusWidget(), dialog.Macro);
+        Type(dialog.Macro, "new");
+        dialog.OKButton->click();
     });
     EXPECT_EQ(page.launcher.LineOf("CommbatMacro#4"), "CommbatMacro#4 = \"new\"");
 }
@@ -263,7 +264,8 @@ TEST(MacroEdit, WithoutASelectedRowNothingOpens) {
     page.List()->setCurrentItem(page.Row(0), 0, QItemSelectionModel::NoUpdate);
     page.List()->clearSelection();
     const auto never = [](TEditMacro& dialog) { dialog.reject(); };
-    EXPECT_TRUE(page.WhileAnswering([&] { page.Main().Button2->click(); }, never).isEmpty());
+    EXPECT_TRUE(
+        page.WhileAnswering([&] { page.Main().MacroPage->Button2->click(); }, never).isEmpty());
     // Right of the last column.
     const QPoint empty = page.BesideRow(0);
     ASSERT_TRUE(page.List()->viewport()->rect().contains(empty));
@@ -280,8 +282,8 @@ TEST(MacroEdit, ADoubleClickOnARowEditsItsMacroAndLeavesNoCaptionEditorBehind) {
     page.List()->setCurrentItem(page.Row(6));
     const auto shown = page.WhileAnswering([&] { page.DoubleClick(page.CaptionOf(6)); },
                                            [](TEditMacro& dialog) {
-                                               dialog.Macro()->setText("SIX");
-                                               dialog.OkButton()->click();
+                                               dialog.Macro->setText("SIX");
+                                               dialog.OKButton->click();
                                            });
     EXPECT_EQ(shown, QStringList({"six"}));
     EXPECT_EQ(page.launcher.LineOf("CommbatMacro#6"), "CommbatMacro#6 = \"SIX\"");
@@ -311,8 +313,8 @@ TEST(MacroEdit, APastedLineBreakCannotSlipALineIntoTheFile) {
     MacroPage page("PlayerName = \"Ann\"\r\n");
     page.Edit(8, [](TEditMacro& dialog) {
         QGuiApplication::clipboard()->setText("a\r\nPlayerName = \"Mallory\"\nb");
-        dialog.Macro()->paste();
-        dialog.OkButton()->click();
+        dialog.Macro->paste();
+        dialog.OKButton->click();
     });
     EXPECT_EQ(page.launcher.store.WrittenForm(),
               "PlayerName = \"Ann\"\r\nCommbatMacro#8 = \"a PlayerName = \"Mallory\" b\"\r\n");
@@ -322,12 +324,12 @@ TEST(MacroEdit, APastedLineBreakCannotSlipALineIntoTheFile) {
 TEST(EditMacroLayout, KeepsItsSizeHeadingBoxAndDefaultButton) {
     TEditMacro dialog;
     EXPECT_EQ(dialog.size(), QSize(292, 92));
-    EXPECT_EQ(dialog.Macro()->width(), 273);
-    EXPECT_EQ(dialog.Macro()->palette().color(QPalette::Base), Qt::black);
-    EXPECT_EQ(dialog.Macro()->palette().color(QPalette::Text), kLime);
-    EXPECT_TRUE(dialog.OkButton()->isDefault());
-    EXPECT_EQ(dialog.OkButton()->text(), "OK");
-    EXPECT_EQ(dialog.CancelButton()->text(), "Cancel");
+    EXPECT_EQ(dialog.Macro->width(), 273);
+    EXPECT_EQ(dialog.Macro->palette().color(QPalette::Base), Qt::black);
+    EXPECT_EQ(dialog.Macro->palette().color(QPalette::Text), kLime);
+    EXPECT_TRUE(dialog.OKButton->isDefault());
+    EXPECT_EQ(dialog.OKButton->text(), "OK");
+    EXPECT_EQ(dialog.CancelButton->text(), "Cancel");
 
     auto* heading = dialog.findChild<OutlinedLabel*>();
     ASSERT_NE(heading, nullptr);

@@ -1,6 +1,11 @@
 #include "tests/ui/launcher_fixture.h"
 
 #include "ui/_ShowCFG.h"
+#include "ui/demo_page.h"
+#include "ui/game_options_page.h"
+#include "ui/macro_page.h"
+#include "ui/modem_page.h"
+#include "ui/user_map_page.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -90,41 +95,42 @@ TEST(MainWindowLayout, ControlsStartWithTheirInitialTextsAndStates) {
     EXPECT_EQ(main.PlayerName->text(), "Revu");
     EXPECT_EQ(main.PlayerColor->currentIndex(), -1);
     EXPECT_EQ(main.PlayerColor->placeholderText(), "Default");
-    EXPECT_EQ(main.TicDup->currentText(), "Default");
-    EXPECT_TRUE(main.NetPred->isChecked());
-    EXPECT_EQ(main.NetPred->text(), "Disable Net Prediction ");
-    EXPECT_FALSE(main.RecordDemo->isChecked());
-    EXPECT_EQ(main.StartLevel->currentIndex(), 0);
-    EXPECT_EQ(main.StartSkill->currentIndex(), 2);
-    EXPECT_EQ(main.StartLevel->count(), 4);
-    EXPECT_EQ(main.StartSkill->count(), 4);
-    EXPECT_FALSE(main.SetMouse->isChecked());
-    EXPECT_EQ(main.SmHorz->text(), "50");
-    EXPECT_EQ(main.SMVert->text(), "0");
-    EXPECT_FALSE(main.SmHorz->isEnabled());
-    EXPECT_FALSE(main.SMVert->isEnabled());
-    EXPECT_EQ(main.UserMap->text(), "UserMap");
-    EXPECT_TRUE(main.MapNotes->toPlainText().startsWith('\n'));
-    EXPECT_EQ(main.DemoName->text(), "*.dmo");
-    EXPECT_FALSE(main.DemoDirLabel->isEnabled());
-    EXPECT_EQ(main.Button3->text(), "Play Selected Demo");
-    EXPECT_EQ(main.Button2->text(), "&Edit");
-    EXPECT_EQ(main.ComPort->count(), 9);
-    EXPECT_EQ(main.ComPort->itemText(8), "User Defined");
-    EXPECT_EQ(main.ComPort->placeholderText(), "COM 2");
+    EXPECT_EQ(main.GameOptionsPage->TicDup->currentText(), "Default");
+    EXPECT_TRUE(main.GameOptionsPage->NetPred->isChecked());
+    EXPECT_EQ(main.GameOptionsPage->NetPred->text(), "Disable Net Prediction ");
+    EXPECT_FALSE(main.GameOptionsPage->RecordDemo->isChecked());
+    EXPECT_EQ(main.GameOptionsPage->StartLevel->currentIndex(), 0);
+    EXPECT_EQ(main.GameOptionsPage->StartSkill->currentIndex(), 2);
+    EXPECT_EQ(main.GameOptionsPage->StartLevel->count(), 4);
+    EXPECT_EQ(main.GameOptionsPage->StartSkill->count(), 4);
+    EXPECT_FALSE(main.GameOptionsPage->SetMouse->isChecked());
+    EXPECT_EQ(main.GameOptionsPage->SmHorz->text(), "50");
+    EXPECT_EQ(main.GameOptionsPage->SMVert->text(), "0");
+    EXPECT_FALSE(main.GameOptionsPage->SmHorz->isEnabled());
+    EXPECT_FALSE(main.GameOptionsPage->SMVert->isEnabled());
+    EXPECT_EQ(main.UserMapPage->UserMap->text(), "UserMap");
+    EXPECT_TRUE(main.UserMapPage->MapNotes->toPlainText().startsWith('\n'));
+    EXPECT_EQ(main.DemoPage->DemoName->text(), "*.dmo");
+    EXPECT_FALSE(main.DemoPage->DemoDirLabel->isEnabled());
+    EXPECT_EQ(main.DemoPage->Button3->text(), "Play Selected Demo");
+    EXPECT_EQ(main.MacroPage->Button2->text(), "&Edit");
+    EXPECT_EQ(main.ModemPage->ComPort->count(), 9);
+    EXPECT_EQ(main.ModemPage->ComPort->itemText(8), "User Defined");
+    EXPECT_EQ(main.ModemPage->ComPort->placeholderText(), "COM 2");
     for (QWidget* portDetail :
-         {static_cast<QWidget*>(main.Uart), static_cast<QWidget*>(main.IRQ),
-          static_cast<QWidget*>(main.UartLabel), static_cast<QWidget*>(main.IRQLabel)}) {
+         {static_cast<QWidget*>(main.ModemPage->Uart), static_cast<QWidget*>(main.ModemPage->IRQ),
+          static_cast<QWidget*>(main.ModemPage->UartLabel),
+          static_cast<QWidget*>(main.ModemPage->IRQLabel)}) {
         EXPECT_FALSE(portDetail->isEnabled()) << portDetail->objectName().toStdString();
     }
-    EXPECT_EQ(main.Uart->text(), "Uart");
-    EXPECT_EQ(main.IRQ->text(), "IRQ");
-    EXPECT_EQ(main.BaudRate->currentText(), "57600");
-    EXPECT_TRUE(main.UseTone->isChecked());
-    EXPECT_EQ(main.Init->text(), "AT&F1");
-    EXPECT_EQ(main.Hangup->text(), "ATH0=0");
-    EXPECT_EQ(main.DialOut->text(), "DialOut");
-    EXPECT_EQ(main.Button6->text(), "Detect Modem");
+    EXPECT_EQ(main.ModemPage->Uart->text(), "Uart");
+    EXPECT_EQ(main.ModemPage->IRQ->text(), "IRQ");
+    EXPECT_EQ(main.ModemPage->BaudRate->currentText(), "57600");
+    EXPECT_TRUE(main.ModemPage->UseTone->isChecked());
+    EXPECT_EQ(main.ModemPage->Init->text(), "AT&F1");
+    EXPECT_EQ(main.ModemPage->Hangup->text(), "ATH0=0");
+    EXPECT_EQ(main.ModemPage->DialOut->text(), "DialOut");
+    EXPECT_EQ(main.ModemPage->Button6->text(), "Detect Modem");
 }
 
 TEST(MainWindowLayout, MenuAndStatusBarCarryTheirTexts) {
@@ -157,21 +163,21 @@ TEST(ListsThatIgnoreTypedKeys, DropCharactersButStillMoveWithTheArrows) {
     // "G" would jump to "Gray" or "Green" in a plain list.
     Type(main.PlayerColor, "G");
     EXPECT_EQ(main.PlayerColor->currentIndex(), 0);
-    Type(main.BaudRate, "1");
-    EXPECT_EQ(main.BaudRate->currentText(), "57600");
-    Type(main.ComPort, "U");
-    EXPECT_EQ(main.ComPort->currentIndex(), 2);
-    Type(main.StartLevel, "T");
-    EXPECT_EQ(main.StartLevel->currentIndex(), 0);
+    Type(main.ModemPage->BaudRate, "1");
+    EXPECT_EQ(main.ModemPage->BaudRate->currentText(), "57600");
+    Type(main.ModemPage->ComPort, "U");
+    EXPECT_EQ(main.ModemPage->ComPort->currentIndex(), 2);
+    Type(main.GameOptionsPage->StartLevel, "T");
+    EXPECT_EQ(main.GameOptionsPage->StartLevel->currentIndex(), 0);
     EXPECT_EQ(launcher.LineOf("NetColor"), "");
 
     PressKey(main.PlayerColor, Qt::Key_Down);
     EXPECT_EQ(main.PlayerColor->currentIndex(), 1);
     EXPECT_EQ(launcher.LineOf("NetColor"), "NetColor = 1");
 
-    main.MacroList->setCurrentItem(main.MacroList->topLevelItem(0));
-    Type(main.MacroList, "M");
-    EXPECT_EQ(main.MacroList->currentItem(), main.MacroList->topLevelItem(0));
+    main.MacroPage->MacroList->setCurrentItem(main.MacroPage->MacroList->topLevelItem(0));
+    Type(main.MacroPage->MacroList, "M");
+    EXPECT_EQ(main.MacroPage->MacroList->currentItem(), main.MacroPage->MacroList->topLevelItem(0));
 }
 
 // The open popup has a search of its own: "r" and Enter would pick "Red".
@@ -216,43 +222,43 @@ TEST(LoadSettings, FillsEveryControlWithoutWritingTheStore) {
     EXPECT_EQ(launcher.store.WrittenForm(), kFullConfig);
     EXPECT_EQ(main.PlayerName->text(), "Kestrel");
     EXPECT_EQ(main.PlayerColor->currentText(), "Green");
-    EXPECT_EQ(main.ComPort->currentText(), "COM4");
-    EXPECT_EQ(main.BaudRate->currentText(), "115200");
-    EXPECT_FALSE(main.UseTone->isChecked());
-    EXPECT_EQ(main.Init->text(), "ATZ");
-    EXPECT_EQ(main.Hangup->text(), "ATH");
-    EXPECT_EQ(main.DialOut->text(), "9,");
-    EXPECT_EQ(main.TicDup->currentText(), "Ticdup 8");
-    EXPECT_EQ(main.Uart->text(), "~");
-    EXPECT_EQ(main.IRQ->text(), "~");
-    EXPECT_FALSE(main.Uart->isEnabled());
-    ASSERT_EQ(main.MacroList->topLevelItemCount(), 10);
+    EXPECT_EQ(main.ModemPage->ComPort->currentText(), "COM4");
+    EXPECT_EQ(main.ModemPage->BaudRate->currentText(), "115200");
+    EXPECT_FALSE(main.ModemPage->UseTone->isChecked());
+    EXPECT_EQ(main.ModemPage->Init->text(), "ATZ");
+    EXPECT_EQ(main.ModemPage->Hangup->text(), "ATH");
+    EXPECT_EQ(main.ModemPage->DialOut->text(), "9,");
+    EXPECT_EQ(main.GameOptionsPage->TicDup->currentText(), "Ticdup 8");
+    EXPECT_EQ(main.ModemPage->Uart->text(), "~");
+    EXPECT_EQ(main.ModemPage->IRQ->text(), "~");
+    EXPECT_FALSE(main.ModemPage->Uart->isEnabled());
+    ASSERT_EQ(main.MacroPage->MacroList->topLevelItemCount(), 10);
     for (int n = 0; n < 10; ++n) {
-        EXPECT_EQ(main.MacroList->topLevelItem(n)->text(0), QString("Macro %1").arg(n));
+        EXPECT_EQ(main.MacroPage->MacroList->topLevelItem(n)->text(0), QString("Macro %1").arg(n));
     }
-    EXPECT_EQ(main.MacroList->topLevelItem(3)->text(1), "Watch your back");
-    EXPECT_EQ(main.MacroList->topLevelItem(4)->text(1), "");
+    EXPECT_EQ(main.MacroPage->MacroList->topLevelItem(3)->text(1), "Watch your back");
+    EXPECT_EQ(main.MacroPage->MacroList->topLevelItem(4)->text(1), "");
 
     // A second load rebuilds the rows instead of adding ten more.
     ASSERT_TRUE(main.LoadSettings());
-    EXPECT_EQ(main.MacroList->topLevelItemCount(), 10);
+    EXPECT_EQ(main.MacroPage->MacroList->topLevelItemCount(), 10);
 }
 
 TEST(LoadSettings, PortDetailsFollowTheStoredUartAndIrq) {
     {
         Launcher launcher({{"VK.CFG", "ComPort = 2\r\nUartAddress = 3F8\r\nIrqNumber = ~\r\n"}});
         ASSERT_TRUE(launcher.Main().LoadSettings());
-        EXPECT_EQ(launcher.Main().ComPort->currentText(), "User Defined");
-        EXPECT_TRUE(launcher.Main().Uart->isEnabled());
-        EXPECT_TRUE(launcher.Main().IRQLabel->isEnabled());
-        EXPECT_EQ(launcher.Main().Uart->text(), "3F8");
+        EXPECT_EQ(launcher.Main().ModemPage->ComPort->currentText(), "User Defined");
+        EXPECT_TRUE(launcher.Main().ModemPage->Uart->isEnabled());
+        EXPECT_TRUE(launcher.Main().ModemPage->IRQLabel->isEnabled());
+        EXPECT_EQ(launcher.Main().ModemPage->Uart->text(), "3F8");
     }
     {
         Launcher launcher({{"VK.CFG", "ComPort = 9\r\nUartAddress = ~\r\nIrqNumber = ~\r\n"}});
         ASSERT_TRUE(launcher.Main().LoadSettings());
-        EXPECT_EQ(launcher.Main().ComPort->currentText(), "User Defined");
-        EXPECT_FALSE(launcher.Main().Uart->isEnabled());
-        EXPECT_FALSE(launcher.Main().IRQ->isEnabled());
+        EXPECT_EQ(launcher.Main().ModemPage->ComPort->currentText(), "User Defined");
+        EXPECT_FALSE(launcher.Main().ModemPage->Uart->isEnabled());
+        EXPECT_FALSE(launcher.Main().ModemPage->IRQ->isEnabled());
     }
 }
 
@@ -261,10 +267,10 @@ TEST(LoadSettings, UnlistedOrNonNumericValuesLeaveTheirListsAndTheRestStillLoads
                                   "ComPort = two\r\nPlayerName = \"Ash\"\r\n"}});
     TMain& main = launcher.Main();
     ASSERT_TRUE(main.LoadSettings());
-    EXPECT_EQ(main.BaudRate->currentText(), "57600");
-    EXPECT_EQ(main.TicDup->currentText(), "Default");
+    EXPECT_EQ(main.ModemPage->BaudRate->currentText(), "57600");
+    EXPECT_EQ(main.GameOptionsPage->TicDup->currentText(), "Default");
     EXPECT_EQ(main.PlayerColor->placeholderText(), "Default");
-    EXPECT_EQ(main.ComPort->placeholderText(), "COM 2");
+    EXPECT_EQ(main.ModemPage->ComPort->placeholderText(), "COM 2");
     EXPECT_EQ(main.PlayerName->text(), "Ash");
     EXPECT_TRUE(launcher.prompter.errors.isEmpty());
 
@@ -273,18 +279,18 @@ TEST(LoadSettings, UnlistedOrNonNumericValuesLeaveTheirListsAndTheRestStillLoads
     ASSERT_TRUE(main.LoadSettings());
     EXPECT_EQ(main.PlayerColor->currentIndex(), -1);
     EXPECT_EQ(main.PlayerColor->currentText(), "");
-    EXPECT_EQ(main.ComPort->placeholderText(), "");
+    EXPECT_EQ(main.ModemPage->ComPort->placeholderText(), "");
 }
 
 TEST(LoadSettings, TurnsOnTheMouseBoxesWithTheStoredValuesAndKeepsThem) {
     Launcher launcher({{"VK.CFG", "SetMouse = 1\r\nSM_Horz = 70\r\nSM_Vert = 5\r\n"}});
     TMain& main = launcher.Main();
     ASSERT_TRUE(main.LoadSettings());
-    EXPECT_TRUE(main.SetMouse->isChecked());
-    EXPECT_EQ(main.SmHorz->text(), "70");
-    EXPECT_EQ(main.SMVert->text(), "5");
-    EXPECT_TRUE(main.SmHorz->isEnabled());
-    EXPECT_TRUE(main.SMVert->isEnabled());
+    EXPECT_TRUE(main.GameOptionsPage->SetMouse->isChecked());
+    EXPECT_EQ(main.GameOptionsPage->SmHorz->text(), "70");
+    EXPECT_EQ(main.GameOptionsPage->SMVert->text(), "5");
+    EXPECT_TRUE(main.GameOptionsPage->SmHorz->isEnabled());
+    EXPECT_TRUE(main.GameOptionsPage->SMVert->isEnabled());
     EXPECT_EQ(launcher.store.CfgGet("SM_Horz"), "70");
     EXPECT_EQ(launcher.store.CfgGet("SM_Vert"), "5");
 }
@@ -296,14 +302,14 @@ TEST(SettingHandlers, WriteTheirKeysWithTheirQuotesAtOnceButNotToDisk) {
     ASSERT_TRUE(main.LoadSettings());
 
     Choose(main.PlayerColor, 3);
-    Choose(main.TicDup, 2); // the position, not the 4 of "Ticdup 4"
-    main.NetPred->click();
-    Choose(main.BaudRate, 1);
-    main.UseTone->click();
-    main.Init->setText("AT&F");
-    main.Hangup->setText("ATH");
-    main.DialOut->setText("9W");
-    main.UserMap->setText("E1M1.MAP");
+    Choose(main.GameOptionsPage->TicDup, 2); // the position, not the 4 of "Ticdup 4"
+    main.GameOptionsPage->NetPred->click();
+    Choose(main.ModemPage->BaudRate, 1);
+    main.ModemPage->UseTone->click();
+    main.ModemPage->Init->setText("AT&F");
+    main.ModemPage->Hangup->setText("ATH");
+    main.ModemPage->DialOut->setText("9W");
+    main.UserMapPage->UserMap->setText("E1M1.MAP");
 
     EXPECT_EQ(launcher.LineOf("NetColor"), "NetColor = 3");
     EXPECT_EQ(launcher.LineOf("TicDup"), "TicDup = 2");
@@ -316,7 +322,7 @@ TEST(SettingHandlers, WriteTheirKeysWithTheirQuotesAtOnceButNotToDisk) {
     EXPECT_EQ(launcher.LineOf("UserMap"), "UserMap = \"E1M1.MAP\"");
     EXPECT_EQ(launcher.dir.Read("VK.CFG"), original);
 
-    main.NetPred->click();
+    main.GameOptionsPage->NetPred->click();
     EXPECT_EQ(launcher.LineOf("UsePred"), "UsePred = 1");
 }
 
@@ -349,9 +355,9 @@ TEST(SettingHandlers, PortDetailsAreStoredUnquotedAndBytesSurviveTheRoundTrip) {
     Type(main.PlayerName, "!");
     EXPECT_EQ(launcher.LineOf("PlayerName"), "PlayerName = \"Ren\xE9!\"");
 
-    Choose(main.ComPort, 8);
-    main.Uart->setText("2E8");
-    main.IRQ->setText("5");
+    Choose(main.ModemPage->ComPort, 8);
+    main.ModemPage->Uart->setText("2E8");
+    main.ModemPage->IRQ->setText("5");
     EXPECT_EQ(launcher.LineOf("UartAddress"), "UartAddress = 2E8");
     EXPECT_EQ(launcher.LineOf("IrqNumber"), "IrqNumber = 5");
 }
@@ -361,22 +367,22 @@ TEST(ComPortChange, UserDefinedEnablesTheDetailsAndAStandardPortResetsThemInTheS
     TMain& main = launcher.Main();
     ASSERT_TRUE(main.LoadSettings());
 
-    Choose(main.ComPort, 8);
+    Choose(main.ModemPage->ComPort, 8);
     EXPECT_EQ(launcher.LineOf("ComPort"), "ComPort = 9");
-    EXPECT_TRUE(main.Uart->isEnabled());
-    EXPECT_TRUE(main.UartLabel->isEnabled());
-    main.Uart->setText("3E8");
-    main.IRQ->setText("7");
+    EXPECT_TRUE(main.ModemPage->Uart->isEnabled());
+    EXPECT_TRUE(main.ModemPage->UartLabel->isEnabled());
+    main.ModemPage->Uart->setText("3E8");
+    main.ModemPage->IRQ->setText("7");
 
-    Choose(main.ComPort, 3);
+    Choose(main.ModemPage->ComPort, 3);
     EXPECT_EQ(launcher.LineOf("ComPort"), "ComPort = 4");
     EXPECT_EQ(launcher.LineOf("IrqNumber"), "IrqNumber = ~");
     EXPECT_EQ(launcher.LineOf("UartAddress"), "UartAddress = ~");
-    EXPECT_FALSE(main.Uart->isEnabled());
-    EXPECT_FALSE(main.IRQLabel->isEnabled());
+    EXPECT_FALSE(main.ModemPage->Uart->isEnabled());
+    EXPECT_FALSE(main.ModemPage->IRQLabel->isEnabled());
     // The disabled boxes still show what the player typed.
-    EXPECT_EQ(main.Uart->text(), "3E8");
-    EXPECT_EQ(main.IRQ->text(), "7");
+    EXPECT_EQ(main.ModemPage->Uart->text(), "3E8");
+    EXPECT_EQ(main.ModemPage->IRQ->text(), "7");
 }
 
 TEST(MacroPage, OnlyTheCaptionIsEditedInPlace) {
@@ -387,14 +393,14 @@ TEST(MacroPage, OnlyTheCaptionIsEditedInPlace) {
     // The macro text has its own dialog.
     main.show();
     main.PageControl1->setCurrentIndex(3);
-    main.MacroList->editItem(main.MacroList->topLevelItem(6), 1);
-    EXPECT_TRUE(main.MacroList->findChildren<QLineEdit*>().isEmpty());
-    main.MacroList->editItem(main.MacroList->topLevelItem(6), 0);
-    EXPECT_FALSE(main.MacroList->findChildren<QLineEdit*>().isEmpty());
+    main.MacroPage->MacroList->editItem(main.MacroPage->MacroList->topLevelItem(6), 1);
+    EXPECT_TRUE(main.MacroPage->MacroList->findChildren<QLineEdit*>().isEmpty());
+    main.MacroPage->MacroList->editItem(main.MacroPage->MacroList->topLevelItem(6), 0);
+    EXPECT_FALSE(main.MacroPage->MacroList->findChildren<QLineEdit*>().isEmpty());
     main.hide();
     // Each row remembers its number for the editor, whatever its caption becomes.
-    main.MacroList->topLevelItem(6)->setText(0, "Macro 2");
-    EXPECT_EQ(main.MacroList->topLevelItem(6)->data(0, Qt::UserRole).toInt(), 6);
+    main.MacroPage->MacroList->topLevelItem(6)->setText(0, "Macro 2");
+    EXPECT_EQ(main.MacroPage->MacroList->topLevelItem(6)->data(0, Qt::UserRole).toInt(), 6);
 }
 
 TEST(BrowseForUserMap, StoresAFileInsideTheGameDirectoryRelativeToIt) {
@@ -403,13 +409,13 @@ TEST(BrowseForUserMap, StoresAFileInsideTheGameDirectoryRelativeToIt) {
     ASSERT_TRUE(main.LoadSettings());
     const auto chosen = launcher.dir / "MAPS/ARENA.MAP";
     launcher.prompter.fileAnswers = {QString::fromStdString(chosen.string()), std::nullopt};
-    main.Button4->click();
+    main.UserMapPage->Button4->click();
     const std::string expected = std::filesystem::path("MAPS/ARENA.MAP").make_preferred().string();
-    EXPECT_EQ(main.UserMap->text().toStdString(), expected);
+    EXPECT_EQ(main.UserMapPage->UserMap->text().toStdString(), expected);
     EXPECT_EQ(launcher.LineOf("UserMap"), "UserMap = \"" + expected + "\"");
     // Cancelling the dialog keeps the map.
-    main.Button4->click();
-    EXPECT_EQ(main.UserMap->text().toStdString(), expected);
+    main.UserMapPage->Button4->click();
+    EXPECT_EQ(main.UserMapPage->UserMap->text().toStdString(), expected);
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "tests/ui/dialog_driver.h"
 #include "tests/ui/launcher_fixture.h"
 #include "ui/modem_list.h"
+#include "ui/modem_page.h"
+#include "ui/text_conversions.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -66,18 +68,19 @@ class ModemDetection : public testing::Test {
     void Detect(const std::function<void(TSelectModem&)>& whileOpen) {
         TSelectModem& dialog = *launcher_.forms->SelectModem;
         OpenWhile(
-            dialog, [&] { launcher_.Main().Button6->click(); }, [&] { whileOpen(dialog); });
+            dialog, [&] { launcher_.Main().ModemPage->Button6->click(); },
+            [&] { whileOpen(dialog); });
     }
 
     static void PickAndConfirm(TSelectModem& dialog, int row) {
-        dialog.ModemList()->setCurrentRow(row);
-        dialog.OkButton()->click();
+        dialog.ModemList->setCurrentRow(row);
+        dialog.OKButton->click();
     }
 
     static QStringList Rows(const TSelectModem& dialog) {
         QStringList rows;
-        for (int i = 0; i < dialog.ModemList()->count(); ++i) {
-            rows << dialog.ModemList()->item(i)->text();
+        for (int i = 0; i < dialog.ModemList->count(); ++i) {
+            rows << dialog.ModemList->item(i)->text();
         }
         return rows;
     }
@@ -85,17 +88,18 @@ class ModemDetection : public testing::Test {
     // What the player sees of the modem settings and what the store holds.
     std::vector<std::string> ModemState() const {
         const TMain& main = launcher_.Main();
-        return {ToBytes(main.ComPort->currentText()), ToBytes(main.Init->text()),
-                ToBytes(main.BaudRate->currentText()), launcher_.store.WrittenForm()};
+        return {ToBytes(main.ModemPage->ComPort->currentText()),
+                ToBytes(main.ModemPage->Init->text()),
+                ToBytes(main.ModemPage->BaudRate->currentText()), launcher_.store.WrittenForm()};
     }
 
     // The modem page shows the port, init string and speed, and the store holds them.
     void ExpectModemSettings(const std::string& port, const std::string& init,
                              const std::string& speed) const {
         const TMain& main = launcher_.Main();
-        EXPECT_EQ(ToBytes(main.ComPort->currentText()), "COM" + port);
-        EXPECT_EQ(ToBytes(main.Init->text()), init);
-        EXPECT_EQ(ToBytes(main.BaudRate->currentText()), speed);
+        EXPECT_EQ(ToBytes(main.ModemPage->ComPort->currentText()), "COM" + port);
+        EXPECT_EQ(ToBytes(main.ModemPage->Init->text()), init);
+        EXPECT_EQ(ToBytes(main.ModemPage->BaudRate->currentText()), speed);
         EXPECT_EQ(launcher_.LineOf("ComPort"), "ComPort = " + port);
         EXPECT_EQ(launcher_.LineOf("InitString"), "InitString = \"" + init + "\"");
         EXPECT_EQ(launcher_.LineOf("PortSpeed"), "PortSpeed = " + speed);
@@ -113,16 +117,16 @@ TEST_F(ModemDetection, EachDetectionRereadsTheModemsAndCancelChangesNothing) {
     const auto before = ModemState();
     Detect([&](TSelectModem& dialog) {
         EXPECT_EQ(Rows(dialog), (QStringList{"Alpha", "Gamma"}));
-        EXPECT_FALSE(dialog.OkButton()->isEnabled());
-        dialog.ModemList()->setCurrentRow(1);
-        dialog.CancelButton()->click();
+        EXPECT_FALSE(dialog.OKButton->isEnabled());
+        dialog.ModemList->setCurrentRow(1);
+        dialog.CancelButton->click();
     });
 
     AddModem("0003", "COM5", "Delta");
     Detect([&](TSelectModem& dialog) {
         EXPECT_EQ(Rows(dialog), (QStringList{"Alpha", "Gamma", "Delta", "Behind the gap"}));
         EXPECT_EQ(dialog.PickedRow(), -1);
-        dialog.CancelButton()->click();
+        dialog.CancelButton->click();
     });
     EXPECT_EQ(ModemState(), before);
     EXPECT_TRUE(launcher_.prompter.questions.isEmpty());
@@ -136,13 +140,13 @@ TEST_F(ModemDetection, TheListOpensScrolledToTheTopAfterAnEarlierDetection) {
     }
     for (int detection = 0; detection < 2; ++detection) {
         Detect([&](TSelectModem& dialog) {
-            QListWidget* list = dialog.ModemList();
+            QListWidget* list = dialog.ModemList;
             EXPECT_EQ(list->verticalScrollBar()->value(), 0) << detection;
             EXPECT_EQ(list->itemAt(2, 2), list->item(0)) << detection;
             list->setCurrentRow(list->count() - 1);
             list->scrollToBottom();
             ASSERT_GT(list->verticalScrollBar()->value(), 0);
-            dialog.CancelButton()->click();
+            dialog.CancelButton->click();
         });
     }
 }
@@ -170,7 +174,7 @@ TEST_F(ModemDetection, NoPutsAtzAt9600ButStillTakesThePortOverUserDefined) {
     // port, which would mark the details "~".
     EXPECT_EQ(launcher_.LineOf("IrqNumber"), "IrqNumber = 5");
     EXPECT_EQ(launcher_.LineOf("UartAddress"), "UartAddress = 3e8");
-    EXPECT_TRUE(launcher_.Main().Uart->isEnabled());
+    EXPECT_TRUE(launcher_.Main().ModemPage->Uart->isEnabled());
 }
 
 TEST_F(ModemDetection, AModemThatCannotBeReadIsReportedAndChangesNothing) {
@@ -185,7 +189,7 @@ TEST_F(ModemDetection, AModemThatCannotBeReadIsReportedAndChangesNothing) {
         registry_.SetText(kBranch + "0001\\", "AttachedTo", "COM10");
         PickAndConfirm(dialog, 1);
         EXPECT_TRUE(dialog.isVisible());
-        dialog.CancelButton()->click();
+        dialog.CancelButton->click();
     });
     const QString failed = "Could not Detect modem properly.";
     EXPECT_EQ(launcher_.prompter.messages, (QStringList{failed, failed}));
@@ -229,12 +233,12 @@ TEST(ModemDetectionFromAFile, TakesAnExportedModemIntoVkCfg) {
     launcher.prompter.yesNoAnswers = {true, true};
     TSelectModem& dialog = *launcher.forms->SelectModem;
     OpenWhile(
-        dialog, [&] { main.Button6->click(); },
+        dialog, [&] { main.ModemPage->Button6->click(); },
         [&] {
-            ASSERT_EQ(dialog.ModemList()->count(), 1);
-            EXPECT_EQ(dialog.ModemList()->item(0)->text(), "Standard é 56000 bps Modem");
-            dialog.ModemList()->setCurrentRow(0);
-            emit dialog.ModemList()->itemDoubleClicked(dialog.ModemList()->item(0));
+            ASSERT_EQ(dialog.ModemList->count(), 1);
+            EXPECT_EQ(dialog.ModemList->item(0)->text(), "Standard é 56000 bps Modem");
+            dialog.ModemList->setCurrentRow(0);
+            emit dialog.ModemList->itemDoubleClicked(dialog.ModemList->item(0));
         });
     EXPECT_TRUE(main.close());
     EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Zed\"\r\nComPort = 5\r\n"

@@ -22,9 +22,9 @@ TEST(NetNoPlayersChoice, EnterRightAfterOpeningGivesTwoPlayersWhereverTheFocusIs
 
     dialog.SetSocketText("");
     const auto result = ExecWhile(dialog, [&] {
-        dialog.Socket()->setFocus();
-        TypeText(dialog.Socket(), "12");
-        PressKey(dialog.Socket(), Qt::Key_Return);
+        dialog.Socket->setFocus();
+        TypeText(dialog.Socket, "12");
+        PressKey(dialog.Socket, Qt::Key_Return);
     });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(dialog.PlayerCount(), 2);
@@ -34,7 +34,7 @@ TEST(NetNoPlayersChoice, EnterRightAfterOpeningGivesTwoPlayersWhereverTheFocusIs
 // The form is reused, and a clicked button keeps the focus into the next opening.
 TEST(NetNoPlayersChoice, EnterGivesTwoPlayersAgainAfterAnotherButtonWasClicked) {
     TNetNoPlayers dialog;
-    for (QPushButton* clicked : {dialog.CountButton(5), dialog.CancelButton()}) {
+    for (QPushButton* clicked : {dialog.CountButton(5), dialog.CancelButton}) {
         ExecWhile(dialog, [&] { QTest::mouseClick(clicked, Qt::LeftButton); });
         const auto result = ExecWhile(dialog, [&] {
             ASSERT_NE(dialog.focusWidget(), nullptr);
@@ -58,7 +58,7 @@ TEST(NetNoPlayersChoice, EachCountButtonGivesItsOwnNumber) {
 TEST(NetNoPlayersChoice, CancelEscapeAndTheFrameRejectAndKeepTheLastCount) {
     TNetNoPlayers dialog;
     ExecWhile(dialog, [&] { dialog.CountButton(6)->click(); });
-    EXPECT_EQ(ExecWhile(dialog, [&] { dialog.CancelButton()->click(); }), QDialog::Rejected);
+    EXPECT_EQ(ExecWhile(dialog, [&] { dialog.CancelButton->click(); }), QDialog::Rejected);
     EXPECT_EQ(ExecWhile(dialog, [&] { PressKey(dialog.focusWidget(), Qt::Key_Escape); }),
               QDialog::Rejected);
     EXPECT_EQ(ExecWhile(dialog, [&] { dialog.close(); }), QDialog::Rejected);

@@ -8,6 +8,7 @@
 #include "ui/_Hidden.h"
 #include "ui/_NetNoPlayers.h"
 #include "ui/_ShowCFG.h"
+#include "ui/game_options_page.h"
 #include "ui/modem_list.h"
 
 #include <QCheckBox>
@@ -210,9 +211,9 @@ TEST(SinglePlayer, StartsTheGameWithTheGatheredOptions) {
     EXPECT_EQ(launcher.sound.asyncRequests.back(), "SOUNDE.WAV");
 
     // A skill typed over counts as no skill chosen.
-    main.RecordDemo->setChecked(true);
-    main.StartSkill->setEditText("Nightmare");
-    main.StartLevel->setCurrentIndex(3);
+    main.GameOptionsPage->RecordDemo->setChecked(true);
+    main.GameOptionsPage->StartSkill->setEditText("Nightmare");
+    main.GameOptionsPage->StartLevel->setCurrentIndex(3);
     launcher.prompter.fileAnswers.push_back(std::nullopt); // no name for the recording
     main.SingleButton->click();
     EXPECT_EQ(launcher.runner.runs.back().arguments, "-nopred -dr$$MRV$$.DMO -level4 -s0");
@@ -224,10 +225,10 @@ TEST(SinglePlayer, StartsTheGameWithTheGatheredOptions) {
 TEST(GameOptions, TicdupTypedOverIsNoTicdup) {
     Launcher launcher;
     TMain& main = launcher.Main();
-    Choose(main.TicDup, 3);
-    EXPECT_EQ(main.GatherGameOptions().ticDupPosition, 3);
-    main.TicDup->setEditText("Ticdup 3");
-    EXPECT_EQ(main.GatherGameOptions().ticDupPosition, -1);
+    Choose(main.GameOptionsPage->TicDup, 3);
+    EXPECT_EQ(main.GameOptionsPage->Gather().ticDupPosition, 3);
+    main.GameOptionsPage->TicDup->setEditText("Ticdup 3");
+    EXPECT_EQ(main.GameOptionsPage->Gather().ticDupPosition, -1);
 }
 
 TEST(AboutFromTheMenu, HidesTheMainWindowWhileTheBoxIsOpen) {

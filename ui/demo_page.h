@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QWidget>
+#include <filesystem>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace marloven {
+
+struct AppContext;
+class DemoBrowser;
+
+// "Demo Playback": picks a demo file in a directory of the player's choice and plays
+// it; also where a recorded demo is saved.
+class TDemoPage : public QWidget {
+  public:
+    explicit TDemoPage(AppContext& context);
+
+    // The directory the page shows and plays from (the game directory at first).
+    std::filesystem::path Directory() const;
+    void SetDirectory(const std::filesystem::path& directory);
+    // After a start with "Record Demo" ticked: offers to save the recording under a name
+    // of the player's choice, then lists the page's directory again.
+    void SaveRecordedDemo();
+    // "Record Demo" enables and disables the name box, the lists and the label.
+    void RecordDemoClick(bool ticked);
+
+    QLineEdit* DemoName = nullptr;
+    QListWidget* DemoFileList = nullptr;
+    QListWidget* DemoDirList = nullptr;
+    QComboBox* DemoDriveBox = nullptr;
+    QLabel* DemoDirLabel = nullptr;
+    QPushButton* Button3 = nullptr; // "Play Selected Demo"
+
+  private:
+    void Button3Click();
+
+    AppContext& context_;
+    DemoBrowser* browser_ = nullptr;
+};
+
+} // namespace marloven

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ui/store_writer.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace marloven {
+
+struct AppContext;
+struct CommitSettings;
+struct DetectedModem;
+struct Forms;
+struct MainSettings;
+
+// "Modem Setup": the serial port and modem strings a modem start hands the driver, and
+// the detection of an installed modem.
+class TModemPage : public QWidget {
+  public:
+    // The forms are created after this page; it reaches them only once they exist.
+    TModemPage(AppContext& context, Forms& forms);
+
+    // Fills the controls from the store's values.
+    void Load(const MainSettings& settings);
+    // Puts the page's texts into a driver start, as they stand, unchecked.
+    void FillCommitSettings(CommitSettings& settings) const;
+
+    QComboBox* ComPort = nullptr;
+    QLabel* UartLabel = nullptr;
+    QLineEdit* Uart = nullptr;
+    QLabel* IRQLabel = nullptr;
+    QLineEdit* IRQ = nullptr;
+    QComboBox* BaudRate = nullptr;
+    QCheckBox* UseTone = nullptr;
+    QLineEdit* Init = nullptr;
+    QLineEdit* Hangup = nullptr;
+    QLineEdit* DialOut = nullptr;
+    QPushButton* Button6 = nullptr; // "Detect Modem"
+
+  private:
+    void BuildPortRow();
+    void Connect();
+    void SetPortDetailsEnabled(bool enabled);
+    void ComPortChange(int position);
+    void BaudRateChange();
+    void UseToneClick(bool ticked);
+    void Button6Click();
+    void ApplyDetectedModem(const DetectedModem& modem);
+
+    AppContext& context_;
+    Forms& forms_;
+    StoreWriter store_;
+};
+
+} // namespace marloven

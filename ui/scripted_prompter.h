@@ -1,0 +1,48 @@
+#pragma once
+
+#include "ui/prompter.h"
+
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace marloven {
+
+// Answers the launcher's boxes from a script instead of a person, and records what they
+// said: for unattended runs and for tests, so that nothing ever waits on a box. A
+// question or file dialog beyond the script is answered No or Cancel.
+class ScriptedPrompter : public Prompter {
+  public:
+    std::deque<bool> yesNoAnswers;
+    std::deque<std::optional<QString>> fileAnswers;
+
+    QStringList messages;  // Inform
+    QStringList errors;    // ShowError
+    QStringList questions; // AskYesNo
+    std::vector<QuestionIcon> questionIcons;
+    std::vector<SaveFileRequest> saveRequests;
+
+    // Told of each message, error and answered question as it comes, with its kind
+    // ("message", "error", "question answered yes" or "question answered no").
+    std::function<void(const char* kind, const QString& text)> onShown;
+    // Told of a question or file dialog that the script did not foresee.
+    std::function<void(const QString& what)> onUnforeseen;
+
+    void Inform(const QString& text) override;
+    void ShowError(const QString& text) override;
+    bool AskYesNo(const QString& question, QuestionIcon icon) override;
+    std::optional<QString> AskSaveFileName(const SaveFileRequest& request) override;
+    std::optional<QString> AskOpenFileName(const QString& directory,
+                                           const QString& filter) override;
+
+  private:
+    void Shown(const char* kind, const QString& text) const;
+    std::optional<QString> NextFileAnswer();
+};
+
+// Yes and No answers from a list such as "yes,no": "yes" in any case is Yes, anything
+// else No.
+std::deque<bool> ParseYesNoAnswers(const QString& list);
+
+} // namespace marloven
