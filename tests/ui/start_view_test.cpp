@@ -2,14 +2,19 @@
 #include "platform/dos_engine.h"
 #include "tests/support/game_dir.h"
 #include "tests/ui/dialog_driver.h"
+#include "tests/ui/launcher_fixture.h"
+#include "ui/game_options_page.h"
 #include "ui/start_plan.h"
 #include "ui/start_view.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace marloven::test {
@@ -60,6 +65,26 @@ TEST(StartView, ShowsWhatEachStartWouldRunAndCopiesIt) {
     EXPECT_TRUE(
         Has(QGuiApplication::clipboard()->text(), "DOS command line: COMMIT.EXE -nopred -f2\n"))
         << QGuiApplication::clipboard()->text().toStdString();
+}
+
+TEST(StartView, TheViewMenuShowsTheStartWithTheWindowsOptionsAsTheyStand) {
+    Launcher launcher({{"VK.EXE", "MZ"}});
+    launcher.Main().GameOptionsPage->RecordDemo->click();
+    QString shown;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* view = qobject_cast<StartView*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            shown = view->Text()->toPlainText();
+            view->accept();
+        }
+    });
+    poll.start(1);
+    launcher.Main().CommandLine1->trigger();
+    // The fake runner of the fixture starts every program itself.
+    EXPECT_TRUE(Has(shown, "Command line: " + (launcher.dir / "VK.EXE").string() +
+                               " -nopred -dr$$MRV$$.DMO -level1 -s3\n"))
+        << shown.toStdString();
 }
 
 } // namespace
