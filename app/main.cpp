@@ -43,18 +43,26 @@ bool Prepare(const marloven::LauncherOptions& options) {
     return true;
 }
 
+// The options of the application's arguments, with the game directory made current;
+// or the exit code when the run ends here.
+std::variant<marloven::LauncherOptions, int> OptionsInGameDirectory() {
+    auto parsed = marloven::ParseLauncherOptions(QCoreApplication::arguments());
+    if (const auto* options = std::get_if<marloven::LauncherOptions>(&parsed);
+        options != nullptr && !Prepare(*options)) {
+        return 2;
+    }
+    return parsed;
+}
+
 // "--print-command START": prints what the start would run, without a window, so that
 // it works where no display is.
 int PrintCommand(int& argc, char** argv) {
     const QCoreApplication app(argc, argv);
-    const auto parsed = marloven::ParseLauncherOptions(QCoreApplication::arguments());
+    const auto parsed = OptionsInGameDirectory();
     if (const int* exitCode = std::get_if<int>(&parsed)) {
         return *exitCode;
     }
     const auto& options = std::get<marloven::LauncherOptions>(parsed);
-    if (!Prepare(options)) {
-        return 2;
-    }
     return marloven::PrintNamedStart(options.printCommand->toLocal8Bit().toStdString(),
                                      std::filesystem::current_path(), *marloven::MakeGameRunner(),
                                      std::cout, std::cerr);
@@ -71,14 +79,11 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
-    const auto parsed = marloven::ParseLauncherOptions(QApplication::arguments());
+    const auto parsed = OptionsInGameDirectory();
     if (const int* exitCode = std::get_if<int>(&parsed)) {
         return *exitCode;
     }
     const auto& options = std::get<marloven::LauncherOptions>(parsed);
-    if (!Prepare(options)) {
-        return 2;
-    }
 
     std::unique_ptr<marloven::Prompter> prompter;
     if (options.answers) {
