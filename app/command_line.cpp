@@ -24,6 +24,13 @@ const QCommandLineOption kAnswersOption(
     "window as soon as it is shown.",
     "list");
 
+const QCommandLineOption kPrintCommandOption(
+    "print-command",
+    "Print what the named <start> would run with the game directory's VK.CFG as stored: "
+    "the DOS command line, the host command and DOSBox's configuration; then exit. The "
+    "starts are single, setup, dial, answer, connected, network and demo.",
+    "start");
+
 // Every option the launcher knows; a new option is added here and read in
 // ParseLauncherOptions.
 void DefineOptions(QCommandLineParser& parser) {
@@ -34,6 +41,7 @@ void DefineOptions(QCommandLineParser& parser) {
     parser.addVersionOption();
     parser.addOption(kModemsOption);
     parser.addOption(kAnswersOption);
+    parser.addOption(kPrintCommandOption);
     parser.addPositionalArgument(
         "game-directory",
         "The game directory (default: the current directory when it holds VK.EXE, else "
@@ -47,18 +55,29 @@ int Refuse(const QString& reason) {
     return 2;
 }
 
-} // namespace
-
-void AnswerHelpOrVersion(int& argc, char** argv) {
+QStringList BareArguments(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
+    return arguments;
+}
+
+} // namespace
+
+bool AsksToPrintCommand(int argc, char** argv) {
+    QCommandLineParser parser;
+    DefineOptions(parser);
+    parser.parse(BareArguments(argc, argv));
+    return parser.isSet(kPrintCommandOption);
+}
+
+void AnswerHelpOrVersion(int& argc, char** argv) {
     QCommandLineParser parser;
     DefineOptions(parser);
     // Qt's own options are still among the arguments here and count as unknown; only
     // --help and --version matter at this point.
-    parser.parse(arguments);
+    parser.parse(BareArguments(argc, argv));
     if (!parser.isSet("help") && !parser.isSet("version")) {
         return;
     }
@@ -87,6 +106,9 @@ std::variant<LauncherOptions, int> ParseLauncherOptions(const QStringList& argum
     }
     if (parser.isSet(kAnswersOption)) {
         options.answers = parser.value(kAnswersOption);
+    }
+    if (parser.isSet(kPrintCommandOption)) {
+        options.printCommand = parser.value(kPrintCommandOption);
     }
     if (parser.isSet(kModemsOption)) {
         const QString file = parser.value(kModemsOption);

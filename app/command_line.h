@@ -15,12 +15,17 @@ struct LauncherOptions {
     std::optional<QString> answers;
     // The registry export that lists the modems, made absolute; empty when not given.
     QString modemsFile;
+    // The start whose command line is to be printed instead of opening the window.
+    std::optional<QString> printCommand;
 };
 
 // Prints the help or the version and ends the program when either is asked for.
 // Runs on the bare arguments, before the window system is opened, so that both work
 // on a machine without a display.
 void AnswerHelpOrVersion(int& argc, char** argv);
+
+// Whether the command line asks for --print-command, which needs no window system.
+bool AsksToPrintCommand(int argc, char** argv);
 
 // The options, or the exit code when the run ends here because the command line is
 // wrong (the reason is printed). Takes the arguments Qt has left once it has taken its

@@ -6,8 +6,10 @@
 #include "platform/sound_player.h"
 #include "ui/_Main.h"
 #include "ui/app_context.h"
+#include "ui/dosbox_options.h"
 #include "ui/game_directory.h"
 #include "ui/launcher_settings.h"
+#include "ui/start_plan.h"
 #include "ui/startup.h"
 #include "ui/text_conversions.h"
 
@@ -16,6 +18,7 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,6 +49,25 @@ bool ModemsFileReadable(const marloven::LauncherOptions& options) {
         return false;
     }
     return true;
+}
+
+// "--print-command START": prints what the start would run, without a window, so that
+// it works where no display is. It reads the game directory named, or the current one.
+int PrintCommand(int& argc, char** argv) {
+    const QCoreApplication app(argc, argv);
+    const auto parsed = marloven::ParseLauncherOptions(QCoreApplication::arguments());
+    if (const int* exitCode = std::get_if<int>(&parsed)) {
+        return *exitCode;
+    }
+    const auto& options = std::get<marloven::LauncherOptions>(parsed);
+    if (!ModemsFileReadable(options) ||
+        (options.gameDirectory &&
+         !EnterGameDirectory(marloven::PathFromQString(*options.gameDirectory)))) {
+        return 2;
+    }
+    return marloven::PrintNamedStart(options.printCommand->toLocal8Bit().toStdString(),
+                                     std::filesystem::current_path(), *marloven::MakeGameRunner(),
+                                     std::cout, std::cerr);
 }
 
 // The launcher's windows over one game directory, which is current, until the player
@@ -87,6 +109,9 @@ int Run(int argc, char** argv) {
     QApplication::setApplicationName("Marloven");
     QApplication::setApplicationVersion(MARLOVEN_VERSION);
     marloven::AnswerHelpOrVersion(argc, argv);
+    if (marloven::AsksToPrintCommand(argc, argv)) {
+        return PrintCommand(argc, argv);
+    }
 
     QApplication app(argc, argv);
     // Ties the windows to the desktop entry, whose icon they then show.
@@ -117,7 +142,7 @@ int Run(int argc, char** argv) {
         return 1;
     }
 
-    const auto runner = marloven::MakeSystemProgramRunner();
+    const auto runner = marloven::MakeGameRunner(); // DOSBox beneath, for DOS programs
     const auto sound = marloven::MakeSystemSoundPlayer();
     for (;;) {
         if (!EnterGameDirectory(next)) {

@@ -1,6 +1,7 @@
 #include "platform/sound_player.h"
 
 #include "core/file_ops.h"
+#include "core/game_file.h"
 
 #include <QApplication>
 #include <QLibrary>
@@ -19,17 +20,25 @@ using MakePlayer = SoundPlayer* (*)();
 class LazySoundPlayer : public SoundPlayer {
   public:
     void PlayAsync(const std::string& fileName) override {
-        if (SoundPlayer* player = Player(fileName)) {
-            player->PlayAsync(fileName);
+        const std::string found = InAnyCase(fileName);
+        if (SoundPlayer* player = Player(found)) {
+            player->PlayAsync(found);
         }
     }
     void PlaySync(const std::string& fileName) override {
-        if (SoundPlayer* player = Player(fileName)) {
-            player->PlaySync(fileName);
+        const std::string found = InAnyCase(fileName);
+        if (SoundPlayer* player = Player(found)) {
+            player->PlaySync(found);
         }
     }
 
   private:
+    // SOUND1.WAV may lie there as sound1.wav.
+    static std::string InAnyCase(const std::string& name) {
+        const std::filesystem::path asGiven(name);
+        return FindGameFile(asGiven.parent_path(), asGiven.filename().string()).string();
+    }
+
     // The player for this sound, or null when there is none to play it.
     SoundPlayer* Player(const std::string& fileName) {
         if (!tried_ && !IsExistingFile(fileName)) {

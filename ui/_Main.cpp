@@ -11,6 +11,7 @@
 #include "ui/app_context.h"
 #include "ui/char_filter.h"
 #include "ui/demo_page.h"
+#include "ui/dosbox_dialog.h"
 #include "ui/game_directory.h"
 #include "ui/game_options_page.h"
 #include "ui/launch.h"
@@ -19,6 +20,8 @@
 #include "ui/modem_page.h"
 #include "ui/page_controls.h"
 #include "ui/prompter.h"
+#include "ui/start_plan.h"
+#include "ui/start_view.h"
 #include "ui/startup.h"
 #include "ui/text_conversions.h"
 #include "ui/user_map_page.h"
@@ -161,6 +164,13 @@ void TMain::BuildMenu() {
     view->setObjectName("View1");
     ShowCFGFile1 = view->addAction("&Show .CFG File");
     ShowCFGFile1->setObjectName("ShowCFGFile1");
+    CommandLine1 = view->addAction("&Command Line...");
+    CommandLine1->setObjectName("CommandLine1");
+
+    QMenu* options = menuBar()->addMenu("&Options");
+    options->setObjectName("Options1");
+    DOSBox1 = options->addAction("&DOSBox...");
+    DOSBox1->setObjectName("DOSBox1");
 
     QMenu* blank = menuBar()->addMenu(QString());
     blank->setObjectName("BlankTitle");
@@ -206,6 +216,22 @@ void TMain::ConnectHandlers() {
     connect(Exit1, &QAction::triggered, this, &TMain::Button5Click);
     connect(ShowCFGFile1, &QAction::triggered, this, &TMain::ShowCFGFile1Click);
     connect(About1, &QAction::triggered, this, &TMain::About1Click);
+    connect(CommandLine1, &QAction::triggered, this, &TMain::CommandLine1Click);
+    connect(DOSBox1, &QAction::triggered, this, [this] {
+        DosboxDialog dialog(context_.prompter, this);
+        EditDosboxSettings(dialog);
+    });
+}
+
+// What each start would run with the options as they stand now.
+void TMain::CommandLine1Click() {
+    StartView view(this);
+    view.Show([this](std::string_view name) {
+        const auto plan =
+            PlanNamedStart(context_.runner, context_.startDir, name, GameOptionsPage->Gather(),
+                           GameOptionsPage->SetMouse->isChecked());
+        return plan ? DescribePlannedStart(*plan) : std::string();
+    });
 }
 
 bool TMain::LoadSettings() {

@@ -79,6 +79,8 @@ class TMain : public QMainWindow {
     QAction* LaunchSETUPEXE1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* ShowCFGFile1 = nullptr;
+    QAction* CommandLine1 = nullptr; // "View > Command Line...": what each start runs
+    QAction* DOSBox1 = nullptr;      // "Options > DOSBox..."
     QAction* About1 = nullptr;
 
   protected:
@@ -102,6 +104,7 @@ class TMain : public QMainWindow {
     void OpenGameDirectory1Click();
     void LaunchSETUPEXE1Click();
     void ShowCFGFile1Click();
+    void CommandLine1Click();
     void About1Click();
 
     // The four comm-driver starts.

@@ -4,6 +4,7 @@
 #include "platform/program_runner.h"
 #include "platform/sound_player.h"
 #include "ui/prompter.h"
+#include "ui/start_plan.h"
 #include "ui/text_conversions.h"
 
 #include <QWidget>
@@ -35,17 +36,23 @@ std::string StartSoundName() {
 
 void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& program,
                 const std::string& arguments) {
-    const std::string directory = context.startDir.string();
-    const std::string path = JoinPath(directory, program);
+    const CommandLine command = GameCommandLine(context.startDir, program, arguments);
+    const std::string& path = command.program;
     const QString notFound = MessageText(program) + " was not found!";
     if (!IsExistingFile(path)) {
         context.prompter.Inform(notFound);
         return;
     }
+    // What cannot start is said while the window stays in view.
+    if (const std::optional<std::string> refusal = context.runner.Plan(command).refusal) {
+        context.prompter.Inform(MessageText(*refusal));
+        return;
+    }
     if (mainWindow != nullptr) {
         mainWindow->hide();
     }
-    switch (context.runner.Run(CommandLine{path, arguments, directory})) {
+    const RunResult result = context.runner.Run(command);
+    switch (result.outcome) {
     case RunOutcome::Ended:
         break;
     case RunOutcome::NotFound: // removed between the check and the start
@@ -54,6 +61,9 @@ void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& pro
     case RunOutcome::CouldNotStart:
         context.prompter.Inform("Could not execute " +
                                 MessageText(CommandLineText(path, arguments)));
+        break;
+    case RunOutcome::Refused:
+        context.prompter.Inform(MessageText(result.message));
         break;
     }
     ShowInFront(mainWindow);

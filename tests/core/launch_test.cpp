@@ -87,5 +87,12 @@ TEST(ComposeSwitches, MultiplayerRecordingPassesTheDemoButNoLevelOrSkill) {
               "-nopred -dr$$MRV$$.DMO -f1");
 }
 
+TEST(WindowsArgumentLine, SplitsBackIntoTheSameArgumentsBlanksQuotesAndBackslashesIncluded) {
+    EXPECT_EQ(WindowsArgumentLine({"-conf", "C:\\Users\\A B\\Temp\\m.conf", "-conf",
+                                   "C:\\My Games\\", "", "say \"hi\"", "a\\\\\"b"}),
+              "-conf \"C:\\Users\\A B\\Temp\\m.conf\" -conf \"C:\\My Games\\\\\" \"\" "
+              "\"say \\\"hi\\\"\" \"a\\\\\\\\\\\"b\"");
+}
+
 } // namespace
 } // namespace marloven

@@ -48,23 +48,27 @@ void Type(QWidget* widget, const QString& text) {
 }
 
 int RunLauncherProgram(const QStringList& arguments, const std::filesystem::path& workDir,
-                       const std::filesystem::path& configDir) {
+                       const std::filesystem::path& configDir, std::string* output) {
     QProcess process;
     if (!workDir.empty()) {
         process.setWorkingDirectory(QString::fromStdString(workDir.string()));
     }
-    static const QTemporaryDir scratchConfig;
+    const GameDir emptyConfig;
     auto environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("XDG_CONFIG_HOME", configDir.empty()
-                                              ? scratchConfig.path()
-                                              : QString::fromStdString(configDir.string()));
+    environment.insert(
+        "XDG_CONFIG_HOME",
+        QString::fromStdString((configDir.empty() ? emptyConfig.Path() : configDir).string()));
     process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(MARLOVEN_PATH, arguments);
     if (!process.waitForFinished(60000)) {
         process.kill();
         process.waitForFinished();
         return -1;
+    }
+    if (output != nullptr) {
+        *output = process.readAllStandardOutput().toStdString();
     }
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
 }

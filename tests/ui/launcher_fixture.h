@@ -45,11 +45,11 @@ void Type(QWidget* widget, const QString& text);
 void PressKey(QWidget* widget, int key, const QString& text = {});
 
 // Runs the launcher program itself offscreen, started in `workDir` (this process's
-// directory when empty), with its own settings in `configDir` (when empty, a scratch
-// folder shared by the tests, never the player's); its exit code, or -1 when it hung
-// and -2 when it crashed.
+// directory when empty); its exit code, or -1 when it hung and -2 when it crashed. Its
+// own settings are read from `configDir` (an empty one of the test's when not given,
+// never the user's), and what it printed goes to `output` when given.
 int RunLauncherProgram(const QStringList& arguments, const std::filesystem::path& workDir = {},
-                       const std::filesystem::path& configDir = {});
+                       const std::filesystem::path& configDir = {}, std::string* output = nullptr);
 
 // Makes the game directory current for the start-up checks, and restores it after.
 class CurrentDirectory {

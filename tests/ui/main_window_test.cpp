@@ -140,8 +140,8 @@ TEST(MainWindowLayout, MenuAndStatusBarCarryTheirTexts) {
     for (QAction* title : main.menuBar()->actions()) {
         titles << title->text();
     }
-    EXPECT_EQ(titles, QStringList({"&File", "&View", "", "&Help"}));
-    EXPECT_FALSE(main.menuBar()->actions().at(2)->isEnabled());
+    EXPECT_EQ(titles, QStringList({"&File", "&View", "&Options", "", "&Help"}));
+    EXPECT_FALSE(main.menuBar()->actions().at(3)->isEnabled());
     EXPECT_EQ(main.LaunchSETUPEXE1->text(), "Launch &SETUP.EXE...");
     EXPECT_EQ(main.Exit1->text(), "E&xit");
     EXPECT_EQ(main.ShowCFGFile1->text(), "&Show .CFG File");
