@@ -67,4 +67,36 @@ std::string QuotedCommandLine(std::string_view path, std::string_view arguments)
     return CommandLineText("\"" + std::string(path) + "\"", arguments);
 }
 
+namespace {
+
+std::string WindowsArgument(const std::string& argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
+        return argument;
+    }
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes count only before a quote: there each stands for half of them.
+        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, '\\');
+    return quoted + '"';
+}
+
+} // namespace
+
+std::string WindowsArgumentLine(const std::vector<std::string>& arguments) {
+    std::string line;
+    for (const std::string& argument : arguments) {
+        line = AppendArg(line, WindowsArgument(argument));
+    }
+    return line;
+}
+
 } // namespace marloven

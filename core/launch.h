@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace marloven {
 
@@ -31,5 +32,10 @@ std::string CommandLineText(std::string_view path, std::string_view arguments);
 // The same line for a system that splits it again itself: the path is put in double
 // quotes when it holds a blank; the arguments stay as they are.
 std::string QuotedCommandLine(std::string_view path, std::string_view arguments);
+
+// Arguments joined into one line that a Windows program's start-up code splits back
+// into the same arguments: one with a blank or a double quote is quoted, with the
+// backslashes before a quote doubled.
+std::string WindowsArgumentLine(const std::vector<std::string>& arguments);
 
 } // namespace marloven

@@ -80,5 +80,12 @@ TEST(ComposeSwitches, MultiplayerRecordingPassesTheDemoButNoLevelOrSkill) {
     EXPECT_EQ(ComposeSwitches(5, Options(true, true, 2, 1, 1)), "-nopred -dr$$MRV$$.DMO -f1");
 }
 
+TEST(WindowsArgumentLine, SplitsBackIntoTheSameArgumentsBlanksQuotesAndBackslashesIncluded) {
+    EXPECT_EQ(WindowsArgumentLine({"-conf", "C:\\Users\\A B\\Temp\\m.conf", "-conf",
+                                   "C:\\My Games\\", "", "say \"hi\"", "a\\\\\"b"}),
+              "-conf \"C:\\Users\\A B\\Temp\\m.conf\" -conf \"C:\\My Games\\\\\" \"\" "
+              "\"say \\\"hi\\\"\" \"a\\\\\\\\\\\"b\"");
+}
+
 } // namespace
 } // namespace marloven

@@ -1,0 +1,32 @@
+#include "core/game_file.h"
+#include "tests/support/game_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace marloven {
+namespace {
+
+using test::GameDir;
+
+TEST(GameFile, AFileInAnotherCaseStandsInForTheNameAsWritten) {
+    const GameDir dir({{"vk.cfg", "lower"}, {"Commit.Dat", "mixed"}, {"VK.CFG.BAK", "other"}});
+    EXPECT_EQ(FindGameFile(dir.Path(), "VK.CFG").filename(), "vk.cfg");
+    EXPECT_EQ(FindGameFile(dir.Path(), "COMMIT.DAT").filename(), "Commit.Dat");
+    // Neither there: the name as written, for a new file.
+    EXPECT_EQ(FindGameFile(dir.Path(), "VKSETMS.DAT"), dir / "VKSETMS.DAT");
+    EXPECT_EQ(FindGameFile(dir / "missing-directory", "VK.CFG"),
+              dir / "missing-directory" / "VK.CFG");
+}
+
+TEST(GameFile, TheNameAsWrittenWinsWhenBothCasesAreThere) {
+    const GameDir dir({{"vk.cfg", "lower"}});
+    dir.Write("VK.CFG", "upper");
+    if (dir.Read("vk.cfg") == "upper") {
+        GTEST_SKIP() << "this file system does not tell case apart";
+    }
+    EXPECT_EQ(FindGameFile(dir.Path(), "VK.CFG").filename(), "VK.CFG");
+    EXPECT_EQ(FindGameFile(dir.Path(), "vk.cfg").filename(), "vk.cfg");
+}
+
+} // namespace
+} // namespace marloven
