@@ -42,11 +42,17 @@ std::string SerialValue(const InternetLink& link) {
 
 } // namespace
 
-std::optional<std::string> InternetLinkRefusal(const InternetLink& link) {
-    if (UsesSerialPort(link.mode) &&
-        (link.comPortIndex < 0 || link.comPortIndex >= kDosboxSerialPorts)) {
+std::optional<std::string> ComPortRefusal(ConnectionMode mode, int comPortIndex) {
+    if (UsesSerialPort(mode) && (comPortIndex < 0 || comPortIndex >= kDosboxSerialPorts)) {
         return std::string("DOSBox has the serial ports COM1 to COM4 only. Choose one of them "
                            "as the COM port on the Modem Setup page, then start again.");
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> InternetLinkRefusal(const InternetLink& link) {
+    if (auto refusal = ComPortRefusal(link.mode, link.comPortIndex)) {
+        return refusal;
     }
     if (link.mode != ConnectionMode::Dial && (link.port < 1 || link.port > kHighestPort)) {
         return "The port " + std::to_string(link.port) +

@@ -39,6 +39,8 @@ struct InternetLink {
 
 // Why DOSBox cannot carry the link, in the player's words; nothing when it can.
 std::optional<std::string> InternetLinkRefusal(const InternetLink& link);
+// The first of its checks, which needs nothing but the modem page: the COM port.
+std::optional<std::string> ComPortRefusal(ConnectionMode mode, int comPortIndex);
 
 // Adds the link's DOSBox settings and the commands that must run before the driver.
 void AddInternetLink(DosboxStart& start, const InternetLink& link);
