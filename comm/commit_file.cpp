@@ -2,17 +2,19 @@
 
 #include "core/errors.h"
 #include "core/file_io.h"
+#include "core/game_file.h"
 
 namespace marloven {
 
 void WriteDefaultCommitData(const std::filesystem::path& gameDir) {
-    if (const auto error = WriteFileAtomically(gameDir / kCommitFileName, DefaultCommitText())) {
+    if (const auto error =
+            WriteFileAtomically(FindGameFile(gameDir, kCommitFileName), DefaultCommitText())) {
         throw FileError(DescribeWriteError(error));
     }
 }
 
 void ComposeCommitFile(const std::filesystem::path& gameDir, const CommitSettings& settings) {
-    const auto path = gameDir / kCommitFileName;
+    const auto path = FindGameFile(gameDir, kCommitFileName);
     std::error_code ignored;
     if (!std::filesystem::exists(path, ignored)) {
         WriteDefaultCommitData(gameDir);

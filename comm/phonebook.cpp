@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/file_io.h"
+#include "core/game_file.h"
 
 #include <algorithm>
 
@@ -51,7 +52,7 @@ std::string FormatPhonebook(const std::vector<PhonebookEntry>& entries) {
 }
 
 std::vector<PhonebookEntry> ReadPhonebook(const std::filesystem::path& directory) {
-    const auto path = directory / kPhonebookFileName;
+    const auto path = FindGameFile(directory, kPhonebookFileName);
     std::error_code error;
     if (!std::filesystem::exists(path, error) && !error) {
         return {};
@@ -65,7 +66,7 @@ std::vector<PhonebookEntry> ReadPhonebook(const std::filesystem::path& directory
 
 void WritePhonebook(const std::filesystem::path& directory,
                     const std::vector<PhonebookEntry>& entries) {
-    const auto path = directory / kPhonebookFileName;
+    const auto path = FindGameFile(directory, kPhonebookFileName);
     if (const auto error = WriteFileAtomically(path, FormatPhonebook(entries))) {
         throw FileError(CannotCreateFileMessage(path.string()) + ": " + DescribeWriteError(error));
     }

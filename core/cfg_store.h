@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/game_file.h"
 #include "core/key_lines.h"
 
 #include <filesystem>
@@ -35,7 +36,8 @@ class CfgStore {
     bool EndsWithBreak() const { return lines_.EndsWithBreak(); }
     // The lines joined by CR LF, as CfgSave writes them.
     std::string WrittenForm() const;
-    std::filesystem::path FilePath() const { return directory_ / kFileName; }
+    // VK.CFG, or the vk.cfg a game copied in lower case has.
+    std::filesystem::path FilePath() const { return FindGameFile(directory_, kFileName); }
 
   private:
     std::filesystem::path directory_;

@@ -1,6 +1,7 @@
 #include "core/demo_files.h"
 
 #include "core/file_ops.h"
+#include "core/game_file.h"
 
 namespace marloven {
 
@@ -29,7 +30,7 @@ DemoFileOperations& SystemDemoFileOperations() {
 
 DemoSaveResult SaveRecordedDemoTo(const fs::path& gameDir, const fs::path& target,
                                   DemoFileOperations& files) {
-    const fs::path recording = gameDir / kRecordedDemoName;
+    const fs::path recording = FindGameFile(gameDir, kRecordedDemoName);
     if (!files.IsFile(recording)) {
         return DemoSaveResult::NoRecording;
     }
@@ -59,8 +60,9 @@ bool PlayDemo(const fs::path& directory, const fs::path& name, DemoFileOperation
     if (!files.IsFile(demo)) {
         return false;
     }
-    const fs::path gameDemo = directory / kGameDemoName;
-    const fs::path backup = directory / kGameDemoBackupName;
+    // Both go back under the names they had.
+    const fs::path gameDemo = FindGameFile(directory, kGameDemoName);
+    const fs::path backup = FindGameFile(directory, kGameDemoBackupName);
     // The demo asked for may itself be the backup's name; it is never deleted.
     if (files.IsFile(backup) && !IsSameFile(backup, demo)) {
         files.Delete(backup);

@@ -1,6 +1,7 @@
 #include "core/mouse_tweak.h"
 
 #include "core/file_io.h"
+#include "core/game_file.h"
 
 namespace marloven {
 
@@ -16,7 +17,8 @@ std::string ComposeMouseTweakData(const MouseTweakOrder& order) {
 
 std::error_code WriteMouseTweakFile(const std::filesystem::path& gameDir,
                                     const MouseTweakOrder& order) {
-    return WriteFileAtomically(gameDir / kMouseTweakFileName, ComposeMouseTweakData(order));
+    return WriteFileAtomically(FindGameFile(gameDir, kMouseTweakFileName),
+                               ComposeMouseTweakData(order));
 }
 
 } // namespace marloven

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace marloven {
 
@@ -11,20 +13,34 @@ struct CommandLine {
     std::string program;
     std::string arguments;
     std::string directory;
+    // Set in place of arguments for a program that takes its arguments one by one
+    // (DOSBox): each reaches it whole, blanks included.
+    std::vector<std::string> argumentList = {};
 };
 
 enum class RunOutcome {
     Ended,         // the program ran and has ended
     NotFound,      // no file at the program's path; nothing was started
     CouldNotStart, // the system refused to start it
+    Refused,       // the start was not made; the result's message says why
+};
+
+struct RunResult {
+    RunResult(RunOutcome outcome, std::string message = {})
+        : outcome(outcome), message(std::move(message)) {}
+    RunOutcome outcome;
+    std::string message; // for Refused, in the player's words
 };
 
 // Starts a program and returns when it has ended, keeping the window's event loop
 // turning meanwhile.
 class ProgramRunner {
-public:
+  public:
     virtual ~ProgramRunner() = default;
-    virtual RunOutcome Run(const CommandLine& command) = 0;
+    virtual RunResult Run(const CommandLine& command) = 0;
+    // Why the start would be refused, asked before the window hides for it; nothing
+    // when Run may go ahead.
+    virtual std::optional<std::string> Refusal(const CommandLine&) { return std::nullopt; }
 };
 
 // The runner of this operating system.

@@ -11,19 +11,29 @@ namespace marloven {
 
 namespace {
 
+QStringList ArgumentsOf(const CommandLine& command) {
+    if (command.argumentList.empty()) {
+        return QString::fromLocal8Bit(command.arguments).split(' ', Qt::SkipEmptyParts);
+    }
+    QStringList arguments;
+    for (const std::string& argument : command.argumentList) {
+        arguments << QString::fromLocal8Bit(argument);
+    }
+    return arguments;
+}
+
 // Starts the file itself with each switch as an argument of its own, never through a
 // shell, so "-dr$$MRV$$.DMO" arrives as written.
 class PosixProgramRunner : public ProgramRunner {
   public:
-    RunOutcome Run(const CommandLine& command) override {
+    RunResult Run(const CommandLine& command) override {
         if (!IsExistingFile(command.program)) {
             return RunOutcome::NotFound;
         }
         QProcess process;
         // Absolute, so that the working directory below cannot change which file runs.
         process.setProgram(QFileInfo(QString::fromLocal8Bit(command.program)).absoluteFilePath());
-        process.setArguments(
-            QString::fromLocal8Bit(command.arguments).split(' ', Qt::SkipEmptyParts));
+        process.setArguments(ArgumentsOf(command));
         process.setWorkingDirectory(QString::fromLocal8Bit(command.directory));
         // The game owns the terminal while it runs; nothing of its output is kept.
         process.setProcessChannelMode(QProcess::ForwardedChannels);

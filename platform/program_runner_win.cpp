@@ -14,12 +14,15 @@ namespace {
 
 class WindowsProgramRunner : public ProgramRunner {
   public:
-    RunOutcome Run(const CommandLine& command) override {
+    RunResult Run(const CommandLine& command) override {
         if (!IsExistingFile(command.program)) {
             return RunOutcome::NotFound;
         }
         // CreateProcessA may write into the command line, so it gets a copy of its own.
-        const std::string text = QuotedCommandLine(command.program, command.arguments);
+        const std::string text =
+            command.argumentList.empty()
+                ? QuotedCommandLine(command.program, command.arguments)
+                : QuotedCommandLine(command.program, WindowsArgumentLine(command.argumentList));
         std::vector<char> line(text.begin(), text.end());
         line.push_back('\0');
 

@@ -1,6 +1,7 @@
 #include "platform/sound_player.h"
 
 #include "core/file_ops.h"
+#include "core/game_file.h"
 
 #include <QApplication>
 #include <QAudioDevice>
@@ -57,10 +58,14 @@ class QtSoundPlayer : public SoundPlayer {
     }
 
     // True when a new sound was started.
-    bool Start(const std::string& fileName) {
+    bool Start(const std::string& name) {
         if (Busy()) {
             return false;
         }
+        // SOUND1.WAV may lie there as sound1.wav.
+        const std::filesystem::path asGiven(name);
+        const std::string fileName =
+            FindGameFile(asGiven.parent_path(), asGiven.filename().string()).string();
         if (!IsExistingFile(fileName)) {
             QApplication::beep();
             return false;

@@ -31,7 +31,7 @@ namespace {
 // Nothing is started and nothing is heard while the windows are drawn.
 class NoRunner : public marloven::ProgramRunner {
   public:
-    marloven::RunOutcome Run(const marloven::CommandLine&) override {
+    marloven::RunResult Run(const marloven::CommandLine&) override {
         return marloven::RunOutcome::NotFound;
     }
 };

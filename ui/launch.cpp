@@ -1,6 +1,7 @@
 #include "ui/launch.h"
 
 #include "core/file_ops.h"
+#include "core/game_file.h"
 #include "platform/program_runner.h"
 #include "platform/sound_player.h"
 #include "ui/prompter.h"
@@ -39,16 +40,24 @@ std::string StartSoundName() {
 void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& program,
                 const std::string& arguments) {
     const std::string directory = context.startDir.string();
-    const std::string path = JoinPath(directory, program);
+    // A game copied from a DOS disk may carry its names in lower case.
+    const std::string path = FindGameFile(context.startDir, program).string();
     const QString notFound = Local8Bit(program) + " was not found!";
     if (!IsExistingFile(path)) {
         context.prompter.Inform(notFound);
         return;
     }
+    const CommandLine command{path, arguments, directory};
+    // What cannot start is said while the window stays in view.
+    if (const std::optional<std::string> refusal = context.runner.Refusal(command)) {
+        context.prompter.Inform(Local8Bit(*refusal));
+        return;
+    }
     if (mainWindow != nullptr) {
         mainWindow->hide();
     }
-    switch (context.runner.Run(CommandLine{path, arguments, directory})) {
+    const RunResult result = context.runner.Run(command);
+    switch (result.outcome) {
     case RunOutcome::Ended:
         break;
     case RunOutcome::NotFound: // removed between the check and the start
@@ -56,6 +65,9 @@ void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& pro
         break;
     case RunOutcome::CouldNotStart:
         context.prompter.Inform("Could not execute " + Local8Bit(CommandLineText(path, arguments)));
+        break;
+    case RunOutcome::Refused:
+        context.prompter.Inform(Local8Bit(result.message));
         break;
     }
     ShowInFront(mainWindow);

@@ -2,6 +2,7 @@
 
 #include "core/cfg_store.h"
 #include "core/file_ops.h"
+#include "core/game_file.h"
 #include "ui/_About.h"
 #include "ui/_Dial.h"
 #include "ui/_EditInfo.h"
@@ -38,7 +39,7 @@ std::unique_ptr<Forms> CreateForms(AppContext& context) {
 
 bool StartupChecks(AppContext& context, Forms& forms) {
     context.startDir = std::filesystem::current_path();
-    while (!IsExistingFile(context.startDir / CfgStore::kFileName)) {
+    while (!IsExistingFile(FindGameFile(context.startDir, CfgStore::kFileName))) {
         if (!context.prompter.AskYesNo("Velkaran's Configuration file was not found.  "
                                        "Do you wish to run setup?")) {
             return false;

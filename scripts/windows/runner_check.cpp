@@ -6,10 +6,10 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    const char* outcomes[] = {"Ended", "NotFound", "CouldNotStart"};
+    const char* outcomes[] = {"Ended", "NotFound", "CouldNotStart", "Refused"};
     const auto runner = marloven::MakeSystemProgramRunner();
     for (int i = 1; i + 2 < argc; i += 3) {
         const auto outcome = runner->Run({argv[i], argv[i + 1], argv[i + 2]});
-        std::printf("%s\n", outcomes[static_cast<int>(outcome)]);
+        std::printf("%s\n", outcomes[static_cast<int>(outcome.outcome)]);
     }
 }

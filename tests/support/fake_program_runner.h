@@ -17,7 +17,7 @@ class FakeProgramRunner : public ProgramRunner {
     // Called during the "run", e.g. to write VK.CFG as SETUP.EXE would.
     std::function<void(const CommandLine&)> whileRunning;
 
-    RunOutcome Run(const CommandLine& command) override {
+    RunResult Run(const CommandLine& command) override {
         runs.push_back(command);
         if (whileRunning) {
             whileRunning(command);

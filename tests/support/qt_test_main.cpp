@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 // Window tests share one application object and never need a display.
@@ -6,6 +7,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName("Marloven");
+    // The launcher's own settings go to a test location, never the player's file.
+    QStandardPaths::setTestModeEnabled(true);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,179 @@
+// The game's starts through a real, headless DOSBox with our DOS stand-ins, which log
+// each start to STANDIN.LOG: the command tail exactly as received, the demo written or
+// found, and the next program of a chain. Each DOSBox start takes about a second, so
+// one start checks all it can.
+
+#include "tests/ui/launcher_fixture.h"
+
+#include "core/dosbox_start.h"
+#include "core/file_io.h"
+#include "core/game_file.h"
+#include "platform/dos_engine.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace marloven::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// The system's runner, counting what it starts.
+class CountingRunner : public ProgramRunner {
+  public:
+    explicit CountingRunner(int& starts) : starts_(starts) {}
+    RunResult Run(const CommandLine& command) override {
+        ++starts_;
+        return system_->Run(command);
+    }
+
+  private:
+    std::unique_ptr<ProgramRunner> system_ = MakeSystemProgramRunner();
+    int& starts_;
+};
+
+// A launcher whose starts go through the DOS engine, with the player's settings given
+// by the test and the DOS stand-ins in the game directory under lower-case names, as a
+// game copied from a DOS disk may have them.
+class EngineLauncher : public testing::Test {
+  protected:
+    EngineLauncher()
+        : engine_(std::make_unique<CountingRunner>(starts_), [this] { return settings_; }),
+          launcher({}, nullptr, &engine_) {
+        for (const char* name : {"vk.exe", "setup.exe", "commit.exe", "vksetms.exe"}) {
+            const fs::path standin = fs::path(DOS_STANDIN_DIR) / UpperName(name);
+            if (fs::exists(standin)) {
+                fs::copy_file(standin, launcher.dir / name);
+            }
+        }
+    }
+    ~EngineLauncher() override { launcher.Main().hide(); }
+
+    static std::string UpperName(std::string name) {
+        for (char& c : name) {
+            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+        }
+        return name;
+    }
+    // What the stand-ins logged since the last call.
+    std::string TakeLog() {
+        const fs::path log = FindGameFile(launcher.dir.Path(), "STANDIN.LOG");
+        std::string text = ReadWholeFile(log).value_or("");
+        fs::remove(log);
+        return text;
+    }
+
+    int starts_ = 0;
+    DosboxSettings settings_;
+    DosEngineRunner engine_;
+    Launcher launcher;
+    TMain& main = launcher.Main();
+};
+
+// DOSBox without window or sound, each start ended after 60 seconds at the latest.
+class ThroughDosbox : public EngineLauncher {
+  protected:
+    void SetUp() override {
+        const std::string dosbox = FindDosbox({});
+        if (dosbox.empty() || !fs::exists(launcher.dir / "vk.exe") || !fs::exists("/bin/sh")) {
+            GTEST_SKIP() << "needs DOSBox, the DOS stand-ins (nasm) and a POSIX shell";
+        }
+        qputenv("SDL_VIDEODRIVER", "dummy");
+        qputenv("SDL_AUDIODRIVER", "dummy");
+        // The player's own file, read after ours: the test's headless settings.
+        player_.Write("headless.conf", "[sdl]\noutput=surface\n[mixer]\nnosound=true\n");
+        player_.Write("dosbox", "#!/bin/sh\nexec timeout 60 '" + dosbox + "' \"$@\"\n");
+        fs::permissions(player_ / "dosbox", fs::perms::owner_all);
+        settings_.dosboxPath = (player_ / "dosbox").string();
+        settings_.playersConfiguration = (player_ / "headless.conf").string();
+    }
+    void TearDown() override {
+        qunsetenv("SDL_VIDEODRIVER");
+        qunsetenv("SDL_AUDIODRIVER");
+    }
+
+    GameDir player_;
+};
+
+TEST_F(ThroughDosbox, SinglePlayerRecordingAndPlaybackReachTheDosGame) {
+    main.SingleButton->click();
+    EXPECT_EQ(TakeLog(), "start VK.EXE\r\ntail  -nopred\r\nend\r\n");
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_EQ(launcher.sound.played.size(), 2u);
+
+    main.RecordDemo->click();
+    launcher.prompter.fileAnswers.push_back(
+        QString::fromStdString((launcher.dir / "RUN.DMO").string()));
+    launcher.prompter.yesNoAnswers.push_back(true);
+    main.SingleButton->click();
+    const std::string recording = TakeLog();
+    EXPECT_TRUE(Has(recording, "tail  -nopred -dr$$MRV$$.DMO -level")) << recording;
+    EXPECT_TRUE(Has(recording, "wrote $$MRV$$.DMO\r\n")) << recording;
+    EXPECT_EQ(launcher.dir.Read("RUN.DMO").substr(0, 5), std::string("VKDM\1"));
+    EXPECT_EQ(launcher.dir.Read("RUN.DMO").size(), 53u);
+    EXPECT_FALSE(launcher.dir.Exists("$$MRV$$.DMO"));
+    main.RecordDemo->click();
+
+    launcher.dir.Write("DEMO1.DMO", "the game's");
+    launcher.dir.Write("MINE.DMO", "mine");
+    main.SetDemoDirectory(launcher.dir.Path());
+    const auto mine = main.DemoFileList->findItems("MINE.DMO", Qt::MatchExactly);
+    ASSERT_EQ(mine.size(), 1);
+    main.DemoFileList->setCurrentItem(mine.front());
+    main.Button3->click();
+    EXPECT_EQ(TakeLog(), "start VK.EXE\r\ntail \r\ndemo DEMO1.DMO 4\r\nend\r\n");
+    EXPECT_EQ(launcher.dir.Read("DEMO1.DMO"), "the game's");
+    EXPECT_FALSE(launcher.dir.Exists("DEMO1.$MV"));
+
+    EXPECT_EQ(starts_, 3);
+    EXPECT_TRUE(launcher.prompter.messages.isEmpty())
+        << launcher.prompter.messages.join('\n').toStdString();
+}
+
+TEST_F(ThroughDosbox, TheMouseTweakHelperDriverAndGameRunInsideOneDosbox) {
+    main.SetMouse->click();
+    main.AnswerButton->click();
+
+    const std::string log = TakeLog();
+    EXPECT_EQ(log, "start VKSETMS.EXE\r\ntail  -nopred\r\nstarts COMMIT.EXE -nopred\r\nend\r\n"
+                   "start COMMIT.EXE\r\ntail  -nopred\r\nstarts VK.EXE -nopred\r\nend\r\n"
+                   "start VK.EXE\r\ntail  -nopred\r\nend\r\n");
+    EXPECT_TRUE(Has(launcher.dir.Read("COMMIT.DAT"), "CONNECTTYPE = 1\r\n"));
+    EXPECT_EQ(starts_, 1);
+    EXPECT_TRUE(main.isVisible());
+}
+
+TEST_F(ThroughDosbox, SetupAtStartUpLeavesItsConfigurationThroughDosbox) {
+    CurrentDirectory inGame(launcher.dir.Path());
+    launcher.prompter.yesNoAnswers = {true};
+    ASSERT_TRUE(StartLauncher(launcher.context, *launcher.forms));
+    EXPECT_EQ(TakeLog(), "start SETUP.EXE\r\ntail \r\nwrote VK.CFG\r\nend\r\n");
+    EXPECT_EQ(main.PlayerName->text(), "Newcomer");
+}
+
+TEST_F(EngineLauncher, WithoutAWorkingDosboxThePlayerIsToldWhatToInstallAndTheWindowStays) {
+    if (!launcher.dir.Exists("vk.exe")) {
+        launcher.dir.Write("vk.exe", "MZ"); // the header alone marks a DOS program
+    }
+    main.show();
+    launcher.dir.Write("NOT-A-PROGRAM", "plain text, not startable");
+    for (const fs::path& dosbox : {launcher.dir / "no-dosbox", launcher.dir / "NOT-A-PROGRAM"}) {
+        settings_.dosboxPath = dosbox.string();
+        launcher.prompter.messages.clear();
+        main.SingleButton->click();
+        EXPECT_EQ(launcher.prompter.messages, QStringList{kDosboxNotFoundMessage}) << dosbox;
+        EXPECT_TRUE(main.isVisible());
+    }
+    // The missing one is known before the start: nothing was started for it.
+    EXPECT_EQ(starts_, 1);
+}
+
+} // namespace
+} // namespace marloven::test
