@@ -35,6 +35,7 @@ class DosEngineRunner : public ProgramRunner {
 
     RunResult Run(const CommandLine& command) override;
     std::optional<std::string> Refusal(const CommandLine& command) override;
+    bool RunsThroughDosbox(const CommandLine& command) override;
     PlannedStart Plan(const CommandLine& command) const;
 
   private:

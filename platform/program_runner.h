@@ -1,5 +1,7 @@
 #pragma once
 
+#include "comm/internet_link.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +18,9 @@ struct CommandLine {
     // Set in place of arguments for a program that takes its arguments one by one
     // (DOSBox): each reaches it whole, blanks included.
     std::vector<std::string> argumentList = {};
+    // A comm-driver start's link to the other players, for DOSBox to carry when it runs
+    // the start; a direct start reaches them as the system lets it.
+    std::optional<InternetLink> link = std::nullopt;
 };
 
 enum class RunOutcome {
@@ -41,6 +46,8 @@ class ProgramRunner {
     // Why the start would be refused, asked before the window hides for it; nothing
     // when Run may go ahead.
     virtual std::optional<std::string> Refusal(const CommandLine&) { return std::nullopt; }
+    // Whether the start would run through DOSBox.
+    virtual bool RunsThroughDosbox(const CommandLine&) { return false; }
 };
 
 // The runner of this operating system.

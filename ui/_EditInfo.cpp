@@ -1,5 +1,6 @@
 #include "ui/_EditInfo.h"
 
+#include "comm/internet_link.h"
 #include "ui/char_filter.h"
 
 #include <QLineEdit>
@@ -41,6 +42,11 @@ void TEditInfo::SetEntry(const QString& name, const QString& number) {
     SetBoxText(name_, name);
     SetBoxText(number_, number);
     NameChange();
+}
+
+void TEditInfo::AcceptInternetAddresses(bool accept) {
+    delete number_->validator();
+    CharFilter::Install(number_, accept ? FromBytes(kInternetNumberChars) : kNumberChars);
 }
 
 QString TEditInfo::NameText() const {

@@ -6,17 +6,21 @@
 #include "core/demo_files.h"
 #include "core/errors.h"
 #include "core/file_io.h"
+#include "core/game_file.h"
 #include "core/mouse_tweak.h"
 #include "core/settings.h"
+#include "platform/program_runner.h"
 #include "platform/sound_player.h"
 #include "ui/_About.h"
 #include "ui/_Dial.h"
+#include "ui/_EditInfo.h"
 #include "ui/_EditMacro.h"
 #include "ui/_NetNoPlayers.h"
 #include "ui/_ShowCFG.h"
 #include "ui/app_context.h"
 #include "ui/click_handler.h"
 #include "ui/demo_browser.h"
+#include "ui/internet_play.h"
 #include "ui/launch.h"
 #include "ui/look.h"
 #include "ui/modem_list.h"
@@ -552,7 +556,8 @@ void TMain::SingleButtonClick() {
 }
 
 void TMain::Button4Click() {
-    const auto chosen = context_.prompter.AskOpenFileName(QStringFromPath(context_.startDir), QString());
+    const auto chosen =
+        context_.prompter.AskOpenFileName(QStringFromPath(context_.startDir), QString());
     if (chosen) {
         const std::filesystem::path file(chosen->toStdU16String());
         UserMap->setText(FromBytes(MapPathFor(context_.startDir, file)));
@@ -629,8 +634,10 @@ void TMain::ConnectDemoPage() {
     connect(Button3, &QPushButton::clicked, this, &TMain::Button3Click);
 }
 
-void TMain::Launch(int launchMode, const std::string& program) {
+void TMain::Launch(int launchMode, const std::string& program,
+                   const std::optional<InternetLink>& link) {
     LaunchHooks hooks;
+    hooks.link = link;
     if (SetMouse->isChecked()) {
         hooks.mouseTweak = [this](std::string& name, const std::string& arguments) {
             return WriteMouseTweak(name, arguments);
@@ -775,16 +782,36 @@ CommitSettings TMain::GatherCommitSettings(ConnectionMode mode, const std::strin
     return settings;
 }
 
-void TMain::StartCommDriver(ConnectionMode mode, const std::string& value, int launchMode) {
+void TMain::StartCommDriver(ConnectionMode mode, const std::string& value, int launchMode,
+                            const std::optional<InternetLink>& link) {
     try {
         ComposeCommitFile(context_.startDir, GatherCommitSettings(mode, value));
-        Launch(launchMode, "COMMIT.EXE");
+        Launch(launchMode, "COMMIT.EXE", link);
     } catch (const FileError& error) {
         context_.prompter.ShowError(QString::fromLocal8Bit(error.what()));
     }
 }
 
+bool TMain::CommDriverRunsInDosbox() const {
+    const std::string program = SetMouse->isChecked() ? kMouseTweakProgram : "COMMIT.EXE";
+    return context_.runner.RunsThroughDosbox(
+        {FindGameFile(context_.startDir, program).string(), "", context_.startDir.string()});
+}
+
+bool TMain::ChooseLink(ConnectionMode mode, std::optional<InternetLink>& link) {
+    if (!CommDriverRunsInDosbox()) {
+        return true; // the driver reaches the others as the system lets it
+    }
+    link = AskInternetLink(context_.prompter, *forms_.Link, mode, ComPort->currentIndex());
+    return link.has_value();
+}
+
 void TMain::DialButtonClick() {
+    std::optional<InternetLink> link;
+    if (!ChooseLink(ConnectionMode::Dial, link)) {
+        return;
+    }
+    forms_.EditInfo->AcceptInternetAddresses(link.has_value());
     TDial& phonebook = *forms_.Dial;
     if (!phonebook.LoadPhonebook()) {
         return;
@@ -797,15 +824,21 @@ void TMain::DialButtonClick() {
     hide();
     // Back in view after the driver ends, and after a failure once it is reported.
     const auto showAgain = qScopeGuard([this] { show(); });
-    StartCommDriver(ConnectionMode::Dial, number, 2);
+    StartCommDriver(ConnectionMode::Dial, number, 2, link);
 }
 
 void TMain::AnswerButtonClick() {
-    StartCommDriver(ConnectionMode::Answer, "", 3);
+    std::optional<InternetLink> link;
+    if (ChooseLink(ConnectionMode::Answer, link)) {
+        StartCommDriver(ConnectionMode::Answer, "", 3, link);
+    }
 }
 
 void TMain::AlreadyButtonClick() {
-    StartCommDriver(ConnectionMode::AlreadyConnected, "", 4);
+    std::optional<InternetLink> link;
+    if (ChooseLink(ConnectionMode::AlreadyConnected, link)) {
+        StartCommDriver(ConnectionMode::AlreadyConnected, "", 4, link);
+    }
 }
 
 void TMain::NetworkButtonClick() {
@@ -814,8 +847,12 @@ void TMain::NetworkButtonClick() {
     if (players.exec() != QDialog::Accepted) {
         return;
     }
+    std::optional<InternetLink> link;
+    if (!ChooseLink(ConnectionMode::Network, link)) {
+        return;
+    }
     context_.store.CfgSet("SocketNumber", players.SocketText(), false);
-    StartCommDriver(ConnectionMode::Network, std::to_string(players.PlayerCount()), 5);
+    StartCommDriver(ConnectionMode::Network, std::to_string(players.PlayerCount()), 5, link);
 }
 
 // Combat macros.

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "comm/commit_data.h"
+#include "comm/internet_link.h"
 #include "core/launch.h"
 
 #include <QMainWindow>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -52,7 +54,8 @@ class TMain : public QMainWindow {
     // Every game start goes through here: gathers the game options, routes the start
     // through the mouse-tweak program when that is on and offers to save a recorded demo
     // afterwards. The main window is shown when it returns, whatever happened.
-    void Launch(int launchMode, const std::string& program);
+    void Launch(int launchMode, const std::string& program,
+                const std::optional<InternetLink>& link = std::nullopt);
     // The directory the demo page shows and plays from (the game directory at first).
     std::filesystem::path DemoDirectory() const;
     void SetDemoDirectory(const std::filesystem::path& directory);
@@ -185,9 +188,15 @@ class TMain : public QMainWindow {
     void AnswerButtonClick();
     void AlreadyButtonClick();
     void NetworkButtonClick();
-    // Writes COMMIT.DAT for the connection and starts the driver; a file that cannot be
-    // written is reported and nothing is started.
-    void StartCommDriver(ConnectionMode mode, const std::string& value, int launchMode);
+    // Writes COMMIT.DAT for the connection and starts the driver, through DOSBox with the
+    // link when there is one; a file that cannot be written is reported and nothing is
+    // started.
+    void StartCommDriver(ConnectionMode mode, const std::string& value, int launchMode,
+                         const std::optional<InternetLink>& link);
+    // Whether DOSBox will run the driver (with the mouse tweak on, its helper).
+    bool CommDriverRunsInDosbox() const;
+    // Where DOSBox runs the driver, asks how to meet the others; false to stop the start.
+    bool ChooseLink(ConnectionMode mode, std::optional<InternetLink>& link);
     CommitSettings GatherCommitSettings(ConnectionMode mode, const std::string& value) const;
 
     // Combat macros.

@@ -38,7 +38,7 @@ std::string StartSoundName() {
 } // namespace
 
 void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& program,
-                const std::string& arguments) {
+                const std::string& arguments, const std::optional<InternetLink>& link) {
     const std::string directory = context.startDir.string();
     // A game copied from a DOS disk may carry its names in lower case.
     const std::string path = FindGameFile(context.startDir, program).string();
@@ -47,7 +47,7 @@ void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& pro
         context.prompter.Inform(notFound);
         return;
     }
-    const CommandLine command{path, arguments, directory};
+    const CommandLine command{path, arguments, directory, {}, link};
     // What cannot start is said while the window stays in view.
     if (const std::optional<std::string> refusal = context.runner.Refusal(command)) {
         context.prompter.Inform(Local8Bit(*refusal));
@@ -81,7 +81,7 @@ void LaunchGame(AppContext& context, QWidget* mainWindow, int launchMode,
         return;
     }
     context.sound.PlayAsync(StartSoundName());
-    RunProgram(context, mainWindow, programToRun, arguments);
+    RunProgram(context, mainWindow, programToRun, arguments, hooks.link);
     // The end sound and the demo step come whether or not the program could start.
     context.sound.PlayAsync("SOUNDE.WAV");
     if (options.recordDemo && hooks.saveRecordedDemo) {

@@ -1,0 +1,56 @@
+#include "ui/link_settings.h"
+
+#include "ui/launcher_settings.h"
+
+namespace marloven {
+
+namespace {
+
+struct LinkKeys {
+    QString group;
+    int defaultPort;
+};
+
+// Dialling needs no choice: the number is in the phonebook.
+LinkKeys KeysOf(ConnectionMode mode) {
+    switch (mode) {
+    case ConnectionMode::AlreadyConnected:
+        return {QStringLiteral("NullModem"), kDefaultNullModemPort};
+    case ConnectionMode::Network:
+        return {QStringLiteral("Ipx"), kDefaultIpxPort};
+    case ConnectionMode::Dial:
+    case ConnectionMode::Answer:
+        break;
+    }
+    return {QStringLiteral("ModemAnswer"), kDefaultModemListenPort};
+}
+
+} // namespace
+
+InternetLink LoadLinkChoice(ConnectionMode mode) {
+    const LinkKeys keys = KeysOf(mode);
+    const auto settings = OpenLauncherSettings();
+    settings->beginGroup(keys.group);
+    InternetLink link;
+    link.mode = mode;
+    link.side = settings->value("Side").toString() == "join" ? LinkSide::Join : LinkSide::Host;
+    link.hostAddress = settings->value("Host").toString().toStdString();
+    bool number = false;
+    link.port = settings->value("Port").toInt(&number);
+    if (!number || link.port < 1 || link.port > kHighestPort) {
+        link.port = keys.defaultPort;
+    }
+    return link;
+}
+
+void SaveLinkChoice(const InternetLink& link) {
+    const auto settings = OpenLauncherSettings();
+    settings->beginGroup(KeysOf(link.mode).group);
+    settings->setValue("Port", link.port);
+    if (link.mode != ConnectionMode::Answer && link.mode != ConnectionMode::Dial) {
+        settings->setValue("Side", link.side == LinkSide::Join ? "join" : "host");
+        settings->setValue("Host", QString::fromStdString(link.hostAddress));
+    }
+}
+
+} // namespace marloven

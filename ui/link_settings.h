@@ -1,0 +1,15 @@
+#pragma once
+
+#include "comm/internet_link.h"
+
+namespace marloven {
+
+// What the player chose for a link through DOSBox the last time, kept with the
+// launcher's own settings: the answering port; for the null-modem cable and for the
+// network, hosting or joining, the host's address and the port. What was never set
+// reads as hosting on the default port. Only the choice is filled in: the COM port
+// comes from the modem page.
+InternetLink LoadLinkChoice(ConnectionMode mode);
+void SaveLinkChoice(const InternetLink& link);
+
+} // namespace marloven
