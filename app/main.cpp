@@ -5,6 +5,7 @@
 #include "platform/sound_player.h"
 #include "ui/_Main.h"
 #include "ui/app_context.h"
+#include "ui/dosbox_options.h"
 #include "ui/startup.h"
 
 #include <QApplication>
@@ -120,7 +121,7 @@ int main(int argc, char** argv) {
     // start-up checks (the demo page's places among them) already need it.
     const auto gameDir = std::filesystem::current_path();
     marloven::CfgStore store(gameDir);
-    const auto runner = marloven::MakeSystemProgramRunner();
+    const auto runner = marloven::MakeGameRunner(); // DOSBox beneath, for DOS programs
     const auto sound = marloven::MakeSystemSoundPlayer();
     marloven::AppContext context{gameDir, store, *prompter, *runner, *sound};
     context.openModems = [&context, modemsFile = options.modemsFile] {

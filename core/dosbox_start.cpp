@@ -126,4 +126,23 @@ std::string Windows16RefusalMessage(const std::string& program) {
     return program + " is a program for 16-bit Windows, which this system cannot start.";
 }
 
+std::string DescribePlannedStart(const PlannedStart& start) {
+    std::string text;
+    if (start.throughDosbox) {
+        text += "DOS command line: " + start.gameCommandLine + "\n";
+        text += "Host command: " + start.hostCommand + "\n";
+    } else {
+        text += "Command line: " + start.hostCommand + "\n";
+        text += "Started directly, without DOSBox.\n";
+    }
+    if (start.refusal) {
+        text += "Not started: " + *start.refusal + "\n";
+    }
+    if (start.throughDosbox) {
+        text += std::string("\nConfiguration (") + kDosboxConfigurationName +
+                ", written afresh for each start):\n" + start.configuration;
+    }
+    return text;
+}
+
 } // namespace marloven

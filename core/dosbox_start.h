@@ -50,6 +50,22 @@ std::string DosboxConfiguration(const DosboxStart& start);
 std::vector<std::string> DosboxArguments(const std::string& configurationFile,
                                          const std::string& playersConfigurationFile);
 
+// The start a command will make, as shown to the player before it runs.
+struct PlannedStart {
+    bool throughDosbox = false;
+    std::string gameCommandLine; // the program and switches as the game receives them
+    std::string hostCommand;     // what the system starts (DOSBox and its arguments)
+    std::string configuration;   // the configuration DOSBox is given; empty when direct
+    std::optional<std::string> refusal;
+};
+
+// The name our configuration file has in the fresh directory of each start.
+inline constexpr const char* kDosboxConfigurationName = "marloven.conf";
+
+// The start in the player's words: the DOS command line, the host command and the
+// configuration, or why it would not be made.
+std::string DescribePlannedStart(const PlannedStart& start);
+
 // How a program of this kind starts: by the system itself, through DOSBox, or not at all.
 enum class StartRoute {
     Direct,

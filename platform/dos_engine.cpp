@@ -8,6 +8,7 @@
 #include "core/text.h"
 #include "platform/dos_support.h"
 
+#include <QDir>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <filesystem>
@@ -36,12 +37,11 @@ std::string GameDirectoryOf(const CommandLine& command) {
     return error ? command.directory : directory.string();
 }
 
-Preparation Prepare(const CommandLine& command, const DosboxSettings& settings) {
-    Preparation prepared;
+Preparation Prepare(const ProgramRunner& system, const CommandLine& command,
+                    const DosboxSettings& settings) {
+    Preparation prepared{system.Plan(command), {}, {}};
     PlannedStart& plan = prepared.plan;
     const std::string name = std::filesystem::path(command.program).filename().string();
-    plan.gameCommandLine = CommandLineText(name, command.arguments);
-    plan.hostCommand = QuotedCommandLine(command.program, command.arguments);
     switch (
         ChooseStartRoute(ReadProgramKind(command.program), settings.use, SystemRunsDosPrograms())) {
     case StartRoute::Direct:
@@ -90,7 +90,8 @@ std::string FindDosbox(const DosboxSettings& settings) {
     for (const char* name : {"dosbox-staging", "dosbox-x", "dosbox"}) {
         const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
         if (!found.isEmpty()) {
-            return found.toLocal8Bit().toStdString();
+            // Qt's forward slashes would reach a Windows command line as they are.
+            return QDir::toNativeSeparators(found).toLocal8Bit().toStdString();
         }
     }
     return {};
@@ -101,19 +102,11 @@ DosEngineRunner::DosEngineRunner(std::unique_ptr<ProgramRunner> system,
     : system_(std::move(system)), settings_(std::move(settings)) {}
 
 PlannedStart DosEngineRunner::Plan(const CommandLine& command) const {
-    return Prepare(command, settings_()).plan;
-}
-
-std::optional<std::string> DosEngineRunner::Refusal(const CommandLine& command) {
-    return Plan(command).refusal;
-}
-
-bool DosEngineRunner::RunsThroughDosbox(const CommandLine& command) {
-    return Plan(command).throughDosbox;
+    return Prepare(*system_, command, settings_()).plan;
 }
 
 RunResult DosEngineRunner::Run(const CommandLine& command) {
-    const Preparation prepared = Prepare(command, settings_());
+    const Preparation prepared = Prepare(*system_, command, settings_());
     if (prepared.plan.refusal) {
         return {RunOutcome::Refused, *prepared.plan.refusal};
     }

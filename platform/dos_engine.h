@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/dosbox_settings.h"
+#include "core/dosbox_start.h"
 #include "platform/program_runner.h"
 
 #include <functional>
@@ -9,18 +10,6 @@
 #include <string>
 
 namespace marloven {
-
-// The start a command will make, as shown to the player before it runs.
-struct PlannedStart {
-    bool throughDosbox = false;
-    std::string gameCommandLine; // the program and switches as the game receives them
-    std::string hostCommand;     // what the system starts (DOSBox and its arguments)
-    std::string configuration;   // the configuration DOSBox is given; empty when direct
-    std::optional<std::string> refusal;
-};
-
-// The name our configuration file has in the fresh directory of each start.
-inline constexpr const char* kDosboxConfigurationName = "marloven.conf";
 
 // DOSBox as set in the settings, or else the first of dosbox-staging, dosbox-x and
 // dosbox on the search path; empty when there is none.
@@ -34,9 +23,7 @@ class DosEngineRunner : public ProgramRunner {
                     std::function<DosboxSettings()> settings);
 
     RunResult Run(const CommandLine& command) override;
-    std::optional<std::string> Refusal(const CommandLine& command) override;
-    bool RunsThroughDosbox(const CommandLine& command) override;
-    PlannedStart Plan(const CommandLine& command) const;
+    PlannedStart Plan(const CommandLine& command) const override;
 
   private:
     std::unique_ptr<ProgramRunner> system_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/internet_link.h"
+#include "core/dosbox_start.h"
 
 #include <memory>
 #include <optional>
@@ -43,11 +44,9 @@ class ProgramRunner {
   public:
     virtual ~ProgramRunner() = default;
     virtual RunResult Run(const CommandLine& command) = 0;
-    // Why the start would be refused, asked before the window hides for it; nothing
-    // when Run may go ahead.
-    virtual std::optional<std::string> Refusal(const CommandLine&) { return std::nullopt; }
-    // Whether the start would run through DOSBox.
-    virtual bool RunsThroughDosbox(const CommandLine&) { return false; }
+    // What Run would start, for the player to see beforehand, and why it would refuse
+    // (asked before the window hides for the start). This one starts the program itself.
+    virtual PlannedStart Plan(const CommandLine& command) const;
 };
 
 // The runner of this operating system.

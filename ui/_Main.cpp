@@ -25,6 +25,7 @@
 #include "ui/look.h"
 #include "ui/modem_list.h"
 #include "ui/prompter.h"
+#include "ui/start_plan.h"
 #include "ui/startup.h"
 #include "widgets/OutlinedLabel.h"
 #include "widgets/star_emblem.h"
@@ -794,8 +795,7 @@ void TMain::StartCommDriver(ConnectionMode mode, const std::string& value, int l
 
 bool TMain::CommDriverRunsInDosbox() const {
     const std::string program = SetMouse->isChecked() ? kMouseTweakProgram : "COMMIT.EXE";
-    return context_.runner.RunsThroughDosbox(
-        {FindGameFile(context_.startDir, program).string(), "", context_.startDir.string()});
+    return context_.runner.Plan(GameCommandLine(context_.startDir, program, "")).throughDosbox;
 }
 
 bool TMain::ChooseLink(ConnectionMode mode, std::optional<InternetLink>& link) {

@@ -1,10 +1,10 @@
 #include "ui/launch.h"
 
 #include "core/file_ops.h"
-#include "core/game_file.h"
 #include "platform/program_runner.h"
 #include "platform/sound_player.h"
 #include "ui/prompter.h"
+#include "ui/start_plan.h"
 
 #include <QWidget>
 #include <chrono>
@@ -39,17 +39,16 @@ std::string StartSoundName() {
 
 void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& program,
                 const std::string& arguments, const std::optional<InternetLink>& link) {
-    const std::string directory = context.startDir.string();
-    // A game copied from a DOS disk may carry its names in lower case.
-    const std::string path = FindGameFile(context.startDir, program).string();
+    CommandLine command = GameCommandLine(context.startDir, program, arguments);
+    command.link = link;
+    const std::string& path = command.program;
     const QString notFound = Local8Bit(program) + " was not found!";
     if (!IsExistingFile(path)) {
         context.prompter.Inform(notFound);
         return;
     }
-    const CommandLine command{path, arguments, directory, {}, link};
     // What cannot start is said while the window stays in view.
-    if (const std::optional<std::string> refusal = context.runner.Refusal(command)) {
+    if (const std::optional<std::string> refusal = context.runner.Plan(command).refusal) {
         context.prompter.Inform(Local8Bit(*refusal));
         return;
     }

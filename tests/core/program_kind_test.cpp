@@ -36,18 +36,17 @@ TEST(ProgramKind, IsReadFromTheHeadersNotFromTheName) {
         {"EMPTY.EXE", ""},
         {"M.EXE", "M"},
     });
-    EXPECT_EQ(ReadProgramKind(dir / "WIN.EXE"), ProgramKind::Windows);
-    EXPECT_EQ(ReadProgramKind(dir / "WIN16.EXE"), ProgramKind::Windows16);
-    EXPECT_EQ(ReadProgramKind(dir / "EXTENDED.EXE"), ProgramKind::Dos);
-    EXPECT_EQ(ReadProgramKind(dir / "LX.EXE"), ProgramKind::Dos);
-    EXPECT_EQ(ReadProgramKind(dir / "OLD.EXE"), ProgramKind::Dos);
-    EXPECT_EQ(ReadProgramKind(dir / "BEYOND.EXE"), ProgramKind::Dos);
-    EXPECT_EQ(ReadProgramKind(dir / "SHORT.EXE"), ProgramKind::Dos);
-    EXPECT_EQ(ReadProgramKind(dir / "game.com"), ProgramKind::Dos);
-    EXPECT_EQ(ReadProgramKind(dir / "SCRIPT.EXE"), ProgramKind::Native);
-    EXPECT_EQ(ReadProgramKind(dir / "EMPTY.EXE"), ProgramKind::Native);
-    EXPECT_EQ(ReadProgramKind(dir / "M.EXE"), ProgramKind::Native);
-    EXPECT_EQ(ReadProgramKind(dir / "MISSING.COM"), ProgramKind::Native);
+    const std::pair<const char*, ProgramKind> expected[] = {
+        {"WIN.EXE", ProgramKind::Windows},   {"WIN16.EXE", ProgramKind::Windows16},
+        {"EXTENDED.EXE", ProgramKind::Dos},  {"LX.EXE", ProgramKind::Dos},
+        {"OLD.EXE", ProgramKind::Dos},       {"BEYOND.EXE", ProgramKind::Dos},
+        {"SHORT.EXE", ProgramKind::Dos},     {"game.com", ProgramKind::Dos},
+        {"SCRIPT.EXE", ProgramKind::Native}, {"EMPTY.EXE", ProgramKind::Native},
+        {"M.EXE", ProgramKind::Native},      {"MISSING.COM", ProgramKind::Native},
+    };
+    for (const auto& [name, kind] : expected) {
+        EXPECT_EQ(ReadProgramKind(dir / name), kind) << name;
+    }
     EXPECT_EQ(ReadProgramKind(dir.Path()), ProgramKind::Native);
 }
 

@@ -14,7 +14,8 @@ main:
         jc      .done
         mov     si, text_wrote
         call    log_line
-.done:  xor     al, al
+.done:  call    linger
+        xor     al, al
         ret
 
 cfg_name        db "VK.CFG", 0

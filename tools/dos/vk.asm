@@ -34,7 +34,8 @@ main:
         test    bp, bp
         jnz     .done
         call    note_game_demo
-.done:  xor     al, al
+.done:  call    linger
+        xor     al, al
         ret
 
 ; The word from BX to SI: "-dr" and a name writes a demo of that name.

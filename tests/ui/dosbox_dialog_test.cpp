@@ -1,0 +1,61 @@
+#include "platform/dos_engine.h"
+#include "tests/support/game_dir.h"
+#include "tests/support/qt_scripted_prompter.h"
+#include "tests/ui/dialog_driver.h"
+#include "ui/dosbox_dialog.h"
+#include "ui/dosbox_options.h"
+#include "ui/launcher_settings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace marloven::test {
+namespace {
+
+TEST(DosboxDialog, WhatThePlayerAcceptsIsKeptAndTheNextStartUsesIt) {
+    OpenLauncherSettings()->clear();
+    const GameDir game({{"VK.EXE", "MZ"}, {"my dosbox", "#!/bin/sh\n"}});
+    DosEngineRunner engine(MakeSystemProgramRunner(), LoadDosboxSettings);
+    const CommandLine single{(game / "VK.EXE").string(), "-nopred", game.Path().string()};
+    ASSERT_TRUE(engine.Plan(single).throughDosbox) << "DOSBox by default on this system";
+
+    ScriptedPrompter prompter;
+    prompter.fileAnswers.push_back(QString::fromStdString((game / "my dosbox").string()));
+    DosboxDialog dialog(prompter);
+    WhenOpened(dialog, [&dialog] {
+        EXPECT_EQ(dialog.DosboxPath()->text(), "") << "nothing set: the search path";
+        dialog.BrowseDosbox()->click();
+        dialog.FullScreen()->click();
+        dialog.PlayersConfiguration()->setText("  ");
+        dialog.OkButton()->click();
+    });
+    EditDosboxSettings(dialog);
+
+    const PlannedStart planned = engine.Plan(single);
+    EXPECT_EQ(planned.hostCommand.rfind("\"" + (game / "my dosbox").string() + "\" -conf", 0), 0u)
+        << planned.hostCommand;
+    EXPECT_NE(planned.configuration.find("fullscreen=true\n"), std::string::npos);
+    EXPECT_EQ(LoadDosboxSettings().playersConfiguration, "") << "blanks are no file";
+
+    // Never, and then Cancel: the stored choice stays until the player accepts another.
+    WhenOpened(dialog, [&dialog] {
+        EXPECT_TRUE(dialog.FullScreen()->isChecked());
+        dialog.Use()->setCurrentIndex(static_cast<int>(DosboxUse::Never));
+        dialog.OkButton()->click();
+    });
+    EditDosboxSettings(dialog);
+    EXPECT_FALSE(engine.Plan(single).throughDosbox);
+    WhenOpened(dialog, [&dialog] {
+        dialog.Use()->setCurrentIndex(static_cast<int>(DosboxUse::Always));
+        dialog.reject();
+    });
+    EditDosboxSettings(dialog);
+    EXPECT_EQ(LoadDosboxSettings().use, DosboxUse::Never);
+    OpenLauncherSettings()->clear();
+}
+
+} // namespace
+} // namespace marloven::test

@@ -1,0 +1,63 @@
+#include "ui/start_plan.h"
+
+#include "core/cfg_store.h"
+#include "core/errors.h"
+#include "core/file_ops.h"
+#include "core/game_file.h"
+#include "core/named_start.h"
+
+#include <ostream>
+
+namespace marloven {
+
+CommandLine GameCommandLine(const std::filesystem::path& gameDir, const std::string& program,
+                            const std::string& arguments) {
+    // A game copied from a DOS disk may carry its names in lower case.
+    return {FindGameFile(gameDir, program).string(), arguments, gameDir.string()};
+}
+
+PlannedStart PlanGameStart(const ProgramRunner& runner, const std::filesystem::path& gameDir,
+                           const std::string& program, const std::string& arguments) {
+    const CommandLine command = GameCommandLine(gameDir, program, arguments);
+    if (!IsExistingFile(command.program)) {
+        PlannedStart missing = runner.ProgramRunner::Plan(command);
+        missing.refusal = program + " was not found!";
+        return missing;
+    }
+    return runner.Plan(command);
+}
+
+std::optional<PlannedStart> PlanNamedStart(const ProgramRunner& runner,
+                                           const std::filesystem::path& gameDir,
+                                           std::string_view name, const GameOptions& options,
+                                           bool mouseTweak) {
+    const auto start = ComposeNamedStart(name, options, mouseTweak);
+    if (!start) {
+        return std::nullopt;
+    }
+    return PlanGameStart(runner, gameDir, start->program, start->arguments);
+}
+
+int PrintNamedStart(std::string_view name, const std::filesystem::path& gameDir,
+                    const ProgramRunner& runner, std::ostream& out, std::ostream& errors) {
+    CfgStore store(gameDir);
+    if (IsExistingFile(store.FilePath())) {
+        try {
+            store.CfgLoad();
+        } catch (const FileError& error) {
+            errors << "marloven: " << error.what() << '\n';
+            return 1;
+        }
+    }
+    const auto plan =
+        PlanNamedStart(runner, gameDir, name, StoredGameOptions(store), StoredMouseTweak(store));
+    if (!plan) {
+        errors << "marloven: no start is named \"" << name << "\"; the starts are "
+               << StartNameList() << '\n';
+        return 2;
+    }
+    out << DescribePlannedStart(*plan);
+    return plan->refusal ? 1 : 0;
+}
+
+} // namespace marloven

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "core/dosbox_start.h"
+#include "core/launch.h"
+#include "platform/program_runner.h"
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace marloven {
+
+// The start of one of the game's programs (a bare name such as "VK.EXE") from the game
+// directory, the file found whatever the case of its name.
+CommandLine GameCommandLine(const std::filesystem::path& gameDir, const std::string& program,
+                            const std::string& arguments);
+
+// What that start would run, as the runner would make it; refused with " was not
+// found!" when the program is not there.
+PlannedStart PlanGameStart(const ProgramRunner& runner, const std::filesystem::path& gameDir,
+                           const std::string& program, const std::string& arguments);
+
+// What the named start (see StartNames) would run with these options; nothing for a
+// name that is no start.
+std::optional<PlannedStart> PlanNamedStart(const ProgramRunner& runner,
+                                           const std::filesystem::path& gameDir,
+                                           std::string_view name, const GameOptions& options,
+                                           bool mouseTweak);
+
+// "marloven --print-command NAME": writes what the named start would run with the game
+// directory's VK.CFG as stored, and returns the exit code: 0, 1 when VK.CFG cannot be
+// read or the start would be refused, 2 for a name that is no start.
+int PrintNamedStart(std::string_view name, const std::filesystem::path& gameDir,
+                    const ProgramRunner& runner, std::ostream& out, std::ostream& errors);
+
+} // namespace marloven
