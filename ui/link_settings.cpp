@@ -25,6 +25,15 @@ LinkKeys KeysOf(ConnectionMode mode) {
     return {QStringLiteral("ModemAnswer"), kDefaultModemListenPort};
 }
 
+struct NamedLink {
+    std::string_view startName;
+    ConnectionMode mode;
+};
+constexpr NamedLink kNamedLinks[] = {{"dial", ConnectionMode::Dial},
+                                     {"answer", ConnectionMode::Answer},
+                                     {"connected", ConnectionMode::AlreadyConnected},
+                                     {"network", ConnectionMode::Network}};
+
 } // namespace
 
 InternetLink LoadLinkChoice(ConnectionMode mode) {
@@ -51,6 +60,17 @@ void SaveLinkChoice(const InternetLink& link) {
         settings->setValue("Side", link.side == LinkSide::Join ? "join" : "host");
         settings->setValue("Host", QString::fromStdString(link.hostAddress));
     }
+}
+
+std::optional<InternetLink> RememberedLink(std::string_view startName, int comPortIndex) {
+    for (const NamedLink& named : kNamedLinks) {
+        if (named.startName == startName) {
+            InternetLink link = LoadLinkChoice(named.mode);
+            link.comPortIndex = comPortIndex;
+            return link;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace marloven

@@ -2,6 +2,9 @@
 
 #include "comm/internet_link.h"
 
+#include <optional>
+#include <string_view>
+
 namespace marloven {
 
 // What the player chose for a link through DOSBox the last time, kept with the
@@ -11,5 +14,10 @@ namespace marloven {
 // comes from the modem page.
 InternetLink LoadLinkChoice(ConnectionMode mode);
 void SaveLinkChoice(const InternetLink& link);
+
+// The link that the named comm-driver start ("dial", "answer", "connected",
+// "network") would carry through DOSBox with the player's last choice and the given
+// COM port position; nothing for the other starts.
+std::optional<InternetLink> RememberedLink(std::string_view startName, int comPortIndex);
 
 } // namespace marloven

@@ -15,6 +15,7 @@
 #include "ui/_EditInfo.h"
 #include "ui/_NetNoPlayers.h"
 #include "ui/link_dialog.h"
+#include "ui/start_plan.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -28,6 +29,7 @@
 #include <QTreeWidget>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace marloven::test {
 namespace {
@@ -273,6 +275,27 @@ TEST_F(InternetPlay, NetworkPlayersMeetThroughTheHostsIpxTunnel) {
     PlaySideBySide(Protocol::Udp, port);
     ExpectLinked(host_->Log(), "network");
     ExpectLinked(guest_->Log(), "network");
+}
+
+TEST_F(InternetPlay, ThePrintedStartShowsTheLinkLastChosen) {
+    TNetNoPlayers& players = *guest_->launcher.forms->NetNoPlayers;
+    guest_->ChooseLink(
+        [&] {
+            WhenOpened(players, [&players] { players.CountButton(3)->click(); });
+            guest_->Main().NetworkButton->click();
+        },
+        "10.0.0.2", 5555);
+    host_->ChooseLink([this] { host_->Main().AnswerButton->click(); }, {}, 6666);
+
+    std::ostringstream network;
+    std::ostringstream answer;
+    std::ostringstream errors;
+    PrintNamedStart("network", guest_->launcher.dir.Path(), guest_->engine, network, errors);
+    PrintNamedStart("answer", host_->launcher.dir.Path(), host_->engine, answer, errors);
+    EXPECT_TRUE(Has(network.str(), "[ipx]\nipx=true\n")) << network.str();
+    EXPECT_TRUE(Has(network.str(), "ipxnet connect 10.0.0.2 5555\nCOMMIT.EXE")) << network.str();
+    // VK.CFG's ComPort = 2.
+    EXPECT_TRUE(Has(answer.str(), "serial2=modem listenport:6666\n")) << answer.str();
 }
 
 TEST_F(InternetPlay, AComPortThatDosboxLacksStopsTheStartBeforeAnythingIsWritten) {
