@@ -18,11 +18,14 @@
 #include "ui/start_plan.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QThread>
@@ -111,6 +114,13 @@ struct Player {
         WhenOpened(dialog, [&dialog, joinAddress, port] {
             (joinAddress.isEmpty() ? dialog.HostButton() : dialog.JoinButton())->click();
             dialog.Port()->setValue(port);
+            if (joinAddress.isEmpty()) {
+                // What the host tells the others, ready to paste: address and port.
+                dialog.CopyButton()->click();
+                EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(QRegularExpression(
+                    QString("^[0-9.]+:%1$").arg(port), QRegularExpression::MultilineOption)))
+                    << QGuiApplication::clipboard()->text().toStdString();
+            }
             dialog.Address()->selectAll(); // over what was remembered
             Type(dialog.Address(), joinAddress);
             dialog.OkButton()->click();
