@@ -53,8 +53,11 @@ Preparation Prepare(const ProgramRunner& system, const CommandLine& command,
         break;
     }
     // DOS names are upper case; DOSBox finds the file whatever case it has here.
-    const DosboxStart start = MakeDosboxStart(GameDirectoryOf(command), UpperAscii(name),
-                                              command.arguments, settings.fullScreen);
+    DosboxStart start = MakeDosboxStart(GameDirectoryOf(command), UpperAscii(name),
+                                        command.arguments, settings.fullScreen);
+    if (command.link) {
+        AddInternetLink(start, *command.link);
+    }
     plan.throughDosbox = true;
     plan.gameCommandLine = DosCommandLine(start);
     plan.configuration = DosboxConfiguration(start);
@@ -64,6 +67,9 @@ Preparation Prepare(const ProgramRunner& system, const CommandLine& command,
         HostCommandText(prepared.dosbox.empty() ? "dosbox" : prepared.dosbox,
                         DosboxArguments(kDosboxConfigurationName, settings.playersConfiguration));
     plan.refusal = DosboxRefusal(start);
+    if (!plan.refusal && command.link) {
+        plan.refusal = InternetLinkRefusal(*command.link);
+    }
     if (!plan.refusal && prepared.dosbox.empty()) {
         plan.refusal = kDosboxNotFoundMessage;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comm/internet_link.h"
 #include "core/dosbox_start.h"
 
 #include <memory>
@@ -18,6 +19,9 @@ struct CommandLine {
     // Set in place of arguments for a program that takes its arguments one by one
     // (DOSBox): each reaches it whole, blanks included.
     std::vector<std::string> argumentList = {};
+    // A comm-driver start's link to the other players, for DOSBox to carry when it runs
+    // the start; a direct start reaches them as the system lets it.
+    std::optional<InternetLink> link = std::nullopt;
 };
 
 enum class RunOutcome {

@@ -21,6 +21,7 @@
 #include "ui/_NetNoPlayers.h"
 #include "ui/_ShowCFG.h"
 #include "ui/app_context.h"
+#include "ui/link_dialog.h"
 #include "ui/modem_list.h"
 #include "ui/prompter.h"
 #include "ui/startup.h"
@@ -138,5 +139,18 @@ int main(int argc, char** argv) {
     ok = Save(*forms->EditInfo, out, "edit-entry") && ok;
     ok = Save(*forms->EditMacro, out, "edit-macro") && ok;
     ok = Save(*forms->Dial, out, "pick-opponent") && ok;
+    // Made-up addresses, so the pictures do not depend on this machine's.
+    const std::vector<std::string> addresses{"127.0.0.1", "192.168.1.20"};
+    forms->Link->Prepare({marloven::LaunchMode::Answer,
+                          1,
+                          marloven::LinkSide::Host,
+                          {},
+                          marloven::kDefaultModemListenPort},
+                         addresses);
+    ok = Save(*forms->Link, out, "answer-link") && ok;
+    forms->Link->Prepare({marloven::LaunchMode::Network, -1, marloven::LinkSide::Join,
+                          "203.0.113.7", marloven::kDefaultIpxPort},
+                         addresses);
+    ok = Save(*forms->Link, out, "network-link") && ok;
     return ok ? 0 : 1;
 }

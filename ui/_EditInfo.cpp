@@ -1,6 +1,8 @@
 #include "ui/_EditInfo.h"
 
+#include "comm/internet_link.h"
 #include "ui/char_filter.h"
+#include "ui/text_conversions.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,6 +43,11 @@ void TEditInfo::SetEntry(const QString& name, const QString& number) {
     SetBoxText(Name, name);
     SetBoxText(Number, number);
     NameChange();
+}
+
+void TEditInfo::AcceptInternetAddresses(bool accept) {
+    delete Number->validator();
+    CharFilter::Install(Number, accept ? FromBytes(kInternetNumberChars) : kNumberChars);
 }
 
 QString TEditInfo::NameText() const {

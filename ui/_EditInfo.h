@@ -21,6 +21,9 @@ class TEditInfo : public FixedDialog {
     explicit TEditInfo(QWidget* parent = nullptr);
 
     void SetEntry(const QString& name, const QString& number);
+    // Where DOSBox's modem dials, a number may also be an internet address
+    // ("host:port"); elsewhere the box takes the phone-number characters only.
+    void AcceptInternetAddresses(bool accept);
     QString NameText() const;
     QString NumberText() const;
 

@@ -2,10 +2,13 @@
 
 #include "comm/commit_file.h"
 #include "core/cfg_store.h"
+#include "core/mouse_tweak.h"
 #include "core/settings.h"
+#include "platform/program_runner.h"
 #include "platform/sound_player.h"
 #include "ui/_About.h"
 #include "ui/_Dial.h"
+#include "ui/_EditInfo.h"
 #include "ui/_NetNoPlayers.h"
 #include "ui/_ShowCFG.h"
 #include "ui/app_context.h"
@@ -14,6 +17,7 @@
 #include "ui/dosbox_dialog.h"
 #include "ui/game_directory.h"
 #include "ui/game_options_page.h"
+#include "ui/internet_play.h"
 #include "ui/launch.h"
 #include "ui/look.h"
 #include "ui/macro_page.h"
@@ -254,8 +258,10 @@ void TMain::PlayerColorChange(int position) {
     store_.Set(cfg_key::NetColor, QString::number(position), false);
 }
 
-void TMain::Launch(LaunchMode mode, const std::string& program) {
+void TMain::Launch(LaunchMode mode, const std::string& program,
+                   const std::optional<InternetLink>& link) {
     LaunchHooks hooks;
+    hooks.link = link;
     if (GameOptionsPage->SetMouse->isChecked()) {
         hooks.mouseTweak = [this](std::string& name, const std::string& arguments) {
             return GameOptionsPage->WriteMouseTweak(name, arguments);
@@ -331,7 +337,8 @@ void TMain::About1Click() {
     show();
 }
 
-void TMain::StartCommDriver(LaunchMode mode, const std::string& value) {
+void TMain::StartCommDriver(LaunchMode mode, const std::string& value,
+                            const std::optional<InternetLink>& link) {
     CommitSettings settings;
     settings.mode = mode;
     settings.value = value;
@@ -339,11 +346,31 @@ void TMain::StartCommDriver(LaunchMode mode, const std::string& value) {
     settings.socket = forms_.NetNoPlayers->SocketText();
     ReportFileErrors(context_.prompter, [&] {
         ComposeCommitFile(context_.startDir, settings);
-        Launch(mode, kCommDriverProgram);
+        Launch(mode, kCommDriverProgram, link);
     });
 }
 
+bool TMain::CommDriverRunsInDosbox() const {
+    const std::string program =
+        GameOptionsPage->SetMouse->isChecked() ? kMouseTweakProgram : kCommDriverProgram;
+    return context_.runner.Plan(GameCommandLine(context_.startDir, program, "")).throughDosbox;
+}
+
+bool TMain::ChooseLink(LaunchMode mode, std::optional<InternetLink>& link) {
+    if (!CommDriverRunsInDosbox()) {
+        return true; // the driver reaches the others as the system lets it
+    }
+    link =
+        AskInternetLink(context_.prompter, *forms_.Link, mode, ModemPage->ComPort->currentIndex());
+    return link.has_value();
+}
+
 void TMain::DialButtonClick() {
+    std::optional<InternetLink> link;
+    if (!ChooseLink(LaunchMode::Dial, link)) {
+        return;
+    }
+    forms_.EditInfo->AcceptInternetAddresses(link.has_value());
     TDial& phonebook = *forms_.Dial;
     if (!phonebook.LoadPhonebook()) {
         return;
@@ -356,15 +383,21 @@ void TMain::DialButtonClick() {
     hide();
     // Back in view after the driver ends, and after a failure once it is reported.
     const auto showAgain = qScopeGuard([this] { show(); });
-    StartCommDriver(LaunchMode::Dial, number);
+    StartCommDriver(LaunchMode::Dial, number, link);
 }
 
 void TMain::AnswerButtonClick() {
-    StartCommDriver(LaunchMode::Answer, "");
+    std::optional<InternetLink> link;
+    if (ChooseLink(LaunchMode::Answer, link)) {
+        StartCommDriver(LaunchMode::Answer, "", link);
+    }
 }
 
 void TMain::AlreadyButtonClick() {
-    StartCommDriver(LaunchMode::AlreadyConnected, "");
+    std::optional<InternetLink> link;
+    if (ChooseLink(LaunchMode::AlreadyConnected, link)) {
+        StartCommDriver(LaunchMode::AlreadyConnected, "", link);
+    }
 }
 
 void TMain::NetworkButtonClick() {
@@ -373,8 +406,12 @@ void TMain::NetworkButtonClick() {
     if (players.exec() != QDialog::Accepted) {
         return;
     }
+    std::optional<InternetLink> link;
+    if (!ChooseLink(LaunchMode::Network, link)) {
+        return;
+    }
     context_.store.CfgSet(cfg_key::SocketNumber, players.SocketText(), false);
-    StartCommDriver(LaunchMode::Network, std::to_string(players.PlayerCount()));
+    StartCommDriver(LaunchMode::Network, std::to_string(players.PlayerCount()), link);
 }
 
 } // namespace marloven

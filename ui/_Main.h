@@ -1,9 +1,11 @@
 #pragma once
 
+#include "comm/internet_link.h"
 #include "core/launch.h"
 #include "ui/store_writer.h"
 
 #include <QMainWindow>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -43,7 +45,9 @@ class TMain : public QMainWindow {
     // Every game start goes through here: gathers the game options, routes the start
     // through the mouse-tweak program when that is on and offers to save a recorded demo
     // afterwards. The main window is shown when it returns, whatever happened.
-    void Launch(LaunchMode mode, const std::string& program);
+    // A comm-driver start carries its link to the others, for DOSBox to make.
+    void Launch(LaunchMode mode, const std::string& program,
+                const std::optional<InternetLink>& link = std::nullopt);
 
     // Decoration.
     TGIFImage* GIFImage1 = nullptr; // the animated star in the top left corner
@@ -112,9 +116,15 @@ class TMain : public QMainWindow {
     void AnswerButtonClick();
     void AlreadyButtonClick();
     void NetworkButtonClick();
-    // Writes COMMIT.DAT for the start and starts the driver; a file that cannot be
-    // written is reported and nothing is started.
-    void StartCommDriver(LaunchMode mode, const std::string& value);
+    // Writes COMMIT.DAT for the start and starts the driver, through DOSBox with the
+    // link when there is one; a file that cannot be written is reported and nothing is
+    // started.
+    void StartCommDriver(LaunchMode mode, const std::string& value,
+                         const std::optional<InternetLink>& link);
+    // Whether DOSBox will run the driver (with the mouse tweak on, its helper).
+    bool CommDriverRunsInDosbox() const;
+    // Where DOSBox runs the driver, asks how to meet the others; false to stop the start.
+    bool ChooseLink(LaunchMode mode, std::optional<InternetLink>& link);
 
     AppContext& context_;
     Forms& forms_;

@@ -35,8 +35,9 @@ std::string StartSoundName() {
 } // namespace
 
 void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& program,
-                const std::string& arguments) {
-    const CommandLine command = GameCommandLine(context.startDir, program, arguments);
+                const std::string& arguments, const std::optional<InternetLink>& link) {
+    CommandLine command = GameCommandLine(context.startDir, program, arguments);
+    command.link = link;
     const std::string& path = command.program;
     const QString notFound = MessageText(program) + " was not found!";
     if (!IsExistingFile(path)) {
@@ -77,7 +78,7 @@ void LaunchGame(AppContext& context, QWidget* mainWindow, LaunchMode mode,
         return;
     }
     context.sound.PlayAsync(StartSoundName());
-    RunProgram(context, mainWindow, programToRun, arguments);
+    RunProgram(context, mainWindow, programToRun, arguments, hooks.link);
     // The end sound and the demo step come whether or not the program could start.
     context.sound.PlayAsync(kGameEndSound);
     if (options.recordDemo && hooks.saveRecordedDemo) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "comm/internet_link.h"
 #include "core/launch.h"
 #include "ui/app_context.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class QWidget;
@@ -13,8 +15,10 @@ namespace marloven {
 // Starts program (a bare name such as "VK.EXE") from context.startDir with the argument
 // line, hiding mainWindow while it runs and showing it (in front) afterwards. Reports
 // " was not found!" / "Could not execute " through context.prompter.
+// A comm-driver start passes its link, which DOSBox carries when it runs the start.
 void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& program,
-                const std::string& arguments);
+                const std::string& arguments,
+                const std::optional<InternetLink>& link = std::nullopt);
 
 struct LaunchHooks {
     // Called when the mouse tweak is on, before the start sound: writes VKSETMS.DAT and
@@ -22,6 +26,8 @@ struct LaunchHooks {
     std::function<bool(std::string& program, const std::string& arguments)> mouseTweak;
     // Called last when "Record Demo" is ticked.
     std::function<void()> saveRecordedDemo;
+    // A comm-driver start's link to the other players, for DOSBox to carry.
+    std::optional<InternetLink> link;
 };
 
 void LaunchGame(AppContext& context, QWidget* mainWindow, LaunchMode mode,

@@ -5,6 +5,8 @@
 #include "core/file_ops.h"
 #include "core/game_file.h"
 #include "core/named_start.h"
+#include "core/settings.h"
+#include "ui/link_settings.h"
 
 #include <ostream>
 
@@ -17,8 +19,10 @@ CommandLine GameCommandLine(const std::filesystem::path& gameDir, const std::str
 }
 
 PlannedStart PlanGameStart(const ProgramRunner& runner, const std::filesystem::path& gameDir,
-                           const std::string& program, const std::string& arguments) {
-    const CommandLine command = GameCommandLine(gameDir, program, arguments);
+                           const std::string& program, const std::string& arguments,
+                           const std::optional<InternetLink>& link) {
+    CommandLine command = GameCommandLine(gameDir, program, arguments);
+    command.link = link;
     if (!IsExistingFile(command.program)) {
         PlannedStart missing = runner.ProgramRunner::Plan(command);
         missing.refusal = program + " was not found!";
@@ -30,12 +34,13 @@ PlannedStart PlanGameStart(const ProgramRunner& runner, const std::filesystem::p
 std::optional<PlannedStart> PlanNamedStart(const ProgramRunner& runner,
                                            const std::filesystem::path& gameDir,
                                            std::string_view name, const GameOptions& options,
-                                           bool mouseTweak) {
+                                           bool mouseTweak,
+                                           const std::optional<InternetLink>& link) {
     const auto start = ComposeNamedStart(name, options, mouseTweak);
     if (!start) {
         return std::nullopt;
     }
-    return PlanGameStart(runner, gameDir, start->program, start->arguments);
+    return PlanGameStart(runner, gameDir, start->program, start->arguments, link);
 }
 
 int PrintNamedStart(std::string_view name, const std::filesystem::path& gameDir,
@@ -49,8 +54,9 @@ int PrintNamedStart(std::string_view name, const std::filesystem::path& gameDir,
             return 1;
         }
     }
-    const auto plan =
-        PlanNamedStart(runner, gameDir, name, StoredGameOptions(store), StoredMouseTweak(store));
+    const int comPortIndex = ComPortChoice(store.CfgGet(cfg_key::ComPort)).value_or(-1);
+    const auto plan = PlanNamedStart(runner, gameDir, name, StoredGameOptions(store),
+                                     StoredMouseTweak(store), RememberedLink(name, comPortIndex));
     if (!plan) {
         errors << "marloven: no start is named \"" << name << "\"; the starts are "
                << StartNameList() << '\n';

@@ -13,6 +13,7 @@
 #include "ui/_ShowCFG.h"
 #include "ui/app_context.h"
 #include "ui/launch.h"
+#include "ui/link_dialog.h"
 #include "ui/modem_list.h"
 #include "ui/prompter.h"
 
@@ -67,6 +68,7 @@ std::unique_ptr<Forms> CreateForms(AppContext& context) {
     forms->My = std::make_unique<TMy>();
     forms->EditMacro = std::make_unique<TEditMacro>();
     forms->Dial = std::make_unique<TDial>(context.startDir, context.prompter, *forms->EditInfo);
+    forms->Link = std::make_unique<LinkDialog>();
     return forms;
 }
 

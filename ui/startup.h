@@ -5,6 +5,7 @@
 namespace marloven {
 
 struct AppContext;
+class LinkDialog;
 class TAboutBox;
 class TDial;
 class TEditInfo;
@@ -32,6 +33,8 @@ struct Forms {
     std::unique_ptr<TMy> My;
     std::unique_ptr<TEditMacro> EditMacro;
     std::unique_ptr<TDial> Dial;
+    // Ours: how a start through DOSBox meets the other players.
+    std::unique_ptr<LinkDialog> Link;
 };
 
 std::unique_ptr<Forms> CreateForms(AppContext& context);

@@ -34,8 +34,9 @@ TEST(PrintCommand, PrintsWhatANamedStartWouldRunWithThePlayersSettingsAndExits) 
               0u)
         << network;
     EXPECT_TRUE(Has(network, "fullscreen=true\n")) << network;
-    EXPECT_TRUE(Has(network, "mount C \"" + game.Path().string() +
-                                 "\"\nC:\nVKSETMS.EXE -nopred -f3\nexit\n"))
+    EXPECT_TRUE(
+        Has(network, "mount C \"" + game.Path().string() +
+                         "\"\nC:\nipxnet startserver 2130\nVKSETMS.EXE -nopred -f3\nexit\n"))
         << network;
 
     std::string setup;

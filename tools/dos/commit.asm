@@ -1,7 +1,7 @@
-; Stands in for the comm driver COMMIT.EXE: reads COMMIT.DAT and starts the program its
-; LAUNCHNAME names, handing on the switches it was given. The real driver sets up the
-; link (modem, null modem, network) first; that step goes between reading the file
-; and starting the game.
+; Stands in for the comm driver COMMIT.EXE: reads COMMIT.DAT, brings up the link it
+; describes (modem, null modem, network; see commit_link.inc) and starts the program
+; its LAUNCHNAME names, handing on the switches it was given. Without a link the game
+; is not started.
 %include "standin.inc"
 
 program_name    db "COMMIT.EXE", 0
@@ -9,6 +9,9 @@ program_name    db "COMMIT.EXE", 0
 main:
         mov     dx, commit_name
         call    read_file
+        call    link_run
+        mov     al, 1                   ; no link: the game is not started
+        jc      .no_link
         mov     di, key_launchname
         call    find_key
         jc      .no_name
@@ -20,6 +23,8 @@ main:
         mov     cx, 129
         rep     movsb
         jmp     start_next
+.no_link:
+        ret
 
 ; Finds the line "KEY = value" in BUF whose key, blanks left out and letters in upper
 ; case, is the ASCIIZ text at DI; lines starting with ';' are remarks. Returns the
@@ -88,6 +93,8 @@ first_word_unquoted:
 .skip:  loop    .next
 .done:  mov     byte [di], 0
         ret
+
+%include "commit_link.inc"
 
 commit_name     db "COMMIT.DAT", 0
 key_launchname  db "LAUNCHNAME", 0

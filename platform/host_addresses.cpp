@@ -1,0 +1,18 @@
+#include "platform/host_addresses.h"
+
+#include <QHostAddress>
+#include <QNetworkInterface>
+
+namespace marloven {
+
+std::vector<std::string> LocalIpv4Addresses() {
+    std::vector<std::string> addresses;
+    for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+            addresses.push_back(address.toString().toStdString());
+        }
+    }
+    return addresses;
+}
+
+} // namespace marloven

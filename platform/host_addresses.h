@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace marloven {
+
+// This machine's IPv4 addresses, loopback included, as dotted text. DOSBox links use
+// IPv4 only.
+std::vector<std::string> LocalIpv4Addresses();
+
+} // namespace marloven
