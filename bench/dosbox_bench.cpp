@@ -37,7 +37,7 @@ struct Timing {
 // A game directory with one VK.EXE, started as the Single Player button starts it.
 class BenchGame {
   public:
-    BenchGame(const char* name, const fs::path& program, marloven::DosboxSettings settings)
+    BenchGame(const char* name, const fs::path& program, const marloven::DosboxSettings& settings)
         : dir_(fs::temp_directory_path() / name), store_(dir_),
           runner_(marloven::MakeSystemProgramRunner(), [settings] { return settings; }),
           context_{dir_, store_, prompter_, runner_, sound_} {

@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -81,7 +82,7 @@ std::string TransparentFrames() {
     file.Loop(0);
     for (int frame = 0; frame < 255; ++frame) {
         file.Control({.disposal = 3, .delay = 4, .transparentIndex = 0});
-        file.Image(MakeImage(0, 0, 500, 500, std::vector<std::uint8_t>(500 * 500, 0)));
+        file.Image(MakeImage(0, 0, 500, 500, std::vector<std::uint8_t>(std::size_t{500} * 500, 0)));
     }
     return file.Trailer().Bytes();
 }
@@ -185,6 +186,7 @@ double MedianMs(Load load, const std::string& bytes, int samples) {
         count *= 2;
     }
     std::vector<double> times;
+    times.reserve(static_cast<std::size_t>(samples));
     for (int i = 0; i < samples; ++i) {
         times.push_back(TimeLoads(load, bytes, count) / count);
     }
@@ -252,7 +254,9 @@ double PeakMb(const char* self, const std::filesystem::path& file, int& frames) 
 
 } // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "--peak") == 0) {
         return LoadFile(argv[2]);
     }
@@ -291,4 +295,16 @@ int main(int argc, char** argv) {
     }
     std::printf("all targets %s\n", met ? "met" : "NOT met");
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // A failure ends the benchmark with its reason rather than an abort.
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "gif_bench: %s\n", error.what());
+        return 1;
+    }
 }

@@ -7,7 +7,7 @@
 namespace marloven {
 
 std::filesystem::path FindGameFile(const std::filesystem::path& directory, std::string_view name) {
-    const std::filesystem::path written = directory / std::filesystem::path(name);
+    std::filesystem::path written = directory / std::filesystem::path(name);
     std::error_code error;
     if (std::filesystem::exists(written, error)) {
         return written;

@@ -31,6 +31,7 @@ const std::array<NamedStart, 7> kNamedStarts{{
 const std::vector<StartName>& StartNames() {
     static const std::vector<StartName> names = [] {
         std::vector<StartName> list;
+        list.reserve(std::size(kNamedStarts));
         for (const NamedStart& start : kNamedStarts) {
             list.push_back(start.name);
         }

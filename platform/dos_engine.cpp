@@ -126,7 +126,7 @@ RunResult DosEngineRunner::Run(const CommandLine& command) {
         return {RunOutcome::Refused,
                 "Could not write DOSBox's configuration: " + DescribeWriteError(error)};
     }
-    const RunResult result =
+    RunResult result =
         system_->Run({prepared.dosbox, "", command.directory,
                       DosboxArguments(configuration.string(), prepared.playersConfiguration)});
     if (result.outcome == RunOutcome::NotFound || result.outcome == RunOutcome::CouldNotStart) {

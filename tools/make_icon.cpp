@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const auto rgba = marloven::star::StarIcon(side);
-    const QImage image(rgba.data(), side, side, side * 4, QImage::Format_RGBA8888);
+    const QImage image(rgba.data(), side, side, qsizetype{side} * 4, QImage::Format_RGBA8888);
     if (!image.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
         std::fprintf(stderr, "make_icon: cannot write %s\n", argv[2]);
         return 1;

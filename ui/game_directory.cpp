@@ -1,6 +1,7 @@
 #include "ui/game_directory.h"
 
 #include "core/file_ops.h"
+#include "core/game_file.h"
 #include "core/launch.h"
 #include "ui/prompter.h"
 #include "ui/text_conversions.h"
@@ -17,7 +18,8 @@ const QString kLastGameDirectoryKey = QStringLiteral("game/directory");
 } // namespace
 
 bool IsGameDirectory(const std::filesystem::path& directory) {
-    return IsExistingFile(directory / kGameProgram);
+    // A game copied from a DOS disk may carry its names in lower case.
+    return IsExistingFile(FindGameFile(directory, kGameProgram));
 }
 
 std::optional<std::filesystem::path> AskGameDirectory(Prompter& prompter,

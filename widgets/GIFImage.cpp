@@ -302,7 +302,7 @@ void TGIFImage::DrawPicture(QPainter& painter, QPoint origin) const {
     }
     // The composition's pixels are already premultiplied ARGB: drawn in place, uncopied.
     const QImage held(reinterpret_cast<const uchar*>(composed.HeldPixels()), composed.HeldWidth(),
-                      composed.HeldHeight(), composed.HeldWidth() * 4,
+                      composed.HeldHeight(), qsizetype{composed.HeldWidth()} * 4,
                       QImage::Format_ARGB32_Premultiplied);
     painter.drawImage(origin + QPoint(composed.HeldLeft(), composed.HeldTop()), held);
 }

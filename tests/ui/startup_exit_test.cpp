@@ -319,7 +319,8 @@ TEST(LauncherProgram, StartedAwayFromTheGameAsksForItRemembersItAndAsksAgainOnce
     GameDir config;
     // No game here: VK.EXE is a folder; taken for the game, it would offer setup.
     GameDir notGame({{"VK.EXE/inside", ""}});
-    auto game = std::make_unique<GameDir>(GameDir::Files{{"VK.EXE", ""}, {"VK.CFG", ""}});
+    // The game was copied in lower case, as games from a DOS disk often are.
+    auto game = std::make_unique<GameDir>(GameDir::Files{{"vk.exe", ""}, {"vk.cfg", ""}});
     const auto run = [&](const QString& answers) {
         return RunLauncherProgram({"--answers=" + answers}, home.Path(), config.Path());
     };
