@@ -40,54 +40,54 @@ QString SearchPathNote() {
 DosboxDialog::DosboxDialog(Prompter& prompter, QWidget* parent)
     : FixedDialog("DOSBox", {kWidth, 236}, parent), prompter_(prompter) {
     AddCaption(this, "DOSBox program", {kMargin, 8, kBoxWidth, 18}, 10);
-    dosboxPath_ = AddPathBox(this, "DosboxPath", 28);
-    dosboxPath_->setPlaceholderText(SearchPathNote());
-    browseDosbox_ = AddButton(this, "BrowseDosbox", "Browse", kWidth - kMargin - 75, 27);
+    DosboxPath = AddPathBox(this, "DosboxPath", 28);
+    DosboxPath->setPlaceholderText(SearchPathNote());
+    BrowseDosbox = AddButton(this, "BrowseDosbox", "Browse", kWidth - kMargin - 75, 27);
 
     AddCaption(this, "Use DOSBox for DOS programs", {kMargin, 62, kBoxWidth, 18}, 10);
-    use_ = new QComboBox(this);
-    use_->setObjectName("Use");
-    use_->setGeometry(kMargin, 82, kBoxWidth, 23);
+    Use = new QComboBox(this);
+    Use->setObjectName("Use");
+    Use->setGeometry(kMargin, 82, kBoxWidth, 23);
     for (const char* item : kUseItems) {
-        use_->addItem(item);
+        Use->addItem(item);
     }
-    fullScreen_ = new QCheckBox("Full screen (otherwise a window)", this);
-    fullScreen_->setObjectName("FullScreen");
-    fullScreen_->setGeometry(kMargin, 114, kBoxWidth, 20);
-    fullScreen_->setStyleSheet("QCheckBox { color: white; }");
+    FullScreen = new QCheckBox("Full screen (otherwise a window)", this);
+    FullScreen->setObjectName("FullScreen");
+    FullScreen->setGeometry(kMargin, 114, kBoxWidth, 20);
+    FullScreen->setStyleSheet("QCheckBox { color: white; }");
 
     AddCaption(this, "Your own DOSBox configuration file, read after Marloven's",
                {kMargin, 144, kWidth - 2 * kMargin, 18}, 10);
-    playersConfiguration_ = AddPathBox(this, "PlayersConfiguration", 164);
-    playersConfiguration_->setPlaceholderText("None");
-    browseConfiguration_ =
+    PlayersConfiguration = AddPathBox(this, "PlayersConfiguration", 164);
+    PlayersConfiguration->setPlaceholderText("None");
+    BrowseConfiguration =
         AddButton(this, "BrowseConfiguration", "Browse", kWidth - kMargin - 75, 163);
 
-    ok_ = AddButton(this, "OkButton", "OK", kWidth - 2 * kMargin - 150, 203);
-    ok_->setDefault(true);
+    OKButton = AddButton(this, "OkButton", "OK", kWidth - 2 * kMargin - 150, 203);
+    OKButton->setDefault(true);
     QPushButton* cancel = AddButton(this, "CancelButton", "Cancel", kWidth - kMargin - 75, 203);
 
-    connect(browseDosbox_, &QPushButton::clicked, this, [this] { Browse(dosboxPath_); });
-    connect(browseConfiguration_, &QPushButton::clicked, this,
-            [this] { Browse(playersConfiguration_); });
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BrowseDosbox, &QPushButton::clicked, this, [this] { Browse(DosboxPath); });
+    connect(BrowseConfiguration, &QPushButton::clicked, this,
+            [this] { Browse(PlayersConfiguration); });
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void DosboxDialog::Load(const DosboxSettings& settings) {
-    dosboxPath_->setText(QString::fromLocal8Bit(settings.dosboxPath));
-    use_->setCurrentIndex(static_cast<int>(settings.use));
-    fullScreen_->setChecked(settings.fullScreen);
-    playersConfiguration_->setText(QString::fromLocal8Bit(settings.playersConfiguration));
+    DosboxPath->setText(QString::fromLocal8Bit(settings.dosboxPath));
+    Use->setCurrentIndex(static_cast<int>(settings.use));
+    FullScreen->setChecked(settings.fullScreen);
+    PlayersConfiguration->setText(QString::fromLocal8Bit(settings.playersConfiguration));
 }
 
 DosboxSettings DosboxDialog::Settings() const {
     DosboxSettings settings;
-    settings.dosboxPath = dosboxPath_->text().trimmed().toLocal8Bit().toStdString();
-    settings.use = static_cast<DosboxUse>(use_->currentIndex());
-    settings.fullScreen = fullScreen_->isChecked();
+    settings.dosboxPath = DosboxPath->text().trimmed().toLocal8Bit().toStdString();
+    settings.use = static_cast<DosboxUse>(Use->currentIndex());
+    settings.fullScreen = FullScreen->isChecked();
     settings.playersConfiguration =
-        playersConfiguration_->text().trimmed().toLocal8Bit().toStdString();
+        PlayersConfiguration->text().trimmed().toLocal8Bit().toStdString();
     return settings;
 }
 

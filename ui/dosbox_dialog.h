@@ -22,25 +22,18 @@ class DosboxDialog : public FixedDialog {
     void Load(const DosboxSettings& settings);
     DosboxSettings Settings() const;
 
-    QLineEdit* DosboxPath() const { return dosboxPath_; }
-    QPushButton* BrowseDosbox() const { return browseDosbox_; }
-    QComboBox* Use() const { return use_; }
-    QCheckBox* FullScreen() const { return fullScreen_; }
-    QLineEdit* PlayersConfiguration() const { return playersConfiguration_; }
-    QPushButton* BrowseConfiguration() const { return browseConfiguration_; }
-    QPushButton* OkButton() const { return ok_; }
+    QLineEdit* DosboxPath = nullptr;
+    QPushButton* BrowseDosbox = nullptr;
+    QComboBox* Use = nullptr;
+    QCheckBox* FullScreen = nullptr;
+    QLineEdit* PlayersConfiguration = nullptr;
+    QPushButton* BrowseConfiguration = nullptr;
+    QPushButton* OKButton = nullptr;
 
   private:
     void Browse(QLineEdit* box);
 
     Prompter& prompter_;
-    QLineEdit* dosboxPath_ = nullptr;
-    QPushButton* browseDosbox_ = nullptr;
-    QComboBox* use_ = nullptr;
-    QCheckBox* fullScreen_ = nullptr;
-    QLineEdit* playersConfiguration_ = nullptr;
-    QPushButton* browseConfiguration_ = nullptr;
-    QPushButton* ok_ = nullptr;
 };
 
 // Shows the dialog with the stored settings and stores what the player accepts.

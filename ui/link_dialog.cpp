@@ -63,20 +63,20 @@ QString HintOf(LaunchMode mode, int port) {
 
 LinkDialog::LinkDialog(QWidget* parent)
     : FixedDialog(TitleOf(LaunchMode::Answer), {kWidth, 292}, parent) {
-    host_ = AddChoice(this, "HostButton", "Host: the others join this machine", 8);
-    join_ = AddChoice(this, "JoinButton", "Join the host at:", 32);
-    address_ = new QLineEdit(this);
-    address_->setObjectName("Address");
-    address_->setGeometry(28, 56, kInner - 20, 21);
-    PaintLimeOnBlack(address_);
-    CharFilter::Install(address_, kAddressChars);
+    HostButton = AddChoice(this, "HostButton", "Host: the others join this machine", 8);
+    JoinButton = AddChoice(this, "JoinButton", "Join the host at:", 32);
+    Address = new QLineEdit(this);
+    Address->setObjectName("Address");
+    Address->setGeometry(28, 56, kInner - 20, 21);
+    PaintLimeOnBlack(Address);
+    CharFilter::Install(Address, kAddressChars);
 
     AddCaption(this, "Port", {kMargin, 90, 60, 18}, 10);
-    port_ = new QSpinBox(this);
-    port_->setObjectName("Port");
-    port_->setGeometry(72, 86, 90, 22);
-    port_->setRange(1, kHighestPort);
-    PaintLimeOnBlack(port_);
+    Port = new QSpinBox(this);
+    Port->setObjectName("Port");
+    Port->setGeometry(72, 86, 90, 22);
+    Port->setRange(1, kHighestPort);
+    PaintLimeOnBlack(Port);
 
     tellCaption_ = new QLabel(this);
     tellCaption_->setGeometry(kMargin, 118, kInner, 18);
@@ -87,24 +87,24 @@ LinkDialog::LinkDialog(QWidget* parent)
     tell_->setGeometry(kMargin, 138, kInner - 83, 70);
     tell_->setReadOnly(true);
     PaintLimeOnBlack(tell_);
-    copy_ = AddButton(this, "CopyButton", "&Copy", kWidth - kMargin - 75, 138);
+    CopyButton = AddButton(this, "CopyButton", "&Copy", kWidth - kMargin - 75, 138);
     hint_ = new QLabel(this);
     hint_->setGeometry(kMargin, 212, kInner, 40);
     hint_->setWordWrap(true);
     hint_->setFont(SansFont(11));
     PaintTextColor(hint_, Qt::white);
 
-    ok_ = AddButton(this, "OKButton", "OK", 64, 259);
-    ok_->setDefault(true);
-    cancel_ = AddButton(this, "CancelButton", "Cancel", 161, 259);
+    OKButton = AddButton(this, "OKButton", "OK", 64, 259);
+    OKButton->setDefault(true);
+    CancelButton = AddButton(this, "CancelButton", "Cancel", 161, 259);
 
-    connect(host_, &QRadioButton::toggled, this, &LinkDialog::Update);
-    connect(address_, &QLineEdit::textChanged, this, &LinkDialog::Update);
-    connect(port_, &QSpinBox::valueChanged, this, &LinkDialog::Update);
-    connect(copy_, &QPushButton::clicked, this,
+    connect(HostButton, &QRadioButton::toggled, this, &LinkDialog::Update);
+    connect(Address, &QLineEdit::textChanged, this, &LinkDialog::Update);
+    connect(Port, &QSpinBox::valueChanged, this, &LinkDialog::Update);
+    connect(CopyButton, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(TextToTell()); });
-    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string>& localAddresses) {
@@ -112,20 +112,20 @@ void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string
     localAddresses_ = localAddresses;
     setWindowTitle(TitleOf(link.mode));
     const bool choose = link.mode != LaunchMode::Answer;
-    host_->setVisible(choose);
-    join_->setVisible(choose);
-    address_->setVisible(choose);
-    (link.side == LinkSide::Join && choose ? join_ : host_)->setChecked(true);
-    SetBoxText(address_, QString::fromStdString(link.hostAddress));
-    port_->setValue(link.port);
+    HostButton->setVisible(choose);
+    JoinButton->setVisible(choose);
+    Address->setVisible(choose);
+    (link.side == LinkSide::Join && choose ? JoinButton : HostButton)->setChecked(true);
+    SetBoxText(Address, QString::fromStdString(link.hostAddress));
+    Port->setValue(link.port);
     Update();
 }
 
 InternetLink LinkDialog::Choice() const {
     InternetLink link = link_;
-    link.side = join_->isChecked() ? LinkSide::Join : LinkSide::Host;
-    link.port = port_->value();
-    link.hostAddress = address_->text().toStdString();
+    link.side = JoinButton->isChecked() ? LinkSide::Join : LinkSide::Host;
+    link.port = Port->value();
+    link.hostAddress = Address->text().toStdString();
     if (link.side == LinkSide::Join) {
         std::tie(link.hostAddress, link.port) = SplitHostAndPort(link.hostAddress, link.port);
     }
@@ -134,24 +134,24 @@ InternetLink LinkDialog::Choice() const {
 
 QString LinkDialog::TextToTell() const {
     QStringList lines;
-    for (const std::string& line : AddressesToTell(localAddresses_, port_->value())) {
+    for (const std::string& line : AddressesToTell(localAddresses_, Port->value())) {
         lines << QString::fromStdString(line);
     }
     return lines.join('\n');
 }
 
 void LinkDialog::Update() {
-    const bool joining = join_->isChecked();
-    address_->setEnabled(joining);
+    const bool joining = JoinButton->isChecked();
+    Address->setEnabled(joining);
     for (QWidget* widget : {static_cast<QWidget*>(tellCaption_), static_cast<QWidget*>(tell_),
-                            static_cast<QWidget*>(copy_), static_cast<QWidget*>(hint_)}) {
+                            static_cast<QWidget*>(CopyButton), static_cast<QWidget*>(hint_)}) {
         widget->setVisible(!joining);
     }
     tellCaption_->setText(link_.mode == LaunchMode::Answer ? "Tell the caller to dial:"
                                                            : "Tell the others to join:");
     tell_->setPlainText(TextToTell());
-    hint_->setText(HintOf(link_.mode, port_->value()));
-    ok_->setEnabled(!joining || !address_->text().isEmpty());
+    hint_->setText(HintOf(link_.mode, Port->value()));
+    OKButton->setEnabled(!joining || !Address->text().isEmpty());
 }
 
 } // namespace marloven

@@ -33,29 +33,22 @@ class LinkDialog : public FixedDialog {
     // The lines to tell the others: this machine's addresses with the port.
     QString TextToTell() const;
 
-    QRadioButton* HostButton() const { return host_; }
-    QRadioButton* JoinButton() const { return join_; }
-    QLineEdit* Address() const { return address_; }
-    QSpinBox* Port() const { return port_; }
-    QPushButton* CopyButton() const { return copy_; }
-    QPushButton* OkButton() const { return ok_; }
-    QPushButton* CancelButton() const { return cancel_; }
+    QRadioButton* HostButton = nullptr;
+    QRadioButton* JoinButton = nullptr;
+    QLineEdit* Address = nullptr;
+    QSpinBox* Port = nullptr;
+    QPushButton* CopyButton = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
 
   private:
     void Update();
 
     InternetLink link_;
     std::vector<std::string> localAddresses_;
-    QRadioButton* host_ = nullptr;
-    QRadioButton* join_ = nullptr;
-    QLineEdit* address_ = nullptr;
-    QSpinBox* port_ = nullptr;
     QLabel* tellCaption_ = nullptr;
     QPlainTextEdit* tell_ = nullptr;
     QLabel* hint_ = nullptr;
-    QPushButton* copy_ = nullptr;
-    QPushButton* ok_ = nullptr;
-    QPushButton* cancel_ = nullptr;
 };
 
 } // namespace marloven

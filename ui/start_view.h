@@ -26,17 +26,14 @@ class StartView : public FixedDialog {
     // Opens the view on Single Player, and waits until it is closed.
     void Show(Describe describe);
 
-    QComboBox* Start() const { return start_; }
-    QPlainTextEdit* Text() const { return text_; }
-    QPushButton* CopyButton() const { return copy_; }
+    QComboBox* Start = nullptr;
+    QPlainTextEdit* Text = nullptr;
+    QPushButton* CopyButton = nullptr;
 
   private:
     void ShowChosen();
 
     Describe describe_;
-    QComboBox* start_ = nullptr;
-    QPlainTextEdit* text_ = nullptr;
-    QPushButton* copy_ = nullptr;
 };
 
 } // namespace marloven

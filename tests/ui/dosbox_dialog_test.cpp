@@ -26,11 +26,11 @@ TEST(DosboxDialog, WhatThePlayerAcceptsIsKeptAndTheNextStartUsesIt) {
     prompter.fileAnswers.push_back(QString::fromStdString((game / "my dosbox").string()));
     DosboxDialog dialog(prompter);
     WhenOpened(dialog, [&dialog] {
-        EXPECT_EQ(dialog.DosboxPath()->text(), "") << "nothing set: the search path";
-        dialog.BrowseDosbox()->click();
-        dialog.FullScreen()->click();
-        dialog.PlayersConfiguration()->setText("  ");
-        dialog.OkButton()->click();
+        EXPECT_EQ(dialog.DosboxPath->text(), "") << "nothing set: the search path";
+        dialog.BrowseDosbox->click();
+        dialog.FullScreen->click();
+        dialog.PlayersConfiguration->setText("  ");
+        dialog.OKButton->click();
     });
     EditDosboxSettings(dialog);
 
@@ -42,14 +42,14 @@ TEST(DosboxDialog, WhatThePlayerAcceptsIsKeptAndTheNextStartUsesIt) {
 
     // Never, and then Cancel: the stored choice stays until the player accepts another.
     WhenOpened(dialog, [&dialog] {
-        EXPECT_TRUE(dialog.FullScreen()->isChecked());
-        dialog.Use()->setCurrentIndex(static_cast<int>(DosboxUse::Never));
-        dialog.OkButton()->click();
+        EXPECT_TRUE(dialog.FullScreen->isChecked());
+        dialog.Use->setCurrentIndex(static_cast<int>(DosboxUse::Never));
+        dialog.OKButton->click();
     });
     EditDosboxSettings(dialog);
     EXPECT_FALSE(engine.Plan(single).throughDosbox);
     WhenOpened(dialog, [&dialog] {
-        dialog.Use()->setCurrentIndex(static_cast<int>(DosboxUse::Always));
+        dialog.Use->setCurrentIndex(static_cast<int>(DosboxUse::Always));
         dialog.reject();
     });
     EditDosboxSettings(dialog);

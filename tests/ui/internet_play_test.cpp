@@ -114,18 +114,18 @@ struct Player {
     void ChooseLink(const std::function<void()>& click, const QString& joinAddress, int port) {
         LinkDialog& dialog = Link();
         WhenOpened(dialog, [&dialog, joinAddress, port] {
-            (joinAddress.isEmpty() ? dialog.HostButton() : dialog.JoinButton())->click();
-            dialog.Port()->setValue(port);
+            (joinAddress.isEmpty() ? dialog.HostButton : dialog.JoinButton)->click();
+            dialog.Port->setValue(port);
             if (joinAddress.isEmpty()) {
                 // What the host tells the others, ready to paste: address and port.
-                dialog.CopyButton()->click();
+                dialog.CopyButton->click();
                 EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(QRegularExpression(
                     QString("^[0-9.]+:%1$").arg(port), QRegularExpression::MultilineOption)))
                     << QGuiApplication::clipboard()->text().toStdString();
             }
-            dialog.Address()->selectAll(); // over what was remembered
-            Type(dialog.Address(), joinAddress);
-            dialog.OkButton()->click();
+            dialog.Address->selectAll(); // over what was remembered
+            Type(dialog.Address, joinAddress);
+            dialog.OKButton->click();
         });
         click();
     }

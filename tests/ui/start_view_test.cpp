@@ -42,13 +42,13 @@ TEST(StartView, ShowsWhatEachStartWouldRunAndCopiesIt) {
     StartView view;
     QString single, network, setup;
     WhenOpened(view, [&] {
-        single = view.Text()->toPlainText();
-        view.Start()->setCurrentIndex(view.Start()->findText("Network"));
-        network = view.Text()->toPlainText();
-        view.Start()->setCurrentIndex(view.Start()->findText("Setup"));
-        setup = view.Text()->toPlainText();
-        view.Start()->setCurrentIndex(view.Start()->findText("Answer"));
-        view.CopyButton()->click();
+        single = view.Text->toPlainText();
+        view.Start->setCurrentIndex(view.Start->findText("Network"));
+        network = view.Text->toPlainText();
+        view.Start->setCurrentIndex(view.Start->findText("Setup"));
+        setup = view.Text->toPlainText();
+        view.Start->setCurrentIndex(view.Start->findText("Answer"));
+        view.CopyButton->click();
         view.accept();
     });
     view.Show(describe);
@@ -75,7 +75,7 @@ TEST(StartView, TheViewMenuShowsTheStartWithTheWindowsOptionsAsTheyStand) {
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (auto* view = qobject_cast<StartView*>(QApplication::activeModalWidget())) {
             poll.stop();
-            shown = view->Text()->toPlainText();
+            shown = view->Text->toPlainText();
             view->accept();
         }
     });
