@@ -54,11 +54,15 @@ class LazySoundPlayer : public SoundPlayer {
         return player_.get();
     }
 
-    // The module lies beside the program; a program built elsewhere in the build tree
-    // (a test) finds it where the build put it.
+    // The module lies beside the program in the build tree, or in its own folder beside
+    // the installed program's bin folder; a program built elsewhere in the build tree (a
+    // test) finds it where the build put it.
     static SoundPlayer* Load() {
-        QStringList places = {QApplication::applicationDirPath() + "/" MARLOVEN_SOUND_MODULE_NAME};
-        places << QStringLiteral(MARLOVEN_SOUND_MODULE_PATH);
+        const QString programDir = QApplication::applicationDirPath();
+        const QStringList places = {
+            programDir + "/" MARLOVEN_SOUND_MODULE_NAME,
+            programDir + "/../" MARLOVEN_SOUND_MODULE_INSTALL_DIR "/" MARLOVEN_SOUND_MODULE_NAME,
+            QStringLiteral(MARLOVEN_SOUND_MODULE_PATH)};
         for (const QString& place : places) {
             QLibrary module(place);
             if (auto make =
