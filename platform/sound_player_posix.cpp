@@ -59,10 +59,10 @@ class LazySoundPlayer : public SoundPlayer {
     // test) finds it where the build put it.
     static SoundPlayer* Load() {
         const QString programDir = QApplication::applicationDirPath();
-        const QStringList places = {
-            programDir + "/" MARLOVEN_SOUND_MODULE_NAME,
-            programDir + "/../" MARLOVEN_SOUND_MODULE_INSTALL_DIR "/" MARLOVEN_SOUND_MODULE_NAME,
-            QStringLiteral(MARLOVEN_SOUND_MODULE_PATH)};
+        const QStringList places = {programDir + "/" MARLOVEN_SOUND_MODULE_NAME,
+                                    programDir + "/../" MARLOVEN_SOUND_MODULE_INSTALL_DIR
+                                                 "/" MARLOVEN_SOUND_MODULE_NAME,
+                                    QStringLiteral(MARLOVEN_SOUND_MODULE_PATH)};
         for (const QString& place : places) {
             QLibrary module(place);
             if (auto make =
