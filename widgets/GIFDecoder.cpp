@@ -88,6 +88,9 @@ void GifReader::GatherSubBlocks(std::vector<std::uint8_t>& out) {
             return;
         }
         const std::size_t taken = std::min(length, Remaining());
+        if (taken == 0) {
+            return; // the data ends with a length byte: nothing left to gather
+        }
         std::memcpy(to, data_.data() + pos_, taken);
         to += taken;
         pos_ += taken;
