@@ -225,6 +225,10 @@ InvitationParse ParseInvitation(std::string_view link) {
         return Refused("it holds spaces, control characters or letters beyond plain ASCII.");
     }
     std::string_view rest = link;
+    // Windows has been known to hand a link on with a slash added at its end.
+    if (rest.size() > 1 && rest.back() == '/' && rest.find('?') != std::string_view::npos) {
+        rest.remove_suffix(1);
+    }
     if (!StartsWithNoCase(rest, kScheme)) {
         return Refused("it does not begin with marloven:.");
     }

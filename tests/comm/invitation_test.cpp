@@ -34,6 +34,9 @@ TEST(Invitation, LinksAsPeopleAndProgramsWriteThemAreRead) {
         ParseInvitation("marloven://join/?port=2324&address=host-1.example&start=cable");
     ASSERT_TRUE(slash.invitation) << slash.refusal;
     EXPECT_EQ(slash.invitation->start, InvitationStart::Cable);
+    const auto trailing = ParseInvitation("marloven://join?start=modem&address=h.example&port=23/");
+    ASSERT_TRUE(trailing.invitation) << trailing.refusal;
+    EXPECT_EQ(trailing.invitation->port, 23);
     EXPECT_TRUE(LooksLikeInvitation("Marloven://join?x"));
     EXPECT_FALSE(LooksLikeInvitation("/home/me/marloven"));
 }
