@@ -31,7 +31,7 @@ namespace {
 // The game directory named on the command line. A file stands for its folder, so that
 // VK.EXE dropped on the launcher's icon opens the game it belongs to.
 std::filesystem::path GameDirectoryNamed(const QString& named) {
-    const std::filesystem::path path = marloven::PathFromQString(named);
+    std::filesystem::path path = marloven::PathFromQString(named);
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         return path;
