@@ -25,6 +25,8 @@ enum class LauncherKey {
     IpxSide,
     IpxHost,
     IpxPort,
+    RouterAsk,     // whether hosting asks the home router to forward the port
+    RouterMapping, // what the router forwards now, removed at the next start after a crash
 };
 
 class LauncherSettings {

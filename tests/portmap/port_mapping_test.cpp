@@ -2,6 +2,7 @@
 // The mapping's life (bound, late answers, renewal, removal) against routers of our own
 // making; the real router is in tests/router.
 #include "portmap/port_mapping.h"
+#include "tests/support/scripted_router.h"
 
 #include <gtest/gtest.h>
 
@@ -14,54 +15,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-struct Calls {
-    std::atomic<int> opens{0};
-    std::atomic<int> removes{0};
-};
-
-class ScriptedRouter final : public Router {
-  public:
-    ScriptedRouter(std::shared_ptr<Calls> calls, Outcome outcome, std::chrono::milliseconds delay)
-        : calls_(std::move(calls)), outcome_(outcome), delay_(delay) {}
-    Result Open(const Request& request, std::chrono::seconds lease, Deadline) override {
-        std::this_thread::sleep_for(delay_);
-        ++calls_->opens;
-        if (outcome_ == Outcome::Opened) {
-            return MappedResult(request, "upnp", "198.20.23.1", request.port, "192.168.77.2",
-                                lease);
-        }
-        Result result;
-        result.outcome = outcome_;
-        result.reason = "it already forwards that port to another machine";
-        return result;
-    }
-    bool Remove(const Record&, Deadline) override {
-        ++calls_->removes;
-        return true;
-    }
-
-  private:
-    std::shared_ptr<Calls> calls_;
-    Outcome outcome_;
-    std::chrono::milliseconds delay_;
-};
-
-Options Scripted(std::shared_ptr<Calls> calls,
-                 std::vector<std::pair<Outcome, std::chrono::milliseconds>> script,
-                 std::chrono::milliseconds bound = 300ms, std::chrono::seconds lease = kLease) {
-    Options options;
-    options.bound = bound;
-    options.lease = lease;
-    options.routers = [calls, script] {
-        std::vector<std::unique_ptr<Router>> routers;
-        for (const auto& [outcome, delay] : script) {
-            routers.push_back(std::make_unique<ScriptedRouter>(calls, outcome, delay));
-        }
-        return routers;
-    };
-    return options;
-}
+using test::Calls;
+using test::Scripted;
 
 bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
     const auto until = Clock::now() + limit;
