@@ -11,7 +11,9 @@
 #include "core/file_io.h"
 #include "core/game_file.h"
 #include "launcher/dos_engine.h"
+#include "launcher/launcher_settings.h"
 #include "launcher/start_plan.h"
+#include "tests/support/scripted_router.h"
 #include "tests/ui/dialog_driver.h"
 #include "ui/dialogs/link_dialog.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
@@ -19,6 +21,8 @@
 #include "ui/dialogs/players_dialog.h"
 #include "ui/main/game_options_page.h"
 #include "ui/main/modem_page.h"
+
+#include <QAction>
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -328,6 +332,59 @@ TEST_F(InternetPlay, ThePrintedStartShowsTheLinkLastChosen) {
     EXPECT_TRUE(Has(network.str(), "ipxnet connect 10.0.0.2 5555\nCOMMIT.EXE")) << network.str();
     // VK.CFG's ComPort = 2.
     EXPECT_TRUE(Has(answer.str(), "serial2=modem listenport:6666\n")) << answer.str();
+}
+
+// The router stands in for a home router that forwards the port: the player is told
+// the public address, gets the invitation on Yes, and the port closes when the start
+// ends. Turned off in the Options menu, the router is not asked at all.
+TEST_F(InternetPlay, HostingOpensThePortOnTheRouterOffersTheInvitationAndClosesItAfter) {
+    auto calls = std::make_shared<Calls>();
+    Launcher& launcher = host_->launcher;
+    launcher.context.routerOptions = Scripted(calls, {{Outcome::Opened, 0ms}});
+    host_->Main().AskRouter1->setChecked(true);
+    launcher.prompter.yesNoAnswers = {true};
+    host_->ChooseLink([this] { host_->Main().AlreadyButton->click(); }, {}, 2324);
+    ASSERT_EQ(host_->keeping->starts, 1);
+    ASSERT_EQ(launcher.prompter.questions.size(), 1);
+    EXPECT_TRUE(launcher.prompter.questions.front().startsWith(
+        QString::fromUtf8("Tell: 198.20.23.1:2324 \u2014 opened on your router (UPnP).")));
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith(
+        "marloven://join?start=cable&address=198.20.23.1&port=2324\nWithout Marloven: "))
+        << QGuiApplication::clipboard()->text().toStdString();
+    EXPECT_EQ(calls->removes, 1);
+    EXPECT_TRUE(launcher.settings.Get(LauncherKey::RouterMapping).toString().isEmpty());
+
+    host_->Main().AskRouter1->setChecked(false);
+    EXPECT_FALSE(launcher.settings.Get(LauncherKey::RouterAsk).toBool());
+    host_->ChooseLink([this] { host_->Main().AnswerButton->click(); }, {}, 2323);
+    EXPECT_EQ(host_->keeping->starts, 2);
+    EXPECT_EQ(calls->opens, 1);
+    EXPECT_EQ(launcher.prompter.questions.size(), 1);
+}
+
+// A clicked invitation fills the dialog its start begins with, and starts nothing.
+TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) {
+    LinkDialog& link = host_->Link();
+    bool joinFilled = false;
+    WhenOpened(link, [&] {
+        joinFilled = link.JoinButton->isChecked() && link.Address->text() == "198.51.100.4" &&
+                     link.Port->value() == 2324;
+        link.CancelButton->click();
+    });
+    host_->Main().OpenInvitation({InvitationStart::Cable, "198.51.100.4", 2324});
+    EXPECT_TRUE(joinFilled);
+
+    TDial& phonebook = *host_->launcher.forms->Dial;
+    QString picked;
+    WhenOpened(phonebook, [&] {
+        const auto rows = phonebook.PhoneList->selectedItems();
+        picked = rows.isEmpty() ? QString() : rows.front()->text(0) + "|" + rows.front()->text(1);
+        phonebook.CancelButton->click();
+    });
+    host_->Main().OpenInvitation({InvitationStart::ModemCall, "velkaran.example.org", 2323});
+    EXPECT_EQ(picked, "From invitation|velkaran.example.org:2323");
+    EXPECT_EQ(host_->keeping->starts, 0);
+    EXPECT_FALSE(host_->launcher.dir.Exists("MARLOVEN.PBK"));
 }
 
 TEST_F(InternetPlay, AComPortThatDosboxLacksStopsTheStartBeforeAnythingIsWritten) {

@@ -345,6 +345,18 @@ TEST(LauncherProgram, StartedAwayFromTheGameAsksForItRemembersItAndAsksAgainOnce
     EXPECT_EQ(run(""), 1);
 }
 
+// As a click in a chat program starts it. Yes to saving shows whether it opened.
+TEST(LauncherProgram, AnInvitationOpensTheGameFoundAsUsualAndAHostileLinkOpensNothing) {
+    GameDir game({{"VK.EXE", ""}, {"VK.CFG", "PlayerName = \"Zed\"\n"}});
+    GameDir config;
+    const QString hostile = "marloven://join?start=cable&address=198.51.100.4&port=2324&run=x";
+    EXPECT_EQ(RunLauncherProgram({"--answers=yes", hostile}, game.Path(), config.Path()), 1);
+    EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\n");
+    const QString sound = "marloven://join?start=cable&address=198.51.100.4&port=2324";
+    EXPECT_EQ(RunLauncherProgram({"--answers=yes", sound}, game.Path(), config.Path()), 0);
+    EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\r\n");
+}
+
 TEST(LauncherProgram, RefusesUnknownOptionsButLetsQtTakeItsOwn) {
     GameDir game({{"VK.CFG", "PlayerName = \"Zed\"\n"}});
     const QString gamePath = QString::fromStdString(game.Path().string());

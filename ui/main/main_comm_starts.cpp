@@ -7,6 +7,8 @@
 #include "core/cfg_store.h"
 #include "core/mouse_tweak.h"
 #include "core/settings.h"
+#include "launcher/link_settings.h"
+#include "launcher/router_port.h"
 #include "launcher/start_plan.h"
 #include "platform/program_runner.h"
 #include "ui/app_context.h"
@@ -32,6 +34,13 @@ void TMain::StartCommDriver(LaunchMode mode, const std::string& value,
     settings.value = value;
     ModemPage->FillCommitSettings(settings);
     settings.socket = forms_.NetNoPlayers->SocketText();
+    // A hosting start's port is open on the router while the start lasts: removed when
+    // it ends, however it ends.
+    RouterPort routerPort(context_.settings, context_.routerOptions);
+    if (link) {
+        routerPort.Open(*link);
+        TellRouterAnswer(context_.prompter, routerPort);
+    }
     ReportFileErrors(context_.prompter, [&] {
         ComposeCommitFile(context_.startDir, settings);
         Launch(mode, kCommDriverProgram, link);
@@ -72,6 +81,31 @@ void TMain::DialButtonClick() {
     // Back in view after the driver ends, and after a failure once it is reported.
     const auto showAgain = qScopeGuard([this] { show(); });
     StartCommDriver(LaunchMode::Dial, number, link);
+}
+
+void TMain::OpenInvitation(const Invitation& invitation) {
+    // Without DOSBox the driver reaches the others as the system lets it, with no
+    // address to fill in.
+    if (!CommDriverRunsInDosbox()) {
+        context_.prompter.Inform(kInvitationNeedsDosbox);
+        return;
+    }
+    if (invitation.start == InvitationStart::ModemCall) {
+        forms_.Dial->OfferInvitation(QString::fromStdString(InvitationAddressAndPort(invitation)));
+        DialButtonClick();
+        return;
+    }
+    // The host-or-join dialog opens with the link last chosen: the invitation's.
+    const LaunchMode mode = invitation.start == InvitationStart::Cable
+                                ? LaunchMode::AlreadyConnected
+                                : LaunchMode::Network;
+    SaveLinkChoice(context_.settings, {mode, ModemPage->ComPort->currentIndex(), LinkSide::Join,
+                                       invitation.address, invitation.port});
+    if (mode == LaunchMode::Network) {
+        NetworkButtonClick();
+    } else {
+        AlreadyButtonClick();
+    }
 }
 
 void TMain::AnswerButtonClick() {
