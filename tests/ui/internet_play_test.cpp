@@ -13,6 +13,7 @@
 #include "launcher/dos_engine.h"
 #include "launcher/launcher_settings.h"
 #include "launcher/start_plan.h"
+#include "tests/router/netns.h"
 #include "tests/support/scripted_router.h"
 #include "tests/ui/dialog_driver.h"
 #include "ui/dialogs/link_dialog.h"
@@ -64,8 +65,14 @@ class KeepingRunner : public ProgramRunner {
         configuration = ReadWholeFile(command.arguments.at(1)).value_or("");
         arguments = command.arguments;
         program = command.program;
+        if (duringRun) {
+            duringRun();
+        }
         return RunOutcome::Ended;
     }
+
+    // What happens while the start "runs": the caller may run the kept DOSBox then.
+    std::function<void()> duringRun;
 
     int starts = 0;
     std::string program;
@@ -137,7 +144,9 @@ struct Player {
     }
 
     // DOSBox as the engine would have started it, with the configuration it wrote.
-    std::unique_ptr<QProcess> StartDosbox(const GameDir& scratch, const std::string& name) {
+    // Started through `through` when given (another network's "ip netns exec ...").
+    std::unique_ptr<QProcess> StartDosbox(const GameDir& scratch, const std::string& name,
+                                          QStringList through = {}) {
         scratch.Write(name, keeping->configuration);
         QStringList arguments;
         for (const std::string& argument : keeping->arguments) {
@@ -146,7 +155,8 @@ struct Player {
         arguments[1] = QString::fromStdString((scratch / name).string());
         auto process = std::make_unique<QProcess>();
         process->setWorkingDirectory(QString::fromStdString(launcher.dir.Path().string()));
-        process->start(QString::fromStdString(keeping->program), arguments);
+        through << QString::fromStdString(keeping->program) << arguments;
+        process->start(through.takeFirst(), through);
         return process;
     }
 
@@ -160,7 +170,7 @@ struct Player {
     Launcher launcher;
 };
 
-class InternetPlay : public testing::Test {
+class InternetPlay : public ::testing::Test {
   protected:
     void SetUp() override {
         dosbox_ = FindDosbox({});
@@ -183,7 +193,7 @@ class InternetPlay : public testing::Test {
 
     // Runs the host's DOSBox, then, once it listens on the port, the guest's; both end
     // by themselves when the game (the stand-in VK.EXE) has run.
-    void PlaySideBySide(Protocol protocol, int port) {
+    void PlaySideBySide(Protocol protocol, int port, const QStringList& guestThrough = {}) {
         ASSERT_EQ(host_->keeping->starts, 1);
         ASSERT_EQ(guest_->keeping->starts, 1);
         const auto host = host_->StartDosbox(scratch_, "host.conf");
@@ -192,7 +202,7 @@ class InternetPlay : public testing::Test {
         while (!Listening(protocol, port) && waited.elapsed() < kListenBoundMs) {
             QThread::msleep(50);
         }
-        const auto guest = guest_->StartDosbox(scratch_, "guest.conf");
+        const auto guest = guest_->StartDosbox(scratch_, "guest.conf", guestThrough);
         for (QProcess* process : {host.get(), guest.get()}) {
             if (!process->waitForFinished(kDosboxBoundMs)) {
                 ADD_FAILURE() << "DOSBox did not end in time";
@@ -385,6 +395,42 @@ TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) 
     EXPECT_EQ(picked, "From invitation|velkaran.example.org:2323");
     EXPECT_EQ(host_->keeping->starts, 0);
     EXPECT_FALSE(host_->launcher.dir.Exists("MARLOVEN.PBK"));
+}
+
+// The whole way from a home network: the hosting launcher's start has the real
+// miniupnpd forward the port, the joiner outside reaches the host only through the
+// router's outside address, both drivers link, and the port closes when the start ends.
+TEST_F(InternetPlay, AJoinerOnTheInternetReachesTheHostThroughThePortItsStartOpened) {
+    if (const auto reason = marloven::testing::LabUnavailable()) {
+        GTEST_SKIP() << *reason;
+    }
+    marloven::testing::Lab lab(marloven::testing::RouterKind::UpnpOnly);
+    ASSERT_EQ(lab.Failure(), "");
+    const marloven::testing::InNamespace home(lab, "home");
+    ASSERT_TRUE(home.Entered());
+    const int port = 2324;
+    const auto listed = [&lab] {
+        return Has(lab.RunIn("home", {"upnpc", "-l"}).output, "2324->192.168.77.2:2324");
+    };
+    guest_->ChooseLink([this] { guest_->Main().AlreadyButton->click(); },
+                       marloven::testing::kRouterOutsideAddress, port);
+    host_->Main().AskRouter1->setChecked(true);
+    host_->launcher.prompter.yesNoAnswers = {false};
+    bool listedWhileHosting = false;
+    host_->keeping->duringRun = [&] {
+        listedWhileHosting = listed();
+        PlaySideBySide(
+            Protocol::Tcp, port,
+            {"ip", "netns", "exec", QString::fromStdString(lab.NamespaceName("outside"))});
+    };
+    host_->ChooseLink([this] { host_->Main().AlreadyButton->click(); }, {}, port);
+    ASSERT_EQ(host_->launcher.prompter.questions.size(), 1);
+    EXPECT_TRUE(host_->launcher.prompter.questions.front().startsWith("Tell: 198.20.23.1:2324 "))
+        << host_->launcher.prompter.questions.front().toStdString();
+    EXPECT_TRUE(listedWhileHosting);
+    ExpectLinked(host_->Log(), "already");
+    ExpectLinked(guest_->Log(), "already");
+    EXPECT_FALSE(listed());
 }
 
 TEST_F(InternetPlay, AComPortThatDosboxLacksStopsTheStartBeforeAnythingIsWritten) {
