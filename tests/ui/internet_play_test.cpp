@@ -400,37 +400,65 @@ TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) 
 // The whole way from a home network: the hosting launcher's start has the real
 // miniupnpd forward the port, the joiner outside reaches the host only through the
 // router's outside address, both drivers link, and the port closes when the start ends.
-TEST_F(InternetPlay, AJoinerOnTheInternetReachesTheHostThroughThePortItsStartOpened) {
-    if (const auto reason = marloven::testing::LabUnavailable()) {
-        GTEST_SKIP() << *reason;
+class InternetPlayFromHome : public InternetPlay {
+  protected:
+    // `choose` makes the start a player's launcher would, hosting when no address is
+    // given; the guest joins the router's outside address.
+    void HostThroughTheRouter(Protocol protocol, int port,
+                              const std::function<void(Player&, const QString&)>& choose,
+                              const std::string& peer) {
+        if (const auto reason = marloven::testing::LabUnavailable()) {
+            GTEST_SKIP() << *reason;
+        }
+        marloven::testing::Lab lab(marloven::testing::RouterKind::UpnpOnly);
+        ASSERT_EQ(lab.Failure(), "");
+        const marloven::testing::InNamespace home(lab, "home");
+        ASSERT_TRUE(home.Entered());
+        const std::string mapped = std::to_string(port) + "->192.168.77.2:" + std::to_string(port);
+        const auto listed = [&] { return Has(lab.RunIn("home", {"upnpc", "-l"}).output, mapped); };
+        choose(*guest_, marloven::testing::kRouterOutsideAddress);
+        host_->Main().AskRouter1->setChecked(true);
+        host_->launcher.prompter.yesNoAnswers = {false};
+        bool listedWhileHosting = false;
+        host_->keeping->duringRun = [&] {
+            listedWhileHosting = listed();
+            const QString outside = QString::fromStdString(lab.NamespaceName("outside"));
+            PlaySideBySide(protocol, port, {"ip", "netns", "exec", outside});
+        };
+        choose(*host_, {});
+        ASSERT_EQ(host_->launcher.prompter.questions.size(), 1);
+        EXPECT_TRUE(host_->launcher.prompter.questions.front().startsWith(
+            QString("Tell: 198.20.23.1:%1 ").arg(port)))
+            << host_->launcher.prompter.questions.front().toStdString();
+        EXPECT_TRUE(listedWhileHosting);
+        ExpectLinked(host_->Log(), peer);
+        ExpectLinked(guest_->Log(), peer);
+        EXPECT_FALSE(listed());
     }
-    marloven::testing::Lab lab(marloven::testing::RouterKind::UpnpOnly);
-    ASSERT_EQ(lab.Failure(), "");
-    const marloven::testing::InNamespace home(lab, "home");
-    ASSERT_TRUE(home.Entered());
-    const int port = 2324;
-    const auto listed = [&lab] {
-        return Has(lab.RunIn("home", {"upnpc", "-l"}).output, "2324->192.168.77.2:2324");
-    };
-    guest_->ChooseLink([this] { guest_->Main().AlreadyButton->click(); },
-                       marloven::testing::kRouterOutsideAddress, port);
-    host_->Main().AskRouter1->setChecked(true);
-    host_->launcher.prompter.yesNoAnswers = {false};
-    bool listedWhileHosting = false;
-    host_->keeping->duringRun = [&] {
-        listedWhileHosting = listed();
-        PlaySideBySide(
-            Protocol::Tcp, port,
-            {"ip", "netns", "exec", QString::fromStdString(lab.NamespaceName("outside"))});
-    };
-    host_->ChooseLink([this] { host_->Main().AlreadyButton->click(); }, {}, port);
-    ASSERT_EQ(host_->launcher.prompter.questions.size(), 1);
-    EXPECT_TRUE(host_->launcher.prompter.questions.front().startsWith("Tell: 198.20.23.1:2324 "))
-        << host_->launcher.prompter.questions.front().toStdString();
-    EXPECT_TRUE(listedWhileHosting);
-    ExpectLinked(host_->Log(), "already");
-    ExpectLinked(guest_->Log(), "already");
-    EXPECT_FALSE(listed());
+};
+
+TEST_F(InternetPlayFromHome, ACableJoinerOnTheInternetReachesTheHostThroughThePortItOpened) {
+    HostThroughTheRouter(
+        Protocol::Tcp, 2324,
+        [](Player& player, const QString& join) {
+            player.ChooseLink([&player] { player.Main().AlreadyButton->click(); }, join, 2324);
+        },
+        "already");
+}
+
+TEST_F(InternetPlayFromHome, ANetworkPlayerOnTheInternetReachesTheHostsTunnelThroughTheRouter) {
+    HostThroughTheRouter(
+        Protocol::Udp, 2130,
+        [](Player& player, const QString& join) {
+            TNetNoPlayers& players = *player.launcher.forms->NetNoPlayers;
+            player.ChooseLink(
+                [&] {
+                    WhenOpened(players, [&players] { players.CountButton(2)->click(); });
+                    player.Main().NetworkButton->click();
+                },
+                join, 2130);
+        },
+        "network");
 }
 
 TEST_F(InternetPlay, AComPortThatDosboxLacksStopsTheStartBeforeAnythingIsWritten) {
