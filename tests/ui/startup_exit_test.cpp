@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/ui/launcher_fixture.h"
 
+#include "core/file_io.h"
 #include "tests/support/write_failure.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/dialogs/commit_form.h"
@@ -17,7 +18,9 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -355,6 +358,51 @@ TEST(LauncherProgram, AnInvitationOpensTheGameFoundAsUsualAndAHostileLinkOpensNo
     const QString sound = "marloven://join?start=cable&address=198.51.100.4&port=2324";
     EXPECT_EQ(RunLauncherProgram({"--answers=yes", sound}, game.Path(), config.Path()), 0);
     EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\r\n");
+}
+
+// A click in a chat program, as the desktop hands it on: xdg-open finds the desktop
+// entry by its MimeType and gives it the link as %u. The entry is ours, installed into
+// a data folder of the test's own, its Exec pointed at the program built here.
+TEST(LauncherProgram, XdgOpenHandsAnInvitationToTheDesktopEntrysProgram) {
+    const QString xdgOpen = QStandardPaths::findExecutable("xdg-open");
+    const QString updateDatabase = QStandardPaths::findExecutable("update-desktop-database");
+    if (xdgOpen.isEmpty() || updateDatabase.isEmpty()) {
+        GTEST_SKIP() << "needs xdg-open and update-desktop-database (xdg-utils, "
+                        "desktop-file-utils)";
+    }
+    GameDir scratch({{"game/VK.EXE", ""}, {"config/.keep", ""}});
+    std::string entry = *ReadWholeFile(std::filesystem::path(MARLOVEN_SOURCE_DIR) / "packaging" /
+                                       "io.github.marloven.Marloven.desktop");
+    const std::string exec = "Exec=marloven %u";
+    ASSERT_NE(entry.find(exec), std::string::npos);
+    entry.replace(entry.find(exec), exec.size(),
+                  std::string("Exec=") + MARLOVEN_PATH + " --answers=yes %u");
+    scratch.Write("data/applications/io.github.marloven.Marloven.desktop", entry);
+    const QString root = QString::fromStdString(scratch.Path().string());
+    ASSERT_EQ(QProcess::execute(updateDatabase, {root + "/data/applications"}), 0);
+
+    const auto open = [&](const QString& link) {
+        scratch.Write("game/VK.CFG", "PlayerName = \"Zed\"\n");
+        QProcess process;
+        QProcessEnvironment environment;
+        environment.insert("PATH", qEnvironmentVariable("PATH"));
+        environment.insert("HOME", root);
+        environment.insert("DISPLAY", ":0"); // xdg-open hands links on only with a display
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("XDG_DATA_HOME", root + "/data");
+        environment.insert("XDG_DATA_DIRS", root + "/data");
+        environment.insert("XDG_CONFIG_HOME", root + "/config");
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(root + "/game");
+        process.start(xdgOpen, {link});
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return scratch.Read("game/VK.CFG");
+    };
+    // Opened, the launcher ends with Yes to saving, which rewrites VK.CFG.
+    EXPECT_EQ(open("marloven://join?start=network&address=198.51.100.4&port=2130"),
+              "PlayerName = \"Zed\"\r\n");
+    EXPECT_EQ(open("marloven://join?start=network&address=198.51.100.4&port=2130&x=%0A"),
+              "PlayerName = \"Zed\"\n");
 }
 
 TEST(LauncherProgram, RefusesUnknownOptionsButLetsQtTakeItsOwn) {
