@@ -406,7 +406,7 @@ class InternetPlayFromHome : public InternetPlay {
     // given; the guest joins the router's outside address.
     void HostThroughTheRouter(Protocol protocol, int port,
                               const std::function<void(Player&, const QString&)>& choose,
-                              const std::string& peer) {
+                              const std::string& hostsPeer, const std::string& guestsPeer) {
         if (const auto reason = marloven::testing::LabUnavailable()) {
             GTEST_SKIP() << *reason;
         }
@@ -431,8 +431,8 @@ class InternetPlayFromHome : public InternetPlay {
             QString("Tell: 198.20.23.1:%1 ").arg(port)))
             << host_->launcher.prompter.questions.front().toStdString();
         EXPECT_TRUE(listedWhileHosting);
-        ExpectLinked(host_->Log(), peer);
-        ExpectLinked(guest_->Log(), peer);
+        ExpectLinked(host_->Log(), hostsPeer);
+        ExpectLinked(guest_->Log(), guestsPeer);
         EXPECT_FALSE(listed());
     }
 };
@@ -443,7 +443,7 @@ TEST_F(InternetPlayFromHome, ACableJoinerOnTheInternetReachesTheHostThroughThePo
         [](Player& player, const QString& join) {
             player.ChooseLink([&player] { player.Main().AlreadyButton->click(); }, join, 2324);
         },
-        "already");
+        "already", "already");
 }
 
 TEST_F(InternetPlayFromHome, ANetworkPlayerOnTheInternetReachesTheHostsTunnelThroughTheRouter) {
@@ -458,7 +458,23 @@ TEST_F(InternetPlayFromHome, ANetworkPlayerOnTheInternetReachesTheHostsTunnelThr
                 },
                 join, 2130);
         },
-        "network");
+        "network", "network");
+}
+
+// The caller dials the invitation's entry in the phonebook.
+TEST_F(InternetPlayFromHome, ACallerOnTheInternetReachesTheAnsweringModemThroughTheRouter) {
+    HostThroughTheRouter(
+        Protocol::Tcp, 2323,
+        [](Player& player, const QString& join) {
+            if (join.isEmpty()) {
+                player.ChooseLink([&player] { player.Main().AnswerButton->click(); }, {}, 2323);
+                return;
+            }
+            TDial& phonebook = *player.launcher.forms->Dial;
+            WhenOpened(phonebook, [&phonebook] { phonebook.DialButton->click(); });
+            player.Main().OpenInvitation({InvitationStart::ModemCall, join.toStdString(), 2323});
+        },
+        "dial", "answer");
 }
 
 TEST_F(InternetPlay, AComPortThatDosboxLacksStopsTheStartBeforeAnythingIsWritten) {
