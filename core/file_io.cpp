@@ -1,5 +1,6 @@
 #include "core/file_io.h"
 
+#include "core/errors.h"
 #include "core/os_file.h"
 
 #include <chrono>
@@ -256,6 +257,22 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     } catch (const std::length_error&) {
         return std::nullopt;
     }
+}
+
+std::string ReadGameTextFile(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (!error && size > kMostTextFileBytes) {
+        throw FileError(path.string() + " holds " + std::to_string(size) +
+                        " bytes, more than the " + std::to_string(kMostTextFileBytes >> 20) +
+                        " MB a game's text file can hold. The file was left as it is; move it "
+                        "aside or shorten it.");
+    }
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) {
+        throw FileError(CannotOpenFileMessage(path.string()));
+    }
+    return std::move(*bytes);
 }
 
 std::error_code WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {

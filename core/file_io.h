@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -12,6 +13,15 @@ namespace marloven {
 // The whole file as bytes; nothing when it cannot be opened or read (missing, a
 // directory, a pipe or device, no permission).
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+
+// The most a game's text file (VK.CFG, COMMIT.DAT) is read at: a real one holds a few
+// kilobytes, and a stray or sparse file of gigabytes would take as much memory and
+// half a minute before the window showed.
+inline constexpr std::uintmax_t kMostTextFileBytes = std::uintmax_t{16} << 20;
+
+// A game's text file whole. Throws FileError when it cannot be read, or when it is
+// larger than kMostTextFileBytes (then it is not read at all).
+std::string ReadGameTextFile(const std::filesystem::path& path);
 
 // Replaces the file whole: the bytes go to a temporary file of its own beside it (made
 // exclusively, so two launchers saving at once never share one), which is flushed to
