@@ -7,6 +7,7 @@
 #include "core/program_kind.h"
 #include "core/text.h"
 #include "platform/dos_support.h"
+#include "platform/ending.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -119,8 +120,9 @@ RunResult DosEngineRunner::Run(const CommandLine& command) {
         return {RunOutcome::Refused, "Could not make a temporary directory for DOSBox: " +
                                          directory.errorString().toLocal8Bit().toStdString()};
     }
-    const std::filesystem::path configuration =
-        std::filesystem::path(directory.path().toStdU16String()) / kDosboxConfigurationName;
+    const std::filesystem::path folder(directory.path().toStdU16String());
+    const RemovedIfEnded removedIfEnded(folder);
+    const std::filesystem::path configuration = folder / kDosboxConfigurationName;
     if (const std::error_code error =
             WriteFileAtomically(configuration, prepared.plan.configuration)) {
         return {RunOutcome::Refused,
