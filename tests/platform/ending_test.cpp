@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/dos_engine.h"
+#include "launcher/dos_engine.h"
 #include "tests/support/game_dir.h"
 
 #include <QCoreApplication>
