@@ -26,6 +26,18 @@ bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
+// DOSBox's batch reader drops control bytes, so "ctl\x01x" would mount "ctlx", another
+// folder. The first one in the text, if any.
+std::optional<unsigned char> ControlByte(const std::string& text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 32 || byte == 127) {
+            return byte;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 DosboxStart MakeDosboxStart(std::string gameDirectory, std::string program, std::string switches,
@@ -65,6 +77,14 @@ std::optional<std::string> DosboxRefusal(const DosboxStart& start) {
         return "DOSBox cannot use the game directory " + start.gameDirectory +
                " because its path holds a double quote or a line break. Move the game to a "
                "directory without one.";
+    }
+    if (const auto byte = ControlByte(start.gameDirectory)) {
+        // The path itself would carry the byte into the message; it is named instead.
+        return "DOSBox cannot use the game directory because its path holds a control "
+               "character (code " +
+               std::to_string(*byte) +
+               "), which DOSBox would drop. Move the game to a "
+               "directory whose name has none.";
     }
     return std::nullopt;
 }

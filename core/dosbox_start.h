@@ -38,8 +38,8 @@ std::string DosCommandLine(const DosboxStart& start);
 
 // Why the start cannot pass to DOSBox unchanged, in the player's words; nothing when it
 // can. The DOS command tail holds 126 characters at most, DOSBox's shell takes <, >
-// and | as redirection, and a path with a double quote or a line break cannot be
-// mounted.
+// and | as redirection, and a path with a double quote, a line break or any other
+// control byte (below 32, or 127) cannot be mounted as it is.
 std::optional<std::string> DosboxRefusal(const DosboxStart& start);
 
 // The configuration file: each section with its settings, then [autoexec] mounting

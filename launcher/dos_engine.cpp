@@ -9,6 +9,7 @@
 #include "core/text.h"
 #include "launcher/text_conversions.h"
 #include "platform/dos_support.h"
+#include "platform/ending.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -121,8 +122,9 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
         return {RunOutcome::Refused, "Could not make a temporary directory for DOSBox: " +
                                          NarrowText(directory.errorString())};
     }
-    const std::filesystem::path configuration =
-        std::filesystem::path(directory.path().toStdU16String()) / kDosboxConfigurationName;
+    const std::filesystem::path folder(directory.path().toStdU16String());
+    const RemovedIfEnded removedIfEnded(folder);
+    const std::filesystem::path configuration = folder / kDosboxConfigurationName;
     if (const std::error_code error =
             WriteFileAtomically(configuration, prepared.plan.configuration)) {
         return {RunOutcome::Refused,

@@ -13,6 +13,23 @@ namespace marloven {
 
 namespace {
 
+// Every program started lies in one job that ends when the launcher does, however it
+// ends, so that no DOSBox is left running without it. Null where the system refuses.
+HANDLE LauncherJob() {
+    static const HANDLE job = [] {
+        HANDLE made = CreateJobObjectW(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (made != nullptr && !SetInformationJobObject(made, JobObjectExtendedLimitInformation,
+                                                        &limits, sizeof limits)) {
+            CloseHandle(made);
+            made = nullptr;
+        }
+        return made;
+    }();
+    return job;
+}
+
 class WindowsProgramRunner : public ProgramRunner {
   public:
     RunResult Run(const CommandLine& command) override {
@@ -34,10 +51,16 @@ class WindowsProgramRunner : public ProgramRunner {
         // must for a DOS program. An empty directory means the launcher's own, as the
         // system refuses an empty name.
         const char* directory = command.directory.empty() ? nullptr : command.directory.c_str();
-        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                            nullptr, directory, &startup, &process)) {
+        // Started suspended, so that it is in the job before it can start anything itself.
+        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE,
+                            NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, directory, &startup,
+                            &process)) {
             return RunOutcome::CouldNotStart;
         }
+        if (const HANDLE job = LauncherJob()) {
+            AssignProcessToJobObject(job, process.hProcess);
+        }
+        ResumeThread(process.hThread);
 
         // The process handle is signalled when the program ends; the notifier turns
         // that into an event, so the window is serviced and the end noticed at once.

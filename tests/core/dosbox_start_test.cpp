@@ -51,6 +51,13 @@ TEST(DosboxStart, RefusesWhatDosboxWouldAlterRatherThanPassItChanged) {
     EXPECT_NE(refusal("/home/p/\"quoted\"", "-nopred")->find("/home/p/\"quoted\""),
               std::string::npos);
     EXPECT_TRUE(refusal("/home/p/two\nlines", ""));
+    // DOSBox would drop the byte and mount another folder: "ctlx" for "ctl\x01x".
+    for (const char* path : {"/home/p/ctl\x01x", "/home/p/tab\tbed", "/home/p/del\x7f"}) {
+        ASSERT_TRUE(refusal(path, "")) << path;
+        EXPECT_NE(refusal(path, "")->find("control character"), std::string::npos);
+    }
+    EXPECT_NE(refusal("/home/p/ctl\x01x", "")->find("(code 1)"), std::string::npos);
+    EXPECT_FALSE(refusal("/home/p/caf\xe9 100% ~!", ""));
 }
 
 TEST(DosboxStart, ThePlayersOwnConfigurationComesAfterOursSoItWins) {
