@@ -69,6 +69,15 @@ QVariant LauncherSettings::Default(LauncherKey key) {
 
 void LauncherSettings::Set(LauncherKey key, const QVariant& value) {
     stored_->setValue(QLatin1String(Declaration(key).name), value);
+    if (!Sync() && !told_ && tell_) {
+        told_ = true;
+        tell_("Marloven could not save its settings in " + FileName() +
+              ". Your choices hold until Marloven ends.");
+    }
+}
+
+void LauncherSettings::TellWriteFailureTo(std::function<void(const QString&)> tell) {
+    tell_ = std::move(tell);
 }
 
 bool LauncherSettings::Sync() {
