@@ -16,6 +16,7 @@
 #include "ui/startup.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTimer>
 #include <cstdio>
 #include <exception>
@@ -28,10 +29,22 @@
 
 namespace {
 
-// The game directory named on the command line. A file stands for its folder, so that
-// VK.EXE dropped on the launcher's icon opens the game it belongs to.
-std::filesystem::path GameDirectoryNamed(const QString& named) {
+// The game directory named on the command line, with the bytes the system gave: Qt's
+// string of a name that is not valid UTF-8 (a Latin-1 folder from an older disk) would
+// name another folder. A file stands for its folder, so that VK.EXE dropped on the
+// launcher's icon opens the game it belongs to.
+std::filesystem::path GameDirectoryNamed(const QString& named, int argc, char** argv) {
     std::filesystem::path path = marloven::PathFromQString(named);
+#ifndef _WIN32
+    for (int i = 1; i < argc; ++i) {
+        if (QFile::decodeName(argv[i]) == named) {
+            path = argv[i];
+        }
+    }
+#else
+    (void)argc;
+    (void)argv;
+#endif
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         return path;
@@ -77,7 +90,7 @@ int PrintCommand(int& argc, char** argv) {
     const auto& options = std::get<marloven::LauncherOptions>(parsed);
     if (!ModemsFileReadable(options) ||
         (options.gameDirectory &&
-         !EnterGameDirectory(GameDirectoryNamed(*options.gameDirectory)))) {
+         !EnterGameDirectory(GameDirectoryNamed(*options.gameDirectory, argc, argv)))) {
         return 2;
     }
     const marloven::LauncherSettings settings;
@@ -146,9 +159,11 @@ int Run(int argc, char** argv) {
         return 2;
     }
     marloven::LauncherSettings settings;
+    settings.TellWriteFailureTo(
+        [&prompter](const QString& message) { prompter->ShowError(message); });
     std::filesystem::path next;
     if (options.gameDirectory) {
-        next = GameDirectoryNamed(*options.gameDirectory);
+        next = GameDirectoryNamed(*options.gameDirectory, argc, argv);
     } else if (const auto found = marloven::FindGameDirectory(*prompter, settings)) {
         next = *found;
     } else {
