@@ -71,14 +71,30 @@ class KeepingRunner : public ProgramRunner {
 
 enum class Protocol { Tcp, Udp };
 
-int FreePort(Protocol protocol) {
-    if (protocol == Protocol::Tcp) {
-        QTcpServer server;
-        return server.listen(QHostAddress::LocalHost, 0) ? server.serverPort() : 0;
+// A free port, held by the test until DOSBox is about to take it, so that no other
+// test running meanwhile is given the same one.
+class HeldPort {
+  public:
+    explicit HeldPort(Protocol protocol) {
+        if (protocol == Protocol::Tcp) {
+            tcp_ = std::make_unique<QTcpServer>();
+            number_ = tcp_->listen(QHostAddress::LocalHost, 0) ? tcp_->serverPort() : 0;
+        } else {
+            udp_ = std::make_unique<QUdpSocket>();
+            number_ = udp_->bind(QHostAddress::LocalHost, 0) ? udp_->localPort() : 0;
+        }
     }
-    QUdpSocket socket;
-    return socket.bind(QHostAddress::LocalHost, 0) ? socket.localPort() : 0;
-}
+    int Number() const { return number_; }
+    void Release() {
+        tcp_.reset();
+        udp_.reset();
+    }
+
+  private:
+    std::unique_ptr<QTcpServer> tcp_;
+    std::unique_ptr<QUdpSocket> udp_;
+    int number_ = 0;
+};
 
 // Whether some program listens on the port: it cannot be claimed then.
 bool Listening(Protocol protocol, int port) {
@@ -179,7 +195,9 @@ class InternetPlay : public testing::Test {
 
     // Runs the host's DOSBox, then, once it listens on the port, the guest's; both end
     // by themselves when the game (the stand-in VK.EXE) has run.
-    void PlaySideBySide(Protocol protocol, int port) {
+    void PlaySideBySide(Protocol protocol, HeldPort& held) {
+        const int port = held.Number();
+        held.Release();
         ASSERT_EQ(host_->keeping->starts, 1);
         ASSERT_EQ(guest_->keeping->starts, 1);
         const auto host = host_->StartDosbox(scratch_, "host.conf");
@@ -231,7 +249,8 @@ TEST(LinkDialog, AfterACancelClickEnterStillAcceptsTheNextOpening) {
 }
 
 TEST_F(InternetPlay, AModemCallToTheAnsweringMachineCarriesTheGame) {
-    const int port = FreePort(Protocol::Tcp);
+    HeldPort held(Protocol::Tcp);
+    const int port = held.Number();
     // The answering player has the mouse tweak on: helper, driver and game run in one DOSBox.
     host_->Main().GameOptionsPage->SetMouse->click();
     host_->ChooseLink([this] { host_->Main().AnswerButton->click(); }, {}, port);
@@ -259,7 +278,7 @@ TEST_F(InternetPlay, AModemCallToTheAnsweringMachineCarriesTheGame) {
     EXPECT_TRUE(Has(caller.launcher.dir.Read("COMMIT.DAT"),
                     "PHONENUMBER = \"ATDT" + number.toStdString() + "\"\r\n"));
 
-    PlaySideBySide(Protocol::Tcp, port);
+    PlaySideBySide(Protocol::Tcp, held);
     const std::string answered = host_->Log();
     EXPECT_EQ(
         answered.rfind("start VKSETMS.EXE\r\ntail  -nopred\r\nstarts COMMIT.EXE -nopred\r\nend\r\n"
@@ -273,7 +292,8 @@ TEST_F(InternetPlay, AModemCallToTheAnsweringMachineCarriesTheGame) {
 }
 
 TEST_F(InternetPlay, TheNullModemJoinerReachesTheHostAtTheAddressItWasTold) {
-    const int port = FreePort(Protocol::Tcp);
+    HeldPort held(Protocol::Tcp);
+    const int port = held.Number();
     host_->ChooseLink([this] { host_->Main().AlreadyButton->click(); }, {}, port);
     // The host's list shows "address:port"; the joining player pastes that whole.
     guest_->ChooseLink([this] { guest_->Main().AlreadyButton->click(); },
@@ -282,13 +302,14 @@ TEST_F(InternetPlay, TheNullModemJoinerReachesTheHostAtTheAddressItWasTold) {
                     "serial2=nullmodem server:127.0.0.1 port:" + std::to_string(port) + "\n"))
         << guest_->keeping->configuration;
 
-    PlaySideBySide(Protocol::Tcp, port);
+    PlaySideBySide(Protocol::Tcp, held);
     ExpectLinked(host_->Log(), "already");
     ExpectLinked(guest_->Log(), "already");
 }
 
 TEST_F(InternetPlay, NetworkPlayersMeetThroughTheHostsIpxTunnel) {
-    const int port = FreePort(Protocol::Udp);
+    HeldPort held(Protocol::Udp);
+    const int port = held.Number();
     for (Player* player : {host_.get(), guest_.get()}) {
         TNetNoPlayers& players = *player->launcher.forms->NetNoPlayers;
         const QString join = player == host_.get() ? QString() : QString("127.0.0.1");
@@ -302,7 +323,7 @@ TEST_F(InternetPlay, NetworkPlayersMeetThroughTheHostsIpxTunnel) {
     EXPECT_TRUE(Has(guest_->keeping->configuration,
                     "ipxnet connect 127.0.0.1 " + std::to_string(port) + "\n"));
 
-    PlaySideBySide(Protocol::Udp, port);
+    PlaySideBySide(Protocol::Udp, held);
     ExpectLinked(host_->Log(), "network");
     ExpectLinked(guest_->Log(), "network");
 }
