@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -62,10 +63,33 @@ QString Mismatch(const QImage& drawn, const QImage& expected) {
     return {};
 }
 
+// The windows are drawn with the fonts every machine that builds Marloven has (DejaVu,
+// in Debian's base system, and Liberation, which scripts/setup installs) and no
+// others, so that a font some other package brought along cannot change the pictures.
+QProcessEnvironment KnownFontsOnly(const QTemporaryDir& dir) {
+    const QString config = dir.filePath("fonts.conf");
+    QFile file(config);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write("<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n"
+                   "<fontconfig>\n"
+                   "  <dir>/usr/share/fonts/truetype/dejavu</dir>\n"
+                   "  <dir>/usr/share/fonts/truetype/liberation</dir>\n"
+                   "  <cachedir>" +
+                   dir.filePath("font-cache").toUtf8() +
+                   "</cachedir>\n"
+                   "  <include ignore_missing=\"yes\">/etc/fonts/conf.d</include>\n"
+                   "</fontconfig>\n");
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("FONTCONFIG_FILE", config);
+    return environment;
+}
+
 TEST(WindowPictures, EachWindowLooksLikeItsCheckedInPicture) {
     QTemporaryDir drawnDir;
     ASSERT_TRUE(drawnDir.isValid());
     QProcess render;
+    render.setProcessEnvironment(KnownFontsOnly(drawnDir));
     render.start(RENDER_WINDOWS_PATH, {"--game-dir", kSampleGameDir, drawnDir.path()});
     ASSERT_TRUE(render.waitForFinished(60000));
     ASSERT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();

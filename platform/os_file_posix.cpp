@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/os_file.h"
+#include "platform/os_file.h"
 
 #include <cerrno>
 #include <csignal>
