@@ -1,4 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/command_line.h"
+
+#include "core/named_start.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -26,9 +29,11 @@ const QCommandLineOption kAnswersOption(
 
 const QCommandLineOption kPrintCommandOption(
     "print-command",
-    "Print what the named <start> would run with the game directory's VK.CFG as stored: "
-    "the DOS command line, the host command and DOSBox's configuration; then exit. The "
-    "starts are single, setup, dial, answer, connected, network and demo.",
+    QString::fromStdString(
+        "Print what the named <start> would run with the game directory's VK.CFG as stored: "
+        "the DOS command line, the host command and DOSBox's configuration; then exit. The "
+        "starts are " +
+        marloven::StartNameList() + "."),
     "start");
 
 // Every option the launcher knows; a new option is added here and read in

@@ -1,17 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/command_line.h"
+#include "app/startup_errors.h"
 #include "app/unattended_prompter.h"
 #include "core/cfg_store.h"
-#include "platform/program_runner.h"
+#include "launcher/dosbox_options.h"
+#include "launcher/game_runner.h"
+#include "launcher/launcher_settings.h"
+#include "launcher/start_plan.h"
+#include "launcher/text_conversions.h"
 #include "platform/registry_source.h"
 #include "platform/sound_player.h"
-#include "ui/_Main.h"
 #include "ui/app_context.h"
-#include "ui/dosbox_options.h"
 #include "ui/game_directory.h"
-#include "ui/launcher_settings.h"
-#include "ui/start_plan.h"
+#include "ui/main/main_window.h"
 #include "ui/startup.h"
-#include "ui/text_conversions.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -26,26 +28,39 @@
 
 namespace {
 
-// Makes the game directory current; false after saying why not.
-bool EnterGameDirectory(const std::filesystem::path& directory) {
+// The game directory named on the command line. A file stands for its folder, so that
+// VK.EXE dropped on the launcher's icon opens the game it belongs to.
+std::filesystem::path GameDirectoryNamed(const QString& named) {
+    const std::filesystem::path path = marloven::PathFromQString(named);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return path;
+    }
+    return std::filesystem::absolute(path, error).parent_path();
+}
+
+// Makes the game directory current; false after saying why not (in a window too when
+// a prompter is given and no terminal shows the reason).
+bool EnterGameDirectory(const std::filesystem::path& directory,
+                        marloven::Prompter* prompter = nullptr) {
     std::error_code error;
     std::filesystem::current_path(directory, error);
     if (error) {
-        std::fprintf(stderr, "marloven: cannot change to %s: %s\n",
-                     marloven::QStringFromPath(directory).toLocal8Bit().constData(),
-                     error.message().c_str());
+        marloven::ReportStartupError("cannot change to " + marloven::QStringFromPath(directory) +
+                                         ": " + marloven::MessageText(error.message()),
+                                     prompter);
         return false;
     }
     return true;
 }
 
 // False after saying why, when a modems file was named that cannot be read.
-bool ModemsFileReadable(const marloven::LauncherOptions& options) {
+bool ModemsFileReadable(const marloven::LauncherOptions& options,
+                        marloven::Prompter* prompter = nullptr) {
     if (std::error_code error;
         !options.modemsFile.isEmpty() &&
         !std::filesystem::is_regular_file(marloven::PathFromQString(options.modemsFile), error)) {
-        std::fprintf(stderr, "marloven: cannot read %s\n",
-                     options.modemsFile.toLocal8Bit().constData());
+        marloven::ReportStartupError("cannot read " + options.modemsFile, prompter);
         return false;
     }
     return true;
@@ -62,23 +77,23 @@ int PrintCommand(int& argc, char** argv) {
     const auto& options = std::get<marloven::LauncherOptions>(parsed);
     if (!ModemsFileReadable(options) ||
         (options.gameDirectory &&
-         !EnterGameDirectory(marloven::PathFromQString(*options.gameDirectory)))) {
+         !EnterGameDirectory(GameDirectoryNamed(*options.gameDirectory)))) {
         return 2;
     }
-    return marloven::PrintNamedStart(options.printCommand->toLocal8Bit().toStdString(),
-                                     std::filesystem::current_path(), *marloven::MakeGameRunner(),
-                                     std::cout, std::cerr);
+    const marloven::LauncherSettings settings;
+    return marloven::PrintNamedStart(
+        marloven::NarrowText(*options.printCommand), std::filesystem::current_path(),
+        *marloven::MakeGameRunner(settings), settings, std::cout, std::cerr);
 }
 
 // The launcher's windows over one game directory, which is current, until the player
 // leaves: the exit code, or the game directory the player opened instead.
-std::variant<int, std::filesystem::path> RunLauncher(const std::filesystem::path& gameDir,
-                                                     marloven::Prompter& prompter,
-                                                     marloven::ProgramRunner& runner,
-                                                     marloven::SoundPlayer& sound,
-                                                     const marloven::LauncherOptions& options) {
+std::variant<int, std::filesystem::path>
+RunLauncher(const std::filesystem::path& gameDir, marloven::Prompter& prompter,
+            marloven::GameRunner& runner, marloven::SoundPlayer& sound,
+            marloven::LauncherSettings& settings, const marloven::LauncherOptions& options) {
     marloven::CfgStore store(gameDir);
-    marloven::AppContext context{gameDir, store, prompter, runner, sound};
+    marloven::AppContext context{gameDir, store, prompter, runner, sound, settings};
     context.openModems = [&context,
                           modemsFile = marloven::PathFromQString(options.modemsFile).string()] {
         return marloven::MakeSystemRegistrySource(modemsFile, context.startDir);
@@ -121,39 +136,38 @@ int Run(int argc, char** argv) {
         return *exitCode;
     }
     const auto& options = std::get<marloven::LauncherOptions>(parsed);
-    if (!ModemsFileReadable(options)) {
-        return 2;
-    }
-
     std::unique_ptr<marloven::Prompter> prompter;
     if (options.answers) {
         prompter = marloven::MakeUnattendedPrompter(*options.answers);
     } else {
         prompter = std::make_unique<marloven::QtPrompter>();
     }
-    const auto settings = marloven::OpenLauncherSettings();
+    if (!ModemsFileReadable(options, prompter.get())) {
+        return 2;
+    }
+    marloven::LauncherSettings settings;
     std::filesystem::path next;
     if (options.gameDirectory) {
-        next = marloven::PathFromQString(*options.gameDirectory);
-    } else if (const auto found = marloven::FindGameDirectory(*prompter, *settings)) {
+        next = GameDirectoryNamed(*options.gameDirectory);
+    } else if (const auto found = marloven::FindGameDirectory(*prompter, settings)) {
         next = *found;
     } else {
         // Cancelled: nothing to set up, so the launcher ends as when setup is declined.
         return 1;
     }
 
-    const auto runner = marloven::MakeGameRunner(); // DOSBox beneath, for DOS programs
+    const auto runner = marloven::MakeGameRunner(settings); // DOSBox beneath, for DOS programs
     const auto sound = marloven::MakeSystemSoundPlayer();
     for (;;) {
-        if (!EnterGameDirectory(next)) {
+        if (!EnterGameDirectory(next, prompter.get())) {
             return 2;
         }
         // The game directory is current from here until the player leaves it.
         const auto gameDir = std::filesystem::current_path();
         if (marloven::IsGameDirectory(gameDir)) {
-            marloven::RememberGameDirectory(*settings, gameDir);
+            marloven::RememberGameDirectory(settings, gameDir);
         }
-        const auto outcome = RunLauncher(gameDir, *prompter, *runner, *sound, options);
+        const auto outcome = RunLauncher(gameDir, *prompter, *runner, *sound, settings, options);
         if (const int* exitCode = std::get_if<int>(&outcome)) {
             return *exitCode;
         }

@@ -1,4 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/unattended_prompter.h"
+
+#include "launcher/text_conversions.h"
 
 #include <cstdio>
 
@@ -8,7 +11,7 @@ std::unique_ptr<ScriptedPrompter> MakeUnattendedPrompter(const QString& answers)
     auto prompter = std::make_unique<ScriptedPrompter>();
     ScriptAnswers(*prompter, answers);
     prompter->onShown = [](const char* kind, const QString& text) {
-        std::fprintf(stderr, "marloven: %s: %s\n", kind, text.toLocal8Bit().constData());
+        std::fprintf(stderr, "marloven: %s: %s\n", kind, NarrowText(text).c_str());
     };
     return prompter;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reference for the start-up benchmark: a bare Qt Widgets window of ten controls
 // that closes as soon as it is shown, as the launcher does when run unattended.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From the click to the game running: a start of our DOS stand-in VK.EXE through
 // DOSBox (headless) beside a direct start of the native stand-in, taken in turns in
 // the same sitting. "Running" is the moment the program's log first appears, seen
@@ -9,9 +10,10 @@
 #include "bench/bench_doubles.h"
 #include "core/cfg_store.h"
 #include "core/game_file.h"
-#include "platform/dos_engine.h"
+#include "launcher/dos_engine.h"
+#include "launcher/launcher_settings.h"
 #include "ui/app_context.h"
-#include "ui/launch.h"
+#include "ui/starts/launch.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -40,7 +42,7 @@ class BenchGame {
     BenchGame(const char* name, const fs::path& program, const marloven::DosboxSettings& settings)
         : dir_(fs::temp_directory_path() / name), store_(dir_),
           runner_(marloven::MakeSystemProgramRunner(), [settings] { return settings; }),
-          context_{dir_, store_, prompter_, runner_, sound_} {
+          context_{dir_, store_, prompter_, runner_, sound_, settings_} {
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         fs::copy_file(program, dir_ / "VK.EXE");
@@ -77,6 +79,7 @@ class BenchGame {
     SilentPrompter prompter_;
     marloven::DosEngineRunner runner_;
     SilentSoundPlayer sound_;
+    marloven::LauncherSettings settings_{QString::fromStdString((dir_ / "marloven.ini").string())};
     marloven::AppContext context_;
     QWidget window_;
 };

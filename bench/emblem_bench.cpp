@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the animated star costs on the launcher's main window (offscreen platform):
 //
 // - MainWindowOpenFor10s/star and /no_star: the main window left open for 10 seconds,
@@ -9,12 +10,13 @@
 
 #include "bench/bench_doubles.h"
 #include "core/cfg_store.h"
-#include "platform/program_runner.h"
-#include "tools/star_gif.h"
-#include "ui/_Main.h"
+#include "launcher/game_runner.h"
+#include "launcher/launcher_settings.h"
+#include "tools/assets/star_gif.h"
 #include "ui/app_context.h"
+#include "ui/main/main_window.h"
 #include "ui/startup.h"
-#include "widgets/GIFImage.h"
+#include "widgets/gif_image.h"
 #include "widgets/star_emblem.h"
 
 #include <QApplication>
@@ -46,7 +48,8 @@ class OpenLauncher {
         }
         const fs::path previous = fs::current_path();
         fs::current_path(dir_);
-        context_.emplace(marloven::AppContext{dir_, store_, prompter_, *runner_, sound_});
+        context_.emplace(
+            marloven::AppContext{dir_, store_, prompter_, *runner_, sound_, settings_});
         forms_ = marloven::CreateForms(*context_);
         fs::current_path(previous);
         forms_->Main->LoadSettings();
@@ -63,8 +66,10 @@ class OpenLauncher {
     fs::path dir_;
     marloven::CfgStore store_;
     marloven::bench::SilentPrompter prompter_;
-    std::unique_ptr<marloven::ProgramRunner> runner_ = marloven::MakeSystemProgramRunner();
+    std::unique_ptr<marloven::GameRunner> runner_ =
+        std::make_unique<marloven::DirectGameRunner>(marloven::MakeSystemProgramRunner());
     marloven::bench::SilentSoundPlayer sound_;
+    marloven::LauncherSettings settings_{QString::fromStdString((dir_ / "marloven.ini").string())};
     std::optional<marloven::AppContext> context_;
     std::unique_ptr<marloven::Forms> forms_;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GIF decoder against giflib, and the memory one load takes.
 //
 // Each file is made with our own encoder. A full load is what the animated control does
@@ -10,9 +11,9 @@
 //
 // gif_bench [--runs N]
 
-#include "tools/gif_encoder.h"
-#include "widgets/GIFCompose.h"
-#include "widgets/GIFDecoder.h"
+#include "gif/gif_compose.h"
+#include "gif/gif_decoder.h"
+#include "gif/gif_encoder.h"
 
 #include <gif_lib.h>
 #include <sys/wait.h>

@@ -1,14 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How soon RunProgram returns once the started program has ended: 50 runs of the
 // stand-in game, which ends at once and stamps the moment of its end. A runner that
 // polled once a second would show up to 1000 ms here.
 
 #include "bench/bench_doubles.h"
 #include "core/cfg_store.h"
-#include "platform/program_runner.h"
+#include "launcher/game_runner.h"
+#include "launcher/launcher_settings.h"
 #include "platform/sound_player.h"
 #include "ui/app_context.h"
-#include "ui/launch.h"
 #include "ui/prompter.h"
+#include "ui/starts/launch.h"
 
 #include <QWidget>
 #include <algorithm>
@@ -42,9 +44,10 @@ void BM_ExitToRunProgramReturn(benchmark::State& state) {
 
     marloven::CfgStore store(game);
     SilentPrompter prompter;
-    const auto runner = marloven::MakeSystemProgramRunner();
+    marloven::DirectGameRunner runner(marloven::MakeSystemProgramRunner());
     SilentSoundPlayer sound;
-    marloven::AppContext context{game, store, prompter, *runner, sound};
+    marloven::LauncherSettings settings(QString::fromStdString((game / "marloven.ini").string()));
+    marloven::AppContext context{game, store, prompter, runner, sound, settings};
     QWidget window;
     window.show();
 

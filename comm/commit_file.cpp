@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/commit_file.h"
 
 #include "core/errors.h"

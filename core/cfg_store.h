@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/game_file.h"
@@ -33,7 +34,6 @@ class CfgStore {
     void CfgSet(std::string_view key, std::string_view value, bool quoted);
 
     const std::vector<std::string_view>& Lines() const { return lines_.Lines(); }
-    bool EndsWithBreak() const { return lines_.EndsWithBreak(); }
     // The lines joined by CR LF, as CfgSave writes them.
     std::string WrittenForm() const;
     // VK.CFG, or the vk.cfg a game copied in lower case has.

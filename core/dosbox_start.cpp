@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/dosbox_start.h"
 
 #include <algorithm>
@@ -51,7 +52,11 @@ std::optional<std::string> DosboxRefusal(const DosboxStart& start) {
         return "DOSBox would take <, > or | in the switches \"" + start.switches +
                "\" as a redirection, so " + start.program + " cannot be started with them.";
     }
-    if (HasLineBreak(start.switches) || start.switches.size() + 1 > kMaxCommandTail) {
+    if (HasLineBreak(start.switches)) {
+        return "The switches for " + start.program +
+               " hold a line break, which would end the DOS command line early.";
+    }
+    if (start.switches.size() + 1 > kMaxCommandTail) {
         return "The switches for " + start.program + " are longer than the " +
                std::to_string(kMaxCommandTail) +
                " characters a DOS command line holds: " + start.switches;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <string>
@@ -28,6 +29,9 @@ inline constexpr const char* kFarewellSound = "SOUNDD.WAV";
 // How a game is started. The numbers are the ones the game's starts have always had;
 // there is no 1, since the bots button starts nothing.
 enum class LaunchMode { SinglePlayer = 0, Dial = 2, Answer = 3, AlreadyConnected = 4, Network = 5 };
+
+// "Disable Net Prediction " is ticked when the main window opens.
+inline constexpr bool kNetPredTickedOnOpening = true;
 
 struct GameOptions {
     bool netPred = false;    // "Disable Net Prediction " ticked

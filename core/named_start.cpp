@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/named_start.h"
 
 #include "core/cfg_store.h"
@@ -49,6 +50,15 @@ std::string StartNameList() {
     return list;
 }
 
+std::optional<LaunchMode> CommDriverStartMode(std::string_view name) {
+    for (const NamedStart& start : kNamedStarts) {
+        if (start.name.name == name && start.program == std::string_view(kCommDriverProgram)) {
+            return start.mode;
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<ProgramStart> ComposeNamedStart(std::string_view name, const GameOptions& options,
                                               bool mouseTweak) {
     for (const NamedStart& start : kNamedStarts) {
@@ -69,7 +79,7 @@ std::optional<ProgramStart> ComposeNamedStart(std::string_view name, const GameO
 
 GameOptions StoredGameOptions(const CfgStore& store) {
     GameOptions options;
-    options.netPred = true; // the window opens with "Disable Net Prediction " ticked
+    options.netPred = kNetPredTickedOnOpening;
     options.ticDupPosition = ReadMainSettings(store).ticDup.value_or(0);
     return options;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/launch.h"
@@ -21,6 +22,10 @@ struct StartName {
 const std::vector<StartName>& StartNames();
 // The names for messages: "single, setup, ...".
 std::string StartNameList();
+
+// The mode of the named comm-driver start (dial, answer, connected, network); nothing
+// for the other starts.
+std::optional<LaunchMode> CommDriverStartMode(std::string_view name);
 
 // The program and switches a start runs in the game directory.
 struct ProgramStart {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/text.h"
 
 #include <algorithm>
@@ -6,17 +7,6 @@
 #include <cstring>
 
 namespace marloven {
-
-std::string RemoveBlanks(std::string_view text) {
-    std::string result;
-    result.reserve(text.size());
-    for (char c : text) {
-        if (c != ' ') {
-            result += c;
-        }
-    }
-    return result;
-}
 
 std::string TrimLeadingBlanks(std::string_view text) {
     const auto first = text.find_first_not_of(' ');

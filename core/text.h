@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <string>
@@ -8,7 +9,6 @@ namespace marloven {
 
 // Text is 8-bit bytes as they stand in the game's files; these never look at a
 // character set.
-std::string RemoveBlanks(std::string_view text);
 std::string TrimLeadingBlanks(std::string_view text);
 std::string UpperAscii(std::string_view text);
 

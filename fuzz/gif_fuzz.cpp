@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the GIF decoder and composes every frame it keeps, as the
 // animated control would.
 
-#include "widgets/GIFCompose.h"
-#include "widgets/GIFDecoder.h"
+#include "gif/gif_compose.h"
+#include "gif/gif_decoder.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gif_seeds DIR: writes the small GIF files that seed the decoder's fuzzing.
 
-#include "tools/gif_encoder.h"
+#include "gif/gif_encoder.h"
 
 #include <fstream>
 #include <iostream>

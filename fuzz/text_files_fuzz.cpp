@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/commit_data.h"
 #include "comm/phonebook.h"
 #include "core/errors.h"

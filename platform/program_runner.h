@@ -1,27 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "comm/internet_link.h"
-#include "core/dosbox_start.h"
-
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace marloven {
 
-// One start of an outside program: its full path, its argument line (the switches
-// separated by single blanks, possibly empty) and the directory it runs in.
+// One start of an outside program: its full path, its arguments, each of which reaches
+// it whole (blanks included), and the directory it runs in.
 struct CommandLine {
     std::string program;
-    std::string arguments;
+    std::vector<std::string> arguments;
     std::string directory;
-    // Set in place of arguments for a program that takes its arguments one by one
-    // (DOSBox): each reaches it whole, blanks included.
-    std::vector<std::string> argumentList = {};
-    // A comm-driver start's link to the other players, for DOSBox to carry when it runs
-    // the start; a direct start reaches them as the system lets it.
-    std::optional<InternetLink> link = std::nullopt;
 };
 
 enum class RunOutcome {
@@ -44,9 +35,6 @@ class ProgramRunner {
   public:
     virtual ~ProgramRunner() = default;
     virtual RunResult Run(const CommandLine& command) = 0;
-    // What Run would start, for the player to see beforehand, and why it would refuse
-    // (asked before the window hides for the start). This one starts the program itself.
-    virtual PlannedStart Plan(const CommandLine& command) const;
 };
 
 // The runner of this operating system.

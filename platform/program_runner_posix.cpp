@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/program_runner.h"
 
 #include "core/file_ops.h"
@@ -12,11 +13,8 @@ namespace marloven {
 namespace {
 
 QStringList ArgumentsOf(const CommandLine& command) {
-    if (command.argumentList.empty()) {
-        return QString::fromLocal8Bit(command.arguments).split(' ', Qt::SkipEmptyParts);
-    }
     QStringList arguments;
-    for (const std::string& argument : command.argumentList) {
+    for (const std::string& argument : command.arguments) {
         arguments << QString::fromLocal8Bit(argument);
     }
     return arguments;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/program_runner.h"
 
 #include "core/file_ops.h"
@@ -20,9 +21,7 @@ class WindowsProgramRunner : public ProgramRunner {
         }
         // CreateProcessA may write into the command line, so it gets a copy of its own.
         const std::string text =
-            command.argumentList.empty()
-                ? QuotedCommandLine(command.program, command.arguments)
-                : QuotedCommandLine(command.program, WindowsArgumentLine(command.argumentList));
+            QuotedCommandLine(command.program, WindowsArgumentLine(command.arguments));
         std::vector<char> line(text.begin(), text.end());
         line.push_back('\0');
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/registry_source.h"
 
 #include "comm/reg_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound player on systems without a sound call of their own: Qt Multimedia, in a
 // module of its own that the launcher loads when the first sound is played, so that
 // neither it nor the sound system's client is loaded before the main window shows.

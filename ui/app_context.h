@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <filesystem>
@@ -8,7 +9,8 @@ namespace marloven {
 
 class CfgStore;
 class Prompter;
-class ProgramRunner;
+class GameRunner;
+class LauncherSettings;
 class RegistrySource;
 class SoundPlayer;
 
@@ -18,8 +20,10 @@ struct AppContext {
     std::filesystem::path startDir;
     CfgStore& store;
     Prompter& prompter;
-    ProgramRunner& runner;
+    GameRunner& runner;
     SoundPlayer& sound;
+    // The launcher's own settings (which DOSBox, the links last chosen, ...).
+    LauncherSettings& settings;
     // Opens where the installed modems are read from, anew for each detection so that
     // what the player changed meanwhile is seen; unset, no modem is found.
     std::function<std::unique_ptr<RegistrySource>()> openModems = {};

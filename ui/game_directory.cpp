@@ -1,21 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/game_directory.h"
+
+#include "launcher/launcher_settings.h"
 
 #include "core/file_ops.h"
 #include "core/game_file.h"
 #include "core/launch.h"
+#include "launcher/text_conversions.h"
 #include "ui/prompter.h"
-#include "ui/text_conversions.h"
 
 #include <QDir>
-#include <QSettings>
 
 namespace marloven {
-
-namespace {
-
-const QString kLastGameDirectoryKey = QStringLiteral("game/directory");
-
-} // namespace
 
 bool IsGameDirectory(const std::filesystem::path& directory) {
     // A game copied from a DOS disk may carry its names in lower case.
@@ -42,21 +38,21 @@ std::optional<std::filesystem::path> AskGameDirectory(Prompter& prompter,
 }
 
 std::optional<std::filesystem::path> FindGameDirectory(Prompter& prompter,
-                                                       const QSettings& settings) {
+                                                       const LauncherSettings& settings) {
     std::error_code error;
     const auto current = std::filesystem::current_path(error);
     if (!error && IsGameDirectory(current)) {
         return current;
     }
-    const QString last = settings.value(kLastGameDirectoryKey).toString();
+    const QString last = settings.Get(LauncherKey::LastGameDirectory).toString();
     if (!last.isEmpty() && IsGameDirectory(PathFromQString(last))) {
         return PathFromQString(last);
     }
     return AskGameDirectory(prompter, PathFromQString(QDir::homePath()));
 }
 
-void RememberGameDirectory(QSettings& settings, const std::filesystem::path& directory) {
-    settings.setValue(kLastGameDirectoryKey, QStringFromPath(directory));
+void RememberGameDirectory(LauncherSettings& settings, const std::filesystem::path& directory) {
+    settings.Set(LauncherKey::LastGameDirectory, QStringFromPath(directory));
 }
 
 } // namespace marloven

@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QString>
 #include <filesystem>
 #include <optional>
 
-class QSettings;
-
 namespace marloven {
+
+class LauncherSettings;
 
 class Prompter;
 
@@ -25,9 +26,9 @@ std::optional<std::filesystem::path> AskGameDirectory(Prompter& prompter,
 // (started in the game's folder), else the one used last while it still is one, else
 // the one the player picks. Nothing when the player cancels.
 std::optional<std::filesystem::path> FindGameDirectory(Prompter& prompter,
-                                                       const QSettings& settings);
+                                                       const LauncherSettings& settings);
 
 // Keeps a game directory for the next start that names none.
-void RememberGameDirectory(QSettings& settings, const std::filesystem::path& directory);
+void RememberGameDirectory(LauncherSettings& settings, const std::filesystem::path& directory);
 
 } // namespace marloven

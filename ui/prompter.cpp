@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/prompter.h"
 
 #include "core/errors.h"
-#include "ui/text_conversions.h"
+#include "launcher/text_conversions.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,21 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/startup.h"
 
 #include "core/cfg_store.h"
 #include "core/file_ops.h"
 #include "core/game_file.h"
-#include "ui/_About.h"
-#include "ui/_Dial.h"
-#include "ui/_EditInfo.h"
-#include "ui/_EditMacro.h"
-#include "ui/_Hidden.h"
-#include "ui/_Main.h"
-#include "ui/_NetNoPlayers.h"
-#include "ui/_ShowCFG.h"
 #include "ui/app_context.h"
-#include "ui/launch.h"
-#include "ui/link_dialog.h"
-#include "ui/modem_list.h"
+#include "ui/dialogs/about_box.h"
+#include "ui/dialogs/command_line_view.h"
+#include "ui/dialogs/commit_form.h"
+#include "ui/dialogs/config_viewer.h"
+#include "ui/dialogs/dosbox_dialog.h"
+#include "ui/dialogs/link_dialog.h"
+#include "ui/dialogs/macro_dialog.h"
+#include "ui/dialogs/phonebook_entry_dialog.h"
+#include "ui/dialogs/pick_opponent_dialog.h"
+#include "ui/dialogs/players_dialog.h"
+#include "ui/dialogs/select_modem_dialog.h"
+#include "ui/main/main_window.h"
 #include "ui/prompter.h"
+#include "ui/starts/launch.h"
 
 #include "platform/sound_player.h"
 
@@ -69,6 +72,8 @@ std::unique_ptr<Forms> CreateForms(AppContext& context) {
     forms->EditMacro = std::make_unique<TEditMacro>();
     forms->Dial = std::make_unique<TDial>(context.startDir, context.prompter, *forms->EditInfo);
     forms->Link = std::make_unique<LinkDialog>();
+    forms->Dosbox = std::make_unique<DosboxDialog>(context.prompter);
+    forms->CommandLine = std::make_unique<CommandLineView>();
     return forms;
 }
 

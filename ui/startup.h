@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <memory>
@@ -5,6 +6,8 @@
 namespace marloven {
 
 struct AppContext;
+class CommandLineView;
+class DosboxDialog;
 class LinkDialog;
 class TAboutBox;
 class TDial;
@@ -17,7 +20,8 @@ class TSelectModem;
 class TShowCFG;
 
 // The launcher's nine forms, created once at start in this order and kept until the
-// program ends. The main window reaches the others through here.
+// program ends, and our own dialogs after them, likewise built once and shown again
+// and again. The main window reaches the others through here.
 struct Forms {
     Forms();
     ~Forms();
@@ -33,8 +37,11 @@ struct Forms {
     std::unique_ptr<TMy> My;
     std::unique_ptr<TEditMacro> EditMacro;
     std::unique_ptr<TDial> Dial;
-    // Ours: how a start through DOSBox meets the other players.
+    // Ours: how a start through DOSBox meets the other players, the DOSBox options and
+    // the command line of each start.
     std::unique_ptr<LinkDialog> Link;
+    std::unique_ptr<DosboxDialog> Dosbox;
+    std::unique_ptr<CommandLineView> CommandLine;
 };
 
 std::unique_ptr<Forms> CreateForms(AppContext& context);

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/star_emblem.h"
 
-#include "widgets/GIFImage.h"
+#include "widgets/gif_image.h"
 
 namespace marloven {
 

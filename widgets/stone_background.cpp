@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/stone_background.h"
 
-#include "widgets/lrsbmp32.h"
+#include "widgets/bitmap_panel.h"
 
 // The resource lives in a static library, whose registration the linker would drop
 // unless something refers to it; this must stand outside any namespace.

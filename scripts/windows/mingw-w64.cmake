@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross-compiles for 64-bit Windows with Debian's MinGW-w64 (posix threads), for
 # scripts/check-windows. Libraries built for Windows (GoogleTest) are looked for under
 # the prefixes in MARLOVEN_WINDOWS_PREFIX.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/modem_detect.h"
 
 #include "core/cfg_store.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/dosbox_start.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +45,8 @@ TEST(DosboxStart, RefusesWhatDosboxWouldAlterRatherThanPassItChanged) {
         ASSERT_TRUE(refusal("/g", redirected)) << redirected;
         EXPECT_NE(refusal("/g", redirected)->find("redirection"), std::string::npos);
     }
-    EXPECT_TRUE(refusal("/g", "-a\r\nexit"));
+    ASSERT_TRUE(refusal("/g", "-a\r\nexit"));
+    EXPECT_NE(refusal("/g", "-a\r\nexit")->find("line break"), std::string::npos);
     ASSERT_TRUE(refusal("/home/p/\"quoted\"", "-nopred"));
     EXPECT_NE(refusal("/home/p/\"quoted\"", "-nopred")->find("/home/p/\"quoted\""),
               std::string::npos);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/cfg_store.h"
 #include "core/named_start.h"
 #include "tests/support/game_dir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/program_kind.h"
 #include "tests/support/game_dir.h"
 

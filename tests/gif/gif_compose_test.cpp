@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "gif/gif_compose.h"
 #include "tests/gif/gif_test_files.h"
-#include "widgets/GIFCompose.h"
+#include "tests/support/composed_pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +16,8 @@ std::vector<int> View(const GifComposition& composition) {
     std::vector<int> view;
     for (int y = 0; y < composition.Height; ++y) {
         for (int x = 0; x < composition.Width; ++x) {
-            const std::uint32_t pixel = composition.At(x, y);
-            if (composition.IsTransparent(x, y)) {
+            const std::uint32_t pixel = ComposedAt(composition, x, y);
+            if (ComposedTransparent(composition, x, y)) {
                 EXPECT_EQ(pixel, kGifBlack) << "transparent but not black";
                 view.push_back(-2);
                 continue;
@@ -105,7 +107,7 @@ TEST(GifComposition, OnlyTheAreaTheFramesCoverIsHeld) {
     GifComposition composition;
     composition.Start(gif);
     EXPECT_EQ(composition.HeldWidth() * composition.HeldHeight(), 0);
-    EXPECT_TRUE(composition.IsTransparent(65534, 65534));
+    EXPECT_TRUE(ComposedTransparent(composition, 65534, 65534));
 
     GifWriter corner(2, 2, DistinctColours(4));
     ASSERT_TRUE(gif.DecodeGif(corner.Image(Solid(7999, 7999, 1, 1, 3)).Trailer().Bytes()));
@@ -113,8 +115,8 @@ TEST(GifComposition, OnlyTheAreaTheFramesCoverIsHeld) {
     composition.DrawFrame(gif, 1);
     EXPECT_EQ(composition.Width, 8000);
     EXPECT_EQ(composition.HeldWidth() * composition.HeldHeight(), 1);
-    EXPECT_EQ(composition.At(7999, 7999), ShownColour(3));
-    EXPECT_TRUE(composition.IsTransparent(7998, 7999));
+    EXPECT_EQ(ComposedAt(composition, 7999, 7999), ShownColour(3));
+    EXPECT_TRUE(ComposedTransparent(composition, 7998, 7999));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/gif/gif_test_files.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,7 @@ TEST(GifDecoder, FileWithoutAnyColourTableIsAllBlackAtItsSize) {
     GifWriter file(7, 5);
     const auto gif = Decode(file.Image(Block(0, 0, 7, 5, 16)).Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 1);
-    const GifPicture image = gif->Frames[0].MakeImage();
+    const GifPicture image = FramePicture(gif->Frames[0]);
     EXPECT_EQ(image.Width, 7);
     EXPECT_EQ(image.Height, 5);
     EXPECT_EQ(image.Pixels, std::vector<std::uint32_t>(35, kGifBlack));
@@ -46,7 +47,7 @@ TEST(GifDecoder, PixelsTakeTheirColoursFromTheFramesOwnTableOrTheGlobalOne) {
     EXPECT_EQ(ShownIndices(gif->Frames[0]), AsInts(own.indices));
     for (std::size_t i = 0; i < shared.indices.size(); ++i) {
         const std::uint32_t expected = shared.indices[i] ? 0xffc90202u : 0xffc80101u;
-        EXPECT_EQ(gif->Frames[1].MakeImage().Pixels[i], expected) << i;
+        EXPECT_EQ(FramePicture(gif->Frames[1]).Pixels[i], expected) << i;
     }
 }
 
@@ -157,11 +158,11 @@ TEST(GifDecoder, TransparentPixelsAreBlackInTheImageExactlyWhereTheMaskIsWhite) 
     const TFrame& frame = gif->Frames[0];
     EXPECT_TRUE(gif->AnyTransparent);
     EXPECT_EQ(frame.TransparentIndex, 2);
-    ASSERT_EQ(frame.MakeMask().Bits.size(), block.indices.size());
+    ASSERT_EQ(FrameMask(frame).Bits.size(), block.indices.size());
     for (std::size_t i = 0; i < block.indices.size(); ++i) {
         const bool transparent = block.indices[i] == 2;
-        EXPECT_EQ(frame.MakeMask().Bits[i] != 0, transparent) << i;
-        EXPECT_EQ(frame.MakeImage().Pixels[i],
+        EXPECT_EQ(FrameMask(frame).Bits[i] != 0, transparent) << i;
+        EXPECT_EQ(FramePicture(frame).Pixels[i],
                   transparent ? kGifBlack : ShownColour(block.indices[i]))
             << i;
     }

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files made to hurt: cut short, lying about sizes, asking for absurd amounts of memory.
 // None may crash, hang, or lose the frames read before the damage.
 
+#include "gif/gif_compose.h"
 #include "tests/gif/gif_test_files.h"
-#include "widgets/GIFCompose.h"
 
 #include <gtest/gtest.h>
 
@@ -62,8 +63,8 @@ TEST(GifHostile, FileCutShortAtAnyByteKeepsTheFramesCompletedBeforeTheCut) {
         ASSERT_GE(gif->FrameCount(), complete);
         ASSERT_LE(gif->FrameCount(), complete + 1); // the frame being cut keeps what it had
         for (int n = 0; n < complete; ++n) {
-            EXPECT_EQ(gif->Frames[n].MakeImage().Pixels, full->Frames[n].MakeImage().Pixels);
-            EXPECT_EQ(gif->Frames[n].MakeMask().Bits, full->Frames[n].MakeMask().Bits);
+            EXPECT_EQ(FramePicture(gif->Frames[n]).Pixels, FramePicture(full->Frames[n]).Pixels);
+            EXPECT_EQ(FrameMask(gif->Frames[n]).Bits, FrameMask(full->Frames[n]).Bits);
         }
     }
 }
@@ -109,7 +110,7 @@ TEST(GifHostile, TheLongestValidAnimationOfFullScreenFramesIsReadWhole) {
     }
     const auto gif = Decode(whole + ";");
     ASSERT_EQ(gif->FrameCount(), 256);
-    EXPECT_EQ(gif->Frames.back().MakeImage().Pixels, gif->Frames.front().MakeImage().Pixels);
+    EXPECT_EQ(FramePicture(gif->Frames.back()).Pixels, FramePicture(gif->Frames.front()).Pixels);
 }
 
 TEST(GifHostile, ZeroSizedFramesAreKeptWithEmptyPictures) {
@@ -121,8 +122,8 @@ TEST(GifHostile, ZeroSizedFramesAreKeptWithEmptyPictures) {
     file.Image(Block(1, 1, 2, 2));
     const auto gif = DecodeAndCompose(file.Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 3);
-    EXPECT_TRUE(gif->Frames[0].MakeImage().Pixels.empty());
-    EXPECT_TRUE(gif->Frames[1].MakeImage().Pixels.empty());
+    EXPECT_TRUE(FramePicture(gif->Frames[0]).Pixels.empty());
+    EXPECT_TRUE(FramePicture(gif->Frames[1]).Pixels.empty());
     EXPECT_EQ(gif->ImageWidth, 5);
     EXPECT_EQ(gif->ImageHeight, 7);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The LZW decoding of image data, including data no encoder of ours would write.
 
 #include "tests/gif/gif_test_files.h"
@@ -90,17 +91,17 @@ TEST(GifPixels, PixelsTheDataDoesNotSupplyAreIndexZeroAndOpaque) {
     // transparent too.
     const auto early = DecodeData(4, 1, Codes(2, 3, {4, 0, 2, 5}), 0);
     ASSERT_EQ(early->FrameCount(), 2);
-    EXPECT_EQ(early->Frames[0].MakeMask().Bits, (std::vector<std::uint8_t>{1, 0, 0, 0}));
+    EXPECT_EQ(FrameMask(early->Frames[0]).Bits, (std::vector<std::uint8_t>{1, 0, 0, 0}));
     // An end code right after a clear supplies no pixel at all.
     const auto none = DecodeData(2, 1, Codes(2, 3, {4, 5, 3, 3}), 0);
     ASSERT_EQ(none->FrameCount(), 2);
-    EXPECT_EQ(none->Frames[0].MakeMask().Bits, (std::vector<std::uint8_t>{0, 0}));
+    EXPECT_EQ(FrameMask(none->Frames[0]).Bits, (std::vector<std::uint8_t>{0, 0}));
     // Data that stops without an end code, on a byte boundary.
     const auto cut =
         DecodeData(3, 2, "\x02" + gifenc::PackCodes({{4, 3}, {3, 3}, {3, 3}, {3, 3}, {3, 4}}), 0);
     ASSERT_EQ(cut->FrameCount(), 2);
     EXPECT_EQ(ShownIndices(cut->Frames[0]), (std::vector<int>{3, 3, 3, 3, 0, 0}));
-    EXPECT_EQ(cut->Frames[0].MakeMask().Bits, std::vector<std::uint8_t>(6, 0));
+    EXPECT_EQ(FrameMask(cut->Frames[0]).Bits, std::vector<std::uint8_t>(6, 0));
 }
 
 TEST(GifPixels, DataBeyondTheLastRowIsPassedOverUpToTheTerminator) {
@@ -122,7 +123,7 @@ TEST(GifPixels, MinimumCodeSizesTooLargeForTheTablesEndOnlyThatFrame) {
         const auto gif = DecodeData(
             3, 1, std::string(1, static_cast<char>(size)) + gifenc::SubBlocks("\xff\xff\xff"), 1);
         ASSERT_EQ(gif->FrameCount(), 2);
-        EXPECT_EQ(gif->Frames[0].MakeMask().Bits, (std::vector<std::uint8_t>{0, 0, 0}));
+        EXPECT_EQ(FrameMask(gif->Frames[0]).Bits, (std::vector<std::uint8_t>{0, 0, 0}));
         EXPECT_EQ(gif->Frames[1].Width, 2);
     }
 }

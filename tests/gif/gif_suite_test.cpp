@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the public GIF conformance suite that lies beside the repository, when it is
 // there. Each case is decoded and composed frame by frame; the composed canvases are
 // compared with the suite's pictures and the header fields with its expectations.
 
-#include "widgets/GIFCompose.h"
-#include "widgets/GIFDecoder.h"
+#include "gif/gif_compose.h"
+#include "gif/gif_decoder.h"
+#include "tests/support/composed_pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -120,10 +122,10 @@ std::string Canvas(const GifDecoder& gif, const GifComposition& composition, int
     const int shownHeight = std::min(height, composition.Height);
     for (int y = 0; y < shownHeight; ++y) {
         for (int x = 0; x < shownWidth; ++x) {
-            if (composition.IsTransparent(x, y)) {
+            if (ComposedTransparent(composition, x, y)) {
                 continue;
             }
-            const std::uint32_t pixel = composition.At(x, y);
+            const std::uint32_t pixel = ComposedAt(composition, x, y);
             char* out = rgba.data() + (static_cast<std::size_t>(y) * width + x) * 4;
             out[0] = static_cast<char>(pixel >> 16);
             out[1] = static_cast<char>(pixel >> 8);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/gif/gif_test_files.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +42,7 @@ std::unique_ptr<GifDecoder> Decode(const std::string& bytes) {
 
 std::vector<int> ShownIndices(const TFrame& frame) {
     std::vector<int> indices;
-    for (const std::uint32_t pixel : frame.MakeImage().Pixels) {
+    for (const std::uint32_t pixel : FramePicture(frame).Pixels) {
         const int red = static_cast<int>((pixel >> 16) & 0xff);
         indices.push_back(pixel == ShownColour(red) ? red : -1);
     }

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Small GIF files for the decoder's tests, written with our own encoder.
 
-#include "tools/gif_encoder.h"
-#include "widgets/GIFDecoder.h"
+#include "gif/gif_decoder.h"
+#include "gif/gif_encoder.h"
+#include "gif/gif_frame_pictures.h"
 
 #include <cstdint>
 #include <memory>

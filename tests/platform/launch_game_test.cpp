@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/platform/standin_game.h"
-#include "tests/support/fake_program_runner.h"
-#include "ui/launch.h"
+#include "tests/support/fake_game_runner.h"
+#include "ui/starts/launch.h"
 
 #include <set>
 
@@ -102,15 +103,16 @@ TEST_F(LaunchGameTest, TheDemoStepIsSkippedWhenNoDemoIsRecorded) {
 // The fake runner lets the start sound "play on" past the program's end.
 class LaunchSoundsTest : public StandinGame {
   protected:
-    LaunchSoundsTest() : fakeContext_{startDir_, store_, prompter_, fakeRunner_, sound_} {
+    LaunchSoundsTest()
+        : fakeContext_{startDir_, store_, prompter_, fakeRunner_, sound_, settings_} {
         dir_.Write("VK.EXE", "");
     }
-    FakeProgramRunner fakeRunner_;
+    FakeGameRunner fakeRunner_;
     AppContext fakeContext_;
 };
 
 TEST_F(LaunchSoundsTest, AStartSoundStillPlayingKeepsTheEndSoundFromPlaying) {
-    fakeRunner_.whileRunning = [&](const CommandLine&) { sound_.stillPlaying = true; };
+    fakeRunner_.whileRunning = [&](const GameStart&) { sound_.stillPlaying = true; };
     LaunchGame(fakeContext_, &window_, LaunchMode::SinglePlayer, "VK.EXE", GameOptions{});
 
     ASSERT_EQ(sound_.requested.size(), 2u);

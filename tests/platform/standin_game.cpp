@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/platform/standin_game.h"
 
 namespace marloven::test {
 
 StandinGame::StandinGame(const std::string& subdirectory)
     : startDir_(subdirectory.empty() ? dir_.Path() : dir_.Path() / subdirectory), store_(startDir_),
-      runner_(MakeSystemProgramRunner()), context_{startDir_, store_, prompter_, *runner_, sound_} {
+      runner_(std::make_unique<DirectGameRunner>(MakeSystemProgramRunner())),
+      context_{startDir_, store_, prompter_, *runner_, sound_, settings_} {
     std::filesystem::create_directories(startDir_);
     window_.show();
 }

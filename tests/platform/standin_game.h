@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/cfg_store.h"
-#include "platform/program_runner.h"
+#include "launcher/game_runner.h"
 #include "tests/support/game_dir.h"
 #include "tests/support/qt_scripted_prompter.h"
 #include "tests/support/recording_sound_player.h"
+#include "tests/support/scratch_settings.h"
 #include "ui/app_context.h"
 
 #include <QByteArray>
@@ -48,8 +50,9 @@ class StandinGame : public ::testing::Test {
     std::filesystem::path startDir_;
     CfgStore store_;
     ScriptedPrompter prompter_;
-    std::unique_ptr<ProgramRunner> runner_;
+    std::unique_ptr<GameRunner> runner_;
     RecordingSoundPlayer sound_;
+    ScratchSettings settings_;
     AppContext context_;
     QWidget window_;
 };

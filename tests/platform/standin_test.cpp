@@ -1,5 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/platform/standin_game.h"
-#include "ui/launch.h"
+#include "ui/starts/launch.h"
 
 namespace marloven::test {
 namespace {

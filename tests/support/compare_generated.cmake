@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs TOOL to write OUTPUT and fails unless OUTPUT equals EXPECTED byte for byte.
 execute_process(COMMAND ${TOOL} ${OUTPUT} RESULT_VARIABLE result)
 if(NOT result EQUAL 0)

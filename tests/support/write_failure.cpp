@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/write_failure.h"
 
 #include "core/file_io.h"

@@ -1,8 +1,9 @@
-#include "ui/char_filter.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/look/char_filter.h"
 
 #include "tests/ui/dialog_driver.h"
-#include "ui/_EditInfo.h"
-#include "ui/_NetNoPlayers.h"
+#include "ui/dialogs/phonebook_entry_dialog.h"
+#include "ui/dialogs/players_dialog.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,16 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four comm-driver starts end to end: the launcher writes COMMIT.DAT and starts our
 // stand-in COMMIT.EXE through the system's runner; the stand-in logs the file and the
 // switches it saw and starts the game its LAUNCHNAME names.
 
 #include "tests/ui/launcher_fixture.h"
 
-#include "platform/program_runner.h"
+#include "launcher/game_runner.h"
 #include "tests/support/phonebook_record.h"
 #include "tests/support/write_failure.h"
 #include "tests/ui/dialog_driver.h"
-#include "ui/_Dial.h"
-#include "ui/_NetNoPlayers.h"
-#include "ui/game_options_page.h"
+#include "ui/dialogs/pick_opponent_dialog.h"
+#include "ui/dialogs/players_dialog.h"
+#include "ui/main/game_options_page.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -33,7 +34,7 @@ std::set<std::string> FileNames(const GameDir& dir) {
 class DriverStart : public testing::Test {
   protected:
     DriverStart()
-        : runner_(MakeSystemProgramRunner()),
+        : runner_(std::make_unique<DirectGameRunner>(MakeSystemProgramRunner())),
           launcher({{"VK.CFG", "DialOutString = \"ATDT\"\r\nTicDup = 8\r\n"},
                     {"MARLOVEN.PBK", PhonebookRecord("Ann", "555-1234")}},
                    nullptr, runner_.get()) {
@@ -67,7 +68,7 @@ class DriverStart : public testing::Test {
         return Start([this] { main.KaliButton->click(); });
     }
 
-    std::unique_ptr<ProgramRunner> runner_;
+    std::unique_ptr<GameRunner> runner_;
     Launcher launcher;
     TMain& main = launcher.Main();
 };

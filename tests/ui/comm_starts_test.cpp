@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/ui/launcher_fixture.h"
 
 #include "comm/commit_data.h"
@@ -5,11 +6,11 @@
 #include "tests/support/phonebook_record.h"
 #include "tests/support/write_failure.h"
 #include "tests/ui/dialog_driver.h"
-#include "ui/_Dial.h"
-#include "ui/_EditInfo.h"
-#include "ui/_NetNoPlayers.h"
-#include "ui/game_options_page.h"
-#include "ui/modem_page.h"
+#include "ui/dialogs/phonebook_entry_dialog.h"
+#include "ui/dialogs/pick_opponent_dialog.h"
+#include "ui/dialogs/players_dialog.h"
+#include "ui/main/game_options_page.h"
+#include "ui/main/modem_page.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -53,7 +54,7 @@ class CommStart : public testing::Test {
         EXPECT_TRUE(main.LoadSettings());
         main.GameOptionsPage->NetPred->setChecked(false);
         // What the driver found when it started, and whether the window was hidden then.
-        launcher.runner.whileRunning = [this](const CommandLine&) {
+        launcher.runner.whileRunning = [this](const GameStart&) {
             fileWhenStarted = launcher.dir.Read("COMMIT.DAT");
             visibleWhileRunning = main.isVisible();
         };

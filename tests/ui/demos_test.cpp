@@ -1,17 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/commit_file.h"
 #include "core/cfg_store.h"
-#include "platform/program_runner.h"
+#include "launcher/game_runner.h"
+#include "launcher/text_conversions.h"
 #include "tests/support/game_dir.h"
 #include "tests/support/qt_scripted_prompter.h"
 #include "tests/support/recording_sound_player.h"
+#include "tests/support/scratch_settings.h"
 #include "tests/support/write_failure.h"
-#include "ui/_Main.h"
 #include "ui/app_context.h"
-#include "ui/demo_browser.h"
-#include "ui/demo_page.h"
-#include "ui/game_options_page.h"
+#include "ui/main/demo_browser.h"
+#include "ui/main/demo_page.h"
+#include "ui/main/game_options_page.h"
+#include "ui/main/main_window.h"
 #include "ui/startup.h"
-#include "ui/text_conversions.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,8 +37,8 @@ class DemoLauncher : public ::testing::Test {
   protected:
     DemoLauncher()
         : store_(dir_.Path()),
-          runner_(MakeSystemProgramRunner()), context_{dir_.Path(), store_, prompter_, *runner_,
-                                                       sound_} {
+          runner_(std::make_unique<DirectGameRunner>(MakeSystemProgramRunner())),
+          context_{dir_.Path(), store_, prompter_, *runner_, sound_, settings_} {
         QApplication::setQuitOnLastWindowClosed(false);
         for (const char* name : {"VK.EXE", "COMMIT.EXE", "VKSETMS.EXE"}) {
             fs::copy_file(STANDIN_PATH, dir_ / name);
@@ -51,8 +53,9 @@ class DemoLauncher : public ::testing::Test {
     GameDir dir_;
     CfgStore store_;
     ScriptedPrompter prompter_;
-    std::unique_ptr<ProgramRunner> runner_;
+    std::unique_ptr<GameRunner> runner_;
     RecordingSoundPlayer sound_;
+    ScratchSettings settings_;
     AppContext context_;
     std::unique_ptr<Forms> forms_;
 };

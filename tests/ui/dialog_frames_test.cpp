@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/qt_scripted_prompter.h"
 #include "tests/ui/dialog_driver.h"
-#include "ui/_Dial.h"
-#include "ui/_EditInfo.h"
-#include "ui/_EditMacro.h"
-#include "ui/_NetNoPlayers.h"
-#include "ui/modem_list.h"
+#include "ui/dialogs/macro_dialog.h"
+#include "ui/dialogs/phonebook_entry_dialog.h"
+#include "ui/dialogs/pick_opponent_dialog.h"
+#include "ui/dialogs/players_dialog.h"
+#include "ui/dialogs/select_modem_dialog.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,10 +1,12 @@
-#include "platform/dos_engine.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "launcher/dos_engine.h"
+#include "launcher/dosbox_options.h"
+#include "launcher/launcher_settings.h"
 #include "tests/support/game_dir.h"
 #include "tests/support/qt_scripted_prompter.h"
+#include "tests/support/scratch_settings.h"
 #include "tests/ui/dialog_driver.h"
-#include "ui/dosbox_dialog.h"
-#include "ui/dosbox_options.h"
-#include "ui/launcher_settings.h"
+#include "ui/dialogs/dosbox_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,10 +18,10 @@ namespace marloven::test {
 namespace {
 
 TEST(DosboxDialog, WhatThePlayerAcceptsIsKeptAndTheNextStartUsesIt) {
-    OpenLauncherSettings()->clear();
+    ScratchSettings settings;
     const GameDir game({{"VK.EXE", "MZ"}, {"my dosbox", "#!/bin/sh\n"}});
-    DosEngineRunner engine(MakeSystemProgramRunner(), LoadDosboxSettings);
-    const CommandLine single{(game / "VK.EXE").string(), "-nopred", game.Path().string()};
+    DosEngineRunner engine(MakeSystemProgramRunner(), [&] { return LoadDosboxSettings(settings); });
+    const GameStart single{(game / "VK.EXE").string(), "-nopred", game.Path().string()};
     ASSERT_TRUE(engine.Plan(single).throughDosbox) << "DOSBox by default on this system";
 
     ScriptedPrompter prompter;
@@ -32,13 +34,13 @@ TEST(DosboxDialog, WhatThePlayerAcceptsIsKeptAndTheNextStartUsesIt) {
         dialog.PlayersConfiguration->setText("  ");
         dialog.OKButton->click();
     });
-    EditDosboxSettings(dialog);
+    EditDosboxSettings(dialog, settings);
 
     const PlannedStart planned = engine.Plan(single);
     EXPECT_EQ(planned.hostCommand.rfind("\"" + (game / "my dosbox").string() + "\" -conf", 0), 0u)
         << planned.hostCommand;
     EXPECT_NE(planned.configuration.find("fullscreen=true\n"), std::string::npos);
-    EXPECT_EQ(LoadDosboxSettings().playersConfiguration, "") << "blanks are no file";
+    EXPECT_EQ(LoadDosboxSettings(settings).playersConfiguration, "") << "blanks are no file";
 
     // Never, and then Cancel: the stored choice stays until the player accepts another.
     WhenOpened(dialog, [&dialog] {
@@ -46,15 +48,14 @@ TEST(DosboxDialog, WhatThePlayerAcceptsIsKeptAndTheNextStartUsesIt) {
         dialog.Use->setCurrentIndex(static_cast<int>(DosboxUse::Never));
         dialog.OKButton->click();
     });
-    EditDosboxSettings(dialog);
+    EditDosboxSettings(dialog, settings);
     EXPECT_FALSE(engine.Plan(single).throughDosbox);
     WhenOpened(dialog, [&dialog] {
         dialog.Use->setCurrentIndex(static_cast<int>(DosboxUse::Always));
         dialog.reject();
     });
-    EditDosboxSettings(dialog);
-    EXPECT_EQ(LoadDosboxSettings().use, DosboxUse::Never);
-    OpenLauncherSettings()->clear();
+    EditDosboxSettings(dialog, settings);
+    EXPECT_EQ(LoadDosboxSettings(settings).use, DosboxUse::Never);
 }
 
 } // namespace

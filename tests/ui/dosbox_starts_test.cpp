@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's starts through a real, headless DOSBox with our DOS stand-ins, which log
 // each start to STANDIN.LOG: the command tail exactly as received, the demo written or
 // found, and the next program of a chain. Each DOSBox start takes about a second, so
@@ -8,9 +9,9 @@
 #include "core/dosbox_start.h"
 #include "core/file_io.h"
 #include "core/game_file.h"
-#include "platform/dos_engine.h"
-#include "ui/demo_page.h"
-#include "ui/game_options_page.h"
+#include "launcher/dos_engine.h"
+#include "ui/main/demo_page.h"
+#include "ui/main/game_options_page.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two launchers on this machine play each other over the loopback address. Each one
 // makes its start as a player would (buttons, the phonebook, the link dialog); its DOS
 // engine writes the DOSBox configuration and COMMIT.DAT, and then the two DOSBox
@@ -9,15 +10,15 @@
 
 #include "core/file_io.h"
 #include "core/game_file.h"
-#include "platform/dos_engine.h"
+#include "launcher/dos_engine.h"
+#include "launcher/start_plan.h"
 #include "tests/ui/dialog_driver.h"
-#include "ui/_Dial.h"
-#include "ui/_EditInfo.h"
-#include "ui/_NetNoPlayers.h"
-#include "ui/game_options_page.h"
-#include "ui/link_dialog.h"
-#include "ui/modem_page.h"
-#include "ui/start_plan.h"
+#include "ui/dialogs/link_dialog.h"
+#include "ui/dialogs/phonebook_entry_dialog.h"
+#include "ui/dialogs/pick_opponent_dialog.h"
+#include "ui/dialogs/players_dialog.h"
+#include "ui/main/game_options_page.h"
+#include "ui/main/modem_page.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -30,6 +31,7 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTcpServer>
+#include <QTest>
 #include <QThread>
 #include <QTreeWidget>
 #include <QUdpSocket>
@@ -55,8 +57,8 @@ class KeepingRunner : public ProgramRunner {
     RunResult Run(const CommandLine& command) override {
         ++starts;
         // "-conf" ours, "-conf" the player's: ours lives only while the start runs.
-        configuration = ReadWholeFile(command.argumentList.at(1)).value_or("");
-        arguments = command.argumentList;
+        configuration = ReadWholeFile(command.arguments.at(1)).value_or("");
+        arguments = command.arguments;
         program = command.program;
         return RunOutcome::Ended;
     }
@@ -212,6 +214,22 @@ class InternetPlay : public testing::Test {
     std::unique_ptr<Player> guest_;
 };
 
+// The dialog is reused: a Cancel clicked with the mouse keeps the focus, and must not
+// leave Cancel answering Enter at the next opening.
+TEST(LinkDialog, AfterACancelClickEnterStillAcceptsTheNextOpening) {
+    LinkDialog dialog;
+    InternetLink link;
+    link.mode = LaunchMode::AlreadyConnected;
+    dialog.Prepare(link, {});
+    ExecWhile(dialog, [&] { QTest::mouseClick(dialog.CancelButton, Qt::LeftButton); });
+    dialog.Prepare(link, {});
+    const int result = ExecWhile(dialog, [&] {
+        ASSERT_NE(dialog.focusWidget(), nullptr);
+        QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+}
+
 TEST_F(InternetPlay, AModemCallToTheAnsweringMachineCarriesTheGame) {
     const int port = FreePort(Protocol::Tcp);
     // The answering player has the mouse tweak on: helper, driver and game run in one DOSBox.
@@ -302,8 +320,10 @@ TEST_F(InternetPlay, ThePrintedStartShowsTheLinkLastChosen) {
     std::ostringstream network;
     std::ostringstream answer;
     std::ostringstream errors;
-    PrintNamedStart("network", guest_->launcher.dir.Path(), guest_->engine, network, errors);
-    PrintNamedStart("answer", host_->launcher.dir.Path(), host_->engine, answer, errors);
+    PrintNamedStart("network", guest_->launcher.dir.Path(), guest_->engine,
+                    guest_->launcher.settings, network, errors);
+    PrintNamedStart("answer", host_->launcher.dir.Path(), host_->engine, host_->launcher.settings,
+                    answer, errors);
     EXPECT_TRUE(Has(network.str(), "[ipx]\nipx=true\n")) << network.str();
     EXPECT_TRUE(Has(network.str(), "ipxnet connect 10.0.0.2 5555\nCOMMIT.EXE")) << network.str();
     // VK.CFG's ComPort = 2.

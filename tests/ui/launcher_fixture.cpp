@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/ui/launcher_fixture.h"
 
 #include "core/text.h"
@@ -9,10 +10,13 @@
 
 namespace marloven::test {
 
-Launcher::Launcher(GameDir::Files files, SoundPlayer* soundPlayer, ProgramRunner* programRunner)
-    : dir(files), store(dir.Path()), context{dir.Path(), store, prompter,
+Launcher::Launcher(GameDir::Files files, SoundPlayer* soundPlayer, GameRunner* programRunner)
+    : dir(files), store(dir.Path()), context{dir.Path(),
+                                             store,
+                                             prompter,
                                              programRunner ? *programRunner : runner,
-                                             soundPlayer ? *soundPlayer : sound} {
+                                             soundPlayer ? *soundPlayer : sound,
+                                             settings} {
     // Closing the main window in a test must not end the test program's application.
     QApplication::setQuitOnLastWindowClosed(false);
     forms = CreateForms(context);

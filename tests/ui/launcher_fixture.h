@@ -1,12 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/cfg_store.h"
-#include "tests/support/fake_program_runner.h"
+#include "tests/support/fake_game_runner.h"
 #include "tests/support/game_dir.h"
 #include "tests/support/qt_scripted_prompter.h"
 #include "tests/support/recording_sound_player.h"
-#include "ui/_Main.h"
+#include "tests/support/scratch_settings.h"
 #include "ui/app_context.h"
+#include "ui/main/main_window.h"
 #include "ui/startup.h"
 
 #include <QComboBox>
@@ -22,7 +24,7 @@ namespace marloven::test {
 struct Launcher {
     // A sound player or program runner of the test's own replaces the double when given.
     explicit Launcher(GameDir::Files files = {}, SoundPlayer* soundPlayer = nullptr,
-                      ProgramRunner* programRunner = nullptr);
+                      GameRunner* programRunner = nullptr);
     ~Launcher();
 
     TMain& Main() const { return *forms->Main; }
@@ -31,9 +33,10 @@ struct Launcher {
 
     GameDir dir;
     ScriptedPrompter prompter;
-    FakeProgramRunner runner;
+    FakeGameRunner runner;
     RecordingSoundPlayer sound;
     CfgStore store;
+    ScratchSettings settings;
     AppContext context;
     std::unique_ptr<Forms> forms;
 };

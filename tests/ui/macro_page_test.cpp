@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/ui/launcher_fixture.h"
 
-#include "ui/_EditMacro.h"
-#include "ui/macro_page.h"
-#include "widgets/OutlinedLabel.h"
+#include "ui/dialogs/macro_dialog.h"
+#include "ui/main/macro_page.h"
+#include "widgets/outlined_label.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/ui/launcher_fixture.h"
 
-#include "ui/_ShowCFG.h"
-#include "ui/demo_page.h"
-#include "ui/game_options_page.h"
-#include "ui/macro_page.h"
-#include "ui/modem_page.h"
-#include "ui/user_map_page.h"
+#include "ui/dialogs/config_viewer.h"
+#include "ui/main/demo_page.h"
+#include "ui/main/game_options_page.h"
+#include "ui/main/macro_page.h"
+#include "ui/main/modem_page.h"
+#include "ui/main/user_map_page.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

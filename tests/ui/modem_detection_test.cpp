@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/modem_detect.h"
+#include "launcher/text_conversions.h"
 #include "platform/registry_source.h"
 #include "tests/support/texts.h"
 #include "tests/ui/dialog_driver.h"
 #include "tests/ui/launcher_fixture.h"
-#include "ui/modem_list.h"
-#include "ui/modem_page.h"
-#include "ui/text_conversions.h"
+#include "ui/dialogs/select_modem_dialog.h"
+#include "ui/main/modem_page.h"
 
 #include <QListWidget>
 #include <QPushButton>

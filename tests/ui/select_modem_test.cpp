@@ -1,4 +1,5 @@
-#include "ui/modem_list.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/dialogs/select_modem_dialog.h"
 
 #include "tests/support/qt_scripted_prompter.h"
 #include "tests/ui/dialog_driver.h"

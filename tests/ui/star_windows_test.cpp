@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/ui/launcher_fixture.h"
 
-#include "ui/_About.h"
-#include "widgets/GIFImage.h"
+#include "ui/dialogs/about_box.h"
+#include "widgets/gif_image.h"
 
 #include <QPushButton>
 #include <fstream>

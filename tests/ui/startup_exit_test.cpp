@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/ui/launcher_fixture.h"
 
 #include "tests/support/write_failure.h"
-#include "ui/_About.h"
-#include "ui/_Dial.h"
-#include "ui/_EditInfo.h"
-#include "ui/_EditMacro.h"
-#include "ui/_Hidden.h"
-#include "ui/_NetNoPlayers.h"
-#include "ui/_ShowCFG.h"
-#include "ui/game_options_page.h"
-#include "ui/modem_list.h"
+#include "ui/dialogs/about_box.h"
+#include "ui/dialogs/commit_form.h"
+#include "ui/dialogs/config_viewer.h"
+#include "ui/dialogs/macro_dialog.h"
+#include "ui/dialogs/phonebook_entry_dialog.h"
+#include "ui/dialogs/pick_opponent_dialog.h"
+#include "ui/dialogs/players_dialog.h"
+#include "ui/dialogs/select_modem_dialog.h"
+#include "ui/main/game_options_page.h"
 
 #include <QApplication>
 
@@ -33,7 +34,7 @@ TEST(StartupChecks, RunsSetupUntilItLeavesAConfigurationBehind) {
     Launcher launcher({{"SETUP.EXE", ""}});
     CurrentDirectory inGame(launcher.dir.Path());
     int setupRuns = 0;
-    launcher.runner.whileRunning = [&](const CommandLine&) {
+    launcher.runner.whileRunning = [&](const GameStart&) {
         // The first run of setup gives up; the second writes the file.
         if (++setupRuns == 2) {
             launcher.dir.Write("VK.CFG", "PlayerName = \"New\"\r\n");
@@ -178,7 +179,7 @@ class SetupFromTheMenu : public ::testing::Test {
 
 TEST_F(SetupFromTheMenu, SavesRunsSetupAndShowsWhatItWrote) {
     std::string seenBySetup;
-    launcher.runner.whileRunning = [&](const CommandLine& command) {
+    launcher.runner.whileRunning = [&](const GameStart& command) {
         seenBySetup = launcher.dir.Read("VK.CFG");
         EXPECT_EQ(command.program, (launcher.dir / "SETUP.EXE").string());
         launcher.dir.Write("VK.CFG", "PlayerName = \"FromSetup\"\r\nNetColor = 4\r\n");
@@ -199,7 +200,7 @@ TEST_F(SetupFromTheMenu, AFailedSaveRunsNothing) {
 }
 
 TEST_F(SetupFromTheMenu, AConfigurationRemovedBySetupKeepsControlsAndStore) {
-    launcher.runner.whileRunning = [&](const CommandLine&) {
+    launcher.runner.whileRunning = [&](const GameStart&) {
         std::filesystem::remove(launcher.dir / "VK.CFG");
     };
     launcher.Main().LaunchSETUPEXE1->trigger();
@@ -311,6 +312,13 @@ TEST(LauncherProgram, EndsWithOneWhenSetupIsDeclinedAndZeroAfterANormalExit) {
     EXPECT_EQ(RunLauncher(game.Path(), "no"), 0);
     EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\n");
     EXPECT_EQ(RunLauncher(game.Path(), "yes"), 0);
+    EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\r\n");
+}
+
+// As the desktop starts it for VK.EXE dropped on its icon.
+TEST(LauncherProgram, StartedWithAFileOfTheGameOpensTheFolderItLiesIn) {
+    GameDir game({{"VK.EXE", ""}, {"VK.CFG", "PlayerName = \"Zed\"\n"}});
+    EXPECT_EQ(RunLauncher(game / "VK.EXE", "yes"), 0);
     EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\r\n");
 }
 

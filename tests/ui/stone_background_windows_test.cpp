@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/ui/launcher_fixture.h"
 
-#include "ui/_About.h"
-#include "ui/_Dial.h"
-#include "ui/_EditInfo.h"
-#include "ui/_EditMacro.h"
-#include "ui/_Hidden.h"
-#include "ui/_NetNoPlayers.h"
-#include "ui/_ShowCFG.h"
-#include "ui/modem_list.h"
-#include "widgets/OutlinedLabel.h"
-#include "widgets/lrsbmp32.h"
+#include "ui/dialogs/about_box.h"
+#include "ui/dialogs/commit_form.h"
+#include "ui/dialogs/config_viewer.h"
+#include "ui/dialogs/macro_dialog.h"
+#include "ui/dialogs/phonebook_entry_dialog.h"
+#include "ui/dialogs/pick_opponent_dialog.h"
+#include "ui/dialogs/players_dialog.h"
+#include "ui/dialogs/select_modem_dialog.h"
+#include "widgets/bitmap_panel.h"
+#include "widgets/outlined_label.h"
 #include "widgets/stone_background.h"
 
 #include <QHeaderView>

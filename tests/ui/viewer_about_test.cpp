@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/ui/launcher_fixture.h"
 
 #include "tests/ui/dialog_driver.h"
-#include "ui/_About.h"
-#include "ui/_ShowCFG.h"
+#include "ui/dialogs/about_box.h"
+#include "ui/dialogs/config_viewer.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

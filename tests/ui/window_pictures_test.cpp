@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows as pictures: tools/render_windows draws each one offscreen, and each
 // picture must match its checked-in copy under tests/windows. A change of layout then
 // shows as a picture to look at; when the change is meant, the new picture, written

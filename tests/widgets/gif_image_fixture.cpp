@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/widgets/gif_image_fixture.h"
 
-#include "tools/gif_encoder.h"
+#include "gif/gif_encoder.h"
+#include "tests/support/composed_pixels.h"
 #include "widgets/stone_background.h"
 
 namespace marloven::test {
@@ -70,7 +72,7 @@ QRgb StoneScene::Stone(int x, int y) {
 }
 
 QRgb StoneScene::Composed(int x, int y) const {
-    return gif->Composition().At(x, y);
+    return ComposedAt(gif->Composition(), x, y);
 }
 
 void StoneScene::Tick(int times) {

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // GIF files for the animated control's tests, and a window with the stone wall beneath
 // the control so that the tests can see what shows through it.
 
 #include "tests/support/game_dir.h"
-#include "widgets/GIFImage.h"
+#include "widgets/gif_image.h"
 
 #include <QImage>
 #include <QWidget>

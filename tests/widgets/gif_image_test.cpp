@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tests/support/composed_pixels.h"
 #include "tests/widgets/gif_image_fixture.h"
 
 #include <QElapsedTimer>
@@ -33,7 +35,8 @@ TEST(GifImageLoad, ALoadDrawsFrameOneAndWaitsForTheFirstRepaint) {
     std::vector<std::string> calls;
     gif.OnChanging = [&](TGIFImage&) { calls.push_back("changing"); };
     gif.OnChange = [&](TGIFImage& sender) {
-        calls.push_back(sender.Composition().At(0, 0) == kRed ? "change to red" : "change");
+        calls.push_back(ComposedAt(sender.Composition(), 0, 0) == kRed ? "change to red"
+                                                                       : "change");
     };
     gif.SetAnimate(true); // before there are frames: only stored
     EXPECT_FALSE(gif.Timer().isActive());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/widgets/gif_image_fixture.h"
 
 #include <fstream>

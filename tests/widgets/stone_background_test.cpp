@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/stone_background.h"
 
-#include "widgets/lrsbmp32.h"
+#include "widgets/bitmap_panel.h"
 
 #include <QPushButton>
 #include <QSet>

@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Reads a GIF file (87a or 89a) held in memory into frames: placement, timing,
+// disposal, the colour indices and, for transparent frames, a mask of bits. Colours are
+// looked up only when a frame is drawn, so a frame costs about a byte a pixel.
+// Standard library only; the animated control composes the frames into what it paints.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace marloven {
+
+// A picture of 32-bit pixels 0xffRRGGBB, rows top to bottom without padding.
+struct GifPicture {
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint32_t> Pixels;
+
+    void Resize(int width, int height, std::uint32_t fill);
+    std::uint32_t At(int x, int y) const { return Pixels[Index(x, y)]; }
+    std::size_t Index(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) +
+               static_cast<std::size_t>(x);
+    }
+};
+
+// A black-and-white picture, one byte a pixel: 1 (white) where the picture is
+// transparent, 0 (black) where it is opaque.
+struct GifMask {
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint8_t> Bits;
+
+    void Resize(int width, int height, std::uint8_t fill);
+    bool IsWhite(int x, int y) const { return Bits[Index(x, y)] != 0; }
+    std::size_t Index(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) +
+               static_cast<std::size_t>(x);
+    }
+};
+
+inline constexpr std::uint32_t kGifBlack = 0xff000000u;
+
+// 256 entries of red, green, blue.
+using GifColourTable = std::array<std::uint8_t, 768>;
+
+// The most memory one file may take: its frames' indices and masks, the area the
+// frames compose into (4 bytes a pixel) and the largest area a frame that restores to
+// previous saves (as much again). A file that asks for more is read up to the frame
+// that would pass it.
+inline constexpr std::int64_t kGifMaxBytes = std::int64_t{256} * 1024 * 1024;
+
+// The bytes of the file with a read position that never passes their end.
+class GifReader {
+  public:
+    explicit GifReader(std::span<const std::uint8_t> data) : data_(data) {}
+
+    std::size_t Position() const { return pos_; }
+    std::size_t Remaining() const { return data_.size() - pos_; }
+    bool AtEnd() const { return pos_ >= data_.size(); }
+    // The byte at the position plus offset, or -1 beyond the end.
+    int Peek(std::size_t offset = 0) const;
+    // Copies count bytes and moves past them; false (and nothing moved) when fewer remain.
+    bool Read(std::uint8_t* out, std::size_t count);
+    // Moves past count bytes, or to the end when fewer remain.
+    void Skip(std::size_t count);
+    // Moves past data sub-blocks up to and including the zero-length terminator.
+    void SkipSubBlocks();
+    // Moves past data sub-blocks as above, putting their contents into out (replaced).
+    void GatherSubBlocks(std::vector<std::uint8_t>& out);
+
+  private:
+    std::span<const std::uint8_t> data_;
+    std::size_t pos_ = 0;
+};
+
+class GifDecoder;
+
+// One image of the file.
+class TFrame {
+  public:
+    explicit TFrame(const GifDecoder& owner) : Owner(&owner) {}
+
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    const GifDecoder* Owner;
+    int TableBits = 0;
+    int Delay = 1; // milliseconds, at least 1
+    std::uint8_t Disposal = 0;
+    bool HasLocalTable = false;
+    bool Interlaced = false;
+    bool Transparent = false;
+    std::uint8_t TransparentIndex = 0;
+    std::unique_ptr<GifColourTable> LocalTable; // only when HasLocalTable
+
+    // Rows of colour indices, Width bytes each, and (when Transparent) rows of mask
+    // bits, 1 where the pixel is transparent, first pixel in the top bit, each row
+    // padded to a whole byte.
+    std::vector<std::uint8_t> IndexRaster;
+    std::size_t IndexRowLength = 0;
+    std::vector<std::uint8_t> MaskRaster;
+    std::size_t MaskRowLength = 0;
+
+    const GifColourTable& ColourTable() const;
+    // The display colour of each index; entries the table does not hold are black.
+    std::array<std::uint32_t, 256> Palette() const;
+    bool IsTransparent(int x, int y) const {
+        return Transparent && ((MaskRaster[MaskRowLength * static_cast<std::size_t>(y) +
+                                           static_cast<std::size_t>(x >> 3)] >>
+                                (7 - (x & 7))) &
+                               1) != 0;
+    }
+    // The memory the rasters take.
+    std::size_t RasterBytes() const { return IndexRaster.size() + MaskRaster.size(); }
+
+    // Reads the image at the reader (on its separator), with the graphic control
+    // extension that precedes it, into the rasters. False when there is no whole image
+    // descriptor and colour table or the frame is too large; the frame is then unusable.
+    // The frame's data sub-blocks are gathered in scratch.
+    bool ReadImage(GifReader& in, const std::array<std::uint8_t, 6>& pendingControl,
+                   std::vector<std::uint8_t>& scratch);
+    // Decodes the LZW data at the reader (on the minimum code size byte) into the
+    // rasters and moves past the data's sub-blocks, gathered in scratch. Pixels the
+    // data does not supply stay 0 and opaque.
+    void DecodePixels(GifReader& in, std::vector<std::uint8_t>& scratch);
+};
+
+// The decoded file. The frames keep a pointer to their decoder, so it stays in place.
+class GifDecoder {
+  public:
+    GifDecoder() = default;
+    GifDecoder(const GifDecoder&) = delete;
+    GifDecoder& operator=(const GifDecoder&) = delete;
+
+    std::vector<TFrame> Frames; // file order; frame number n is Frames[n - 1]
+    int ScreenWidth = 0;
+    int ScreenHeight = 0;
+    int ImageWidth = 0; // the logical screen grown by frames that reach beyond it
+    int ImageHeight = 0;
+    GifColourTable GlobalTable{};
+    int GlobalBits = 0;
+    int LoopCount = 1; // 0 loops for ever
+    bool AnyTransparent = false;
+    std::array<std::uint8_t, 6> PendingControl{};
+    // The memory limit of the frames together with their composition.
+    std::int64_t MaxBytes = kGifMaxBytes;
+    // The smallest rectangle holding every frame: all the composition ever changes.
+    int DrawnLeft = 0;
+    int DrawnTop = 0;
+    int DrawnRight = 0;
+    int DrawnBottom = 0;
+    // The largest frame area that restores to previous, in pixels.
+    std::int64_t LargestSavedArea = 0;
+    // What the frames' rasters take together.
+    std::int64_t RasterBytes = 0;
+
+    int FrameCount() const { return static_cast<int>(Frames.size()); }
+    // Whether a frame of this placement, disposal and raster size keeps the file within
+    // MaxBytes, together with the frames read before it.
+    bool Affords(const TFrame& frame, std::int64_t rasterBytes) const;
+
+    // False for empty data or data that does not begin with "GIF". Otherwise reads
+    // frames up to the trailer, an unknown block, the 257th image or the end of the
+    // data, keeps what was read, and returns true.
+    bool DecodeGif(std::span<const std::uint8_t> data);
+    bool DecodeGif(std::string_view data);
+
+  private:
+    void Reset();
+    void ReadScreen(GifReader& in);
+    void ReadExtension(GifReader& in);
+    struct Box {
+        std::int64_t left, top, right, bottom;
+        std::int64_t Area() const { return (right - left) * (bottom - top); }
+    };
+
+    bool ReadFrame(GifReader& in);
+    // The drawn rectangle grown by the frame (an empty frame grows nothing).
+    Box DrawnWith(const TFrame& frame) const;
+
+    std::vector<std::uint8_t> scratch_; // one frame's data sub-blocks, reused
+};
+
+} // namespace marloven

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/dosbox_settings.h"
+#include "core/dosbox_start.h"
+#include "launcher/game_runner.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace marloven {
+
+// DOSBox as set in the settings, or else the first of dosbox-staging, dosbox-x and
+// dosbox on the search path; empty when there is none.
+std::string FindDosbox(const DosboxSettings& settings);
+
+// Runs DOS programs through DOSBox, started by the system's runner beneath, with the
+// start's link in DOSBox's configuration. Each start reads the settings anew; a start
+// that needs no DOSBox goes to the system's runner directly.
+class DosEngineRunner : public GameRunner {
+  public:
+    DosEngineRunner(std::unique_ptr<ProgramRunner> system,
+                    std::function<DosboxSettings()> settings);
+
+    RunResult Run(const GameStart& start) override;
+    PlannedStart Plan(const GameStart& start) const override;
+
+  private:
+    std::unique_ptr<ProgramRunner> system_;
+    std::function<DosboxSettings()> settings_;
+};
+
+} // namespace marloven

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "launcher/launcher_settings.h"
+
+#include "comm/internet_link.h"
+#include "core/dosbox_settings.h"
+
+#include <QSettings>
+#include <array>
+#include <cstddef>
+
+namespace marloven {
+
+namespace {
+
+struct KeyDeclaration {
+    LauncherKey key;
+    const char* name; // "Group/Key" in the file
+    QVariant defaultValue;
+};
+
+const std::array<KeyDeclaration, 12>& Declarations() {
+    static const DosboxSettings dosbox;
+    static const std::array<KeyDeclaration, 12> declarations{{
+        {LauncherKey::LastGameDirectory, "game/directory", QString()},
+        {LauncherKey::DosboxPath, "DOSBox/Path", QString()},
+        {LauncherKey::DosboxUse, "DOSBox/Use", QStringLiteral("automatic")},
+        {LauncherKey::DosboxFullScreen, "DOSBox/FullScreen", dosbox.fullScreen},
+        {LauncherKey::DosboxPlayersConfiguration, "DOSBox/PlayersConfiguration", QString()},
+        {LauncherKey::ModemAnswerPort, "ModemAnswer/Port", kDefaultModemListenPort},
+        {LauncherKey::NullModemSide, "NullModem/Side", QStringLiteral("host")},
+        {LauncherKey::NullModemHost, "NullModem/Host", QString()},
+        {LauncherKey::NullModemPort, "NullModem/Port", kDefaultNullModemPort},
+        {LauncherKey::IpxSide, "Ipx/Side", QStringLiteral("host")},
+        {LauncherKey::IpxHost, "Ipx/Host", QString()},
+        {LauncherKey::IpxPort, "Ipx/Port", kDefaultIpxPort},
+    }};
+    return declarations;
+}
+
+const KeyDeclaration& Declaration(LauncherKey key) {
+    for (const KeyDeclaration& declared : Declarations()) {
+        if (declared.key == key) {
+            return declared;
+        }
+    }
+    return Declarations().front(); // every key is declared above
+}
+
+} // namespace
+
+LauncherSettings::LauncherSettings()
+    : stored_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                          QStringLiteral("Marloven"), QStringLiteral("marloven"))) {
+}
+
+LauncherSettings::LauncherSettings(const QString& fileName)
+    : stored_(std::make_unique<QSettings>(fileName, QSettings::IniFormat)) {}
+
+LauncherSettings::~LauncherSettings() = default;
+
+QVariant LauncherSettings::Get(LauncherKey key) const {
+    const KeyDeclaration& declared = Declaration(key);
+    return stored_->value(QLatin1String(declared.name), declared.defaultValue);
+}
+
+QVariant LauncherSettings::Default(LauncherKey key) {
+    return Declaration(key).defaultValue;
+}
+
+void LauncherSettings::Set(LauncherKey key, const QVariant& value) {
+    stored_->setValue(QLatin1String(Declaration(key).name), value);
+}
+
+bool LauncherSettings::Sync() {
+    stored_->sync();
+    return stored_->status() == QSettings::NoError;
+}
+
+QString LauncherSettings::FileName() const {
+    return stored_->fileName();
+}
+
+} // namespace marloven

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+class QSettings;
+
+namespace marloven {
+
+// Every setting of the launcher's own: the player's, not the game's, so they live in
+// the user's configuration directory and never in the game directory. Each key's name
+// in the file and its default are declared once, in launcher_settings.cpp.
+enum class LauncherKey {
+    LastGameDirectory,
+    DosboxPath,
+    DosboxUse,
+    DosboxFullScreen,
+    DosboxPlayersConfiguration,
+    ModemAnswerPort,
+    NullModemSide,
+    NullModemHost,
+    NullModemPort,
+    IpxSide,
+    IpxHost,
+    IpxPort,
+};
+
+class LauncherSettings {
+  public:
+    // The player's file: marloven.ini in the user's configuration directory.
+    LauncherSettings();
+    // A file of the caller's choosing (each test has its own).
+    explicit LauncherSettings(const QString& fileName);
+    ~LauncherSettings();
+    LauncherSettings(const LauncherSettings&) = delete;
+    LauncherSettings& operator=(const LauncherSettings&) = delete;
+
+    // The stored value, or the key's default when none is stored.
+    QVariant Get(LauncherKey key) const;
+    static QVariant Default(LauncherKey key);
+    void Set(LauncherKey key, const QVariant& value);
+    // Writes what was set to the file; false when it could not be written.
+    bool Sync();
+    QString FileName() const;
+
+  private:
+    std::unique_ptr<QSettings> stored_;
+};
+
+} // namespace marloven

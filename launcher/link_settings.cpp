@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "launcher/link_settings.h"
+
+#include "core/named_start.h"
+#include "launcher/launcher_settings.h"
+#include "launcher/text_conversions.h"
+
+namespace marloven {
+
+namespace {
+
+struct LinkKeys {
+    LauncherKey side;
+    LauncherKey host;
+    LauncherKey port;
+};
+
+// Dialling needs no choice: the number is in the phonebook. Answering only has a port;
+// its side and host are never read.
+LinkKeys KeysOf(LaunchMode mode) {
+    switch (mode) {
+    case LaunchMode::AlreadyConnected:
+        return {LauncherKey::NullModemSide, LauncherKey::NullModemHost, LauncherKey::NullModemPort};
+    case LaunchMode::Network:
+        return {LauncherKey::IpxSide, LauncherKey::IpxHost, LauncherKey::IpxPort};
+    case LaunchMode::SinglePlayer:
+    case LaunchMode::Dial:
+    case LaunchMode::Answer:
+        break;
+    }
+    return {LauncherKey::NullModemSide, LauncherKey::NullModemHost, LauncherKey::ModemAnswerPort};
+}
+
+bool ChoosesSide(LaunchMode mode) {
+    return mode == LaunchMode::AlreadyConnected || mode == LaunchMode::Network;
+}
+
+} // namespace
+
+InternetLink LoadLinkChoice(const LauncherSettings& settings, LaunchMode mode) {
+    const LinkKeys keys = KeysOf(mode);
+    InternetLink link;
+    link.mode = mode;
+    if (ChoosesSide(mode)) {
+        link.side = settings.Get(keys.side).toString() == "join" ? LinkSide::Join : LinkSide::Host;
+        link.hostAddress = NarrowText(settings.Get(keys.host).toString());
+    }
+    bool number = false;
+    link.port = settings.Get(keys.port).toInt(&number);
+    if (!number || link.port < 1 || link.port > kHighestPort) {
+        link.port = LauncherSettings::Default(keys.port).toInt();
+    }
+    return link;
+}
+
+void SaveLinkChoice(LauncherSettings& settings, const InternetLink& link) {
+    const LinkKeys keys = KeysOf(link.mode);
+    settings.Set(keys.port, link.port);
+    if (ChoosesSide(link.mode)) {
+        settings.Set(keys.side, link.side == LinkSide::Join ? "join" : "host");
+        settings.Set(keys.host, MessageText(link.hostAddress));
+    }
+}
+
+std::optional<InternetLink> RememberedLink(const LauncherSettings& settings,
+                                           std::string_view startName, int comPortIndex) {
+    const std::optional<LaunchMode> mode = CommDriverStartMode(startName);
+    if (!mode) {
+        return std::nullopt;
+    }
+    InternetLink link = LoadLinkChoice(settings, *mode);
+    link.comPortIndex = comPortIndex;
+    return link;
+}
+
+} // namespace marloven

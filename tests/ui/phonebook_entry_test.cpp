@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/dialogs/phonebook_entry_dialog.h"
+
+#include "tests/ui/dialog_driver.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace marloven {
+namespace {
+
+using test::ExecWhile;
+using test::PressKey;
+using test::TypeText;
+
+TEST(EditInfoOk, IsEnabledExactlyWhileBothBoxesHoldText) {
+    TEditInfo dialog;
+    EXPECT_FALSE(dialog.OKButton->isEnabled());
+    TypeText(dialog.Name, "A");
+    EXPECT_FALSE(dialog.OKButton->isEnabled());
+    TypeText(dialog.Number, "5");
+    EXPECT_TRUE(dialog.OKButton->isEnabled());
+    PressKey(dialog.Name, Qt::Key_Backspace);
+    EXPECT_FALSE(dialog.OKButton->isEnabled());
+
+    // Filling the boxes counts as a change, also when they held the same texts before.
+    dialog.SetEntry("Bo", "1");
+    EXPECT_TRUE(dialog.OKButton->isEnabled());
+    dialog.SetEntry("", "");
+    dialog.SetEntry("", "");
+    EXPECT_FALSE(dialog.OKButton->isEnabled());
+    dialog.SetEntry("Bo", "1");
+    dialog.SetEntry("Bo", "1");
+    EXPECT_TRUE(dialog.OKButton->isEnabled());
+}
+
+TEST(EditInfoOk, EnterAcceptsOnlyAnEntryThatHasBothTexts) {
+    TEditInfo dialog;
+    dialog.SetEntry("Cy", "");
+    const auto refused = ExecWhile(dialog, [&] {
+        PressKey(dialog.focusWidget(), Qt::Key_Return);
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.CancelButton->click();
+    });
+    EXPECT_EQ(refused, QDialog::Rejected);
+
+    dialog.SetEntry("Cy", "77");
+    EXPECT_EQ(ExecWhile(dialog, [&] { PressKey(dialog.focusWidget(), Qt::Key_Return); }),
+              QDialog::Accepted);
+    EXPECT_EQ(dialog.NameText(), "Cy");
+    EXPECT_EQ(dialog.NumberText(), "77");
+    EXPECT_EQ(ExecWhile(dialog, [&] { PressKey(dialog.focusWidget(), Qt::Key_Escape); }),
+              QDialog::Rejected);
+}
+
+TEST(EditInfoFocus, GoesToTheNameBoxWheneverTheDialogOpensAndStaysPutWhileItIsOpen) {
+    TEditInfo dialog;
+    dialog.Number->setFocus();
+    for (int use = 0; use < 2; ++use) {
+        ExecWhile(dialog, [&] {
+            EXPECT_EQ(dialog.focusWidget(), dialog.Name);
+            dialog.Number->setFocus(); // where the last use left it
+            // Back from another program: the number goes on where the player left it.
+            QEvent comeBack(QEvent::ActivationChange);
+            QApplication::sendEvent(&dialog, &comeBack);
+            EXPECT_EQ(dialog.focusWidget(), dialog.Number);
+            dialog.reject();
+        });
+    }
+}
+
+} // namespace
+} // namespace marloven

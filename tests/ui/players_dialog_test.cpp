@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/dialogs/players_dialog.h"
+
+#include "tests/ui/dialog_driver.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace marloven {
+namespace {
+
+using test::ExecWhile;
+using test::PressKey;
+using test::TypeText;
+
+TEST(NetNoPlayersChoice, EnterRightAfterOpeningGivesTwoPlayersWhereverTheFocusIs) {
+    TNetNoPlayers dialog;
+    EXPECT_EQ(ExecWhile(dialog, [&] { PressKey(dialog.focusWidget(), Qt::Key_Return); }),
+              QDialog::Accepted);
+    EXPECT_EQ(dialog.PlayerCount(), 2);
+
+    dialog.SetSocketText("");
+    const auto result = ExecWhile(dialog, [&] {
+        dialog.Socket->setFocus();
+        TypeText(dialog.Socket, "12");
+        PressKey(dialog.Socket, Qt::Key_Return);
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(dialog.PlayerCount(), 2);
+    EXPECT_EQ(dialog.SocketText(), "12");
+}
+
+// The form is reused, and a clicked button keeps the focus into the next opening.
+TEST(NetNoPlayersChoice, EnterGivesTwoPlayersAgainAfterAnotherButtonWasClicked) {
+    TNetNoPlayers dialog;
+    for (QPushButton* clicked : {dialog.CountButton(5), dialog.CancelButton}) {
+        ExecWhile(dialog, [&] { QTest::mouseClick(clicked, Qt::LeftButton); });
+        const auto result = ExecWhile(dialog, [&] {
+            ASSERT_NE(dialog.focusWidget(), nullptr);
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+        });
+        EXPECT_EQ(result, QDialog::Accepted) << clicked->text().toStdString();
+        EXPECT_EQ(dialog.PlayerCount(), 2) << clicked->text().toStdString();
+    }
+}
+
+TEST(NetNoPlayersChoice, EachCountButtonGivesItsOwnNumber) {
+    TNetNoPlayers dialog;
+    for (int players = 2; players <= 8; ++players) {
+        EXPECT_EQ(ExecWhile(dialog, [&] { dialog.CountButton(players)->click(); }),
+                  QDialog::Accepted);
+        EXPECT_EQ(dialog.PlayerCount(), players);
+        EXPECT_EQ(dialog.CountButton(players)->text(), QString("%1 Players").arg(players));
+    }
+}
+
+TEST(NetNoPlayersChoice, CancelEscapeAndTheFrameRejectAndKeepTheLastCount) {
+    TNetNoPlayers dialog;
+    ExecWhile(dialog, [&] { dialog.CountButton(6)->click(); });
+    EXPECT_EQ(ExecWhile(dialog, [&] { dialog.CancelButton->click(); }), QDialog::Rejected);
+    EXPECT_EQ(ExecWhile(dialog, [&] { PressKey(dialog.focusWidget(), Qt::Key_Escape); }),
+              QDialog::Rejected);
+    EXPECT_EQ(ExecWhile(dialog, [&] { dialog.close(); }), QDialog::Rejected);
+    EXPECT_EQ(dialog.PlayerCount(), 6);
+}
+
+TEST(NetNoPlayersSocket, PassesTheStoredTextOnAsItStands) {
+    TNetNoPlayers dialog;
+    // Empty, several tildes, and bytes the keys would refuse all come back unchanged.
+    for (const std::string socket : {"", "~~1~", "34889", "12 \xe9"}) {
+        dialog.SetSocketText(socket);
+        ExecWhile(dialog, [&] { dialog.CountButton(3)->click(); });
+        EXPECT_EQ(dialog.SocketText(), socket);
+    }
+}
+
+} // namespace
+} // namespace marloven

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/dialogs/command_line_view.h"
+
+#include "core/named_start.h"
+#include "launcher/text_conversions.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace marloven {
+
+CommandLineView::CommandLineView(QWidget* parent)
+    : FixedDialog("Command Line", {560, 400}, parent) {
+    Start = new QComboBox(this);
+    Start->setObjectName("Start");
+    Start->setGeometry(8, 8, 200, 23);
+    for (const StartName& name : StartNames()) {
+        Start->addItem(MessageText(name.caption));
+    }
+    connect(Start, &QComboBox::currentIndexChanged, this, &CommandLineView::ShowChosen);
+
+    StartText = new QPlainTextEdit(this);
+    StartText->setObjectName("StartText");
+    StartText->setGeometry(8, 38, 544, 317);
+    StartText->setReadOnly(true);
+    StartText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    StartText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    PaintLimeOnBlack(StartText);
+
+    CopyButton = AddButton(this, "CopyButton", "Copy", 398, 367);
+    connect(CopyButton, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(StartText->toPlainText()); });
+    QPushButton* close = AddButton(this, "CloseButton", "Close", 477, 367);
+    close->setDefault(true);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void CommandLineView::Show(Describe describe) {
+    describe_ = std::move(describe);
+    Start->setCurrentIndex(0);
+    ShowChosen();
+    exec();
+}
+
+void CommandLineView::ShowChosen() {
+    const int chosen = Start->currentIndex();
+    if (!describe_ || chosen < 0) {
+        return;
+    }
+    // Paths and switches are the system's 8-bit text, as the launcher passes them on.
+    StartText->setPlainText(
+        MessageText(describe_(StartNames()[static_cast<std::size_t>(chosen)].name)));
+}
+
+} // namespace marloven

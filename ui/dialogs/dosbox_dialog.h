@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/dosbox_settings.h"
+#include "ui/look/dialog_look.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace marloven {
+
+class LauncherSettings;
+class Prompter;
+
+// "Options > DOSBox...": which DOSBox runs the game's DOS programs, when, in full
+// screen or a window, and an extra configuration file of the player's own.
+class DosboxDialog : public FixedDialog {
+    Q_OBJECT
+  public:
+    DosboxDialog(Prompter& prompter, QWidget* parent = nullptr);
+
+    void Load(const DosboxSettings& settings);
+    DosboxSettings Settings() const;
+
+    QLineEdit* DosboxPath = nullptr;
+    QPushButton* BrowseDosbox = nullptr;
+    QComboBox* Use = nullptr;
+    QCheckBox* FullScreen = nullptr;
+    QLineEdit* PlayersConfiguration = nullptr;
+    QPushButton* BrowseConfiguration = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+
+  private:
+    void Browse(QLineEdit* box);
+
+    Prompter& prompter_;
+};
+
+// Shows the dialog with the stored settings and stores what the player accepts.
+void EditDosboxSettings(DosboxDialog& dialog, LauncherSettings& settings);
+
+} // namespace marloven

@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/dialogs/link_dialog.h"
+
+#include "launcher/text_conversions.h"
+#include "ui/look/char_filter.h"
+#include "widgets/outlined_label.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <tuple>
+
+namespace marloven {
+
+namespace {
+
+constexpr int kWidth = 300;
+constexpr int kMargin = 8;
+constexpr int kInner = kWidth - 2 * kMargin;
+
+// What a host's address box lets the player type: a name or IPv4 address, and the
+// port after a colon as the host's own list shows it.
+const QString kAddressChars =
+    QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:");
+
+QRadioButton* AddChoice(QWidget* parent, const char* name, const QString& text, int top) {
+    auto* button = new QRadioButton(text, parent);
+    button->setObjectName(name);
+    button->setGeometry(kMargin, top, kInner, 20);
+    button->setFont(SansFont(12, true));
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    button->setPalette(palette);
+    return button;
+}
+
+QString TitleOf(LaunchMode mode) {
+    switch (mode) {
+    case LaunchMode::AlreadyConnected:
+        return QStringLiteral("Null-Modem Link");
+    case LaunchMode::Network:
+        return QStringLiteral("IPX Network");
+    case LaunchMode::SinglePlayer:
+    case LaunchMode::Dial:
+    case LaunchMode::Answer:
+        break;
+    }
+    return QStringLiteral("Answer a Call");
+}
+
+// The IPX tunnel runs over UDP, the modem and the cable over TCP.
+QString HintOf(LaunchMode mode, int port) {
+    return QStringLiteral("From beyond your router: tell its public address, and have it "
+                          "forward %1 port %2 to this machine.")
+        .arg(mode == LaunchMode::Network ? "UDP" : "TCP")
+        .arg(port);
+}
+
+} // namespace
+
+LinkDialog::LinkDialog(QWidget* parent)
+    : FixedDialog(TitleOf(LaunchMode::Answer), {kWidth, 292}, parent) {
+    HostButton = AddChoice(this, "HostButton", "Host: the others join this machine", 8);
+    JoinButton = AddChoice(this, "JoinButton", "Join the host at:", 32);
+    Address = new QLineEdit(this);
+    Address->setObjectName("Address");
+    Address->setGeometry(28, 56, kInner - 20, 21);
+    PaintLimeOnBlack(Address);
+    CharFilter::Install(Address, kAddressChars);
+
+    AddCaption(this, "Port", {kMargin, 90, 60, 18}, 10);
+    Port = new QSpinBox(this);
+    Port->setObjectName("Port");
+    Port->setGeometry(72, 86, 90, 22);
+    Port->setRange(1, kHighestPort);
+    PaintLimeOnBlack(Port);
+
+    tellCaption_ = new QLabel(this);
+    tellCaption_->setGeometry(kMargin, 118, kInner, 18);
+    tellCaption_->setFont(SansFont(12, true));
+    PaintTextColor(tellCaption_, Qt::white);
+    tell_ = new QPlainTextEdit(this);
+    tell_->setObjectName("Tell");
+    tell_->setGeometry(kMargin, 138, kInner - 83, 70);
+    tell_->setReadOnly(true);
+    PaintLimeOnBlack(tell_);
+    CopyButton = AddButton(this, "CopyButton", "&Copy", kWidth - kMargin - 75, 138);
+    hint_ = new QLabel(this);
+    hint_->setGeometry(kMargin, 212, kInner, 40);
+    hint_->setWordWrap(true);
+    hint_->setFont(SansFont(11));
+    PaintTextColor(hint_, Qt::white);
+
+    const OkCancel buttons = AddOkCancel(64, 161, 259, Port);
+    OKButton = buttons.ok;
+    CancelButton = buttons.cancel;
+
+    connect(HostButton, &QRadioButton::toggled, this, &LinkDialog::Update);
+    connect(Address, &QLineEdit::textChanged, this, &LinkDialog::Update);
+    connect(Port, &QSpinBox::valueChanged, this, &LinkDialog::Update);
+    connect(CopyButton, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(TextToTell()); });
+}
+
+void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string>& localAddresses) {
+    link_ = link;
+    localAddresses_ = localAddresses;
+    setWindowTitle(TitleOf(link.mode));
+    const bool choose = link.mode != LaunchMode::Answer;
+    HostButton->setVisible(choose);
+    JoinButton->setVisible(choose);
+    Address->setVisible(choose);
+    (link.side == LinkSide::Join && choose ? JoinButton : HostButton)->setChecked(true);
+    SetBoxText(Address, MessageText(link.hostAddress));
+    Port->setValue(link.port);
+    Update();
+}
+
+InternetLink LinkDialog::Choice() const {
+    InternetLink link = link_;
+    link.side = JoinButton->isChecked() ? LinkSide::Join : LinkSide::Host;
+    link.port = Port->value();
+    link.hostAddress = NarrowText(Address->text());
+    if (link.side == LinkSide::Join) {
+        std::tie(link.hostAddress, link.port) = SplitHostAndPort(link.hostAddress, link.port);
+    }
+    return link;
+}
+
+QString LinkDialog::TextToTell() const {
+    QStringList lines;
+    for (const std::string& line : AddressesToTell(localAddresses_, Port->value())) {
+        lines << MessageText(line);
+    }
+    return lines.join('\n');
+}
+
+void LinkDialog::Update() {
+    const bool joining = JoinButton->isChecked();
+    Address->setEnabled(joining);
+    for (QWidget* widget : {static_cast<QWidget*>(tellCaption_), static_cast<QWidget*>(tell_),
+                            static_cast<QWidget*>(CopyButton), static_cast<QWidget*>(hint_)}) {
+        widget->setVisible(!joining);
+    }
+    tellCaption_->setText(link_.mode == LaunchMode::Answer ? "Tell the caller to dial:"
+                                                           : "Tell the others to join:");
+    tell_->setPlainText(TextToTell());
+    hint_->setText(HintOf(link_.mode, Port->value()));
+    OKButton->setEnabled(!joining || !Address->text().isEmpty());
+}
+
+} // namespace marloven

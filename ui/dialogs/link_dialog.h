@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "comm/internet_link.h"
+#include "ui/look/dialog_look.h"
+
+#include <string>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+namespace marloven {
+
+// Asks how a start through DOSBox meets the other players. Answering shows the port to
+// listen on and the addresses to tell the caller, ready to copy; the null-modem cable
+// and the network also ask whether this machine hosts (and what to tell the others)
+// or joins a host (at which address and port).
+//
+// The caller fills it with Prepare, shows it with exec() and, when accepted, reads
+// Choice(). Rejected means nothing is started.
+class LinkDialog : public FixedDialog {
+    Q_OBJECT
+  public:
+    explicit LinkDialog(QWidget* parent = nullptr);
+
+    void Prepare(const InternetLink& link, const std::vector<std::string>& localAddresses);
+    // The link as chosen; a port typed after the host's address ("host:port") counts.
+    InternetLink Choice() const;
+    // The lines to tell the others: this machine's addresses with the port.
+    QString TextToTell() const;
+
+    QRadioButton* HostButton = nullptr;
+    QRadioButton* JoinButton = nullptr;
+    QLineEdit* Address = nullptr;
+    QSpinBox* Port = nullptr;
+    QPushButton* CopyButton = nullptr;
+    QPushButton* OKButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+
+  private:
+    void Update();
+
+    InternetLink link_;
+    std::vector<std::string> localAddresses_;
+    QLabel* tellCaption_ = nullptr;
+    QPlainTextEdit* tell_ = nullptr;
+    QLabel* hint_ = nullptr;
+};
+
+} // namespace marloven

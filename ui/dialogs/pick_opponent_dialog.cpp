@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/dialogs/pick_opponent_dialog.h"
+
+#include "launcher/text_conversions.h"
+#include "ui/dialogs/phonebook_entry_dialog.h"
+#include "ui/prompter.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+
+namespace marloven {
+
+namespace {
+
+enum Column { kNameColumn = 0, kNumberColumn = 1 };
+
+// Only the row's caption, the name, is edited in place; the number only through
+// "&Add / Edit".
+class NameOnlyDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        if (index.column() != kNameColumn) {
+            return nullptr;
+        }
+        return QStyledItemDelegate::createEditor(parent, option, index);
+    }
+};
+
+QTreeWidget* MakePhoneList(QWidget* parent) {
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName("PhoneList");
+    list->setGeometry(8, 8, 345, 201);
+    list->setHeaderLabels({"Name", "Phone Number"});
+    list->setColumnWidth(kNameColumn, 165);
+    list->setColumnWidth(kNumberColumn, 150);
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionsMovable(false);
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setSortingEnabled(false);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    list->setItemDelegate(new NameOnlyDelegate(list));
+    PaintLimeOnBlack(list);
+    // Only the rows are lime on black; the column headings keep the plain look.
+    QPalette headings = list->header()->palette();
+    for (const auto role : {QPalette::Window, QPalette::Base, QPalette::ButtonText}) {
+        headings.setColor(role, QApplication::palette().color(role));
+    }
+    list->header()->setPalette(headings);
+    return list;
+}
+
+} // namespace
+
+TDial::TDial(std::filesystem::path gameDir, Prompter& prompter, TEditInfo& editInfo,
+             QWidget* parent)
+    : FixedDialog("Pick Opponent", {361, 250}, parent), gameDir_(std::move(gameDir)),
+      prompter_(prompter), editInfo_(editInfo) {
+    PhoneList = MakePhoneList(this);
+    const auto addButton = [this](const char* name, const QString& text, int left) {
+        auto* button = AddButton(this, name, text, left, 217, 81);
+        button->setAutoDefault(false); // no default button: Enter in the list does nothing
+        return button;
+    };
+    AddEditButton = addButton("AddEditButton", "&Add / Edit", 8);
+    DeleteButton = addButton("DeleteButton", "&Delete", 96);
+    DialButton = addButton("DialButton", "&Dial", 184);
+    CancelButton = addButton("CancelButton", "Cancel", 272);
+    connect(AddEditButton, &QPushButton::clicked, this, &TDial::AddEditClick);
+    connect(DeleteButton, &QPushButton::clicked, this, &TDial::DeleteClick);
+    connect(DialButton, &QPushButton::clicked, this, &TDial::DialClick);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool TDial::LoadPhonebook() {
+    PhoneList->clear();
+    chosenNumber_.clear();
+    const bool read = ReportFileErrors(prompter_, [this] {
+        for (const auto& entry : ReadPhonebook(gameDir_)) {
+            AppendRow(FromBytes(entry.name), FromBytes(entry.number));
+        }
+    });
+    if (!read) {
+        PhoneList->clear();
+    }
+    return read;
+}
+
+QTreeWidgetItem* TDial::SelectedRow() const {
+    const auto selected = PhoneList->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.front();
+}
+
+void TDial::AppendRow(const QString& name, const QString& number) {
+    auto* row = new QTreeWidgetItem(PhoneList, {name, number});
+    row->setFlags(row->flags() | Qt::ItemIsEditable);
+}
+
+std::vector<PhonebookEntry> TDial::Rows() const {
+    std::vector<PhonebookEntry> rows;
+    for (int index = 0; index < PhoneList->topLevelItemCount(); ++index) {
+        const auto* row = PhoneList->topLevelItem(index);
+        rows.push_back({ToBytes(row->text(kNameColumn)), ToBytes(row->text(kNumberColumn))});
+    }
+    return rows;
+}
+
+void TDial::SavePhonebook() {
+    ReportFileErrors(prompter_, [this] { WritePhonebook(gameDir_, Rows()); });
+}
+
+// Edits the selected entry, or adds one when none is selected.
+void TDial::AddEditClick() {
+    auto* row = SelectedRow();
+    editInfo_.SetEntry(row ? row->text(kNameColumn) : QString(),
+                       row ? row->text(kNumberColumn) : QString());
+    if (editInfo_.exec() != QDialog::Accepted) {
+        return;
+    }
+    if (row) {
+        row->setText(kNameColumn, editInfo_.NameText());
+        row->setText(kNumberColumn, editInfo_.NumberText());
+    } else {
+        AppendRow(editInfo_.NameText(), editInfo_.NumberText());
+    }
+    SavePhonebook();
+}
+
+// The list would move the selection to a neighbour; leaving none keeps a following
+// "&Add / Edit" from editing an entry the player never picked.
+void TDial::DeleteClick() {
+    delete SelectedRow();
+    PhoneList->clearSelection();
+}
+
+void TDial::DialClick() {
+    const auto* row = SelectedRow();
+    if (!row) {
+        prompter_.Inform(kNoPickMessage);
+        return;
+    }
+    chosenNumber_ = ToBytes(row->text(kNumberColumn));
+    accept();
+}
+
+} // namespace marloven

@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "comm/phonebook.h"
+#include "ui/look/dialog_look.h"
+
+#include <QString>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace marloven {
+
+class Prompter;
+class TEditInfo;
+
+// The phonebook: the player picks the opponent to dial, and adds, edits and deletes
+// entries on the way.
+//
+// Before each showing the caller runs LoadPhonebook(); when it returns false the
+// error box has been shown and the dialog must not open. After exec() the caller
+// reads ChosenNumber(): the picked entry's number, or empty when the player did not
+// pick one. Only a confirmed add or edit writes MARLOVEN.PBK; deletions and names
+// edited in place reach the file with the next such save, or are dropped.
+class TDial : public FixedDialog {
+    Q_OBJECT
+  public:
+    static inline const QString kNoPickMessage = QStringLiteral("Pick an opponent to call first.");
+
+    // editInfo is the launcher's one entry dialog, which outlives this one.
+    TDial(std::filesystem::path gameDir, Prompter& prompter, TEditInfo& editInfo,
+          QWidget* parent = nullptr);
+
+    bool LoadPhonebook();
+    std::string ChosenNumber() const { return chosenNumber_; }
+    TEditInfo& EditInfo() const { return editInfo_; }
+
+    QTreeWidget* PhoneList = nullptr;
+    QPushButton* AddEditButton = nullptr;
+    QPushButton* DeleteButton = nullptr;
+    QPushButton* DialButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+
+    void AddEditClick();
+    void DeleteClick();
+    void DialClick();
+
+  private:
+    QTreeWidgetItem* SelectedRow() const;
+    void AppendRow(const QString& name, const QString& number);
+    std::vector<PhonebookEntry> Rows() const;
+    void SavePhonebook();
+
+    std::filesystem::path gameDir_;
+    Prompter& prompter_;
+    TEditInfo& editInfo_;
+    std::string chosenNumber_;
+};
+
+} // namespace marloven

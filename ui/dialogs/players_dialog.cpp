@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/dialogs/players_dialog.h"
+
+#include "launcher/text_conversions.h"
+#include "ui/look/char_filter.h"
+
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace marloven {
+
+namespace {
+
+constexpr int kWidth = 209;
+constexpr int kMargin = 8;
+constexpr int kButtonWidth = 90;
+constexpr int kButtonHeight = 25;
+constexpr int kRowPitch = 30;
+constexpr int kFirstRowTop = 50;
+
+QFrame* AddSeparator(QWidget* parent, int top) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setGeometry(kMargin, top, kWidth - 2 * kMargin, 2);
+    return line;
+}
+
+// Two columns of count buttons, the last one centred under them.
+QRect CountButtonBox(int index) {
+    const int row = index / 2;
+    if (index == TNetNoPlayers::kMostPlayers - TNetNoPlayers::kFewestPlayers) {
+        return {(kWidth - kButtonWidth) / 2, kFirstRowTop + row * kRowPitch, kButtonWidth,
+                kButtonHeight};
+    }
+    const int left = index % 2 == 0 ? kMargin : kWidth - kMargin - kButtonWidth;
+    return {left, kFirstRowTop + row * kRowPitch, kButtonWidth, kButtonHeight};
+}
+
+} // namespace
+
+TNetNoPlayers::TNetNoPlayers(QWidget* parent)
+    : FixedDialog("Number of Players", {kWidth, 272}, parent) {
+    AddCaption(this, "Select the number of players who will be playing",
+               {kMargin, kMargin, kWidth - 2 * kMargin, 36}, 10, Qt::AlignHCenter | Qt::AlignTop);
+
+    for (int players = kFewestPlayers; players <= kMostPlayers; ++players) {
+        const int index = players - kFewestPlayers;
+        auto* button = new QPushButton(QString("%1 Players").arg(players), this);
+        button->setObjectName(QString("Players%1").arg(players));
+        button->setGeometry(CountButtonBox(index));
+        connect(button, &QPushButton::clicked, this,
+                [this, players] { CountButtonClick(players); });
+        countButtons_[static_cast<std::size_t>(index)] = button;
+    }
+    // "2 Players" is the default button, so Enter chooses two players.
+    countButtons_.front()->setDefault(true);
+
+    AddSeparator(this, 172);
+    AddCaption(this, "Network Socket", {kMargin, 180, kWidth - 2 * kMargin, 18}, 10,
+               Qt::AlignHCenter | Qt::AlignTop);
+    Socket = new QLineEdit(this);
+    Socket->setObjectName("Socket");
+    Socket->setGeometry(44, 200, 121, 21);
+    PaintLimeOnBlack(Socket);
+    CharFilter::Install(Socket, kSocketChars);
+    AddSeparator(this, 230);
+
+    CancelButton = AddButton(this, "CancelButton", "Cancel", kMargin, 239, kWidth - 2 * kMargin);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    OpenWith(countButtons_.front(), countButtons_.front());
+}
+
+void TNetNoPlayers::SetSocketText(const std::string& socket) {
+    SetBoxText(Socket, FromBytes(socket));
+}
+
+std::string TNetNoPlayers::SocketText() const {
+    return ToBytes(Socket->text());
+}
+
+void TNetNoPlayers::CountButtonClick(int players) {
+    playerCount_ = players;
+    accept();
+}
+
+} // namespace marloven

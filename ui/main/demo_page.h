@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ui/main/page.h"
+
+#include <filesystem>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace marloven {
+
+struct AppContext;
+class DemoBrowser;
+
+// "Demo Playback": picks a demo file in a directory of the player's choice and plays
+// it; also where a recorded demo is saved.
+class TDemoPage : public Page {
+  public:
+    explicit TDemoPage(AppContext& context);
+    // The demos are files of the game directory; nothing of the page is in VK.CFG.
+    void Load(const MainSettings&) override {}
+
+    // The directory the page shows and plays from (the game directory at first).
+    std::filesystem::path Directory() const;
+    void SetDirectory(const std::filesystem::path& directory);
+    // After a start with "Record Demo" ticked: offers to save the recording under a name
+    // of the player's choice, then lists the page's directory again.
+    void SaveRecordedDemo();
+    // "Record Demo" enables and disables the name box, the lists and the label.
+    void RecordDemoClick(bool ticked);
+
+    QLineEdit* DemoName = nullptr;
+    QListWidget* DemoFileList = nullptr;
+    QListWidget* DemoDirList = nullptr;
+    QComboBox* DemoDriveBox = nullptr;
+    QLabel* DemoDirLabel = nullptr;
+    QPushButton* Button3 = nullptr; // "Play Selected Demo"
+
+  private:
+    void Button3Click();
+
+    AppContext& context_;
+    DemoBrowser* browser_ = nullptr;
+};
+
+} // namespace marloven

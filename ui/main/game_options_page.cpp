@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/main/game_options_page.h"
+
+#include "core/file_io.h"
+#include "core/launch.h"
+#include "core/mouse_tweak.h"
+#include "core/settings.h"
+#include "launcher/text_conversions.h"
+#include "ui/app_context.h"
+#include "ui/look/char_filter.h"
+#include "ui/look/click_handler.h"
+#include "ui/main/page_controls.h"
+#include "ui/prompter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+
+namespace marloven {
+
+TGameOptionsPage::TGameOptionsPage(AppContext& context) : context_(context), store_(context.store) {
+    setObjectName("GameOptionsPage");
+    AddLabel(this, "Ticdup:", 8, 12);
+    TicDup = AddList(this, "TicDup", {"Default", "Ticdup 2", "Ticdup 4", "Ticdup 8"}, 48, 8, 89);
+    TicDup->setEditable(true);
+    TicDup->setInsertPolicy(QComboBox::NoInsert);
+    NetPred =
+        AddCheck(this, "NetPred", "Disable Net Prediction ", 152, 10, 137, kNetPredTickedOnOpening);
+    RecordDemo = AddCheck(this, "RecordDemo", "Record Demo", 300, 10, 93, false);
+
+    AddNote(this, "These settings are only used when you are recording a demo. ", 8, 38, 385, 16);
+    AddLabel(this, "Starting Level", 8, 58);
+    StartLevel = AddList(
+        this, "StartLevel",
+        {"Ashfall Gate", "The Sunken Vaults", "Marrow Foundry", "Throne of Kaboro"}, 8, 74, 185);
+    AddLabel(this, "Skill Level", 208, 58);
+    StartSkill = AddList(this, "StartSkill",
+                         {"Gentle Stroll", "Fair Fight", "Hard Steel", "No Mercy"}, 208, 74, 185);
+    StartSkill->setEditable(true);
+    StartSkill->setInsertPolicy(QComboBox::NoInsert);
+    BuildMouseGroup();
+
+    // The first level and the third skill until the player chooses.
+    StartLevel->setCurrentIndex(0);
+    StartSkill->setCurrentIndex(2);
+    DiscardTypedKeys(StartLevel);
+
+    // Lists answer "activated": the player's own choice, not a change made by the program.
+    connect(TicDup, &QComboBox::activated, this, &TGameOptionsPage::TicDupChange);
+    connect(NetPred, &QCheckBox::clicked, this, &TGameOptionsPage::NetPredClick);
+    connect(SetMouse, &QCheckBox::clicked, this, &TGameOptionsPage::SetMouseClick);
+    OnClick(SmHorz, [this] { SmHorzClick(); });
+    OnClick(SMVert, [this] { SMVertClick(); });
+}
+
+void TGameOptionsPage::BuildMouseGroup() {
+    auto* mouse = Place(new QGroupBox(this), "MouseGroup", 8, 104, 385, 121);
+    AddNote(mouse,
+            "Marloven can tweak your mouse settings in the DOS box to alter the horziontal and "
+            "vertical acceleration.",
+            8, 10, 369, 32);
+    SetMouse = AddCheck(mouse, "SetMouse", "Tweek Mouse Settings", 8, 52, 161, false);
+    AddLabel(mouse, "Horz. Setting", 8, 86);
+    SmHorz = AddEdit(mouse, "SmHorz", cfg_default::SmHorz, 88, 82, 57);
+    AddLabel(mouse, "Vert. Setting", 176, 86);
+    SMVert = AddEdit(mouse, "SMVert", cfg_default::SmVert, 256, 82, 57);
+    SmHorz->setEnabled(false);
+    SMVert->setEnabled(false);
+}
+
+void TGameOptionsPage::Load(const MainSettings& settings) {
+    const auto filling = store_.Filling();
+    SetMouse->setChecked(settings.setMouse);
+    SmHorz->setText(FromBytes(settings.smHorz));
+    SMVert->setText(FromBytes(settings.smVert));
+    Select(TicDup, settings.ticDup);
+    SmHorz->setEnabled(SetMouse->isChecked());
+    SMVert->setEnabled(SetMouse->isChecked());
+}
+
+GameOptions TGameOptionsPage::Gather() const {
+    GameOptions options;
+    options.netPred = NetPred->isChecked();
+    options.recordDemo = RecordDemo->isChecked();
+    options.levelPosition = ListPosition(StartLevel);
+    options.skillPosition = ListPosition(StartSkill);
+    options.ticDupPosition = ListPosition(TicDup);
+    return options;
+}
+
+bool TGameOptionsPage::WriteMouseTweak(std::string& program, const std::string& arguments) {
+    const MouseTweakOrder order{program, arguments, ToBytes(SmHorz->text()),
+                                ToBytes(SMVert->text())};
+    if (const std::error_code error = WriteMouseTweakFile(context_.startDir, order)) {
+        context_.prompter.ShowError(MessageText(DescribeWriteError(error)));
+        return false;
+    }
+    program = kMouseTweakProgram;
+    return true;
+}
+
+void TGameOptionsPage::TicDupChange(int position) {
+    store_.Set(cfg_key::TicDup, QString::number(position), false);
+}
+
+void TGameOptionsPage::NetPredClick(bool ticked) {
+    store_.Set(cfg_key::UsePred, ticked ? "1" : "0", false);
+}
+
+void TGameOptionsPage::SetMouseClick(bool ticked) {
+    SmHorz->setEnabled(ticked);
+    SMVert->setEnabled(ticked);
+    store_.Set(cfg_key::SetMouse, ticked ? "1" : "0", false);
+    if (ticked) {
+        SmHorzClick();
+        SMVertClick();
+    }
+}
+
+void TGameOptionsPage::SmHorzClick() {
+    store_.Set(cfg_key::SmHorz, SmHorz->text(), false);
+}
+
+void TGameOptionsPage::SMVertClick() {
+    store_.Set(cfg_key::SmVert, SMVert->text(), false);
+}
+
+} // namespace marloven

@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The four comm-driver starts of the main window: each writes COMMIT.DAT and starts the
+// driver, and where DOSBox runs it, first asks how to meet the other players.
+#include "ui/main/main_window.h"
+
+#include "comm/commit_file.h"
+#include "core/cfg_store.h"
+#include "core/mouse_tweak.h"
+#include "core/settings.h"
+#include "launcher/start_plan.h"
+#include "platform/program_runner.h"
+#include "ui/app_context.h"
+#include "ui/dialogs/phonebook_entry_dialog.h"
+#include "ui/dialogs/pick_opponent_dialog.h"
+#include "ui/dialogs/players_dialog.h"
+#include "ui/main/game_options_page.h"
+#include "ui/main/modem_page.h"
+#include "ui/prompter.h"
+#include "ui/starts/internet_play.h"
+#include "ui/startup.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QScopeGuard>
+
+namespace marloven {
+
+void TMain::StartCommDriver(LaunchMode mode, const std::string& value,
+                            const std::optional<InternetLink>& link) {
+    CommitSettings settings;
+    settings.mode = mode;
+    settings.value = value;
+    ModemPage->FillCommitSettings(settings);
+    settings.socket = forms_.NetNoPlayers->SocketText();
+    ReportFileErrors(context_.prompter, [&] {
+        ComposeCommitFile(context_.startDir, settings);
+        Launch(mode, kCommDriverProgram, link);
+    });
+}
+
+bool TMain::CommDriverRunsInDosbox() const {
+    const std::string program =
+        GameOptionsPage->SetMouse->isChecked() ? kMouseTweakProgram : kCommDriverProgram;
+    return context_.runner.Plan(MakeGameStart(context_.startDir, program, "")).throughDosbox;
+}
+
+bool TMain::ChooseLink(LaunchMode mode, std::optional<InternetLink>& link) {
+    if (!CommDriverRunsInDosbox()) {
+        return true; // the driver reaches the others as the system lets it
+    }
+    link = AskInternetLink(context_.prompter, context_.settings, *forms_.Link, mode,
+                           ModemPage->ComPort->currentIndex());
+    return link.has_value();
+}
+
+void TMain::DialButtonClick() {
+    std::optional<InternetLink> link;
+    if (!ChooseLink(LaunchMode::Dial, link)) {
+        return;
+    }
+    forms_.EditInfo->AcceptInternetAddresses(link.has_value());
+    TDial& phonebook = *forms_.Dial;
+    if (!phonebook.LoadPhonebook()) {
+        return;
+    }
+    phonebook.exec();
+    const std::string number = phonebook.ChosenNumber();
+    if (number.empty()) {
+        return;
+    }
+    hide();
+    // Back in view after the driver ends, and after a failure once it is reported.
+    const auto showAgain = qScopeGuard([this] { show(); });
+    StartCommDriver(LaunchMode::Dial, number, link);
+}
+
+void TMain::AnswerButtonClick() {
+    std::optional<InternetLink> link;
+    if (ChooseLink(LaunchMode::Answer, link)) {
+        StartCommDriver(LaunchMode::Answer, "", link);
+    }
+}
+
+void TMain::AlreadyButtonClick() {
+    std::optional<InternetLink> link;
+    if (ChooseLink(LaunchMode::AlreadyConnected, link)) {
+        StartCommDriver(LaunchMode::AlreadyConnected, "", link);
+    }
+}
+
+void TMain::NetworkButtonClick() {
+    TNetNoPlayers& players = *forms_.NetNoPlayers;
+    players.SetSocketText(context_.store.CfgGet(cfg_key::SocketNumber));
+    if (players.exec() != QDialog::Accepted) {
+        return;
+    }
+    std::optional<InternetLink> link;
+    if (!ChooseLink(LaunchMode::Network, link)) {
+        return;
+    }
+    context_.store.CfgSet(cfg_key::SocketNumber, players.SocketText(), false);
+    StartCommDriver(LaunchMode::Network, std::to_string(players.PlayerCount()), link);
+}
+
+} // namespace marloven

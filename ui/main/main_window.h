@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "comm/internet_link.h"
+#include "core/launch.h"
+#include "ui/main/store_writer.h"
+
+#include <QMainWindow>
+#include <optional>
+#include <string>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace marloven {
+
+struct AppContext;
+struct Forms;
+class OutlinedLabel;
+class TDemoPage;
+class TGameOptionsPage;
+class TGIFImage;
+class TMacroPage;
+class TModemPage;
+class TUserMapPage;
+
+// The launcher's main window: the player row, the action buttons, five pages of
+// settings, a menu and a status bar. Every setting control writes its key into the
+// store as soon as the player changes it; the buttons start the game or the comm
+// driver with what the pages show.
+class TMain : public QMainWindow {
+    Q_OBJECT
+  public:
+    // The forms are created after this window; it reaches them only once they exist.
+    TMain(AppContext& context, Forms& forms, QWidget* parent = nullptr);
+    ~TMain() override;
+
+    // Reads VK.CFG and fills every control from it without writing anything back. A
+    // file that cannot be read is reported, and the controls and the store keep what
+    // they had. Returns whether the file was read.
+    bool LoadSettings();
+    // Every game start goes through here: gathers the game options, routes the start
+    // through the mouse-tweak program when that is on and offers to save a recorded demo
+    // afterwards. The main window is shown when it returns, whatever happened.
+    // A comm-driver start carries its link to the others, for DOSBox to make.
+    void Launch(LaunchMode mode, const std::string& program,
+                const std::optional<InternetLink>& link = std::nullopt);
+
+    // Decoration.
+    TGIFImage* GIFImage1 = nullptr; // the animated star in the top left corner
+    OutlinedLabel* Title = nullptr;
+    QLabel* Subtitle = nullptr;
+
+    // The player row and the action buttons.
+    QLineEdit* PlayerName = nullptr;
+    QComboBox* PlayerColor = nullptr;
+    QPushButton* SingleButton = nullptr;
+    QPushButton* BotsButton = nullptr;
+    QPushButton* DialButton = nullptr;
+    QPushButton* AnswerButton = nullptr;
+    QPushButton* AlreadyButton = nullptr;
+    QPushButton* NetworkButton = nullptr;
+    QPushButton* KaliButton = nullptr;
+    QPushButton* Button5 = nullptr; // "E&xit"
+
+    // The tab control and its pages, which hold their own controls.
+    QTabWidget* PageControl1 = nullptr;
+    TGameOptionsPage* GameOptionsPage = nullptr;
+    TUserMapPage* UserMapPage = nullptr;
+    TDemoPage* DemoPage = nullptr;
+    TMacroPage* MacroPage = nullptr;
+    TModemPage* ModemPage = nullptr;
+
+    // The two panels of the status bar.
+    QLabel* VersionPanel = nullptr;
+    QLabel* CopyrightPanel = nullptr;
+
+    // The menu.
+    QAction* OpenGameDirectory1 = nullptr;
+    QAction* LaunchSETUPEXE1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* ShowCFGFile1 = nullptr;
+    QAction* CommandLine1 = nullptr; // "View > Command Line...": what each start runs
+    QAction* DOSBox1 = nullptr;      // "Options > DOSBox..."
+    QAction* About1 = nullptr;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildDecoration(QWidget* client);
+    void BuildPlayerRowAndButtons(QWidget* client);
+    void BuildPages(QWidget* client);
+    void BuildBackground(QWidget* client);
+    void BuildMenu();
+    void BuildStatusBar();
+    void ConnectHandlers();
+
+    void PlayerColorChange(int position);
+    void SingleButtonClick();
+    void Button5Click();
+    void FormClose(QCloseEvent* event);
+    // "Would you like to save the current settings?"; false when Yes could not save.
+    bool OfferToSave();
+    void OpenGameDirectory1Click();
+    void LaunchSETUPEXE1Click();
+    void ShowCFGFile1Click();
+    void CommandLine1Click();
+    void About1Click();
+
+    // The four comm-driver starts.
+    void DialButtonClick();
+    void AnswerButtonClick();
+    void AlreadyButtonClick();
+    void NetworkButtonClick();
+    // Writes COMMIT.DAT for the start and starts the driver, through DOSBox with the
+    // link when there is one; a file that cannot be written is reported and nothing is
+    // started.
+    void StartCommDriver(LaunchMode mode, const std::string& value,
+                         const std::optional<InternetLink>& link);
+    // Whether DOSBox will run the driver (with the mouse tweak on, its helper).
+    bool CommDriverRunsInDosbox() const;
+    // Where DOSBox runs the driver, asks how to meet the others; false to stop the start.
+    bool ChooseLink(LaunchMode mode, std::optional<InternetLink>& link);
+
+    AppContext& context_;
+    Forms& forms_;
+    StoreWriter store_;
+};
+
+} // namespace marloven

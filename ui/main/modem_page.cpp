@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/main/modem_page.h"
+
+#include "comm/commit_data.h"
+#include "comm/modem_detect.h"
+#include "core/settings.h"
+#include "launcher/text_conversions.h"
+#include "ui/app_context.h"
+#include "ui/dialogs/select_modem_dialog.h"
+#include "ui/look/char_filter.h"
+#include "ui/look/look.h"
+#include "ui/main/page_controls.h"
+#include "ui/prompter.h"
+#include "ui/startup.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace marloven {
+
+TModemPage::TModemPage(AppContext& context, Forms& forms)
+    : context_(context), forms_(forms), store_(context.store) {
+    setObjectName("ModemPage");
+    BuildPortRow();
+    AddLabel(this, "Baud Rate:", 8, 68);
+    BaudRate =
+        AddList(this, "BaudRate", {"9600", "19200", "38400", "57600", "115200"}, 88, 64, 105);
+    BaudRate->setCurrentText(cfg_default::PortSpeed);
+    UseTone = AddCheck(this, "UseTone", "Touch Tone Dialing", 208, 66, 137, true);
+
+    AddLabel(this, "Init String:", 8, 100);
+    Init = AddEdit(this, "Init", cfg_default::InitString, 88, 96, 305);
+    AddLabel(this, "Hangup String:", 8, 128);
+    Hangup = AddEdit(this, "Hangup", cfg_default::HangupString, 88, 124, 305);
+    AddLabel(this, "Dialout String:", 8, 156);
+    DialOut = AddEdit(this, "DialOut", "DialOut", 88, 152, 305);
+    Button6 = AddButton(this, "Button6", "Detect Modem", 304, 186, 89);
+    Connect();
+}
+
+void TModemPage::BuildPortRow() {
+    AddLabel(this, "COM port:", 8, 12);
+    ComPort =
+        AddList(this, "ComPort",
+                {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "User Defined"},
+                88, 8, 105);
+    ComPort->setPlaceholderText("COM 2");
+    ComPort->setCurrentIndex(-1);
+    UartLabel = AddLabel(this, "UART:", 8, 40);
+    UartLabel->setObjectName("UartLabel");
+    Uart = AddEdit(this, "Uart", "Uart", 88, 36, 105);
+    IRQLabel = AddLabel(this, "IRQ:", 208, 40);
+    IRQLabel->setObjectName("IRQLabel");
+    IRQ = AddEdit(this, "IRQ", "IRQ", 240, 36, 73);
+    SetPortDetailsEnabled(false);
+}
+
+void TModemPage::Connect() {
+    store_.FollowEdits(Init, cfg_key::InitString, true);
+    store_.FollowEdits(Hangup, cfg_key::HangupString, true);
+    store_.FollowEdits(DialOut, cfg_key::DialOutString, true);
+    store_.FollowEdits(Uart, cfg_key::UartAddress, false);
+    store_.FollowEdits(IRQ, cfg_key::IrqNumber, false);
+    // Lists answer "activated": the player's own choice, not a change made by the program.
+    connect(BaudRate, &QComboBox::activated, this, &TModemPage::BaudRateChange);
+    connect(ComPort, &QComboBox::activated, this, &TModemPage::ComPortChange);
+    connect(UseTone, &QCheckBox::clicked, this, &TModemPage::UseToneClick);
+    connect(Button6, &QPushButton::clicked, this, &TModemPage::Button6Click);
+    DiscardTypedKeys(ComPort);
+    DiscardTypedKeys(BaudRate);
+}
+
+void TModemPage::Load(const MainSettings& settings) {
+    const auto filling = store_.Filling();
+    Select(ComPort, settings.comPort);
+    IRQ->setText(FromBytes(settings.irq));
+    Uart->setText(FromBytes(settings.uart));
+    Select(BaudRate, settings.baudRate);
+    UseTone->setChecked(settings.toneDial);
+    Init->setText(FromBytes(settings.init));
+    Hangup->setText(FromBytes(settings.hangup));
+    DialOut->setText(FromBytes(settings.dialOut));
+    if (settings.userDefinedPort) {
+        SetPortDetailsEnabled(true);
+    }
+}
+
+void TModemPage::FillCommitSettings(CommitSettings& settings) const {
+    settings.init = ToBytes(Init->text());
+    settings.hangup = ToBytes(Hangup->text());
+    settings.dialOut = ToBytes(DialOut->text());
+    settings.useTone = UseTone->isChecked();
+    settings.comPortIndex = ComPort->currentIndex();
+    settings.irq = ToBytes(IRQ->text());
+    settings.uart = ToBytes(Uart->text());
+    settings.baudRate = ToBytes(BaudRate->currentText());
+}
+
+void TModemPage::SetPortDetailsEnabled(bool enabled) {
+    for (QWidget* control : {static_cast<QWidget*>(UartLabel), static_cast<QWidget*>(IRQLabel),
+                             static_cast<QWidget*>(Uart), static_cast<QWidget*>(IRQ)}) {
+        control->setEnabled(enabled);
+    }
+}
+
+void TModemPage::ComPortChange(int position) {
+    const bool userDefined = position == kUserDefinedPortPosition;
+    SetPortDetailsEnabled(userDefined);
+    store_.Set(cfg_key::ComPort, FromBytes(ComPortValue(position)), false);
+    // A standard port drops the port details from the store, but the boxes keep their
+    // texts: these reach the store again only when the player edits them.
+    if (!userDefined) {
+        store_.Set(cfg_key::IrqNumber, kStandardPortMark, false);
+        store_.Set(cfg_key::UartAddress, kStandardPortMark, false);
+    }
+}
+
+void TModemPage::BaudRateChange() {
+    store_.Set(cfg_key::PortSpeed, BaudRate->currentText(), false);
+}
+
+void TModemPage::UseToneClick(bool ticked) {
+    store_.Set(cfg_key::ToneDial, ticked ? "1" : "0", false);
+}
+
+void TModemPage::Button6Click() {
+    TSelectModem& dialog = *forms_.SelectModem;
+    dialog.SetApplyHandler([this](const DetectedModem& modem) { ApplyDetectedModem(modem); });
+    dialog.ListInstalledModems(context_.openModems ? context_.openModems() : nullptr);
+    dialog.exec();
+}
+
+// The lists are set directly, so the port's own handling (the UART and IRQ boxes and
+// their keys) stays out of it; Init's change handler runs, and the stores come last.
+void TModemPage::ApplyDetectedModem(const DetectedModem& modem) {
+    ComPort->setCurrentIndex(modem.comPortIndex);
+    const bool suggestion =
+        context_.prompter.AskYesNo(FromBytes(kModemSuggestionQuestion), QuestionIcon::Information);
+    const ModemChoice choice = ChooseModemSettings(modem, suggestion);
+    Init->setText(FromBytes(choice.init));
+    BaudRate->setCurrentIndex(choice.baudRateIndex);
+    StoreModemSettings(context_.store, ToBytes(Init->text()), ToBytes(BaudRate->currentText()),
+                       ComPort->currentIndex());
+}
+
+} // namespace marloven

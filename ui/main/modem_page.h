@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ui/main/page.h"
+
+#include "ui/main/store_writer.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace marloven {
+
+struct AppContext;
+struct CommitSettings;
+struct DetectedModem;
+struct Forms;
+struct MainSettings;
+
+// "Modem Setup": the serial port and modem strings a modem start hands the driver, and
+// the detection of an installed modem.
+class TModemPage : public Page {
+  public:
+    // The forms are created after this page; it reaches them only once they exist.
+    TModemPage(AppContext& context, Forms& forms);
+
+    // Fills the controls from the store's values.
+    void Load(const MainSettings& settings) override;
+    // Puts the page's texts into a driver start, as they stand, unchecked.
+    void FillCommitSettings(CommitSettings& settings) const;
+
+    QComboBox* ComPort = nullptr;
+    QLabel* UartLabel = nullptr;
+    QLineEdit* Uart = nullptr;
+    QLabel* IRQLabel = nullptr;
+    QLineEdit* IRQ = nullptr;
+    QComboBox* BaudRate = nullptr;
+    QCheckBox* UseTone = nullptr;
+    QLineEdit* Init = nullptr;
+    QLineEdit* Hangup = nullptr;
+    QLineEdit* DialOut = nullptr;
+    QPushButton* Button6 = nullptr; // "Detect Modem"
+
+  private:
+    void BuildPortRow();
+    void Connect();
+    void SetPortDetailsEnabled(bool enabled);
+    void ComPortChange(int position);
+    void BaudRateChange();
+    void UseToneClick(bool ticked);
+    void Button6Click();
+    void ApplyDetectedModem(const DetectedModem& modem);
+
+    AppContext& context_;
+    Forms& forms_;
+    StoreWriter store_;
+};
+
+} // namespace marloven

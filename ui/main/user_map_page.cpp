@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/main/user_map_page.h"
+
+#include "core/settings.h"
+#include "launcher/text_conversions.h"
+#include "ui/app_context.h"
+#include "ui/look/look.h"
+#include "ui/main/page_controls.h"
+#include "ui/prompter.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace marloven {
+
+TUserMapPage::TUserMapPage(AppContext& context) : context_(context), store_(context.store) {
+    setObjectName("UserMapPage");
+    AddLabel(this, "User Map to Load:", 8, 12);
+    UserMap = AddEdit(this, "UserMap", "UserMap", 8, 28, 305);
+    Button4 = AddButton(this, "Button4", "Browse", 318, 26);
+    AddLabel(this, "Map Notes", 8, 62);
+    MapNotes = Place(new QPlainTextEdit(this), "MapNotes", 8, 78, 385, 149);
+    QFont terminal("Terminal");
+    terminal.setStyleHint(QFont::TypeWriter);
+    terminal.setPixelSize(12);
+    MapNotes->setFont(terminal);
+    MapNotes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MapNotes->setPlainText("\nName a map file of your own above, or Browse.\n"
+                           "The game loads it at its next start.");
+
+    store_.FollowEdits(UserMap, cfg_key::UserMap, true);
+    connect(Button4, &QPushButton::clicked, this, &TUserMapPage::Button4Click);
+}
+
+void TUserMapPage::Button4Click() {
+    const auto chosen =
+        context_.prompter.AskOpenFileName(QStringFromPath(context_.startDir), QString());
+    if (chosen) {
+        UserMap->setText(FromBytes(MapPathFor(context_.startDir, PathFromQString(*chosen))));
+    }
+}
+
+} // namespace marloven

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/starts/launch.h"
+
+#include "core/file_ops.h"
+#include "launcher/start_plan.h"
+#include "launcher/text_conversions.h"
+#include "platform/sound_player.h"
+#include "ui/prompter.h"
+
+#include <QWidget>
+#include <chrono>
+#include <random>
+
+namespace marloven {
+
+namespace {
+
+void ShowInFront(QWidget* window) {
+    if (window == nullptr) {
+        return;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+// SOUND1.WAV or SOUND2.WAV, each half of the time, freshly seeded at every launch.
+std::string StartSoundName() {
+    std::mt19937 generator(static_cast<std::mt19937::result_type>(
+        std::chrono::system_clock::now().time_since_epoch().count()));
+    std::uniform_int_distribution<int> digit(1, 2);
+    return "SOUND" + std::to_string(digit(generator)) + ".WAV";
+}
+
+} // namespace
+
+void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& program,
+                const std::string& arguments, const std::optional<InternetLink>& link) {
+    GameStart command = MakeGameStart(context.startDir, program, arguments);
+    command.link = link;
+    const std::string& path = command.program;
+    const QString notFound = MessageText(program) + " was not found!";
+    if (!IsExistingFile(path)) {
+        context.prompter.Inform(notFound);
+        return;
+    }
+    // What cannot start is said while the window stays in view.
+    if (const std::optional<std::string> refusal = context.runner.Plan(command).refusal) {
+        context.prompter.Inform(MessageText(*refusal));
+        return;
+    }
+    if (mainWindow != nullptr) {
+        mainWindow->hide();
+    }
+    const RunResult result = context.runner.Run(command);
+    switch (result.outcome) {
+    case RunOutcome::Ended:
+        break;
+    case RunOutcome::NotFound: // removed between the check and the start
+        context.prompter.Inform(notFound);
+        break;
+    case RunOutcome::CouldNotStart:
+        context.prompter.Inform("Could not execute " +
+                                MessageText(CommandLineText(path, arguments)));
+        break;
+    case RunOutcome::Refused:
+        context.prompter.Inform(MessageText(result.message));
+        break;
+    }
+    ShowInFront(mainWindow);
+}
+
+void LaunchGame(AppContext& context, QWidget* mainWindow, LaunchMode mode,
+                const std::string& program, const GameOptions& options, const LaunchHooks& hooks) {
+    const std::string arguments = ComposeSwitches(mode, options);
+    std::string programToRun = program;
+    if (hooks.mouseTweak && !hooks.mouseTweak(programToRun, arguments)) {
+        return;
+    }
+    context.sound.PlayAsync(StartSoundName());
+    RunProgram(context, mainWindow, programToRun, arguments, hooks.link);
+    // The end sound and the demo step come whether or not the program could start.
+    context.sound.PlayAsync(kGameEndSound);
+    if (options.recordDemo && hooks.saveRecordedDemo) {
+        hooks.saveRecordedDemo();
+    }
+}
+
+} // namespace marloven

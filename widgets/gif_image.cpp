@@ -1,0 +1,358 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "widgets/gif_image.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <cstdint>
+#include <span>
+
+namespace marloven {
+
+namespace {
+
+constexpr int kCreatedSide = 105;
+
+} // namespace
+
+TGIFImage::TGIFImage(QWidget* parent) : QWidget(parent) {
+    resize(kCreatedSide, kCreatedSide);
+    // Exact delays: a coarse timer may stretch a 70 ms twinkle by several milliseconds.
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &TGIFImage::Tick);
+}
+
+TGIFImage::~TGIFImage() = default;
+
+void TGIFImage::SetAnimate(bool on) {
+    if (on == animate_) {
+        return;
+    }
+    animate_ = on;
+    passCount_ = 1;
+    if (on && FrameCount() > 1) {
+        // A finished animation stands one past its last frame; it starts again from
+        // the first rather than timing a frame that does not exist.
+        if (currentFrame_ > FrameCount()) {
+            currentFrame_ = 1;
+        }
+        timer_.setInterval(ScaledDelay(currentFrame_));
+    }
+    EnableTimer(animate_ && animatable_ && loaded_);
+    if (!on && currentFrame_ > 1) {
+        DisposeFrame(currentFrame_ - 1);
+        currentFrame_ = 1;
+        DrawFrame(1);
+        update();
+    }
+}
+
+void TGIFImage::SetAutoSize(bool on) {
+    if (on == autoSize_) {
+        return;
+    }
+    autoSize_ = on;
+    if (on && loaded_) {
+        resize(ImageWidth(), ImageHeight());
+        RefreshOpaque();
+        update();
+    }
+}
+
+void TGIFImage::SetCenter(bool on) {
+    if (on != center_) {
+        center_ = on;
+        update();
+    }
+}
+
+void TGIFImage::SetCurrentFrame(int frame) {
+    if (frame == currentFrame_ || frame < 1 || frame > FrameCount()) {
+        return;
+    }
+    Fire(OnChanging);
+    DisposeFrame(currentFrame_);
+    currentFrame_ = frame;
+    DrawFrame(frame);
+    PaintNow();
+    Fire(OnChange);
+}
+
+void TGIFImage::SetFileName(const QString& name) {
+    LoadFromFile(name);
+}
+
+void TGIFImage::SetLoop(bool on) {
+    if (on == loop_) {
+        return;
+    }
+    const bool finished = FrameCount() > 0 && Finished();
+    loop_ = on;
+    if (on && finished) {
+        currentFrame_ = 1;
+        passCount_ = 1;
+        if (animate_ && FrameCount() > 1) {
+            timer_.setInterval(ScaledDelay(1));
+        }
+        if (animate_ && animatable_) {
+            EnableTimer(true);
+        }
+    }
+}
+
+void TGIFImage::SetSpeed(int percent) {
+    percent = std::max(percent, 1);
+    if (percent == speed_) {
+        return;
+    }
+    speed_ = percent;
+    // The next tick comes at once and times its frame at the new speed.
+    if (FrameCount() > 1 && animate_) {
+        timer_.setInterval(1);
+    }
+}
+
+void TGIFImage::SetStretch(bool on) {
+    if (on != stretch_) {
+        stretch_ = on;
+        RefreshOpaque();
+        update();
+    }
+}
+
+void TGIFImage::SetTile(bool on) {
+    if (on != tile_) {
+        tile_ = on;
+        RefreshOpaque();
+        update();
+    }
+}
+
+void TGIFImage::SetPictureVisible(bool on) {
+    if (on != pictureVisible_) {
+        pictureVisible_ = on;
+        RefreshOpaque();
+        update();
+    }
+}
+
+bool TGIFImage::LoadFromFile(const QString& name) {
+    if (!QFileInfo(name).isFile()) {
+        return false;
+    }
+    fileName_ = name;
+    QFile file(name);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (!DecodeGif(bytes)) {
+        throw GifLoadAborted();
+    }
+    return true;
+}
+
+bool TGIFImage::DecodeGif(const QByteArray& bytes) {
+    EnableTimer(false);
+    resumeOnShow_ = false;
+    loaded_ = false;
+    currentFrame_ = 1;
+    passCount_ = 1;
+    firstTick_ = true;
+    const bool decoded = gif_.DecodeGif(
+        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                      static_cast<std::size_t>(bytes.size())));
+    if (!decoded) {
+        // Whatever was shown before goes, and the composition's memory with it.
+        composition_ = GifComposition();
+        RefreshOpaque();
+        update();
+        return false;
+    }
+    composition_.Start(gif_);
+    if (autoSize_) {
+        resize(ImageWidth(), ImageHeight());
+    }
+    animatable_ = FrameCount() > 1;
+    loaded_ = true;
+    RefreshOpaque();
+    // The first repaint starts the timer, and its first tick only times frame 1.
+    timer_.setInterval(1);
+    Fire(OnChanging);
+    DrawFrame(1);
+    Fire(OnChange);
+    update();
+    return true;
+}
+
+void TGIFImage::DrawFrame(int frame) {
+    composition_.DrawFrame(gif_, frame);
+}
+
+void TGIFImage::DisposeFrame(int frame) {
+    composition_.DisposeFrame(gif_, frame);
+}
+
+void TGIFImage::Tick() {
+    if (!loaded_) {
+        return;
+    }
+    Fire(OnChanging);
+    if (firstTick_) {
+        firstTick_ = false;
+    } else {
+        DisposeFrame(currentFrame_ <= 1 ? FrameCount() : currentFrame_ - 1);
+        DrawFrame(currentFrame_);
+        PaintNow();
+    }
+    timer_.setInterval(ScaledDelay(currentFrame_));
+    ++currentFrame_;
+    if (!loop_ && LoopCount() > 0 && currentFrame_ > FrameCount()) {
+        ++passCount_;
+        if (passCount_ > LoopCount()) {
+            // Finished: the last frame stays, and no timer runs any more.
+            EnableTimer(false);
+            Fire(OnChange);
+            return;
+        }
+    }
+    if (currentFrame_ > FrameCount() || currentFrame_ <= 0) {
+        currentFrame_ = 1;
+    }
+    Fire(OnChange);
+}
+
+void TGIFImage::PaintNow() {
+    // Qt paints at once, and for a control that is not opaque it first repaints the
+    // window beneath it, which is the background the masked frame needs.
+    repaint();
+}
+
+void TGIFImage::paintEvent(QPaintEvent*) {
+    stretchActive_ = ComputeStretchActive();
+    const bool opaque = ComputeOpaque();
+    if (opaque != opaque_) {
+        // The window painted beneath (or not) as the old value asked; paint again once
+        // it has done so as the new one asks.
+        SetOpaque(opaque);
+        update();
+        return;
+    }
+    Paint();
+    EnableTimer(animatable_ && animate_ && loaded_ && !Finished());
+}
+
+void TGIFImage::resizeEvent(QResizeEvent* event) {
+    RefreshOpaque();
+    QWidget::resizeEvent(event);
+}
+
+void TGIFImage::hideEvent(QHideEvent* event) {
+    resumeOnShow_ = resumeOnShow_ || timer_.isActive();
+    EnableTimer(false);
+    QWidget::hideEvent(event);
+}
+
+void TGIFImage::showEvent(QShowEvent* event) {
+    if (resumeOnShow_) {
+        resumeOnShow_ = false;
+        EnableTimer(animatable_ && animate_ && loaded_ && !Finished());
+    }
+    QWidget::showEvent(event);
+}
+
+void TGIFImage::Paint() {
+    if (!pictureVisible_ || !loaded_ || FrameCount() == 0) {
+        return;
+    }
+    // A degenerate picture is never tiled: the tile counts divide by its size.
+    if (ImageWidth() <= 0 || ImageHeight() <= 0) {
+        return;
+    }
+    QPainter painter(this);
+    if (stretchActive_) {
+        // The picture's own coordinates, scaled onto the control.
+        painter.scale(static_cast<qreal>(width()) / ImageWidth(),
+                      static_cast<qreal>(height()) / ImageHeight());
+        DrawPicture(painter, QPoint(0, 0));
+    } else if (tile_) {
+        for (int row = 0; row <= height() / ImageHeight(); ++row) {
+            for (int column = 0; column <= width() / ImageWidth(); ++column) {
+                DrawPicture(painter, QPoint(column * ImageWidth(), row * ImageHeight()));
+            }
+        }
+    } else if (center_) {
+        // Integer division rounds toward zero, also for a picture larger than the control.
+        DrawPicture(painter, QPoint((width() - ImageWidth()) / 2, (height() - ImageHeight()) / 2));
+    } else {
+        DrawPicture(painter, QPoint(0, 0));
+    }
+}
+
+void TGIFImage::DrawPicture(QPainter& painter, QPoint origin) const {
+    // Only a transparent first frame makes the picture masked; otherwise the composed
+    // frame is drawn as it stands, its transparent and untouched areas black.
+    const bool masked = gif_.Frames.front().Transparent;
+    if (!masked) {
+        painter.fillRect(QRect(origin, QSize(ImageWidth(), ImageHeight())), Qt::black);
+    }
+    const GifComposition& composed = composition_;
+    if (composed.HeldWidth() <= 0 || composed.HeldHeight() <= 0) {
+        return;
+    }
+    // The composition's pixels are already premultiplied ARGB: drawn in place, uncopied.
+    const QImage held(reinterpret_cast<const uchar*>(composed.HeldPixels()), composed.HeldWidth(),
+                      composed.HeldHeight(), qsizetype{composed.HeldWidth()} * 4,
+                      QImage::Format_ARGB32_Premultiplied);
+    painter.drawImage(origin + QPoint(composed.HeldLeft(), composed.HeldTop()), held);
+}
+
+void TGIFImage::Fire(const Notification& notification) {
+    if (notification) {
+        notification(*this);
+    }
+}
+
+int TGIFImage::ScaledDelay(int frame) const {
+    if (frame < 1 || frame > FrameCount()) {
+        return 1;
+    }
+    const std::int64_t delay = gif_.Frames[frame - 1].Delay;
+    return static_cast<int>(std::max<std::int64_t>(delay * 100 / speed_, 1));
+}
+
+bool TGIFImage::Finished() const {
+    return !loop_ && LoopCount() > 0 && passCount_ > LoopCount();
+}
+
+bool TGIFImage::ComputeStretchActive() const {
+    return stretch_ && (width() != ImageWidth() || height() != ImageHeight());
+}
+
+bool TGIFImage::ComputeOpaque() const {
+    // A picture that draws nothing (no frames, or too large to compose) must not keep
+    // the window from painting beneath it, or stale pixels would show there.
+    const bool drawsPicture = FrameCount() > 0 && composition_.Width > 0 && composition_.Height > 0;
+    return pictureVisible_ && loaded_ && drawsPicture && !AnyTransparent() &&
+           (tile_ || stretchActive_ || (width() <= ImageWidth() && height() <= ImageHeight()));
+}
+
+void TGIFImage::RefreshOpaque() {
+    stretchActive_ = ComputeStretchActive();
+    SetOpaque(ComputeOpaque());
+}
+
+void TGIFImage::SetOpaque(bool opaque) {
+    opaque_ = opaque;
+    setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+}
+
+void TGIFImage::EnableTimer(bool on) {
+    // Starting a running QTimer restarts it: repaints would keep postponing the tick.
+    if (!on) {
+        timer_.stop();
+    } else if (!timer_.isActive()) {
+        timer_.start();
+    }
+}
+
+} // namespace marloven

@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "gif/gif_compose.h"
+#include "gif/gif_decoder.h"
+
+#include <QPainter>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <exception>
+#include <functional>
+
+namespace marloven {
+
+// Raised out of a load whose file is not a GIF at all: it ends the action that loaded
+// the file without a message, and leaves the control without a picture.
+class GifLoadAborted : public std::exception {
+  public:
+    const char* what() const noexcept override { return ""; }
+};
+
+// Shows an animated GIF in its rectangle: placed top left, centred, tiled or stretched,
+// with transparent parts showing whatever the window paints beneath the control. A
+// timer on the window's thread steps through the frames by their delays.
+//
+// Qt draws a child over its parent's painting, so the composed frame is drawn masked
+// straight over it; no copy of the window's surface is kept.
+class TGIFImage : public QWidget {
+    Q_OBJECT
+  public:
+    using Notification = std::function<void(TGIFImage&)>;
+
+    explicit TGIFImage(QWidget* parent = nullptr);
+    ~TGIFImage() override;
+
+    // Each setter does nothing when the value does not change, except SetFileName,
+    // which loads the file every time.
+    bool Animate() const { return animate_; }
+    void SetAnimate(bool on);
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool on);
+    bool Center() const { return center_; }
+    void SetCenter(bool on);
+    // The frame shown, or while animating the one the next tick draws (from 1). A
+    // number outside the frames is ignored.
+    int CurrentFrame() const { return currentFrame_; }
+    void SetCurrentFrame(int frame);
+    const QString& FileName() const { return fileName_; }
+    // Loads the file; see LoadFromFile.
+    void SetFileName(const QString& name);
+    // Repeats for ever, whatever the file's loop count says.
+    bool Loop() const { return loop_; }
+    void SetLoop(bool on);
+    // Playback speed in percent: delays are scaled by 100 / Speed. Never below 1.
+    int Speed() const { return speed_; }
+    void SetSpeed(int percent);
+    bool Stretch() const { return stretch_; }
+    void SetStretch(bool on);
+    bool Tile() const { return tile_; }
+    void SetTile(bool on);
+    // Whether the picture is drawn at all. Not QWidget's visibility: with this off the
+    // control keeps its rectangle and its mouse events and only stops drawing.
+    bool PictureVisible() const { return pictureVisible_; }
+    void SetPictureVisible(bool on);
+
+    // Fired before and after the shown frame changes.
+    Notification OnChanging;
+    Notification OnChange;
+
+    // Loads the named file (a relative name against the current directory). Returns
+    // false and changes nothing when there is no such file. Throws GifLoadAborted when
+    // the file cannot be read or is not a GIF; the control is then left empty.
+    bool LoadFromFile(const QString& name);
+    // The timer's handler: draws the due frame and schedules the next.
+    void Tick();
+    // Draws the control on the window at once, without waiting for the window's repaint.
+    void PaintNow();
+
+    const GifDecoder& Gif() const { return gif_; }
+    int FrameCount() const { return gif_.FrameCount(); }
+    int ImageWidth() const { return gif_.ImageWidth; }
+    int ImageHeight() const { return gif_.ImageHeight; }
+    int LoopCount() const { return gif_.LoopCount; }
+    bool AnyTransparent() const { return gif_.AnyTransparent; }
+    const GifComposition& Composition() const { return composition_; }
+
+    bool Loaded() const { return loaded_; }
+    bool Animatable() const { return animatable_; }
+    int PassCount() const { return passCount_; }
+    bool FirstTick() const { return firstTick_; }
+    bool StretchActive() const { return stretchActive_; }
+    // The control covers its whole rectangle, so the window need not paint beneath it.
+    bool Opaque() const { return opaque_; }
+    const QTimer& Timer() const { return timer_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    // Hidden (with its window, say, while the game runs), the control stops its timer,
+    // and shown again it goes on where it was.
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    bool DecodeGif(const QByteArray& bytes);
+    void DrawFrame(int frame);
+    void DisposeFrame(int frame);
+    void Paint();
+    // Draws the composed picture with its top left corner at origin.
+    void DrawPicture(QPainter& painter, QPoint origin) const;
+    void Fire(const Notification& notification);
+
+    int ScaledDelay(int frame) const;
+    bool Finished() const;
+    bool ComputeStretchActive() const;
+    bool ComputeOpaque() const;
+    // Recomputes StretchActive and Opaque after a change of what they depend on.
+    void RefreshOpaque();
+    void SetOpaque(bool opaque);
+    void EnableTimer(bool on);
+
+    GifDecoder gif_;
+    GifComposition composition_;
+    QTimer timer_;
+
+    bool animate_ = false;
+    bool autoSize_ = false;
+    bool center_ = false;
+    int currentFrame_ = 0;
+    QString fileName_;
+    bool loop_ = false;
+    int speed_ = 100;
+    bool stretch_ = false;
+    bool tile_ = false;
+    bool pictureVisible_ = true;
+
+    bool loaded_ = false;
+    bool animatable_ = false;
+    int passCount_ = 1;
+    bool firstTick_ = true;
+    bool resumeOnShow_ = false;
+    bool stretchActive_ = false;
+    bool opaque_ = false;
+};
+
+} // namespace marloven
