@@ -67,6 +67,7 @@ class Relay : public QObject {
     // What happens now, for the player to read.
     QString Progress() const { return progress_; }
     bool IsUp() const { return up_; }
+    bool Hosting() const { return plan_.side == LinkSide::Host; }
     // Who the link is up with ("198.51.100.4:2323").
     QString Peer() const { return peer_; }
     // The last try's failure, or empty.

@@ -33,9 +33,14 @@ class PosixProgramRunner : public ProgramRunner {
         process.setProgram(QFileInfo(QString::fromLocal8Bit(command.program)).absoluteFilePath());
         process.setArguments(ArgumentsOf(command));
         process.setWorkingDirectory(QString::fromLocal8Bit(command.directory));
-        // The game owns the terminal while it runs; nothing of its output is kept.
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        // The game owns the terminal while it runs, unless its output is to be kept.
         process.setInputChannelMode(QProcess::ForwardedInputChannel);
+        if (command.outputFile.empty()) {
+            process.setProcessChannelMode(QProcess::ForwardedChannels);
+        } else {
+            process.setProcessChannelMode(QProcess::MergedChannels);
+            process.setStandardOutputFile(QString::fromLocal8Bit(command.outputFile));
+        }
 
         // The loop ends on the program's own end signal, so the window comes back at
         // once, while events keep being handled meanwhile.
@@ -53,13 +58,19 @@ class PosixProgramRunner : public ProgramRunner {
                              }
                          });
         process.start();
+        if (!over && command.started) {
+            command.started([&process] { process.kill(); });
+        }
         if (!over) {
             loop.exec();
         }
         if (process.error() == QProcess::FailedToStart) {
             return RunOutcome::CouldNotStart;
         }
-        return RunOutcome::Ended;
+        RunResult result(RunOutcome::Ended);
+        result.exitCode = process.exitCode();
+        result.crashed = process.exitStatus() == QProcess::CrashExit;
+        return result;
     }
 };
 

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Two launchers on this machine play each other over the loopback address. Each one
-// makes its start as a player would (buttons, the phonebook, the link dialog); its DOS
-// engine writes the DOSBox configuration and COMMIT.DAT, and then the two DOSBox
-// instances run side by side, the host first, each with our DOS COMMIT.EXE, which
-// brings up the link COMMIT.DAT describes, exchanges a line with the other side and
-// starts the game. Both logs must show the other side's line and the game started.
+// Launchers on this machine play each other over the loopback addresses. Each one makes
+// its start as a player would (buttons, the phonebook, the link dialog); its DOS engine
+// opens the link it carries, writes the DOSBox configuration and COMMIT.DAT, and runs
+// DOSBox with our DOS COMMIT.EXE, which brings up the link COMMIT.DAT describes,
+// exchanges a line with the others and starts the game. The host starts first; the
+// others start while it waits, as players on other machines would. Every log must show
+// the others' lines and the game started.
 
 #include "tests/ui/launcher_fixture.h"
 
@@ -33,6 +34,7 @@
 #include <QTcpServer>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
@@ -44,7 +46,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kDosboxBoundMs = 60000;
-constexpr int kListenBoundMs = 20000;
+constexpr int kJoinAfterMs = 2500;
 
 bool Has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -80,23 +82,14 @@ int FreePort(Protocol protocol) {
     return socket.bind(QHostAddress::LocalHost, 0) ? socket.localPort() : 0;
 }
 
-// Whether some program listens on the port: it cannot be claimed then.
-bool Listening(Protocol protocol, int port) {
-    const auto number = static_cast<quint16>(port);
-    if (protocol == Protocol::Tcp) {
-        QTcpServer probe;
-        return !probe.listen(QHostAddress::Any, number);
-    }
-    QUdpSocket probe;
-    return !probe.bind(QHostAddress::Any, number, QUdpSocket::DontShareAddress);
-}
-
 // One player: a launcher over its own game directory with the DOS stand-ins, whose
 // starts go through the DOS engine.
 struct Player {
-    explicit Player(const DosboxSettings& dosbox)
-        : settings(dosbox),
-          engine(std::unique_ptr<ProgramRunner>(keeping), [this] { return settings; }),
+    // keep: the engine hands DOSBox to a runner that only keeps what it was given.
+    explicit Player(const DosboxSettings& dosbox, bool keep = false)
+        : keeping(keep ? new KeepingRunner : nullptr), settings(dosbox),
+          engine(keep ? std::unique_ptr<ProgramRunner>(keeping) : MakeSystemProgramRunner(),
+                 [this] { return settings; }),
           launcher({{"VK.CFG", "ComPort = 2\r\nInitString = \"ATZ\"\r\n"
                                "DialOutString = \"ATDT\"\r\nUsePred = 1\r\n"}},
                    nullptr, &engine) {
@@ -132,25 +125,11 @@ struct Player {
         click();
     }
 
-    // DOSBox as the engine would have started it, with the configuration it wrote.
-    std::unique_ptr<QProcess> StartDosbox(const GameDir& scratch, const std::string& name) {
-        scratch.Write(name, keeping->configuration);
-        QStringList arguments;
-        for (const std::string& argument : keeping->arguments) {
-            arguments << QString::fromStdString(argument);
-        }
-        arguments[1] = QString::fromStdString((scratch / name).string());
-        auto process = std::make_unique<QProcess>();
-        process->setWorkingDirectory(QString::fromStdString(launcher.dir.Path().string()));
-        process->start(QString::fromStdString(keeping->program), arguments);
-        return process;
-    }
-
     std::string Log() const {
         return ReadWholeFile(FindGameFile(launcher.dir.Path(), "STANDIN.LOG")).value_or("");
     }
 
-    KeepingRunner* keeping = new KeepingRunner; // owned by the engine
+    KeepingRunner* keeping; // owned by the engine
     DosboxSettings settings;
     DosEngineRunner engine;
     Launcher launcher;
@@ -172,30 +151,21 @@ class InternetPlay : public testing::Test {
         host_ = std::make_unique<Player>(settings_);
         guest_ = std::make_unique<Player>(settings_);
     }
+
+    // The host's start, and while it waits, the others' each a little later, as the
+    // host's DOSBox must be up first; every start ends by itself when the game ran.
+    static void PlayTogether(const std::vector<std::function<void()>>& starts) {
+        for (std::size_t i = 1; i < starts.size(); ++i) {
+            QTimer::singleShot(static_cast<int>(i) * kJoinAfterMs, starts[i]);
+        }
+        QElapsedTimer clock;
+        clock.start();
+        starts.front()();
+        EXPECT_LT(clock.elapsed(), kDosboxBoundMs);
+    }
     void TearDown() override {
         qunsetenv("SDL_VIDEODRIVER");
         qunsetenv("SDL_AUDIODRIVER");
-    }
-
-    // Runs the host's DOSBox, then, once it listens on the port, the guest's; both end
-    // by themselves when the game (the stand-in VK.EXE) has run.
-    void PlaySideBySide(Protocol protocol, int port) {
-        ASSERT_EQ(host_->keeping->starts, 1);
-        ASSERT_EQ(guest_->keeping->starts, 1);
-        const auto host = host_->StartDosbox(scratch_, "host.conf");
-        QElapsedTimer waited;
-        waited.start();
-        while (!Listening(protocol, port) && waited.elapsed() < kListenBoundMs) {
-            QThread::msleep(50);
-        }
-        const auto guest = guest_->StartDosbox(scratch_, "guest.conf");
-        for (QProcess* process : {host.get(), guest.get()}) {
-            if (!process->waitForFinished(kDosboxBoundMs)) {
-                ADD_FAILURE() << "DOSBox did not end in time";
-                process->kill();
-                process->waitForFinished();
-            }
-        }
     }
 
     // The driver's record on one side: the other side's line came, the link is up
@@ -230,36 +200,35 @@ TEST(LinkDialog, AfterACancelClickEnterStillAcceptsTheNextOpening) {
     EXPECT_EQ(result, QDialog::Accepted);
 }
 
-TEST_F(InternetPlay, AModemCallToTheAnsweringMachineCarriesTheGame) {
+// The two launchers call each other over ::1: the caller's launcher places the call
+// its phonebook names, its driver dials the launcher's own end.
+TEST_F(InternetPlay, AModemCallOverIpv6ToTheAnsweringMachineCarriesTheGame) {
     const int port = FreePort(Protocol::Tcp);
     // The answering player has the mouse tweak on: helper, driver and game run in one DOSBox.
     host_->Main().GameOptionsPage->SetMouse->click();
-    host_->ChooseLink([this] { host_->Main().AnswerButton->click(); }, {}, port);
-    EXPECT_TRUE(Has(host_->keeping->configuration,
-                    "serial2=modem listenport:" + std::to_string(port) + "\n"));
-
-    // The caller puts the answering machine's address into the phonebook, as typed.
     Player& caller = *guest_;
     TDial& phonebook = *caller.launcher.forms->Dial;
     TEditInfo& entry = *caller.launcher.forms->EditInfo;
-    const QString number = QString("127.0.0.1:%1").arg(port);
-    WhenOpened(phonebook, [&] {
-        WhenOpened(entry, [&] {
-            Type(entry.Name, "Friend");
-            Type(entry.Number, number);
-            entry.OKButton->click();
-        });
-        phonebook.AddEditButton->click();
-        phonebook.PhoneList->setCurrentItem(phonebook.PhoneList->topLevelItem(0));
-        phonebook.DialButton->click();
-    });
-    caller.Main().DialButton->click();
+    const QString number = QString("[::1]:%1").arg(port);
+    PlayTogether(
+        {[&] { host_->ChooseLink([&] { host_->Main().AnswerButton->click(); }, {}, port); },
+         [&] {
+             WhenOpened(phonebook, [&] {
+                 WhenOpened(entry, [&] {
+                     Type(entry.Name, "Friend");
+                     Type(entry.Number, number);
+                     entry.OKButton->click();
+                 });
+                 phonebook.AddEditButton->click();
+                 phonebook.PhoneList->setCurrentItem(phonebook.PhoneList->topLevelItem(0));
+                 phonebook.DialButton->click();
+             });
+             caller.Main().DialButton->click();
+         }});
+    // The phonebook keeps the number as typed; the driver dialled the launcher's end.
     EXPECT_EQ(caller.launcher.dir.Read("MARLOVEN.PBK").substr(41, 1 + number.size()),
               char(number.size()) + number.toStdString());
-    EXPECT_TRUE(Has(caller.launcher.dir.Read("COMMIT.DAT"),
-                    "PHONENUMBER = \"ATDT" + number.toStdString() + "\"\r\n"));
-
-    PlaySideBySide(Protocol::Tcp, port);
+    EXPECT_TRUE(Has(caller.launcher.dir.Read("COMMIT.DAT"), "PHONENUMBER = \"ATDT127.0.0.1:"));
     const std::string answered = host_->Log();
     EXPECT_EQ(
         answered.rfind("start VKSETMS.EXE\r\ntail  -nopred\r\nstarts COMMIT.EXE -nopred\r\nend\r\n"
@@ -267,47 +236,56 @@ TEST_F(InternetPlay, AModemCallToTheAnsweringMachineCarriesTheGame) {
                        0),
         0u)
         << answered;
-    EXPECT_TRUE(Has(host_->launcher.dir.Read("COMMIT.DAT"), "CONNECTTYPE = 1\r\n"));
     ExpectLinked(answered, "dial");
     ExpectLinked(caller.Log(), "answer");
+    for (Player* player : {host_.get(), guest_.get()}) {
+        EXPECT_TRUE(player->launcher.prompter.messages.isEmpty())
+            << player->launcher.prompter.messages.join('\n').toStdString();
+    }
 }
 
 TEST_F(InternetPlay, TheNullModemJoinerReachesTheHostAtTheAddressItWasTold) {
     const int port = FreePort(Protocol::Tcp);
-    host_->ChooseLink([this] { host_->Main().AlreadyButton->click(); }, {}, port);
     // The host's list shows "address:port"; the joining player pastes that whole.
-    guest_->ChooseLink([this] { guest_->Main().AlreadyButton->click(); },
-                       QString("127.0.0.1:%1").arg(port), 1);
-    ASSERT_TRUE(Has(guest_->keeping->configuration,
-                    "serial2=nullmodem server:127.0.0.1 port:" + std::to_string(port) + "\n"))
-        << guest_->keeping->configuration;
-
-    PlaySideBySide(Protocol::Tcp, port);
+    PlayTogether(
+        {[&] { host_->ChooseLink([&] { host_->Main().AlreadyButton->click(); }, {}, port); },
+         [&] {
+             guest_->ChooseLink([&] { guest_->Main().AlreadyButton->click(); },
+                                QString("127.0.0.1:%1").arg(port), 1);
+         }});
     ExpectLinked(host_->Log(), "already");
     ExpectLinked(guest_->Log(), "already");
 }
 
-TEST_F(InternetPlay, NetworkPlayersMeetThroughTheHostsIpxTunnel) {
+// Three launchers: the host's tunnel tells the two joining players apart, and every
+// driver hears the other two.
+TEST_F(InternetPlay, ThreeNetworkPlayersMeetThroughTheHostsIpxTunnel) {
     const int port = FreePort(Protocol::Udp);
-    for (Player* player : {host_.get(), guest_.get()}) {
-        TNetNoPlayers& players = *player->launcher.forms->NetNoPlayers;
-        const QString join = player == host_.get() ? QString() : QString("127.0.0.1");
-        player->ChooseLink(
-            [&] {
-                WhenOpened(players, [&players] { players.CountButton(2)->click(); });
-                player->Main().KaliButton->click();
-            },
-            join, port);
+    Player third(settings_);
+    std::vector<std::function<void()>> starts;
+    for (Player* player : {host_.get(), guest_.get(), &third}) {
+        starts.push_back([player, port, host = host_.get()] {
+            TNetNoPlayers& players = *player->launcher.forms->NetNoPlayers;
+            player->ChooseLink(
+                [&] {
+                    WhenOpened(players, [&players] { players.CountButton(3)->click(); });
+                    player->Main().KaliButton->click();
+                },
+                player == host ? QString() : QString("127.0.0.1"), port);
+        });
     }
-    EXPECT_TRUE(Has(guest_->keeping->configuration,
-                    "ipxnet connect 127.0.0.1 " + std::to_string(port) + "\n"));
-
-    PlaySideBySide(Protocol::Udp, port);
-    ExpectLinked(host_->Log(), "network");
-    ExpectLinked(guest_->Log(), "network");
+    PlayTogether(starts);
+    for (Player* player : {host_.get(), guest_.get(), &third}) {
+        const std::string log = player->Log();
+        const auto first = log.find("peer LINK network");
+        EXPECT_NE(log.find("peer LINK network", first + 1), std::string::npos) << log;
+        ExpectLinked(log, "network");
+    }
 }
 
 TEST_F(InternetPlay, ThePrintedStartShowsTheLinkLastChosen) {
+    host_ = std::make_unique<Player>(settings_, true);
+    guest_ = std::make_unique<Player>(settings_, true);
     TNetNoPlayers& players = *guest_->launcher.forms->NetNoPlayers;
     guest_->ChooseLink(
         [&] {
@@ -325,12 +303,15 @@ TEST_F(InternetPlay, ThePrintedStartShowsTheLinkLastChosen) {
     PrintNamedStart("answer", host_->launcher.dir.Path(), host_->engine, host_->launcher.settings,
                     answer, errors);
     EXPECT_TRUE(Has(network.str(), "[ipx]\nipx=true\n")) << network.str();
-    EXPECT_TRUE(Has(network.str(), "ipxnet connect 10.0.0.2 5555\nCOMMIT.EXE")) << network.str();
+    // DOSBox reaches the launcher, which joins the host.
+    EXPECT_TRUE(Has(network.str(), "ipxnet connect 127.0.0.1 5555\nCOMMIT.EXE")) << network.str();
+    EXPECT_TRUE(Has(network.str(), "the launcher joins 10.0.0.2:5555 (UDP)")) << network.str();
     // VK.CFG's ComPort = 2.
     EXPECT_TRUE(Has(answer.str(), "serial2=modem listenport:6666\n")) << answer.str();
 }
 
 TEST_F(InternetPlay, AComPortThatDosboxLacksStopsTheStartBeforeAnythingIsWritten) {
+    host_ = std::make_unique<Player>(settings_, true);
     TMain& main = host_->Main();
     Choose(main.ModemPage->ComPort, 8); // "User Defined"
     main.AnswerButton->click();
