@@ -15,6 +15,7 @@
 #include "launcher/start_plan.h"
 #include "tests/ui/dialog_driver.h"
 #include "ui/dialogs/link_dialog.h"
+#include "ui/dialogs/link_window.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
 #include "ui/dialogs/pick_opponent_dialog.h"
 #include "ui/dialogs/players_dialog.h"
@@ -25,20 +26,26 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sstream>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace marloven::test {
 namespace {
@@ -99,6 +106,11 @@ struct Player {
         EXPECT_TRUE(Main().LoadSettings());
         Main().GameOptionsPage->NetPred->setChecked(true); // "-nopred" for the game
         Main().show();
+        engine.WatchLinks([this](Relay& relay, std::function<void()> cancel) {
+            auto shown = LinkWindow::Open(relay, std::move(cancel));
+            window = static_cast<LinkWindow*>(shown.get());
+            return shown;
+        });
     }
     ~Player() { Main().hide(); }
 
@@ -129,7 +141,8 @@ struct Player {
         return ReadWholeFile(FindGameFile(launcher.dir.Path(), "STANDIN.LOG")).value_or("");
     }
 
-    KeepingRunner* keeping; // owned by the engine
+    KeepingRunner* keeping;      // owned by the engine
+    QPointer<LinkWindow> window; // the link window of the start that runs
     DosboxSettings settings;
     DosEngineRunner engine;
     Launcher launcher;
@@ -322,6 +335,126 @@ TEST_F(InternetPlay, AComPortThatDosboxLacksStopsTheStartBeforeAnythingIsWritten
     EXPECT_EQ(host_->keeping->starts, 0);
     EXPECT_FALSE(host_->launcher.dir.Exists("COMMIT.DAT"));
     EXPECT_TRUE(main.isVisible());
+}
+
+// A listener whose backlog is full: a connection to it is never answered.
+class DeafHost {
+  public:
+    DeafHost() : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        bind(fd_, reinterpret_cast<sockaddr*>(&address), length);
+        listen(fd_, 0);
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+        port = ntohs(address.sin_port);
+        for (auto& filler : fillers_) {
+            filler.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
+        }
+    }
+    ~DeafHost() { close(fd_); }
+    int port = 0;
+
+  private:
+    int fd_;
+    QTcpSocket fillers_[3];
+};
+
+TEST_F(InternetPlay, HostingOnAPortInUseIsRefusedBeforeAnythingStarts) {
+    QTcpServer other;
+    ASSERT_TRUE(other.listen(QHostAddress::Any, 0));
+    host_->ChooseLink([&] { host_->Main().AnswerButton->click(); }, {}, other.serverPort());
+    ASSERT_EQ(host_->launcher.prompter.messages.size(), 1);
+    EXPECT_TRUE(host_->launcher.prompter.messages[0].contains(
+        QString("The port %1 is in use").arg(other.serverPort())));
+    EXPECT_EQ(host_->Log(), "");
+    EXPECT_TRUE(host_->Main().isVisible());
+}
+
+// Each call the driver makes is refused; once it gives up, the player is told why.
+TEST_F(InternetPlay, ACallToAPortNobodyHoldsEndsWithTheCause) {
+    const int port = FreePort(Protocol::Tcp);
+    Player& caller = *guest_;
+    TDial& phonebook = *caller.launcher.forms->Dial;
+    WhenOpened(phonebook, [&] {
+        WhenOpened(*caller.launcher.forms->EditInfo, [&] {
+            TEditInfo& entry = *caller.launcher.forms->EditInfo;
+            Type(entry.Name, "Nobody");
+            Type(entry.Number, QString("127.0.0.1:%1").arg(port));
+            entry.OKButton->click();
+        });
+        phonebook.AddEditButton->click();
+        phonebook.PhoneList->setCurrentItem(phonebook.PhoneList->topLevelItem(0));
+        phonebook.DialButton->click();
+    });
+    caller.Main().DialButton->click();
+    EXPECT_EQ(caller.launcher.prompter.messages,
+              QStringList{QString("Could not reach 127.0.0.1:%1: refused. Nothing takes the link "
+                                  "on that port there; check that the other player is hosting "
+                                  "and the port is right.")
+                              .arg(port)});
+    EXPECT_TRUE(Has(caller.Log(), "got NO CARRIER")) << caller.Log();
+    EXPECT_TRUE(caller.Main().isVisible());
+}
+
+// A host that never answers ends the join at the bound of one try; Cancel ends it at
+// once, DOSBox with it, and the main window is back within 2 s.
+TEST_F(InternetPlay, AJoinThatIsNeverAnsweredEndsAtTheBoundOrAtCancel) {
+    const DeafHost deaf;
+    const QString address = QString("127.0.0.1:%1").arg(deaf.port);
+    const auto join = [&] {
+        guest_->ChooseLink([&] { guest_->Main().AlreadyButton->click(); }, address, 1);
+    };
+    QElapsedTimer clock;
+    clock.start();
+    join();
+    EXPECT_LT(clock.elapsed(), 10000 + 5000); // the try, and DOSBox's start and end
+    EXPECT_TRUE(guest_->launcher.prompter.messages.value(0).startsWith(
+        "Could not reach " + address + ": no answer in 10 s."));
+    RecordProperty("given_up_after_ms", static_cast<int>(clock.elapsed()));
+
+    guest_->launcher.prompter.messages.clear();
+    QElapsedTimer sinceCancel;
+    QTimer::singleShot(3000, [&] {
+        ASSERT_TRUE(guest_->window);
+        EXPECT_TRUE(guest_->window->Progress->text().startsWith("Joining " + address + " ... "));
+        sinceCancel.start();
+        QTest::keyClick(guest_->window, Qt::Key_Escape);
+    });
+    join();
+    EXPECT_LT(sinceCancel.elapsed(), 2000);
+    RecordProperty("back_after_cancel_ms", static_cast<int>(sinceCancel.elapsed()));
+    EXPECT_TRUE(guest_->Main().isVisible());
+    EXPECT_TRUE(guest_->launcher.prompter.messages.isEmpty());
+}
+
+// DOSBox that ends with an error, crashes, or says "Exit to error" and ends with 0: the
+// player is told why, with DOSBox's last lines, and no demo is offered for saving.
+TEST_F(InternetPlay, DosboxsOwnFailuresAreToldAndNoDemoIsOffered) {
+    const struct {
+        const char* script;
+        const char* told;
+    } cases[] = {
+        {"echo \"Exit to error: Can't init SDL\"; exit 0",
+         "DOSBox stopped with an error: Can't init SDL"},
+        {"echo starting; exit 1", "DOSBox ended with code 1."},
+        {"kill -SEGV $$", "DOSBox crashed."},
+    };
+    Player& player = *host_;
+    player.Main().GameOptionsPage->RecordDemo->setChecked(true);
+    for (const auto& [script, told] : cases) {
+        scratch_.Write("dosbox.sh", std::string("#!/bin/sh\n") + script + "\n");
+        fs::permissions(scratch_ / "dosbox.sh", fs::perms::owner_exec, fs::perm_options::add);
+        player.settings.dosboxPath = (scratch_ / "dosbox.sh").string();
+        player.launcher.prompter.messages.clear();
+        player.Main().SingleButton->click();
+        ASSERT_EQ(player.launcher.prompter.messages.size(), 1) << script;
+        EXPECT_TRUE(player.launcher.prompter.messages[0].startsWith(told))
+            << player.launcher.prompter.messages[0].toStdString();
+        EXPECT_TRUE(player.launcher.prompter.saveRequests.empty());
+        EXPECT_TRUE(player.Main().isVisible());
+    }
 }
 
 } // namespace
