@@ -11,6 +11,7 @@
 #include "platform/registry_source.h"
 #include "platform/sound_player.h"
 #include "ui/app_context.h"
+#include "ui/dialogs/link_window.h"
 #include "ui/game_directory.h"
 #include "ui/main/main_window.h"
 #include "ui/startup.h"
@@ -171,7 +172,8 @@ int Run(int argc, char** argv) {
         return 1;
     }
 
-    const auto runner = marloven::MakeGameRunner(settings); // DOSBox beneath, for DOS programs
+    // DOSBox beneath, for DOS programs, with a window for each start's link.
+    const auto runner = marloven::MakeGameRunner(settings, marloven::LinkWindow::Open);
     const auto sound = marloven::MakeSystemSoundPlayer();
     for (;;) {
         if (!EnterGameDirectory(next, prompter.get())) {

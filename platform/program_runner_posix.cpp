@@ -152,9 +152,14 @@ class PosixProgramRunner : public ProgramRunner {
         QProcess process;
         const bool bytesOnly = SetPlace(process, command);
         process.setArguments(ArgumentsOf(command));
-        // The game owns the terminal while it runs; nothing of its output is kept.
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        // The game owns the terminal while it runs, unless its output is to be kept.
         process.setInputChannelMode(QProcess::ForwardedInputChannel);
+        if (command.outputFile.empty()) {
+            process.setProcessChannelMode(QProcess::ForwardedChannels);
+        } else {
+            process.setProcessChannelMode(QProcess::MergedChannels);
+            process.setStandardOutputFile(QString::fromLocal8Bit(command.outputFile));
+        }
         process.setChildProcessModifier(
             [launcher = ::getpid(), directory = bytesOnly ? command.directory : std::string()] {
                 DieWithLauncher(launcher);
@@ -187,13 +192,19 @@ class PosixProgramRunner : public ProgramRunner {
                              }
                          });
         process.start();
+        if (!over && command.started) {
+            command.started([&process] { process.kill(); });
+        }
         if (!over) {
             loop.exec();
         }
         if (process.error() == QProcess::FailedToStart) {
             return RunOutcome::CouldNotStart;
         }
-        return RunOutcome::Ended;
+        RunResult result(RunOutcome::Ended);
+        result.exitCode = process.exitCode();
+        result.crashed = process.exitStatus() == QProcess::CrashExit;
+        return result;
     }
 };
 

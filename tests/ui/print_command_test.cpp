@@ -26,6 +26,8 @@ TEST(PrintCommand, PrintsWhatANamedStartWouldRunWithThePlayersSettingsAndExits) 
                         {"VK.CFG", "TicDup = 8\r\nSetMouse = 1\r\n"},
                         {"my dosbox", ""}});
     const std::string dosbox = (game / "my dosbox").string();
+    std::filesystem::permissions(dosbox, std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
     const GameDir config(
         {{"Marloven/marloven.ini", "[DOSBox]\nPath=" + dosbox + "\nFullScreen=true\n"}});
     const QString gamePath = QString::fromStdString(game.Path().string());
