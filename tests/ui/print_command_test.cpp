@@ -62,7 +62,10 @@ TEST(PrintCommand, TakesTheComPortAsTheWindowShowsIt) {
     const std::string userDefined = standard + "UartAddress = 2E8\r\n";
     for (const std::string& cfg : {standard, userDefined}) {
         const GameDir game(
-            {{"VK.EXE", "MZ"}, {"COMMIT.EXE", "MZ"}, {"VK.CFG", cfg}, {"dosbox", ""}});
+            {{"VK.EXE", "MZ"}, {"COMMIT.EXE", "MZ"}, {"VK.CFG", cfg}, {"dosbox", "#!/bin/sh\n"}});
+        // A DOSBox the launcher may start: nothing is started here, but it must be a program.
+        std::filesystem::permissions(game / "dosbox", std::filesystem::perms::owner_exec,
+                                     std::filesystem::perm_options::add);
         const GameDir config(
             {{"Marloven/marloven.ini", "[DOSBox]\nPath=" + (game / "dosbox").string() + "\n"}});
         std::string printed;
