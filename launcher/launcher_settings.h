@@ -25,6 +25,7 @@ enum class LauncherKey {
     IpxSide,
     IpxHost,
     IpxPort,
+    DialNumber,
 };
 
 class LauncherSettings {
