@@ -55,7 +55,9 @@ std::optional<std::string> InternetLinkRefusal(const InternetLink& link) {
         return refusal;
     }
     if (LinkReaches(link)) {
-        if (!RemoteOf(link)) {
+        // A dial's number is picked in the phonebook at the start itself.
+        const bool numberToCome = link.mode == LaunchMode::Dial && link.hostAddress.empty();
+        if (!numberToCome && !RemoteOf(link)) {
             return LinkAddressRefusal(link.hostAddress);
         }
         return std::nullopt;
@@ -80,7 +82,9 @@ std::string DescribeCarriedLink(const InternetLink& link) {
                kLauncherEndAddress + " (at a free port of its own)";
     }
     const auto remote = RemoteOf(link);
-    const std::string where = remote ? ShowLinkAddress(*remote) : link.hostAddress;
+    const std::string where = remote                     ? ShowLinkAddress(*remote)
+                              : link.hostAddress.empty() ? "the number picked in the phonebook"
+                                                         : link.hostAddress;
     return std::string("DOSBox reaches the launcher on ") + kLauncherEndAddress +
            (link.mode == LaunchMode::Dial ? ", and the launcher calls "
                                           : ", and the launcher joins ") +

@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <filesystem>
@@ -163,6 +164,24 @@ std::string FindDosbox(const DosboxSettings& settings) {
         if (!found.isEmpty()) {
             // Qt's forward slashes would reach a Windows command line as they are.
             return NarrowText(QDir::toNativeSeparators(found));
+        }
+    }
+    return {};
+}
+
+std::string DosboxVersion(const std::string& dosbox) {
+    constexpr int kBoundMs = 3000;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(FromBytes(dosbox), {QStringLiteral("--version")});
+    if (!process.waitForFinished(kBoundMs)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    for (const QByteArray& line : process.readAll().split('\n')) {
+        if (!line.trimmed().isEmpty()) {
+            return line.trimmed().toStdString();
         }
     }
     return {};

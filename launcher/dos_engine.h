@@ -17,6 +17,10 @@ namespace marloven {
 // dosbox on the search path; empty when there is none.
 std::string FindDosbox(const DosboxSettings& settings);
 
+// The first line DOSBox gives for --version ("DOSBox version 0.74-3, ..."), within a
+// few seconds; empty when it gives none.
+std::string DosboxVersion(const std::string& dosbox);
+
 // Runs DOS programs through DOSBox, started by the system's runner beneath, with the
 // start's link in DOSBox's configuration. Each start reads the settings anew; a start
 // that needs no DOSBox goes to the system's runner directly.

@@ -26,6 +26,7 @@ enum class LauncherKey {
     IpxSide,
     IpxHost,
     IpxPort,
+    DialNumber,
 };
 
 class LauncherSettings {

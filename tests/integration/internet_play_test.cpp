@@ -251,6 +251,15 @@ TEST_F(InternetPlay, AModemCallOverIpv6ToTheAnsweringMachineCarriesTheGame) {
         << answered;
     ExpectLinked(answered, "dial");
     ExpectLinked(caller.Log(), "answer");
+    // What a dial would call now: the number called last, through the launcher.
+    std::ostringstream dial;
+    std::ostringstream errors;
+    PrintNamedStart("dial", caller.launcher.dir.Path(), caller.engine, caller.launcher.settings,
+                    dial, errors);
+    EXPECT_TRUE(Has(dial.str(), "Link: DOSBox reaches the launcher on 127.0.0.1, and the "
+                                "launcher calls " +
+                                    number.toStdString() + " (TCP)\n"))
+        << dial.str();
     for (Player* player : {host_.get(), guest_.get()}) {
         EXPECT_TRUE(player->launcher.prompter.messages.isEmpty())
             << player->launcher.prompter.messages.join('\n').toStdString();

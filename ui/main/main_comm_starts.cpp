@@ -7,6 +7,7 @@
 #include "core/cfg_store.h"
 #include "core/mouse_tweak.h"
 #include "core/settings.h"
+#include "launcher/link_settings.h"
 #include "launcher/start_plan.h"
 #include "platform/program_runner.h"
 #include "ui/app_context.h"
@@ -35,6 +36,7 @@ void TMain::StartCommDriver(LaunchMode mode, const std::string& value,
     if (link && mode == LaunchMode::Dial) {
         // The launcher calls the number; the driver dials the launcher's end.
         link->hostAddress = value;
+        SaveLinkChoice(context_.settings, *link);
         link->dialLauncher = [this, settings](int port) mutable {
             settings.launcherDialPort = port;
             ComposeCommitFile(context_.startDir, settings);
