@@ -18,6 +18,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <filesystem>
+#include <utility>
 
 namespace marloven {
 
@@ -251,7 +252,8 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
     const std::filesystem::path output = folder / "dosbox.txt";
     const RunResult result = system_->Run(
         {prepared.dosbox, DosboxArguments(configuration.string(), prepared.playersConfiguration),
-         command.directory, output.string(), [&stop](std::function<void()> end) { stop = end; }});
+         command.directory, output.string(),
+         [&stop](std::function<void()> end) { stop = std::move(end); }});
     watch.reset();
     if (result.outcome == RunOutcome::NotFound || result.outcome == RunOutcome::CouldNotStart) {
         return {RunOutcome::Refused, *DosboxProgramRefusal(std::string())};
