@@ -26,6 +26,9 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel)
     Progress->setObjectName("Progress");
     Progress->setGeometry(kMargin, kMargin, kWidth - 2 * kMargin, 40);
     Progress->setWordWrap(true);
+    // White on the stone, as the link dialog's own notes, so it reads on any wall.
+    Progress->setFont(SansFont(12, true));
+    PaintTextColor(Progress, Qt::white);
     Tell = new QPlainTextEdit(this);
     Tell->setObjectName("Tell");
     Tell->setGeometry(kMargin, 54, kWidth - 2 * kMargin - 83, 80);
