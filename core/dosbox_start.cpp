@@ -106,6 +106,11 @@ std::string DosboxConfiguration(const DosboxStart& start) {
         }
     }
     text += "\n[autoexec]\n";
+    // The launcher's own lines are not the player's to read on DOSBox's screen.
+    text += "@echo off\n";
+    for (const std::string& command : start.playersCommands) {
+        text += command + '\n';
+    }
     text += "mount C \"" + BatchText(start.gameDirectory) + "\"\n";
     text += "C:\n";
     for (const std::string& command : start.commandsBeforeProgram) {
@@ -156,6 +161,9 @@ std::string DescribePlannedStart(const PlannedStart& start) {
     if (start.throughDosbox) {
         text += "DOS command line: " + start.gameCommandLine + "\n";
         text += "Host command: " + start.hostCommand + "\n";
+        if (!start.link.empty()) {
+            text += "Link: " + start.link + "\n";
+        }
     } else {
         text += "Command line: " + start.hostCommand + "\n";
         text += "Started directly, without DOSBox.\n";

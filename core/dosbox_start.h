@@ -27,6 +27,9 @@ struct DosboxStart {
     std::string switches;      // e.g. "-nopred"; empty for none
     std::vector<DosboxSetting> settings;
     std::vector<std::string> commandsBeforeProgram;
+    // The [autoexec] lines of the player's own configuration, which run first: DOSBox
+    // would run them only after ours, which leave it.
+    std::vector<std::string> playersCommands = {};
 };
 
 // The screen settings of a start: full screen or a window.
@@ -57,6 +60,7 @@ struct PlannedStart {
     std::string gameCommandLine; // the program and switches as the game receives them
     std::string hostCommand;     // what the system starts (DOSBox and its arguments)
     std::string configuration;   // the configuration DOSBox is given; empty when direct
+    std::string link;            // how the launcher carries a comm-driver start's link
     std::optional<std::string> refusal;
 };
 

@@ -5,6 +5,7 @@
 #include "platform/ending.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
@@ -12,6 +13,7 @@
 #include <array>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 #ifdef __linux__
 #include <sys/prctl.h>
@@ -109,6 +111,36 @@ void DieWithLauncher(pid_t launcher) {
 #endif
 }
 
+// Whether Qt's strings carry these bytes of a path unchanged: a name that is not valid
+// UTF-8 (a Latin-1 folder from an older disk) would come out as another name.
+bool QtKeeps(const std::string& bytes) {
+    return QFile::encodeName(QFile::decodeName(QByteArray::fromStdString(bytes))).toStdString() ==
+           bytes;
+}
+
+// Sets the program and the directory it runs in; true when the directory must be
+// entered with its own bytes in the child, as Qt would name another. The program is
+// named absolutely, so that the directory cannot change which file runs; one lying in
+// that directory is then named relative to it.
+bool SetPlace(QProcess& process, const CommandLine& command) {
+    const std::filesystem::path program = std::filesystem::absolute(command.program);
+    const bool bytesOnly = !QtKeeps(command.directory) || !QtKeeps(program.native());
+    if (!bytesOnly) {
+        process.setProgram(QFile::decodeName(QByteArray::fromStdString(program.native())));
+        process.setWorkingDirectory(
+            QFile::decodeName(QByteArray::fromStdString(command.directory)));
+        return false;
+    }
+    std::error_code error;
+    if (std::filesystem::equivalent(program.parent_path(), command.directory, error)) {
+        process.setProgram(
+            "./" + QFile::decodeName(QByteArray::fromStdString(program.filename().native())));
+    } else {
+        process.setProgram(QFile::decodeName(QByteArray::fromStdString(program.native())));
+    }
+    return true;
+}
+
 // Starts the file itself with each switch as an argument of its own, never through a
 // shell, so "-dr$$MRV$$.DMO" arrives as written.
 class PosixProgramRunner : public ProgramRunner {
@@ -118,14 +150,23 @@ class PosixProgramRunner : public ProgramRunner {
             return RunOutcome::NotFound;
         }
         QProcess process;
-        // Absolute, so that the working directory below cannot change which file runs.
-        process.setProgram(QFileInfo(QString::fromLocal8Bit(command.program)).absoluteFilePath());
+        const bool bytesOnly = SetPlace(process, command);
         process.setArguments(ArgumentsOf(command));
-        process.setWorkingDirectory(QString::fromLocal8Bit(command.directory));
-        // The game owns the terminal while it runs; nothing of its output is kept.
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        // The game owns the terminal while it runs, unless its output is to be kept.
         process.setInputChannelMode(QProcess::ForwardedInputChannel);
-        process.setChildProcessModifier([launcher = ::getpid()] { DieWithLauncher(launcher); });
+        if (command.outputFile.empty()) {
+            process.setProcessChannelMode(QProcess::ForwardedChannels);
+        } else {
+            process.setProcessChannelMode(QProcess::MergedChannels);
+            process.setStandardOutputFile(QString::fromLocal8Bit(command.outputFile));
+        }
+        process.setChildProcessModifier(
+            [launcher = ::getpid(), directory = bytesOnly ? command.directory : std::string()] {
+                DieWithLauncher(launcher);
+                if (!directory.empty() && ::chdir(directory.c_str()) != 0) {
+                    ::_exit(127);
+                }
+            });
         const EndingSignals endingSignals;
 
         // The loop ends on the program's own end signal, so the window comes back at
@@ -151,13 +192,19 @@ class PosixProgramRunner : public ProgramRunner {
                              }
                          });
         process.start();
+        if (!over && command.started) {
+            command.started([&process] { process.kill(); });
+        }
         if (!over) {
             loop.exec();
         }
         if (process.error() == QProcess::FailedToStart) {
             return RunOutcome::CouldNotStart;
         }
-        return RunOutcome::Ended;
+        RunResult result(RunOutcome::Ended);
+        result.exitCode = process.exitCode();
+        result.crashed = process.exitStatus() == QProcess::CrashExit;
+        return result;
     }
 };
 

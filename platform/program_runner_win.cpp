@@ -69,11 +69,20 @@ class WindowsProgramRunner : public ProgramRunner {
             QEventLoop loop;
             QWinEventNotifier ended(process.hProcess);
             QObject::connect(&ended, &QWinEventNotifier::activated, &loop, &QEventLoop::quit);
+            if (command.started) {
+                command.started([&process] { TerminateProcess(process.hProcess, 1); });
+            }
             loop.exec();
         }
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
-        return RunOutcome::Ended;
+        RunResult result(RunOutcome::Ended);
+        result.exitCode = static_cast<int>(code);
+        // An unhandled exception ends a program with its NTSTATUS code (0xC...).
+        result.crashed = (code & 0xC0000000u) == 0xC0000000u;
+        return result;
     }
 };
 

@@ -13,13 +13,15 @@ TEST(DosboxStart, TheConfigurationMountsTheGameAndRunsTheProgramAsComposed) {
     start.settings.push_back({"serial", "serial1", "nullmodem port:5000"});
     start.settings.push_back({"sdl", "autolock", "false"});
     start.commandsBeforeProgram.push_back("ipxnet connect 127.0.0.1 213");
+    // The player's own [autoexec] lines run before ours, which leave DOSBox.
+    start.playersCommands = {"keyb gr"};
 
     EXPECT_EQ(DosCommandLine(start), "VK.EXE -nopred -dr$$MRV$$.DMO -x%1");
     EXPECT_EQ(DosboxConfiguration(start), "# Written by Marloven for one start of VK.EXE.\n"
                                           "\n[sdl]\nfullscreen=false\noutput=surface\n"
                                           "autolock=false\n"
                                           "\n[serial]\nserial1=nullmodem port:5000\n"
-                                          "\n[autoexec]\n"
+                                          "\n[autoexec]\n@echo off\nkeyb gr\n"
                                           "mount C \"/home/p/Velkaran 100%%\"\n"
                                           "C:\n"
                                           "ipxnet connect 127.0.0.1 213\n"

@@ -4,6 +4,7 @@
 #include "core/cfg_store.h"
 #include "core/errors.h"
 #include "platform/os_file.h"
+#include "tests/support/child_process.h"
 #include "tests/support/game_dir.h"
 #include "tests/support/write_failure.h"
 
@@ -14,7 +15,6 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -186,11 +186,6 @@ pid_t SaveInChild(const fs::path& path, const std::string& content, int rounds) 
     return child;
 }
 
-int ExitCode(pid_t child) {
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 #endif
 
 // Two launchers saving the same file at once: each save succeeds, and the file holds
@@ -204,8 +199,8 @@ TEST(AtomicWrite, TwoProcessesSavingAtOnceNeverShareATemporaryFile) {
     const std::string second(2 << 20, '2');
     const pid_t one = SaveInChild(dir / "VK.CFG", first, 25);
     const pid_t two = SaveInChild(dir / "VK.CFG", second, 25);
-    EXPECT_EQ(ExitCode(one), 0);
-    EXPECT_EQ(ExitCode(two), 0);
+    EXPECT_EQ(test::ExitCodeOf(one), 0);
+    EXPECT_EQ(test::ExitCodeOf(two), 0);
     const auto saved = dir.Read("VK.CFG");
     EXPECT_TRUE(saved == first || saved == second) << saved.size() << " bytes";
     EXPECT_EQ(FileCount(dir), 1u);

@@ -17,6 +17,9 @@ namespace marloven::test {
 namespace {
 
 const QString kPictureDir = QStringLiteral(MARLOVEN_SOURCE_DIR "/tests/windows");
+// A window that looks different is drawn here, in the build folder: the test never
+// writes into the sources.
+const QString kNewPictureDir = QStringLiteral(MARLOVEN_BINARY_DIR "/tests/windows");
 // The demo page shows the game directory's path, so it has the same name everywhere.
 const QString kSampleGameDir = QStringLiteral("/tmp/marloven-window-pictures");
 
@@ -92,10 +95,12 @@ TEST(WindowPictures, EachWindowLooksLikeItsCheckedInPicture) {
     ASSERT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();
 
     const QDir pictures(kPictureDir);
+    const QDir newPictures(kNewPictureDir);
+    ASSERT_TRUE(newPictures.mkpath("."));
     const QStringList drawn = QDir(drawnDir.path()).entryList({"*.png"}, QDir::Files);
     ASSERT_GE(drawn.size(), 12);
     for (const QString& name : drawn) {
-        const QString newPicture = pictures.filePath(QString(name).replace(".png", ".new.png"));
+        const QString newPicture = newPictures.filePath(QString(name).replace(".png", ".new.png"));
         QFile::remove(newPicture);
         const QString mismatch =
             Mismatch(QImage(QDir(drawnDir.path()).filePath(name)), QImage(pictures.filePath(name)));
@@ -106,8 +111,7 @@ TEST(WindowPictures, EachWindowLooksLikeItsCheckedInPicture) {
         }
     }
     for (const QString& name : pictures.entryList({"*.png"}, QDir::Files)) {
-        EXPECT_TRUE(name.endsWith(".new.png") || drawn.contains(name))
-            << name.toStdString() << " is no window any more";
+        EXPECT_TRUE(drawn.contains(name)) << name.toStdString() << " is no window any more";
     }
 }
 

@@ -28,12 +28,21 @@
 namespace marloven {
 
 void TMain::StartCommDriver(LaunchMode mode, const std::string& value,
-                            const std::optional<InternetLink>& link) {
+                            std::optional<InternetLink> link) {
     CommitSettings settings;
     settings.mode = mode;
     settings.value = value;
     ModemPage->FillCommitSettings(settings);
     settings.socket = forms_.NetNoPlayers->SocketText();
+    if (link && mode == LaunchMode::Dial) {
+        // The launcher calls the number; the driver dials the launcher's end.
+        link->hostAddress = value;
+        SaveLinkChoice(context_.settings, *link);
+        link->dialLauncher = [this, settings](int port) mutable {
+            settings.launcherDialPort = port;
+            ComposeCommitFile(context_.startDir, settings);
+        };
+    }
     // A hosting start's port is open on the router while the start lasts: removed when
     // it ends, however it ends.
     RouterPort routerPort(context_.settings, context_.routerOptions);
