@@ -241,7 +241,7 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
             }
         });
         if (watcher_) {
-            watch = watcher_(*carried.relay, [&] {
+            watch = watcher_(*command.link, *carried.relay, [&] {
                 cancelled = true;
                 if (stop) {
                     stop();

@@ -2,8 +2,18 @@
 #include "launcher/router_port.h"
 
 #include "launcher/launcher_settings.h"
+#include "link/relay.h"
 
 namespace marloven {
+
+namespace {
+
+// Often enough that the player reads the answer as soon as it comes; afterwards the
+// renewals' new expiry is noted, so that a crash hours later still removes the port.
+constexpr int kUntilAnswerMs = 25;
+constexpr int kAfterAnswerMs = 60000;
+
+} // namespace
 
 std::optional<InvitationStart> HostedStart(const InternetLink& link) {
     switch (link.mode) {
@@ -20,41 +30,50 @@ std::optional<InvitationStart> HostedStart(const InternetLink& link) {
     return std::nullopt;
 }
 
-portmap::Protocol HostedProtocol(const InternetLink& link) {
-    return link.mode == LaunchMode::Network ? portmap::Protocol::Udp : portmap::Protocol::Tcp;
+RouterPort::RouterPort(LauncherSettings& settings, InvitationStart start, portmap::Request request,
+                       portmap::Options options)
+    : settings_(settings), start_(start),
+      mapping_(std::make_unique<portmap::Mapping>(request, std::move(options))) {
+    connect(&poll_, &QTimer::timeout, this, &RouterPort::Poll);
+    poll_.start(kUntilAnswerMs);
 }
-
-RouterPort::RouterPort(LauncherSettings& settings, portmap::Options options)
-    : settings_(settings), options_(std::move(options)) {}
 
 RouterPort::~RouterPort() {
-    Close();
-}
-
-void RouterPort::Open(const InternetLink& link) {
-    Close();
-    if (!HostedStart(link) || !settings_.Get(LauncherKey::RouterAsk).toBool()) {
-        return;
+    const bool removed = mapping_->Close();
+    if (removed || noted_.isEmpty()) {
+        settings_.Set(LauncherKey::RouterMapping, QString());
+        settings_.Sync();
     }
-    link_ = link;
-    mapping_ = std::make_unique<portmap::Mapping>(portmap::Request{HostedProtocol(link), link.port},
-                                                  options_);
 }
 
 std::optional<portmap::Result> RouterPort::Answer() {
-    if (!mapping_) {
-        return std::nullopt;
-    }
     if (!answer_) {
-        answer_ = mapping_->Wait();
-        // Noted before anything else can happen, so that a crash leaves a trace.
-        if (answer_->record) {
-            settings_.Set(LauncherKey::RouterMapping,
-                          QString::fromStdString(portmap::RecordText(*answer_->record)));
-            settings_.Sync();
-        }
+        answer_ = mapping_->Answer();
     }
+    Note();
     return answer_;
+}
+
+// Noted before anything else can happen, so that a crash leaves a trace.
+void RouterPort::Note() {
+    const auto now = mapping_->Answer();
+    if (!now || !now->record) {
+        return;
+    }
+    const QString text = QString::fromStdString(portmap::RecordText(*now->record));
+    if (text != noted_) {
+        noted_ = text;
+        settings_.Set(LauncherKey::RouterMapping, text);
+        settings_.Sync();
+    }
+}
+
+void RouterPort::Poll() {
+    const bool known = answer_.has_value();
+    if (Answer() && !known) {
+        poll_.setInterval(kAfterAnswerMs);
+        emit answered();
+    }
 }
 
 QString RouterPort::Words() {
@@ -64,25 +83,23 @@ QString RouterPort::Words() {
 
 std::optional<Invitation> RouterPort::RouterInvitation() {
     const auto answer = Answer();
-    const auto start = HostedStart(link_);
-    if (!answer || !start || answer->outcome != portmap::Outcome::Opened ||
-        !IsIpv4Address(answer->publicAddress)) {
+    if (!answer || answer->outcome != portmap::Outcome::Opened ||
+        !IsIpv4Address(answer->publicAddress) || answer->publicAddress == "0.0.0.0") {
         return std::nullopt;
     }
-    return Invitation{*start, answer->publicAddress, answer->publicPort};
+    return Invitation{start_, answer->publicAddress, answer->publicPort};
 }
 
-void RouterPort::Close() {
-    if (!mapping_) {
-        return;
+std::unique_ptr<RouterPort> AskRouterFor(LauncherSettings& settings, const InternetLink& link,
+                                         const Relay& relay, portmap::Options options) {
+    const auto start = HostedStart(link);
+    if (!start || !relay.Hosting() || !settings.Get(LauncherKey::RouterAsk).toBool()) {
+        return nullptr;
     }
-    const bool removed = mapping_->Close();
-    if (removed || !answer_ || !answer_->record) {
-        settings_.Set(LauncherKey::RouterMapping, QString());
-        settings_.Sync();
-    }
-    mapping_.reset();
-    answer_.reset();
+    const auto protocol =
+        link.mode == LaunchMode::Network ? portmap::Protocol::Udp : portmap::Protocol::Tcp;
+    return std::make_unique<RouterPort>(
+        settings, *start, portmap::Request{protocol, relay.PublicPort()}, std::move(options));
 }
 
 void RemoveLeftoverMapping(LauncherSettings& settings, const portmap::Options& options) {

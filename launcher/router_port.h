@@ -5,48 +5,62 @@
 #include "comm/invitation.h"
 #include "portmap/port_mapping.h"
 
+#include <QObject>
 #include <QString>
+#include <QTimer>
 #include <memory>
 #include <optional>
 
 namespace marloven {
 
 class LauncherSettings;
+class Relay;
 
-// Which invitation a link is, and how its port travels; nothing for a link that does
-// not host (a dial, a join), which needs no port on the router.
+// Which invitation a link is; nothing for a link that does not host (a dial, a join),
+// which needs no port on the router.
 std::optional<InvitationStart> HostedStart(const InternetLink& link);
-portmap::Protocol HostedProtocol(const InternetLink& link);
 
-// The hosting port opened on the home router for one start, when the player lets the
-// launcher ask ("Router/Ask", on unless turned off). What the router forwards is noted
-// in the settings until it is removed, so that the next start removes what a crash
-// left behind.
-class RouterPort {
+// The relay's hosting port opened on the home router for one start. The router is
+// asked on a thread of its own and never waited on here; what it forwards is noted in
+// the settings while it lasts, so that the next start removes what a crash left behind.
+// Removed when this object goes, at the start's end.
+class RouterPort : public QObject {
+    Q_OBJECT
   public:
-    explicit RouterPort(LauncherSettings& settings, portmap::Options options = {});
-    ~RouterPort();
+    RouterPort(LauncherSettings& settings, InvitationStart start, portmap::Request request,
+               portmap::Options options = {});
+    ~RouterPort() override;
     RouterPort(const RouterPort&) = delete;
     RouterPort& operator=(const RouterPort&) = delete;
 
-    // Starts asking for a hosting link's port, without waiting; nothing otherwise.
-    void Open(const InternetLink& link);
-    // The router's answer, waiting at most the bound; nothing when it was not asked.
+    // The router's answer once there is one (NoRouter once the bound has passed),
+    // without waiting.
     std::optional<portmap::Result> Answer();
-    // What to tell, or what to do instead, for the player; empty when not asked.
+    // What to tell, or what to do instead, for the player; empty until the answer.
     QString Words();
     // The link to send a friend, when the router gave an address on the internet.
     std::optional<Invitation> RouterInvitation();
-    // Removes the port from the router (waiting at most the bound) and forgets it.
-    void Close();
+
+  signals:
+    // The router answered, or the bound passed: Words() says what it means.
+    void answered();
 
   private:
+    void Note();
+    void Poll();
+
     LauncherSettings& settings_;
-    portmap::Options options_;
-    InternetLink link_;
+    InvitationStart start_;
     std::unique_ptr<portmap::Mapping> mapping_;
     std::optional<portmap::Result> answer_;
+    QString noted_;
+    QTimer poll_;
 };
+
+// The router asked for a hosting start's port, when the player lets the launcher ask
+// ("Router/Ask", on unless turned off); nothing for any other start.
+std::unique_ptr<RouterPort> AskRouterFor(LauncherSettings& settings, const InternetLink& link,
+                                         const Relay& relay, portmap::Options options = {});
 
 // At the start: a mapping that a crashed launcher left on the router is removed
 // (waiting at most the bound) and forgotten once it is gone.

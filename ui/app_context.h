@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "portmap/port_mapping.h"
-
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -32,8 +30,6 @@ struct AppContext {
     // Leaves this game directory for another one holding the game; unset, the launcher
     // cannot switch.
     std::function<void(const std::filesystem::path&)> openGameDirectory = {};
-    // How hosting asks the home router for its port; tests put routers of their own.
-    portmap::Options routerOptions = {};
 };
 
 } // namespace marloven

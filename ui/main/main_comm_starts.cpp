@@ -8,7 +8,6 @@
 #include "core/mouse_tweak.h"
 #include "core/settings.h"
 #include "launcher/link_settings.h"
-#include "launcher/router_port.h"
 #include "launcher/start_plan.h"
 #include "platform/program_runner.h"
 #include "ui/app_context.h"
@@ -42,13 +41,6 @@ void TMain::StartCommDriver(LaunchMode mode, const std::string& value,
             settings.launcherDialPort = port;
             ComposeCommitFile(context_.startDir, settings);
         };
-    }
-    // A hosting start's port is open on the router while the start lasts: removed when
-    // it ends, however it ends.
-    RouterPort routerPort(context_.settings, context_.routerOptions);
-    if (link) {
-        routerPort.Open(*link);
-        TellRouterAnswer(context_.prompter, routerPort);
     }
     ReportFileErrors(context_.prompter, [&] {
         ComposeCommitFile(context_.startDir, settings);

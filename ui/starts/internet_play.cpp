@@ -3,14 +3,10 @@
 #include "launcher/text_conversions.h"
 
 #include "launcher/link_settings.h"
-#include "launcher/router_port.h"
 #include "platform/host_addresses.h"
 #include "ui/dialogs/link_dialog.h"
 #include "ui/look/look.h"
 #include "ui/prompter.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
 
 namespace marloven {
 
@@ -36,23 +32,6 @@ std::optional<InternetLink> AskInternetLink(Prompter& prompter, LauncherSettings
     }
     SaveLinkChoice(settings, link);
     return link;
-}
-
-void TellRouterAnswer(Prompter& prompter, RouterPort& routerPort) {
-    const QString words = routerPort.Words();
-    if (words.isEmpty()) {
-        return;
-    }
-    const auto invitation = routerPort.RouterInvitation();
-    if (!invitation) {
-        prompter.Inform(words);
-        return;
-    }
-    if (prompter.AskYesNo(words + "\n\nCopy an invitation to send to the other player?",
-                          QuestionIcon::Information)) {
-        QGuiApplication::clipboard()->setText(QString::fromStdString(
-            InvitationLink(*invitation) + "\n" + InvitationPlainLine(*invitation) + "\n"));
-    }
 }
 
 } // namespace marloven

@@ -10,7 +10,6 @@ namespace marloven {
 class LauncherSettings;
 class LinkDialog;
 class Prompter;
-class RouterPort;
 
 // What a comm-driver start that DOSBox runs does before it writes COMMIT.DAT. A dial
 // needs no question (its number comes from the phonebook); answering shows the
@@ -20,10 +19,5 @@ class RouterPort;
 // nothing is returned, as when the player cancels: the start stops.
 std::optional<InternetLink> AskInternetLink(Prompter& prompter, LauncherSettings& settings,
                                             LinkDialog& dialog, LaunchMode mode, int comPortIndex);
-
-// Tells the hosting player what the home router answered: what to tell the others and,
-// when it opened the port, offers to copy an invitation for them; or, when it could
-// not, what to do instead. Nothing when the router was not asked.
-void TellRouterAnswer(Prompter& prompter, RouterPort& routerPort);
 
 } // namespace marloven
