@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/invitation.h"
 
+#include "comm/link_address.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -18,8 +20,6 @@ constexpr std::array<std::pair<InvitationStart, std::string_view>, 3> kStartName
 }};
 
 constexpr std::string_view kScheme = "marloven:";
-constexpr std::size_t kMaxHostName = 253;
-constexpr std::size_t kMaxLabel = 63;
 constexpr int kHighestPort = 65535;
 
 bool IsDigit(char c) {
@@ -27,9 +27,6 @@ bool IsDigit(char c) {
 }
 bool IsHexDigit(char c) {
     return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-bool IsLetterOrDigit(char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 // Printable ASCII without the space: what a link may hold before its escapes are read.
 bool IsLinkChar(char c) {
@@ -87,27 +84,6 @@ std::optional<std::string> PercentDecoded(std::string_view text) {
     return out;
 }
 
-// Counts the 16-bit groups of one side of "::", or nothing when a group is malformed.
-std::optional<int> Ipv6Groups(std::string_view side, bool mayEndInIpv4) {
-    if (side.empty()) {
-        return 0;
-    }
-    const auto groups = Split(side, ':');
-    int count = 0;
-    for (std::size_t i = 0; i < groups.size(); ++i) {
-        const auto group = groups[i];
-        if (mayEndInIpv4 && i + 1 == groups.size() && IsIpv4Address(group)) {
-            count += 2;
-        } else if (group.empty() || group.size() > 4 ||
-                   !std::all_of(group.begin(), group.end(), IsHexDigit)) {
-            return std::nullopt;
-        } else {
-            ++count;
-        }
-    }
-    return count;
-}
-
 std::string_view StartName(InvitationStart start) {
     for (const auto& [value, name] : kStartNames) {
         if (value == start) {
@@ -150,19 +126,25 @@ std::string ReadFields(std::string_view query, Fields& fields) {
     return {};
 }
 
-std::string CheckedAddress(const std::string& address, std::string& refusal) {
-    if (address.size() > 2 && address.front() == '[' && address.back() == ']') {
-        std::string inner = address.substr(1, address.size() - 2);
-        if (IsIpv6Address(inner)) {
-            return inner;
+// The address by the rule every address the player gives follows (ParseLinkAddress):
+// "010.1.1.1" is 10.1.1.1 here as in the link dialog. The port is a field of its own,
+// so an address that carries one is refused.
+std::optional<LinkAddress> CheckedAddress(const std::string& address, std::string& refusal) {
+    const bool bracketed = !address.empty() && address.front() == '[';
+    if (bracketed ? address.back() == ']' : address.find(':') == std::string::npos) {
+        if (auto parsed = ParseLinkAddress(address, 1)) {
+            return parsed;
         }
-    } else if (IsIpv4Address(address) || IsHostName(address)) {
-        return address;
     }
     refusal = "\"" + address +
               "\" is not an address: a host name, four numbers from 0 to 255 with dots between, "
               "or an IPv6 address in brackets.";
-    return {};
+    return std::nullopt;
+}
+
+// Only an IPv6 address holds a colon: ParseLinkAddress takes any other text apart at it.
+LinkAddress AddressOf(const Invitation& invitation) {
+    return {invitation.address, invitation.port, invitation.address.find(':') != std::string::npos};
 }
 
 InvitationParse Refused(std::string reason) {
@@ -170,47 +152,6 @@ InvitationParse Refused(std::string reason) {
 }
 
 } // namespace
-
-bool IsIpv4Address(std::string_view text) {
-    const auto parts = Split(text, '.');
-    return parts.size() == 4 && std::all_of(parts.begin(), parts.end(), [](std::string_view part) {
-               const auto value = Number(part, 3);
-               return value && *value <= 255;
-           });
-}
-
-bool IsIpv6Address(std::string_view text) {
-    const auto gap = text.find("::");
-    if (gap == std::string_view::npos) {
-        const auto groups = Ipv6Groups(text, true);
-        return groups && *groups == 8;
-    }
-    const auto after = text.substr(gap + 2);
-    if (after.find("::") != std::string_view::npos) {
-        return false;
-    }
-    const auto left = Ipv6Groups(text.substr(0, gap), false);
-    const auto right = Ipv6Groups(after, true);
-    return left && right && *left + *right < 8;
-}
-
-bool IsHostName(std::string_view text) {
-    if (text.empty() || text.size() > kMaxHostName) {
-        return false;
-    }
-    const auto labels = Split(text, '.');
-    const auto last = labels.back();
-    // A last label of digits is a mistyped number, not a name ("999.1.1.1").
-    if (std::all_of(last.begin(), last.end(), IsDigit)) {
-        return false;
-    }
-    return std::all_of(labels.begin(), labels.end(), [](std::string_view label) {
-        return !label.empty() && label.size() <= kMaxLabel && label.front() != '-' &&
-               label.back() != '-' && std::all_of(label.begin(), label.end(), [](char c) {
-                   return IsLetterOrDigit(c) || c == '-';
-               });
-    });
-}
 
 bool LooksLikeInvitation(std::string_view text) {
     return StartsWithNoCase(text, kScheme);
@@ -252,10 +193,11 @@ InvitationParse ParseInvitation(std::string_view link) {
                                "\" is no start; it is one of modem, cable or network.");
             }
             invitation.start = start->first;
-            invitation.address = CheckedAddress(*fields.address, refusal);
-            if (!refusal.empty()) {
+            const auto address = CheckedAddress(*fields.address, refusal);
+            if (!address) {
                 return Refused(std::move(refusal));
             }
+            invitation.address = address->host;
             const auto port = Number(*fields.port, 5);
             if (!port || *port < 1 || *port > kHighestPort) {
                 return Refused("the port \"" + *fields.port +
@@ -270,16 +212,14 @@ InvitationParse ParseInvitation(std::string_view link) {
 
 std::string InvitationLink(const Invitation& invitation) {
     // Brackets are escaped, since chat programs end a link at an unescaped one.
-    const bool ipv6 = IsIpv6Address(invitation.address);
-    const std::string address = ipv6 ? "%5B" + invitation.address + "%5D" : invitation.address;
+    const std::string address =
+        AddressOf(invitation).ipv6 ? "%5B" + invitation.address + "%5D" : invitation.address;
     return "marloven://join?start=" + std::string(StartName(invitation.start)) +
            "&address=" + address + "&port=" + std::to_string(invitation.port);
 }
 
 std::string InvitationAddressAndPort(const Invitation& invitation) {
-    const bool ipv6 = IsIpv6Address(invitation.address);
-    return (ipv6 ? "[" + invitation.address + "]" : invitation.address) + ":" +
-           std::to_string(invitation.port);
+    return ShowLinkAddress(AddressOf(invitation));
 }
 
 std::string InvitationPlainLine(const Invitation& invitation) {

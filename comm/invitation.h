@@ -41,9 +41,4 @@ std::string InvitationAddressAndPort(const Invitation& invitation);
 // One line for a friend without Marloven: what to do in plain DOSBox.
 std::string InvitationPlainLine(const Invitation& invitation);
 
-// The address checks the link applies, for any address a player gives.
-bool IsIpv4Address(std::string_view text);
-bool IsIpv6Address(std::string_view text);
-bool IsHostName(std::string_view text);
-
 } // namespace marloven

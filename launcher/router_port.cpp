@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "launcher/router_port.h"
 
+#include "comm/link_address.h"
 #include "launcher/launcher_settings.h"
 #include "link/relay.h"
 
@@ -83,11 +84,16 @@ QString RouterPort::Words() {
 
 std::optional<Invitation> RouterPort::RouterInvitation() {
     const auto answer = Answer();
-    if (!answer || answer->outcome != portmap::Outcome::Opened ||
-        !IsIpv4Address(answer->publicAddress) || answer->publicAddress == "0.0.0.0") {
+    if (!answer || answer->outcome != portmap::Outcome::Opened) {
         return std::nullopt;
     }
-    return Invitation{start_, answer->publicAddress, answer->publicPort};
+    // Routers give their outside address as dotted IPv4; anything else names no one.
+    const auto address = ParseLinkAddress(answer->publicAddress, answer->publicPort);
+    if (!address || address->host.find_first_not_of("0123456789.") != std::string::npos ||
+        address->host == "0.0.0.0") {
+        return std::nullopt;
+    }
+    return Invitation{start_, address->host, answer->publicPort};
 }
 
 std::unique_ptr<RouterPort> AskRouterFor(LauncherSettings& settings, const InternetLink& link,

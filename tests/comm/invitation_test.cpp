@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/invitation.h"
+#include "comm/link_address.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,10 @@ TEST(Invitation, LinksAsPeopleAndProgramsWriteThemAreRead) {
     const auto trailing = ParseInvitation("marloven://join?start=modem&address=h.example&port=23/");
     ASSERT_TRUE(trailing.invitation) << trailing.refusal;
     EXPECT_EQ(trailing.invitation->port, 23);
+    // Read as the link dialog reads what a player types: decimal, not octal.
+    const auto zeros = ParseInvitation("marloven://join?start=cable&address=010.1.1.1&port=2324");
+    ASSERT_TRUE(zeros.invitation) << zeros.refusal;
+    EXPECT_EQ(zeros.invitation->address, ParseLinkAddress("010.1.1.1", 2324)->host);
     EXPECT_TRUE(LooksLikeInvitation("Marloven://join?x"));
     EXPECT_FALSE(LooksLikeInvitation("/home/me/marloven"));
 }
@@ -56,7 +61,7 @@ TEST(Invitation, HostileAndMalformedLinksAreRefusedWithTheirReason) {
         {good + "#x", "not a number"},
         {"marloven://join?start=shell&address=198.51.100.4&port=2324", "no start"},
         {"marloven://join?start=cable&address=999.1.1.1&port=2324", "not an address"},
-        {"marloven://join?start=cable&address=010.1.1.1&port=2324", "not an address"},
+        {"marloven://join?start=cable&address=198.51.100.4:2324&port=2324", "not an address"},
         {"marloven://join?start=cable&address=1.2.3&port=2324", "not an address"},
         {"marloven://join?start=cable&address=2001:db8::7&port=2324", "not an address"},
         {"marloven://join?start=cable&address=[1::2::3]&port=2324", "not an address"},
