@@ -25,6 +25,7 @@
 #include "ui/main/modem_page.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -36,6 +37,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -124,15 +126,23 @@ TEST_F(InternetPlay, AModemCallOverIpv6ToTheAnsweringMachineCarriesTheGame) {
     }
 }
 
+// The launchers end, as the program does, when their last window closes: the link
+// windows closing at link up, while the main windows are hidden, must not end them.
 TEST_F(InternetPlay, TheNullModemJoinerReachesTheHostAtTheAddressItWasTold) {
     const int port = FreePort(Protocol::Tcp);
+    QApplication::setQuitOnLastWindowClosed(true);
+    const auto restore = qScopeGuard([] { QApplication::setQuitOnLastWindowClosed(false); });
     // The host's list shows "address:port"; the joining player pastes that whole.
-    PlayTogether(
-        {[&] { host_->ChooseLink([&] { host_->Main().AlreadyButton->click(); }, {}, port); },
-         [&] {
-             guest_->ChooseLink([&] { guest_->Main().AlreadyButton->click(); },
-                                QString("127.0.0.1:%1").arg(port), 1);
-         }});
+    QTimer::singleShot(0, [&] {
+        PlayTogether(
+            {[&] { host_->ChooseLink([&] { host_->Main().AlreadyButton->click(); }, {}, port); },
+             [&] {
+                 guest_->ChooseLink([&] { guest_->Main().AlreadyButton->click(); },
+                                    QString("127.0.0.1:%1").arg(port), 1);
+             }});
+        QApplication::exit(0);
+    });
+    QApplication::exec();
     ExpectLinked(host_->Log(), "already");
     ExpectLinked(guest_->Log(), "already");
 }

@@ -42,6 +42,9 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
                   {kWidth, 176 + (router ? kRouterHeight + 4 : 0)}, nullptr),
       cancel_(std::move(cancel)), router_(std::move(router)), invites_(invites),
       publicPort_(relay.PublicPort()) {
+    // The main window is hidden while DOSBox runs: this window closing, at link up or
+    // Cancel, must not end the launcher as its last window, and DOSBox with it.
+    setAttribute(Qt::WA_QuitOnClose, false);
     const int textWidth = kWidth - 2 * kMargin;
     Progress = AddNote(this, "Progress", relay.Progress(), {kMargin, kMargin, textWidth, 40});
     int y = 54;
