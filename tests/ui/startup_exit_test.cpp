@@ -2,6 +2,7 @@
 #include "tests/ui/launcher_fixture.h"
 
 #include "core/file_io.h"
+#include "launcher/dos_engine.h"
 #include "launcher/launcher_settings.h"
 #include "tests/support/write_failure.h"
 #include "ui/dialogs/about_box.h"
@@ -17,13 +18,17 @@
 #include <QApplication>
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
+#include <csignal>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -375,29 +380,60 @@ TEST(LauncherProgram, AnInvitationOpensTheGameFoundAsUsualAndAHostileLinkOpensNo
     EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\r\n");
 }
 
+// Every process started beneath `root`, however deep, as the proc file system lists them.
+std::vector<pid_t> Descendants(pid_t root) {
+    std::map<pid_t, pid_t> parents;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string stat = ReadWholeFile(entry.path() / "stat").value_or("");
+        const auto name = stat.rfind(')'); // the name may hold spaces and parentheses
+        int parent = 0;
+        if (name != std::string::npos &&
+            std::sscanf(stat.c_str() + name + 1, " %*c %d", &parent) == 1) {
+            parents[std::atoi(entry.path().filename().c_str())] = parent;
+        }
+    }
+    std::vector<pid_t> found;
+    for (const auto& [pid, parent] : parents) {
+        for (pid_t up = parent; up > 1 && parents.contains(up); up = parents[up]) {
+            if (up == root) {
+                found.push_back(pid);
+                break;
+            }
+        }
+    }
+    return found;
+}
+
 // A click in a chat program, as the desktop hands it on: xdg-open finds the desktop
 // entry by its MimeType and gives it the link as %u. The entry is ours, installed into
-// a data folder of the test's own, its Exec pointed at the program built here.
+// a data folder of the test's own, its Exec pointed at the program built here. A sound
+// link opens the join dialog filled in (what fills it is noted in the settings before
+// it opens) and waits for the player; a hostile one gets a message and opens nothing.
 TEST(LauncherProgram, XdgOpenHandsAnInvitationToTheDesktopEntrysProgram) {
     const QString xdgOpen = QStandardPaths::findExecutable("xdg-open");
     const QString updateDatabase = QStandardPaths::findExecutable("update-desktop-database");
-    if (xdgOpen.isEmpty() || updateDatabase.isEmpty()) {
+    if (xdgOpen.isEmpty() || updateDatabase.isEmpty() || FindDosbox({}).empty() ||
+        !std::filesystem::exists(std::filesystem::path(DOS_STANDIN_DIR) / "COMMIT.EXE")) {
         GTEST_SKIP() << "needs xdg-open and update-desktop-database (xdg-utils, "
-                        "desktop-file-utils)";
+                        "desktop-file-utils), DOSBox and the DOS stand-ins (nasm)";
     }
-    GameDir scratch({{"game/VK.EXE", ""}, {"config/.keep", ""}});
+    GameDir scratch({{"game/VK.EXE", ""}, {"game/VK.CFG", "PlayerName = \"Zed\"\r\n"}});
+    std::filesystem::copy_file(std::filesystem::path(DOS_STANDIN_DIR) / "COMMIT.EXE",
+                               scratch / "game/COMMIT.EXE");
     std::string entry = *ReadWholeFile(std::filesystem::path(MARLOVEN_SOURCE_DIR) / "packaging" /
                                        "io.github.marloven.Marloven.desktop");
     const std::string exec = "Exec=marloven %u";
     ASSERT_NE(entry.find(exec), std::string::npos);
-    entry.replace(entry.find(exec), exec.size(),
-                  std::string("Exec=") + MARLOVEN_PATH + " --answers=yes %u");
+    entry.replace(entry.find(exec), exec.size(), std::string("Exec=") + MARLOVEN_PATH + " %u");
     scratch.Write("data/applications/io.github.marloven.Marloven.desktop", entry);
     const QString root = QString::fromStdString(scratch.Path().string());
     ASSERT_EQ(QProcess::execute(updateDatabase, {root + "/data/applications"}), 0);
 
-    const auto open = [&](const QString& link) {
-        scratch.Write("game/VK.CFG", "PlayerName = \"Zed\"\n");
+    // What the launcher that xdg-open started has noted or said once `shown` holds,
+    // waiting at most 30 s; then the launcher is ended.
+    const auto open = [&](const QString& link, const std::function<bool(const QString&)>& shown) {
+        scratch.Write("config/Marloven/marloven.ini",
+                      "[game]\ndirectory=" + (scratch / "game").string() + "\n");
         QProcess process;
         QProcessEnvironment environment;
         environment.insert("PATH", qEnvironmentVariable("PATH"));
@@ -410,14 +446,28 @@ TEST(LauncherProgram, XdgOpenHandsAnInvitationToTheDesktopEntrysProgram) {
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(root + "/game");
         process.start(xdgOpen, {link});
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return scratch.Read("game/VK.CFG");
+        QString seen;
+        QElapsedTimer clock;
+        clock.start();
+        while (!shown(seen) && clock.elapsed() < 30000 && !process.waitForFinished(100)) {
+            seen = QString::fromStdString(scratch.Read("config/Marloven/marloven.ini")) +
+                   process.readAllStandardError();
+        }
+        for (const pid_t started : Descendants(static_cast<pid_t>(process.processId()))) {
+            kill(started, SIGTERM);
+        }
+        EXPECT_TRUE(process.waitForFinished(10000));
+        return seen;
     };
-    // Opened, the launcher ends with Yes to saving, which rewrites VK.CFG.
-    EXPECT_EQ(open("marloven://join?start=network&address=198.51.100.4&port=2130"),
-              "PlayerName = \"Zed\"\r\n");
-    EXPECT_EQ(open("marloven://join?start=network&address=198.51.100.4&port=2130&x=%0A"),
-              "PlayerName = \"Zed\"\n");
+    const QString join = "[NullModem]\nHost=198.51.100.4\nPort=2324\nSide=join";
+    const QString sound = open("marloven://join?start=cable&address=198.51.100.4&port=2324",
+                               [&](const QString& seen) { return seen.contains(join); });
+    EXPECT_TRUE(sound.contains(join)) << sound.toStdString();
+    const QString told = "marloven: This link is no Marloven invitation";
+    const QString hostile = open("marloven://join?start=cable&address=198.51.100.4&port=2324&x=%0A",
+                                 [&](const QString& seen) { return seen.contains(told); });
+    EXPECT_TRUE(hostile.contains(told)) << hostile.toStdString();
+    EXPECT_FALSE(hostile.contains("[NullModem]")) << hostile.toStdString();
 }
 
 // Settings that cannot be written (here a file stands where their folder should be)
