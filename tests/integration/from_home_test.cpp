@@ -135,9 +135,12 @@ class InternetPlayFromHome : public InternetPlay {
         QString told;
         bool listed = false;
         std::unique_ptr<QProcess> joiner;
+        QElapsedTimer clock;
+        clock.start();
         const WhenReady answered(
             [this] { return RouterAnswered(*host_); },
             [&] {
+                RecordProperty("router_answered_after_ms", static_cast<int>(clock.elapsed()));
                 const auto answer = RouterAnswerOrCancel(*host_);
                 if (!answer) {
                     return;
