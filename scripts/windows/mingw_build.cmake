@@ -13,6 +13,9 @@ if(CMAKE_CROSSCOMPILING AND MARLOVEN_WINDOWS_QT)
   get_filename_component(host_cmake ${host_info} DIRECTORY)
   set(QT_HOST_PATH_CMAKE_DIR ${host_cmake} CACHE PATH "The host's Qt CMake files")
 
+  # The host's rcc compresses with zstd, which this Qt is built without.
+  set(CMAKE_AUTORCC_OPTIONS --no-zstd)
+
   # ctest and the tests that start programs run them under Wine, with Qt's and the
   # compiler's DLLs on its path, in a Wine prefix of the build's own.
   set(CMAKE_CROSSCOMPILING_EMULATOR
@@ -21,6 +24,12 @@ if(CMAKE_CROSSCOMPILING AND MARLOVEN_WINDOWS_QT)
 endif()
 
 enable_language(RC)
+
+# GCC 12 warns of an overlapping copy inside its own std::string concatenation when
+# optimising (its bug 105329): a false alarm that -Werror must not turn into a failure.
+if(CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+  add_compile_options(-Wno-restrict)
+endif()
 
 # Every program of ours carries packaging/utf8.manifest, the tests as well as the
 # launcher, so that they meet folder names as the launcher does.
