@@ -60,6 +60,9 @@ QString Mismatch(const QImage& drawn, const QImage& expected) {
 }
 
 TEST(WindowPictures, EachWindowLooksLikeItsCheckedInPicture) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the checked-in pictures are drawn with Linux's fonts";
+#endif
     QTemporaryDir drawnDir;
     ASSERT_TRUE(drawnDir.isValid());
     QProcess render;
