@@ -11,11 +11,13 @@
 #include "platform/registry_source.h"
 #include "platform/sound_player.h"
 #include "ui/app_context.h"
+#include "ui/dialogs/link_window.h"
 #include "ui/game_directory.h"
 #include "ui/main/main_window.h"
 #include "ui/startup.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTimer>
 #include <cstdio>
 #include <exception>
@@ -28,10 +30,22 @@
 
 namespace {
 
-// The game directory named on the command line. A file stands for its folder, so that
-// VK.EXE dropped on the launcher's icon opens the game it belongs to.
-std::filesystem::path GameDirectoryNamed(const QString& named) {
-    const std::filesystem::path path = marloven::PathFromQString(named);
+// The game directory named on the command line, with the bytes the system gave: Qt's
+// string of a name that is not valid UTF-8 (a Latin-1 folder from an older disk) would
+// name another folder. A file stands for its folder, so that VK.EXE dropped on the
+// launcher's icon opens the game it belongs to.
+std::filesystem::path GameDirectoryNamed(const QString& named, int argc, char** argv) {
+    std::filesystem::path path = marloven::PathFromQString(named);
+#ifndef _WIN32
+    for (int i = 1; i < argc; ++i) {
+        if (QFile::decodeName(argv[i]) == named) {
+            path = argv[i];
+        }
+    }
+#else
+    (void)argc;
+    (void)argv;
+#endif
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         return path;
@@ -77,7 +91,7 @@ int PrintCommand(int& argc, char** argv) {
     const auto& options = std::get<marloven::LauncherOptions>(parsed);
     if (!ModemsFileReadable(options) ||
         (options.gameDirectory &&
-         !EnterGameDirectory(GameDirectoryNamed(*options.gameDirectory)))) {
+         !EnterGameDirectory(GameDirectoryNamed(*options.gameDirectory, argc, argv)))) {
         return 2;
     }
     const marloven::LauncherSettings settings;
@@ -146,9 +160,11 @@ int Run(int argc, char** argv) {
         return 2;
     }
     marloven::LauncherSettings settings;
+    settings.TellWriteFailureTo(
+        [&prompter](const QString& message) { prompter->ShowError(message); });
     std::filesystem::path next;
     if (options.gameDirectory) {
-        next = GameDirectoryNamed(*options.gameDirectory);
+        next = GameDirectoryNamed(*options.gameDirectory, argc, argv);
     } else if (const auto found = marloven::FindGameDirectory(*prompter, settings)) {
         next = *found;
     } else {
@@ -156,7 +172,8 @@ int Run(int argc, char** argv) {
         return 1;
     }
 
-    const auto runner = marloven::MakeGameRunner(settings); // DOSBox beneath, for DOS programs
+    // DOSBox beneath, for DOS programs, with a window for each start's link.
+    const auto runner = marloven::MakeGameRunner(settings, marloven::LinkWindow::Open);
     const auto sound = marloven::MakeSystemSoundPlayer();
     for (;;) {
         if (!EnterGameDirectory(next, prompter.get())) {

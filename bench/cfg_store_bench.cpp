@@ -94,14 +94,14 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-// The store's load and save of a 20 MB file beside a plain read and write of the same
-// bytes, in alternating pairs; "ratio" is the median over pairs of the store's wall time
-// over the plain one, "cpu_ratio" the same for CPU time. Target: at most 2.
-void BM_CfgLoadSave20MB(benchmark::State& state) {
+// The store's load and save of a 15 MB file (the store reads at most 16 MB) beside a plain read and
+// write of the same bytes, in alternating pairs; "ratio" is the median over pairs of the store's
+// wall time over the plain one, "cpu_ratio" the same for CPU time. Target: at most 2.
+void BM_CfgLoadSave15MB(benchmark::State& state) {
     ScratchDir dir;
     const auto path = dir.Path() / marloven::CfgStore::kFileName;
     const auto plainPath = dir.Path() / "PLAIN.CFG";
-    const auto text = ConfigText(0, 20u << 20);
+    const auto text = ConfigText(0, 15u << 20);
     PlainWrite(path, text);
     PlainWrite(plainPath, text);
     marloven::CfgStore store(dir.Path());
@@ -129,6 +129,6 @@ void BM_CfgLoadSave20MB(benchmark::State& state) {
     state.counters["ratio"] = Median(ratios);
     state.counters["cpu_ratio"] = Median(cpuRatios);
 }
-BENCHMARK(BM_CfgLoadSave20MB)->UseManualTime()->Iterations(15)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CfgLoadSave15MB)->UseManualTime()->Iterations(15)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/commit_data.h"
 
+#include "comm/link_address.h"
 #include "core/text.h"
 
 namespace marloven {
@@ -22,7 +23,10 @@ void SetModemKeys(CommitLines& lines, const CommitSettings& settings) {
     SetCommitKey(lines, "COMMTYPE", "2", false);
     SetCommitKey(lines, "CONNECTTYPE", std::to_string(connectType), false);
     SetCommitKey(lines, "NUMPLAYERS", "2", false);
-    SetCommitKey(lines, "PHONENUMBER", settings.dialOut + settings.value, true);
+    const std::string number = settings.launcherDialPort != 0
+                                   ? LauncherDialNumber(settings.launcherDialPort)
+                                   : settings.value;
+    SetCommitKey(lines, "PHONENUMBER", settings.dialOut + number, true);
     SetCommitKey(lines, "INITSTRING", settings.init, true);
     SetCommitKey(lines, "HANGUPSTRING", settings.hangup, true);
     SetCommitKey(lines, "USETONE", settings.useTone ? "1" : "0", false);

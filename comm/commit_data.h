@@ -54,6 +54,10 @@ struct CommitSettings {
     std::string baudRate;
     // The network dialog's Socket text.
     std::string socket;
+    // Dial where the launcher places the call: the port of its local end, which the
+    // driver dials in place of the number (the launcher calls the number itself); 0
+    // when the driver dials the number.
+    int launcherDialPort = 0;
 };
 
 // The new text of COMMIT.DAT: the file's text, or the default lines when there is no

@@ -20,10 +20,7 @@ void ComposeCommitFile(const std::filesystem::path& gameDir, const CommitSetting
     if (!std::filesystem::exists(path, ignored)) {
         WriteDefaultCommitData(gameDir);
     }
-    const auto fileText = ReadWholeFile(path);
-    if (!fileText) {
-        throw FileError(CannotOpenFileMessage(path.string()));
-    }
+    const auto fileText = ReadGameTextFile(path);
     if (WriteFileAtomically(path, ComposeCommitData(fileText, settings))) {
         throw FileError(CannotCreateFileMessage(path.string()));
     }

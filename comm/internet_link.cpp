@@ -9,7 +9,6 @@ namespace marloven {
 namespace {
 
 constexpr int kDosboxSerialPorts = 4;
-constexpr std::size_t kMaxHostName = 253;
 
 bool UsesSerialPort(LaunchMode mode) {
     return mode != LaunchMode::Network;
@@ -55,16 +54,50 @@ std::optional<std::string> InternetLinkRefusal(const InternetLink& link) {
     if (auto refusal = ComPortRefusal(link.mode, link.comPortIndex)) {
         return refusal;
     }
-    if (link.mode != LaunchMode::Dial && (link.port < 1 || link.port > kHighestPort)) {
-        return "The port " + std::to_string(link.port) +
-               " is not a port number. Choose one from 1024 to 65535.";
+    if (LinkReaches(link)) {
+        // A dial's number is picked in the phonebook at the start itself.
+        const bool numberToCome = link.mode == LaunchMode::Dial && link.hostAddress.empty();
+        if (!numberToCome && !RemoteOf(link)) {
+            return LinkAddressRefusal(link.hostAddress);
+        }
+        return std::nullopt;
     }
-    if (Joins(link) && !IsHostAddress(link.hostAddress)) {
-        return "\"" + link.hostAddress +
-               "\" is not the address of a host. Type its name (such as velkaran.example.org) "
-               "or its IPv4 address (such as 192.168.1.20), without the port.";
+    return HostingPortRefusal(link.port);
+}
+
+bool LinkReaches(const InternetLink& link) {
+    return link.mode == LaunchMode::Dial || Joins(link);
+}
+
+std::optional<LinkAddress> RemoteOf(const InternetLink& link) {
+    return ParseLinkAddress(link.hostAddress,
+                            link.mode == LaunchMode::Dial ? kDosboxModemDialPort : link.port);
+}
+
+std::string DescribeCarriedLink(const InternetLink& link) {
+    const char* transport = link.mode == LaunchMode::Network ? "UDP" : "TCP";
+    if (!LinkReaches(link)) {
+        return std::string("the launcher waits on ") + transport + " port " +
+               std::to_string(link.port) + " and hands each player on to DOSBox on " +
+               kLauncherEndAddress + " (at a free port of its own)";
     }
-    return std::nullopt;
+    const auto remote = RemoteOf(link);
+    const std::string where = remote                     ? ShowLinkAddress(*remote)
+                              : link.hostAddress.empty() ? "the number picked in the phonebook"
+                                                         : link.hostAddress;
+    return std::string("DOSBox reaches the launcher on ") + kLauncherEndAddress +
+           (link.mode == LaunchMode::Dial ? ", and the launcher calls "
+                                          : ", and the launcher joins ") +
+           where + " (" + transport + ")";
+}
+
+InternetLink LinkThroughLauncher(const InternetLink& link, int launcherPort) {
+    InternetLink local = link;
+    local.port = launcherPort;
+    if (Joins(link)) {
+        local.hostAddress = kLauncherEndAddress;
+    }
+    return local;
 }
 
 void AddInternetLink(DosboxStart& start, const InternetLink& link) {
@@ -78,16 +111,6 @@ void AddInternetLink(DosboxStart& start, const InternetLink& link) {
     }
     start.settings.push_back(
         {"serial", "serial" + std::to_string(link.comPortIndex + 1), SerialValue(link)});
-}
-
-bool IsHostAddress(std::string_view text) {
-    const auto allowed = [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-               c == '.' || c == '-';
-    };
-    // A leading hyphen would read as an option on DOSBox's command line.
-    return !text.empty() && text.size() <= kMaxHostName && text.front() != '-' &&
-           std::all_of(text.begin(), text.end(), allowed);
 }
 
 std::pair<std::string, int> SplitHostAndPort(std::string_view text, int port) {

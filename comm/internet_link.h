@@ -2,8 +2,10 @@
 #pragma once
 
 #include "comm/commit_data.h"
+#include "comm/link_address.h"
 #include "core/dosbox_start.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,23 +34,35 @@ struct InternetLink {
     int comPortIndex = -1;
     // Already connected and network: hosting or joining.
     LinkSide side = LinkSide::Host;
-    // Joining: the host's name or IPv4 address.
+    // Joining: the host as the player wrote it. Dialling: the number called.
     std::string hostAddress;
     // Answering and hosting: the port to listen on. Joining: the host's port.
     int port = 0;
+    // Dialling where the launcher places the call: rewrites the driver's file so that it
+    // dials the launcher's end, at the port given, once that end is open.
+    std::function<void(int launcherPort)> dialLauncher = {};
 };
 
-// Why DOSBox cannot carry the link, in the player's words; nothing when it can.
+// The port a modem call goes to when the number names none: DOSBox's modem's own.
+inline constexpr int kDosboxModemDialPort = 23;
+
+// Why the link cannot be made, in the player's words; nothing when it can: a COM port
+// DOSBox lacks, a hosting port outside 1024 to 65535, an address that is none.
 std::optional<std::string> InternetLinkRefusal(const InternetLink& link);
+// Whether this machine reaches the other (dial, join) rather than waits (answer, host).
+bool LinkReaches(const InternetLink& link);
+// The machine reached: for a dial, the number (hostAddress) read as an address.
+std::optional<LinkAddress> RemoteOf(const InternetLink& link);
+// How the launcher carries the link, for the player to see before the start.
+std::string DescribeCarriedLink(const InternetLink& link);
+// The link as DOSBox is given it when the launcher carries it: only the launcher's end
+// on this machine, at launcherPort.
+InternetLink LinkThroughLauncher(const InternetLink& link, int launcherPort);
 // The first of its checks, which needs nothing but the modem page: the COM port.
 std::optional<std::string> ComPortRefusal(LaunchMode mode, int comPortIndex);
 
 // Adds the link's DOSBox settings and the commands that must run before the driver.
 void AddInternetLink(DosboxStart& start, const InternetLink& link);
-
-// A host name or IPv4 address as DOSBox takes it in its configuration and on its
-// command line: letters, digits, dots and hyphens.
-bool IsHostAddress(std::string_view text);
 
 // The host's address as the player gave it, which may end in ":port" as the host's
 // own list shows it: the address alone, and that port (else the one given).
@@ -57,7 +71,7 @@ std::pair<std::string, int> SplitHostAndPort(std::string_view text, int port);
 // What a phonebook number may hold where DOSBox dials: the phone-number characters,
 // and those of an internet address ("host:port").
 inline constexpr std::string_view kInternetNumberChars =
-    "1234567890()- .:abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    "1234567890()- .:[]abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
 // What an answering player tells the caller: each of this machine's IPv4 addresses
 // that another machine can reach, with the port ("192.168.1.20:2323"). Loopback

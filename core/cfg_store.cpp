@@ -10,11 +10,7 @@ namespace marloven {
 CfgStore::CfgStore(std::filesystem::path directory) : directory_(std::move(directory)) {}
 
 void CfgStore::CfgLoad() {
-    auto bytes = ReadWholeFile(FilePath());
-    if (!bytes) {
-        throw FileError(CannotOpenFileMessage(FilePath().string()));
-    }
-    KeyLines lines(std::move(*bytes));
+    KeyLines lines(ReadGameTextFile(FilePath()));
     // A last line without "=" is dropped once; the break that ended the line before
     // it remains.
     const auto& read = lines.Lines();

@@ -21,7 +21,8 @@ class CfgStore {
     explicit CfgStore(std::filesystem::path directory);
 
     // Replaces every line with those of the file. Throws FileError("Cannot open file
-    // ...") and keeps the previous lines when the file cannot be read.
+    // ...", or that the file is over 16 MB) and keeps the previous lines when the file
+    // cannot be read.
     void CfgLoad();
     // Replaces the file whole with the written form. Throws FileError("Cannot create
     // file ...") when it cannot be written; the store and the old file stay as they were.

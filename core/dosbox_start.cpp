@@ -26,6 +26,18 @@ bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
+// DOSBox's batch reader drops control bytes, so "ctl\x01x" would mount "ctlx", another
+// folder. The first one in the text, if any.
+std::optional<unsigned char> ControlByte(const std::string& text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 32 || byte == 127) {
+            return byte;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 DosboxStart MakeDosboxStart(std::string gameDirectory, std::string program, std::string switches,
@@ -66,6 +78,14 @@ std::optional<std::string> DosboxRefusal(const DosboxStart& start) {
                " because its path holds a double quote or a line break. Move the game to a "
                "directory without one.";
     }
+    if (const auto byte = ControlByte(start.gameDirectory)) {
+        // The path itself would carry the byte into the message; it is named instead.
+        return "DOSBox cannot use the game directory because its path holds a control "
+               "character (code " +
+               std::to_string(*byte) +
+               "), which DOSBox would drop. Move the game to a "
+               "directory whose name has none.";
+    }
     return std::nullopt;
 }
 
@@ -86,6 +106,11 @@ std::string DosboxConfiguration(const DosboxStart& start) {
         }
     }
     text += "\n[autoexec]\n";
+    // The launcher's own lines are not the player's to read on DOSBox's screen.
+    text += "@echo off\n";
+    for (const std::string& command : start.playersCommands) {
+        text += command + '\n';
+    }
     text += "mount C \"" + BatchText(start.gameDirectory) + "\"\n";
     text += "C:\n";
     for (const std::string& command : start.commandsBeforeProgram) {
@@ -136,6 +161,9 @@ std::string DescribePlannedStart(const PlannedStart& start) {
     if (start.throughDosbox) {
         text += "DOS command line: " + start.gameCommandLine + "\n";
         text += "Host command: " + start.hostCommand + "\n";
+        if (!start.link.empty()) {
+            text += "Link: " + start.link + "\n";
+        }
     } else {
         text += "Command line: " + start.hostCommand + "\n";
         text += "Started directly, without DOSBox.\n";

@@ -27,6 +27,9 @@ struct DosboxStart {
     std::string switches;      // e.g. "-nopred"; empty for none
     std::vector<DosboxSetting> settings;
     std::vector<std::string> commandsBeforeProgram;
+    // The [autoexec] lines of the player's own configuration, which run first: DOSBox
+    // would run them only after ours, which leave it.
+    std::vector<std::string> playersCommands = {};
 };
 
 // The screen settings of a start: full screen or a window.
@@ -38,8 +41,8 @@ std::string DosCommandLine(const DosboxStart& start);
 
 // Why the start cannot pass to DOSBox unchanged, in the player's words; nothing when it
 // can. The DOS command tail holds 126 characters at most, DOSBox's shell takes <, >
-// and | as redirection, and a path with a double quote or a line break cannot be
-// mounted.
+// and | as redirection, and a path with a double quote, a line break or any other
+// control byte (below 32, or 127) cannot be mounted as it is.
 std::optional<std::string> DosboxRefusal(const DosboxStart& start);
 
 // The configuration file: each section with its settings, then [autoexec] mounting
@@ -57,6 +60,7 @@ struct PlannedStart {
     std::string gameCommandLine; // the program and switches as the game receives them
     std::string hostCommand;     // what the system starts (DOSBox and its arguments)
     std::string configuration;   // the configuration DOSBox is given; empty when direct
+    std::string link;            // how the launcher carries a comm-driver start's link
     std::optional<std::string> refusal;
 };
 

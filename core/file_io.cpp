@@ -1,61 +1,104 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/file_io.h"
 
-#include <atomic>
-#include <cerrno>
+#include "core/errors.h"
+#include "platform/os_file.h"
+
+#include <chrono>
+#include <cstdio>
 #include <fstream>
+#include <mutex>
 #include <new>
 #include <optional>
+#include <random>
 #include <stdexcept>
 
 namespace marloven {
 
 namespace {
 
-std::error_code LastStreamError() {
-    const int saved = errno;
-    return std::error_code(saved != 0 ? saved : EIO, std::generic_category());
+std::uint64_t TotalSize(std::span<const std::string_view> pieces) {
+    std::uint64_t size = 0;
+    for (const auto piece : pieces) {
+        size += piece.size();
+    }
+    return size;
 }
 
-std::filesystem::path TemporaryBeside(const std::filesystem::path& path) {
-    static std::atomic<unsigned> counter{0};
-    // Appended to the path itself: turning a Windows name into a narrow string could
-    // fail for letters outside the code page.
-    auto temporary = path;
-    temporary += ".~" + std::to_string(counter++) + ".tmp";
-    return temporary;
+// Eight hex digits that another launcher starting at the same moment will not draw.
+std::string RandomHex() {
+    static std::mt19937 draw = [] {
+        std::random_device device;
+        const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+        std::seed_seq seed{device(), static_cast<unsigned>(now), static_cast<unsigned>(now >> 32),
+                           CurrentProcessId()};
+        return std::mt19937(seed);
+    }();
+    static std::mutex guard;
+    const std::lock_guard lock(guard);
+    char text[9];
+    std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(draw()));
+    return text;
 }
 
-// Opens the file for writing from its start: a new file is created, an existing one
-// cut to nothing.
-std::error_code OpenForWriting(std::ofstream& out, const std::filesystem::path& path,
-                               bool newFile) {
-    if (const std::error_code injected = InjectedWriteFailure(newFile)) {
+// A file of our own beside the target: the process id and a random part make the name
+// unlikely to be taken, and the exclusive creation makes it certain, so two launchers
+// saving at once never write into one file.
+std::error_code CreateTemporaryBeside(const std::filesystem::path& path,
+                                      std::filesystem::path& temporary, OsFile& file) {
+    if (const std::error_code injected = InjectedWriteFailure(WriteStep::NewFile)) {
         return injected;
     }
-    errno = 0;
-    out.open(path, std::ios::binary | std::ios::trunc);
-    return out ? std::error_code() : LastStreamError();
+    std::error_code error;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        // Appended to the path itself: turning a Windows name into a narrow string could
+        // fail for letters outside the code page.
+        temporary = path;
+        temporary += ".~" + std::to_string(CurrentProcessId()) + "-" + RandomHex() + ".tmp";
+        file = OsFile::CreateNew(temporary, error);
+        if (error != std::errc::file_exists) {
+            return error;
+        }
+    }
+    return error;
 }
 
-// Writes the pieces one after another, flushes and closes, checking each step.
-std::error_code WriteAndClose(std::ofstream& out, std::span<const std::string_view> pieces) {
-    errno = 0;
-    for (const auto bytes : pieces) {
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+// Writes the pieces from the file's start, gathered into large writes: a configuration
+// comes in a piece per changed line.
+std::error_code WritePieces(OsFile& file, std::span<const std::string_view> pieces) {
+    constexpr std::size_t kGathered = 1 << 20;
+    std::string buffer;
+    std::uint64_t at = 0;
+    const auto flush = [&] {
+        const auto error = file.WriteAt(at, buffer);
+        at += buffer.size();
+        buffer.clear();
+        return error;
+    };
+    for (const auto piece : pieces) {
+        if (buffer.size() + piece.size() > kGathered) {
+            if (auto error = flush()) {
+                return error;
+            }
+        }
+        if (piece.size() > kGathered) {
+            if (auto error = file.WriteAt(at, piece)) {
+                return error;
+            }
+            at += piece.size();
+        } else {
+            buffer += piece;
+        }
     }
-    if (!out) {
-        return LastStreamError();
+    return flush();
+}
+
+// Until the bytes are on the disk, a power cut could leave the renamed file empty.
+std::error_code Flush(OsFile& file) {
+    if (const std::error_code injected = InjectedWriteFailure(WriteStep::Flush)) {
+        return injected;
     }
-    out.flush();
-    if (!out) {
-        return LastStreamError();
-    }
-    out.close();
-    if (!out) {
-        return LastStreamError();
-    }
-    return {};
+    return file.Sync();
 }
 
 // A folder that lets its files be changed but takes no new file refuses with these.
@@ -63,15 +106,53 @@ bool RefusesNewFiles(const std::error_code& error) {
     return error == std::errc::permission_denied || error == std::errc::operation_not_permitted;
 }
 
+// Puts the old bytes back after a failed rewrite in place.
+void PutBack(OsFile& file, const std::string& old) {
+    if (!file.WriteAt(0, old) && !file.Truncate(old.size())) {
+        file.Sync();
+    }
+}
+
 // The last resort where no temporary file can be made: the file is rewritten where it
-// stands.
+// stands. Room for the new bytes is reserved before the first old byte changes, and the
+// old bytes are kept to be put back, so a full disk or a failing write leaves the file
+// as it was. A crash in the middle still spoils it.
 std::error_code WriteInPlace(const std::filesystem::path& path,
                              std::span<const std::string_view> pieces) {
-    std::ofstream out;
-    if (auto error = OpenForWriting(out, path, false)) {
+    if (const std::error_code injected = InjectedWriteFailure(WriteStep::InPlace)) {
+        return injected;
+    }
+    const auto old = ReadWholeFile(path);
+    if (!old) {
+        return std::make_error_code(std::errc::io_error);
+    }
+    std::error_code error;
+    OsFile file = OsFile::OpenExisting(path, error);
+    if (error) {
         return error;
     }
-    return WriteAndClose(out, pieces);
+    const auto size = TotalSize(pieces);
+    if ((error = file.Reserve(size))) {
+        return error;
+    }
+    // One write, so that the time in which a crash spoils the file is as short as it can be.
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(size));
+    for (const auto piece : pieces) {
+        bytes += piece;
+    }
+    error = file.WriteAt(0, bytes);
+    if (!error) {
+        error = file.Truncate(size);
+    }
+    if (!error) {
+        error = Flush(file);
+    }
+    if (error) {
+        PutBack(file, *old);
+        return error;
+    }
+    return file.Close();
 }
 
 // A link is written through, so that it stays a link to the file it names.
@@ -103,6 +184,43 @@ bool IsWritable(const std::filesystem::path& path, std::filesystem::perms permis
         return false;
     }
     return std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).is_open();
+}
+
+bool AllOf(std::string_view text, std::string_view allowed) {
+    return !text.empty() && text.find_first_not_of(allowed) == std::string_view::npos;
+}
+
+// "<name>.~<process>-<8 hex>.tmp" of a process that has ended, or "<name>.~<n>.tmp" (as
+// earlier versions named them) left a minute ago or longer.
+bool IsLeftover(const std::filesystem::path& path) {
+    constexpr std::string_view kDigits = "0123456789";
+    // Ours are plain ASCII; any other letter is kept as a mark that matches nothing.
+    std::string name;
+    const auto filename = path.filename();
+    for (const auto c : filename.native()) {
+        name += static_cast<unsigned long>(c) < 128 ? static_cast<char>(c) : '?';
+    }
+    const auto tilde = name.rfind(".~");
+    if (tilde == std::string::npos || tilde == 0 || !name.ends_with(".tmp")) {
+        return false;
+    }
+    const std::string_view mark =
+        std::string_view(name).substr(tilde + 2, name.size() - tilde - 2 - 4);
+    const auto dash = mark.find('-');
+    if (dash != std::string_view::npos) {
+        const auto process = mark.substr(0, dash);
+        const auto random = mark.substr(dash + 1);
+        if (!AllOf(process, kDigits) || process.size() > 10 || random.size() != 8 ||
+            !AllOf(random, "0123456789abcdef")) {
+            return false;
+        }
+        const auto id = std::stoull(std::string(process));
+        return id > UINT32_MAX || !ProcessIsRunning(static_cast<std::uint32_t>(id));
+    }
+    std::error_code error;
+    const auto written = std::filesystem::last_write_time(path, error);
+    return AllOf(mark, kDigits) && !error &&
+           std::filesystem::file_time_type::clock::now() - written > std::chrono::minutes(1);
 }
 
 } // namespace
@@ -142,6 +260,22 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     }
 }
 
+std::string ReadGameTextFile(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (!error && size > kMostTextFileBytes) {
+        throw FileError(path.string() + " holds " + std::to_string(size) +
+                        " bytes, more than the " + std::to_string(kMostTextFileBytes >> 20) +
+                        " MB a game's text file can hold. The file was left as it is; move it "
+                        "aside or shorten it.");
+    }
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) {
+        throw FileError(CannotOpenFileMessage(path.string()));
+    }
+    return std::move(*bytes);
+}
+
 std::error_code WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
     return WriteFileAtomically(path, std::span<const std::string_view>(&bytes, 1));
 }
@@ -153,19 +287,23 @@ std::error_code WriteFileAtomically(const std::filesystem::path& linkOrFile,
     if (old && !IsWritable(path, old->permissions())) {
         return std::make_error_code(std::errc::permission_denied);
     }
-    const auto temporary = TemporaryBeside(path);
-    std::ofstream out;
-    if (auto error = OpenForWriting(out, temporary, true)) {
+    std::filesystem::path temporary;
+    OsFile file;
+    if (auto error = CreateTemporaryBeside(path, temporary, file)) {
         // Writable already, as checked above, and the only way to save at all.
         return old && RefusesNewFiles(error) ? WriteInPlace(path, pieces) : error;
     }
-    if (auto error = WriteAndClose(out, pieces)) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return error;
-    }
-    std::error_code error;
     if (old) {
+        file.TakeOwnerOf(path);
+    }
+    std::error_code error = WritePieces(file, pieces);
+    if (!error) {
+        error = Flush(file);
+    }
+    if (const auto closed = file.Close(); !error) {
+        error = closed;
+    }
+    if (!error && old) {
         std::filesystem::permissions(temporary, old->permissions(), error);
     }
     if (!error) {
@@ -174,8 +312,24 @@ std::error_code WriteFileAtomically(const std::filesystem::path& linkOrFile,
     if (error) {
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
+        return error;
     }
-    return error;
+    const auto folder = path.parent_path();
+    return SyncFolder(folder.empty() ? std::filesystem::path(".") : folder);
+}
+
+std::size_t RemoveLeftoverTemporaries(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::size_t removed = 0;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code ignored;
+        if (it->is_regular_file(ignored) && IsLeftover(it->path()) &&
+            std::filesystem::remove(it->path(), ignored)) {
+            ++removed;
+        }
+    }
+    return removed;
 }
 
 std::string DescribeWriteError(const std::error_code& error) {

@@ -3,14 +3,17 @@
 
 #include "core/file_io.h"
 #include "core/game_file.h"
+#include "core/text.h"
 
 namespace marloven {
 
 std::string ComposeMouseTweakData(const MouseTweakOrder& order) {
     std::string data;
+    // Each field stays on its own line, as in VK.CFG and COMMIT.DAT: a pasted line break
+    // would make the rest of the field the next line the program reads.
     for (const std::string* line :
          {&order.program, &order.arguments, &order.horizontal, &order.vertical}) {
-        data += *line;
+        data += OneLine(*line);
         data += "\r\n";
     }
     return data;

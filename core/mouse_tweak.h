@@ -19,7 +19,8 @@ struct MouseTweakOrder {
     std::string vertical;
 };
 
-// The four lines, each ended by CR LF; an empty field gives an empty line.
+// The four lines, each ended by CR LF; an empty field gives an empty line. A line break
+// or other control byte inside a field becomes a blank (see OneLine).
 std::string ComposeMouseTweakData(const MouseTweakOrder& order);
 
 // Writes VKSETMS.DAT into the game directory, replacing any older one. Returns the

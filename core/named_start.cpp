@@ -88,4 +88,9 @@ bool StoredMouseTweak(const CfgStore& store) {
     return ReadMainSettings(store).setMouse;
 }
 
+int StoredComPortIndex(const CfgStore& store) {
+    // The modem page's list is filled from the same settings (TModemPage::Load).
+    return ReadMainSettings(store).comPort.value_or(-1);
+}
+
 } // namespace marloven

@@ -43,5 +43,8 @@ std::optional<ProgramStart> ComposeNamedStart(std::string_view name, const GameO
 // and whether the mouse tweak is on there.
 GameOptions StoredGameOptions(const CfgStore& store);
 bool StoredMouseTweak(const CfgStore& store);
+// The position the COM port list of such a window shows: COM3 where VK.CFG has no
+// ComPort line, "User Defined" where it holds a UART or IRQ of its own, -1 for none.
+int StoredComPortIndex(const CfgStore& store);
 
 } // namespace marloven

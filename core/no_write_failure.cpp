@@ -3,7 +3,7 @@
 
 namespace marloven {
 
-std::error_code InjectedWriteFailure(bool) {
+std::error_code InjectedWriteFailure(WriteStep) {
     return {};
 }
 

@@ -2,6 +2,7 @@
 #include "gif/gif_decoder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace marloven {
@@ -205,6 +206,8 @@ void GifDecoder::Reset() {
     DrawnLeft = DrawnTop = DrawnRight = DrawnBottom = 0;
     LargestSavedArea = 0;
     RasterBytes = 0;
+    LimitReached = false;
+    Hold(0);
 }
 
 void GifDecoder::ReadScreen(GifReader& in) {
@@ -266,10 +269,33 @@ GifDecoder::Box GifDecoder::DrawnWith(const TFrame& frame) const {
             std::max(drawn.right, own.right), std::max(drawn.bottom, own.bottom)};
 }
 
+namespace {
+
+std::atomic<std::int64_t> g_processBytes{0};
+
+} // namespace
+
+std::int64_t GifProcessBytes() {
+    return g_processBytes.load();
+}
+
+GifDecoder::~GifDecoder() {
+    Hold(0);
+}
+
+void GifDecoder::Hold(std::int64_t bytes) {
+    g_processBytes += bytes - held_;
+    held_ = bytes;
+}
+
 bool GifDecoder::Affords(const TFrame& frame, std::int64_t rasterBytes) const {
     const std::int64_t area = std::int64_t{frame.Width} * frame.Height;
     const std::int64_t saved = std::max(LargestSavedArea, frame.Disposal == 3 ? area : 0);
-    return RasterBytes + rasterBytes + 4 * (DrawnWith(frame).Area() + saved) <= MaxBytes;
+    const std::int64_t total = RasterBytes + rasterBytes + 4 * (DrawnWith(frame).Area() + saved);
+    const bool affords =
+        total <= MaxBytes && GifProcessBytes() - held_ + total <= kGifProcessMaxBytes;
+    LimitReached = LimitReached || !affords;
+    return affords;
 }
 
 bool GifDecoder::ReadFrame(GifReader& in) {
@@ -292,6 +318,8 @@ bool GifDecoder::ReadFrame(GifReader& in) {
     ImageWidth = std::max(ImageWidth, frame.Left + frame.Width);
     ImageHeight = std::max(ImageHeight, frame.Top + frame.Height);
     Frames.push_back(std::move(frame));
+    Hold(RasterBytes +
+         4 * (std::int64_t{DrawnRight - DrawnLeft} * (DrawnBottom - DrawnTop) + LargestSavedArea));
     return true;
 }
 

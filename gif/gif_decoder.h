@@ -55,6 +55,13 @@ using GifColourTable = std::array<std::uint8_t, 768>;
 // previous saves (as much again). A file that asks for more is read up to the frame
 // that would pass it.
 inline constexpr std::int64_t kGifMaxBytes = std::int64_t{256} * 1024 * 1024;
+// The most memory the pictures of the whole process may take together, counted as above
+// for each decoder alive: two windows that show one hostile picture must not take twice
+// as much. A file that would pass it is read up to the frame that would, and says so
+// (LimitReached).
+inline constexpr std::int64_t kGifProcessMaxBytes = std::int64_t{300} * 1000 * 1000;
+// What the decoders alive hold of that now.
+std::int64_t GifProcessBytes();
 
 // The bytes of the file with a read position that never passes their end.
 class GifReader {
@@ -137,6 +144,7 @@ class TFrame {
 class GifDecoder {
   public:
     GifDecoder() = default;
+    ~GifDecoder();
     GifDecoder(const GifDecoder&) = delete;
     GifDecoder& operator=(const GifDecoder&) = delete;
 
@@ -161,6 +169,9 @@ class GifDecoder {
     std::int64_t LargestSavedArea = 0;
     // What the frames' rasters take together.
     std::int64_t RasterBytes = 0;
+    // Set when a frame was left unread because it would pass MaxBytes or the process's
+    // limit; the frames before it are kept.
+    mutable bool LimitReached = false; // set while a frame is weighed (Affords)
 
     int FrameCount() const { return static_cast<int>(Frames.size()); }
     // Whether a frame of this placement, disposal and raster size keeps the file within
@@ -187,6 +198,9 @@ class GifDecoder {
     Box DrawnWith(const TFrame& frame) const;
 
     std::vector<std::uint8_t> scratch_; // one frame's data sub-blocks, reused
+    // What this decoder counts towards kGifProcessMaxBytes.
+    std::int64_t held_ = 0;
+    void Hold(std::int64_t bytes);
 };
 
 } // namespace marloven

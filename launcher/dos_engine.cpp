@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "launcher/dos_engine.h"
 
+#include "core/dosbox_output.h"
 #include "core/dosbox_start.h"
 #include "core/file_io.h"
 #include "core/file_ops.h"
@@ -9,11 +10,15 @@
 #include "core/text.h"
 #include "launcher/text_conversions.h"
 #include "platform/dos_support.h"
+#include "platform/ending.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <filesystem>
+#include <utility>
 
 namespace marloven {
 
@@ -39,14 +44,50 @@ std::string GameDirectoryOf(const GameStart& command) {
     return error ? command.directory : directory.string();
 }
 
+std::optional<std::string> DirectRefusal(ProgramKind kind, const std::string& name) {
+    if (kind == ProgramKind::Dos && !SystemRunsDosPrograms()) {
+        return name + " is a DOS program, which this system cannot run itself: DOSBox runs "
+                      "it. Set \"Use DOSBox\" to Automatic in Options > DOSBox.";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> DosboxProgramRefusal(const std::string& dosbox) {
+    if (dosbox.empty()) {
+        return kDosboxNotFoundMessage;
+    }
+    if (!QFileInfo(FromBytes(dosbox)).isExecutable()) {
+        return "The DOSBox chosen in Options > DOSBox, " + dosbox +
+               ", cannot be run: it is not a program this system may start. Choose DOSBox "
+               "itself there.";
+    }
+    return std::nullopt;
+}
+
+// The player's own configuration: whether it is there, and its [autoexec] lines.
+std::optional<std::string> PlayersCommands(const std::string& file, DosboxStart& start) {
+    if (file.empty()) {
+        return std::nullopt;
+    }
+    const auto text = ReadWholeFile(file);
+    if (!text) {
+        return "The DOSBox configuration file " + file +
+               " chosen in Options > DOSBox was not found.";
+    }
+    start.playersCommands = AutoexecLines(*text);
+    return std::nullopt;
+}
+
+// launcherPort: where DOSBox meets the launcher for a start's link (0 while planning).
 Preparation Prepare(const GameRunner& engine, const GameStart& command,
-                    const DosboxSettings& settings) {
+                    const DosboxSettings& settings, int launcherPort) {
     Preparation prepared{engine.GameRunner::Plan(command), {}, {}};
     PlannedStart& plan = prepared.plan;
     const std::string name = std::filesystem::path(command.program).filename().string();
-    switch (
-        ChooseStartRoute(ReadProgramKind(command.program), settings.use, SystemRunsDosPrograms())) {
+    const ProgramKind kind = ReadProgramKind(command.program);
+    switch (ChooseStartRoute(kind, settings.use, SystemRunsDosPrograms())) {
     case StartRoute::Direct:
+        plan.refusal = DirectRefusal(kind, name);
         return prepared;
     case StartRoute::Refused:
         plan.refusal = Windows16RefusalMessage(name);
@@ -58,29 +99,59 @@ Preparation Prepare(const GameRunner& engine, const GameStart& command,
     DosboxStart start = MakeDosboxStart(GameDirectoryOf(command), UpperAscii(name),
                                         command.arguments, settings.fullScreen);
     if (command.link) {
-        AddInternetLink(start, *command.link);
+        // Until the start, DOSBox's port is shown as the player's; each start takes a
+        // free one.
+        AddInternetLink(start,
+                        LinkThroughLauncher(*command.link,
+                                            launcherPort != 0 ? launcherPort : command.link->port));
+        plan.link = DescribeCarriedLink(*command.link);
+    }
+    prepared.dosbox = FindDosbox(settings);
+    prepared.playersConfiguration = settings.playersConfiguration;
+    plan.refusal = command.link ? InternetLinkRefusal(*command.link) : std::nullopt;
+    if (const auto missing = PlayersCommands(settings.playersConfiguration, start)) {
+        plan.refusal = plan.refusal ? plan.refusal : missing;
     }
     plan.throughDosbox = true;
     plan.gameCommandLine = DosCommandLine(start);
     plan.configuration = DosboxConfiguration(start);
-    prepared.dosbox = FindDosbox(settings);
-    prepared.playersConfiguration = settings.playersConfiguration;
     plan.hostCommand =
         HostCommandText(prepared.dosbox.empty() ? "dosbox" : prepared.dosbox,
                         DosboxArguments(kDosboxConfigurationName, settings.playersConfiguration));
-    plan.refusal = DosboxRefusal(start);
-    if (!plan.refusal && command.link) {
-        plan.refusal = InternetLinkRefusal(*command.link);
+    if (const auto refusal = DosboxRefusal(start); refusal && !plan.refusal) {
+        plan.refusal = refusal;
     }
-    if (!plan.refusal && prepared.dosbox.empty()) {
-        plan.refusal = kDosboxNotFoundMessage;
-    }
-    if (!plan.refusal && !settings.playersConfiguration.empty() &&
-        !IsExistingFile(settings.playersConfiguration)) {
-        plan.refusal = "The DOSBox configuration file " + settings.playersConfiguration +
-                       " chosen in Options > DOSBox was not found.";
+    if (!plan.refusal) {
+        plan.refusal = DosboxProgramRefusal(prepared.dosbox);
     }
     return prepared;
+}
+
+// The link the launcher carries for a start, open before DOSBox starts.
+struct CarriedLink {
+    std::unique_ptr<Relay> relay;
+    std::optional<std::string> refusal;
+};
+
+CarriedLink OpenLink(const InternetLink& link) {
+    CarriedLink carried{MakeRelay(PlanRelay(link, RemoteOf(link).value_or(LinkAddress{}))), {}};
+    if (const auto refusal = carried.relay->Open()) {
+        carried.refusal = NarrowText(*refusal);
+    }
+    return carried;
+}
+
+// What the player is told once DOSBox has ended: the link that failed, or DOSBox's own
+// failure; nothing when all went well or the player cancelled.
+RunResult Outcome(const RunResult& ran, const Relay* relay, const std::filesystem::path& output) {
+    const std::string printed = ReadWholeFile(output).value_or("");
+    if (relay != nullptr && !relay->IsUp() && !relay->Failure().isEmpty()) {
+        return {RunOutcome::Failed, NarrowText(relay->Failure())};
+    }
+    if (auto trouble = DosboxTrouble({ran.exitCode, ran.crashed, printed})) {
+        return {RunOutcome::Failed, *trouble};
+    }
+    return ran;
 }
 
 } // namespace
@@ -107,21 +178,52 @@ std::string FindDosbox(const DosboxSettings& settings) {
     return {};
 }
 
+std::string DosboxVersion(const std::string& dosbox) {
+    constexpr int kBoundMs = 3000;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(FromBytes(dosbox), {QStringLiteral("--version")});
+    if (!process.waitForFinished(kBoundMs)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    for (const QByteArray& line : process.readAll().split('\n')) {
+        if (!line.trimmed().isEmpty()) {
+            return line.trimmed().toStdString();
+        }
+    }
+    return {};
+}
+
 DosEngineRunner::DosEngineRunner(std::unique_ptr<ProgramRunner> system,
                                  std::function<DosboxSettings()> settings)
     : system_(std::move(system)), settings_(std::move(settings)) {}
 
 PlannedStart DosEngineRunner::Plan(const GameStart& start) const {
-    return Prepare(*this, start, settings_()).plan;
+    return Prepare(*this, start, settings_(), 0).plan;
 }
 
 RunResult DosEngineRunner::Run(const GameStart& command) {
-    const Preparation prepared = Prepare(*this, command, settings_());
+    const DosboxSettings settings = settings_();
+    Preparation prepared = Prepare(*this, command, settings, 0);
     if (prepared.plan.refusal) {
         return {RunOutcome::Refused, *prepared.plan.refusal};
     }
     if (!prepared.plan.throughDosbox) {
         return system_->Run(DirectCommandLine(command));
+    }
+    // Hosting binds its port before anything starts; a port in use stops the start here.
+    CarriedLink carried;
+    if (command.link) {
+        carried = OpenLink(*command.link);
+        if (carried.refusal) {
+            return {RunOutcome::Refused, *carried.refusal};
+        }
+        prepared = Prepare(*this, command, settings, carried.relay->DosboxPort());
+        if (command.link->mode == LaunchMode::Dial && command.link->dialLauncher) {
+            command.link->dialLauncher(carried.relay->DosboxPort());
+        }
     }
     // A directory of its own for each start, removed with everything in it afterwards.
     const QTemporaryDir directory;
@@ -129,20 +231,45 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
         return {RunOutcome::Refused, "Could not make a temporary directory for DOSBox: " +
                                          NarrowText(directory.errorString())};
     }
-    const std::filesystem::path configuration =
-        std::filesystem::path(directory.path().toStdU16String()) / kDosboxConfigurationName;
+    const std::filesystem::path folder(directory.path().toStdU16String());
+    const RemovedIfEnded removedIfEnded(folder);
+    const std::filesystem::path configuration = folder / kDosboxConfigurationName;
     if (const std::error_code error =
             WriteFileAtomically(configuration, prepared.plan.configuration)) {
         return {RunOutcome::Refused,
                 "Could not write DOSBox's configuration: " + DescribeWriteError(error)};
     }
-    RunResult result = system_->Run(
-        {prepared.dosbox, DosboxArguments(configuration.string(), prepared.playersConfiguration),
-         command.directory});
-    if (result.outcome == RunOutcome::NotFound || result.outcome == RunOutcome::CouldNotStart) {
-        return {RunOutcome::Refused, kDosboxNotFoundMessage};
+    std::function<void()> stop;
+    bool cancelled = false;
+    std::unique_ptr<QObject> watch;
+    if (carried.relay) {
+        QObject::connect(carried.relay.get(), &Relay::failed, [&stop] {
+            if (stop) {
+                stop();
+            }
+        });
+        if (watcher_) {
+            watch = watcher_(*carried.relay, [&] {
+                cancelled = true;
+                if (stop) {
+                    stop();
+                }
+            });
+        }
     }
-    return result;
+    const std::filesystem::path output = folder / "dosbox.txt";
+    const RunResult result = system_->Run(
+        {prepared.dosbox, DosboxArguments(configuration.string(), prepared.playersConfiguration),
+         command.directory, output.string(),
+         [&stop](std::function<void()> end) { stop = std::move(end); }});
+    watch.reset();
+    if (result.outcome == RunOutcome::NotFound || result.outcome == RunOutcome::CouldNotStart) {
+        return {RunOutcome::Refused, *DosboxProgramRefusal(std::string())};
+    }
+    if (cancelled) {
+        return {RunOutcome::Failed}; // the player's own choice: nothing to tell
+    }
+    return Outcome(result, carried.relay.get(), output);
 }
 
 } // namespace marloven

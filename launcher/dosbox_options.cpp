@@ -46,9 +46,12 @@ void SaveDosboxSettings(LauncherSettings& stored, const DosboxSettings& settings
     stored.Set(LauncherKey::DosboxPlayersConfiguration, MessageText(settings.playersConfiguration));
 }
 
-std::unique_ptr<GameRunner> MakeGameRunner(const LauncherSettings& stored) {
-    return std::make_unique<DosEngineRunner>(MakeSystemProgramRunner(),
-                                             [&stored] { return LoadDosboxSettings(stored); });
+std::unique_ptr<GameRunner> MakeGameRunner(const LauncherSettings& stored,
+                                           DosEngineRunner::LinkWatcher watcher) {
+    auto engine = std::make_unique<DosEngineRunner>(
+        MakeSystemProgramRunner(), [&stored] { return LoadDosboxSettings(stored); });
+    engine->WatchLinks(std::move(watcher));
+    return engine;
 }
 
 } // namespace marloven

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/dosbox_settings.h"
+#include "launcher/dos_engine.h"
 #include "launcher/game_runner.h"
 
 #include <memory>
@@ -17,6 +18,7 @@ void SaveDosboxSettings(LauncherSettings& stored, const DosboxSettings& settings
 
 // The runner for the game's programs: the system's, with DOSBox beneath it for DOS
 // programs as the stored settings say at each start.
-std::unique_ptr<GameRunner> MakeGameRunner(const LauncherSettings& stored);
+std::unique_ptr<GameRunner> MakeGameRunner(const LauncherSettings& stored,
+                                           DosEngineRunner::LinkWatcher watcher = {});
 
 } // namespace marloven

@@ -18,9 +18,9 @@ struct KeyDeclaration {
     QVariant defaultValue;
 };
 
-const std::array<KeyDeclaration, 12>& Declarations() {
+const std::array<KeyDeclaration, 13>& Declarations() {
     static const DosboxSettings dosbox;
-    static const std::array<KeyDeclaration, 12> declarations{{
+    static const std::array<KeyDeclaration, 13> declarations{{
         {LauncherKey::LastGameDirectory, "game/directory", QString()},
         {LauncherKey::DosboxPath, "DOSBox/Path", QString()},
         {LauncherKey::DosboxUse, "DOSBox/Use", QStringLiteral("automatic")},
@@ -33,6 +33,7 @@ const std::array<KeyDeclaration, 12>& Declarations() {
         {LauncherKey::IpxSide, "Ipx/Side", QStringLiteral("host")},
         {LauncherKey::IpxHost, "Ipx/Host", QString()},
         {LauncherKey::IpxPort, "Ipx/Port", kDefaultIpxPort},
+        {LauncherKey::DialNumber, "ModemDial/Number", QString()},
     }};
     return declarations;
 }
@@ -69,6 +70,15 @@ QVariant LauncherSettings::Default(LauncherKey key) {
 
 void LauncherSettings::Set(LauncherKey key, const QVariant& value) {
     stored_->setValue(QLatin1String(Declaration(key).name), value);
+    if (!Sync() && !told_ && tell_) {
+        told_ = true;
+        tell_("Marloven could not save its settings in " + FileName() +
+              ". Your choices hold until Marloven ends.");
+    }
+}
+
+void LauncherSettings::TellWriteFailureTo(std::function<void(const QString&)> tell) {
+    tell_ = std::move(tell);
 }
 
 bool LauncherSettings::Sync() {

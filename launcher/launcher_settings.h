@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -25,6 +26,7 @@ enum class LauncherKey {
     IpxSide,
     IpxHost,
     IpxPort,
+    DialNumber,
 };
 
 class LauncherSettings {
@@ -40,13 +42,20 @@ class LauncherSettings {
     // The stored value, or the key's default when none is stored.
     QVariant Get(LauncherKey key) const;
     static QVariant Default(LauncherKey key);
+    // Sets the value and writes it to the file at once. When the file cannot be written
+    // (a read-only or full disk, a folder in its way), the value holds until the
+    // launcher ends, and the first such failure is told (see TellWriteFailureTo).
     void Set(LauncherKey key, const QVariant& value);
     // Writes what was set to the file; false when it could not be written.
     bool Sync();
     QString FileName() const;
+    // Who tells the player, once, that the settings cannot be kept.
+    void TellWriteFailureTo(std::function<void(const QString& message)> tell);
 
   private:
     std::unique_ptr<QSettings> stored_;
+    std::function<void(const QString&)> tell_;
+    bool told_ = false;
 };
 
 } // namespace marloven

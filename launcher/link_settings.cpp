@@ -41,6 +41,11 @@ InternetLink LoadLinkChoice(const LauncherSettings& settings, LaunchMode mode) {
     const LinkKeys keys = KeysOf(mode);
     InternetLink link;
     link.mode = mode;
+    if (mode == LaunchMode::Dial) {
+        // The number called last, for the player to see what a dial would call.
+        link.hostAddress = NarrowText(settings.Get(LauncherKey::DialNumber).toString());
+        return link;
+    }
     if (ChoosesSide(mode)) {
         link.side = settings.Get(keys.side).toString() == "join" ? LinkSide::Join : LinkSide::Host;
         link.hostAddress = NarrowText(settings.Get(keys.host).toString());
@@ -54,6 +59,10 @@ InternetLink LoadLinkChoice(const LauncherSettings& settings, LaunchMode mode) {
 }
 
 void SaveLinkChoice(LauncherSettings& settings, const InternetLink& link) {
+    if (link.mode == LaunchMode::Dial) {
+        settings.Set(LauncherKey::DialNumber, MessageText(link.hostAddress));
+        return;
+    }
     const LinkKeys keys = KeysOf(link.mode);
     settings.Set(keys.port, link.port);
     if (ChoosesSide(link.mode)) {

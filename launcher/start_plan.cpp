@@ -6,7 +6,6 @@
 #include "core/file_ops.h"
 #include "core/game_file.h"
 #include "core/named_start.h"
-#include "core/settings.h"
 #include "launcher/link_settings.h"
 #include "launcher/text_conversions.h"
 
@@ -57,10 +56,9 @@ int PrintNamedStart(std::string_view name, const std::filesystem::path& gameDir,
             return 1;
         }
     }
-    const int comPortIndex = ComPortChoice(store.CfgGet(cfg_key::ComPort)).value_or(-1);
     const auto plan =
         PlanNamedStart(runner, gameDir, name, StoredGameOptions(store), StoredMouseTweak(store),
-                       RememberedLink(settings, name, comPortIndex));
+                       RememberedLink(settings, name, StoredComPortIndex(store)));
     if (!plan) {
         errors << "marloven: no start is named \"" << name << "\"; the starts are "
                << StartNameList() << '\n';

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,11 @@ struct CommandLine {
     std::string program;
     std::vector<std::string> arguments;
     std::string directory;
+    // Where the program's output (both channels) goes; empty to leave it on the
+    // launcher's own.
+    std::string outputFile = {};
+    // Called once the program runs, with what ends it before its time.
+    std::function<void(std::function<void()> stop)> started = {};
 };
 
 enum class RunOutcome {
@@ -20,13 +26,16 @@ enum class RunOutcome {
     NotFound,      // no file at the program's path; nothing was started
     CouldNotStart, // the system refused to start it
     Refused,       // the start was not made; the result's message says why
+    Failed,        // it ran and ended badly; the message says why
 };
 
 struct RunResult {
     RunResult(RunOutcome outcome, std::string message = {})
         : outcome(outcome), message(std::move(message)) {}
     RunOutcome outcome;
-    std::string message; // for Refused, in the player's words
+    std::string message;  // for Refused and Failed, in the player's words
+    int exitCode = 0;     // for Ended: the program's own code
+    bool crashed = false; // for Ended: ended by a signal or an exception, not by itself
 };
 
 // Starts a program and returns when it has ended, keeping the window's event loop

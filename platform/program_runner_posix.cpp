@@ -2,11 +2,22 @@
 #include "platform/program_runner.h"
 
 #include "core/file_ops.h"
+#include "platform/ending.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QStringList>
+#include <array>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 namespace marloven {
 
@@ -20,6 +31,116 @@ QStringList ArgumentsOf(const CommandLine& command) {
     return arguments;
 }
 
+// The signals that end the launcher from outside: the session ending, the terminal
+// closing, Ctrl+C.
+constexpr std::array kEndingSignals = {SIGTERM, SIGHUP, SIGINT};
+
+int g_signalPipe[2] = {-1, -1};
+
+extern "C" void NoteEndingSignal(int signal) {
+    const int saved = errno;
+    const auto byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+// While a program runs, an ending signal reaches the event loop (through a pipe, as
+// little may happen inside a handler) instead of ending the launcher at once, which
+// would leave the program running and its start's files behind.
+class EndingSignals {
+  public:
+    EndingSignals() {
+        if (g_signalPipe[0] < 0 && ::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+            return;
+        }
+        struct sigaction action {};
+        action.sa_handler = NoteEndingSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (std::size_t i = 0; i < kEndingSignals.size(); ++i) {
+            sigaction(kEndingSignals[i], &action, &previous_[i]);
+        }
+        notifier_ = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+    }
+    ~EndingSignals() {
+        if (notifier_) {
+            for (std::size_t i = 0; i < kEndingSignals.size(); ++i) {
+                sigaction(kEndingSignals[i], &previous_[i], nullptr);
+            }
+        }
+    }
+    EndingSignals(const EndingSignals&) = delete;
+    EndingSignals& operator=(const EndingSignals&) = delete;
+
+    QSocketNotifier* Notifier() const { return notifier_.get(); }
+    int Take() const {
+        unsigned char byte = 0;
+        return ::read(g_signalPipe[0], &byte, 1) == 1 ? byte : 0;
+    }
+
+  private:
+    std::array<struct sigaction, kEndingSignals.size()> previous_{};
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+// Ends the program (asked first, then made to), removes its start's files, and ends the
+// launcher by the signal it was sent, as it would have ended without the program.
+[[noreturn]] void EndWithProgram(QProcess& process, int signal) {
+    process.terminate();
+    if (!process.waitForFinished(3000)) {
+        process.kill();
+        process.waitForFinished(3000);
+    }
+    RemoveWhatAnEndingLeaves();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    std::_Exit(128 + signal);
+}
+
+// The program ends with the launcher, even one killed outright; run in the child
+// before the program starts.
+void DieWithLauncher(pid_t launcher) {
+#ifdef __linux__
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != launcher) {
+        // The launcher ended before the line above took effect.
+        ::_exit(1);
+    }
+#else
+    (void)launcher;
+#endif
+}
+
+// Whether Qt's strings carry these bytes of a path unchanged: a name that is not valid
+// UTF-8 (a Latin-1 folder from an older disk) would come out as another name.
+bool QtKeeps(const std::string& bytes) {
+    return QFile::encodeName(QFile::decodeName(QByteArray::fromStdString(bytes))).toStdString() ==
+           bytes;
+}
+
+// Sets the program and the directory it runs in; true when the directory must be
+// entered with its own bytes in the child, as Qt would name another. The program is
+// named absolutely, so that the directory cannot change which file runs; one lying in
+// that directory is then named relative to it.
+bool SetPlace(QProcess& process, const CommandLine& command) {
+    const std::filesystem::path program = std::filesystem::absolute(command.program);
+    const bool bytesOnly = !QtKeeps(command.directory) || !QtKeeps(program.native());
+    if (!bytesOnly) {
+        process.setProgram(QFile::decodeName(QByteArray::fromStdString(program.native())));
+        process.setWorkingDirectory(
+            QFile::decodeName(QByteArray::fromStdString(command.directory)));
+        return false;
+    }
+    std::error_code error;
+    if (std::filesystem::equivalent(program.parent_path(), command.directory, error)) {
+        process.setProgram(
+            "./" + QFile::decodeName(QByteArray::fromStdString(program.filename().native())));
+    } else {
+        process.setProgram(QFile::decodeName(QByteArray::fromStdString(program.native())));
+    }
+    return true;
+}
+
 // Starts the file itself with each switch as an argument of its own, never through a
 // shell, so "-dr$$MRV$$.DMO" arrives as written.
 class PosixProgramRunner : public ProgramRunner {
@@ -29,13 +150,24 @@ class PosixProgramRunner : public ProgramRunner {
             return RunOutcome::NotFound;
         }
         QProcess process;
-        // Absolute, so that the working directory below cannot change which file runs.
-        process.setProgram(QFileInfo(QString::fromLocal8Bit(command.program)).absoluteFilePath());
+        const bool bytesOnly = SetPlace(process, command);
         process.setArguments(ArgumentsOf(command));
-        process.setWorkingDirectory(QString::fromLocal8Bit(command.directory));
-        // The game owns the terminal while it runs; nothing of its output is kept.
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        // The game owns the terminal while it runs, unless its output is to be kept.
         process.setInputChannelMode(QProcess::ForwardedInputChannel);
+        if (command.outputFile.empty()) {
+            process.setProcessChannelMode(QProcess::ForwardedChannels);
+        } else {
+            process.setProcessChannelMode(QProcess::MergedChannels);
+            process.setStandardOutputFile(QString::fromLocal8Bit(command.outputFile));
+        }
+        process.setChildProcessModifier(
+            [launcher = ::getpid(), directory = bytesOnly ? command.directory : std::string()] {
+                DieWithLauncher(launcher);
+                if (!directory.empty() && ::chdir(directory.c_str()) != 0) {
+                    ::_exit(127);
+                }
+            });
+        const EndingSignals endingSignals;
 
         // The loop ends on the program's own end signal, so the window comes back at
         // once, while events keep being handled meanwhile.
@@ -46,6 +178,13 @@ class PosixProgramRunner : public ProgramRunner {
             loop.quit();
         };
         QObject::connect(&process, &QProcess::finished, &loop, finish);
+        if (endingSignals.Notifier() != nullptr) {
+            QObject::connect(endingSignals.Notifier(), &QSocketNotifier::activated, &loop, [&] {
+                if (const int signal = endingSignals.Take()) {
+                    EndWithProgram(process, signal);
+                }
+            });
+        }
         QObject::connect(&process, &QProcess::errorOccurred, &loop,
                          [&](QProcess::ProcessError error) {
                              if (error == QProcess::FailedToStart) {
@@ -53,13 +192,19 @@ class PosixProgramRunner : public ProgramRunner {
                              }
                          });
         process.start();
+        if (!over && command.started) {
+            command.started([&process] { process.kill(); });
+        }
         if (!over) {
             loop.exec();
         }
         if (process.error() == QProcess::FailedToStart) {
             return RunOutcome::CouldNotStart;
         }
-        return RunOutcome::Ended;
+        RunResult result(RunOutcome::Ended);
+        result.exitCode = process.exitCode();
+        result.crashed = process.exitStatus() == QProcess::CrashExit;
+        return result;
     }
 };
 

@@ -31,6 +31,23 @@ bool IsFile(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// Every program started lies in one job that ends when the launcher does, however it
+// ends, so that no DOSBox is left running without it. Null where the system refuses.
+HANDLE LauncherJob() {
+    static const HANDLE job = [] {
+        HANDLE made = CreateJobObjectW(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (made != nullptr && !SetInformationJobObject(made, JobObjectExtendedLimitInformation,
+                                                        &limits, sizeof limits)) {
+            CloseHandle(made);
+            made = nullptr;
+        }
+        return made;
+    }();
+    return job;
+}
+
 class WindowsProgramRunner : public ProgramRunner {
   public:
     RunResult Run(const CommandLine& command) override {
@@ -50,11 +67,16 @@ class WindowsProgramRunner : public ProgramRunner {
         // No application name: the system takes the program from the line, the way it
         // must for a DOS program. An empty directory means the launcher's own, as the
         // system refuses an empty name.
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                            nullptr, directory.empty() ? nullptr : directory.c_str(), &startup,
-                            &process)) {
+        // Started suspended, so that it is in the job before it can start anything itself.
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
+                            NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr,
+                            directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
             return RunOutcome::CouldNotStart;
         }
+        if (const HANDLE job = LauncherJob()) {
+            AssignProcessToJobObject(job, process.hProcess);
+        }
+        ResumeThread(process.hThread);
 
         // The process handle is signalled when the program ends; the notifier turns
         // that into an event, so the window is serviced and the end noticed at once.
@@ -63,11 +85,20 @@ class WindowsProgramRunner : public ProgramRunner {
             QEventLoop loop;
             QWinEventNotifier ended(process.hProcess);
             QObject::connect(&ended, &QWinEventNotifier::activated, &loop, &QEventLoop::quit);
+            if (command.started) {
+                command.started([&process] { TerminateProcess(process.hProcess, 1); });
+            }
             loop.exec();
         }
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
-        return RunOutcome::Ended;
+        RunResult result(RunOutcome::Ended);
+        result.exitCode = static_cast<int>(code);
+        // An unhandled exception ends a program with its NTSTATUS code (0xC...).
+        result.crashed = (code & 0xC0000000u) == 0xC0000000u;
+        return result;
     }
 };
 

@@ -55,23 +55,30 @@ class LazySoundPlayer : public SoundPlayer {
         return player_.get();
     }
 
-    // The module lies beside the program in the build tree, or in its own folder beside
-    // the installed program's bin folder; a program built elsewhere in the build tree (a
-    // test) finds it where the build put it.
+    // The module lies beside the program (as in the build tree), or in its own folder
+    // beside the installed program's bin folder; nowhere else, so that no library left
+    // at some other path is ever loaded into the launcher. A test program, built apart
+    // from the module, names its folder in MARLOVEN_SOUND_MODULE_DIR.
     static SoundPlayer* Load() {
         const QString programDir = QApplication::applicationDirPath();
-        const QStringList places = {programDir + "/" MARLOVEN_SOUND_MODULE_NAME,
-                                    programDir + "/../" MARLOVEN_SOUND_MODULE_INSTALL_DIR
-                                                 "/" MARLOVEN_SOUND_MODULE_NAME,
-                                    QStringLiteral(MARLOVEN_SOUND_MODULE_PATH)};
+        QStringList places = {programDir + "/" MARLOVEN_SOUND_MODULE_NAME,
+                              programDir + "/../" MARLOVEN_SOUND_MODULE_INSTALL_DIR
+                                           "/" MARLOVEN_SOUND_MODULE_NAME};
+        const QString named = qEnvironmentVariable("MARLOVEN_SOUND_MODULE_DIR");
+        if (!named.isEmpty()) {
+            places.prepend(named + "/" MARLOVEN_SOUND_MODULE_NAME);
+        }
+        QStringList failures;
         for (const QString& place : places) {
             QLibrary module(place);
             if (auto make =
                     reinterpret_cast<MakePlayer>(module.resolve("MarlovenMakeSoundPlayer"))) {
                 return make();
             }
+            failures << module.errorString();
         }
-        std::fprintf(stderr, "marloven: no sounds: cannot load %s\n", MARLOVEN_SOUND_MODULE_NAME);
+        std::fprintf(stderr, "marloven: no sounds: cannot load %s: %s\n",
+                     MARLOVEN_SOUND_MODULE_NAME, qPrintable(failures.join("; ")));
         return nullptr;
     }
 

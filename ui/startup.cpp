@@ -2,6 +2,7 @@
 #include "ui/startup.h"
 
 #include "core/cfg_store.h"
+#include "core/file_io.h"
 #include "core/file_ops.h"
 #include "core/game_file.h"
 #include "ui/app_context.h"
@@ -79,6 +80,8 @@ std::unique_ptr<Forms> CreateForms(AppContext& context) {
 
 bool StartupChecks(AppContext& context, Forms& forms) {
     context.startDir = std::filesystem::current_path();
+    // A launcher killed in the middle of a save left its temporary file here.
+    RemoveLeftoverTemporaries(context.startDir);
     while (!IsExistingFile(FindGameFile(context.startDir, CfgStore::kFileName))) {
         if (!context.prompter.AskYesNo("Velkaran's Configuration file was not found.  "
                                        "Do you wish to run setup?")) {

@@ -46,7 +46,8 @@ struct Forms {
 
 std::unique_ptr<Forms> CreateForms(AppContext& context);
 
-// Records the game directory (the current directory) and makes sure VK.CFG is there,
+// Records the game directory (the current directory), removes the temporary files that
+// an ended launcher's saves left there, and makes sure VK.CFG is there,
 // offering the game's SETUP.EXE for as long as it is not. False when the player
 // declines: the launcher then ends at once with exit code 1.
 bool StartupChecks(AppContext& context, Forms& forms);

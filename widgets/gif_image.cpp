@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <span>
 
 namespace marloven {
@@ -147,6 +148,12 @@ bool TGIFImage::LoadFromFile(const QString& name) {
     const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     if (!DecodeGif(bytes)) {
         throw GifLoadAborted();
+    }
+    if (gif_.LimitReached) {
+        std::fprintf(stderr,
+                     "marloven: %s: %d of its frames shown; the rest would take more memory "
+                     "than the launcher's pictures may take together (300 MB)\n",
+                     qPrintable(name), FrameCount());
     }
     return true;
 }
@@ -316,8 +323,11 @@ int TGIFImage::ScaledDelay(int frame) const {
     if (frame < 1 || frame > FrameCount()) {
         return 1;
     }
+    // Shorter than 20 ms, a frame is drawn for 20 ms, as browsers draw it: a file of
+    // frames without delays would otherwise keep a core busy for as long as it shows.
+    constexpr std::int64_t kShortestDelay = 20;
     const std::int64_t delay = gif_.Frames[frame - 1].Delay;
-    return static_cast<int>(std::max<std::int64_t>(delay * 100 / speed_, 1));
+    return static_cast<int>(std::max<std::int64_t>(delay * 100 / speed_, kShortestDelay));
 }
 
 bool TGIFImage::Finished() const {

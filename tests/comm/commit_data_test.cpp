@@ -129,6 +129,10 @@ TEST(ComposeCommitData, JoinsDialOutAndNumberAndQuotesWithoutEscaping) {
     EXPECT_EQ(phoneLine(ModemSettings(LaunchMode::Dial, "555-1234")),
               "PHONENUMBER = \"ATDT555-1234\"");
     EXPECT_EQ(phoneLine(ModemSettings(LaunchMode::Answer)), "PHONENUMBER = \"ATDT\"");
+    // Where the launcher places the call, the driver dials the launcher's own end.
+    auto through = ModemSettings(LaunchMode::Dial, "velkaran.example.org:2323");
+    through.launcherDialPort = 40123;
+    EXPECT_EQ(phoneLine(through), "PHONENUMBER = \"ATDT127.0.0.1:40123\"");
     auto settings = ModemSettings(LaunchMode::AlreadyConnected);
     settings.dialOut.clear();
     EXPECT_EQ(phoneLine(settings), "PHONENUMBER = \"\"");

@@ -87,5 +87,16 @@ TEST(CommitFile, AnUnreadableFileStopsTheStart) {
               "Cannot open file " + (dir / "COMMIT.DAT").string());
 }
 
+// A driver file over 16 MB is no driver file: the start stops unread, the file stays.
+TEST(CommitFile, AFileOverSixteenMegabytesStopsTheStartUnread) {
+    GameDir dir({{"COMMIT.DAT", "NUMPLAYERS = 8\r\n"}});
+    std::filesystem::resize_file(dir / "COMMIT.DAT", (std::uintmax_t{16} << 20) + 1);
+    EXPECT_NE(ErrorText([&] {
+                  ComposeCommitFile(dir.Path(), FourPlayers());
+              }).find("holds 16777217 bytes, more than the 16 MB"),
+              std::string::npos);
+    EXPECT_EQ(std::filesystem::file_size(dir / "COMMIT.DAT"), (std::uintmax_t{16} << 20) + 1);
+}
+
 } // namespace
 } // namespace marloven

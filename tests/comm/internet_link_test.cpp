@@ -19,7 +19,7 @@ std::string ConfigurationFor(const InternetLink& link) {
 
 TEST(InternetLink, SerialStartsNeedOneOfDosboxsFourPorts) {
     for (const auto mode : {LaunchMode::Dial, LaunchMode::Answer, LaunchMode::AlreadyConnected}) {
-        EXPECT_FALSE(InternetLinkRefusal(Link(mode, 3)));
+        EXPECT_FALSE(InternetLinkRefusal(Link(mode, 3, LinkSide::Host, "10.0.0.2")));
         // COM5, "User Defined" and no port at all.
         for (const int index : {4, 8, -1}) {
             const auto refusal = InternetLinkRefusal(Link(mode, index));
@@ -31,13 +31,13 @@ TEST(InternetLink, SerialStartsNeedOneOfDosboxsFourPorts) {
     EXPECT_FALSE(InternetLinkRefusal(Link(LaunchMode::Network, 8)));
 }
 
-TEST(InternetLink, JoiningTakesOnlyAnAddressThatPassesDosboxUnchanged) {
-    for (const char* address : {"192.168.1.20", "velkaran.example.org", "my-host"}) {
+TEST(InternetLink, JoiningTakesOnlyAnAddressToReach) {
+    for (const char* address : {"192.168.1.20", "velkaran.example.org", "my-host", "[::1]"}) {
         EXPECT_FALSE(InternetLinkRefusal(Link(LaunchMode::Network, -1, LinkSide::Join, address)))
             << address;
     }
-    // With the port, with a blank or redirection, as an option, or nothing.
-    for (const char* address : {"10.0.0.2:2130", "my host", "a>b", "-x", "", "x%y"}) {
+    // With a blank or redirection, as an option, out of range, or nothing.
+    for (const char* address : {"999.1.1.1", "my host", "a>b", "-x", "", "x%y"}) {
         EXPECT_TRUE(
             InternetLinkRefusal(Link(LaunchMode::AlreadyConnected, 0, LinkSide::Join, address)))
             << address;
@@ -50,6 +50,7 @@ TEST(InternetLink, JoiningTakesOnlyAnAddressThatPassesDosboxUnchanged) {
     // A host needs no address.
     EXPECT_FALSE(InternetLinkRefusal(Link(LaunchMode::AlreadyConnected, 0)));
     EXPECT_TRUE(InternetLinkRefusal(Link(LaunchMode::Network, 0, LinkSide::Host, {}, 70000)));
+    EXPECT_TRUE(InternetLinkRefusal(Link(LaunchMode::Answer, 0, LinkSide::Host, {}, 1023)));
 }
 
 TEST(InternetLink, TheCallerListensOnNoPortAndTheAnswererOnItsOwn) {

@@ -189,6 +189,25 @@ TEST(CfgStoreFailure, AFileThatCouldNotBeReadIsNeverReplaced) {
     EXPECT_EQ(dir.Read("VK.CFG"), "PlayerName = \"Ann\"\r\n");
 }
 
+// A stray VK.CFG of gigabytes (here sparse, so it costs no disk) would be read whole
+// before the window showed; it is refused unread, and the store keeps its lines.
+TEST(CfgStoreFailure, AFileOverSixteenMegabytesIsRefusedUnread) {
+    GameDir dir({{"VK.CFG", "A = 1\r\n"}});
+    auto store = LoadedStore(dir);
+    std::filesystem::resize_file(dir / "VK.CFG", (std::uintmax_t{16} << 20) + 1);
+    try {
+        store.CfgLoad();
+        FAIL() << "no failure raised";
+    } catch (const FileError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  (dir / "VK.CFG").string() +
+                      " holds 16777217 bytes, more than the 16 MB a game's text file can hold. "
+                      "The file was left as it is; move it aside or shorten it.");
+    }
+    EXPECT_EQ(store.CfgGet("A"), "1");
+    EXPECT_EQ(std::filesystem::file_size(dir / "VK.CFG"), (std::uintmax_t{16} << 20) + 1);
+}
+
 TEST(CfgStoreFailure, SavingWhereTheFileIsADirectoryRaisesCannotCreate) {
     GameDir dir;
     std::filesystem::create_directories(dir / "VK.CFG" / "inside");

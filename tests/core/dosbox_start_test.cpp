@@ -13,13 +13,15 @@ TEST(DosboxStart, TheConfigurationMountsTheGameAndRunsTheProgramAsComposed) {
     start.settings.push_back({"serial", "serial1", "nullmodem port:5000"});
     start.settings.push_back({"sdl", "autolock", "false"});
     start.commandsBeforeProgram.push_back("ipxnet connect 127.0.0.1 213");
+    // The player's own [autoexec] lines run before ours, which leave DOSBox.
+    start.playersCommands = {"keyb gr"};
 
     EXPECT_EQ(DosCommandLine(start), "VK.EXE -nopred -dr$$MRV$$.DMO -x%1");
     EXPECT_EQ(DosboxConfiguration(start), "# Written by Marloven for one start of VK.EXE.\n"
                                           "\n[sdl]\nfullscreen=false\noutput=surface\n"
                                           "autolock=false\n"
                                           "\n[serial]\nserial1=nullmodem port:5000\n"
-                                          "\n[autoexec]\n"
+                                          "\n[autoexec]\n@echo off\nkeyb gr\n"
                                           "mount C \"/home/p/Velkaran 100%%\"\n"
                                           "C:\n"
                                           "ipxnet connect 127.0.0.1 213\n"
@@ -51,6 +53,13 @@ TEST(DosboxStart, RefusesWhatDosboxWouldAlterRatherThanPassItChanged) {
     EXPECT_NE(refusal("/home/p/\"quoted\"", "-nopred")->find("/home/p/\"quoted\""),
               std::string::npos);
     EXPECT_TRUE(refusal("/home/p/two\nlines", ""));
+    // DOSBox would drop the byte and mount another folder: "ctlx" for "ctl\x01x".
+    for (const char* path : {"/home/p/ctl\x01x", "/home/p/tab\tbed", "/home/p/del\x7f"}) {
+        ASSERT_TRUE(refusal(path, "")) << path;
+        EXPECT_NE(refusal(path, "")->find("control character"), std::string::npos);
+    }
+    EXPECT_NE(refusal("/home/p/ctl\x01x", "")->find("(code 1)"), std::string::npos);
+    EXPECT_FALSE(refusal("/home/p/caf\xe9 100% ~!", ""));
 }
 
 TEST(DosboxStart, ThePlayersOwnConfigurationComesAfterOursSoItWins) {

@@ -3,11 +3,20 @@
 
 #include "core/cfg_store.h"
 #include "core/errors.h"
+#include "platform/os_file.h"
+#include "tests/support/child_process.h"
 #include "tests/support/game_dir.h"
 #include "tests/support/write_failure.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace marloven {
 namespace {
@@ -112,6 +121,130 @@ TEST(AtomicWrite, WritesThroughALinkSoThatTheLinkStays) {
     EXPECT_TRUE(fs::is_symlink(dir / "VK.CFG"));
     EXPECT_EQ(dir.Read("shared.cfg"), "new");
     EXPECT_EQ(FileCount(dir), 2u);
+}
+
+// A rewrite in place that fails half-way (the disk fills, or the flush fails) must not
+// leave the file cut short: the old bytes stay, or are put back. The limit on a file's
+// size is a real disk that fills at a known place, and needs no root to set up.
+TEST(AtomicWrite, AFailedRewriteInPlaceLeavesTheOldFileWhole) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no limit on a file's size here";
+#else
+    std::string old;
+    for (int line = 0; old.size() < 20000; ++line) {
+        old += "Line" + std::to_string(line) + " = \"an old value\"\r\n";
+    }
+    GameDir dir({{"VK.CFG", old}});
+    const std::string longer(40000, 'n');
+    const auto denied = std::make_error_code(std::errc::permission_denied);
+    WriteFailureForTesting noNewFiles(denied, WriteFailureForTesting::Scope::NewFiles);
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit full = saved;
+    full.rlim_cur = 30000;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    const auto error = WriteFileAtomically(dir / "VK.CFG", longer);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_TRUE(error);
+    // Compared whole, not printed: a failure would show 20 KB.
+    EXPECT_TRUE(dir.Read("VK.CFG") == old) << dir.Read("VK.CFG").size() << " bytes left";
+
+    const auto broken = std::make_error_code(std::errc::io_error);
+    WriteFailureForTesting flushFails(broken, WriteFailureForTesting::Scope::Flush);
+    EXPECT_EQ(WriteFileAtomically(dir / "VK.CFG", "short"), broken);
+    EXPECT_TRUE(dir.Read("VK.CFG") == old) << dir.Read("VK.CFG").size() << " bytes left";
+    EXPECT_EQ(FileCount(dir), 1u);
+#endif
+}
+
+// A network share or a failing disk may take the writes and report the loss only when
+// asked to keep them; renamed unflushed, the file could be left empty by a power cut.
+TEST(AtomicWrite, AFlushThatFailsKeepsTheOldFileAndIsReported) {
+    GameDir dir({{"MARLOVEN.PBK", "old"}});
+    const auto broken = std::make_error_code(std::errc::io_error);
+    WriteFailureForTesting flushFails(broken, WriteFailureForTesting::Scope::Flush);
+    EXPECT_EQ(WriteFileAtomically(dir / "MARLOVEN.PBK", "new"), broken);
+    EXPECT_EQ(dir.Read("MARLOVEN.PBK"), "old");
+    EXPECT_EQ(FileCount(dir), 1u);
+}
+
+#ifndef _WIN32
+// Saves the content `rounds` times in a process of its own; its exit code counts the
+// saves that failed.
+pid_t SaveInChild(const fs::path& path, const std::string& content, int rounds) {
+    const pid_t child = fork();
+    if (child == 0) {
+        int failed = 0;
+        for (int round = 0; round < rounds; ++round) {
+            failed += WriteFileAtomically(path, content) ? 1 : 0;
+        }
+        _exit(failed > 100 ? 100 : failed);
+    }
+    return child;
+}
+
+#endif
+
+// Two launchers saving the same file at once: each save succeeds, and the file holds
+// one of the two contents whole.
+TEST(AtomicWrite, TwoProcessesSavingAtOnceNeverShareATemporaryFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no fork here";
+#else
+    GameDir dir({{"VK.CFG", "old"}});
+    const std::string first(2 << 20, '1');
+    const std::string second(2 << 20, '2');
+    const pid_t one = SaveInChild(dir / "VK.CFG", first, 25);
+    const pid_t two = SaveInChild(dir / "VK.CFG", second, 25);
+    EXPECT_EQ(test::ExitCodeOf(one), 0);
+    EXPECT_EQ(test::ExitCodeOf(two), 0);
+    const auto saved = dir.Read("VK.CFG");
+    EXPECT_TRUE(saved == first || saved == second) << saved.size() << " bytes";
+    EXPECT_EQ(FileCount(dir), 1u);
+#endif
+}
+
+// Root saving a player's VK.CFG must leave it the player's, or the player can no
+// longer save it.
+TEST(AtomicWrite, ASaveByRootLeavesTheFileItsOwnersAndGroups) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no owners by number here";
+#else
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root can give a file to another user";
+    }
+    GameDir dir({{"VK.CFG", "old"}});
+    ASSERT_EQ(chown((dir / "VK.CFG").c_str(), 4321, 4322), 0);
+    ASSERT_FALSE(WriteFileAtomically(dir / "VK.CFG", "new"));
+    struct stat after {};
+    ASSERT_EQ(stat((dir / "VK.CFG").c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, 4321u);
+    EXPECT_EQ(after.st_gid, 4322u);
+    EXPECT_EQ(dir.Read("VK.CFG"), "new");
+#endif
+}
+
+// A launcher killed in the middle of a save leaves its temporary file; the next start
+// removes it, but never one that a running launcher is writing, nor a file of the
+// player's.
+TEST(AtomicWrite, LeftoversOfAnEndedLauncherAreRemovedAndNothingElse) {
+    const std::string running = std::to_string(CurrentProcessId());
+    GameDir dir({{"VK.CFG", "cfg"},
+                 {"VK.CFG.~2147483600-0a1b2c3d.tmp", "left by an ended launcher"},
+                 {"COMMIT.DAT.~" + running + "-0a1b2c3d.tmp", "being written"},
+                 {"VK.CFG.~3.tmp", "left by an earlier version"},
+                 {"VK.CFG.~4.tmp", "being written by an earlier version"},
+                 {"notes.~1-zz.tmp", "the player's"},
+                 {"MAP.~5-0a1b2c3d.txt", "the player's"}});
+    fs::last_write_time(dir / "VK.CFG.~3.tmp",
+                        fs::file_time_type::clock::now() - std::chrono::hours(1));
+    EXPECT_EQ(RemoveLeftoverTemporaries(dir.Path()), 2u);
+    EXPECT_FALSE(dir.Exists("VK.CFG.~2147483600-0a1b2c3d.tmp"));
+    EXPECT_FALSE(dir.Exists("VK.CFG.~3.tmp"));
+    EXPECT_EQ(FileCount(dir), 5u);
 }
 
 // Reading a device named like the file must end: /dev/zero would fill the memory.

@@ -96,6 +96,24 @@ TEST(GifHostile, FramesTooLargeToHoldEndTheReadingWithoutAllocatingThem) {
     EXPECT_EQ(Decode(many.Trailer().Bytes())->FrameCount(), 12);
 }
 
+// The main window and the About box each showed a 24 KB star of one 7000 x 7000 frame:
+// within one file's limit, but twice over together. The process's pictures share one
+// limit: the second is read up to the frame that would pass it, and says so.
+TEST(GifHostile, AllPicturesOfTheProcessTogetherStayWithinOneLimit) {
+    const std::string emptyData = "\x02\x02\x4c\x01\x00"s; // clear, end
+    const std::string star =
+        GifWriter(7000, 7000).Raw(FrameDescriptor(0, 0, 7000, 7000) + emptyData).Trailer().Bytes();
+    auto first = Decode(star);
+    EXPECT_EQ(first->FrameCount(), 1);
+    EXPECT_FALSE(first->LimitReached);
+    const auto second = Decode(star);
+    EXPECT_EQ(second->FrameCount(), 0);
+    EXPECT_TRUE(second->LimitReached);
+    EXPECT_LE(GifProcessBytes(), kGifProcessMaxBytes);
+    first.reset();
+    EXPECT_EQ(Decode(star)->FrameCount(), 1) << "the first one's share came back";
+}
+
 TEST(GifHostile, TheLongestValidAnimationOfFullScreenFramesIsReadWhole) {
     // 256 frames of 640 x 480 hold 79 million pixels: the limit is on memory, and at a
     // byte a pixel they fit.

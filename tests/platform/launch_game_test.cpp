@@ -76,7 +76,8 @@ TEST_F(LaunchGameTest, AMouseTweakThatFailsStopsTheLaunchBeforeAnySound) {
     EXPECT_FALSE(demoStep);
 }
 
-TEST_F(LaunchGameTest, AMissingProgramStillGetsTheEndSoundAndTheDemoStep) {
+// A game that never ran recorded nothing: no demo is offered for saving.
+TEST_F(LaunchGameTest, AMissingProgramStillGetsTheEndSoundButNoDemoStep) {
     bool demoStep = false;
     LaunchHooks hooks;
     hooks.saveRecordedDemo = [&] { demoStep = true; };
@@ -88,7 +89,7 @@ TEST_F(LaunchGameTest, AMissingProgramStillGetsTheEndSoundAndTheDemoStep) {
     EXPECT_EQ(prompter_.messages, QStringList{"COMMIT.EXE was not found!"});
     ASSERT_EQ(sound_.played.size(), 2u);
     EXPECT_EQ(sound_.played[1], "SOUNDE.WAV");
-    EXPECT_TRUE(demoStep);
+    EXPECT_FALSE(demoStep);
 }
 
 TEST_F(LaunchGameTest, TheDemoStepIsSkippedWhenNoDemoIsRecorded) {

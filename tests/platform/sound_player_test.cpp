@@ -27,5 +27,27 @@ TEST(SystemSoundPlayer, ReturnsForShortMissingAndBrokenSoundsAlike) {
     EXPECT_LT(clock.elapsed(), 10000);
 }
 
+// The launcher loads the sounds' module from beside itself or its install layout only,
+// never from a path of the build tree compiled into it; the tests say where it is.
+// Why a module could not be loaded is said.
+TEST(SystemSoundPlayer, LoadsItsModuleOnlyFromWhereItMayAndSaysWhyNot) {
+    GameDir dir;
+    const QString tone = QString::fromStdString((dir / "TONE.WAV").string());
+    ASSERT_EQ(QProcess::execute(WAVTONE_PATH, {tone, "20", "880", "660"}), 0);
+    const QByteArray named = qgetenv("MARLOVEN_SOUND_MODULE_DIR");
+    qunsetenv("MARLOVEN_SOUND_MODULE_DIR");
+    testing::internal::CaptureStderr();
+    MakeSystemSoundPlayer()->PlaySync(tone.toStdString());
+    const std::string unnamed = testing::internal::GetCapturedStderr();
+    qputenv("MARLOVEN_SOUND_MODULE_DIR", named);
+    EXPECT_NE(unnamed.find("no sounds: cannot load"), std::string::npos) << unnamed;
+    EXPECT_NE(unnamed.find("/tests/"), std::string::npos) << "no reason given: " << unnamed;
+
+    testing::internal::CaptureStderr();
+    MakeSystemSoundPlayer()->PlaySync(tone.toStdString());
+    const std::string found = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(found.find("cannot load"), std::string::npos) << found;
+}
+
 } // namespace
 } // namespace marloven::test

@@ -13,9 +13,15 @@ WriteFailureForTesting::Scope g_injectedScope = WriteFailureForTesting::Scope::E
 } // namespace
 
 // The tests' side of the seam in core/file_io.h.
-std::error_code InjectedWriteFailure(bool newFile) {
-    if (newFile || g_injectedScope == WriteFailureForTesting::Scope::EveryWrite) {
-        return g_injectedFailure;
+std::error_code InjectedWriteFailure(WriteStep step) {
+    using Scope = WriteFailureForTesting::Scope;
+    switch (g_injectedScope) {
+    case Scope::EveryWrite:
+        return step == WriteStep::Flush ? std::error_code() : g_injectedFailure;
+    case Scope::NewFiles:
+        return step == WriteStep::NewFile ? g_injectedFailure : std::error_code();
+    case Scope::Flush:
+        return step == WriteStep::Flush ? g_injectedFailure : std::error_code();
     }
     return {};
 }

@@ -12,6 +12,8 @@ class WriteFailureForTesting {
     enum class Scope {
         EveryWrite, // a full disk: nothing can be written
         NewFiles,   // a folder that refuses new files; its files can still be written
+        Flush,      // a disk that takes the writes but fails to keep them (a network
+                    // share that fills up, a failing disk): only the flush says so
     };
     explicit WriteFailureForTesting(std::error_code error, Scope scope = Scope::EveryWrite);
     ~WriteFailureForTesting();

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -56,6 +57,34 @@ TEST(DosboxDialog, WhatThePlayerAcceptsIsKeptAndTheNextStartUsesIt) {
     });
     EditDosboxSettings(dialog, settings);
     EXPECT_EQ(LoadDosboxSettings(settings).use, DosboxUse::Never);
+}
+
+// The DOSBox a start would use is named with its version, readable; a path to no file
+// is not taken at OK.
+TEST(DosboxDialog, ShowsTheDosboxUsedWithItsVersionAndRefusesAPathToNothing) {
+    ScratchSettings settings;
+    const GameDir game({{"dosbox", "#!/bin/sh\necho\necho 'DOSBox version 9.9, ours'\n"}});
+    const std::string fake = (game / "dosbox").string();
+    std::filesystem::permissions(fake, std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    ScriptedPrompter prompter;
+    DosboxDialog dialog(prompter);
+    WhenOpened(dialog, [&] {
+        dialog.DosboxPath->setText(QString::fromStdString((game / "gone").string()));
+        dialog.OKButton->click();
+        ASSERT_EQ(prompter.messages.size(), 1);
+        EXPECT_TRUE(prompter.messages[0].endsWith("gone was not found. Choose a file that is "
+                                                  "there, or leave the box empty."));
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.DosboxPath->setText(QString::fromStdString(fake));
+        emit dialog.DosboxPath->editingFinished();
+        EXPECT_EQ(dialog.Used->text(),
+                  QString::fromStdString("Used: " + fake + " (DOSBox version 9.9, ours)"));
+        EXPECT_EQ(dialog.Used->palette().color(QPalette::WindowText), QColor(Qt::white));
+        dialog.OKButton->click();
+    });
+    EditDosboxSettings(dialog, settings);
+    EXPECT_EQ(LoadDosboxSettings(settings).dosboxPath, fake);
 }
 
 } // namespace

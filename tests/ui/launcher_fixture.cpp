@@ -52,7 +52,8 @@ void Type(QWidget* widget, const QString& text) {
 }
 
 int RunLauncherProgram(const QStringList& arguments, const std::filesystem::path& workDir,
-                       const std::filesystem::path& configDir, std::string* output) {
+                       const std::filesystem::path& configDir, std::string* output,
+                       std::string* errors) {
     QProcess process;
     if (!workDir.empty()) {
         process.setWorkingDirectory(QString::fromStdString(workDir.string()));
@@ -64,7 +65,8 @@ int RunLauncherProgram(const QStringList& arguments, const std::filesystem::path
         "XDG_CONFIG_HOME",
         QString::fromStdString((configDir.empty() ? emptyConfig.Path() : configDir).string()));
     process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setProcessChannelMode(errors == nullptr ? QProcess::ForwardedErrorChannel
+                                                    : QProcess::SeparateChannels);
     process.start(MARLOVEN_PATH, arguments);
     if (!process.waitForFinished(60000)) {
         process.kill();
@@ -73,6 +75,9 @@ int RunLauncherProgram(const QStringList& arguments, const std::filesystem::path
     }
     if (output != nullptr) {
         *output = process.readAllStandardOutput().toStdString();
+    }
+    if (errors != nullptr) {
+        *errors = process.readAllStandardError().toStdString();
     }
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
 }

@@ -50,9 +50,11 @@ void PressKey(QWidget* widget, int key, const QString& text = {});
 // Runs the launcher program itself offscreen, started in `workDir` (this process's
 // directory when empty); its exit code, or -1 when it hung and -2 when it crashed. Its
 // own settings are read from `configDir` (an empty one of the test's when not given,
-// never the user's), and what it printed goes to `output` when given.
+// never the user's), and what it printed goes to `output` when given, its error output
+// to `errors` when given.
 int RunLauncherProgram(const QStringList& arguments, const std::filesystem::path& workDir = {},
-                       const std::filesystem::path& configDir = {}, std::string* output = nullptr);
+                       const std::filesystem::path& configDir = {}, std::string* output = nullptr,
+                       std::string* errors = nullptr);
 
 // Makes the game directory current for the start-up checks, and restores it after.
 class CurrentDirectory {

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -35,6 +36,20 @@ TEST(EditInfoOk, IsEnabledExactlyWhileBothBoxesHoldText) {
     dialog.SetEntry("Bo", "1");
     dialog.SetEntry("Bo", "1");
     EXPECT_TRUE(dialog.OKButton->isEnabled());
+}
+
+// The file keeps 40 characters: "host.example.org:2323" must not lose its port to a cut.
+TEST(EditInfoOk, ANumberLongerThanTheFileKeepsIsRefusedSayingSo) {
+    TEditInfo dialog;
+    dialog.AcceptInternetAddresses(true);
+    TypeText(dialog.Name, "Far");
+    TypeText(dialog.Number, "a-very-long-host-name.example.org:23232");
+    EXPECT_TRUE(dialog.OKButton->isEnabled());
+    TypeText(dialog.Number, "34"); // 41 characters
+    EXPECT_FALSE(dialog.OKButton->isEnabled());
+    EXPECT_FALSE(dialog.TooLong->isHidden());
+    EXPECT_TRUE(dialog.TooLong->text().contains("40 characters"));
+    EXPECT_EQ(dialog.NumberText().size(), 41);
 }
 
 TEST(EditInfoOk, EnterAcceptsOnlyAnEntryThatHasBothTexts) {

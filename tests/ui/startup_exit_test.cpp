@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/ui/launcher_fixture.h"
 
+#include "launcher/launcher_settings.h"
 #include "tests/support/write_failure.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/dialogs/commit_form.h"
@@ -71,6 +72,20 @@ TEST(StartupChecks, DecliningSetupStopsWithNothingSavedOrPlayed) {
     EXPECT_TRUE(launcher.sound.requested.empty());
     EXPECT_FALSE(launcher.dir.Exists("VK.CFG"));
     EXPECT_FALSE(launcher.Main().isVisible());
+}
+
+// A launcher killed while saving a 20 MB VK.CFG left its temporary file; the next start
+// removes it, and leaves the temporary file of a launcher still saving.
+TEST(StartupChecks, TheTemporaryFileOfAKilledSaveGoesAtTheNextStart) {
+    const std::string saving =
+        "VK.CFG.~" + std::to_string(QCoreApplication::applicationPid()) + "-00c0ffee.tmp";
+    Launcher launcher({{"VK.CFG", "PlayerName = \"Ann\"\r\n"},
+                       {"VK.CFG.~2147483600-5eed0001.tmp", "PlayerName = \"half"},
+                       {saving, "PlayerName"}});
+    CurrentDirectory inGame(launcher.dir.Path());
+    ASSERT_TRUE(StartupChecks(launcher.context, *launcher.forms));
+    EXPECT_FALSE(launcher.dir.Exists("VK.CFG.~2147483600-5eed0001.tmp"));
+    EXPECT_TRUE(launcher.dir.Exists(saving));
 }
 
 TEST(StartupChecks, AFolderNamedLikeTheConfigurationDoesNotCount) {
@@ -343,6 +358,28 @@ TEST(LauncherProgram, StartedAwayFromTheGameAsksForItRemembersItAndAsksAgainOnce
     // The remembered folder is gone: the question comes again, and Cancel ends with 1.
     game.reset();
     EXPECT_EQ(run(""), 1);
+}
+
+// Settings that cannot be written (here a file stands where their folder should be)
+// would be lost without a word: the player is told, once, and the launcher goes on.
+TEST(LauncherProgram, SettingsThatCannotBeWrittenAreToldOnce) {
+    GameDir game({{"VK.EXE", ""}, {"VK.CFG", "PlayerName = \"Zed\"\r\n"}});
+    GameDir config({{"Marloven", "a file in the settings' way"}});
+    std::string errors;
+    EXPECT_EQ(RunLauncherProgram({"--answers=no", QString::fromStdString(game.Path().string())}, {},
+                                 config.Path(), nullptr, &errors),
+              0);
+    const std::string told = "Marloven could not save its settings in ";
+    ASSERT_NE(errors.find(told), std::string::npos) << errors;
+    EXPECT_EQ(errors.find(told, errors.find(told) + 1), std::string::npos) << errors;
+
+    LauncherSettings settings(QString::fromStdString((config / "Marloven/marloven.ini").string()));
+    int tellings = 0;
+    settings.TellWriteFailureTo([&](const QString&) { ++tellings; });
+    settings.Set(LauncherKey::DosboxFullScreen, true);
+    settings.Set(LauncherKey::IpxPort, 2131);
+    EXPECT_EQ(tellings, 1);
+    EXPECT_EQ(settings.Get(LauncherKey::IpxPort).toInt(), 2131) << "held until the end";
 }
 
 TEST(LauncherProgram, RefusesUnknownOptionsButLetsQtTakeItsOwn) {

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -31,45 +32,61 @@ QLineEdit* AddPathBox(QWidget* parent, const char* name, int y) {
     return box;
 }
 
-QString SearchPathNote() {
-    const std::string found = FindDosbox({});
-    return found.empty() ? QStringLiteral("Not found on the search path")
-                         : "Found on the search path: " + MessageText(found);
+// Which DOSBox a start would use for the path in the box, and its version.
+QString UsedDosbox(const QString& path) {
+    DosboxSettings settings;
+    settings.dosboxPath = NarrowText(path.trimmed());
+    const std::string found = FindDosbox(settings);
+    if (found.empty()) {
+        return settings.dosboxPath.empty() ? QStringLiteral("Used: none found on the search path")
+                                           : QStringLiteral("Used: none, no such file");
+    }
+    const std::string version = DosboxVersion(found);
+    return "Used: " + MessageText(found) +
+           (version.empty() ? QString() : " (" + MessageText(version) + ")");
 }
 
 } // namespace
 
 DosboxDialog::DosboxDialog(Prompter& prompter, QWidget* parent)
-    : FixedDialog("DOSBox", {kWidth, 236}, parent), prompter_(prompter) {
+    : FixedDialog("DOSBox", {kWidth, 256}, parent), prompter_(prompter) {
     AddCaption(this, "DOSBox program", {kMargin, 8, kBoxWidth, 18}, 10);
     DosboxPath = AddPathBox(this, "DosboxPath", 28);
-    DosboxPath->setPlaceholderText(SearchPathNote());
+    DosboxPath->setPlaceholderText("Empty: searched on the path");
     BrowseDosbox = AddButton(this, "BrowseDosbox", "Browse", kWidth - kMargin - 75, 27);
+    Used = new QLabel(this);
+    Used->setObjectName("Used");
+    Used->setGeometry(kMargin, 54, kWidth - 2 * kMargin, 18);
+    Used->setFont(SansFont(11, true));
+    PaintTextColor(Used, Qt::white);
 
-    AddCaption(this, "Use DOSBox for DOS programs", {kMargin, 62, kBoxWidth, 18}, 10);
+    AddCaption(this, "Use DOSBox for DOS programs", {kMargin, 82, kBoxWidth, 18}, 10);
     Use = new QComboBox(this);
     Use->setObjectName("Use");
-    Use->setGeometry(kMargin, 82, kBoxWidth, 23);
+    Use->setGeometry(kMargin, 102, kBoxWidth, 23);
     for (const char* item : kUseItems) {
         Use->addItem(item);
     }
     FullScreen = new QCheckBox("Full screen (otherwise a window)", this);
     FullScreen->setObjectName("FullScreen");
-    FullScreen->setGeometry(kMargin, 114, kBoxWidth, 20);
+    FullScreen->setGeometry(kMargin, 134, kBoxWidth, 20);
     FullScreen->setStyleSheet("QCheckBox { color: white; }");
 
     AddCaption(this, "Your own DOSBox configuration file, read after Marloven's",
-               {kMargin, 144, kWidth - 2 * kMargin, 18}, 10);
-    PlayersConfiguration = AddPathBox(this, "PlayersConfiguration", 164);
+               {kMargin, 164, kWidth - 2 * kMargin, 18}, 10);
+    PlayersConfiguration = AddPathBox(this, "PlayersConfiguration", 184);
     PlayersConfiguration->setPlaceholderText("None");
     BrowseConfiguration =
-        AddButton(this, "BrowseConfiguration", "Browse", kWidth - kMargin - 75, 163);
+        AddButton(this, "BrowseConfiguration", "Browse", kWidth - kMargin - 75, 183);
 
     const OkCancel buttons =
-        AddOkCancel(kWidth - 2 * kMargin - 150, kWidth - kMargin - 75, 203, DosboxPath);
+        AddOkCancel(kWidth - 2 * kMargin - 150, kWidth - kMargin - 75, 223, DosboxPath, false);
     OKButton = buttons.ok;
     CancelButton = buttons.cancel;
 
+    connect(OKButton, &QPushButton::clicked, this, &DosboxDialog::Accept);
+    connect(DosboxPath, &QLineEdit::editingFinished, this,
+            [this] { Used->setText(UsedDosbox(DosboxPath->text())); });
     connect(BrowseDosbox, &QPushButton::clicked, this, [this] { Browse(DosboxPath); });
     connect(BrowseConfiguration, &QPushButton::clicked, this,
             [this] { Browse(PlayersConfiguration); });
@@ -77,6 +94,7 @@ DosboxDialog::DosboxDialog(Prompter& prompter, QWidget* parent)
 
 void DosboxDialog::Load(const DosboxSettings& settings) {
     DosboxPath->setText(MessageText(settings.dosboxPath));
+    Used->setText(UsedDosbox(DosboxPath->text()));
     Use->setCurrentIndex(static_cast<int>(settings.use));
     FullScreen->setChecked(settings.fullScreen);
     PlayersConfiguration->setText(MessageText(settings.playersConfiguration));
@@ -91,11 +109,25 @@ DosboxSettings DosboxDialog::Settings() const {
     return settings;
 }
 
+// A path that names no file would leave every start refused: it is not taken.
+void DosboxDialog::Accept() {
+    for (const QLineEdit* box : {DosboxPath, PlayersConfiguration}) {
+        const QString path = box->text().trimmed();
+        if (!path.isEmpty() && !QFileInfo(path).isFile()) {
+            prompter_.Inform(path + " was not found. Choose a file that is there, or leave the "
+                                    "box empty.");
+            return;
+        }
+    }
+    accept();
+}
+
 void DosboxDialog::Browse(QLineEdit* box) {
     const QString current = box->text().trimmed();
     const QString directory = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
     if (const auto chosen = prompter_.AskOpenFileName(directory, QString())) {
         box->setText(*chosen);
+        Used->setText(UsedDosbox(DosboxPath->text()));
     }
 }
 

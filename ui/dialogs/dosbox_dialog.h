@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -26,6 +27,8 @@ class DosboxDialog : public FixedDialog {
 
     QLineEdit* DosboxPath = nullptr;
     QPushButton* BrowseDosbox = nullptr;
+    // The DOSBox a start would use, and its version.
+    QLabel* Used = nullptr;
     QComboBox* Use = nullptr;
     QCheckBox* FullScreen = nullptr;
     QLineEdit* PlayersConfiguration = nullptr;
@@ -34,6 +37,7 @@ class DosboxDialog : public FixedDialog {
     QPushButton* CancelButton = nullptr;
 
   private:
+    void Accept();
     void Browse(QLineEdit* box);
 
     Prompter& prompter_;

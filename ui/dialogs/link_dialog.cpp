@@ -23,10 +23,10 @@ constexpr int kWidth = 300;
 constexpr int kMargin = 8;
 constexpr int kInner = kWidth - 2 * kMargin;
 
-// What a host's address box lets the player type: a name or IPv4 address, and the
-// port after a colon as the host's own list shows it.
+// What a host's address box lets the player type: a name, an IPv4 address or an IPv6
+// one in brackets, and the port after a colon as the host's own list shows it.
 const QString kAddressChars =
-    QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:");
+    QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:[]");
 
 QRadioButton* AddChoice(QWidget* parent, const char* name, const QString& text, int top) {
     auto* button = new QRadioButton(text, parent);
@@ -77,7 +77,7 @@ LinkDialog::LinkDialog(QWidget* parent)
     Port = new QSpinBox(this);
     Port->setObjectName("Port");
     Port->setGeometry(72, 86, 90, 22);
-    Port->setRange(1, kHighestPort);
+    Port->setRange(kLowestHostingPort, kHighestHostingPort);
     PaintLimeOnBlack(Port);
 
     tellCaption_ = new QLabel(this);
@@ -142,6 +142,8 @@ QString LinkDialog::TextToTell() const {
 
 void LinkDialog::Update() {
     const bool joining = JoinButton->isChecked();
+    // A host takes the ports it may bind; a joining player the host's, whichever it is.
+    Port->setMinimum(joining ? 1 : kLowestHostingPort);
     Address->setEnabled(joining);
     for (QWidget* widget : {static_cast<QWidget*>(tellCaption_), static_cast<QWidget*>(tell_),
                             static_cast<QWidget*>(CopyButton), static_cast<QWidget*>(hint_)}) {

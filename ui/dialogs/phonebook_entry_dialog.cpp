@@ -2,9 +2,11 @@
 #include "ui/dialogs/phonebook_entry_dialog.h"
 
 #include "comm/internet_link.h"
+#include "comm/phonebook.h"
 #include "launcher/text_conversions.h"
 #include "ui/look/char_filter.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -28,6 +30,14 @@ TEditInfo::TEditInfo(QWidget* parent) : FixedDialog("Edit Entry", {257, 145}, pa
     AddCaption(this, "Phone Number", {12, 56, 233, 18}, 10);
     Number = AddEntryBox(this, "Number", 75);
     CharFilter::Install(Number, kNumberChars);
+
+    // The file keeps 40 characters of each; a longer text is refused, never cut.
+    TooLong = new QLabel(this);
+    TooLong->setObjectName("TooLong");
+    TooLong->setGeometry(12, 97, 233, 13);
+    TooLong->setFont(SansFont(10, true));
+    PaintTextColor(TooLong, Qt::yellow);
+    TooLong->hide();
 
     const OkCancel buttons = AddOkCancel(44, 138, 110, Name);
     OKButton = buttons.ok;
@@ -57,9 +67,17 @@ QString TEditInfo::NumberText() const {
     return Number->text();
 }
 
-// Shared by both boxes: an entry needs a name and a number.
+// Shared by both boxes: an entry needs a name and a number, each of a length the
+// phonebook file can hold.
 void TEditInfo::NameChange() {
-    OKButton->setEnabled(!Name->text().isEmpty() && !Number->text().isEmpty());
+    const auto fits = [](const QLineEdit* box) {
+        return static_cast<std::size_t>(box->text().size()) <= kPhonebookFieldSize;
+    };
+    const bool fit = fits(Name) && fits(Number);
+    TooLong->setText(QStringLiteral("Too long: the phonebook keeps %1 characters of each.")
+                         .arg(kPhonebookFieldSize));
+    TooLong->setVisible(!fit);
+    OKButton->setEnabled(fit && !Name->text().isEmpty() && !Number->text().isEmpty());
 }
 
 // Each opening starts in the name box. Coming back from another program while the

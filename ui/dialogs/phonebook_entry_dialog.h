@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -32,6 +33,8 @@ class TEditInfo : public FixedDialog {
     QLineEdit* Number = nullptr;
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
+    // Says why OK is off when a text is longer than the file keeps.
+    QLabel* TooLong = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -7,6 +7,7 @@
 #include "core/cfg_store.h"
 #include "core/mouse_tweak.h"
 #include "core/settings.h"
+#include "launcher/link_settings.h"
 #include "launcher/start_plan.h"
 #include "platform/program_runner.h"
 #include "ui/app_context.h"
@@ -26,12 +27,21 @@
 namespace marloven {
 
 void TMain::StartCommDriver(LaunchMode mode, const std::string& value,
-                            const std::optional<InternetLink>& link) {
+                            std::optional<InternetLink> link) {
     CommitSettings settings;
     settings.mode = mode;
     settings.value = value;
     ModemPage->FillCommitSettings(settings);
     settings.socket = forms_.NetNoPlayers->SocketText();
+    if (link && mode == LaunchMode::Dial) {
+        // The launcher calls the number; the driver dials the launcher's end.
+        link->hostAddress = value;
+        SaveLinkChoice(context_.settings, *link);
+        link->dialLauncher = [this, settings](int port) mutable {
+            settings.launcherDialPort = port;
+            ComposeCommitFile(context_.startDir, settings);
+        };
+    }
     ReportFileErrors(context_.prompter, [&] {
         ComposeCommitFile(context_.startDir, settings);
         Launch(mode, kCommDriverProgram, link);

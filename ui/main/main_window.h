@@ -121,7 +121,7 @@ class TMain : public QMainWindow {
     // link when there is one; a file that cannot be written is reported and nothing is
     // started.
     void StartCommDriver(LaunchMode mode, const std::string& value,
-                         const std::optional<InternetLink>& link);
+                         std::optional<InternetLink> link);
     // Whether DOSBox will run the driver (with the mouse tweak on, its helper).
     bool CommDriverRunsInDosbox() const;
     // Where DOSBox runs the driver, asks how to meet the others; false to stop the start.

@@ -34,7 +34,7 @@ std::string StartSoundName() {
 
 } // namespace
 
-void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& program,
+bool RunProgram(AppContext& context, QWidget* mainWindow, const std::string& program,
                 const std::string& arguments, const std::optional<InternetLink>& link) {
     GameStart command = MakeGameStart(context.startDir, program, arguments);
     command.link = link;
@@ -42,20 +42,22 @@ void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& pro
     const QString notFound = MessageText(program) + " was not found!";
     if (!IsExistingFile(PathFromNarrow(path))) {
         context.prompter.Inform(notFound);
-        return;
+        return false;
     }
     // What cannot start is said while the window stays in view.
     if (const std::optional<std::string> refusal = context.runner.Plan(command).refusal) {
         context.prompter.Inform(MessageText(*refusal));
-        return;
+        return false;
     }
     if (mainWindow != nullptr) {
         mainWindow->hide();
     }
     const RunResult result = context.runner.Run(command);
+    // What went wrong is said once the window is back.
+    ShowInFront(mainWindow);
     switch (result.outcome) {
     case RunOutcome::Ended:
-        break;
+        return true;
     case RunOutcome::NotFound: // removed between the check and the start
         context.prompter.Inform(notFound);
         break;
@@ -64,10 +66,13 @@ void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& pro
                                 MessageText(CommandLineText(path, arguments)));
         break;
     case RunOutcome::Refused:
-        context.prompter.Inform(MessageText(result.message));
+    case RunOutcome::Failed:
+        if (!result.message.empty()) {
+            context.prompter.Inform(MessageText(result.message));
+        }
         break;
     }
-    ShowInFront(mainWindow);
+    return false;
 }
 
 void LaunchGame(AppContext& context, QWidget* mainWindow, LaunchMode mode,
@@ -78,10 +83,11 @@ void LaunchGame(AppContext& context, QWidget* mainWindow, LaunchMode mode,
         return;
     }
     context.sound.PlayAsync(StartSoundName());
-    RunProgram(context, mainWindow, programToRun, arguments, hooks.link);
-    // The end sound and the demo step come whether or not the program could start.
+    const bool ran = RunProgram(context, mainWindow, programToRun, arguments, hooks.link);
+    // The end sound comes whether or not the program could start; a demo can only have
+    // been recorded when the game ran.
     context.sound.PlayAsync(kGameEndSound);
-    if (options.recordDemo && hooks.saveRecordedDemo) {
+    if (ran && options.recordDemo && hooks.saveRecordedDemo) {
         hooks.saveRecordedDemo();
     }
 }

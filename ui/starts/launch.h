@@ -17,7 +17,8 @@ namespace marloven {
 // line, hiding mainWindow while it runs and showing it (in front) afterwards. Reports
 // " was not found!" / "Could not execute " through context.prompter.
 // A comm-driver start passes its link, which DOSBox carries when it runs the start.
-void RunProgram(AppContext& context, QWidget* mainWindow, const std::string& program,
+// True when the program ran and ended well.
+bool RunProgram(AppContext& context, QWidget* mainWindow, const std::string& program,
                 const std::string& arguments,
                 const std::optional<InternetLink>& link = std::nullopt);
 

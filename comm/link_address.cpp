@@ -1,0 +1,196 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "comm/link_address.h"
+
+#include <algorithm>
+#include <charconv>
+#include <vector>
+
+namespace marloven {
+
+namespace {
+
+constexpr std::size_t kMaxHostName = 253;
+constexpr std::size_t kMaxLabel = 63;
+constexpr int kIpv6Groups = 8;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsHexDigit(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool IsLetterOrDigit(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0;;) {
+        const auto end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string_view::npos) {
+            return parts;
+        }
+        start = end + 1;
+    }
+}
+
+std::optional<int> Number(std::string_view digits, std::size_t maxDigits) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || digits.size() > maxDigits || error != std::errc() ||
+        end != digits.data() + digits.size() || !IsDigit(digits.front())) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> Port(std::string_view digits) {
+    const auto port = Number(digits, 5);
+    return port && *port >= 1 && *port <= kHighestHostingPort ? port : std::nullopt;
+}
+
+// Four decimal parts, each at most 255, written back without leading zeros.
+std::optional<std::string> DottedIpv4(std::string_view text) {
+    const auto parts = Split(text, '.');
+    if (parts.size() != 4) {
+        return std::nullopt;
+    }
+    std::string plain;
+    for (const std::string_view part : parts) {
+        const auto value = Number(part, 3);
+        if (!value || *value > 255) {
+            return std::nullopt;
+        }
+        plain += (plain.empty() ? "" : ".") + std::to_string(*value);
+    }
+    return plain;
+}
+
+bool IsHostName(std::string_view text) {
+    if (text.empty() || text.size() > kMaxHostName) {
+        return false;
+    }
+    return std::ranges::all_of(Split(text, '.'), [](std::string_view label) {
+        return !label.empty() && label.size() <= kMaxLabel && label.front() != '-' &&
+               label.back() != '-' &&
+               std::ranges::all_of(label, [](char c) { return IsLetterOrDigit(c) || c == '-'; });
+    });
+}
+
+// Hex groups of one to four digits, the last of which may be a dotted IPv4 address
+// (two groups' worth); `::` stands for one or more zero groups.
+std::optional<int> Ipv6Groups(std::string_view text) {
+    if (text.empty()) {
+        return 0;
+    }
+    const auto parts = Split(text, ':');
+    int groups = 0;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string_view part = parts[i];
+        if (i + 1 == parts.size() && part.find('.') != std::string_view::npos) {
+            groups += DottedIpv4(part) ? 2 : kIpv6Groups + 1;
+        } else if (part.empty() || part.size() > 4 || !std::ranges::all_of(part, IsHexDigit)) {
+            return std::nullopt;
+        } else {
+            ++groups;
+        }
+    }
+    return groups;
+}
+
+bool IsIpv6(std::string_view text) {
+    const auto gap = text.find("::");
+    if (gap == std::string_view::npos) {
+        return Ipv6Groups(text) == kIpv6Groups;
+    }
+    const auto before = Ipv6Groups(text.substr(0, gap));
+    const auto after = Ipv6Groups(text.substr(gap + 2));
+    return before && after && *before + *after < kIpv6Groups;
+}
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::optional<LinkAddress> ParseBracketed(std::string_view text, int defaultPort) {
+    const auto close = text.find(']');
+    if (close == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view host = text.substr(1, close - 1);
+    const std::string_view rest = text.substr(close + 1);
+    std::optional<int> port = defaultPort;
+    if (!rest.empty()) {
+        port = rest.front() == ':' ? Port(rest.substr(1)) : std::nullopt;
+    }
+    if (!port || !IsIpv6(host)) {
+        return std::nullopt;
+    }
+    return LinkAddress{std::string(host), *port, true};
+}
+
+} // namespace
+
+bool IsHostingPort(int port) {
+    return port >= kLowestHostingPort && port <= kHighestHostingPort;
+}
+
+std::optional<std::string> HostingPortRefusal(int port) {
+    if (IsHostingPort(port)) {
+        return std::nullopt;
+    }
+    return "The port " + std::to_string(port) + " cannot be used for hosting. Choose one from " +
+           std::to_string(kLowestHostingPort) + " to " + std::to_string(kHighestHostingPort) +
+           ", such as 2323.";
+}
+
+std::optional<LinkAddress> ParseLinkAddress(std::string_view text, int defaultPort) {
+    text = Trimmed(text);
+    if (!text.empty() && text.front() == '[') {
+        return ParseBracketed(text, defaultPort);
+    }
+    const auto colon = text.find(':');
+    std::optional<int> port = defaultPort;
+    if (colon != std::string_view::npos) {
+        port = Port(text.substr(colon + 1)); // a second colon makes the port no number
+        text = text.substr(0, colon);
+    }
+    if (!port || *port < 1 || *port > kHighestHostingPort) {
+        return std::nullopt;
+    }
+    const bool numeric = std::ranges::all_of(text, [](char c) { return IsDigit(c) || c == '.'; });
+    if (numeric) {
+        // Never a name: the resolver would read "3232235777" or "010.1.1.1" its own way.
+        const auto dotted = DottedIpv4(text);
+        return dotted ? std::optional(LinkAddress{*dotted, *port, false}) : std::nullopt;
+    }
+    return IsHostName(text) ? std::optional(LinkAddress{std::string(text), *port, false})
+                            : std::nullopt;
+}
+
+std::string LinkAddressRefusal(std::string_view text) {
+    return "\"" + std::string(text) +
+           "\" is not an address to reach. Write a host name (velkaran.example.org), an IPv4 "
+           "address of four numbers up to 255 (192.168.1.20), or an IPv6 address in brackets "
+           "([2001:db8::7]), each optionally followed by a colon and the port (:2323).";
+}
+
+std::string ShowLinkAddress(const LinkAddress& address) {
+    const std::string port = ':' + std::to_string(address.port);
+    return address.ipv6 ? '[' + address.host + ']' + port : address.host + port;
+}
+
+std::string LauncherDialNumber(int localPort) {
+    return std::string(kLauncherEndAddress) + ':' + std::to_string(localPort);
+}
+
+} // namespace marloven

@@ -1,0 +1,245 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/relay.h"
+
+#include "link/relay_parts.h"
+
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QNetworkInterface>
+#include <QTcpServer>
+#include <QUdpSocket>
+
+namespace marloven {
+
+namespace {
+
+bool Binds(LinkTransport transport, const QHostAddress& address, int port) {
+    if (transport == LinkTransport::Tcp) {
+        QTcpServer server;
+        return server.listen(address, static_cast<quint16>(port));
+    }
+    QUdpSocket socket;
+    return socket.bind(address, static_cast<quint16>(port));
+}
+
+// Another port nearby that nothing holds, to suggest in place of one in use.
+int FreeHostingPortNear(LinkTransport transport, int taken) {
+    for (int port = taken + 1; port < taken + 100 && port <= kHighestHostingPort; ++port) {
+        if (Binds(transport, QHostAddress::Any, port)) {
+            return port;
+        }
+    }
+    return kLowestHostingPort + 1300;
+}
+
+bool Reachable(const QHostAddress& address) {
+    return !address.isLoopback() && !address.isLinkLocal() && !address.isMulticast();
+}
+
+} // namespace
+
+RelayPlan PlanRelay(const InternetLink& link, const LinkAddress& remote) {
+    RelayPlan plan;
+    plan.transport = link.mode == LaunchMode::Network ? LinkTransport::Udp : LinkTransport::Tcp;
+    plan.side = link.mode == LaunchMode::Dial     ? LinkSide::Join
+                : link.mode == LaunchMode::Answer ? LinkSide::Host
+                                                  : link.side;
+    plan.publicPort = link.port;
+    plan.remote = remote;
+    plan.driverCallsAgain = link.mode == LaunchMode::Dial;
+    if (link.mode == LaunchMode::Answer) {
+        plan.waitingFor = QStringLiteral("a call");
+    } else if (link.mode == LaunchMode::Network) {
+        plan.waitingFor = QStringLiteral("players");
+    }
+    if (link.mode == LaunchMode::Dial) {
+        plan.joining = QStringLiteral("Calling");
+    }
+    return plan;
+}
+
+QString DescribePeer(const QHostAddress& address, int port) {
+    bool mapped = false;
+    const QHostAddress v4(address.toIPv4Address(&mapped));
+    const QHostAddress shown = mapped ? v4 : address;
+    const QString host = shown.toString();
+    return QString::fromStdString(ShowLinkAddress(
+        {host.toStdString(), port, shown.protocol() == QAbstractSocket::IPv6Protocol}));
+}
+
+int FreeLocalPort(LinkTransport transport) {
+    if (transport == LinkTransport::Tcp) {
+        QTcpServer server;
+        return server.listen(QHostAddress::LocalHost, 0) ? server.serverPort() : 0;
+    }
+    QUdpSocket socket;
+    return socket.bind(QHostAddress::LocalHost, 0) ? socket.localPort() : 0;
+}
+
+QString PortInUseMessage(LinkTransport transport, int port) {
+    return QStringLiteral("The port %1 is in use by another program on this machine, so nobody "
+                          "could reach this game there. Choose another, such as %2.")
+        .arg(port)
+        .arg(FreeHostingPortNear(transport, port));
+}
+
+QString AddressText(const LinkAddress& address) {
+    return QString::fromStdString(ShowLinkAddress(address));
+}
+
+QString CouldNotReach(const RelayPlan& plan, TryEnd end) {
+    const LinkAddress& remote = plan.remote;
+    const QString address = AddressText(remote);
+    switch (end) {
+    case TryEnd::Refused:
+        return QStringLiteral("Could not reach %1: refused. Nothing takes the link on that port "
+                              "there; check that the other player is hosting and the port is "
+                              "right.")
+            .arg(address);
+    case TryEnd::NoAnswer:
+        return QStringLiteral("Could not reach %1: no answer in %2 s. A firewall or a router on "
+                              "the way may be dropping the link, or the address is not the "
+                              "host's.")
+            .arg(address)
+            .arg(plan.tryMs / 1000.0);
+    case TryEnd::NoSuchHost:
+        return QStringLiteral("Could not reach %1: no such host. Check the name.").arg(address);
+    case TryEnd::Unreachable:
+        return QStringLiteral("Could not reach %1: unreachable. This machine has no way to that "
+                              "network; check the address and this machine's connection.")
+            .arg(address);
+    case TryEnd::HungUp:
+        break;
+    }
+    return QStringLiteral("The link with %1 ended.").arg(address);
+}
+
+void HostLookup::Start(const LinkAddress& remote, Done done) {
+    done_ = std::move(done);
+    const QString host = QString::fromStdString(remote.host);
+    QHostAddress address;
+    if (address.setAddress(host)) {
+        Finish({address});
+        return;
+    }
+    QHostInfo::lookupHost(host, this, [this](const QHostInfo& info) {
+        Finish(info.error() == QHostInfo::NoError ? info.addresses() : QList<QHostAddress>());
+    });
+}
+
+void HostLookup::Finish(const QList<QHostAddress>& addresses) {
+    finished_ = true;
+    addresses_ = addresses;
+    if (done_) {
+        done_(addresses_);
+    }
+}
+
+Relay::Relay(RelayPlan plan) : plan_(std::move(plan)) {}
+
+Relay::~Relay() = default;
+
+QStringList Relay::AddressesToTell() const {
+    std::vector<std::string> ipv4;
+    QStringList ipv6;
+    for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+            ipv4.push_back(address.toString().toStdString());
+        } else if (Reachable(address)) {
+            ipv6 << DescribePeer(address, plan_.publicPort);
+        }
+    }
+    QStringList told;
+    for (const std::string& text : marloven::AddressesToTell(ipv4, plan_.publicPort)) {
+        told << QString::fromStdString(text);
+    }
+    return told + ipv6;
+}
+
+std::optional<QString> Relay::HostingRefusal() const {
+    if (const auto refusal = HostingPortRefusal(plan_.publicPort)) {
+        return QString::fromStdString(*refusal);
+    }
+    return std::nullopt;
+}
+
+void Relay::SetProgress(const QString& text) {
+    if (text != progress_) {
+        progress_ = text;
+        emit progressed(text);
+    }
+}
+
+void Relay::MarkUp(const QString& peer) {
+    if (!up_) {
+        up_ = true;
+        peer_ = peer;
+        SetProgress(QStringLiteral("Linked with %1").arg(peer));
+        emit linkUp(peer);
+    }
+}
+
+void Relay::FailTry(const QString& message) {
+    failure_ = message;
+    if (!plan_.driverCallsAgain) {
+        Fail(message);
+        return;
+    }
+    SetProgress(message);
+    emit tryFailed(message);
+}
+
+void Relay::Fail(const QString& message) {
+    failure_ = message;
+    if (!over_) {
+        over_ = true;
+        SetProgress(message);
+        emit failed(message);
+    }
+}
+
+JoinRelay::JoinRelay(const RelayPlan& plan) : Relay(plan) {
+    constexpr int kTickMs = 1000;
+    tryTimer_.setSingleShot(true);
+    tryTimer_.setInterval(plan.tryMs);
+    ticker_.setInterval(kTickMs);
+    connect(&tryTimer_, &QTimer::timeout, this, [this] { NoAnswer(); });
+    connect(&ticker_, &QTimer::timeout, this, [this] { ShowTry(); });
+}
+
+void JoinRelay::StartTry() {
+    trying_ = true;
+    clock_.start();
+    tryTimer_.start();
+    ticker_.start();
+    ShowTry();
+}
+
+void JoinRelay::StopTry() {
+    trying_ = false;
+    tryTimer_.stop();
+    ticker_.stop();
+}
+
+void JoinRelay::ShowWhere() {
+    SetProgress(QStringLiteral("%1 %2").arg(plan_.joining, AddressText(plan_.remote)));
+}
+
+void JoinRelay::ShowTry() {
+    SetProgress(QStringLiteral("%1 %2 ... %3 s")
+                    .arg(plan_.joining, AddressText(plan_.remote))
+                    .arg(clock_.elapsed() / 1000));
+}
+
+QString JoinRelay::LocalEndRefusal(const QString& error) const {
+    return QStringLiteral("The launcher could not open its end of the link: %1").arg(error);
+}
+
+std::unique_ptr<Relay> MakeRelay(const RelayPlan& plan) {
+    if (plan.transport == LinkTransport::Tcp) {
+        return plan.side == LinkSide::Host ? MakeTcpHostRelay(plan) : MakeTcpJoinRelay(plan);
+    }
+    return plan.side == LinkSide::Host ? MakeUdpHostRelay(plan) : MakeUdpJoinRelay(plan);
+}
+
+} // namespace marloven

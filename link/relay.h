@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "comm/internet_link.h"
+#include "comm/link_address.h"
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+namespace marloven {
+
+// How DOSBox's end of a link travels: its modem and null-modem cable over TCP, its IPX
+// tunnel over UDP.
+enum class LinkTransport { Tcp, Udp };
+
+// What the launcher carries between DOSBox (always on 127.0.0.1) and the other players.
+struct RelayPlan {
+    LinkTransport transport = LinkTransport::Tcp;
+    LinkSide side = LinkSide::Host;
+    // Hosting: the port the other players reach, on every address of this machine.
+    int publicPort = 0;
+    // Joining: the host, a name or an IPv4 or IPv6 address.
+    LinkAddress remote;
+    // Each connection DOSBox makes to the launcher's end is one try at the host, and a
+    // failed try is final unless the driver calls again after it (the modem's dial).
+    bool driverCallsAgain = false;
+    // How long one try waits for the host to answer.
+    int tryMs = 10000;
+    // How the player names the start in the texts: "a call", "the other player", ...
+    QString waitingFor = QStringLiteral("the other player");
+    QString joining = QStringLiteral("Joining");
+};
+
+// The plan for a comm-driver start's link.
+RelayPlan PlanRelay(const InternetLink& link, const LinkAddress& remote);
+
+// Carries one start's link. Hosting binds the public port before DOSBox starts and,
+// for each player who arrives, reaches DOSBox on its local port. Joining opens a local
+// end for DOSBox and, for each connection DOSBox makes there, resolves and reaches the
+// host, each try bounded.
+//
+// Lives on the thread that makes it; that thread's event loop carries the bytes.
+class Relay : public QObject {
+    Q_OBJECT
+  public:
+    // How long a player who has arrived waits for DOSBox to take the link.
+    static constexpr int kDosboxReadyMs = 30000;
+    // The host's tunnel tells players apart by their address: one local end for each,
+    // and eight players at most, the host included.
+    static constexpr int kMostPlayers = 8;
+
+    ~Relay() override;
+
+    // Binds what the start needs; the refusal, in the player's words, when it cannot
+    // (a port in use or not for hosting). Nothing has started then.
+    virtual std::optional<QString> Open() = 0;
+    // The port on 127.0.0.1 that DOSBox is given: where it listens when hosting, where
+    // it reaches the launcher when joining.
+    int DosboxPort() const { return dosboxPort_; }
+    // Hosting: "address:port" for each address of this machine another machine may
+    // reach, the likeliest first.
+    QStringList AddressesToTell() const;
+    // What happens now, for the player to read.
+    QString Progress() const { return progress_; }
+    bool IsUp() const { return up_; }
+    bool Hosting() const { return plan_.side == LinkSide::Host; }
+    // Who the link is up with ("198.51.100.4:2323").
+    QString Peer() const { return peer_; }
+    // The last try's failure, or empty.
+    QString Failure() const { return failure_; }
+    // Closes every socket; nothing is carried afterwards.
+    virtual void Close() = 0;
+
+  signals:
+    void progressed(const QString& text);
+    // The first bytes from another player reached DOSBox.
+    void linkUp(const QString& peer);
+    // A try at the host failed; the driver may try again.
+    void tryFailed(const QString& message);
+    // Nothing more can come of the link; DOSBox's start should end.
+    void failed(const QString& message);
+
+  protected:
+    explicit Relay(RelayPlan plan);
+    void SetProgress(const QString& text);
+    void MarkUp(const QString& peer);
+    void FailTry(const QString& message);
+    void Fail(const QString& message);
+    std::optional<QString> HostingRefusal() const;
+
+    RelayPlan plan_;
+    int dosboxPort_ = 0;
+
+  private:
+    QString progress_;
+    QString peer_;
+    QString failure_;
+    bool up_ = false;
+    bool over_ = false;
+};
+
+std::unique_ptr<Relay> MakeRelay(const RelayPlan& plan);
+
+// Texts shared with the windows.
+QString DescribePeer(const QHostAddress& address, int port);
+
+} // namespace marloven

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The relay's parts, shared by its TCP and UDP sides.
+
+#include "link/relay.h"
+
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+namespace marloven {
+
+// How a try at the host ended.
+enum class TryEnd { Refused, NoAnswer, NoSuchHost, Unreachable, HungUp };
+
+// A free port on 127.0.0.1 for DOSBox's end, or 0.
+int FreeLocalPort(LinkTransport transport);
+QString PortInUseMessage(LinkTransport transport, int port);
+QString CouldNotReach(const RelayPlan& plan, TryEnd end);
+QString AddressText(const LinkAddress& address);
+
+// The host's addresses: at once for an address, through the system's resolver for a
+// name. `done` gets them, or nothing when there is no such host.
+class HostLookup : public QObject {
+  public:
+    using Done = std::function<void(const QList<QHostAddress>&)>;
+    void Start(const LinkAddress& remote, Done done);
+    bool Finished() const { return finished_; }
+    const QList<QHostAddress>& Addresses() const { return addresses_; }
+
+  private:
+    void Finish(const QList<QHostAddress>& addresses);
+
+    Done done_;
+    QList<QHostAddress> addresses_;
+    bool finished_ = false;
+};
+
+// Joining: one try at the host at a time, bounded, its seconds shown as they pass.
+class JoinRelay : public Relay {
+  protected:
+    explicit JoinRelay(const RelayPlan& plan);
+    // The try's bound has passed without an answer.
+    virtual void NoAnswer() = 0;
+    void StartTry();
+    void StopTry();
+    bool Trying() const { return trying_; }
+    // Before a try: where the link goes.
+    void ShowWhere();
+    QString LocalEndRefusal(const QString& error) const;
+
+    HostLookup lookup_;
+
+  private:
+    void ShowTry();
+
+    QTimer tryTimer_;
+    QTimer ticker_;
+    QElapsedTimer clock_;
+    bool trying_ = false;
+};
+
+std::unique_ptr<Relay> MakeTcpHostRelay(const RelayPlan& plan);
+std::unique_ptr<Relay> MakeTcpJoinRelay(const RelayPlan& plan);
+std::unique_ptr<Relay> MakeUdpHostRelay(const RelayPlan& plan);
+std::unique_ptr<Relay> MakeUdpJoinRelay(const RelayPlan& plan);
+
+} // namespace marloven

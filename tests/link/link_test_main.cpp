@@ -1,0 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+// The relay carries bytes on this thread's event loop; the tests turn it while they wait.
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
