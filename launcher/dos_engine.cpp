@@ -160,11 +160,19 @@ std::string FindDosbox(const DosboxSettings& settings) {
     if (!settings.dosboxPath.empty()) {
         return IsExistingFile(settings.dosboxPath) ? settings.dosboxPath : std::string();
     }
-    for (const char* name : {"dosbox-staging", "dosbox-x", "dosbox"}) {
-        const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
-        if (!found.isEmpty()) {
-            // Qt's forward slashes would reach a Windows command line as they are.
-            return NarrowText(QDir::toNativeSeparators(found));
+    // The search path first, then where DOSBox's installers put it (Windows).
+    std::vector<QStringList> searches{QStringList()};
+    for (const std::filesystem::path& folder : DosboxInstallFolders()) {
+        searches.push_back({QStringFromPath(folder)});
+    }
+    for (const QStringList& folders : searches) {
+        for (const char* name : {"dosbox-staging", "dosbox-x", "dosbox"}) {
+            const QString found =
+                QStandardPaths::findExecutable(QString::fromLatin1(name), folders);
+            if (!found.isEmpty()) {
+                // Qt's forward slashes would reach a Windows command line as they are.
+                return NarrowText(QDir::toNativeSeparators(found));
+            }
         }
     }
     return {};

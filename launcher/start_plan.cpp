@@ -7,6 +7,7 @@
 #include "core/game_file.h"
 #include "core/named_start.h"
 #include "launcher/link_settings.h"
+#include "launcher/text_conversions.h"
 
 #include <ostream>
 
@@ -23,7 +24,7 @@ PlannedStart PlanGameStart(const GameRunner& runner, const std::filesystem::path
                            const std::optional<InternetLink>& link) {
     GameStart command = MakeGameStart(gameDir, program, arguments);
     command.link = link;
-    if (!IsExistingFile(command.program)) {
+    if (!IsExistingFile(PathFromNarrow(command.program))) {
         PlannedStart missing = runner.GameRunner::Plan(command);
         missing.refusal = program + " was not found!";
         return missing;

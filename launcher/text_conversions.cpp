@@ -33,6 +33,14 @@ std::filesystem::path PathFromQString(const QString& text) {
 #endif
 }
 
+std::filesystem::path PathFromNarrow(const std::string& text) {
+#if defined(_WIN32) && defined(__GLIBCXX__)
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+#else
+    return std::filesystem::path(text);
+#endif
+}
+
 std::string NarrowText(const QString& text) {
     return text.toLocal8Bit().toStdString();
 }

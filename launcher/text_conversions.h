@@ -21,6 +21,9 @@ std::string ToBytes(const QString& text);
 // std::filesystem::path hold losslessly on every system.
 QString QStringFromPath(const std::filesystem::path& path);
 std::filesystem::path PathFromQString(const QString& text);
+// A path the standard library spelled in 8 bits (path::string()), read back as the same
+// path: MinGW's library writes UTF-8 there but would read the text in another code page.
+std::filesystem::path PathFromNarrow(const std::string& text);
 
 // Messages made by the system or the standard library (error descriptions, program
 // names and command lines as the player reads them), and the command line the launcher

@@ -1,10 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <filesystem>
+#include <vector>
+
 namespace marloven {
 
-// Whether this system starts DOS programs itself: a 32-bit Windows does; a 64-bit
-// Windows and every other system need DOSBox for them.
+// Whether this system starts DOS programs itself: a 32-bit Windows does when its DOS
+// support (NTVDM) is installed; a 64-bit Windows and every other system need DOSBox.
 bool SystemRunsDosPrograms();
+
+// The folders DOSBox's installers made on this system (DOSBox, DOSBox Staging,
+// DOSBox-X under the program folders), searched after the program search path;
+// none outside Windows, where DOSBox comes with the system's packages.
+std::vector<std::filesystem::path> DosboxInstallFolders();
 
 } // namespace marloven

@@ -7,4 +7,8 @@ bool SystemRunsDosPrograms() {
     return false;
 }
 
+std::vector<std::filesystem::path> DosboxInstallFolders() {
+    return {};
+}
+
 } // namespace marloven

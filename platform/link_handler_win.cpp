@@ -28,7 +28,9 @@ bool SetText(const std::wstring& subKey, const wchar_t* name, const std::wstring
 
 // Per user, so no administrator is needed; the link reaches the program as one
 // argument, quoted, and the program reads it as an invitation and nothing else.
-LinkRegistration RegisterLinks(const std::filesystem::path& program) {
+LinkRegistration RegisterLinks(const std::filesystem::path& given) {
+    // Qt names the program with forward slashes; the shell's command wants the system's.
+    const std::filesystem::path program = std::filesystem::path(given).make_preferred();
     const std::wstring base = kClassKey;
     const std::wstring quoted = L"\"" + program.wstring() + L"\"";
     const bool done = SetText(base, nullptr, L"URL:Marloven invitation") &&

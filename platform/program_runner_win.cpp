@@ -1,17 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/program_runner.h"
 
-#include "core/file_ops.h"
 #include "core/launch.h"
 
 #include <QEventLoop>
 #include <QWinEventNotifier>
-#include <vector>
+#include <string>
 #include <windows.h>
 
 namespace marloven {
 
 namespace {
+
+// The launcher's 8-bit paths are UTF-8 on Windows, as the standard library spells a
+// path in 8 bits there (and as the program's manifest has the system read them): the
+// wide calls then take every letter of a folder's name, whatever the system's code page.
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+    return wide;
+}
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
 
 // Every program started lies in one job that ends when the launcher does, however it
 // ends, so that no DOSBox is left running without it. Null where the system refuses.
@@ -33,16 +51,15 @@ HANDLE LauncherJob() {
 class WindowsProgramRunner : public ProgramRunner {
   public:
     RunResult Run(const CommandLine& command) override {
-        if (!IsExistingFile(command.program)) {
+        if (!IsFile(Wide(command.program))) {
             return RunOutcome::NotFound;
         }
-        // CreateProcessA may write into the command line, so it gets a copy of its own.
-        const std::string text =
-            QuotedCommandLine(command.program, WindowsArgumentLine(command.arguments));
-        std::vector<char> line(text.begin(), text.end());
-        line.push_back('\0');
+        // CreateProcessW may write into the command line, so it gets a copy of its own.
+        std::wstring line =
+            Wide(QuotedCommandLine(command.program, WindowsArgumentLine(command.arguments)));
+        const std::wstring directory = Wide(command.directory);
 
-        STARTUPINFOA startup{};
+        STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_SHOW;
@@ -50,11 +67,10 @@ class WindowsProgramRunner : public ProgramRunner {
         // No application name: the system takes the program from the line, the way it
         // must for a DOS program. An empty directory means the launcher's own, as the
         // system refuses an empty name.
-        const char* directory = command.directory.empty() ? nullptr : command.directory.c_str();
         // Started suspended, so that it is in the job before it can start anything itself.
-        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE,
-                            NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr, directory, &startup,
-                            &process)) {
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
+                            NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr,
+                            directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
             return RunOutcome::CouldNotStart;
         }
         if (const HANDLE job = LauncherJob()) {

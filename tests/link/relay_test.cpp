@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/relay.h"
 
+#include "tests/support/deaf_host.h"
+
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
 #include <QSignalSpy>
@@ -9,13 +11,12 @@
 #include <QTest>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <set>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace marloven {
 namespace {
+
+using test::DeafHost;
 
 constexpr int kBoundMs = 5000;
 
@@ -123,20 +124,11 @@ TEST(Relay, ARefusedCallHangsUpOnDosboxAndTheNextCallTriesAgain) {
 // A host whose backlog is full never answers: the try ends at its bound, and Cancel
 // ends a try at once.
 TEST(Relay, AHostThatNeverAnswersEndsTheTryAtItsBoundOrAtCancel) {
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
-    ASSERT_EQ(listen(listener, 0), 0);
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    std::vector<std::unique_ptr<QTcpSocket>> filling;
-    for (int i = 0; i < 3; ++i) {
-        filling.push_back(std::make_unique<QTcpSocket>());
-        filling.back()->connectToHost(QHostAddress::LocalHost, ntohs(address.sin_port));
+    if (!DeafHost::kPossible) {
+        GTEST_SKIP() << "no silent host can be made on this system";
     }
-    RelayPlan plan = Plan(LinkTransport::Tcp, LinkSide::Join, ntohs(address.sin_port));
+    const DeafHost deaf;
+    RelayPlan plan = Plan(LinkTransport::Tcp, LinkSide::Join, deaf.port);
     plan.tryMs = 1500;
     for (const bool cancel : {false, true}) {
         auto join = Opened(plan);
@@ -157,8 +149,6 @@ TEST(Relay, AHostThatNeverAnswersEndsTheTryAtItsBoundOrAtCancel) {
         EXPECT_EQ(failed.count(), cancel ? 0 : 1);
         EXPECT_EQ(join->Failure().contains(": no answer in 1.5 s."), !cancel);
     }
-    EXPECT_TRUE(filling.size() == 3);
-    close(listener);
 }
 
 struct TunnelClient {
@@ -198,12 +188,20 @@ TEST(Relay, TheTunnelHostGivesEachPlayerALocalEndOfItsOwn) {
     EXPECT_TRUE(first->IsUp() && second->IsUp() && host->IsUp());
 }
 
+// On Windows, Qt's datagram sockets do not hear that a port is not held, so there the
+// join ends at the bound of its try instead.
 TEST(Relay, ATunnelJoinToAPortNobodyHoldsIsRefused) {
-    auto join = Opened(Plan(LinkTransport::Udp, LinkSide::Join, FreeHostingPort(true)));
+    RelayPlan plan = Plan(LinkTransport::Udp, LinkSide::Join, FreeHostingPort(true));
+    plan.tryMs = 1500;
+    auto join = Opened(plan);
     QSignalSpy failed(join.get(), &Relay::failed);
     TunnelClient client(join->DosboxPort());
     ASSERT_TRUE(QTest::qWaitFor([&] { return failed.count() == 1; }, kBoundMs));
-    EXPECT_TRUE(join->Failure().contains(": refused."));
+#ifdef _WIN32
+    EXPECT_TRUE(join->Failure().contains(": no answer in 1.5 s.")) << join->Failure().toStdString();
+#else
+    EXPECT_TRUE(join->Failure().contains(": refused.")) << join->Failure().toStdString();
+#endif
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -36,7 +37,10 @@ std::string WithGameDirNamed(const std::string& log, const fs::path& game) {
     std::string named;
     for (std::string line; std::getline(lines, line);) {
         std::error_code error;
-        if (line.rfind("dir ", 0) == 0 && fs::equivalent(line.substr(4), game, error)) {
+        // The stand-in writes its directory in UTF-8, as the standard library spells a
+        // path in 8 bits on Windows too.
+        const std::u8string place(line.begin() + std::min<std::size_t>(4, line.size()), line.end());
+        if (line.rfind("dir ", 0) == 0 && fs::equivalent(fs::path(place), game, error)) {
             line = "dir GAME";
         }
         named += line + '\n';
@@ -60,6 +64,23 @@ TEST_F(RunProgramTest, StartsInTheGameDirectoryWithEachSwitchArrivingLiterally) 
     EXPECT_TRUE(dir_.Exists("$$MRV$$.DMO"));
     EXPECT_TRUE(prompter_.messages.isEmpty());
     EXPECT_TRUE(window_.isVisible());
+}
+
+// Players name their folders in their own language: the program starts in such a
+// folder, with its switches, and writes its files there.
+class NonAsciiFolderTest : public RunProgramTest {
+  protected:
+    NonAsciiFolderTest() : RunProgramTest(fs::path(u8"Spiele für Велкаран")) {}
+};
+
+TEST_F(NonAsciiFolderTest, TheProgramStartsAndWritesInTheGameDirectory) {
+    InstallAll();
+    RunProgram(context_, &window_, "VK.EXE", "-nopred -dr$$MRV$$.DMO");
+
+    EXPECT_EQ(NamedLog(), "start VK.EXE\narg -nopred\narg -dr$$MRV$$.DMO\ndir GAME\n"
+                          "wrote $$MRV$$.DMO\nend\n");
+    EXPECT_TRUE(fs::exists(GamePath() / "$$MRV$$.DMO"));
+    EXPECT_TRUE(prompter_.messages.isEmpty());
 }
 
 TEST_F(RunProgramTest, AnEmptyArgumentLinePassesNoArgumentAtAll) {

@@ -31,6 +31,9 @@ TEST(SystemSoundPlayer, ReturnsForShortMissingAndBrokenSoundsAlike) {
 // never from a path of the build tree compiled into it; the tests say where it is.
 // Why a module could not be loaded is said.
 TEST(SystemSoundPlayer, LoadsItsModuleOnlyFromWhereItMayAndSaysWhyNot) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows plays the sounds with the system's own player; no module is loaded";
+#endif
     GameDir dir;
     const QString tone = QString::fromStdString((dir / "TONE.WAV").string());
     ASSERT_EQ(QProcess::execute(WAVTONE_PATH, {tone, "20", "880", "660"}), 0);

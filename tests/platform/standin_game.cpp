@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/platform/standin_game.h"
 
+#include "core/file_io.h"
+
 namespace marloven::test {
 
-StandinGame::StandinGame(const std::string& subdirectory)
+StandinGame::StandinGame(const std::filesystem::path& subdirectory)
     : startDir_(subdirectory.empty() ? dir_.Path() : dir_.Path() / subdirectory), store_(startDir_),
       runner_(std::make_unique<DirectGameRunner>(MakeSystemProgramRunner())),
       context_{startDir_, store_, prompter_, *runner_, sound_, settings_} {
@@ -23,7 +25,7 @@ void StandinGame::InstallAll() const {
 }
 
 std::string StandinGame::Log() const {
-    return dir_.Read(std::filesystem::relative(startDir_ / "standin.log", dir_.Path()).string());
+    return ReadWholeFile(startDir_ / "standin.log").value_or("");
 }
 
 } // namespace marloven::test

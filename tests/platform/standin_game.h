@@ -17,27 +17,31 @@
 
 namespace marloven::test {
 
-// Sets an environment variable that started programs inherit, for one test.
+// Sets an environment variable that started programs inherit, for one test, and puts
+// back what it was.
 class ScopedEnvironment {
   public:
-    ScopedEnvironment(const char* name, const QByteArray& value) : name_(name) {
+    ScopedEnvironment(const char* name, const QByteArray& value)
+        : name_(name), was_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
         qputenv(name, value);
     }
-    ~ScopedEnvironment() { qunsetenv(name_); }
+    ~ScopedEnvironment() { was_ ? qputenv(name_, old_) : qunsetenv(name_); }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
   private:
     const char* name_;
+    bool was_;
+    QByteArray old_;
 };
 
 // A game directory where our stand-in program lies under the game's program names,
 // started through the system's real runner, with a shown main window.
 class StandinGame : public ::testing::Test {
   protected:
-    StandinGame() : StandinGame(std::string()) {}
+    StandinGame() : StandinGame(std::filesystem::path()) {}
     // The game directory is the given subdirectory of a temporary one.
-    explicit StandinGame(const std::string& subdirectory);
+    explicit StandinGame(const std::filesystem::path& subdirectory);
 
     // Copies the stand-in into the game directory under this name.
     void Install(const std::string& name) const;

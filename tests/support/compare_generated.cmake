@@ -1,6 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs TOOL to write OUTPUT and fails unless OUTPUT equals EXPECTED byte for byte.
-execute_process(COMMAND ${TOOL} ${OUTPUT} RESULT_VARIABLE result)
+# EMULATOR, when given, runs TOOL (Wine for the Windows build); its words are split by |.
+string(REPLACE "|" ";" emulator "${EMULATOR}")
+execute_process(COMMAND ${emulator} ${TOOL} ${OUTPUT} RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "${TOOL} failed: ${result}")
 endif()

@@ -62,6 +62,9 @@ TEST(DosboxDialog, WhatThePlayerAcceptsIsKeptAndTheNextStartUsesIt) {
 // The DOSBox a start would use is named with its version, readable; a path to no file
 // is not taken at OK.
 TEST(DosboxDialog, ShowsTheDosboxUsedWithItsVersionAndRefusesAPathToNothing) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the DOSBox asked for its version here is a shell script";
+#endif
     ScratchSettings settings;
     const GameDir game({{"dosbox", "#!/bin/sh\necho\necho 'DOSBox version 9.9, ours'\n"}});
     const std::string fake = (game / "dosbox").string();

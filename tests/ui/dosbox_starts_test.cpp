@@ -4,12 +4,14 @@
 // found, and the next program of a chain. Each DOSBox start takes about a second, so
 // one start checks all it can.
 
+#include "tests/platform/standin_game.h"
 #include "tests/ui/launcher_fixture.h"
 
 #include "core/dosbox_start.h"
 #include "core/file_io.h"
 #include "core/game_file.h"
 #include "launcher/dos_engine.h"
+#include "launcher/text_conversions.h"
 #include "ui/main/demo_page.h"
 #include "ui/main/game_options_page.h"
 
@@ -18,6 +20,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <gtest/gtest.h>
+#include <list>
 
 namespace marloven::test {
 namespace {
@@ -184,6 +187,32 @@ TEST_F(EngineLauncher, WithoutAWorkingDosboxThePlayerIsToldWhatToInstallAndTheWi
     EXPECT_TRUE(launcher.prompter.messages[0].contains("NOT-A-PROGRAM, cannot be run"));
     // Both are known before the start: nothing was started for them.
     EXPECT_EQ(starts_, 0);
+}
+
+// DOSBox's Windows installers put it under the program folders, off the search path,
+// under the folder names of each version and kind.
+TEST(DosboxSearch, FindsDosboxWhereItsWindowsInstallerPutIt) {
+#ifndef _WIN32
+    GTEST_SKIP() << "the install folders are Windows'";
+#else
+    GameDir programs;
+    fs::create_directories(programs / "DOSBox-0.74-3");
+    programs.Write("DOSBox-0.74-3/DOSBox.exe", "MZ");
+    const QByteArray folder = QStringFromPath(programs.Path()).toLocal8Bit();
+    std::list<ScopedEnvironment> variables;
+    variables.emplace_back("PATH", QByteArray("C:\\nowhere"));
+    for (const char* name :
+         {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "LOCALAPPDATA", "SystemDrive"}) {
+        variables.emplace_back(name, folder);
+    }
+
+    // Windows' names ignore case: the place is compared, not the spelling.
+    const std::string found = FindDosbox({});
+    std::error_code error;
+    EXPECT_TRUE(
+        fs::equivalent(PathFromNarrow(found), programs / "DOSBox-0.74-3" / "DOSBox.exe", error))
+        << found;
+#endif
 }
 
 } // namespace

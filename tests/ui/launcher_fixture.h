@@ -56,6 +56,17 @@ int RunLauncherProgram(const QStringList& arguments, const std::filesystem::path
                        const std::filesystem::path& configDir = {}, std::string* output = nullptr,
                        std::string* errors = nullptr);
 
+// Windows keeps the launcher's settings under %APPDATA%, which a test cannot point
+// elsewhere for the program it starts: a test that gives the program settings of its
+// own skips there with this reason.
+#ifdef _WIN32
+inline constexpr const char* kProgramSettingsFixed =
+    "Windows keeps the launcher's settings under %APPDATA%, which a test cannot point "
+    "elsewhere for the program it starts";
+#else
+inline constexpr const char* kProgramSettingsFixed = nullptr;
+#endif
+
 // Makes the game directory current for the start-up checks, and restores it after.
 class CurrentDirectory {
   public:

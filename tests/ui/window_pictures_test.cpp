@@ -86,6 +86,9 @@ QProcessEnvironment KnownFontsOnly(const QTemporaryDir& dir) {
 }
 
 TEST(WindowPictures, EachWindowLooksLikeItsCheckedInPicture) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the checked-in pictures are drawn with Linux's fonts";
+#endif
     QTemporaryDir drawnDir;
     ASSERT_TRUE(drawnDir.isValid());
     QProcess render;

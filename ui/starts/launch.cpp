@@ -40,7 +40,7 @@ bool RunProgram(AppContext& context, QWidget* mainWindow, const std::string& pro
     command.link = link;
     const std::string& path = command.program;
     const QString notFound = MessageText(program) + " was not found!";
-    if (!IsExistingFile(path)) {
+    if (!IsExistingFile(PathFromNarrow(path))) {
         context.prompter.Inform(notFound);
         return false;
     }
