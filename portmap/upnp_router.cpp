@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // UPnP IGD through miniupnpc: most home routers speak it.
+#include "platform/socket_library.h"
 #include "portmap/port_mapping.h"
 
 #include <miniupnpc/miniupnpc.h>
@@ -129,6 +130,8 @@ class UpnpRouter final : public Router {
         return found_;
     }
 
+    // First in, last out: miniupnpc's sockets need it.
+    SocketLibraryUse sockets_;
     UPNPUrls urls_{};
     IGDdatas data_{};
     std::string lan_;
