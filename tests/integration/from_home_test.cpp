@@ -9,7 +9,7 @@
 
 #include "comm/invitation.h"
 #include "launcher/launcher_settings.h"
-#include "tests/router/netns.h"
+#include "tests/integration/netns.h"
 #include "ui/dialogs/pick_opponent_dialog.h"
 #include "ui/dialogs/players_dialog.h"
 
@@ -114,21 +114,28 @@ class InternetPlayFromHome : public InternetPlay {
         ASSERT_TRUE(home_->Entered());
         host_->Main().AskRouter1->setChecked(true);
         host_->WatchLinks({});
+        kind_ = kind;
     }
 
-    // Whether the router forwards the port, as a UPnP client at home lists it.
+    // Whether the router forwards the port: as a UPnP client at home lists it, or, where
+    // the router speaks NAT-PMP only, as its forwarding rules show it.
     bool Listed(int port) const {
-        return Has(lab_->RunIn("home", {"upnpc", "-l"}).output,
-                   std::to_string(port) + "->" + marloven::testing::kHomeAddress + ":" +
-                       std::to_string(port));
+        const std::string to =
+            std::string(marloven::testing::kHomeAddress) + ":" + std::to_string(port);
+        if (kind_ == RouterKind::NatPmpOnly) {
+            return Has(lab_->RunIn("router", {"nft", "list", "ruleset"}).output,
+                       "dport " + std::to_string(port) + " dnat ip to " + to);
+        }
+        return Has(lab_->RunIn("home", {"upnpc", "-l"}).output, std::to_string(port) + "->" + to);
     }
 
     // The host's start; once its window tells the router's answer, the invitation it
     // copies goes to a launcher outside. Both drivers must link, and the port must be
     // open while the start lasts and closed after it.
     void HostForTheInternet(int port, const std::function<void()>& start,
-                            const std::string& hostsPeer, const std::string& joinersPeer) {
-        Stand(RouterKind::UpnpOnly);
+                            const std::string& hostsPeer, const std::string& joinersPeer,
+                            RouterKind kind = RouterKind::UpnpOnly) {
+        Stand(kind);
         if (HasFatalFailure()) {
             return;
         }
@@ -168,6 +175,7 @@ class InternetPlayFromHome : public InternetPlay {
 
     std::optional<Lab> lab_;
     std::optional<InNamespace> home_; // left before the lab goes
+    RouterKind kind_ = RouterKind::UpnpOnly;
 };
 
 TEST_F(InternetPlayFromHome, ACableJoinerOnTheInternetReachesTheHostThroughThePortItOpened) {
@@ -190,6 +198,14 @@ TEST_F(InternetPlayFromHome, ANetworkPlayerOnTheInternetReachesTheHostsTunnelThr
                 {}, 2130);
         },
         "network", "network");
+}
+
+// A router that speaks NAT-PMP and no UPnP opens the port as well.
+TEST_F(InternetPlayFromHome, ACableJoinerReachesTheHostThroughARouterThatSpeaksOnlyNatPmp) {
+    HostForTheInternet(
+        2324,
+        [this] { host_->ChooseLink([this] { host_->Main().AlreadyButton->click(); }, {}, 2324); },
+        "already", "already", RouterKind::NatPmpOnly);
 }
 
 // The caller dials the invitation's entry in the phonebook.

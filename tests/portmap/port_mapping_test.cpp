@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The mapping's life (bound, late answers, renewal, removal) against routers of our own
-// making; the real router is in tests/router.
+// making; the real router is in tests/integration.
 #include "portmap/port_mapping.h"
 #include "tests/support/scripted_router.h"
 

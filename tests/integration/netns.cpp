@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tests/router/netns.h"
+#include "tests/integration/netns.h"
 
 #include <dirent.h>
 #include <fcntl.h>
