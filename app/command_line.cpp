@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/command_line.h"
 
+#include "comm/invitation.h"
 #include "core/named_start.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QUrl>
 #include <cstdio>
 
 namespace marloven {
@@ -36,6 +38,12 @@ const QCommandLineOption kPrintCommandOption(
         marloven::StartNameList() + "."),
     "start");
 
+const QCommandLineOption kRegisterLinksOption(
+    "register-links",
+    "Make marloven: links (the invitations players send each other) open this Marloven, "
+    "for this user; then exit. Needed on Windows only: elsewhere the desktop entry "
+    "installed with Marloven does it.");
+
 // Every option the launcher knows; a new option is added here and read in
 // ParseLauncherOptions.
 void DefineOptions(QCommandLineParser& parser) {
@@ -47,11 +55,14 @@ void DefineOptions(QCommandLineParser& parser) {
     parser.addOption(kModemsOption);
     parser.addOption(kAnswersOption);
     parser.addOption(kPrintCommandOption);
+    parser.addOption(kRegisterLinksOption);
     parser.addPositionalArgument(
         "game-directory",
         "The game directory (default: the current directory when it holds VK.EXE, else "
-        "the one used last, else the one you choose).",
-        "[game-directory]");
+        "the one used last, else the one you choose); or an invitation, "
+        "marloven://join?..., which opens the dialog to join the host in that game "
+        "directory.",
+        "[game-directory | invitation]");
 }
 
 int Refuse(const QString& reason) {
@@ -75,6 +86,13 @@ bool AsksToPrintCommand(int argc, char** argv) {
     DefineOptions(parser);
     parser.parse(BareArguments(argc, argv));
     return parser.isSet(kPrintCommandOption);
+}
+
+bool AsksToRegisterLinks(int argc, char** argv) {
+    QCommandLineParser parser;
+    DefineOptions(parser);
+    parser.parse(BareArguments(argc, argv));
+    return parser.isSet(kRegisterLinksOption);
 }
 
 void AnswerHelpOrVersion(int& argc, char** argv) {
@@ -107,7 +125,15 @@ std::variant<LauncherOptions, int> ParseLauncherOptions(const QStringList& argum
         return Refuse("more than one game directory given: " + positional.join(' '));
     }
     if (!positional.isEmpty()) {
-        options.gameDirectory = positional.front();
+        const QString& given = positional.front();
+        // The desktop entry hands on links; a folder may come as a file: link too.
+        if (LooksLikeInvitation(given.toStdString())) {
+            options.invitation = given;
+        } else if (given.startsWith("file://", Qt::CaseInsensitive)) {
+            options.gameDirectory = QUrl(given).toLocalFile();
+        } else {
+            options.gameDirectory = given;
+        }
     }
     if (parser.isSet(kAnswersOption)) {
         options.answers = parser.value(kAnswersOption);

@@ -18,6 +18,8 @@ struct LauncherOptions {
     QString modemsFile;
     // The start whose command line is to be printed instead of opening the window.
     std::optional<QString> printCommand;
+    // A marloven: link given in place of the game directory, as a click hands it on.
+    std::optional<QString> invitation;
 };
 
 // Prints the help or the version and ends the program when either is asked for.
@@ -27,6 +29,8 @@ void AnswerHelpOrVersion(int& argc, char** argv);
 
 // Whether the command line asks for --print-command, which needs no window system.
 bool AsksToPrintCommand(int argc, char** argv);
+// Whether it asks for --register-links, which needs none either.
+bool AsksToRegisterLinks(int argc, char** argv);
 
 // The options, or the exit code when the run ends here because the command line is
 // wrong (the reason is printed). Takes the arguments Qt has left once it has taken its

@@ -2,12 +2,14 @@
 #include "app/command_line.h"
 #include "app/startup_errors.h"
 #include "app/unattended_prompter.h"
+#include "comm/invitation.h"
 #include "core/cfg_store.h"
 #include "launcher/dosbox_options.h"
 #include "launcher/game_runner.h"
 #include "launcher/launcher_settings.h"
 #include "launcher/start_plan.h"
 #include "launcher/text_conversions.h"
+#include "platform/link_handler.h"
 #include "platform/registry_source.h"
 #include "platform/sound_player.h"
 #include "ui/app_context.h"
@@ -100,12 +102,37 @@ int PrintCommand(int& argc, char** argv) {
         *marloven::MakeGameRunner(settings), settings, std::cout, std::cerr);
 }
 
+// "--register-links": makes this program the user's handler of marloven: links.
+int RegisterLinks(int& argc, char** argv) {
+    const QCoreApplication app(argc, argv);
+    const auto registration =
+        marloven::RegisterLinks(marloven::PathFromQString(QCoreApplication::applicationFilePath()));
+    std::fprintf(registration.done ? stdout : stderr, "%s\n", registration.message.c_str());
+    return registration.done ? 0 : 1;
+}
+
+// The invitation the command line names: nothing when it names none, and the exit code
+// after saying why when the link is no invitation, so that such a link opens nothing.
+std::variant<std::optional<marloven::Invitation>, int>
+InvitationGiven(const marloven::LauncherOptions& options, marloven::Prompter& prompter) {
+    if (!options.invitation) {
+        return std::optional<marloven::Invitation>();
+    }
+    const auto parsed = marloven::ParseInvitation(options.invitation->toStdString());
+    if (!parsed.invitation) {
+        marloven::ReportStartupError(QString::fromStdString(parsed.refusal), &prompter);
+        return 1;
+    }
+    return parsed.invitation;
+}
+
 // The launcher's windows over one game directory, which is current, until the player
 // leaves: the exit code, or the game directory the player opened instead.
 std::variant<int, std::filesystem::path>
 RunLauncher(const std::filesystem::path& gameDir, marloven::Prompter& prompter,
             marloven::GameRunner& runner, marloven::SoundPlayer& sound,
-            marloven::LauncherSettings& settings, const marloven::LauncherOptions& options) {
+            marloven::LauncherSettings& settings, const marloven::LauncherOptions& options,
+            const std::optional<marloven::Invitation>& invitation) {
     marloven::CfgStore store(gameDir);
     marloven::AppContext context{gameDir, store, prompter, runner, sound, settings};
     context.openModems = [&context,
@@ -126,6 +153,11 @@ RunLauncher(const std::filesystem::path& gameDir, marloven::Prompter& prompter,
     }
     if (options.answers) {
         QTimer::singleShot(0, forms->Main.get(), &QWidget::close);
+    } else if (invitation) {
+        // Once the window is up; the dialog waits for the player.
+        QTimer::singleShot(0, forms->Main.get(), [main = forms->Main.get(), invitation] {
+            main->OpenInvitation(*invitation);
+        });
     }
     QApplication::exec();
     if (opened) {
@@ -140,6 +172,9 @@ int Run(int argc, char** argv) {
     marloven::AnswerHelpOrVersion(argc, argv);
     if (marloven::AsksToPrintCommand(argc, argv)) {
         return PrintCommand(argc, argv);
+    }
+    if (marloven::AsksToRegisterLinks(argc, argv)) {
+        return RegisterLinks(argc, argv);
     }
 
     QApplication app(argc, argv);
@@ -159,6 +194,11 @@ int Run(int argc, char** argv) {
     if (!ModemsFileReadable(options, prompter.get())) {
         return 2;
     }
+    const auto given = InvitationGiven(options, *prompter);
+    if (const int* exitCode = std::get_if<int>(&given)) {
+        return *exitCode;
+    }
+    const auto& invitation = std::get<std::optional<marloven::Invitation>>(given);
     marloven::LauncherSettings settings;
     settings.TellWriteFailureTo(
         [&prompter](const QString& message) { prompter->ShowError(message); });
@@ -173,7 +213,7 @@ int Run(int argc, char** argv) {
     }
 
     // DOSBox beneath, for DOS programs, with a window for each start's link.
-    const auto runner = marloven::MakeGameRunner(settings, marloven::LinkWindow::Open);
+    const auto runner = marloven::MakeGameRunner(settings, marloven::LinkWindow::Watcher(settings));
     const auto sound = marloven::MakeSystemSoundPlayer();
     for (;;) {
         if (!EnterGameDirectory(next, prompter.get())) {
@@ -184,7 +224,8 @@ int Run(int argc, char** argv) {
         if (marloven::IsGameDirectory(gameDir)) {
             marloven::RememberGameDirectory(settings, gameDir);
         }
-        const auto outcome = RunLauncher(gameDir, *prompter, *runner, *sound, settings, options);
+        const auto outcome =
+            RunLauncher(gameDir, *prompter, *runner, *sound, settings, options, invitation);
         if (const int* exitCode = std::get_if<int>(&outcome)) {
             return *exitCode;
         }

@@ -249,7 +249,7 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
             }
         });
         if (watcher_) {
-            watch = watcher_(*carried.relay, [&] {
+            watch = watcher_(*command.link, *carried.relay, [&] {
                 cancelled = true;
                 if (stop) {
                     stop();

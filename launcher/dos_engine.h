@@ -26,10 +26,10 @@ std::string DosboxVersion(const std::string& dosbox);
 // that needs no DOSBox goes to the system's runner directly.
 class DosEngineRunner : public GameRunner {
   public:
-    // Shows a link while DOSBox runs, until it is up; `cancel` ends DOSBox. What it
-    // returns lives as long as the start.
-    using LinkWatcher =
-        std::function<std::unique_ptr<QObject>(Relay& relay, std::function<void()> cancel)>;
+    // Shows a link while DOSBox runs, until it is up; `cancel` ends DOSBox. Called once
+    // the relay holds its ports; what it returns lives as long as the start.
+    using LinkWatcher = std::function<std::unique_ptr<QObject>(
+        const InternetLink& link, Relay& relay, std::function<void()> cancel)>;
 
     DosEngineRunner(std::unique_ptr<ProgramRunner> system,
                     std::function<DosboxSettings()> settings);

@@ -18,9 +18,9 @@ struct KeyDeclaration {
     QVariant defaultValue;
 };
 
-const std::array<KeyDeclaration, 13>& Declarations() {
+const std::array<KeyDeclaration, 15>& Declarations() {
     static const DosboxSettings dosbox;
-    static const std::array<KeyDeclaration, 13> declarations{{
+    static const std::array<KeyDeclaration, 15> declarations{{
         {LauncherKey::LastGameDirectory, "game/directory", QString()},
         {LauncherKey::DosboxPath, "DOSBox/Path", QString()},
         {LauncherKey::DosboxUse, "DOSBox/Use", QStringLiteral("automatic")},
@@ -34,6 +34,8 @@ const std::array<KeyDeclaration, 13>& Declarations() {
         {LauncherKey::IpxHost, "Ipx/Host", QString()},
         {LauncherKey::IpxPort, "Ipx/Port", kDefaultIpxPort},
         {LauncherKey::DialNumber, "ModemDial/Number", QString()},
+        {LauncherKey::RouterAsk, "Router/Ask", true},
+        {LauncherKey::RouterMapping, "Router/Mapping", QString()},
     }};
     return declarations;
 }

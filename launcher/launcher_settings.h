@@ -27,6 +27,8 @@ enum class LauncherKey {
     IpxHost,
     IpxPort,
     DialNumber,
+    RouterAsk,     // whether hosting asks the home router to forward the port
+    RouterMapping, // what the router forwards now, removed at the next start after a crash
 };
 
 class LauncherSettings {

@@ -68,6 +68,8 @@ class Relay : public QObject {
     QString Progress() const { return progress_; }
     bool IsUp() const { return up_; }
     bool Hosting() const { return plan_.side == LinkSide::Host; }
+    // Hosting: the port the other players reach, bound on every address of this machine.
+    int PublicPort() const { return plan_.publicPort; }
     // Who the link is up with ("198.51.100.4:2323").
     QString Peer() const { return peer_; }
     // The last try's failure, or empty.

@@ -5,6 +5,7 @@
 #include "core/file_io.h"
 #include "core/file_ops.h"
 #include "core/game_file.h"
+#include "launcher/router_port.h"
 #include "ui/app_context.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/dialogs/command_line_view.h"
@@ -96,6 +97,9 @@ bool StartLauncher(AppContext& context, Forms& forms) {
     if (!StartupChecks(context, forms)) {
         return false;
     }
+    // A port a crashed launcher left open on the router closes now, before anything
+    // else is hosted; the router is given at most its bound.
+    RemoveLeftoverMapping(context.settings);
     forms.Main->LoadSettings();
     // The start-up sound follows the window's first painting: readying the sound system
     // takes longer than the rest of the start, and the player hears it all the same.

@@ -1,8 +1,14 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows build with MinGW-w64: every program's UTF-8 manifest; and made on Linux
 # (the windows preset, scripts/build-windows), Qt for Windows from scripts/windows-qt
-# with the host's Qt tools of the same version, and the tests run under Wine.
+# with the host's Qt tools of the same version, miniupnpc from
+# scripts/windows-router-libs, and the tests run under Wine.
 set(MARLOVEN_WINDOWS_QT "" CACHE PATH "Qt for Windows, as built by scripts/windows-qt")
+set(MARLOVEN_WINDOWS_ROUTER_LIBS "" CACHE PATH
+    "miniupnpc for Windows, as built by scripts/windows-router-libs")
+if(CMAKE_CROSSCOMPILING AND MARLOVEN_WINDOWS_ROUTER_LIBS)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${MARLOVEN_WINDOWS_ROUTER_LIBS})
+endif()
 if(CMAKE_CROSSCOMPILING AND MARLOVEN_WINDOWS_QT)
   list(APPEND CMAKE_FIND_ROOT_PATH ${MARLOVEN_WINDOWS_QT})
   # moc, rcc and uic run here: the host's Qt, whose CMake files lie in the multiarch

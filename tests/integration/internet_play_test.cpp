@@ -7,13 +7,15 @@
 // others start while it waits, as players on other machines would. Every log must show
 // the others' lines and the game started.
 
-#include "tests/ui/launcher_fixture.h"
+#include "tests/integration/players.h"
 
 #include "core/file_io.h"
 #include "core/game_file.h"
 #include "launcher/dos_engine.h"
+#include "launcher/launcher_settings.h"
 #include "launcher/start_plan.h"
 #include "tests/support/deaf_host.h"
+#include "tests/support/scripted_router.h"
 #include "tests/ui/dialog_driver.h"
 #include "ui/dialogs/link_dialog.h"
 #include "ui/dialogs/link_window.h"
@@ -23,6 +25,8 @@
 #include "ui/main/game_options_page.h"
 #include "ui/main/modem_page.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -34,6 +38,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -48,152 +53,7 @@
 namespace marloven::test {
 namespace {
 
-namespace fs = std::filesystem;
-
-constexpr int kDosboxBoundMs = 60000;
-constexpr int kJoinAfterMs = 2500;
-
-bool Has(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-// Keeps what the DOS engine hands the system (DOSBox and its configuration) instead of
-// starting it, so that two starts can then run side by side.
-class KeepingRunner : public ProgramRunner {
-  public:
-    RunResult Run(const CommandLine& command) override {
-        ++starts;
-        // "-conf" ours, "-conf" the player's: ours lives only while the start runs.
-        configuration = ReadWholeFile(command.arguments.at(1)).value_or("");
-        arguments = command.arguments;
-        program = command.program;
-        return RunOutcome::Ended;
-    }
-
-    int starts = 0;
-    std::string program;
-    std::vector<std::string> arguments;
-    std::string configuration;
-};
-
-enum class Protocol { Tcp, Udp };
-
-int FreePort(Protocol protocol) {
-    if (protocol == Protocol::Tcp) {
-        QTcpServer server;
-        return server.listen(QHostAddress::LocalHost, 0) ? server.serverPort() : 0;
-    }
-    QUdpSocket socket;
-    return socket.bind(QHostAddress::LocalHost, 0) ? socket.localPort() : 0;
-}
-
-// One player: a launcher over its own game directory with the DOS stand-ins, whose
-// starts go through the DOS engine.
-struct Player {
-    // keep: the engine hands DOSBox to a runner that only keeps what it was given.
-    explicit Player(const DosboxSettings& dosbox, bool keep = false)
-        : keeping(keep ? new KeepingRunner : nullptr), settings(dosbox),
-          engine(keep ? std::unique_ptr<ProgramRunner>(keeping) : MakeSystemProgramRunner(),
-                 [this] { return settings; }),
-          launcher({{"VK.CFG", "ComPort = 2\r\nInitString = \"ATZ\"\r\n"
-                               "DialOutString = \"ATDT\"\r\nUsePred = 1\r\n"}},
-                   nullptr, &engine) {
-        for (const char* name : {"VK.EXE", "COMMIT.EXE", "VKSETMS.EXE"}) {
-            fs::copy_file(fs::path(DOS_STANDIN_DIR) / name, launcher.dir / name);
-        }
-        EXPECT_TRUE(Main().LoadSettings());
-        Main().GameOptionsPage->NetPred->setChecked(true); // "-nopred" for the game
-        Main().show();
-        engine.WatchLinks([this](Relay& relay, std::function<void()> cancel) {
-            auto shown = LinkWindow::Open(relay, std::move(cancel));
-            window = static_cast<LinkWindow*>(shown.get());
-            return shown;
-        });
-    }
-    ~Player() { Main().hide(); }
-
-    TMain& Main() { return launcher.Main(); }
-    LinkDialog& Link() { return *launcher.forms->Link; }
-
-    // Answers the link dialog that the click opens: host, or join the address.
-    void ChooseLink(const std::function<void()>& click, const QString& joinAddress, int port) {
-        LinkDialog& dialog = Link();
-        WhenOpened(dialog, [&dialog, joinAddress, port] {
-            (joinAddress.isEmpty() ? dialog.HostButton : dialog.JoinButton)->click();
-            dialog.Port->setValue(port);
-            if (joinAddress.isEmpty()) {
-                // What the host tells the others, ready to paste: address and port.
-                dialog.CopyButton->click();
-                EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(QRegularExpression(
-                    QString("^[0-9.]+:%1$").arg(port), QRegularExpression::MultilineOption)))
-                    << QGuiApplication::clipboard()->text().toStdString();
-            }
-            dialog.Address->selectAll(); // over what was remembered
-            Type(dialog.Address, joinAddress);
-            dialog.OKButton->click();
-        });
-        click();
-    }
-
-    std::string Log() const {
-        return ReadWholeFile(FindGameFile(launcher.dir.Path(), "STANDIN.LOG")).value_or("");
-    }
-
-    KeepingRunner* keeping;      // owned by the engine
-    QPointer<LinkWindow> window; // the link window of the start that runs
-    DosboxSettings settings;
-    DosEngineRunner engine;
-    Launcher launcher;
-};
-
-class InternetPlay : public testing::Test {
-  protected:
-    void SetUp() override {
-        dosbox_ = FindDosbox({});
-        if (dosbox_.empty() || !fs::exists(fs::path(DOS_STANDIN_DIR) / "COMMIT.EXE")) {
-            GTEST_SKIP() << "needs DOSBox and the DOS stand-ins (nasm)";
-        }
-        qputenv("SDL_VIDEODRIVER", "dummy");
-        qputenv("SDL_AUDIODRIVER", "dummy");
-        scratch_.Write("headless.conf", "[sdl]\noutput=surface\n[mixer]\nnosound=true\n");
-        settings_.dosboxPath = dosbox_;
-        settings_.use = DosboxUse::Always;
-        settings_.playersConfiguration = (scratch_ / "headless.conf").string();
-        host_ = std::make_unique<Player>(settings_);
-        guest_ = std::make_unique<Player>(settings_);
-    }
-
-    // The host's start, and while it waits, the others' each a little later, as the
-    // host's DOSBox must be up first; every start ends by itself when the game ran.
-    static void PlayTogether(const std::vector<std::function<void()>>& starts) {
-        for (std::size_t i = 1; i < starts.size(); ++i) {
-            QTimer::singleShot(static_cast<int>(i) * kJoinAfterMs, starts[i]);
-        }
-        QElapsedTimer clock;
-        clock.start();
-        starts.front()();
-        EXPECT_LT(clock.elapsed(), kDosboxBoundMs);
-    }
-    void TearDown() override {
-        qunsetenv("SDL_VIDEODRIVER");
-        qunsetenv("SDL_AUDIODRIVER");
-    }
-
-    // The driver's record on one side: the other side's line came, the link is up
-    // and the game started with the driver's switches.
-    static void ExpectLinked(const std::string& log, const std::string& peer) {
-        EXPECT_TRUE(Has(log, "\r\npeer LINK " + peer)) << log;
-        EXPECT_TRUE(Has(log, "\r\nlink up\r\nstarts VK.EXE -nopred\r\nend\r\n"
-                             "start VK.EXE\r\ntail  -nopred\r\nend\r\n"))
-            << log;
-    }
-
-    std::string dosbox_;
-    GameDir scratch_;
-    DosboxSettings settings_;
-    std::unique_ptr<Player> host_;
-    std::unique_ptr<Player> guest_;
-};
+using namespace std::chrono_literals;
 
 // The dialog is reused: a Cancel clicked with the mouse keeps the focus, and must not
 // leave Cancel answering Enter at the next opening.
@@ -264,15 +124,23 @@ TEST_F(InternetPlay, AModemCallOverIpv6ToTheAnsweringMachineCarriesTheGame) {
     }
 }
 
+// The launchers end, as the program does, when their last window closes: the link
+// windows closing at link up, while the main windows are hidden, must not end them.
 TEST_F(InternetPlay, TheNullModemJoinerReachesTheHostAtTheAddressItWasTold) {
     const int port = FreePort(Protocol::Tcp);
+    QApplication::setQuitOnLastWindowClosed(true);
+    const auto restore = qScopeGuard([] { QApplication::setQuitOnLastWindowClosed(false); });
     // The host's list shows "address:port"; the joining player pastes that whole.
-    PlayTogether(
-        {[&] { host_->ChooseLink([&] { host_->Main().AlreadyButton->click(); }, {}, port); },
-         [&] {
-             guest_->ChooseLink([&] { guest_->Main().AlreadyButton->click(); },
-                                QString("127.0.0.1:%1").arg(port), 1);
-         }});
+    QTimer::singleShot(0, [&] {
+        PlayTogether(
+            {[&] { host_->ChooseLink([&] { host_->Main().AlreadyButton->click(); }, {}, port); },
+             [&] {
+                 guest_->ChooseLink([&] { guest_->Main().AlreadyButton->click(); },
+                                    QString("127.0.0.1:%1").arg(port), 1);
+             }});
+        QApplication::exit(0);
+    });
+    QApplication::exec();
     ExpectLinked(host_->Log(), "already");
     ExpectLinked(guest_->Log(), "already");
 }
@@ -328,6 +196,88 @@ TEST_F(InternetPlay, ThePrintedStartShowsTheLinkLastChosen) {
     EXPECT_TRUE(Has(network.str(), "the launcher joins 10.0.0.2:5555 (UDP)")) << network.str();
     // VK.CFG's ComPort = 2.
     EXPECT_TRUE(Has(answer.str(), "serial2=modem listenport:6666\n")) << answer.str();
+}
+
+// The routers stand in for home routers, one that opens the port and one that refuses.
+// The window tells the answer while hosting goes on; Copy invitation names the router's
+// address, or this machine's where the router could not help; the port closes when the
+// start ends. Turned off in the Options menu, no router is asked.
+TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitation) {
+    const struct {
+        Outcome outcome;
+        QString told;
+        QString invited;
+    } cases[] = {
+        {Outcome::Opened, QString::fromUtf8("Tell: 198.20.23.1:%1 \u2014 opened on your router"),
+         "marloven://join?start=cable&address=198.20.23.1&port=%1\nWithout Marloven: "},
+        {Outcome::Refused, "Your router would not open TCP port %1",
+         "marloven://join?start=cable&address="},
+    };
+    Player& host = *host_;
+    host.Main().AskRouter1->setChecked(true);
+    for (const auto& [outcome, told, invited] : cases) {
+        auto calls = std::make_shared<Calls>();
+        host.WatchLinks(Scripted(calls, {{outcome, 0ms}}));
+        const int port = FreePort(Protocol::Tcp);
+        QString router;
+        QString invitation;
+        const WhenReady answered([&] { return RouterAnswered(host); },
+                                 [&] {
+                                     router = RouterAnswerOrCancel(host).value_or(QString());
+                                     if (router.isEmpty()) {
+                                         return;
+                                     }
+                                     host.window->InviteButton->click();
+                                     invitation = QGuiApplication::clipboard()->text();
+                                     host.window->CancelButton->click();
+                                 });
+        host.ChooseLink([&] { host.Main().AlreadyButton->click(); }, {}, port);
+        EXPECT_TRUE(router.startsWith(told.arg(port))) << router.toStdString();
+        EXPECT_TRUE(invitation.startsWith(invited.arg(port))) << invitation.toStdString();
+        EXPECT_EQ(calls->removes, outcome == Outcome::Opened ? 1 : 0);
+        EXPECT_TRUE(host.launcher.settings.Get(LauncherKey::RouterMapping).toString().isEmpty());
+    }
+
+    host.Main().AskRouter1->setChecked(false);
+    auto calls = std::make_shared<Calls>();
+    host.WatchLinks(Scripted(calls, {{Outcome::Opened, 0ms}}));
+    bool routerShown = true;
+    const WhenReady shown([&] { return !host.window.isNull(); },
+                          [&] {
+                              routerShown = host.window && host.window->Router != nullptr;
+                              if (host.window) {
+                                  host.window->CancelButton->click();
+                              }
+                          });
+    host.ChooseLink([&] { host.Main().AlreadyButton->click(); }, {}, FreePort(Protocol::Tcp));
+    EXPECT_FALSE(routerShown);
+    EXPECT_EQ(calls->opens, 0);
+}
+
+// A clicked invitation fills the dialog its start begins with, and starts nothing.
+TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) {
+    host_ = std::make_unique<Player>(settings_, true);
+    LinkDialog& link = host_->Link();
+    bool joinFilled = false;
+    WhenOpened(link, [&] {
+        joinFilled = link.JoinButton->isChecked() && link.Address->text() == "198.51.100.4" &&
+                     link.Port->value() == 2324;
+        link.CancelButton->click();
+    });
+    host_->Main().OpenInvitation({InvitationStart::Cable, "198.51.100.4", 2324});
+    EXPECT_TRUE(joinFilled);
+
+    TDial& phonebook = *host_->launcher.forms->Dial;
+    QString picked;
+    WhenOpened(phonebook, [&] {
+        const auto rows = phonebook.PhoneList->selectedItems();
+        picked = rows.isEmpty() ? QString() : rows.front()->text(0) + "|" + rows.front()->text(1);
+        phonebook.CancelButton->click();
+    });
+    host_->Main().OpenInvitation({InvitationStart::ModemCall, "velkaran.example.org", 2323});
+    EXPECT_EQ(picked, "From invitation|velkaran.example.org:2323");
+    EXPECT_EQ(host_->keeping->starts, 0);
+    EXPECT_FALSE(host_->launcher.dir.Exists("MARLOVEN.PBK"));
 }
 
 TEST_F(InternetPlay, AComPortThatDosboxLacksStopsTheStartBeforeAnythingIsWritten) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/ui/launcher_fixture.h"
 
+#include "core/file_io.h"
+#include "launcher/dos_engine.h"
 #include "launcher/launcher_settings.h"
 #include "tests/support/write_failure.h"
 #include "ui/dialogs/about_box.h"
@@ -16,11 +18,17 @@
 #include <QApplication>
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
+#include <csignal>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -359,6 +367,112 @@ TEST(LauncherProgram, StartedAwayFromTheGameAsksForItRemembersItAndAsksAgainOnce
     game.reset();
     EXPECT_EQ(run(""), 1);
 }
+
+// As a click in a chat program starts it. Yes to saving shows whether it opened.
+TEST(LauncherProgram, AnInvitationOpensTheGameFoundAsUsualAndAHostileLinkOpensNothing) {
+    GameDir game({{"VK.EXE", ""}, {"VK.CFG", "PlayerName = \"Zed\"\n"}});
+    GameDir config;
+    const QString hostile = "marloven://join?start=cable&address=198.51.100.4&port=2324&run=x";
+    EXPECT_EQ(RunLauncherProgram({"--answers=yes", hostile}, game.Path(), config.Path()), 1);
+    EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\n");
+    const QString sound = "marloven://join?start=cable&address=198.51.100.4&port=2324";
+    EXPECT_EQ(RunLauncherProgram({"--answers=yes", sound}, game.Path(), config.Path()), 0);
+    EXPECT_EQ(game.Read("VK.CFG"), "PlayerName = \"Zed\"\r\n");
+}
+
+// xdg-open and the proc file system are Linux's; Windows registers the handler by
+// --register-links, which check-windows checks through the packed marloven.exe.
+#ifndef _WIN32
+// Every process started beneath `root`, however deep, as the proc file system lists them.
+std::vector<pid_t> Descendants(pid_t root) {
+    std::map<pid_t, pid_t> parents;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string stat = ReadWholeFile(entry.path() / "stat").value_or("");
+        const auto name = stat.rfind(')'); // the name may hold spaces and parentheses
+        int parent = 0;
+        if (name != std::string::npos &&
+            std::sscanf(stat.c_str() + name + 1, " %*c %d", &parent) == 1) {
+            parents[std::atoi(entry.path().filename().c_str())] = parent;
+        }
+    }
+    std::vector<pid_t> found;
+    for (const auto& [pid, parent] : parents) {
+        for (pid_t up = parent; up > 1 && parents.contains(up); up = parents[up]) {
+            if (up == root) {
+                found.push_back(pid);
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+// A click in a chat program, as the desktop hands it on: xdg-open finds the desktop
+// entry by its MimeType and gives it the link as %u. The entry is ours, installed into
+// a data folder of the test's own, its Exec pointed at the program built here. A sound
+// link opens the join dialog filled in (what fills it is noted in the settings before
+// it opens) and waits for the player; a hostile one gets a message and opens nothing.
+TEST(LauncherProgram, XdgOpenHandsAnInvitationToTheDesktopEntrysProgram) {
+    const QString xdgOpen = QStandardPaths::findExecutable("xdg-open");
+    const QString updateDatabase = QStandardPaths::findExecutable("update-desktop-database");
+    if (xdgOpen.isEmpty() || updateDatabase.isEmpty() || FindDosbox({}).empty() ||
+        !std::filesystem::exists(std::filesystem::path(DOS_STANDIN_DIR) / "COMMIT.EXE")) {
+        GTEST_SKIP() << "needs xdg-open and update-desktop-database (xdg-utils, "
+                        "desktop-file-utils), DOSBox and the DOS stand-ins (nasm)";
+    }
+    GameDir scratch({{"game/VK.EXE", ""}, {"game/VK.CFG", "PlayerName = \"Zed\"\r\n"}});
+    std::filesystem::copy_file(std::filesystem::path(DOS_STANDIN_DIR) / "COMMIT.EXE",
+                               scratch / "game/COMMIT.EXE");
+    std::string entry = *ReadWholeFile(std::filesystem::path(MARLOVEN_SOURCE_DIR) / "packaging" /
+                                       "io.github.marloven.Marloven.desktop");
+    const std::string exec = "Exec=marloven %u";
+    ASSERT_NE(entry.find(exec), std::string::npos);
+    entry.replace(entry.find(exec), exec.size(), std::string("Exec=") + MARLOVEN_PATH + " %u");
+    scratch.Write("data/applications/io.github.marloven.Marloven.desktop", entry);
+    const QString root = QString::fromStdString(scratch.Path().string());
+    ASSERT_EQ(QProcess::execute(updateDatabase, {root + "/data/applications"}), 0);
+
+    // What the launcher that xdg-open started has noted or said once `shown` holds,
+    // waiting at most 30 s; then the launcher is ended.
+    const auto open = [&](const QString& link, const std::function<bool(const QString&)>& shown) {
+        scratch.Write("config/Marloven/marloven.ini",
+                      "[game]\ndirectory=" + (scratch / "game").string() + "\n");
+        QProcess process;
+        QProcessEnvironment environment;
+        environment.insert("PATH", qEnvironmentVariable("PATH"));
+        environment.insert("HOME", root);
+        environment.insert("DISPLAY", ":0"); // xdg-open hands links on only with a display
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("XDG_DATA_HOME", root + "/data");
+        environment.insert("XDG_DATA_DIRS", root + "/data");
+        environment.insert("XDG_CONFIG_HOME", root + "/config");
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(root + "/game");
+        process.start(xdgOpen, {link});
+        QString seen;
+        QElapsedTimer clock;
+        clock.start();
+        while (!shown(seen) && clock.elapsed() < 30000 && !process.waitForFinished(100)) {
+            seen = QString::fromStdString(scratch.Read("config/Marloven/marloven.ini")) +
+                   process.readAllStandardError();
+        }
+        for (const pid_t started : Descendants(static_cast<pid_t>(process.processId()))) {
+            kill(started, SIGTERM);
+        }
+        EXPECT_TRUE(process.waitForFinished(10000));
+        return seen;
+    };
+    const QString join = "[NullModem]\nHost=198.51.100.4\nPort=2324\nSide=join";
+    const QString sound = open("marloven://join?start=cable&address=198.51.100.4&port=2324",
+                               [&](const QString& seen) { return seen.contains(join); });
+    EXPECT_TRUE(sound.contains(join)) << sound.toStdString();
+    const QString told = "marloven: This link is no Marloven invitation";
+    const QString hostile = open("marloven://join?start=cable&address=198.51.100.4&port=2324&x=%0A",
+                                 [&](const QString& seen) { return seen.contains(told); });
+    EXPECT_TRUE(hostile.contains(told)) << hostile.toStdString();
+    EXPECT_FALSE(hostile.contains("[NullModem]")) << hostile.toStdString();
+}
+#endif
 
 // Settings that cannot be written (here a file stands where their folder should be)
 // would be lost without a word: the player is told, once, and the launcher goes on.

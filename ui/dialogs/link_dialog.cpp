@@ -53,12 +53,15 @@ QString TitleOf(LaunchMode mode) {
     return QStringLiteral("Answer a Call");
 }
 
-// The IPX tunnel runs over UDP, the modem and the cable over TCP.
-QString HintOf(LaunchMode mode, int port) {
-    return QStringLiteral("From beyond your router: tell its public address, and have it "
-                          "forward %1 port %2 to this machine.")
-        .arg(mode == LaunchMode::Network ? "UDP" : "TCP")
-        .arg(port);
+// The IPX tunnel runs over UDP, the modem and the cable over TCP. Where the launcher
+// asks the router itself, the player has nothing to do unless the router says no.
+QString HintOf(LaunchMode mode, int port, bool routerAsked) {
+    const QString text =
+        routerAsked ? QStringLiteral("From beyond your router: Marloven asks it to forward %1 port "
+                                     "%2 to this machine, and then says what to tell.")
+                    : QStringLiteral("From beyond your router: tell its public address, and have "
+                                     "it forward %1 port %2 to this machine.");
+    return text.arg(mode == LaunchMode::Network ? "UDP" : "TCP").arg(port);
 }
 
 } // namespace
@@ -107,9 +110,11 @@ LinkDialog::LinkDialog(QWidget* parent)
             [this] { QGuiApplication::clipboard()->setText(TextToTell()); });
 }
 
-void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string>& localAddresses) {
+void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string>& localAddresses,
+                         bool routerAsked) {
     link_ = link;
     localAddresses_ = localAddresses;
+    routerAsked_ = routerAsked;
     setWindowTitle(TitleOf(link.mode));
     const bool choose = link.mode != LaunchMode::Answer;
     HostButton->setVisible(choose);
@@ -152,7 +157,7 @@ void LinkDialog::Update() {
     tellCaption_->setText(link_.mode == LaunchMode::Answer ? "Tell the caller to dial:"
                                                            : "Tell the others to join:");
     tell_->setPlainText(TextToTell());
-    hint_->setText(HintOf(link_.mode, Port->value()));
+    hint_->setText(HintOf(link_.mode, Port->value(), routerAsked_));
     OKButton->setEnabled(!joining || !Address->text().isEmpty());
 }
 

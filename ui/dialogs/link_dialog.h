@@ -28,7 +28,9 @@ class LinkDialog : public FixedDialog {
   public:
     explicit LinkDialog(QWidget* parent = nullptr);
 
-    void Prepare(const InternetLink& link, const std::vector<std::string>& localAddresses);
+    // `routerAsked`: the launcher will ask the home router to forward the port.
+    void Prepare(const InternetLink& link, const std::vector<std::string>& localAddresses,
+                 bool routerAsked = false);
     // The link as chosen; a port typed after the host's address ("host:port") counts.
     InternetLink Choice() const;
     // The lines to tell the others: this machine's addresses with the port.
@@ -46,6 +48,7 @@ class LinkDialog : public FixedDialog {
     void Update();
 
     InternetLink link_;
+    bool routerAsked_ = false;
     std::vector<std::string> localAddresses_;
     QLabel* tellCaption_ = nullptr;
     QPlainTextEdit* tell_ = nullptr;

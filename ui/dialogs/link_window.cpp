@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/dialogs/link_window.h"
 
+#include "comm/link_address.h"
+#include "launcher/router_port.h"
 #include "link/relay.h"
 #include "ui/look/look.h"
 
@@ -16,36 +18,93 @@ namespace {
 
 constexpr int kWidth = 360;
 constexpr int kMargin = 8;
+constexpr int kButtonWidth = 95;
+// The router's answer may be a few lines of advice.
+constexpr int kRouterHeight = 96;
+
+QLabel* AddNote(QWidget* parent, const char* name, const QString& text, const QRect& box) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(box);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // White on the stone, as the link dialog's own notes, so it reads on any wall.
+    label->setFont(SansFont(12, true));
+    PaintTextColor(label, Qt::white);
+    return label;
+}
 
 } // namespace
 
-LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel)
-    : FixedDialog(QStringLiteral("Marloven - Link"), {kWidth, 176}, nullptr),
-      cancel_(std::move(cancel)) {
-    Progress = new QLabel(relay.Progress(), this);
-    Progress->setObjectName("Progress");
-    Progress->setGeometry(kMargin, kMargin, kWidth - 2 * kMargin, 40);
-    Progress->setWordWrap(true);
-    // White on the stone, as the link dialog's own notes, so it reads on any wall.
-    Progress->setFont(SansFont(12, true));
-    PaintTextColor(Progress, Qt::white);
+LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
+                       std::optional<InvitationStart> invites, std::unique_ptr<RouterPort> router)
+    : FixedDialog(QStringLiteral("Marloven - Link"),
+                  {kWidth, 176 + (router ? kRouterHeight + 4 : 0)}, nullptr),
+      cancel_(std::move(cancel)), router_(std::move(router)), invites_(invites),
+      publicPort_(relay.PublicPort()) {
+    // The main window is hidden while DOSBox runs: this window closing, at link up or
+    // Cancel, must not end the launcher as its last window, and DOSBox with it.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    const int textWidth = kWidth - 2 * kMargin;
+    Progress = AddNote(this, "Progress", relay.Progress(), {kMargin, kMargin, textWidth, 40});
+    int y = 54;
+    if (router_) {
+        Router = AddNote(this, "Router", QStringLiteral("Asking your router to open the port..."),
+                         {kMargin, y, textWidth, kRouterHeight});
+        y += kRouterHeight + 4;
+        connect(router_.get(), &RouterPort::answered, this, &LinkWindow::ShowRouterAnswer);
+    }
     Tell = new QPlainTextEdit(this);
     Tell->setObjectName("Tell");
-    Tell->setGeometry(kMargin, 54, kWidth - 2 * kMargin - 83, 80);
+    Tell->setGeometry(kMargin, y, textWidth - kButtonWidth - 8, 80);
     Tell->setReadOnly(true);
-    CopyButton = AddButton(this, "CopyButton", "&Copy", kWidth - kMargin - 75, 54);
-    CancelButton = AddButton(this, "CancelButton", "Cancel", (kWidth - 75) / 2, 144);
+    const int buttonX = kWidth - kMargin - kButtonWidth;
+    CopyButton = AddButton(this, "CopyButton", "&Copy", buttonX, y, kButtonWidth);
+    InviteButton =
+        AddButton(this, "InviteButton", "Copy &invitation", buttonX, y + 30, kButtonWidth);
+    CancelButton = AddButton(this, "CancelButton", "Cancel", (kWidth - 75) / 2, y + 90);
     // Only a host has something to tell: where the others reach it.
-    const QStringList told = relay.Hosting() ? relay.AddressesToTell() : QStringList();
-    Tell->setPlainText(told.join('\n'));
-    Tell->setVisible(!told.isEmpty());
-    CopyButton->setVisible(!told.isEmpty());
+    told_ = relay.Hosting() ? relay.AddressesToTell() : QStringList();
+    Tell->setPlainText(told_.join('\n'));
+    for (QWidget* part : {static_cast<QWidget*>(Tell), static_cast<QWidget*>(CopyButton)}) {
+        part->setVisible(!told_.isEmpty());
+    }
+    InviteButton->setVisible(!told_.isEmpty() && invites_.has_value());
     connect(CopyButton, &QPushButton::clicked, this,
-            [told] { QGuiApplication::clipboard()->setText(told.join('\n')); });
+            [this] { QGuiApplication::clipboard()->setText(told_.join('\n')); });
+    connect(InviteButton, &QPushButton::clicked, this, [this] {
+        if (const auto invitation = ToSend()) {
+            QGuiApplication::clipboard()->setText(QString::fromStdString(
+                InvitationLink(*invitation) + "\n" + InvitationPlainLine(*invitation) + "\n"));
+        }
+    });
     connect(CancelButton, &QPushButton::clicked, this, &LinkWindow::reject);
     connect(&relay, &Relay::progressed, Progress, &QLabel::setText);
     connect(&relay, &Relay::linkUp, this, &QDialog::accept);
     connect(&relay, &Relay::failed, this, &QDialog::accept);
+}
+
+// The router is removed from only here, after the window: its port stays open until
+// the start ends, whether the window is still shown or not.
+LinkWindow::~LinkWindow() = default;
+
+void LinkWindow::ShowRouterAnswer() {
+    Router->setText(router_->Words());
+}
+
+// The router's address on the internet when it gave one; else this machine's likeliest
+// address, for players at home.
+std::optional<Invitation> LinkWindow::ToSend() const {
+    if (router_) {
+        if (auto invitation = router_->RouterInvitation()) {
+            return invitation;
+        }
+    }
+    const auto address = ParseLinkAddress(told_.value(0).toStdString(), publicPort_);
+    if (!invites_ || !address) {
+        return std::nullopt;
+    }
+    return Invitation{*invites_, address->host, address->port};
 }
 
 void LinkWindow::reject() {
@@ -55,10 +114,17 @@ void LinkWindow::reject() {
     }
 }
 
-std::unique_ptr<QObject> LinkWindow::Open(Relay& relay, std::function<void()> cancel) {
-    auto window = std::make_unique<LinkWindow>(relay, std::move(cancel));
-    window->show();
-    return window;
+DosEngineRunner::LinkWatcher LinkWindow::Watcher(LauncherSettings& settings,
+                                                 portmap::Options routerOptions) {
+    return [&settings, routerOptions = std::move(routerOptions)](
+               const InternetLink& link, Relay& relay,
+               std::function<void()> cancel) -> std::unique_ptr<QObject> {
+        auto window =
+            std::make_unique<LinkWindow>(relay, std::move(cancel), HostedStart(link),
+                                         AskRouterFor(settings, link, relay, routerOptions));
+        window->show();
+        return window;
+    };
 }
 
 } // namespace marloven

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "comm/invitation.h"
+#include "launcher/dos_engine.h"
+#include "portmap/port_mapping.h"
 #include "ui/look/dialog_look.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QPlainTextEdit;
@@ -12,29 +16,48 @@ class QPushButton;
 
 namespace marloven {
 
+class LauncherSettings;
 class Relay;
+class RouterPort;
 
 // "Marloven - Link": while DOSBox runs and the main window is hidden, what the link is
-// doing until it is up, what to tell the other players when hosting (with Copy), and
-// Cancel (Escape too), which ends the start. It closes by itself once the link is up.
+// doing until it is up, what to tell the other players when hosting (with Copy and Copy
+// invitation), what the home router answered when it was asked, and Cancel (Escape
+// too), which ends the start. It closes by itself once the link is up.
 class LinkWindow : public FixedDialog {
     Q_OBJECT
   public:
-    LinkWindow(Relay& relay, std::function<void()> cancel);
+    // `invites`: what a hosting start's invitation names. `router`: its port on the
+    // router, when it was asked; the window keeps it for the start.
+    LinkWindow(Relay& relay, std::function<void()> cancel,
+               std::optional<InvitationStart> invites = std::nullopt,
+               std::unique_ptr<RouterPort> router = nullptr);
+    ~LinkWindow() override;
 
     QLabel* Progress = nullptr;
+    QLabel* Router = nullptr;
     QPlainTextEdit* Tell = nullptr;
     QPushButton* CopyButton = nullptr;
+    QPushButton* InviteButton = nullptr;
     QPushButton* CancelButton = nullptr;
 
-    // The window of each start's link, as the DOS engine asks for it.
-    static std::unique_ptr<QObject> Open(Relay& relay, std::function<void()> cancel);
+    // The window of each start's link, as the DOS engine asks for it, with a hosting
+    // start's port asked of the router as the settings let it.
+    static DosEngineRunner::LinkWatcher Watcher(LauncherSettings& settings,
+                                                portmap::Options routerOptions = {});
 
   protected:
     void reject() override;
 
   private:
+    void ShowRouterAnswer();
+    std::optional<Invitation> ToSend() const;
+
     std::function<void()> cancel_;
+    std::unique_ptr<RouterPort> router_;
+    std::optional<InvitationStart> invites_;
+    QStringList told_;
+    int publicPort_ = 0;
 };
 
 } // namespace marloven

@@ -89,6 +89,13 @@ bool TDial::LoadPhonebook() {
     if (!read) {
         PhoneList->clear();
     }
+    if (read && !invitationNumber_.isEmpty()) {
+        auto* row = new QTreeWidgetItem(PhoneList, {kInvitationName, invitationNumber_});
+        row->setData(kNameColumn, Qt::UserRole, true);
+        row->setSelected(true);
+        PhoneList->setCurrentItem(row);
+    }
+    invitationNumber_.clear();
     return read;
 }
 
@@ -106,6 +113,9 @@ std::vector<PhonebookEntry> TDial::Rows() const {
     std::vector<PhonebookEntry> rows;
     for (int index = 0; index < PhoneList->topLevelItemCount(); ++index) {
         const auto* row = PhoneList->topLevelItem(index);
+        if (row->data(kNameColumn, Qt::UserRole).toBool()) {
+            continue; // the invitation's entry lives only in this showing
+        }
         rows.push_back({ToBytes(row->text(kNameColumn)), ToBytes(row->text(kNumberColumn))});
     }
     return rows;

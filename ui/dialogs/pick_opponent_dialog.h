@@ -36,6 +36,10 @@ class TDial : public FixedDialog {
           QWidget* parent = nullptr);
 
     bool LoadPhonebook();
+    // The next showing lists the invitation's address as an entry "From invitation",
+    // picked; it is never written to the phonebook file.
+    void OfferInvitation(const QString& number) { invitationNumber_ = number; }
+    static inline const QString kInvitationName = QStringLiteral("From invitation");
     std::string ChosenNumber() const { return chosenNumber_; }
     TEditInfo& EditInfo() const { return editInfo_; }
 
@@ -59,6 +63,7 @@ class TDial : public FixedDialog {
     Prompter& prompter_;
     TEditInfo& editInfo_;
     std::string chosenNumber_;
+    QString invitationNumber_;
 };
 
 } // namespace marloven

@@ -84,6 +84,31 @@ void TMain::DialButtonClick() {
     StartCommDriver(LaunchMode::Dial, number, link);
 }
 
+void TMain::OpenInvitation(const Invitation& invitation) {
+    // Without DOSBox the driver reaches the others as the system lets it, with no
+    // address to fill in.
+    if (!CommDriverRunsInDosbox()) {
+        context_.prompter.Inform(kInvitationNeedsDosbox);
+        return;
+    }
+    if (invitation.start == InvitationStart::ModemCall) {
+        forms_.Dial->OfferInvitation(QString::fromStdString(InvitationAddressAndPort(invitation)));
+        DialButtonClick();
+        return;
+    }
+    // The host-or-join dialog opens with the link last chosen: the invitation's.
+    const LaunchMode mode = invitation.start == InvitationStart::Cable
+                                ? LaunchMode::AlreadyConnected
+                                : LaunchMode::Network;
+    SaveLinkChoice(context_.settings, {mode, ModemPage->ComPort->currentIndex(), LinkSide::Join,
+                                       invitation.address, invitation.port});
+    if (mode == LaunchMode::Network) {
+        NetworkButtonClick();
+    } else {
+        AlreadyButtonClick();
+    }
+}
+
 void TMain::AnswerButtonClick() {
     std::optional<InternetLink> link;
     if (ChooseLink(LaunchMode::Answer, link)) {

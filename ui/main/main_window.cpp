@@ -5,6 +5,7 @@
 #include "core/cfg_store.h"
 #include "core/mouse_tweak.h"
 #include "core/settings.h"
+#include "launcher/launcher_settings.h"
 #include "launcher/link_settings.h"
 #include "launcher/start_plan.h"
 #include "launcher/text_conversions.h"
@@ -178,6 +179,10 @@ void TMain::BuildMenu() {
     options->setObjectName("Options1");
     DOSBox1 = options->addAction("&DOSBox...");
     DOSBox1->setObjectName("DOSBox1");
+    AskRouter1 = options->addAction("Ask the &Router to Open the Port");
+    AskRouter1->setObjectName("AskRouter1");
+    AskRouter1->setCheckable(true);
+    AskRouter1->setChecked(context_.settings.Get(LauncherKey::RouterAsk).toBool());
 
     QMenu* blank = menuBar()->addMenu(QString());
     blank->setObjectName("BlankTitle");
@@ -226,6 +231,10 @@ void TMain::ConnectHandlers() {
     connect(CommandLine1, &QAction::triggered, this, &TMain::CommandLine1Click);
     connect(DOSBox1, &QAction::triggered, this,
             [this] { EditDosboxSettings(*forms_.Dosbox, context_.settings); });
+    connect(AskRouter1, &QAction::toggled, this, [this](bool ask) {
+        context_.settings.Set(LauncherKey::RouterAsk, ask);
+        context_.settings.Sync();
+    });
 }
 
 // What each start would run with the options as they stand now.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "comm/internet_link.h"
+#include "comm/invitation.h"
 #include "core/launch.h"
 #include "ui/main/store_writer.h"
 
@@ -49,6 +50,14 @@ class TMain : public QMainWindow {
     // A comm-driver start carries its link to the others, for DOSBox to make.
     void Launch(LaunchMode mode, const std::string& program,
                 const std::optional<InternetLink>& link = std::nullopt);
+    // Opens the dialog the invitation's start begins with, filled in to join the host:
+    // the phonebook with the entry "From invitation" picked for a modem call, the
+    // host-or-join dialog set to Join for the cable and the network. Nothing starts
+    // before the player clicks on.
+    void OpenInvitation(const Invitation& invitation);
+    static inline const QString kInvitationNeedsDosbox =
+        QStringLiteral("An invitation joins a game over the internet, which DOSBox carries. Choose "
+                       "DOSBox in Options > DOSBox, then open the invitation again.");
 
     // Decoration.
     TGIFImage* GIFImage1 = nullptr; // the animated star in the top left corner
@@ -86,6 +95,7 @@ class TMain : public QMainWindow {
     QAction* ShowCFGFile1 = nullptr;
     QAction* CommandLine1 = nullptr; // "View > Command Line...": what each start runs
     QAction* DOSBox1 = nullptr;      // "Options > DOSBox..."
+    QAction* AskRouter1 = nullptr;   // whether hosting asks the home router for the port
     QAction* About1 = nullptr;
 
   protected:

@@ -2,6 +2,7 @@
 #include "ui/starts/internet_play.h"
 #include "launcher/text_conversions.h"
 
+#include "launcher/launcher_settings.h"
 #include "launcher/link_settings.h"
 #include "platform/host_addresses.h"
 #include "ui/dialogs/link_dialog.h"
@@ -21,7 +22,7 @@ std::optional<InternetLink> AskInternetLink(Prompter& prompter, LauncherSettings
     if (mode == LaunchMode::Dial) {
         return link;
     }
-    dialog.Prepare(link, LocalIpv4Addresses());
+    dialog.Prepare(link, LocalIpv4Addresses(), settings.Get(LauncherKey::RouterAsk).toBool());
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The link a hosting player sends a friend, "marloven://join?start=cable&address=...&port=...".
+// It names where to join and nothing else: opening it fills a dialog and starts nothing.
+namespace marloven {
+
+enum class InvitationStart {
+    ModemCall, // DOSBox's modem calls the host ("Dial")
+    Cable,     // DOSBox's null-modem cable joins the host ("Already")
+    Network,   // DOSBox's IPX tunnel joins the host ("Network")
+};
+
+struct Invitation {
+    InvitationStart start = InvitationStart::Cable;
+    std::string address; // a host name, dotted IPv4, or IPv6 without its brackets
+    int port = 0;
+};
+
+// Links arrive from chat programs and web pages: anything longer is no invitation.
+inline constexpr std::size_t kMaxInvitationLength = 300;
+
+struct InvitationParse {
+    std::optional<Invitation> invitation;
+    std::string refusal; // why the link is no invitation, in the player's words
+};
+
+// Whether a command-line argument is meant as an invitation rather than a game directory.
+bool LooksLikeInvitation(std::string_view text);
+
+InvitationParse ParseInvitation(std::string_view link);
+std::string InvitationLink(const Invitation& invitation);
+
+// The address with the port as a player types it: "[2001:db8::7]:2323" for IPv6.
+std::string InvitationAddressAndPort(const Invitation& invitation);
+
+// One line for a friend without Marloven: what to do in plain DOSBox.
+std::string InvitationPlainLine(const Invitation& invitation);
+
+} // namespace marloven

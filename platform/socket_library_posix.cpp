@@ -1,0 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/socket_library.h"
+
+namespace marloven {
+
+SocketLibraryUse::SocketLibraryUse() = default;
+SocketLibraryUse::~SocketLibraryUse() = default;
+
+} // namespace marloven

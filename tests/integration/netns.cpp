@@ -1,0 +1,344 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tests/integration/netns.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sched.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace marloven::testing {
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kPrefix = "mlvpm";
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Starts a program with its output into a file; the process id, or -1.
+pid_t Spawn(const std::vector<std::string>& arguments, const std::string& outputPath) {
+    std::vector<char*> argv;
+    for (const auto& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// Waits for the process at most the limit; its exit code, or nothing.
+std::optional<int> Await(pid_t pid, std::chrono::milliseconds limit) {
+    const auto until = Clock::now() + limit;
+    for (;;) {
+        int status = 0;
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        if (done < 0 || Clock::now() > until) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+}
+
+void Stop(pid_t pid) {
+    kill(pid, SIGTERM);
+    if (!Await(pid, 3s)) {
+        kill(pid, SIGKILL);
+        Await(pid, 3s);
+    }
+}
+
+bool OnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(std::string(path != nullptr ? path : "") + ":/usr/sbin:/sbin");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        if (!folder.empty() && access((folder + "/" + program).c_str(), X_OK) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Namespaces left by a test run that was killed before it could remove them.
+void RemoveOrphans() {
+    DIR* folder = opendir("/run/netns");
+    if (folder == nullptr) {
+        return;
+    }
+    std::vector<std::string> orphans;
+    while (const dirent* entry = readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name.rfind(kPrefix, 0) != 0) {
+            continue;
+        }
+        const pid_t owner = std::atoi(name.c_str() + std::string(kPrefix).size());
+        if (owner > 0 && kill(owner, 0) != 0 && errno == ESRCH) {
+            orphans.push_back(name);
+        }
+    }
+    closedir(folder);
+    for (const auto& name : orphans) {
+        RunProgram({"ip", "netns", "del", name});
+    }
+}
+
+std::string MiniupnpdConfiguration(bool upnp) {
+    return std::string("ext_ifname=wan\n"
+                       "listening_ip=lan\n"
+                       "http_port=0\n"
+                       "enable_natpmp=") +
+           (upnp ? "no" : "yes") + "\nenable_upnp=" + (upnp ? "yes" : "no") +
+           "\n"
+           "secure_mode=yes\n"
+           "system_uptime=yes\n"
+           "uuid=5b2f8e0c-7a1d-4c3e-9f60-1d2e3f405162\n"
+           "upnp_table_name=marloven\n"
+           "upnp_nat_table_name=marloven\n"
+           "upnp_forward_chain=miniupnpd\n"
+           "upnp_nat_chain=prerouting_miniupnpd\n"
+           "upnp_nat_postrouting_chain=postrouting_miniupnpd\n"
+           "allow 1024-65535 192.168.77.0/24 1024-65535\n"
+           "deny 0-65535 0.0.0.0/0 0-65535\n";
+}
+
+// The router's tables, made here since the package's own script needs a file it lacks.
+// Forwarding is closed except for answers and what miniupnpd opens.
+std::string RouterRules(bool silent) {
+    std::string rules = "table inet marloven {\n"
+                        "  chain forward {\n"
+                        "    type filter hook forward priority 0; policy drop;\n"
+                        "    ct state established,related accept\n"
+                        "    iifname \"lan\" accept\n"
+                        "    jump miniupnpd\n"
+                        "  }\n"
+                        "  chain miniupnpd {\n  }\n"
+                        "  chain prerouting {\n"
+                        "    type nat hook prerouting priority -100; policy accept;\n"
+                        "    jump prerouting_miniupnpd\n"
+                        "  }\n"
+                        "  chain postrouting {\n"
+                        "    type nat hook postrouting priority 100; policy accept;\n"
+                        "    jump postrouting_miniupnpd\n"
+                        "  }\n"
+                        "  chain prerouting_miniupnpd {\n  }\n"
+                        "  chain postrouting_miniupnpd {\n  }\n";
+    if (silent) {
+        rules += "  chain input {\n"
+                 "    type filter hook input priority 0; policy drop;\n"
+                 "  }\n";
+    }
+    return rules + "}\n";
+}
+
+} // namespace
+
+ProgramRun RunProgram(const std::vector<std::string>& arguments, std::chrono::milliseconds limit) {
+    char path[] = "/tmp/marloven-run-XXXXXX";
+    const int file = mkstemp(path);
+    if (file < 0) {
+        return {};
+    }
+    close(file);
+    ProgramRun run;
+    const pid_t pid = Spawn(arguments, path);
+    if (pid > 0) {
+        const auto code = Await(pid, limit);
+        if (!code) {
+            Stop(pid);
+        }
+        run.finished = code.has_value();
+        run.exitCode = code.value_or(-1);
+    }
+    run.output = ReadFile(path);
+    unlink(path);
+    return run;
+}
+
+std::optional<std::string> LabUnavailable() {
+    if (geteuid() != 0) {
+        return "network namespaces need root; run the tests as root";
+    }
+    for (const char* program : {"ip", "nft", "miniupnpd", "upnpc"}) {
+        if (!OnPath(program)) {
+            return std::string(program) +
+                   " is missing (scripts/setup installs iproute2, nftables, miniupnpd-nftables "
+                   "and miniupnpc)";
+        }
+    }
+    return std::nullopt;
+}
+
+Lab::Lab(RouterKind kind) : prefix_(kPrefix + std::to_string(getpid())) {
+    RemoveOrphans();
+    char path[] = "/tmp/marloven-lab-XXXXXX";
+    if (mkdtemp(path) == nullptr) {
+        failure_ = "no temporary folder";
+        return;
+    }
+    directory_ = path;
+    if (!Build(kind)) {
+        failure_ += "\nrouter log:\n" + RouterLog();
+    }
+}
+
+Lab::~Lab() {
+    if (miniupnpd_ > 0) {
+        Stop(miniupnpd_);
+    }
+    // Removing the namespaces removes their links and rules with them.
+    for (const auto& name : namespaces_) {
+        RunProgram({"ip", "netns", "del", name});
+    }
+    if (!directory_.empty()) {
+        RunProgram({"rm", "-rf", directory_});
+    }
+}
+
+std::string Lab::NamespaceName(const std::string& where) const {
+    return prefix_ + where.substr(0, 1);
+}
+
+ProgramRun Lab::RunIn(const std::string& where, std::vector<std::string> arguments) const {
+    arguments.insert(arguments.begin(), {"ip", "netns", "exec", NamespaceName(where)});
+    return RunProgram(arguments);
+}
+
+std::string Lab::RouterLog() const {
+    return ReadFile(directory_ + "/miniupnpd.log");
+}
+
+bool Lab::Step(const std::vector<std::string>& arguments) {
+    const ProgramRun run = RunProgram(arguments);
+    if (run.finished && run.exitCode == 0) {
+        return true;
+    }
+    std::string command;
+    for (const auto& argument : arguments) {
+        command += argument + ' ';
+    }
+    failure_ = command + "failed: " + run.output;
+    return false;
+}
+
+bool Lab::Build(RouterKind kind) {
+    const std::string home = NamespaceName("home"), router = NamespaceName("router"),
+                      outside = NamespaceName("outside");
+    for (const auto& name : {home, router, outside}) {
+        if (!Step({"ip", "netns", "add", name})) {
+            return false;
+        }
+        namespaces_.push_back(name);
+        if (!Step({"ip", "-n", name, "link", "set", "lo", "up"})) {
+            return false;
+        }
+    }
+    const std::string rules = directory_ + "/router.nft";
+    std::ofstream(rules) << RouterRules(kind == RouterKind::Silent);
+    const bool built =
+        Step({"ip", "link", "add", "lan", "netns", home, "type", "veth", "peer", "name", "lan",
+              "netns", router}) &&
+        Step({"ip", "link", "add", "wan", "netns", router, "type", "veth", "peer", "name", "wan",
+              "netns", outside}) &&
+        Step({"ip", "-n", home, "addr", "add", "192.168.77.2/24", "dev", "lan"}) &&
+        Step({"ip", "-n", router, "addr", "add", "192.168.77.1/24", "dev", "lan"}) &&
+        Step({"ip", "-n", router, "addr", "add", "198.20.23.1/24", "dev", "wan"}) &&
+        Step({"ip", "-n", outside, "addr", "add", "198.20.23.2/24", "dev", "wan"}) &&
+        Step({"ip", "-n", home, "link", "set", "lan", "up"}) &&
+        Step({"ip", "-n", router, "link", "set", "lan", "up"}) &&
+        Step({"ip", "-n", router, "link", "set", "wan", "up"}) &&
+        Step({"ip", "-n", outside, "link", "set", "wan", "up"}) &&
+        Step({"ip", "-n", home, "route", "add", "default", "via", "192.168.77.1"}) &&
+        Step({"ip", "netns", "exec", router, "sysctl", "-q", "-w", "net.ipv4.ip_forward=1"}) &&
+        Step({"ip", "netns", "exec", router, "nft", "-f", rules});
+    if (!built || kind == RouterKind::Silent) {
+        return built;
+    }
+    return StartMiniupnpd(kind == RouterKind::UpnpOnly);
+}
+
+bool Lab::StartMiniupnpd(bool upnp) {
+    const std::string configuration = directory_ + "/miniupnpd.conf";
+    std::ofstream(configuration) << MiniupnpdConfiguration(upnp);
+    miniupnpd_ = Spawn({"ip", "netns", "exec", NamespaceName("router"), "miniupnpd", "-d", "-f",
+                        configuration, "-P", directory_ + "/miniupnpd.pid"},
+                       directory_ + "/miniupnpd.log");
+    if (miniupnpd_ <= 0) {
+        failure_ = "miniupnpd did not start";
+        return false;
+    }
+    const auto until = Clock::now() + 5s;
+    while (!MiniupnpdReady(upnp)) {
+        if (Await(miniupnpd_, 0ms)) {
+            miniupnpd_ = -1;
+            failure_ = "miniupnpd ended at its start";
+            return false;
+        }
+        if (Clock::now() > until) {
+            failure_ = "miniupnpd did not get ready within 5 s";
+            return false;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+// NAT-PMP is the last thing it sets up; the searches for UPnP devices come to a socket
+// it opens after saying that it listens for HTTP.
+bool Lab::MiniupnpdReady(bool upnp) const {
+    if (!upnp) {
+        return RouterLog().find("Listening for NAT-PMP") != std::string::npos;
+    }
+    return RouterLog().find("HTTP listening") != std::string::npos &&
+           !RunIn("router", {"ss", "-Hlun", "sport", "=", ":1900"}).output.empty();
+}
+
+InNamespace::InNamespace(const Lab& lab, const std::string& where) {
+    original_ = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+    const int target =
+        open(("/run/netns/" + lab.NamespaceName(where)).c_str(), O_RDONLY | O_CLOEXEC);
+    entered_ = original_ >= 0 && target >= 0 && setns(target, CLONE_NEWNET) == 0;
+    if (target >= 0) {
+        close(target);
+    }
+}
+
+InNamespace::~InNamespace() {
+    if (original_ >= 0) {
+        setns(original_, CLONE_NEWNET);
+        close(original_);
+    }
+}
+
+} // namespace marloven::testing
