@@ -4,6 +4,7 @@
 #include "core/launch.h"
 
 #include <QEventLoop>
+#include <QTimer>
 #include <QWinEventNotifier>
 #include <string>
 #include <windows.h>
@@ -85,6 +86,15 @@ class WindowsProgramRunner : public ProgramRunner {
             QEventLoop loop;
             QWinEventNotifier ended(process.hProcess);
             QObject::connect(&ended, &QWinEventNotifier::activated, &loop, &QEventLoop::quit);
+            // A look now and then as well: a notification lost under load (seen under
+            // Wine) must not leave the launcher waiting for a program long gone.
+            QTimer look;
+            QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+                if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
+                    loop.quit();
+                }
+            });
+            look.start(250);
             if (command.started) {
                 command.started([&process] { TerminateProcess(process.hProcess, 1); });
             }
