@@ -12,12 +12,13 @@
 namespace marloven {
 
 std::optional<InternetLink> AskInternetLink(Prompter& prompter, LauncherSettings& settings,
-                                            LinkDialog& dialog, LaunchMode mode, int comPortIndex) {
+                                            LinkDialog& dialog, LaunchMode mode, int comPortIndex,
+                                            const std::optional<InternetLink>& offered) {
     if (const auto refusal = ComPortRefusal(mode, comPortIndex)) {
         prompter.Inform(FromBytes(*refusal));
         return std::nullopt;
     }
-    InternetLink link = LoadLinkChoice(settings, mode);
+    InternetLink link = offered ? *offered : LoadLinkChoice(settings, mode);
     link.comPortIndex = comPortIndex;
     if (mode == LaunchMode::Dial) {
         return link;
