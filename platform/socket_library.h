@@ -9,12 +9,16 @@ namespace marloven {
 class SocketLibraryUse {
   public:
     SocketLibraryUse();
+#ifdef _WIN32
     ~SocketLibraryUse();
+#endif
     SocketLibraryUse(const SocketLibraryUse&) = delete;
     SocketLibraryUse& operator=(const SocketLibraryUse&) = delete;
 
+#ifdef _WIN32
   private:
     bool started_ = false;
+#endif
 };
 
 } // namespace marloven

@@ -4,6 +4,5 @@
 namespace marloven {
 
 SocketLibraryUse::SocketLibraryUse() = default;
-SocketLibraryUse::~SocketLibraryUse() = default;
 
 } // namespace marloven
