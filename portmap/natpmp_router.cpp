@@ -88,7 +88,7 @@ std::optional<Bytes> Ask(RouterDatagrams& router, const Bytes& question, std::si
         const auto resend = std::min(deadline, Clock::now() + wait);
         for (auto now = Clock::now(); now < resend; now = Clock::now()) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(resend - now);
-            const auto answer = router.Receive(left);
+            auto answer = router.Receive(left);
             if (router.Refused()) {
                 return std::nullopt;
             }
