@@ -13,7 +13,6 @@
 #include "core/game_file.h"
 #include "launcher/dos_engine.h"
 #include "launcher/launcher_settings.h"
-#include "launcher/link_settings.h"
 #include "launcher/start_plan.h"
 #include "tests/support/deaf_host.h"
 #include "tests/support/scripted_router.h"
@@ -258,8 +257,6 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
 // A clicked invitation fills the dialog its start begins with, and starts nothing.
 TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) {
     host_ = std::make_unique<Player>(settings_, true);
-    LauncherSettings& kept = host_->launcher.settings;
-    SaveLinkChoice(kept, {LaunchMode::AlreadyConnected, 0, LinkSide::Host, "", 2400});
     LinkDialog& link = host_->Link();
     bool joinFilled = false;
     WhenOpened(link, [&] {
@@ -269,10 +266,6 @@ TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) 
     });
     host_->Main().OpenInvitation({InvitationStart::Cable, "198.51.100.4", 2324});
     EXPECT_TRUE(joinFilled);
-    // Cancelled, the invitation leaves the player's own last choice as it was.
-    const InternetLink last = LoadLinkChoice(kept, LaunchMode::AlreadyConnected);
-    EXPECT_EQ(last.side, LinkSide::Host);
-    EXPECT_EQ(last.port, 2400);
 
     TDial& phonebook = *host_->launcher.forms->Dial;
     QString picked;

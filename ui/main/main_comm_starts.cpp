@@ -23,7 +23,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QScopeGuard>
-#include <utility>
 
 namespace marloven {
 
@@ -60,8 +59,7 @@ bool TMain::ChooseLink(LaunchMode mode, std::optional<InternetLink>& link) {
         return true; // the driver reaches the others as the system lets it
     }
     link = AskInternetLink(context_.prompter, context_.settings, *forms_.Link, mode,
-                           ModemPage->ComPort->currentIndex(),
-                           std::exchange(offeredLink_, std::nullopt));
+                           ModemPage->ComPort->currentIndex());
     return link.has_value();
 }
 
@@ -98,13 +96,12 @@ void TMain::OpenInvitation(const Invitation& invitation) {
         DialButtonClick();
         return;
     }
-    // The host-or-join dialog opens on the invitation's link; the player's own last
-    // choice is kept unless they go with it.
+    // The host-or-join dialog opens with the link last chosen: the invitation's.
     const LaunchMode mode = invitation.start == InvitationStart::Cable
                                 ? LaunchMode::AlreadyConnected
                                 : LaunchMode::Network;
-    offeredLink_ = InternetLink{mode, ModemPage->ComPort->currentIndex(), LinkSide::Join,
-                                invitation.address, invitation.port};
+    SaveLinkChoice(context_.settings, {mode, ModemPage->ComPort->currentIndex(), LinkSide::Join,
+                                       invitation.address, invitation.port});
     if (mode == LaunchMode::Network) {
         NetworkButtonClick();
     } else {

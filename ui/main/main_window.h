@@ -136,8 +136,6 @@ class TMain : public QMainWindow {
     bool CommDriverRunsInDosbox() const;
     // Where DOSBox runs the driver, asks how to meet the others; false to stop the start.
     bool ChooseLink(LaunchMode mode, std::optional<InternetLink>& link);
-    // An invitation's link, for the next host-or-join dialog only.
-    std::optional<InternetLink> offeredLink_;
 
     AppContext& context_;
     Forms& forms_;

@@ -12,13 +12,12 @@
 namespace marloven {
 
 std::optional<InternetLink> AskInternetLink(Prompter& prompter, LauncherSettings& settings,
-                                            LinkDialog& dialog, LaunchMode mode, int comPortIndex,
-                                            const std::optional<InternetLink>& offered) {
+                                            LinkDialog& dialog, LaunchMode mode, int comPortIndex) {
     if (const auto refusal = ComPortRefusal(mode, comPortIndex)) {
         prompter.Inform(FromBytes(*refusal));
         return std::nullopt;
     }
-    InternetLink link = offered ? *offered : LoadLinkChoice(settings, mode);
+    InternetLink link = LoadLinkChoice(settings, mode);
     link.comPortIndex = comPortIndex;
     if (mode == LaunchMode::Dial) {
         return link;

@@ -16,11 +16,8 @@ class Prompter;
 // addresses to tell the caller; the null-modem cable and the network ask whether to
 // host or join. The choice is remembered for next time. A COM port that DOSBox does
 // not have, or a host address that it cannot take, is reported to the player, and
-// nothing is returned, as when the player cancels: the start stops. `offered` (an
-// invitation's link) fills the dialog in place of the last choice, and is remembered
-// only once the player goes with it.
+// nothing is returned, as when the player cancels: the start stops.
 std::optional<InternetLink> AskInternetLink(Prompter& prompter, LauncherSettings& settings,
-                                            LinkDialog& dialog, LaunchMode mode, int comPortIndex,
-                                            const std::optional<InternetLink>& offered = {});
+                                            LinkDialog& dialog, LaunchMode mode, int comPortIndex);
 
 } // namespace marloven
