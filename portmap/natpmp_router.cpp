@@ -1,16 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// NAT-PMP through libnatpmp: the way of Apple's routers and of many others beside UPnP.
+// NAT-PMP, the way of Apple's routers and of many others beside UPnP: two short
+// questions over UDP to the router's port 5351, spoken here directly, as it needs no
+// library and Windows has none to be had.
+#include "platform/router_datagrams.h"
 #include "portmap/port_mapping.h"
-
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <arpa/inet.h>
-#include <sys/select.h>
-#endif
-
-#include <natpmp.h>
 
 #include <algorithm>
 
@@ -18,121 +11,156 @@ namespace marloven::portmap {
 
 namespace {
 
-constexpr std::chrono::milliseconds kFirstContact{400};
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
 
-int ProtocolCode(Protocol protocol) {
-    return protocol == Protocol::Tcp ? NATPMP_PROTOCOL_TCP : NATPMP_PROTOCOL_UDP;
+constexpr int kRouterPort = 5351;
+constexpr std::uint8_t kVersion = 0;
+constexpr std::uint8_t kAskAddress = 0;
+constexpr std::uint8_t kAnswered = 128; // added to the question's code in its answer
+constexpr std::size_t kAddressAnswerSize = 12;
+constexpr std::size_t kMappingAnswerSize = 16;
+// A router that speaks NAT-PMP answers within milliseconds; one that has not answered
+// yet gets two tries, leaving UPnP its second of searching.
+constexpr std::chrono::milliseconds kFirstContact{400};
+// The protocol's own schedule: sent again after 250 ms, then after twice the wait.
+constexpr std::chrono::milliseconds kFirstResend{250};
+
+void Put16(Bytes& bytes, unsigned value) {
+    bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+    bytes.push_back(static_cast<std::uint8_t>(value));
 }
 
-// The router's own refusals, as against silence or a router without NAT-PMP.
-std::optional<std::string> Refusal(int code) {
+unsigned Get16(const Bytes& bytes, std::size_t at) {
+    return (unsigned{bytes[at]} << 8) | bytes[at + 1];
+}
+
+std::uint32_t Get32(const Bytes& bytes, std::size_t at) {
+    return (std::uint32_t{Get16(bytes, at)} << 16) | Get16(bytes, at + 2);
+}
+
+// The question that maps (or, with a lifetime of 0, removes) a port.
+Bytes MappingQuestion(Protocol protocol, int internalPort, int externalPort,
+                      std::uint32_t lifetime) {
+    Bytes bytes{kVersion, static_cast<std::uint8_t>(protocol == Protocol::Udp ? 1 : 2), 0, 0};
+    Put16(bytes, static_cast<unsigned>(internalPort));
+    Put16(bytes, static_cast<unsigned>(externalPort));
+    Put16(bytes, lifetime >> 16);
+    Put16(bytes, lifetime & 0xffff);
+    return bytes;
+}
+
+// The router's own refusals, as against a router that does not speak this version or
+// this question (1 and 5), which is as good as none.
+std::optional<std::string> Refusal(unsigned code) {
     switch (code) {
-    case NATPMP_ERR_NOTAUTHORIZED:
-        return "it is not allowed to";
-    case NATPMP_ERR_NETWORKFAILURE:
-        return "it has no connection to the internet";
-    case NATPMP_ERR_OUTOFRESOURCES:
-        return "it has no room for another port";
-    case NATPMP_ERR_UNDEFINEDERROR:
-        return "it gave no reason";
-    default:
+    case 1:
+    case 5:
         return std::nullopt;
+    case 2:
+        return "it is not allowed to";
+    case 3:
+        return "it has no connection to the internet";
+    case 4:
+        return "it has no room for another port";
+    default:
+        return "it gave no reason";
     }
+}
+
+Result Failed(unsigned code) {
+    Result result;
+    if (auto reason = Refusal(code)) {
+        result.outcome = Outcome::Refused;
+        result.method = "NAT-PMP";
+        result.reason = *reason;
+    }
+    return result;
+}
+
+// The router's answer to the question, or nothing at the deadline or once the system
+// says that nothing listens there.
+std::optional<Bytes> Ask(RouterDatagrams& router, const Bytes& question, std::size_t size,
+                         Router::Deadline deadline) {
+    const auto answerCode = static_cast<std::uint8_t>(kAnswered + question[1]);
+    auto wait = kFirstResend;
+    while (Clock::now() < deadline && router.Send(question)) {
+        const auto resend = std::min(deadline, Clock::now() + wait);
+        for (auto now = Clock::now(); now < resend; now = Clock::now()) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(resend - now);
+            auto answer = router.Receive(left);
+            if (router.Refused()) {
+                return std::nullopt;
+            }
+            if (answer && answer->size() >= size && (*answer)[0] == kVersion &&
+                (*answer)[1] == answerCode) {
+                return answer;
+            }
+        }
+        wait *= 2;
+    }
+    return std::nullopt;
 }
 
 class NatPmpRouter final : public Router {
   public:
-    ~NatPmpRouter() override {
-        if (open_) {
-            closenatpmp(&handle_);
-        }
-    }
-
     Result Open(const Request& request, std::chrono::seconds lease, Deadline deadline) override {
-        natpmpresp_t response{};
-        int code = Start() ? sendpublicaddressrequest(&handle_) : NATPMP_ERR_CANNOTGETGATEWAY;
-        // A router that speaks NAT-PMP answers within milliseconds; one that has not
-        // answered yet gets two tries, leaving UPnP its second of searching.
-        const auto firstContact =
-            std::min(deadline, std::chrono::steady_clock::now() + kFirstContact);
-        code = code < 0 ? code : Await(response, answered_ ? deadline : firstContact);
-        answered_ = answered_ || code == 0;
-        if (code != 0) {
+        RouterDatagrams* router = Line();
+        if (router == nullptr) {
+            return {};
+        }
+        const auto firstContact = std::min(deadline, Clock::now() + kFirstContact);
+        const auto address = Ask(*router, {kVersion, kAskAddress}, kAddressAnswerSize,
+                                 answered_ ? deadline : firstContact);
+        if (!address) {
+            return {};
+        }
+        answered_ = true;
+        if (const unsigned code = Get16(*address, 2); code != 0) {
             return Failed(code);
         }
-        char address[INET_ADDRSTRLEN] = {};
-        inet_ntop(AF_INET, &response.pnu.publicaddress.addr, address, sizeof address);
+        const std::string publicAddress =
+            std::to_string((*address)[8]) + "." + std::to_string((*address)[9]) + "." +
+            std::to_string((*address)[10]) + "." + std::to_string((*address)[11]);
         const auto asked = lease.count() > 0 ? lease : kLease; // 0 would remove it
-        const auto port = static_cast<std::uint16_t>(request.port);
-        code = sendnewportmappingrequest(&handle_, ProtocolCode(request.protocol), port, port,
-                                         static_cast<std::uint32_t>(asked.count()));
-        code = code < 0 ? code : Await(response, deadline);
-        if (code != 0) {
+        const auto mapped = Ask(*router,
+                                MappingQuestion(request.protocol, request.port, request.port,
+                                                static_cast<std::uint32_t>(asked.count())),
+                                kMappingAnswerSize, deadline);
+        if (!mapped) {
+            return {};
+        }
+        if (const unsigned code = Get16(*mapped, 2); code != 0) {
             return Failed(code);
         }
-        const auto& mapped = response.pnu.newportmapping;
-        return MappedResult(request, "natpmp", address, mapped.mappedpublicport, {},
-                            std::chrono::seconds(mapped.lifetime));
+        return MappedResult(request, "natpmp", publicAddress, static_cast<int>(Get16(*mapped, 10)),
+                            {}, std::chrono::seconds(Get32(*mapped, 12)));
     }
 
     // The router removes only the sender's own mapping of that port.
     bool Remove(const Record& record, Deadline deadline) override {
-        if (record.method != "natpmp" || !Start()) {
+        RouterDatagrams* router = record.method == "natpmp" ? Line() : nullptr;
+        if (router == nullptr) {
             return false;
         }
-        natpmpresp_t response{};
-        const int code =
-            sendnewportmappingrequest(&handle_, ProtocolCode(record.protocol),
-                                      static_cast<std::uint16_t>(record.internalPort), 0, 0);
-        return code >= 0 && Await(response, deadline) == 0;
+        const auto answer =
+            Ask(*router, MappingQuestion(record.protocol, record.internalPort, 0, 0),
+                kMappingAnswerSize, deadline);
+        return answer && Get16(*answer, 2) == 0;
     }
 
   private:
-    bool Start() {
-        if (!open_) {
-            open_ = initnatpmp(&handle_, 0, 0) >= 0;
-        }
-        return open_;
-    }
-
-    static Result Failed(int code) {
-        Result result;
-        if (auto reason = Refusal(code)) {
-            result.outcome = Outcome::Refused;
-            result.method = "NAT-PMP";
-            result.reason = *reason;
-        }
-        return result;
-    }
-
-    // libnatpmp sends again on its own schedule; the wait between tries is cut short
-    // at the deadline.
-    int Await(natpmpresp_t& response, Deadline deadline) {
-        using namespace std::chrono;
-        for (;;) {
-            const auto left = duration_cast<microseconds>(deadline - steady_clock::now());
-            if (left.count() <= 0) {
-                return NATPMP_TRYAGAIN;
-            }
-            timeval wait{};
-            getnatpmprequesttimeout(&handle_, &wait);
-            const auto next = seconds(wait.tv_sec) + microseconds(wait.tv_usec);
-            const auto chosen = std::clamp(next, microseconds(0), left);
-            wait.tv_sec = static_cast<decltype(wait.tv_sec)>(chosen.count() / 1000000);
-            wait.tv_usec = static_cast<decltype(wait.tv_usec)>(chosen.count() % 1000000);
-            fd_set readable;
-            FD_ZERO(&readable);
-            FD_SET(handle_.s, &readable);
-            select(handle_.s + 1, &readable, nullptr, nullptr, &wait);
-            const int code = readnatpmpresponseorretry(&handle_, &response);
-            if (code != NATPMP_TRYAGAIN) {
-                return code;
+    // The line to the default route's gateway, made at the first question.
+    RouterDatagrams* Line() {
+        if (!router_) {
+            if (const auto gateway = DefaultGatewayIpv4()) {
+                router_.emplace(*gateway, kRouterPort);
             }
         }
+        return router_ && router_->IsOpen() ? &*router_ : nullptr;
     }
 
-    natpmp_t handle_{};
-    bool open_ = false;
+    std::optional<RouterDatagrams> router_;
     bool answered_ = false;
 };
 

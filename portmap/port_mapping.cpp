@@ -145,10 +145,7 @@ std::vector<std::unique_ptr<Router>> RoutersFor(const Options& options) {
         return options.routers();
     }
     std::vector<std::unique_ptr<Router>> routers;
-    // NAT-PMP where libnatpmp is built in: not on Windows, which has none to be had.
-#ifdef MARLOVEN_WITH_NATPMP
     routers.push_back(MakeNatPmpRouter());
-#endif
     routers.push_back(MakeUpnpRouter());
     return routers;
 }

@@ -19,8 +19,8 @@ namespace {
 constexpr int kWidth = 360;
 constexpr int kMargin = 8;
 constexpr int kButtonWidth = 95;
-// The router's answer may be a few lines of advice.
-constexpr int kRouterHeight = 96;
+// One line while the router is asked; the window grows to the lines of its answer.
+constexpr int kRouterHeight = 20;
 
 QLabel* AddNote(QWidget* parent, const char* name, const QString& text, const QRect& box) {
     auto* label = new QLabel(text, parent);
@@ -82,6 +82,9 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
     connect(&relay, &Relay::progressed, Progress, &QLabel::setText);
     connect(&relay, &Relay::linkUp, this, &QDialog::accept);
     connect(&relay, &Relay::failed, this, &QDialog::accept);
+    if (Router != nullptr) {
+        FitRouterAnswer();
+    }
 }
 
 // The router is removed from only here, after the window: its port stays open until
@@ -90,6 +93,23 @@ LinkWindow::~LinkWindow() = default;
 
 void LinkWindow::ShowRouterAnswer() {
     Router->setText(router_->Words());
+    FitRouterAnswer();
+}
+
+// The answer may be one line to tell or a few lines of advice: the window takes room
+// for what it says, and what stands below moves down with it.
+void LinkWindow::FitRouterAnswer() {
+    const int grow = Router->heightForWidth(Router->width()) - Router->height();
+    if (grow <= 0) {
+        return;
+    }
+    Router->resize(Router->width(), Router->height() + grow);
+    for (QWidget* below :
+         {static_cast<QWidget*>(Tell), static_cast<QWidget*>(CopyButton),
+          static_cast<QWidget*>(InviteButton), static_cast<QWidget*>(CancelButton)}) {
+        below->move(below->x(), below->y() + grow);
+    }
+    setFixedSize(width(), height() + grow);
 }
 
 // The router's address on the internet when it gave one; else this machine's likeliest

@@ -51,6 +51,7 @@ class LinkWindow : public FixedDialog {
 
   private:
     void ShowRouterAnswer();
+    void FitRouterAnswer();
     std::optional<Invitation> ToSend() const;
 
     std::function<void()> cancel_;
