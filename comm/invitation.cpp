@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/invitation.h"
 
+#include "comm/internet_link.h"
 #include "comm/link_address.h"
 
 #include <algorithm>
@@ -20,14 +21,6 @@ constexpr std::array<std::pair<InvitationStart, std::string_view>, 3> kStartName
 }};
 
 constexpr std::string_view kScheme = "marloven:";
-constexpr int kHighestPort = 65535;
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool IsHexDigit(char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
 // Printable ASCII without the space: what a link may hold before its escapes are read.
 bool IsLinkChar(char c) {
     return c > ' ' && c < 0x7f;

@@ -13,14 +13,6 @@ constexpr std::size_t kMaxHostName = 253;
 constexpr std::size_t kMaxLabel = 63;
 constexpr int kIpv6Groups = 8;
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool IsHexDigit(char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 bool IsLetterOrDigit(char c) {
     return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
@@ -139,6 +131,14 @@ std::optional<LinkAddress> ParseBracketed(std::string_view text, int defaultPort
 }
 
 } // namespace
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsHexDigit(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 
 bool IsHostingPort(int port) {
     return port >= kLowestHostingPort && port <= kHighestHostingPort;

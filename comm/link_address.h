@@ -13,6 +13,10 @@ inline constexpr int kLowestHostingPort = 1024;
 inline constexpr int kHighestHostingPort = 65535;
 
 bool IsHostingPort(int port);
+
+// The ASCII classes an address and an invitation are read by, whatever the locale.
+bool IsDigit(char c);
+bool IsHexDigit(char c);
 // Why a port cannot be hosted on, naming it and what may be chosen; nothing when it can.
 std::optional<std::string> HostingPortRefusal(int port);
 
