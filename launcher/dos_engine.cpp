@@ -160,8 +160,14 @@ std::string FindDosbox(const DosboxSettings& settings) {
     if (!settings.dosboxPath.empty()) {
         return IsExistingFile(settings.dosboxPath) ? settings.dosboxPath : std::string();
     }
-    // The search path first, then where DOSBox's installers put it (Windows).
-    std::vector<QStringList> searches{QStringList()};
+    // The DOSBox that came with the launcher first (Windows), so that the one the
+    // launcher was tested with wins over others; then the search path, then where
+    // DOSBox's installers put it (Windows).
+    std::vector<QStringList> searches;
+    if (const std::filesystem::path bundled = BundledDosboxFolder(); !bundled.empty()) {
+        searches.push_back({QStringFromPath(bundled)});
+    }
+    searches.emplace_back();
     for (const std::filesystem::path& folder : DosboxInstallFolders()) {
         searches.push_back({QStringFromPath(folder)});
     }

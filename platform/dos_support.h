@@ -10,6 +10,11 @@ namespace marloven {
 // support (NTVDM) is installed; a 64-bit Windows and every other system need DOSBox.
 bool SystemRunsDosPrograms();
 
+// The folder where a DOSBox that came with the launcher lies: on Windows the program's
+// own folder (the ZIP and the installer put dosbox.exe beside marloven.exe), searched
+// before all others; none elsewhere, where DOSBox comes with the system's packages.
+std::filesystem::path BundledDosboxFolder();
+
 // The folders DOSBox's installers made on this system (DOSBox, DOSBox Staging,
 // DOSBox-X under the program folders), searched after the program search path;
 // none outside Windows, where DOSBox comes with the system's packages.

@@ -7,6 +7,10 @@ bool SystemRunsDosPrograms() {
     return false;
 }
 
+std::filesystem::path BundledDosboxFolder() {
+    return {};
+}
+
 std::vector<std::filesystem::path> DosboxInstallFolders() {
     return {};
 }

@@ -66,6 +66,23 @@ bool SystemRunsDosPrograms() {
            GetFileAttributesW((system + L"\\ntvdm.exe").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::filesystem::path BundledDosboxFolder() {
+    std::wstring program(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < program.size()) {
+            program.resize(length);
+            return std::filesystem::path(program).parent_path();
+        }
+        // A path longer than the buffer comes back cut short: a longer buffer, again.
+        program.resize(program.size() * 2);
+    }
+}
+
 std::vector<std::filesystem::path> DosboxInstallFolders() {
     // The installers name their folders after themselves and often the version
     // ("DOSBox-0.74-3", "DOSBox Staging", "DOSBox-X"), and DOSBox-X offers C:\DOSBox-X.
