@@ -6,6 +6,7 @@
 set(MARLOVEN_WINDOWS_QT "" CACHE PATH "Qt for Windows, as built by scripts/windows-qt")
 set(MARLOVEN_WINDOWS_ROUTER_LIBS "" CACHE PATH
     "miniupnpc for Windows, as built by scripts/windows-router-libs")
+set(MARLOVEN_WINDOWS_DOSBOX "" CACHE PATH "DOSBox for Windows, as built by scripts/windows-dosbox")
 if(CMAKE_CROSSCOMPILING AND MARLOVEN_WINDOWS_ROUTER_LIBS)
   list(APPEND CMAKE_FIND_ROOT_PATH ${MARLOVEN_WINDOWS_ROUTER_LIBS})
 endif()
@@ -23,10 +24,15 @@ if(CMAKE_CROSSCOMPILING AND MARLOVEN_WINDOWS_QT)
   set(CMAKE_AUTORCC_OPTIONS --no-zstd)
 
   # ctest and the tests that start programs run them under Wine, with Qt's and the
-  # compiler's DLLs on its path, in a Wine prefix of the build's own.
+  # compiler's DLLs on its path, and the DOSBox the download carries, in a Wine prefix
+  # of the build's own.
+  set(dosbox_path)
+  if(MARLOVEN_WINDOWS_DOSBOX)
+    set(dosbox_path --path ${MARLOVEN_WINDOWS_DOSBOX}/bin)
+  endif()
   set(CMAKE_CROSSCOMPILING_EMULATOR
-      ${PROJECT_SOURCE_DIR}/scripts/windows/wine-run --qt ${MARLOVEN_WINDOWS_QT} --prefix
-      ${PROJECT_BINARY_DIR}/wine --)
+      ${PROJECT_SOURCE_DIR}/scripts/windows/wine-run --qt ${MARLOVEN_WINDOWS_QT} ${dosbox_path}
+      --prefix ${PROJECT_BINARY_DIR}/wine --)
 endif()
 
 enable_language(RC)

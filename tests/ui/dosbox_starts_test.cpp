@@ -88,16 +88,22 @@ class ThroughDosbox : public EngineLauncher {
   protected:
     void SetUp() override {
         const std::string dosbox = FindDosbox({});
-        if (dosbox.empty() || !fs::exists(launcher.dir / "vk.exe") || !fs::exists("/bin/sh")) {
-            GTEST_SKIP() << "needs DOSBox, the DOS stand-ins (nasm) and a POSIX shell";
+        if (dosbox.empty() || !fs::exists(launcher.dir / "vk.exe")) {
+            GTEST_SKIP() << "needs DOSBox and the DOS stand-ins (nasm)";
         }
         qputenv("SDL_VIDEODRIVER", "dummy");
         qputenv("SDL_AUDIODRIVER", "dummy");
         // The player's own file, read after ours: the test's headless settings.
         player_.Write("headless.conf", "[sdl]\noutput=surface\n[mixer]\nnosound=true\n");
+#ifdef _WIN32
+        // The DOSBox the Windows build carries (on the tests' search path); ctest's own
+        // time-out bounds it, as Windows has no timeout command to wrap it in.
+        settings_.dosboxPath = dosbox;
+#else
         player_.Write("dosbox", "#!/bin/sh\nexec timeout 60 '" + dosbox + "' \"$@\"\n");
         fs::permissions(player_ / "dosbox", fs::perms::owner_all);
         settings_.dosboxPath = (player_ / "dosbox").string();
+#endif
         settings_.playersConfiguration = (player_ / "headless.conf").string();
     }
     void TearDown() override {
