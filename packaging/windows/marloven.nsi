@@ -41,6 +41,7 @@ BrandingText "${APP} ${VERSION}"
 !include MultiUser.nsh
 !include MUI2.nsh
 !include LogicLib.nsh
+!include FileFunc.nsh
 !include "${FILES}"
 
 !define MUI_ICON "${ICON}"
@@ -90,7 +91,35 @@ FunctionEnd
 
 ; The marloven: link handler, as marloven.exe --register-links makes it, in the
 ; install mode's part of the registry (SHCTX: the player's, or the machine's).
+; The keys and the folder that hold Marloven's own may not be there yet (a fresh
+; Windows user has no per-user Uninstall key, nor %LOCALAPPDATA%\Programs): what the
+; installer makes for them is noted in the uninstaller's key, so that the uninstaller
+; removes it again, and only while empty.
+!define CLASSES_KEY "Software\Classes"
+!define UNINSTALL_PARENT "Software\Microsoft\Windows\CurrentVersion\Uninstall"
+
+; Pushes 1 when the key cannot be opened, else 0.
+!macro KeyMissing KEY
+  ClearErrors
+  EnumRegKey $R9 SHCTX "${KEY}" 0
+  ${If} ${Errors}
+    Push 1
+  ${Else}
+    Push 0
+  ${EndIf}
+!macroend
+
 Section "Marloven"
+  !insertmacro KeyMissing "${CLASSES_KEY}"
+  Pop $R0
+  !insertmacro KeyMissing "${UNINSTALL_PARENT}"
+  Pop $R1
+  ${GetParent} "$INSTDIR" $R2
+  StrCpy $R3 0
+  ${IfNot} ${FileExists} "$R2\*.*"
+    StrCpy $R3 1
+  ${EndIf}
+
   SetOutPath "$INSTDIR"
   !insertmacro InstallFiles
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -115,6 +144,9 @@ Section "Marloven"
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" ${SIZE_KB}
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "MadeClassesKey" $R0
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "MadeUninstallKey" $R1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "MadeParentFolder" $R3
 SectionEnd
 
 Section "Uninstall"
@@ -125,10 +157,23 @@ Section "Uninstall"
     DeleteRegKey SHCTX "${LINK_KEY}"
   ${EndIf}
   Delete "$SMPROGRAMS\${APP}.lnk"
+  ReadRegDWORD $R0 SHCTX "${UNINSTALL_KEY}" "MadeClassesKey"
+  ReadRegDWORD $R1 SHCTX "${UNINSTALL_KEY}" "MadeUninstallKey"
+  ReadRegDWORD $R3 SHCTX "${UNINSTALL_KEY}" "MadeParentFolder"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+  ${If} $R0 == 1
+    DeleteRegKey /ifempty SHCTX "${CLASSES_KEY}"
+  ${EndIf}
+  ${If} $R1 == 1
+    DeleteRegKey /ifempty SHCTX "${UNINSTALL_PARENT}"
+  ${EndIf}
 
   !insertmacro UninstallFiles
   Delete "$INSTDIR\uninstall.exe"
   ; Only when empty: a file the player put there stays, with its folder.
   RMDir "$INSTDIR"
+  ${If} $R3 == 1
+    ${GetParent} "$INSTDIR" $R2
+    RMDir "$R2"
+  ${EndIf}
 SectionEnd
