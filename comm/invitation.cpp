@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/invitation.h"
 
-#include "comm/internet_link.h"
 #include "comm/link_address.h"
+#include "core/text.h"
 
 #include <algorithm>
 #include <array>

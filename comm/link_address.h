@@ -7,16 +7,16 @@
 
 namespace marloven {
 
-// The ports a player may host on: the launcher binds them without privileges, on every
-// system. The port box, the check before a start and its message all use these.
+// The highest port there is, for TCP and UDP alike.
+inline constexpr int kHighestPort = 65535;
+
+// The ports a player may host on, from here to kHighestPort: the launcher binds them
+// without privileges, on every system. The port box, the check before a start and its
+// message all use these.
 inline constexpr int kLowestHostingPort = 1024;
-inline constexpr int kHighestHostingPort = 65535;
 
 bool IsHostingPort(int port);
 
-// The ASCII classes an address and an invitation are read by, whatever the locale.
-bool IsDigit(char c);
-bool IsHexDigit(char c);
 // Why a port cannot be hosted on, naming it and what may be chosen; nothing when it can.
 std::optional<std::string> HostingPortRefusal(int port);
 

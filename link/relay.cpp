@@ -24,7 +24,7 @@ bool Binds(LinkTransport transport, const QHostAddress& address, int port) {
 
 // Another port nearby that nothing holds, to suggest in place of one in use.
 int FreeHostingPortNear(LinkTransport transport, int taken) {
-    for (int port = taken + 1; port < taken + 100 && port <= kHighestHostingPort; ++port) {
+    for (int port = taken + 1; port < taken + 100 && port <= kHighestPort; ++port) {
         if (Binds(transport, QHostAddress::Any, port)) {
             return port;
         }

@@ -80,7 +80,7 @@ LinkDialog::LinkDialog(QWidget* parent)
     Port = new QSpinBox(this);
     Port->setObjectName("Port");
     Port->setGeometry(72, 86, 90, 22);
-    Port->setRange(kLowestHostingPort, kHighestHostingPort);
+    Port->setRange(kLowestHostingPort, kHighestPort);
     PaintLimeOnBlack(Port);
 
     tellCaption_ = new QLabel(this);
