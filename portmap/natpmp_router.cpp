@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-namespace marloven::portmap {
+namespace marloven {
 
 namespace {
 
@@ -40,9 +40,9 @@ std::uint32_t Get32(const Bytes& bytes, std::size_t at) {
 }
 
 // The question that maps (or, with a lifetime of 0, removes) a port.
-Bytes MappingQuestion(Protocol protocol, int internalPort, int externalPort,
+Bytes MappingQuestion(PortProtocol protocol, int internalPort, int externalPort,
                       std::uint32_t lifetime) {
-    Bytes bytes{kVersion, static_cast<std::uint8_t>(protocol == Protocol::Udp ? 1 : 2), 0, 0};
+    Bytes bytes{kVersion, static_cast<std::uint8_t>(protocol == PortProtocol::Udp ? 1 : 2), 0, 0};
     Put16(bytes, static_cast<unsigned>(internalPort));
     Put16(bytes, static_cast<unsigned>(externalPort));
     Put16(bytes, lifetime >> 16);
@@ -68,10 +68,10 @@ std::optional<std::string> Refusal(unsigned code) {
     }
 }
 
-Result Failed(unsigned code) {
-    Result result;
+RouterAnswer Failed(unsigned code) {
+    RouterAnswer result;
     if (auto reason = Refusal(code)) {
-        result.outcome = Outcome::Refused;
+        result.outcome = RouterOutcome::Refused;
         result.method = "NAT-PMP";
         result.reason = *reason;
     }
@@ -81,7 +81,7 @@ Result Failed(unsigned code) {
 // The router's answer to the question, or nothing at the deadline or once the system
 // says that nothing listens there.
 std::optional<Bytes> Ask(RouterDatagrams& router, const Bytes& question, std::size_t size,
-                         Router::Deadline deadline) {
+                         HomeRouter::Deadline deadline) {
     const auto answerCode = static_cast<std::uint8_t>(kAnswered + question[1]);
     auto wait = kFirstResend;
     while (Clock::now() < deadline && router.Send(question)) {
@@ -102,9 +102,10 @@ std::optional<Bytes> Ask(RouterDatagrams& router, const Bytes& question, std::si
     return std::nullopt;
 }
 
-class NatPmpRouter final : public Router {
+class NatPmpRouter final : public HomeRouter {
   public:
-    Result Open(const Request& request, std::chrono::seconds lease, Deadline deadline) override {
+    RouterAnswer Open(const PortRequest& request, std::chrono::seconds lease,
+                      Deadline deadline) override {
         RouterDatagrams* router = Line();
         if (router == nullptr) {
             return {};
@@ -122,7 +123,7 @@ class NatPmpRouter final : public Router {
         const std::string publicAddress =
             std::to_string((*address)[8]) + "." + std::to_string((*address)[9]) + "." +
             std::to_string((*address)[10]) + "." + std::to_string((*address)[11]);
-        const auto asked = lease.count() > 0 ? lease : kLease; // 0 would remove it
+        const auto asked = lease.count() > 0 ? lease : kMappingLease; // 0 would remove it
         const auto mapped = Ask(*router,
                                 MappingQuestion(request.protocol, request.port, request.port,
                                                 static_cast<std::uint32_t>(asked.count())),
@@ -133,12 +134,12 @@ class NatPmpRouter final : public Router {
         if (const unsigned code = Get16(*mapped, 2); code != 0) {
             return Failed(code);
         }
-        return MappedResult(request, "natpmp", publicAddress, static_cast<int>(Get16(*mapped, 10)),
+        return MappedAnswer(request, "natpmp", publicAddress, static_cast<int>(Get16(*mapped, 10)),
                             {}, std::chrono::seconds(Get32(*mapped, 12)));
     }
 
     // The router removes only the sender's own mapping of that port.
-    bool Remove(const Record& record, Deadline deadline) override {
+    bool Remove(const MappingRecord& record, Deadline deadline) override {
         RouterDatagrams* router = record.method == "natpmp" ? Line() : nullptr;
         if (router == nullptr) {
             return false;
@@ -166,8 +167,8 @@ class NatPmpRouter final : public Router {
 
 } // namespace
 
-std::unique_ptr<Router> MakeNatPmpRouter() {
+std::unique_ptr<HomeRouter> MakeNatPmpRouter() {
     return std::make_unique<NatPmpRouter>();
 }
 
-} // namespace marloven::portmap
+} // namespace marloven

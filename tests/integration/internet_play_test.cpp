@@ -204,13 +204,14 @@ TEST_F(InternetPlay, ThePrintedStartShowsTheLinkLastChosen) {
 // start ends. Turned off in the Options menu, no router is asked.
 TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitation) {
     const struct {
-        Outcome outcome;
+        RouterOutcome outcome;
         QString told;
         QString invited;
     } cases[] = {
-        {Outcome::Opened, QString::fromUtf8("Tell: 198.20.23.1:%1 \u2014 opened on your router"),
+        {RouterOutcome::Opened,
+         QString::fromUtf8("Tell: 198.20.23.1:%1 \u2014 opened on your router"),
          "marloven://join?start=cable&address=198.20.23.1&port=%1\nWithout Marloven: "},
-        {Outcome::Refused, "Your router would not open TCP port %1",
+        {RouterOutcome::Refused, "Your router would not open TCP port %1",
          "marloven://join?start=cable&address="},
     };
     Player& host = *host_;
@@ -234,13 +235,13 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
         host.ChooseLink([&] { host.Main().AlreadyButton->click(); }, {}, port);
         EXPECT_TRUE(router.startsWith(told.arg(port))) << router.toStdString();
         EXPECT_TRUE(invitation.startsWith(invited.arg(port))) << invitation.toStdString();
-        EXPECT_EQ(calls->removes, outcome == Outcome::Opened ? 1 : 0);
+        EXPECT_EQ(calls->removes, outcome == RouterOutcome::Opened ? 1 : 0);
         EXPECT_TRUE(host.launcher.settings.Get(LauncherKey::RouterMapping).toString().isEmpty());
     }
 
     host.Main().AskRouter1->setChecked(false);
     auto calls = std::make_shared<Calls>();
-    host.WatchLinks(Scripted(calls, {{Outcome::Opened, 0ms}}));
+    host.WatchLinks(Scripted(calls, {{RouterOutcome::Opened, 0ms}}));
     bool routerShown = true;
     const WhenReady shown([&] { return !host.window.isNull(); },
                           [&] {

@@ -16,7 +16,6 @@
 namespace marloven {
 namespace {
 
-using portmap::Outcome;
 using test::Calls;
 using test::Scripted;
 
@@ -29,7 +28,7 @@ QString Noted(const LauncherSettings& settings) {
 }
 
 // The answer as the link window reads it, polled within a bound.
-std::optional<portmap::Result> AnswerOf(RouterPort& port) {
+std::optional<RouterAnswer> AnswerOf(RouterPort& port) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!port.Answer() && std::chrono::steady_clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -46,7 +45,7 @@ TEST(RouterPort, AHostingStartOpensTheRelaysPortNotesItAndRemovesItAtTheEnd) {
     {
         auto port =
             AskRouterFor(settings, link, *relay,
-                         Scripted(calls, {{Outcome::Opened, std::chrono::milliseconds(0)}}));
+                         Scripted(calls, {{RouterOutcome::Opened, std::chrono::milliseconds(0)}}));
         ASSERT_TRUE(port);
         ASSERT_TRUE(AnswerOf(*port));
         EXPECT_EQ(port->Words(), QString::fromUtf8("Tell: 198.20.23.1:2130 \u2014 opened on your "
@@ -82,18 +81,18 @@ TEST(RouterPort, WhatACrashLeftIsRemovedAtTheNextStartAndKeptWhileTheRouterIsSil
     settings.Set(LauncherKey::RouterMapping, left);
     calls->removable = false;
     RemoveLeftoverMapping(settings,
-                          Scripted(calls, {{Outcome::Opened, std::chrono::milliseconds(0)}}));
+                          Scripted(calls, {{RouterOutcome::Opened, std::chrono::milliseconds(0)}}));
     EXPECT_EQ(Noted(settings), left);
 
     calls->removable = true;
     RemoveLeftoverMapping(settings,
-                          Scripted(calls, {{Outcome::Opened, std::chrono::milliseconds(0)}}));
+                          Scripted(calls, {{RouterOutcome::Opened, std::chrono::milliseconds(0)}}));
     EXPECT_TRUE(Noted(settings).isEmpty());
     EXPECT_EQ(calls->removes, 2);
 
     settings.Set(LauncherKey::RouterMapping, QStringLiteral("garbage"));
     RemoveLeftoverMapping(settings,
-                          Scripted(calls, {{Outcome::Opened, std::chrono::milliseconds(0)}}));
+                          Scripted(calls, {{RouterOutcome::Opened, std::chrono::milliseconds(0)}}));
     EXPECT_TRUE(Noted(settings).isEmpty());
 }
 
