@@ -167,8 +167,7 @@ std::string FindDosbox(const DosboxSettings& settings) {
     }
     for (const QStringList& folders : searches) {
         for (const char* name : {"dosbox-staging", "dosbox-x", "dosbox"}) {
-            const QString found =
-                QStandardPaths::findExecutable(QString::fromLatin1(name), folders);
+            const QString found = QStandardPaths::findExecutable(MessageText(name), folders);
             if (!found.isEmpty()) {
                 // Qt's forward slashes would reach a Windows command line as they are.
                 return NarrowText(QDir::toNativeSeparators(found));
@@ -190,7 +189,8 @@ std::string DosboxVersion(const std::string& dosbox) {
     }
     for (const QByteArray& line : process.readAll().split('\n')) {
         if (!line.trimmed().isEmpty()) {
-            return line.trimmed().toStdString();
+            const QByteArray first = line.trimmed();
+            return std::string(first.constData(), static_cast<std::size_t>(first.size()));
         }
     }
     return {};
@@ -231,7 +231,7 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
         return {RunOutcome::Refused, "Could not make a temporary directory for DOSBox: " +
                                          NarrowText(directory.errorString())};
     }
-    const std::filesystem::path folder(directory.path().toStdU16String());
+    const std::filesystem::path folder = PathFromQString(directory.path());
     const RemovedIfEnded removedIfEnded(folder);
     const std::filesystem::path configuration = folder / kDosboxConfigurationName;
     if (const std::error_code error =

@@ -3,6 +3,7 @@
 
 #include "comm/link_address.h"
 #include "launcher/launcher_settings.h"
+#include "launcher/text_conversions.h"
 #include "link/relay.h"
 
 namespace marloven {
@@ -61,7 +62,7 @@ void RouterPort::Note() {
     if (!now || !now->record) {
         return;
     }
-    const QString text = QString::fromStdString(MappingRecordText(*now->record));
+    const QString text = MessageText(MappingRecordText(*now->record));
     if (text != noted_) {
         noted_ = text;
         settings_.Set(LauncherKey::RouterMapping, text);
@@ -79,7 +80,7 @@ void RouterPort::Poll() {
 
 QString RouterPort::Words() {
     const auto answer = Answer();
-    return answer ? QString::fromStdString(DescribeRouterAnswer(*answer)) : QString();
+    return answer ? MessageText(DescribeRouterAnswer(*answer)) : QString();
 }
 
 std::optional<Invitation> RouterPort::RouterInvitation() {
@@ -112,7 +113,7 @@ void RemoveLeftoverMapping(LauncherSettings& settings, const MappingOptions& opt
     if (text.isEmpty()) {
         return;
     }
-    const auto record = ParseMappingRecord(text.toStdString());
+    const auto record = ParseMappingRecord(NarrowText(text));
     // A record that cannot be read names nothing that could be removed.
     if (!record || RemoveMappingLeftBehind(*record, options)) {
         settings.Set(LauncherKey::RouterMapping, QString());
