@@ -135,9 +135,7 @@ struct CarriedLink {
 
 CarriedLink OpenLink(const InternetLink& link) {
     CarriedLink carried{MakeRelay(PlanRelay(link, RemoteOf(link).value_or(LinkAddress{}))), {}};
-    if (const auto refusal = carried.relay->Open()) {
-        carried.refusal = NarrowText(*refusal);
-    }
+    carried.refusal = carried.relay->Open();
     return carried;
 }
 

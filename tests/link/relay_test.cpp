@@ -43,7 +43,7 @@ RelayPlan Plan(LinkTransport transport, LinkSide side, int port, std::string hos
 std::unique_ptr<Relay> Opened(const RelayPlan& plan) {
     auto relay = MakeRelay(plan);
     const auto refusal = relay->Open();
-    EXPECT_FALSE(refusal) << refusal->toStdString();
+    EXPECT_FALSE(refusal) << *refusal;
     return relay;
 }
 
@@ -61,11 +61,11 @@ TEST(Relay, HostingRefusesAPortInUseOrBelow1024NamingItAndAnother) {
                                                     : heldUdp.bind(QHostAddress::Any, port));
         const auto refusal = MakeRelay(Plan(transport, LinkSide::Host, port))->Open();
         ASSERT_TRUE(refusal);
-        EXPECT_TRUE(refusal->contains(QStringLiteral("port %1 is in use").arg(port)));
-        EXPECT_TRUE(refusal->contains("such as "));
+        EXPECT_NE(refusal->find("port " + std::to_string(port) + " is in use"), std::string::npos);
+        EXPECT_NE(refusal->find("such as "), std::string::npos);
         const auto low = MakeRelay(Plan(transport, LinkSide::Host, 1023))->Open();
         ASSERT_TRUE(low);
-        EXPECT_TRUE(low->contains("1024 to 65535"));
+        EXPECT_NE(low->find("1024 to 65535"), std::string::npos);
     }
 }
 
