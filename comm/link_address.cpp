@@ -179,8 +179,11 @@ std::string LinkAddressRefusal(std::string_view text) {
 }
 
 std::string ShowLinkAddress(const LinkAddress& address) {
-    const std::string port = ':' + std::to_string(address.port);
-    return address.ipv6 ? '[' + address.host + ']' + port : address.host + port;
+    return ShowLinkHost(address) + ':' + std::to_string(address.port);
+}
+
+std::string ShowLinkHost(const LinkAddress& address) {
+    return address.ipv6 ? '[' + address.host + ']' : address.host;
 }
 
 std::string LauncherDialNumber(int localPort) {

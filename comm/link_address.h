@@ -41,6 +41,9 @@ std::string LinkAddressRefusal(std::string_view text);
 // The address as the player writes it: "name:port", "192.0.2.7:2323",
 // "[2001:db8::7]:2323".
 std::string ShowLinkAddress(const LinkAddress& address);
+// Its host alone as the player writes it, which ParseLinkAddress reads back: "name",
+// "192.0.2.7", "[2001:db8::7]".
+std::string ShowLinkHost(const LinkAddress& address);
 
 // The only address DOSBox reaches when the launcher carries the link: the launcher's
 // own end on this machine.

@@ -94,7 +94,7 @@ std::optional<Invitation> RouterPort::RouterInvitation() {
         address->host == "0.0.0.0") {
         return std::nullopt;
     }
-    return Invitation{start_, address->host, answer->publicPort};
+    return Invitation{start_, *address};
 }
 
 std::unique_ptr<RouterPort> AskRouterFor(LauncherSettings& settings, const InternetLink& link,

@@ -40,14 +40,14 @@ bool Reachable(const QHostAddress& address) {
 
 } // namespace
 
-RelayPlan PlanRelay(const InternetLink& link, const LinkAddress& remote) {
+RelayPlan PlanRelay(const InternetLink& link) {
     RelayPlan plan;
     plan.transport = link.mode == LaunchMode::Network ? LinkTransport::Udp : LinkTransport::Tcp;
     plan.side = link.mode == LaunchMode::Dial     ? LinkSide::Join
                 : link.mode == LaunchMode::Answer ? LinkSide::Host
                                                   : link.side;
-    plan.publicPort = link.port;
-    plan.remote = remote;
+    plan.publicPort = link.address.port;
+    plan.remote = link.address;
     plan.driverCallsAgain = link.mode == LaunchMode::Dial;
     if (link.mode == LaunchMode::Answer) {
         plan.waitingFor = QStringLiteral("a call");
@@ -255,6 +255,15 @@ std::unique_ptr<Relay> MakeRelay(const RelayPlan& plan) {
         return plan.side == LinkSide::Host ? MakeTcpHostRelay(plan) : MakeTcpJoinRelay(plan);
     }
     return plan.side == LinkSide::Host ? MakeUdpHostRelay(plan) : MakeUdpJoinRelay(plan);
+}
+
+OpenedRelay OpenRelay(const InternetLink& link) {
+    OpenedRelay opened{MakeRelay(PlanRelay(link)), {}};
+    opened.refusal = opened.relay->Open();
+    if (opened.refusal) {
+        opened.relay.reset();
+    }
+    return opened;
 }
 
 } // namespace marloven

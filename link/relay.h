@@ -37,7 +37,7 @@ struct RelayPlan {
 };
 
 // The plan for a comm-driver start's link.
-RelayPlan PlanRelay(const InternetLink& link, const LinkAddress& remote);
+RelayPlan PlanRelay(const InternetLink& link);
 
 // Carries one start's link. Hosting binds the public port before DOSBox starts and,
 // for each player who arrives, reaches DOSBox on its local port. Joining opens a local
@@ -107,6 +107,14 @@ class Relay : public QObject {
 };
 
 std::unique_ptr<Relay> MakeRelay(const RelayPlan& plan);
+
+// The relay of a comm-driver start's link, open; or, with no relay, why it cannot be
+// opened (Relay::Open).
+struct OpenedRelay {
+    std::unique_ptr<Relay> relay;
+    std::optional<std::string> refusal;
+};
+OpenedRelay OpenRelay(const InternetLink& link);
 
 // Texts shared with the windows.
 QString DescribePeer(const QHostAddress& address, int port);

@@ -265,7 +265,7 @@ TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) 
                      link.Port->value() == 2324;
         link.CancelButton->click();
     });
-    host_->Main().OpenInvitation({InvitationStart::Cable, "198.51.100.4", 2324});
+    host_->Main().OpenInvitation({InvitationStart::Cable, {"198.51.100.4", 2324, false}});
     EXPECT_TRUE(joinFilled);
 
     TDial& phonebook = *host_->launcher.forms->Dial;
@@ -275,7 +275,8 @@ TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) 
         picked = rows.isEmpty() ? QString() : rows.front()->text(0) + "|" + rows.front()->text(1);
         phonebook.CancelButton->click();
     });
-    host_->Main().OpenInvitation({InvitationStart::ModemCall, "velkaran.example.org", 2323});
+    host_->Main().OpenInvitation(
+        {InvitationStart::ModemCall, {"velkaran.example.org", 2323, false}});
     EXPECT_EQ(picked, "From invitation|velkaran.example.org:2323");
     EXPECT_EQ(host_->keeping->starts, 0);
     EXPECT_FALSE(host_->launcher.dir.Exists("MARLOVEN.PBK"));

@@ -20,7 +20,7 @@ using test::Calls;
 using test::Scripted;
 
 InternetLink Hosting(LaunchMode mode, int port) {
-    return {mode, 0, LinkSide::Host, {}, port};
+    return {mode, 0, LinkSide::Host, {{}, port, false}};
 }
 
 QString Noted(const LauncherSettings& settings) {
@@ -41,7 +41,7 @@ TEST(RouterPort, AHostingStartOpensTheRelaysPortNotesItAndRemovesItAtTheEnd) {
     settings.Set(LauncherKey::RouterAsk, true);
     auto calls = std::make_shared<Calls>();
     const InternetLink link = Hosting(LaunchMode::Network, 2130);
-    const auto relay = MakeRelay(PlanRelay(link, {}));
+    const auto relay = MakeRelay(PlanRelay(link));
     {
         auto port =
             AskRouterFor(settings, link, *relay,
@@ -66,11 +66,11 @@ TEST(RouterPort, NothingIsAskedWhenThePlayerSaidNoOrTheStartDoesNotHost) {
     InternetLink joining = Hosting(LaunchMode::AlreadyConnected, 2324);
     joining.side = LinkSide::Join;
     for (const auto& link : {joining, Hosting(LaunchMode::Dial, 0)}) {
-        EXPECT_FALSE(AskRouterFor(settings, link, *MakeRelay(PlanRelay(link, {}))));
+        EXPECT_FALSE(AskRouterFor(settings, link, *MakeRelay(PlanRelay(link))));
     }
     settings.Set(LauncherKey::RouterAsk, false);
     const InternetLink answering = Hosting(LaunchMode::Answer, 2323);
-    EXPECT_FALSE(AskRouterFor(settings, answering, *MakeRelay(PlanRelay(answering, {}))));
+    EXPECT_FALSE(AskRouterFor(settings, answering, *MakeRelay(PlanRelay(answering))));
 }
 
 TEST(RouterPort, WhatACrashLeftIsRemovedAtTheNextStartAndKeptWhileTheRouterIsSilent) {

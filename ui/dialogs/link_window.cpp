@@ -124,7 +124,7 @@ std::optional<Invitation> LinkWindow::ToSend() const {
     if (!invites_ || !address) {
         return std::nullopt;
     }
-    return Invitation{*invites_, address->host, address->port};
+    return Invitation{*invites_, *address};
 }
 
 void LinkWindow::reject() {
