@@ -6,6 +6,7 @@
 #include "portmap/port_mapping.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace marloven {
 
@@ -78,11 +79,20 @@ RouterAnswer Failed(unsigned code) {
     return result;
 }
 
+// Whether the datagram answers the question: this version, this question's code, and
+// for a mapping, the port asked about. A late answer to an earlier question (another
+// port's mapping, or its removal) is not this one's.
+bool Answers(const Bytes& answer, const Bytes& question, std::size_t size) {
+    if (answer.size() < size || answer[0] != kVersion || answer[1] != kAnswered + question[1]) {
+        return false;
+    }
+    return size != kMappingAnswerSize || Get16(answer, 8) == Get16(question, 4);
+}
+
 // The router's answer to the question, or nothing at the deadline or once the system
 // says that nothing listens there.
 std::optional<Bytes> Ask(RouterDatagrams& router, const Bytes& question, std::size_t size,
                          HomeRouter::Deadline deadline) {
-    const auto answerCode = static_cast<std::uint8_t>(kAnswered + question[1]);
     auto wait = kFirstResend;
     while (Clock::now() < deadline && router.Send(question)) {
         const auto resend = std::min(deadline, Clock::now() + wait);
@@ -92,8 +102,7 @@ std::optional<Bytes> Ask(RouterDatagrams& router, const Bytes& question, std::si
             if (router.Refused()) {
                 return std::nullopt;
             }
-            if (answer && answer->size() >= size && (*answer)[0] == kVersion &&
-                (*answer)[1] == answerCode) {
+            if (answer && Answers(*answer, question, size)) {
                 return answer;
             }
         }
@@ -104,6 +113,10 @@ std::optional<Bytes> Ask(RouterDatagrams& router, const Bytes& question, std::si
 
 class NatPmpRouter final : public HomeRouter {
   public:
+    // No address: the default route's gateway, at the protocol's port.
+    explicit NatPmpRouter(std::optional<std::string> address = std::nullopt, int port = kRouterPort)
+        : address_(std::move(address)), port_(port) {}
+
     RouterAnswer Open(const PortRequest& request, std::chrono::seconds lease,
                       Deadline deadline) override {
         RouterDatagrams* router = Line();
@@ -151,16 +164,18 @@ class NatPmpRouter final : public HomeRouter {
     }
 
   private:
-    // The line to the default route's gateway, made at the first question.
+    // The line to the router, made at the first question.
     RouterDatagrams* Line() {
         if (!router_) {
-            if (const auto gateway = DefaultGatewayIpv4()) {
-                router_.emplace(*gateway, kRouterPort);
+            if (const auto gateway = address_ ? address_ : DefaultGatewayIpv4()) {
+                router_.emplace(*gateway, port_);
             }
         }
         return router_ && router_->IsOpen() ? &*router_ : nullptr;
     }
 
+    std::optional<std::string> address_;
+    int port_;
     std::optional<RouterDatagrams> router_;
     bool answered_ = false;
 };
@@ -169,6 +184,10 @@ class NatPmpRouter final : public HomeRouter {
 
 std::unique_ptr<HomeRouter> MakeNatPmpRouter() {
     return std::make_unique<NatPmpRouter>();
+}
+
+std::unique_ptr<HomeRouter> MakeNatPmpRouterAt(std::string ipv4, int port) {
+    return std::make_unique<NatPmpRouter>(std::move(ipv4), port);
 }
 
 } // namespace marloven

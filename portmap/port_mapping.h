@@ -80,6 +80,9 @@ class HomeRouter {
 
 std::unique_ptr<HomeRouter> MakeUpnpRouter();
 std::unique_ptr<HomeRouter> MakeNatPmpRouter();
+// NAT-PMP spoken to the router at this IPv4 address and port rather than the default
+// gateway's 5351: a router of the tests' own on 127.0.0.1.
+std::unique_ptr<HomeRouter> MakeNatPmpRouterAt(std::string ipv4, int port);
 
 // What a router's "mapped" answer means for the player: Opened, or SharedAddress when
 // its outside address is private or shared. A lease of 0 is one without end.
