@@ -259,14 +259,21 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
 TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) {
     host_ = std::make_unique<Player>(settings_, true);
     LinkDialog& link = host_->Link();
-    bool joinFilled = false;
-    WhenOpened(link, [&] {
-        joinFilled = link.JoinButton->isChecked() && link.Address->text() == "198.51.100.4" &&
-                     link.Port->value() == 2324;
-        link.CancelButton->click();
-    });
-    host_->Main().OpenInvitation({InvitationStart::Cable, {"198.51.100.4", 2324, false}});
-    EXPECT_TRUE(joinFilled);
+    // An IPv6 host is shown in brackets, as the dialog reads it back.
+    for (const auto& [host, shown] :
+         {std::pair{LinkAddress{"198.51.100.4", 2324, false}, QString("198.51.100.4")},
+          {LinkAddress{"2001:db8::7", 2324, true}, QString("[2001:db8::7]")}}) {
+        std::optional<InternetLink> chosen;
+        WhenOpened(link, [&] {
+            chosen = link.Choice();
+            EXPECT_EQ(link.Address->text(), shown);
+            link.CancelButton->click();
+        });
+        host_->Main().OpenInvitation({InvitationStart::Cable, host});
+        ASSERT_TRUE(chosen) << shown.toStdString();
+        EXPECT_EQ(chosen->side, LinkSide::Join);
+        EXPECT_EQ(chosen->address, host);
+    }
 
     TDial& phonebook = *host_->launcher.forms->Dial;
     QString picked;
