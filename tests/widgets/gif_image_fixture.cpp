@@ -9,7 +9,7 @@ namespace marloven::test {
 
 namespace {
 
-const std::vector<gifenc::Colour> kPalette = {
+const std::vector<GifColour> kPalette = {
     {255, 0, 255}, {0xc8, 0x1e, 0x28}, {0x14, 0x28, 0xd2}, {0x1e, 0xbe, 0x3c}, {0xe6, 0xc8, 0x14},
 };
 
@@ -35,18 +35,17 @@ FrameSpec Marked(int width, int height) {
 
 std::string MakeGif(int width, int height, const std::vector<FrameSpec>& frames,
                     std::optional<int> loopCount) {
-    gifenc::GifWriter gif(width, height, kPalette);
+    GifWriter gif(width, height, kPalette);
     if (loopCount) {
         gif.Loop(*loopCount);
     }
     for (const FrameSpec& frame : frames) {
-        gifenc::ControlBlock control{frame.disposal, frame.delay, std::nullopt};
+        GifControlBlock control{frame.disposal, frame.delay, std::nullopt};
         if (frame.transparent) {
             control.transparentIndex = kClear;
         }
         gif.Control(control);
-        gif.Image(
-            gifenc::MakeImage(frame.left, frame.top, frame.width, frame.height, frame.indices));
+        gif.Image(MakeGifImage(frame.left, frame.top, frame.width, frame.height, frame.indices));
     }
     return gif.Trailer().Bytes();
 }
