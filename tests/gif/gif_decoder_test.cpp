@@ -73,11 +73,11 @@ TEST(GifDecoder, GraphicControlAppliesToTheNextImageOnlyAndTheLaterOfTwoWins) {
     file.Control({.disposal = 2, .delay = 9, .transparentIndex = 0});
     const auto gif = Decode(file.Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 2);
-    const TFrame& first = gif->Frames[0];
+    const GifFrame& first = gif->Frames[0];
     EXPECT_EQ(first.Disposal, 1);
     EXPECT_EQ(first.Delay, 250);
     EXPECT_FALSE(first.Transparent);
-    const TFrame& second = gif->Frames[1];
+    const GifFrame& second = gif->Frames[1];
     EXPECT_EQ(second.Disposal, 0);
     EXPECT_EQ(second.Delay, 1);
     EXPECT_FALSE(second.Transparent);
@@ -155,7 +155,7 @@ TEST(GifDecoder, TransparentPixelsAreBlackInTheImageExactlyWhereTheMaskIsWhite) 
     file.Control({.transparentIndex = 2});
     const auto gif = Decode(file.Image(block).Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 1);
-    const TFrame& frame = gif->Frames[0];
+    const GifFrame& frame = gif->Frames[0];
     EXPECT_TRUE(gif->AnyTransparent);
     EXPECT_EQ(frame.TransparentIndex, 2);
     ASSERT_EQ(FrameMask(frame).Bits.size(), block.indices.size());

@@ -39,7 +39,7 @@ std::unique_ptr<GifDecoder> Decode(const std::string& bytes) {
     return gif;
 }
 
-std::vector<int> ShownIndices(const TFrame& frame) {
+std::vector<int> ShownIndices(const GifFrame& frame) {
     std::vector<int> indices;
     for (const std::uint32_t pixel : FramePicture(frame).Pixels) {
         const int red = static_cast<int>((pixel >> 16) & 0xff);

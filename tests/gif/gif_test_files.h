@@ -24,7 +24,7 @@ GifImageBlock Block(int left, int top, int width, int height, int modulo = 4);
 // Decodes, expecting the data to be accepted.
 std::unique_ptr<GifDecoder> Decode(const std::string& bytes);
 // The indices of a frame's Image, read back through DistinctColours; -1 for black.
-std::vector<int> ShownIndices(const TFrame& frame);
+std::vector<int> ShownIndices(const GifFrame& frame);
 std::vector<int> AsInts(const std::vector<std::uint8_t>& indices);
 
 } // namespace marloven::testgif

@@ -53,7 +53,7 @@ std::string MakeGif(int width, int height, const std::vector<FrameSpec>& frames,
 StoneScene::StoneScene() {
     window.resize(120, 100);
     AddBackground(&window);
-    gif = new TGIFImage(&window);
+    gif = new GifImage(&window);
     gif->setGeometry(0, 0, 49, 41);
 }
 

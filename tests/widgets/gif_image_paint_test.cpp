@@ -21,7 +21,7 @@ void ExpectStoneOutside(const QImage& shown, const QRegion& picture) {
 
 TEST(GifImagePlacement, ASmallerPictureSitsTopLeftOrCentredWithTheWallAround) {
     StoneScene scene;
-    TGIFImage& gif = *scene.gif;
+    GifImage& gif = *scene.gif;
     scene.Load(MakeGif(40, 30, {Marked(40, 30)}));
     EXPECT_FALSE(gif.Opaque()) << "the wall must be painted around the picture";
     EXPECT_FALSE(gif.testAttribute(Qt::WA_OpaquePaintEvent));

@@ -68,20 +68,20 @@ QString HintOf(LaunchMode mode, int port, bool routerAsked) {
 
 LinkDialog::LinkDialog(QWidget* parent)
     : FixedDialog(TitleOf(LaunchMode::Answer), {kWidth, 292}, parent) {
-    HostButton = AddChoice(this, "HostButton", "Host: the others join this machine", 8);
-    JoinButton = AddChoice(this, "JoinButton", "Join the host at:", 32);
-    Address = new QLineEdit(this);
-    Address->setObjectName("Address");
-    Address->setGeometry(28, 56, kInner - 20, 21);
-    PaintLimeOnBlack(Address);
-    CharFilter::Install(Address, kAddressChars);
+    hostButton = AddChoice(this, "HostButton", "Host: the others join this machine", 8);
+    joinButton = AddChoice(this, "JoinButton", "Join the host at:", 32);
+    addressEdit = new QLineEdit(this);
+    addressEdit->setObjectName("Address");
+    addressEdit->setGeometry(28, 56, kInner - 20, 21);
+    PaintLimeOnBlack(addressEdit);
+    CharFilter::Install(addressEdit, kAddressChars);
 
     AddCaption(this, "Port", {kMargin, 90, 60, 18}, 10);
-    Port = new QSpinBox(this);
-    Port->setObjectName("Port");
-    Port->setGeometry(72, 86, 90, 22);
-    Port->setRange(kLowestHostingPort, kHighestHostingPort);
-    PaintLimeOnBlack(Port);
+    portSpin = new QSpinBox(this);
+    portSpin->setObjectName("Port");
+    portSpin->setGeometry(72, 86, 90, 22);
+    portSpin->setRange(kLowestHostingPort, kHighestHostingPort);
+    PaintLimeOnBlack(portSpin);
 
     tellCaption_ = new QLabel(this);
     tellCaption_->setGeometry(kMargin, 118, kInner, 18);
@@ -92,21 +92,21 @@ LinkDialog::LinkDialog(QWidget* parent)
     tell_->setGeometry(kMargin, 138, kInner - 83, 70);
     tell_->setReadOnly(true);
     PaintLimeOnBlack(tell_);
-    CopyButton = AddButton(this, "CopyButton", "&Copy", kWidth - kMargin - 75, 138);
+    copyButton = AddButton(this, "CopyButton", "&Copy", kWidth - kMargin - 75, 138);
     hint_ = new QLabel(this);
     hint_->setGeometry(kMargin, 212, kInner, 40);
     hint_->setWordWrap(true);
     hint_->setFont(SansFont(11));
     PaintTextColor(hint_, Qt::white);
 
-    const OkCancel buttons = AddOkCancel(64, 161, 259, Port);
-    OKButton = buttons.ok;
-    CancelButton = buttons.cancel;
+    const OkCancel buttons = AddOkCancel(64, 161, 259, portSpin);
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
 
-    connect(HostButton, &QRadioButton::toggled, this, &LinkDialog::Update);
-    connect(Address, &QLineEdit::textChanged, this, &LinkDialog::Update);
-    connect(Port, &QSpinBox::valueChanged, this, &LinkDialog::Update);
-    connect(CopyButton, &QPushButton::clicked, this,
+    connect(hostButton, &QRadioButton::toggled, this, &LinkDialog::Update);
+    connect(addressEdit, &QLineEdit::textChanged, this, &LinkDialog::Update);
+    connect(portSpin, &QSpinBox::valueChanged, this, &LinkDialog::Update);
+    connect(copyButton, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(TextToTell()); });
 }
 
@@ -117,20 +117,20 @@ void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string
     routerAsked_ = routerAsked;
     setWindowTitle(TitleOf(link.mode));
     const bool choose = link.mode != LaunchMode::Answer;
-    HostButton->setVisible(choose);
-    JoinButton->setVisible(choose);
-    Address->setVisible(choose);
-    (link.side == LinkSide::Join && choose ? JoinButton : HostButton)->setChecked(true);
-    SetBoxText(Address, MessageText(link.hostAddress));
-    Port->setValue(link.port);
+    hostButton->setVisible(choose);
+    joinButton->setVisible(choose);
+    addressEdit->setVisible(choose);
+    (link.side == LinkSide::Join && choose ? joinButton : hostButton)->setChecked(true);
+    SetBoxText(addressEdit, MessageText(link.hostAddress));
+    portSpin->setValue(link.port);
     Update();
 }
 
 InternetLink LinkDialog::Choice() const {
     InternetLink link = link_;
-    link.side = JoinButton->isChecked() ? LinkSide::Join : LinkSide::Host;
-    link.port = Port->value();
-    link.hostAddress = NarrowText(Address->text());
+    link.side = joinButton->isChecked() ? LinkSide::Join : LinkSide::Host;
+    link.port = portSpin->value();
+    link.hostAddress = NarrowText(addressEdit->text());
     if (link.side == LinkSide::Join) {
         std::tie(link.hostAddress, link.port) = SplitHostAndPort(link.hostAddress, link.port);
     }
@@ -139,26 +139,26 @@ InternetLink LinkDialog::Choice() const {
 
 QString LinkDialog::TextToTell() const {
     QStringList lines;
-    for (const std::string& line : AddressesToTell(localAddresses_, Port->value())) {
+    for (const std::string& line : AddressesToTell(localAddresses_, portSpin->value())) {
         lines << MessageText(line);
     }
     return lines.join('\n');
 }
 
 void LinkDialog::Update() {
-    const bool joining = JoinButton->isChecked();
+    const bool joining = joinButton->isChecked();
     // A host takes the ports it may bind; a joining player the host's, whichever it is.
-    Port->setMinimum(joining ? 1 : kLowestHostingPort);
-    Address->setEnabled(joining);
+    portSpin->setMinimum(joining ? 1 : kLowestHostingPort);
+    addressEdit->setEnabled(joining);
     for (QWidget* widget : {static_cast<QWidget*>(tellCaption_), static_cast<QWidget*>(tell_),
-                            static_cast<QWidget*>(CopyButton), static_cast<QWidget*>(hint_)}) {
+                            static_cast<QWidget*>(copyButton), static_cast<QWidget*>(hint_)}) {
         widget->setVisible(!joining);
     }
     tellCaption_->setText(link_.mode == LaunchMode::Answer ? "Tell the caller to dial:"
                                                            : "Tell the others to join:");
     tell_->setPlainText(TextToTell());
-    hint_->setText(HintOf(link_.mode, Port->value(), routerAsked_));
-    OKButton->setEnabled(!joining || !Address->text().isEmpty());
+    hint_->setText(HintOf(link_.mode, portSpin->value(), routerAsked_));
+    okButton->setEnabled(!joining || !addressEdit->text().isEmpty());
 }
 
 } // namespace marloven

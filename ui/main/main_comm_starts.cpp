@@ -26,13 +26,13 @@
 
 namespace marloven {
 
-void TMain::StartCommDriver(LaunchMode mode, const std::string& value,
-                            std::optional<InternetLink> link) {
+void MainWindow::StartCommDriver(LaunchMode mode, const std::string& value,
+                                 std::optional<InternetLink> link) {
     CommitSettings settings;
     settings.mode = mode;
     settings.value = value;
-    ModemPage->FillCommitSettings(settings);
-    settings.socket = forms_.NetNoPlayers->SocketText();
+    modemPage->FillCommitSettings(settings);
+    settings.socket = forms_.players->SocketText();
     if (link && mode == LaunchMode::Dial) {
         // The launcher calls the number; the driver dials the launcher's end.
         link->hostAddress = value;
@@ -48,28 +48,28 @@ void TMain::StartCommDriver(LaunchMode mode, const std::string& value,
     });
 }
 
-bool TMain::CommDriverRunsInDosbox() const {
+bool MainWindow::CommDriverRunsInDosbox() const {
     const std::string program =
-        GameOptionsPage->SetMouse->isChecked() ? kMouseTweakProgram : kCommDriverProgram;
+        gameOptionsPage->tweakMouseCheck->isChecked() ? kMouseTweakProgram : kCommDriverProgram;
     return context_.runner.Plan(MakeGameStart(context_.startDir, program, "")).throughDosbox;
 }
 
-bool TMain::ChooseLink(LaunchMode mode, std::optional<InternetLink>& link) {
+bool MainWindow::ChooseLink(LaunchMode mode, std::optional<InternetLink>& link) {
     if (!CommDriverRunsInDosbox()) {
         return true; // the driver reaches the others as the system lets it
     }
-    link = AskInternetLink(context_.prompter, context_.settings, *forms_.Link, mode,
-                           ModemPage->ComPort->currentIndex());
+    link = AskInternetLink(context_.prompter, context_.settings, *forms_.link, mode,
+                           modemPage->comPortCombo->currentIndex());
     return link.has_value();
 }
 
-void TMain::DialButtonClick() {
+void MainWindow::DialOpponent() {
     std::optional<InternetLink> link;
     if (!ChooseLink(LaunchMode::Dial, link)) {
         return;
     }
-    forms_.EditInfo->AcceptInternetAddresses(link.has_value());
-    TDial& phonebook = *forms_.Dial;
+    forms_.phonebookEntry->AcceptInternetAddresses(link.has_value());
+    PickOpponentDialog& phonebook = *forms_.pickOpponent;
     if (!phonebook.LoadPhonebook()) {
         return;
     }
@@ -84,7 +84,7 @@ void TMain::DialButtonClick() {
     StartCommDriver(LaunchMode::Dial, number, link);
 }
 
-void TMain::OpenInvitation(const Invitation& invitation) {
+void MainWindow::OpenInvitation(const Invitation& invitation) {
     // Without DOSBox the driver reaches the others as the system lets it, with no
     // address to fill in.
     if (!CommDriverRunsInDosbox()) {
@@ -92,39 +92,40 @@ void TMain::OpenInvitation(const Invitation& invitation) {
         return;
     }
     if (invitation.start == InvitationStart::ModemCall) {
-        forms_.Dial->OfferInvitation(QString::fromStdString(InvitationAddressAndPort(invitation)));
-        DialButtonClick();
+        forms_.pickOpponent->OfferInvitation(
+            QString::fromStdString(InvitationAddressAndPort(invitation)));
+        DialOpponent();
         return;
     }
     // The host-or-join dialog opens with the link last chosen: the invitation's.
     const LaunchMode mode = invitation.start == InvitationStart::Cable
                                 ? LaunchMode::AlreadyConnected
                                 : LaunchMode::Network;
-    SaveLinkChoice(context_.settings, {mode, ModemPage->ComPort->currentIndex(), LinkSide::Join,
-                                       invitation.address, invitation.port});
+    SaveLinkChoice(context_.settings, {mode, modemPage->comPortCombo->currentIndex(),
+                                       LinkSide::Join, invitation.address, invitation.port});
     if (mode == LaunchMode::Network) {
-        NetworkButtonClick();
+        StartNetworkGame();
     } else {
-        AlreadyButtonClick();
+        StartAlreadyConnected();
     }
 }
 
-void TMain::AnswerButtonClick() {
+void MainWindow::AnswerCall() {
     std::optional<InternetLink> link;
     if (ChooseLink(LaunchMode::Answer, link)) {
         StartCommDriver(LaunchMode::Answer, "", link);
     }
 }
 
-void TMain::AlreadyButtonClick() {
+void MainWindow::StartAlreadyConnected() {
     std::optional<InternetLink> link;
     if (ChooseLink(LaunchMode::AlreadyConnected, link)) {
         StartCommDriver(LaunchMode::AlreadyConnected, "", link);
     }
 }
 
-void TMain::NetworkButtonClick() {
-    TNetNoPlayers& players = *forms_.NetNoPlayers;
+void MainWindow::StartNetworkGame() {
+    PlayersDialog& players = *forms_.players;
     players.SetSocketText(context_.store.CfgGet(cfg_key::SocketNumber));
     if (players.exec() != QDialog::Accepted) {
         return;
