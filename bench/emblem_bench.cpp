@@ -110,7 +110,9 @@ void BM_MainWindowOpenFor10s(benchmark::State& state) {
     for (auto _ : state) {
         RunEventLoopFor(10000);
     }
-    state.counters["star_loaded"] = launcher.Star().Loaded();
+    if (withStar && frames == 0) {
+        state.SkipWithError("the star did not animate");
+    }
     state.counters["frame_changes"] = frames;
 }
 BENCHMARK(BM_MainWindowOpenFor10s)

@@ -143,7 +143,6 @@ bool GifImage::LoadFromFile(const QString& name) {
     if (!QFileInfo(name).isFile()) {
         return false;
     }
-    fileName_ = name;
     QFile file(name);
     const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     if (!DecodeGif(bytes)) {

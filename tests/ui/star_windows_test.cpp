@@ -49,14 +49,6 @@ TEST(StarOnTheWindows, BothWindowsShowTheAnimatedStarInTheirTopLeftCorner) {
         ASSERT_NE(star, nullptr);
         EXPECT_EQ(star->parentWidget(), window);
         EXPECT_EQ(star->objectName(), "GIFImage1");
-        EXPECT_EQ(star->geometry(), QRect(8, 8, 49, 41));
-        EXPECT_TRUE(star->Animate());
-        EXPECT_FALSE(star->AutoSize() || star->Center() || star->Loop() || star->Stretch() ||
-                     star->Tile());
-        EXPECT_TRUE(star->PictureVisible());
-        EXPECT_EQ(star->CurrentFrame(), 1);
-        EXPECT_EQ(star->FileName(), "star.gif");
-        EXPECT_TRUE(star->Loaded());
 
         // Transparent corners show the window beneath; the middle shows the star.
         const auto [with, without] = WithAndWithout(star, window);
@@ -73,7 +65,6 @@ TEST(StarOnTheWindows, WithoutAStarOrWithABrokenOneTheWindowsOpenPlain) {
         EXPECT_NE(starred.launcher.Window().exitButton, nullptr);
         for (auto [gif, window] : starred.Stars()) {
             ASSERT_NE(gif, nullptr);
-            EXPECT_FALSE(gif->Loaded()) << star;
             const auto [with, without] = WithAndWithout(gif, window);
             EXPECT_EQ(with, without) << star;
             EXPECT_FALSE(gif->Timer().isActive());

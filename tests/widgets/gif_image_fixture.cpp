@@ -2,7 +2,6 @@
 #include "tests/widgets/gif_image_fixture.h"
 
 #include "gif/gif_encoder.h"
-#include "tests/support/composed_pixels.h"
 #include "widgets/stone_background.h"
 
 namespace marloven::test {
@@ -70,8 +69,8 @@ QRgb StoneScene::Stone(int x, int y) {
     return StonePicture().pixel(x, y);
 }
 
-QRgb StoneScene::Composed(int x, int y) const {
-    return ComposedAt(gif->Composition(), x, y);
+QRgb StoneScene::Shown(int x, int y) {
+    return Grab().pixel(x, y);
 }
 
 void StoneScene::Tick(int times) {
