@@ -3,6 +3,7 @@
 
 #include "comm/link_address.h"
 #include "launcher/router_port.h"
+#include "launcher/text_conversions.h"
 #include "link/relay.h"
 #include "ui/look/look.h"
 
@@ -75,7 +76,7 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
             [this] { QGuiApplication::clipboard()->setText(told_.join('\n')); });
     connect(inviteButton, &QPushButton::clicked, this, [this] {
         if (const auto invitation = ToSend()) {
-            QGuiApplication::clipboard()->setText(QString::fromStdString(
+            QGuiApplication::clipboard()->setText(MessageText(
                 InvitationLink(*invitation) + "\n" + InvitationPlainLine(*invitation) + "\n"));
         }
     });
@@ -121,7 +122,7 @@ std::optional<Invitation> LinkWindow::ToSend() const {
             return invitation;
         }
     }
-    const auto address = ParseLinkAddress(told_.value(0).toStdString(), publicPort_);
+    const auto address = ParseLinkAddress(NarrowText(told_.value(0)), publicPort_);
     if (!invites_ || !address) {
         return std::nullopt;
     }

@@ -9,6 +9,7 @@
 #include "core/settings.h"
 #include "launcher/link_settings.h"
 #include "launcher/start_plan.h"
+#include "launcher/text_conversions.h"
 #include "platform/program_runner.h"
 #include "ui/app_context.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
@@ -92,8 +93,7 @@ void MainWindow::OpenInvitation(const Invitation& invitation) {
         return;
     }
     if (invitation.start == InvitationStart::ModemCall) {
-        forms_.pickOpponent->OfferInvitation(
-            QString::fromStdString(InvitationAddressAndPort(invitation)));
+        forms_.pickOpponent->OfferInvitation(FromBytes(InvitationAddressAndPort(invitation)));
         DialOpponent();
         return;
     }
