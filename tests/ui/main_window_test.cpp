@@ -15,7 +15,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -36,42 +35,13 @@ const char* const kFullConfig = "; written by hand\r\n"
                                 "TicDup = 8\r\n"
                                 "CommbatMacro#3 = \"Watch your back\"\r\n";
 
-TEST(MainWindowLayout, HasTheCaptionFixedClientAreaAndButtonColumn) {
+// The window pictures show where each control stands and what it says; what they
+// cannot show is tested here.
+TEST(MainWindowLayout, OpensTitledOnTheFirstPageWithAFixedBorder) {
     Launcher launcher;
     MainWindow& main = launcher.Window();
     EXPECT_EQ(main.windowTitle(), "Marloven - Beta Release 3");
-    // The status bar lies inside the 521 by 421 client area, below the pages.
-    EXPECT_EQ(main.centralWidget()->width(), 521);
-    EXPECT_EQ(main.centralWidget()->height() + main.statusBar()->height(), 421);
     EXPECT_EQ(main.minimumSize(), main.maximumSize()) << "the border must not resize";
-
-    const struct {
-        QPushButton* button;
-        int top;
-        const char* caption;
-    } column[] = {{main.singlePlayerButton, 72, "Single Player"},
-                  {main.botsButton, 104, "DM Bots"},
-                  {main.dialButton, 160, "&Dial"},
-                  {main.answerButton, 192, "&Answer"},
-                  {main.alreadyConnectedButton, 224, "A&lready"},
-                  {main.networkButton, 280, "&Network"},
-                  {main.kaliButton, 312, "Kali / Khan"},
-                  {main.exitButton, 360, "E&xit"}};
-    for (const auto& entry : column) {
-        EXPECT_EQ(entry.button->geometry(), QRect(440, entry.top, 75, 25)) << entry.caption;
-        EXPECT_EQ(entry.button->text(), entry.caption);
-    }
-    EXPECT_EQ(main.playerNameEdit->geometry().topLeft(), QPoint(8, 88));
-    EXPECT_EQ(main.playerNameEdit->width(), 273);
-    EXPECT_EQ(main.playerColorCombo->geometry().topLeft(), QPoint(296, 88));
-    EXPECT_EQ(main.pages->geometry(), QRect(8, 128, 409, 265));
-
-    QStringList tabs;
-    for (int i = 0; i < main.pages->count(); ++i) {
-        tabs << main.pages->tabText(i);
-    }
-    EXPECT_EQ(tabs, QStringList({"Game Options", " User Map ", "Demo Playback", " Commbat Macros",
-                                 "Modem Setup"}));
     EXPECT_EQ(main.pages->currentIndex(), 0);
 }
 
@@ -101,59 +71,10 @@ TEST(MainWindowLayout, KeyboardOrderRunsFromDialToThePages) {
     EXPECT_EQ(seen, expected);
 }
 
-TEST(MainWindowLayout, ControlsStartWithTheirInitialTextsAndStates) {
+TEST(MainWindowLayout, MenuItemsCarryTheirTextsWithoutShortcuts) {
     Launcher launcher;
     MainWindow& main = launcher.Window();
-    EXPECT_EQ(main.playerNameEdit->text(), "Revu");
-    EXPECT_EQ(main.playerColorCombo->currentIndex(), -1);
-    EXPECT_EQ(main.playerColorCombo->placeholderText(), "Default");
-    EXPECT_EQ(main.gameOptionsPage->ticDupCombo->currentText(), "Default");
-    EXPECT_TRUE(main.gameOptionsPage->noPredictionCheck->isChecked());
-    EXPECT_EQ(main.gameOptionsPage->noPredictionCheck->text(), "Disable Net Prediction ");
-    EXPECT_FALSE(main.gameOptionsPage->recordDemoCheck->isChecked());
-    EXPECT_EQ(main.gameOptionsPage->levelCombo->currentIndex(), 0);
-    EXPECT_EQ(main.gameOptionsPage->skillCombo->currentIndex(), 2);
-    EXPECT_EQ(main.gameOptionsPage->levelCombo->count(), 4);
-    EXPECT_EQ(main.gameOptionsPage->skillCombo->count(), 4);
-    EXPECT_FALSE(main.gameOptionsPage->tweakMouseCheck->isChecked());
-    EXPECT_EQ(main.gameOptionsPage->mouseHorizontalEdit->text(), "50");
-    EXPECT_EQ(main.gameOptionsPage->mouseVerticalEdit->text(), "0");
-    EXPECT_FALSE(main.gameOptionsPage->mouseHorizontalEdit->isEnabled());
-    EXPECT_FALSE(main.gameOptionsPage->mouseVerticalEdit->isEnabled());
-    EXPECT_EQ(main.userMapPage->userMapEdit->text(), "UserMap");
-    EXPECT_TRUE(main.userMapPage->mapNotesText->toPlainText().startsWith('\n'));
-    EXPECT_EQ(main.demoPage->demoNameEdit->text(), "*.dmo");
-    EXPECT_FALSE(main.demoPage->directoryLabel->isEnabled());
-    EXPECT_EQ(main.demoPage->playDemoButton->text(), "Play Selected Demo");
-    EXPECT_EQ(main.macroPage->editButton->text(), "&Edit");
-    EXPECT_EQ(main.modemPage->comPortCombo->count(), 9);
-    EXPECT_EQ(main.modemPage->comPortCombo->itemText(8), "User Defined");
-    EXPECT_EQ(main.modemPage->comPortCombo->placeholderText(), "COM 2");
-    for (QWidget* portDetail : {static_cast<QWidget*>(main.modemPage->uartEdit),
-                                static_cast<QWidget*>(main.modemPage->irqEdit),
-                                static_cast<QWidget*>(main.modemPage->uartLabel),
-                                static_cast<QWidget*>(main.modemPage->irqLabel)}) {
-        EXPECT_FALSE(portDetail->isEnabled()) << portDetail->objectName().toStdString();
-    }
-    EXPECT_EQ(main.modemPage->uartEdit->text(), "Uart");
-    EXPECT_EQ(main.modemPage->irqEdit->text(), "IRQ");
-    EXPECT_EQ(main.modemPage->baudRateCombo->currentText(), "57600");
-    EXPECT_TRUE(main.modemPage->toneDialCheck->isChecked());
-    EXPECT_EQ(main.modemPage->initEdit->text(), "AT&F1");
-    EXPECT_EQ(main.modemPage->hangupEdit->text(), "ATH0=0");
-    EXPECT_EQ(main.modemPage->dialOutEdit->text(), "DialOut");
-    EXPECT_EQ(main.modemPage->detectModemButton->text(), "Detect Modem");
-}
-
-TEST(MainWindowLayout, MenuAndStatusBarCarryTheirTexts) {
-    Launcher launcher;
-    MainWindow& main = launcher.Window();
-    QStringList titles;
-    for (QAction* title : main.menuBar()->actions()) {
-        titles << title->text();
-    }
-    EXPECT_EQ(titles, QStringList({"&File", "&View", "&Options", "", "&Help"}));
-    EXPECT_FALSE(main.menuBar()->actions().at(3)->isEnabled());
+    EXPECT_FALSE(main.menuBar()->actions().at(3)->isEnabled()) << "the blank title";
     EXPECT_EQ(main.runSetupAction->text(), "Launch &SETUP.EXE...");
     EXPECT_EQ(main.exitAction->text(), "E&xit");
     EXPECT_EQ(main.showConfigAction->text(), "&Show .CFG File");
@@ -162,11 +83,6 @@ TEST(MainWindowLayout, MenuAndStatusBarCarryTheirTexts) {
          {main.runSetupAction, main.exitAction, main.showConfigAction, main.aboutAction}) {
         EXPECT_TRUE(item->shortcut().isEmpty());
     }
-    EXPECT_EQ(main.statusBar()->height(), 19);
-    EXPECT_FALSE(main.statusBar()->isSizeGripEnabled());
-    EXPECT_EQ(main.versionLabel->text(), "Velkaran v1.00 VK");
-    EXPECT_EQ(main.versionLabel->width(), 265);
-    EXPECT_FALSE(main.copyrightLabel->text().isEmpty());
 }
 
 TEST(ListsThatIgnoreTypedKeys, DropCharactersButStillMoveWithTheArrows) {

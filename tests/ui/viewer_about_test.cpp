@@ -18,10 +18,6 @@ TEST(ConfigurationViewer, ShowsTheStoreReadOnlyAndUnwrapped) {
     ASSERT_TRUE(launcher.Window().LoadSettings());
     ConfigViewer& viewer = *launcher.forms->configViewer;
     EXPECT_EQ(viewer.windowTitle(), "Velkaran .CFG File");
-    EXPECT_EQ(viewer.size(), QSize(464, 335));
-    EXPECT_EQ(viewer.linesText->geometry(), QRect(8, 8, 449, 281));
-    EXPECT_EQ(viewer.closeButton->text(), "Close");
-    EXPECT_EQ(viewer.closeButton->pos(), QPoint(192, 304));
     viewer.show();
     EXPECT_EQ(viewer.linesText->toPlainText(), "A = 1\n[Section]\nB = 2");
     EXPECT_TRUE(viewer.linesText->isReadOnly());
@@ -60,12 +56,10 @@ TEST(ConfigurationViewer, EnterInTheTextLeavesItOpen) {
     EXPECT_EQ(result, QDialog::Rejected);
 }
 
-TEST(AboutBox, RepeatsTheTitleAndHasADefaultOkButton) {
+TEST(AboutBox, IsATitledToolWindowWithADefaultOkButton) {
     Launcher launcher;
     AboutBox& about = *launcher.forms->aboutBox;
     EXPECT_EQ(about.windowTitle(), "About");
-    EXPECT_EQ(about.size(), QSize(354, 176));
-    EXPECT_EQ(about.okButton->geometry(), QRect(160, 144, 51, 25));
     EXPECT_TRUE(about.okButton->isDefault());
     EXPECT_TRUE(about.windowFlags() & Qt::Tool);
     EXPECT_FALSE(about.windowFlags() & Qt::WindowCloseButtonHint);
