@@ -116,6 +116,9 @@ BrokerClient::BrokerClient(const QString& clientId, QObject* parent)
     shared_->handle = mosquitto_new(clientId.toUtf8().constData(), true, shared_.get());
     mosquitto_threaded_set(shared_->handle, true);
     mosquitto_int_option(shared_->handle, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    // The link's messages are small and each waits for its answer: Nagle's algorithm would
+    // hold them back for tens of milliseconds.
+    mosquitto_int_option(shared_->handle, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(shared_->handle, [](mosquitto* handle, void* data, int rc) {
         auto& shared = *static_cast<Shared*>(data);
         if (rc != 0) {

@@ -28,8 +28,9 @@ std::optional<LinkAddress> ParseMeetingPlace(const QString& text);
 class BrokerClient : public QObject {
     Q_OBJECT
   public:
-    // The broker drops a silent client after one and a half keep-alives and then sends
-    // its last will: a crashed host's listing is gone well within 10 s.
+    // The broker drops a silent client after one and a half keep-alives (and, for some
+    // brokers, a few seconds more) and then sends its last will. 5 s is the least
+    // libmosquitto takes.
     static constexpr int kKeepAliveSeconds = 5;
     static constexpr int kConnectMs = 6000;
 

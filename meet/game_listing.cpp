@@ -70,6 +70,12 @@ ListingPublisher::ListingPublisher(BrokerClient& broker, const SigningKey& key, 
     : QObject(parent), broker_(broker), key_(key),
       topic_(QLatin1String(kListingPrefix) + broker.ClientId()) {
     broker_.SetWill(topic_, {}, true);
+    connect(&again_, &QTimer::timeout, this, [this] {
+        if (listing_) {
+            Send();
+        }
+    });
+    again_.start(kAgainMs);
     connect(&broker_, &BrokerClient::connected, this, [this] {
         if (listing_) {
             Send();
@@ -92,20 +98,40 @@ void ListingPublisher::Clear() {
 }
 
 GamesList::GamesList(BrokerClient& broker, QObject* parent) : QObject(parent) {
-    connect(&broker, &BrokerClient::message, this, &GamesList::Heard);
+    connect(&broker, &BrokerClient::message, this, &GamesList::Hear);
     broker.Subscribe(QLatin1String(kListingPrefix) + QLatin1Char('+'));
+    connect(&forgetTimer_, &QTimer::timeout, this, &GamesList::Forget);
+    forgetTimer_.start(kFreshMs / 8);
 }
 
-void GamesList::Heard(const QString& topic, const QByteArray& payload) {
+QList<GameListing> GamesList::Games() const {
+    QList<GameListing> games;
+    for (const auto& heard : games_) {
+        games.append(heard.listing);
+    }
+    return games;
+}
+
+void GamesList::Hear(const QString& topic, const QByteArray& payload) {
     if (!topic.startsWith(QLatin1String(kListingPrefix))) {
         return;
     }
     const auto listing = ReadListing(topic, payload);
     const bool had = games_.remove(topic) > 0;
     if (listing) {
-        games_.insert(topic, *listing);
+        auto& heard = games_[topic];
+        heard.listing = *listing;
+        heard.age.start();
     }
     if (had || listing) {
+        emit changed();
+    }
+}
+
+void GamesList::Forget() {
+    const auto before = games_.size();
+    games_.removeIf([](const auto& game) { return game.value().age.hasExpired(kFreshMs); });
+    if (games_.size() != before) {
         emit changed();
     }
 }

@@ -5,15 +5,20 @@
 #include "meet/sealed_box.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <optional>
 
 // The games list at the meeting place: each host that lists its game keeps one retained
-// message under "marloven/list/<its client id>", signed with its own key, and the broker
-// sends the host's last will, an empty retained message, when the host goes without a
-// word: the game leaves the list with its host.
+// message under "marloven/list/<its client id>", signed with its own key. A host that
+// ends clears it; one that crashes has it cleared by its last will, an empty retained
+// message the broker sends at once for a closed connection. A host whose line went dead
+// is noticed by the broker only after its keep-alive and the broker's own rounds (up to
+// some 12 s with mosquitto), so the host also sends its listing again every few seconds
+// and the list forgets a listing that has not come again in time.
 namespace marloven {
 
 class BrokerClient;
@@ -47,6 +52,8 @@ QString KeyFingerprint(const QByteArray& publicKey);
 class ListingPublisher : public QObject {
     Q_OBJECT
   public:
+    static constexpr int kAgainMs = 3000;
+
     ListingPublisher(BrokerClient& broker, const SigningKey& key, QObject* parent = nullptr);
     // Lists the game, or lists it anew (players free changed).
     void Publish(const GameListing& listing);
@@ -57,6 +64,7 @@ class ListingPublisher : public QObject {
     void Send();
 
     BrokerClient& broker_;
+    QTimer again_;
     SigningKey key_;
     QString topic_;
     std::optional<GameListing> listing_;
@@ -66,16 +74,25 @@ class ListingPublisher : public QObject {
 class GamesList : public QObject {
     Q_OBJECT
   public:
+    // A listing not sent again for this long has gone with its host.
+    static constexpr int kFreshMs = 8000;
+
     explicit GamesList(BrokerClient& broker, QObject* parent = nullptr);
-    QList<GameListing> Games() const { return games_.values(); }
+    QList<GameListing> Games() const;
 
   signals:
     void changed();
 
   private:
-    void Heard(const QString& topic, const QByteArray& payload);
+    struct Heard {
+        GameListing listing;
+        QElapsedTimer age;
+    };
+    void Hear(const QString& topic, const QByteArray& payload);
+    void Forget();
 
-    QMap<QString, GameListing> games_;
+    QMap<QString, Heard> games_;
+    QTimer forgetTimer_;
 };
 
 } // namespace marloven

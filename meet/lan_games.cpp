@@ -125,7 +125,8 @@ void LanListener::Read(QUdpSocket& socket) {
         }
         game->address = datagram.senderAddress();
         const auto same = std::find_if(heard_.begin(), heard_.end(), [&](const Heard& heard) {
-            return heard.game.address.isEqual(game->address) && heard.game.port == game->port;
+            return heard.game.address.isEqual(game->address, QHostAddress::StrictConversion) &&
+                   heard.game.port == game->port;
         });
         if (same != heard_.end()) {
             changed = changed || same->game.playersFree != game->playersFree;
