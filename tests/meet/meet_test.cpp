@@ -206,6 +206,43 @@ TEST(MeetingPlace, ListingsNameTheirHostAndLeaveWithIt) {
     std::cout << "A vanished host's listing was gone after " << clock.elapsed() << " ms\n";
 }
 
+// Under the shipped access rules a client cannot clear or replace another's listing, while
+// games are carried as before.
+TEST(MeetingPlace, ShippedAccessRulesKeepEachClientToItsOwnListing) {
+    SKIP_WITHOUT_MOSQUITTO();
+    TestBroker broker(
+        QStringLiteral("acl_file %1/packaging/meeting-place/marloven-meeting-place.acl\n")
+            .arg(QString::fromUtf8(MARLOVEN_SOURCE_DIR)));
+    ASSERT_TRUE(broker.Start());
+    const auto key = SigningKey::Generate();
+    BrokerClient hostBroker(QStringLiteral("host-1"));
+    ListingPublisher publisher(hostBroker, key);
+    hostBroker.Connect(Local(broker.Port()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hostBroker.IsConnected(); }, kBoundMs));
+    GameListing listing;
+    listing.hostName = QStringLiteral("Ada");
+    listing.start = QStringLiteral("cable");
+    publisher.Publish(listing);
+    auto viewer = Connected(broker.Port(), "viewer");
+    GamesList list(*viewer);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list.Games().size() == 1; }, kBoundMs));
+
+    auto intruder = Connected(broker.Port(), "intruder");
+    const auto topic = QString::fromLatin1(kListingPrefix) + "host-1";
+    intruder->Publish(topic, {}, true);
+    listing.hostName = QStringLiteral("Mallory");
+    intruder->Publish(
+        topic, SignedListing(listing, QStringLiteral("host-1"), SigningKey::Generate()), true);
+    QTest::qWait(500);
+    ASSERT_EQ(list.Games().size(), 1);
+    EXPECT_EQ(list.Games().front().hostName.toStdString(), "Ada");
+
+    Players players(broker.Port(), broker.Port());
+    ASSERT_TRUE(players.toJoiner);
+    players.joiner.HostChannel()->Write("hello");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return players.atHost == "hello"; }, kBoundMs));
+}
+
 // Two brokers bridged carry a game between players on different ones, streams and IPX's
 // datagrams alike; and the round trip through a broker on loopback, against a direct one.
 TEST(MeetingPlace, BridgedBrokersCarryAGame) {
