@@ -84,6 +84,28 @@ struct Players {
     QByteArray atJoiner;
 };
 
+// The host echoes each datagram; the joiner times `trips` round trips, one at a time.
+qint64 AverageRoundTripNs(Players& players, int trips) {
+    QObject::connect(players.toJoiner, &MeetChannel::received,
+                     [&players](const QByteArray& bytes) { players.toJoiner->Write(bytes); });
+    QEventLoop answered;
+    QObject::connect(players.joiner.HostChannel(), &MeetChannel::received, &answered,
+                     &QEventLoop::quit);
+    QElapsedTimer clock;
+    clock.start();
+    for (int trip = 0; trip < trips; ++trip) {
+        const auto before = players.atJoiner.size();
+        players.joiner.HostChannel()->Write(QByteArray(64, 'x'));
+        QTimer::singleShot(kBoundMs, &answered, &QEventLoop::quit);
+        answered.exec();
+        if (players.atJoiner.size() <= before) {
+            ADD_FAILURE() << "no answer to round trip " << trip;
+            return -1;
+        }
+    }
+    return clock.nsecsElapsed() / trips;
+}
+
 // A megabyte each way arrives whole and in order although the broker is killed and
 // started again halfway: what it lost is sent again.
 TEST(MeetingPlace, StreamsLoseNothingWhenTheBrokerRestarts) {
@@ -167,7 +189,7 @@ TEST(MeetingPlace, ListingsNameTheirHostAndLeaveWithIt) {
     SKIP_WITHOUT_MOSQUITTO();
     TestBroker broker;
     ASSERT_TRUE(broker.Start());
-    FreezingForwarder line(broker.Port());
+    Forwarder line(broker.Port());
     const auto key = SigningKey::Generate();
     BrokerClient hostBroker(QStringLiteral("host-1"));
     ListingPublisher publisher(hostBroker, key);
@@ -264,37 +286,22 @@ TEST(MeetingPlace, BridgedBrokersCarryAGame) {
     }
     Players players(first.Port(), first.Port(), ChannelMode::Datagrams);
     ASSERT_TRUE(players.toJoiner);
-    // The host echoes each datagram; the joiner times a few hundred round trips.
-    QObject::connect(players.toJoiner, &MeetChannel::received,
-                     [&](const QByteArray& bytes) { players.toJoiner->Write(bytes); });
-    constexpr int kTrips = 200;
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop answered;
-    QObject::connect(players.joiner.HostChannel(), &MeetChannel::received, &answered,
-                     &QEventLoop::quit);
-    for (int trip = 0; trip < kTrips; ++trip) {
-        const auto before = players.atJoiner.size();
-        players.joiner.HostChannel()->Write(QByteArray(64, 'x'));
-        QTimer::singleShot(kBoundMs, &answered, &QEventLoop::quit);
-        answered.exec();
-        ASSERT_GT(players.atJoiner.size(), before);
-    }
-    const auto throughBroker = clock.nsecsElapsed() / kTrips;
+    const auto throughBroker = AverageRoundTripNs(players, 200);
 
     QUdpSocket a;
     QUdpSocket b;
     a.bind(QHostAddress::LocalHost, 0);
     b.bind(QHostAddress::LocalHost, 0);
-    clock.restart();
-    for (int trip = 0; trip < kTrips; ++trip) {
+    QElapsedTimer clock;
+    clock.start();
+    for (int trip = 0; trip < 200; ++trip) {
         a.writeDatagram(QByteArray(64, 'x'), QHostAddress::LocalHost, b.localPort());
         ASSERT_TRUE(QTest::qWaitFor([&] { return b.hasPendingDatagrams(); }, kBoundMs));
         b.writeDatagram(b.receiveDatagram().data(), QHostAddress::LocalHost, a.localPort());
         ASSERT_TRUE(QTest::qWaitFor([&] { return a.hasPendingDatagrams(); }, kBoundMs));
         a.receiveDatagram();
     }
-    const auto direct = clock.nsecsElapsed() / kTrips;
+    const auto direct = clock.nsecsElapsed() / 200;
     std::cout << "Round trip on loopback: through the broker " << throughBroker / 1000
               << " us, direct " << direct / 1000 << " us\n";
 }
@@ -325,6 +332,37 @@ TEST(HomeNetwork, AnnouncedHostIsHeardWithinTwoSeconds) {
         EXPECT_EQ(heard.port, 2323);
         EXPECT_TRUE(heard.address.isLoopback());
     }
+}
+
+} // namespace
+} // namespace marloven
+
+namespace marloven {
+namespace {
+
+// With each player 15 ms from the broker each way (legs of 30 ms), a round trip through
+// it costs little more than the two legs: nothing in the link holds a message back.
+TEST(MeetingPlace, RoundTripIsLittleMoreThanItsLegs) {
+    SKIP_WITHOUT_MOSQUITTO();
+    TestBroker broker;
+    ASSERT_TRUE(broker.Start());
+    constexpr int kOneWayMs = 15;
+    Forwarder hostLine(broker.Port(), kOneWayMs);
+    Forwarder joinLine(broker.Port(), kOneWayMs);
+    QElapsedTimer joining;
+    joining.start();
+    Players players(hostLine.Port(), joinLine.Port(), ChannelMode::Datagrams);
+    ASSERT_TRUE(players.toJoiner);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return players.joiner.HostChannel()->RoundTripMs() >= 0; },
+                                kBoundMs));
+    const auto joinToLinked = joining.elapsed();
+    const auto roundTrip = AverageRoundTripNs(players, 30);
+    constexpr qint64 kLegsNs = 4LL * kOneWayMs * 1000000;
+    std::cout << "Join to linked over 30 ms legs: " << joinToLinked << " ms; round trip "
+              << roundTrip / 1000 << " us against legs of " << kLegsNs / 1000 << " us ("
+              << static_cast<double>(roundTrip) / kLegsNs << "x)\n";
+    EXPECT_LT(joinToLinked, 3000);
+    EXPECT_LT(roundTrip, kLegsNs * 3 / 2);
 }
 
 } // namespace

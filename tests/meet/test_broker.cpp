@@ -67,29 +67,50 @@ QString TestBroker::Log() const {
     return QString::fromUtf8(const_cast<QProcess&>(process_).readAll());
 }
 
-FreezingForwarder::FreezingForwarder(int brokerPort) : brokerPort_(brokerPort) {
+Forwarder::Forwarder(int brokerPort, int delayMs) : brokerPort_(brokerPort), delayMs_(delayMs) {
+    clock_.start();
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, &Forwarder::Deliver);
     server_.listen(QHostAddress::LocalHost, 0);
     connect(&server_, &QTcpServer::newConnection, this, [this] {
         while (auto* client = server_.nextPendingConnection()) {
             auto* broker = new QTcpSocket(this);
+            broker->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+            client->setSocketOption(QAbstractSocket::LowDelayOption, 1);
             broker->connectToHost(QHostAddress::LocalHost, static_cast<quint16>(brokerPort_));
-            const auto pipe = [this](QTcpSocket* from, QTcpSocket* to) {
-                connect(from, &QTcpSocket::readyRead, this, [this, from, to] {
-                    if (!frozen_) {
-                        to->write(from->readAll());
-                    }
-                });
-            };
-            pipe(client, broker);
-            pipe(broker, client);
+            Pipe(client, broker);
+            Pipe(broker, client);
             sockets_.emplace_back(client);
             sockets_.emplace_back(broker);
         }
     });
 }
 
-void FreezingForwarder::Freeze() {
+void Forwarder::Pipe(QTcpSocket* from, QTcpSocket* to) {
+    connect(from, &QTcpSocket::readyRead, this, [this, from, to] {
+        if (frozen_) {
+            return;
+        }
+        late_.push_back({to, from->readAll(), clock_.elapsed() + delayMs_});
+        Deliver();
+    });
+}
+
+// Bytes leave in the order they came, each when its delay has passed.
+void Forwarder::Deliver() {
+    while (!late_.empty() && late_.front().due <= clock_.elapsed()) {
+        late_.front().to->write(late_.front().bytes);
+        late_.pop_front();
+    }
+    if (!late_.empty() && !timer_.isActive()) {
+        timer_.start(static_cast<int>(late_.front().due - clock_.elapsed()));
+    }
+}
+
+void Forwarder::Freeze() {
     frozen_ = true;
+    late_.clear();
     server_.close();
 }
 

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -31,18 +34,31 @@ class TestBroker {
     int port_ = 0;
 };
 
-// Carries TCP between a client and the broker, until frozen: then it neither forwards
-// nor closes, like a host whose machine or line died.
-class FreezingForwarder : public QObject {
+// Carries TCP between a client and the broker, each way `delayMs` late (a line of that
+// length, in place of netem), until frozen: then it neither forwards nor closes, like a
+// host whose machine or line died.
+class Forwarder : public QObject {
   public:
-    explicit FreezingForwarder(int brokerPort);
+    explicit Forwarder(int brokerPort, int delayMs = 0);
     int Port() const { return server_.serverPort(); }
     void Freeze();
 
   private:
+    struct Late {
+        QTcpSocket* to;
+        QByteArray bytes;
+        qint64 due;
+    };
+    void Pipe(QTcpSocket* from, QTcpSocket* to);
+    void Deliver();
+
     QTcpServer server_;
     std::vector<std::unique_ptr<QTcpSocket>> sockets_;
+    std::deque<Late> late_;
+    QElapsedTimer clock_;
+    QTimer timer_;
     int brokerPort_;
+    int delayMs_;
     bool frozen_ = false;
 };
 
