@@ -2,6 +2,7 @@
 #include "meet/sealed_box.h"
 
 #include <QtEndian>
+#include <chrono>
 #include <memory>
 #include <openssl/evp.h>
 #include <openssl/kdf.h>
@@ -75,7 +76,17 @@ QByteArray RandomBytes(int count) {
     return bytes;
 }
 
-SealedBox::SealedBox(const SealKey& key, std::uint32_t senderId) : key_(key), senderId_(senderId) {}
+// A host that ends and hosts the same game again (same code, same id) must not use its
+// counters again: the counter starts at the time in microseconds, times 256 with a random
+// byte, which is past any counter an earlier run reached unless it sealed more than 256
+// messages a microsecond. Receivers then take the new run's messages as fresh too.
+SealedBox::SealedBox(const SealKey& key, std::uint32_t senderId)
+    : key_(key), senderId_(senderId),
+      counter_((static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                               std::chrono::system_clock::now().time_since_epoch())
+                                               .count())
+                << 8) |
+               static_cast<std::uint8_t>(RandomBytes(1)[0])) {}
 
 QByteArray SealedBox::Seal(const QByteArray& plain, const QByteArray& topic) {
     QByteArray sealed(kHeaderBytes + plain.size() + kTagBytes, '\0');

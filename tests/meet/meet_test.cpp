@@ -106,6 +106,25 @@ qint64 AverageRoundTripNs(Players& players, int trips) {
     return clock.nsecsElapsed() / trips;
 }
 
+// A host that hosts the same game again (same code, same player id) seals under the same
+// key: it must not use a nonce twice, and the players must take its messages as new.
+TEST(SealedBox, AHostAgainNeverRepeatsANonce) {
+    const auto key = DeriveKey("code", "link");
+    SealedBox receiver(key, 7);
+    const QByteArray topic("inbox");
+    QSet<QByteArray> nonces;
+    for (int run = 0; run < 3; ++run) {
+        SealedBox host(key, kHostPlayerId);
+        for (int message = 0; message < 3; ++message) {
+            const auto sealed = host.Seal("move", topic);
+            EXPECT_FALSE(nonces.contains(sealed.left(SealedBox::kHeaderBytes)));
+            nonces.insert(sealed.left(SealedBox::kHeaderBytes));
+            EXPECT_TRUE(receiver.Open(sealed, topic)) << run << " " << message;
+            EXPECT_FALSE(receiver.Open(sealed, topic));
+        }
+    }
+}
+
 // A megabyte each way arrives whole and in order although the broker is killed and
 // started again halfway: what it lost is sent again.
 TEST(MeetingPlace, StreamsLoseNothingWhenTheBrokerRestarts) {
