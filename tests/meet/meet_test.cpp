@@ -196,7 +196,9 @@ TEST(MeetingPlace, AnEavesdropperReadsNothingAndInjectsNothing) {
             return players.host.Refused() + players.joiner.Refused() - refusedBefore >=
                    static_cast<quint64>(injected);
         },
-        kBoundMs));
+        kBoundMs))
+        << injected << " injected, "
+        << players.host.Refused() + players.joiner.Refused() - refusedBefore << " refused";
     QTest::qWait(200);
     EXPECT_TRUE(players.atHost == secret);
     EXPECT_TRUE(players.atJoiner.isEmpty());

@@ -26,12 +26,16 @@ class TestBroker {
     bool Start();
     void Kill();
     int Port() const { return port_; }
+    // What the broker said at its last start.
     QString Log() const;
 
   private:
     QTemporaryDir dir_;
+    QString extra_;
     QProcess process_;
+    QByteArray log_;
     int port_ = 0;
+    bool started_ = false;
 };
 
 // Carries TCP between a client and the broker, each way `delayMs` late (a line of that
