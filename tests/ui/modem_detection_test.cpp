@@ -250,7 +250,8 @@ TEST(ModemDetectionFromAFile, TakesAnExportedModemIntoVkCfg) {
 // A stray MODEMS.REG of a gigabyte was read whole, the window frozen meanwhile: it is
 // refused unread, with a word why, as an oversized VK.CFG is.
 TEST(ModemDetectionFromAFile, AnExportTooLargeToBeOneIsRefusedUnread) {
-    Launcher launcher{{{"VK.CFG", "PlayerName = \"Zed\"\r\n"}, {"MODEMS.REG", "REGEDIT4\r\n"}}};
+    Launcher launcher;
+    launcher.dir.Write("MODEMS.REG", "REGEDIT4\r\n");
     std::filesystem::resize_file(launcher.dir / "MODEMS.REG", std::uintmax_t{1} << 30);
     launcher.context.openModems = [&] { return MakeSystemRegistrySource({}, launcher.dir.Path()); };
     launcher.Main().ModemPage->Button6->click();
