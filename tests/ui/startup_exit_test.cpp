@@ -497,6 +497,15 @@ TEST(LauncherProgram, SettingsThatCannotBeWrittenAreToldOnce) {
     settings.Set(LauncherKey::IpxPort, 2131);
     EXPECT_EQ(tellings, 1);
     EXPECT_EQ(settings.Get(LauncherKey::IpxPort).toInt(), 2131) << "held until the end";
+
+    // A file that cannot be read (half written by a crash) is rewritten: nothing to tell.
+    GameDir broken({{"Marloven/marloven.ini", "[Ipx]\nPort=2131\n[DOS"}});
+    errors.clear();
+    EXPECT_EQ(RunLauncherProgram({"--answers=no", QString::fromStdString(game.Path().string())}, {},
+                                 broken.Path(), nullptr, &errors),
+              0);
+    EXPECT_EQ(errors.find(told), std::string::npos) << errors;
+    EXPECT_NE(broken.Read("Marloven/marloven.ini").find("[game]"), std::string::npos);
 }
 
 TEST(LauncherProgram, RefusesUnknownOptionsButLetsQtTakeItsOwn) {

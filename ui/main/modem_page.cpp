@@ -129,7 +129,12 @@ void TModemPage::UseToneClick(bool ticked) {
 void TModemPage::Button6Click() {
     TSelectModem& dialog = *forms_.SelectModem;
     dialog.SetApplyHandler([this](const DetectedModem& modem) { ApplyDetectedModem(modem); });
-    dialog.ListInstalledModems(context_.openModems ? context_.openModems() : nullptr);
+    std::unique_ptr<RegistrySource> modems;
+    if (context_.openModems &&
+        !ReportFileErrors(context_.prompter, [&] { modems = context_.openModems(); })) {
+        return;
+    }
+    dialog.ListInstalledModems(std::move(modems));
     dialog.exec();
 }
 
