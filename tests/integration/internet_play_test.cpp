@@ -48,12 +48,86 @@
 #include <QTreeWidget>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
+#include <set>
 #include <sstream>
 
 namespace marloven::test {
 namespace {
 
 using namespace std::chrono_literals;
+
+#ifdef __linux__
+// What the DOSBox started under this test holds open that another machine could reach:
+// its TCP sockets listening, and its datagram sockets, on any address but 127.0.0.1.
+struct OpenToOthers {
+    int listening = 0;
+    int datagram = 0;
+};
+
+// The parent of a process, from what follows its name in /proc/PID/stat.
+long ParentOf(long pid) {
+    const std::string stat =
+        ReadWholeFile(fs::path("/proc") / std::to_string(pid) / "stat").value_or("");
+    std::istringstream rest(stat.substr(std::min(stat.size(), stat.rfind(')') + 1)));
+    std::string state;
+    long parent = 0;
+    rest >> state >> parent;
+    return parent;
+}
+
+// Only this test's own: other programs on the machine may run DOSBox too.
+bool StartedHere(long pid) {
+    for (int depth = 0; depth < 4 && pid > 1; ++depth) {
+        pid = ParentOf(pid);
+        if (pid == static_cast<long>(QCoreApplication::applicationPid())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+OpenToOthers DosboxOpenToOthers() {
+    std::set<std::string> inodes;
+    for (const auto& process : fs::directory_iterator("/proc")) {
+        const std::string stat = ReadWholeFile(process.path() / "stat").value_or("");
+        const long pid = std::atol(process.path().filename().c_str());
+        if (stat.find("(dosbox)") == std::string::npos || !StartedHere(pid)) {
+            continue;
+        }
+        std::error_code error;
+        for (const auto& fd : fs::directory_iterator(process.path() / "fd", error)) {
+            const std::string target = fs::read_symlink(fd.path(), error).string();
+            if (target.rfind("socket:[", 0) == 0) {
+                inodes.insert(target.substr(8, target.size() - 9));
+            }
+        }
+    }
+    OpenToOthers open;
+    for (const char* table : {"tcp", "tcp6", "udp", "udp6"}) {
+        std::istringstream lines(ReadWholeFile(fs::path("/proc/net") / table).value_or(""));
+        std::string line;
+        std::getline(lines, line);
+        while (std::getline(lines, line)) {
+            std::istringstream fields(line);
+            std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
+            fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >>
+                timeout >> inode;
+            const std::string address = local.substr(0, local.find(':'));
+            const bool loopback =
+                address == "0100007F" || address == "00000000000000000000000001000000";
+            if (!inodes.count(inode) || loopback) {
+                continue;
+            }
+            if (table[0] == 'u') {
+                ++open.datagram;
+            } else if (state == "0A") {
+                ++open.listening;
+            }
+        }
+    }
+    return open;
+}
+#endif
 
 // The dialog is reused: a Cancel clicked with the mouse keeps the focus, and must not
 // leave Cancel answering Enter at the next opening.
@@ -135,6 +209,10 @@ TEST_F(InternetPlay, TheNullModemJoinerReachesTheHostAtTheAddressItWasTold) {
         PlayTogether(
             {[&] { host_->ChooseLink([&] { host_->Main().AlreadyButton->click(); }, {}, port); },
              [&] {
+#ifdef __linux__
+                 // The hosting DOSBox reaches the launcher: nothing of it waits for others.
+                 EXPECT_EQ(DosboxOpenToOthers().listening, 0);
+#endif
                  guest_->ChooseLink([&] { guest_->Main().AlreadyButton->click(); },
                                     QString("127.0.0.1:%1").arg(port), 1);
              }});
@@ -152,7 +230,14 @@ TEST_F(InternetPlay, ThreeNetworkPlayersMeetThroughTheHostsIpxTunnel) {
     Player third(settings_);
     std::vector<std::function<void()>> starts;
     for (Player* player : {host_.get(), guest_.get(), &third}) {
-        starts.push_back([player, port, host = host_.get()] {
+        starts.push_back([player, port, host = host_.get(), running = starts.size()] {
+#ifdef __linux__
+            // The launcher is the tunnel's server: each DOSBox started so far holds only
+            // its tunnel client (which DOSBox binds on every address), no server.
+            const OpenToOthers open = DosboxOpenToOthers();
+            EXPECT_EQ(open.listening, 0);
+            EXPECT_EQ(open.datagram, static_cast<int>(running));
+#endif
             TNetNoPlayers& players = *player->launcher.forms->NetNoPlayers;
             player->ChooseLink(
                 [&] {
