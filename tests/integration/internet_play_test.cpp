@@ -8,6 +8,9 @@
 // the others' lines and the game started.
 
 #include "tests/integration/players.h"
+#ifdef __linux__
+#include "tests/integration/netns.h"
+#endif
 
 #include "core/file_io.h"
 #include "core/game_file.h"
@@ -48,7 +51,6 @@
 #include <QTreeWidget>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
-#include <set>
 #include <sstream>
 
 namespace marloven::test {
@@ -57,13 +59,6 @@ namespace {
 using namespace std::chrono_literals;
 
 #ifdef __linux__
-// What the DOSBox started under this test holds open that another machine could reach:
-// its TCP sockets listening, and its datagram sockets, on any address but 127.0.0.1.
-struct OpenToOthers {
-    int listening = 0;
-    int datagram = 0;
-};
-
 // The parent of a process, from what follows its name in /proc/PID/stat.
 long ParentOf(long pid) {
     const std::string stat =
@@ -75,53 +70,23 @@ long ParentOf(long pid) {
     return parent;
 }
 
-// Only this test's own: other programs on the machine may run DOSBox too.
-bool StartedHere(long pid) {
-    for (int depth = 0; depth < 4 && pid > 1; ++depth) {
-        pid = ParentOf(pid);
-        if (pid == static_cast<long>(QCoreApplication::applicationPid())) {
-            return true;
-        }
-    }
-    return false;
-}
+struct OpenToOthers {
+    int listening = 0;
+    int datagram = 0;
+};
 
+// What the DOSBoxes this test started (other programs may run DOSBox too) hold open to
+// other machines: TCP listening and datagram sockets on any address but 127.0.0.1.
 OpenToOthers DosboxOpenToOthers() {
-    std::set<std::string> inodes;
-    for (const auto& process : fs::directory_iterator("/proc")) {
-        const std::string stat = ReadWholeFile(process.path() / "stat").value_or("");
-        const long pid = std::atol(process.path().filename().c_str());
-        if (stat.find("(dosbox)") == std::string::npos || !StartedHere(pid)) {
-            continue;
-        }
-        std::error_code error;
-        for (const auto& fd : fs::directory_iterator(process.path() / "fd", error)) {
-            const std::string target = fs::read_symlink(fd.path(), error).string();
-            if (target.rfind("socket:[", 0) == 0) {
-                inodes.insert(target.substr(8, target.size() - 9));
-            }
-        }
-    }
     OpenToOthers open;
-    for (const char* table : {"tcp", "tcp6", "udp", "udp6"}) {
-        std::istringstream lines(ReadWholeFile(fs::path("/proc/net") / table).value_or(""));
-        std::string line;
-        std::getline(lines, line);
-        while (std::getline(lines, line)) {
-            std::istringstream fields(line);
-            std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
-            fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >>
-                timeout >> inode;
-            const std::string address = local.substr(0, local.find(':'));
-            const bool loopback =
-                address == "0100007F" || address == "00000000000000000000000001000000";
-            if (!inodes.count(inode) || loopback) {
-                continue;
-            }
-            if (table[0] == 'u') {
-                ++open.datagram;
-            } else if (state == "0A") {
-                ++open.listening;
+    std::istringstream lines(testing::RunProgram({"ss", "-Hlnptu"}).output);
+    for (std::string line; std::getline(lines, line);) {
+        const auto named = line.find("\"dosbox\",pid=");
+        long pid = named == std::string::npos ? 0 : std::atol(line.c_str() + named + 13);
+        for (int depth = 0; depth < 4 && pid > 1; ++depth) {
+            pid = ParentOf(pid);
+            if (pid == QCoreApplication::applicationPid() && !Has(line, " 127.0.0.1:")) {
+                ++(line.rfind("udp", 0) == 0 ? open.datagram : open.listening);
             }
         }
     }
