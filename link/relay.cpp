@@ -49,6 +49,7 @@ RelayPlan PlanRelay(const InternetLink& link) {
     plan.publicPort = link.address.port;
     plan.remote = link.address;
     plan.driverCallsAgain = link.mode == LaunchMode::Dial;
+    plan.dosboxConnects = !DosboxListens(link);
     if (link.mode == LaunchMode::Answer) {
         plan.waitingFor = QStringLiteral("a call");
     } else if (link.mode == LaunchMode::Network) {

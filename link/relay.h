@@ -26,6 +26,9 @@ struct RelayPlan {
     int publicPort = 0;
     // Joining: the host, a name or an IPv4 or IPv6 address.
     LinkAddress remote;
+    // Hosting: DOSBox reaches the launcher's end on 127.0.0.1 (its cable, its tunnel)
+    // rather than listening itself, which it could only do on every address.
+    bool dosboxConnects = false;
     // Each connection DOSBox makes to the launcher's end is one try at the host, and a
     // failed try is final unless the driver calls again after it (the modem's dial).
     bool driverCallsAgain = false;

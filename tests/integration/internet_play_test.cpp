@@ -8,6 +8,9 @@
 // the others' lines and the game started.
 
 #include "tests/integration/players.h"
+#ifdef __linux__
+#include "tests/integration/netns.h"
+#endif
 
 #include "core/file_io.h"
 #include "core/game_file.h"
@@ -54,6 +57,42 @@ namespace marloven::test {
 namespace {
 
 using namespace std::chrono_literals;
+
+#ifdef __linux__
+// The parent of a process, from what follows its name in /proc/PID/stat.
+long ParentOf(long pid) {
+    const std::string stat =
+        ReadWholeFile(fs::path("/proc") / std::to_string(pid) / "stat").value_or("");
+    std::istringstream rest(stat.substr(std::min(stat.size(), stat.rfind(')') + 1)));
+    std::string state;
+    long parent = 0;
+    rest >> state >> parent;
+    return parent;
+}
+
+struct OpenToOthers {
+    int listening = 0;
+    int datagram = 0;
+};
+
+// What the DOSBoxes this test started (other programs may run DOSBox too) hold open to
+// other machines: TCP listening and datagram sockets on any address but 127.0.0.1.
+OpenToOthers DosboxOpenToOthers() {
+    OpenToOthers open;
+    std::istringstream lines(testing::RunProgram({"ss", "-Hlnptu"}).output);
+    for (std::string line; std::getline(lines, line);) {
+        const auto named = line.find("\"dosbox\",pid=");
+        long pid = named == std::string::npos ? 0 : std::atol(line.c_str() + named + 13);
+        for (int depth = 0; depth < 4 && pid > 1; ++depth) {
+            pid = ParentOf(pid);
+            if (pid == QCoreApplication::applicationPid() && !Has(line, " 127.0.0.1:")) {
+                ++(line.rfind("udp", 0) == 0 ? open.datagram : open.listening);
+            }
+        }
+    }
+    return open;
+}
+#endif
 
 // The dialog is reused: a Cancel clicked with the mouse keeps the focus, and must not
 // leave Cancel answering Enter at the next opening.
@@ -135,6 +174,10 @@ TEST_F(InternetPlay, TheNullModemJoinerReachesTheHostAtTheAddressItWasTold) {
         PlayTogether(
             {[&] { host_->ChooseLink([&] { host_->Main().AlreadyButton->click(); }, {}, port); },
              [&] {
+#ifdef __linux__
+                 // The hosting DOSBox reaches the launcher: nothing of it waits for others.
+                 EXPECT_EQ(DosboxOpenToOthers().listening, 0);
+#endif
                  guest_->ChooseLink([&] { guest_->Main().AlreadyButton->click(); },
                                     QString("127.0.0.1:%1").arg(port), 1);
              }});
@@ -152,7 +195,14 @@ TEST_F(InternetPlay, ThreeNetworkPlayersMeetThroughTheHostsIpxTunnel) {
     Player third(settings_);
     std::vector<std::function<void()>> starts;
     for (Player* player : {host_.get(), guest_.get(), &third}) {
-        starts.push_back([player, port, host = host_.get()] {
+        starts.push_back([player, port, host = host_.get(), running = starts.size()] {
+#ifdef __linux__
+            // The launcher is the tunnel's server: each DOSBox started so far holds only
+            // its tunnel client (which DOSBox binds on every address), no server.
+            const OpenToOthers open = DosboxOpenToOthers();
+            EXPECT_EQ(open.listening, 0);
+            EXPECT_EQ(open.datagram, static_cast<int>(running));
+#endif
             TNetNoPlayers& players = *player->launcher.forms->NetNoPlayers;
             player->ChooseLink(
                 [&] {

@@ -48,7 +48,7 @@ TEST(PrintCommand, PrintsWhatANamedStartWouldRunWithThePlayersSettingsAndExits) 
     EXPECT_TRUE(Has(network, "fullscreen=true\n")) << network;
     EXPECT_TRUE(
         Has(network, "mount C \"" + game.Path().string() +
-                         "\"\nC:\nipxnet startserver 2130\nVKSETMS.EXE -nopred -f3\nexit\n"))
+                         "\"\nC:\nipxnet connect 127.0.0.1 2130\nVKSETMS.EXE -nopred -f3\nexit\n"))
         << network;
 
     std::string setup;
