@@ -42,7 +42,8 @@ class RouterPort : public QObject {
     std::optional<Invitation> RouterInvitation();
 
   signals:
-    // The router answered, or the bound passed: Words() says what it means.
+    // The router answered, or the bound passed, or it stopped (or started again)
+    // answering the renewals: Words() says what it means now.
     void answered();
 
   private:
@@ -54,6 +55,7 @@ class RouterPort : public QObject {
     std::unique_ptr<PortMapping> mapping_;
     std::optional<RouterAnswer> answer_;
     QString noted_;
+    bool silent_ = false;
     QTimer poll_;
 };
 

@@ -16,6 +16,7 @@
 #include "core/game_file.h"
 #include "launcher/dos_engine.h"
 #include "launcher/launcher_settings.h"
+#include "launcher/link_settings.h"
 #include "launcher/start_plan.h"
 #include "tests/support/deaf_host.h"
 #include "tests/support/scripted_router.h"
@@ -36,6 +37,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
@@ -100,6 +102,7 @@ TEST(LinkDialog, AfterACancelClickEnterStillAcceptsTheNextOpening) {
     LinkDialog dialog;
     InternetLink link;
     link.mode = LaunchMode::AlreadyConnected;
+    link.address.port = 2324; // as the settings always give one
     dialog.Prepare(link, {});
     ExecWhile(dialog, [&] { QTest::mouseClick(dialog.CancelButton, Qt::LeftButton); });
     dialog.Prepare(link, {});
@@ -108,6 +111,49 @@ TEST(LinkDialog, AfterACancelClickEnterStillAcceptsTheNextOpening) {
         QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
     });
     EXPECT_EQ(result, QDialog::Accepted);
+}
+
+// What the link cannot take is refused beside its box before the dialog closes, and
+// what was typed stays to be mended: a hosting port below 1024 or above 65535, a host
+// that is no address, a port that is no port (not wrapped to 16 bits, not blamed on the
+// address).
+TEST(LinkDialog, WhatItCannotTakeIsRefusedInPlaceKeepingWhatWasTyped) {
+    LinkDialog dialog;
+    InternetLink link;
+    link.mode = LaunchMode::Network;
+    link.address.port = 2130;
+    dialog.Prepare(link, {"192.168.77.2"});
+    const auto typeInto = [](auto* box, const QString& text) {
+        box->selectAll(); // over what was there
+        TypeText(box, text);
+    };
+    const int result = ExecWhile(dialog, [&] {
+        for (const char* port : {"80", "65536", "0"}) {
+            typeInto(dialog.Port, port);
+            EXPECT_FALSE(dialog.OKButton->isEnabled()) << port;
+            EXPECT_EQ(dialog.findChild<QLabel*>("PortNote")->text(), "Ports: 1024 to 65535");
+        }
+        typeInto(dialog.Port, "2324");
+        EXPECT_TRUE(dialog.OKButton->isEnabled());
+        dialog.JoinButton->click();
+        for (const char* address : {"999.1.1.1", "[::1]:99999", "0x7f.1"}) {
+            typeInto(dialog.Address, address);
+            dialog.OKButton->click();
+            ASSERT_TRUE(dialog.isVisible()) << address;
+            EXPECT_EQ(dialog.Address->text(), address);
+        }
+        EXPECT_TRUE(
+            dialog.findChild<QLabel*>("AddressNote")->text().startsWith("\"0x7f.1\" is not"));
+        typeInto(dialog.Address, "[::1]:0");
+        dialog.OKButton->click();
+        EXPECT_TRUE(
+            dialog.findChild<QLabel*>("AddressNote")->text().startsWith("\"0\" after the colon"));
+        typeInto(dialog.Address, "[::1]:2325");
+        dialog.OKButton->click();
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    ASSERT_TRUE(dialog.Choice());
+    EXPECT_EQ(dialog.Choice()->address, (LinkAddress{"::1", 2325, true}));
 }
 
 // The two launchers call each other over ::1: the caller's launcher places the call
@@ -272,6 +318,8 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
         const int port = FreePort(Protocol::Tcp);
         QString router;
         QString invitation;
+        QString copied;
+        QString which;
         const WhenReady answered([&] { return RouterAnswered(host); },
                                  [&] {
                                      router = RouterAnswerOrCancel(host).value_or(QString());
@@ -280,11 +328,20 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
                                      }
                                      host.window->InviteButton->click();
                                      invitation = QGuiApplication::clipboard()->text();
+                                     host.window->CopyButton->click();
+                                     copied = QGuiApplication::clipboard()->text();
+                                     which = host.window->Tell->toPlainText();
                                      host.window->CancelButton->click();
                                  });
         host.ChooseLink([&] { host.Main().AlreadyButton->click(); }, {}, port);
         EXPECT_TRUE(router.startsWith(told.arg(port))) << router.toStdString();
         EXPECT_TRUE(invitation.startsWith(invited.arg(port))) << invitation.toStdString();
+        // One address told and copied: the router's once it opened the port.
+        const bool opened = outcome == RouterOutcome::Opened;
+        EXPECT_EQ(copied == QString("198.20.23.1:%1").arg(port), opened) << copied.toStdString();
+        EXPECT_TRUE(copied.contains(QRegularExpression(QString("^[0-9.]+:%1$").arg(port))));
+        EXPECT_EQ(which, copied + (opened ? "\n(your router's address on the internet)"
+                                          : "\n(this machine's address on your home network)"));
         EXPECT_EQ(calls->removes, outcome == RouterOutcome::Opened ? 1 : 0);
         EXPECT_TRUE(host.launcher.settings.Get(LauncherKey::RouterMapping).toString().isEmpty());
     }
@@ -309,6 +366,8 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
 TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) {
     host_ = std::make_unique<Player>(settings_, true);
     LinkDialog& link = host_->Link();
+    const InternetLink before =
+        LoadLinkChoice(host_->launcher.settings, LaunchMode::AlreadyConnected);
     // An IPv6 host is shown in brackets, as the dialog reads it back.
     for (const auto& [host, shown] :
          {std::pair{LinkAddress{"198.51.100.4", 2324, false}, QString("198.51.100.4")},
@@ -323,6 +382,11 @@ TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) 
         ASSERT_TRUE(chosen) << shown.toStdString();
         EXPECT_EQ(chosen->side, LinkSide::Join);
         EXPECT_EQ(chosen->address, host);
+        // Cancelled: the settings keep the link the player chose last.
+        const InternetLink after =
+            LoadLinkChoice(host_->launcher.settings, LaunchMode::AlreadyConnected);
+        EXPECT_EQ(after.address, before.address);
+        EXPECT_EQ(after.side, before.side);
     }
 
     TDial& phonebook = *host_->launcher.forms->Dial;

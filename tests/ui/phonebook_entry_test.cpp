@@ -49,7 +49,17 @@ TEST(EditInfoOk, ANumberLongerThanTheFileKeepsIsRefusedSayingSo) {
     EXPECT_FALSE(dialog.OKButton->isEnabled());
     EXPECT_FALSE(dialog.TooLong->isHidden());
     EXPECT_TRUE(dialog.TooLong->text().contains("40 characters"));
+    EXPECT_LE(dialog.TooLong->sizeHint().width(), dialog.TooLong->width()); // read whole
     EXPECT_EQ(dialog.NumberText().size(), 41);
+
+    // An IPv6 address is kept in its shortest form, which fits; eight full groups do not.
+    dialog.Number->clear();
+    TypeText(dialog.Number, "[2001:0db8:0000:0000:0000:0000:0000:0007]:2323");
+    EXPECT_TRUE(dialog.OKButton->isEnabled());
+    EXPECT_EQ(dialog.NumberText(), "[2001:db8::7]:2323");
+    dialog.Number->clear();
+    TypeText(dialog.Number, "[2001:db8:85a3:1234:5678:8a2e:370:7334]:2323");
+    EXPECT_FALSE(dialog.OKButton->isEnabled());
 }
 
 TEST(EditInfoOk, EnterAcceptsOnlyAnEntryThatHasBothTexts) {

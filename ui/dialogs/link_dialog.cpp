@@ -38,6 +38,18 @@ QRadioButton* AddChoice(QWidget* parent, const char* name, const QString& text, 
     return button;
 }
 
+// White words on the stone for a refusal in place, empty until there is one.
+QLabel* AddNote(QWidget* parent, const char* name, const QRect& box) {
+    auto* note = new QLabel(parent);
+    note->setObjectName(name);
+    note->setGeometry(box);
+    note->setWordWrap(true);
+    note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    note->setFont(SansFont(10, true));
+    PaintTextColor(note, Qt::white);
+    return note;
+}
+
 QString TitleOf(LaunchMode mode) {
     switch (mode) {
     case LaunchMode::AlreadyConnected:
@@ -79,8 +91,12 @@ LinkDialog::LinkDialog(QWidget* parent)
     Port = new QSpinBox(this);
     Port->setObjectName("Port");
     Port->setGeometry(72, 86, 90, 22);
-    Port->setRange(kLowestHostingPort, kHighestPort);
+    // Any five digits may be typed: a port out of range is refused beside the box, not
+    // silently put back to the last one.
+    Port->setRange(0, 99999);
     PaintLimeOnBlack(Port);
+    portNote_ = AddNote(this, "PortNote", {170, 84, kWidth - 170 - kMargin, 28});
+    addressNote_ = AddNote(this, "AddressNote", {kMargin, 118, kInner, 130});
 
     tellCaption_ = new QLabel(this);
     tellCaption_->setGeometry(kMargin, 118, kInner, 18);
@@ -104,7 +120,8 @@ LinkDialog::LinkDialog(QWidget* parent)
 
     connect(HostButton, &QRadioButton::toggled, this, &LinkDialog::Update);
     connect(Address, &QLineEdit::textChanged, this, &LinkDialog::Update);
-    connect(Port, &QSpinBox::valueChanged, this, &LinkDialog::Update);
+    connect(Port, &QSpinBox::textChanged, this, &LinkDialog::Update);
+    connect(Address, &QLineEdit::textChanged, addressNote_, &QLabel::clear);
     connect(CopyButton, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(TextToTell()); });
 }
@@ -122,13 +139,24 @@ void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string
     (link.side == LinkSide::Join && choose ? JoinButton : HostButton)->setChecked(true);
     SetBoxText(Address, MessageText(ShowLinkHost(link.address)));
     Port->setValue(link.address.port);
+    addressNote_->clear();
     Update();
+}
+
+std::optional<int> LinkDialog::TypedPort() const {
+    const int lowest = JoinButton->isChecked() ? 1 : kLowestHostingPort;
+    bool number = false;
+    const int port = Port->cleanText().toInt(&number);
+    return number && port >= lowest && port <= kHighestPort ? std::optional(port) : std::nullopt;
 }
 
 std::optional<InternetLink> LinkDialog::Choice() const {
     InternetLink link = link_;
     link.side = JoinButton->isChecked() ? LinkSide::Join : LinkSide::Host;
-    link.address.port = Port->value();
+    if (!TypedPort()) {
+        return std::nullopt;
+    }
+    link.address.port = *TypedPort();
     if (link.side == LinkSide::Join) {
         const auto host = ParseLinkAddress(NarrowText(Address->text()), Port->value());
         if (!host) {
@@ -140,7 +168,24 @@ std::optional<InternetLink> LinkDialog::Choice() const {
 }
 
 std::string LinkDialog::ChoiceRefusal() const {
+    if (!TypedPort()) {
+        return NarrowText(portNote_->text());
+    }
     return LinkAddressRefusal(NarrowText(Address->text()));
+}
+
+// What the player typed stays for mending: the dialog closes only on a link it can start.
+void LinkDialog::accept() {
+    if (!Choice()) {
+        addressNote_->setText(MessageText(ChoiceRefusal()));
+        return;
+    }
+    FixedDialog::accept();
+}
+
+std::optional<InternetLink> LinkDialog::TakeOffer(LaunchMode mode) {
+    auto offered = std::exchange(offered_, std::nullopt);
+    return offered && offered->mode == mode ? offered : std::nullopt;
 }
 
 QString LinkDialog::TextToTell() const {
@@ -154,8 +199,12 @@ QString LinkDialog::TextToTell() const {
 void LinkDialog::Update() {
     const bool joining = JoinButton->isChecked();
     // A host takes the ports it may bind; a joining player the host's, whichever it is.
-    Port->setMinimum(joining ? 1 : kLowestHostingPort);
+    portNote_->setText(TypedPort() ? QString()
+                                   : QStringLiteral("Ports: %1 to %2")
+                                         .arg(joining ? 1 : kLowestHostingPort)
+                                         .arg(kHighestPort));
     Address->setEnabled(joining);
+    addressNote_->setVisible(joining);
     for (QWidget* widget : {static_cast<QWidget*>(tellCaption_), static_cast<QWidget*>(tell_),
                             static_cast<QWidget*>(CopyButton), static_cast<QWidget*>(hint_)}) {
         widget->setVisible(!joining);
@@ -164,7 +213,7 @@ void LinkDialog::Update() {
                                                            : "Tell the others to join:");
     tell_->setPlainText(TextToTell());
     hint_->setText(HintOf(link_.mode, Port->value(), routerAsked_));
-    OKButton->setEnabled(!joining || !Address->text().isEmpty());
+    OKButton->setEnabled(TypedPort() && (!joining || !Address->text().isEmpty()));
 }
 
 } // namespace marloven

@@ -65,13 +65,13 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
     CancelButton = AddButton(this, "CancelButton", "Cancel", (kWidth - 75) / 2, y + 90);
     // Only a host has something to tell: where the others reach it.
     told_ = relay.Hosting() ? relay.AddressesToTell() : QStringList();
-    Tell->setPlainText(told_.join('\n'));
+    ShowTold();
     for (QWidget* part : {static_cast<QWidget*>(Tell), static_cast<QWidget*>(CopyButton)}) {
         part->setVisible(!told_.isEmpty());
     }
     InviteButton->setVisible(!told_.isEmpty() && invites_.has_value());
     connect(CopyButton, &QPushButton::clicked, this,
-            [this] { QGuiApplication::clipboard()->setText(told_.join('\n')); });
+            [this] { QGuiApplication::clipboard()->setText(Told().first); });
     connect(InviteButton, &QPushButton::clicked, this, [this] {
         if (const auto invitation = ToSend()) {
             QGuiApplication::clipboard()->setText(QString::fromStdString(
@@ -94,6 +94,24 @@ LinkWindow::~LinkWindow() = default;
 void LinkWindow::ShowRouterAnswer() {
     Router->setText(router_->Words());
     FitRouterAnswer();
+    ShowTold();
+}
+
+// One address, so that the player cannot tell the wrong one: the router's when it
+// opened the port, else this machine's on the home network; and which it is.
+std::pair<QString, QString> LinkWindow::Told() const {
+    if (router_) {
+        if (const auto invitation = router_->RouterInvitation()) {
+            return {QString::fromStdString(ShowLinkAddress(invitation->address)),
+                    QStringLiteral("your router's address on the internet")};
+        }
+    }
+    return {told_.value(0), QStringLiteral("this machine's address on your home network")};
+}
+
+void LinkWindow::ShowTold() {
+    const auto [address, which] = Told();
+    Tell->setPlainText(address.isEmpty() ? QString() : address + "\n(" + which + ")");
 }
 
 // The answer may be one line to tell or a few lines of advice: the window takes room

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QLabel;
 class QPlainTextEdit;
@@ -52,6 +53,8 @@ class LinkWindow : public FixedDialog {
   private:
     void ShowRouterAnswer();
     void FitRouterAnswer();
+    std::pair<QString, QString> Told() const;
+    void ShowTold();
     std::optional<Invitation> ToSend() const;
 
     std::function<void()> cancel_;

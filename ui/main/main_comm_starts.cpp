@@ -13,6 +13,7 @@
 #include "link/relay.h"
 #include "platform/program_runner.h"
 #include "ui/app_context.h"
+#include "ui/dialogs/link_dialog.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
 #include "ui/dialogs/pick_opponent_dialog.h"
 #include "ui/dialogs/players_dialog.h"
@@ -114,17 +115,19 @@ void TMain::OpenInvitation(const Invitation& invitation) {
         DialButtonClick();
         return;
     }
-    // The host-or-join dialog opens with the link last chosen: the invitation's.
+    // The host-or-join dialog opens with the invitation's link, saved only once the
+    // player goes with it.
     const LaunchMode mode = invitation.start == InvitationStart::Cable
                                 ? LaunchMode::AlreadyConnected
                                 : LaunchMode::Network;
-    SaveLinkChoice(context_.settings,
-                   {mode, ModemPage->ComPort->currentIndex(), LinkSide::Join, invitation.address});
+    forms_.Link->Offer(
+        InternetLink{mode, ModemPage->ComPort->currentIndex(), LinkSide::Join, invitation.address});
     if (mode == LaunchMode::Network) {
         NetworkButtonClick();
     } else {
         AlreadyButtonClick();
     }
+    forms_.Link->Offer(std::nullopt); // the players' count may have been cancelled first
 }
 
 void TMain::AnswerButtonClick() {
