@@ -9,7 +9,6 @@
 #include "ui/app_context.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/dialogs/command_line_view.h"
-#include "ui/dialogs/commit_form.h"
 #include "ui/dialogs/config_viewer.h"
 #include "ui/dialogs/dosbox_dialog.h"
 #include "ui/dialogs/link_dialog.h"
@@ -70,7 +69,6 @@ std::unique_ptr<Forms> CreateForms(AppContext& context) {
     forms->ShowCFG = std::make_unique<TShowCFG>(context.store);
     forms->AboutBox = std::make_unique<TAboutBox>();
     forms->EditInfo = std::make_unique<TEditInfo>();
-    forms->My = std::make_unique<TMy>();
     forms->EditMacro = std::make_unique<TEditMacro>();
     forms->Dial = std::make_unique<TDial>(context.startDir, context.prompter, *forms->EditInfo);
     forms->Link = std::make_unique<LinkDialog>();

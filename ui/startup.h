@@ -14,12 +14,11 @@ class TDial;
 class TEditInfo;
 class TEditMacro;
 class TMain;
-class TMy;
 class TNetNoPlayers;
 class TSelectModem;
 class TShowCFG;
 
-// The launcher's nine forms, created once at start in this order and kept until the
+// The launcher's eight forms, created once at start in this order and kept until the
 // program ends, and our own dialogs after them, likewise built once and shown again
 // and again. The main window reaches the others through here.
 struct Forms {
@@ -34,7 +33,6 @@ struct Forms {
     std::unique_ptr<TShowCFG> ShowCFG;
     std::unique_ptr<TAboutBox> AboutBox;
     std::unique_ptr<TEditInfo> EditInfo;
-    std::unique_ptr<TMy> My;
     std::unique_ptr<TEditMacro> EditMacro;
     std::unique_ptr<TDial> Dial;
     // Ours: how a start through DOSBox meets the other players, the DOSBox options and

@@ -19,7 +19,7 @@
 
 namespace marloven::test {
 
-// A launcher with its nine forms over a temporary game directory, with every question,
+// A launcher with its forms over a temporary game directory, with every question,
 // program start and sound answered by doubles.
 struct Launcher {
     // A sound player or program runner of the test's own replaces the double when given.

@@ -6,7 +6,6 @@
 #include "launcher/launcher_settings.h"
 #include "tests/support/write_failure.h"
 #include "ui/dialogs/about_box.h"
-#include "ui/dialogs/commit_form.h"
 #include "ui/dialogs/config_viewer.h"
 #include "ui/dialogs/macro_dialog.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
@@ -103,18 +102,17 @@ TEST(StartupChecks, AFolderNamedLikeTheConfigurationDoesNotCount) {
     EXPECT_FALSE(StartupChecks(launcher.context, *launcher.forms));
 }
 
-TEST(Forms, AllNineExistHiddenUntilTheLauncherShowsThem) {
+TEST(Forms, AllExistHiddenUntilTheLauncherShowsThem) {
     Launcher launcher;
     const Forms& forms = *launcher.forms;
     const QWidget* const all[] = {
         forms.Main.get(),    forms.SelectModem.get(), forms.NetNoPlayers.get(),
         forms.ShowCFG.get(), forms.AboutBox.get(),    forms.EditInfo.get(),
-        forms.My.get(),      forms.EditMacro.get(),   forms.Dial.get()};
+        forms.EditMacro.get(), forms.Dial.get()};
     for (const QWidget* form : all) {
         ASSERT_NE(form, nullptr);
         EXPECT_FALSE(form->isVisible());
     }
-    EXPECT_EQ(forms.My->Commit->toPlainText(), "Memo1");
 }
 
 // Notes what the player sees while the farewell sound plays.
