@@ -62,7 +62,7 @@ TEST(LinkDialog, AfterACancelClickEnterStillAcceptsTheNextOpening) {
     InternetLink link;
     link.mode = LaunchMode::AlreadyConnected;
     dialog.Prepare(link, {});
-    ExecWhile(dialog, [&] { QTest::mouseClick(dialog.CancelButton, Qt::LeftButton); });
+    ExecWhile(dialog, [&] { QTest::mouseClick(dialog.cancelButton, Qt::LeftButton); });
     dialog.Prepare(link, {});
     const int result = ExecWhile(dialog, [&] {
         ASSERT_NE(dialog.focusWidget(), nullptr);
@@ -76,25 +76,25 @@ TEST(LinkDialog, AfterACancelClickEnterStillAcceptsTheNextOpening) {
 TEST_F(InternetPlay, AModemCallOverIpv6ToTheAnsweringMachineCarriesTheGame) {
     const int port = FreePort(Protocol::Tcp);
     // The answering player has the mouse tweak on: helper, driver and game run in one DOSBox.
-    host_->Main().GameOptionsPage->SetMouse->click();
+    host_->mainWindow().gameOptionsPage->SetMouse->click();
     Player& caller = *guest_;
-    TDial& phonebook = *caller.launcher.forms->Dial;
-    TEditInfo& entry = *caller.launcher.forms->EditInfo;
+    PickOpponentDialog& phonebook = *caller.launcher.forms->Dial;
+    PhonebookEntryDialog& entry = *caller.launcher.forms->phonebookEntry;
     const QString number = QString("[::1]:%1").arg(port);
     PlayTogether(
-        {[&] { host_->ChooseLink([&] { host_->Main().AnswerButton->click(); }, {}, port); },
+        {[&] { host_->ChooseLink([&] { host_->mainWindow().answerButton->click(); }, {}, port); },
          [&] {
              WhenOpened(phonebook, [&] {
                  WhenOpened(entry, [&] {
-                     Type(entry.Name, "Friend");
+                     Type(entry.nameEdit, "Friend");
                      Type(entry.Number, number);
-                     entry.OKButton->click();
+                     entry.okButton->click();
                  });
-                 phonebook.AddEditButton->click();
-                 phonebook.PhoneList->setCurrentItem(phonebook.PhoneList->topLevelItem(0));
-                 phonebook.DialButton->click();
+                 phonebook.addEditButton->click();
+                 phonebook.phoneList->setCurrentItem(phonebook.phoneList->topLevelItem(0));
+                 phonebook.dialButton->click();
              });
-             caller.Main().DialButton->click();
+             caller.mainWindow().dialButton->click();
          }});
     // The phonebook keeps the number as typed; the driver dialled the launcher's end.
     EXPECT_EQ(caller.launcher.dir.Read("MARLOVEN.PBK").substr(41, 1 + number.size()),
@@ -133,9 +133,12 @@ TEST_F(InternetPlay, TheNullModemJoinerReachesTheHostAtTheAddressItWasTold) {
     // The host's list shows "address:port"; the joining player pastes that whole.
     QTimer::singleShot(0, [&] {
         PlayTogether(
-            {[&] { host_->ChooseLink([&] { host_->Main().AlreadyButton->click(); }, {}, port); },
+            {[&] {
+                 host_->ChooseLink([&] { host_->mainWindow().alreadyConnectedButton->click(); }, {},
+                                   port);
+             },
              [&] {
-                 guest_->ChooseLink([&] { guest_->Main().AlreadyButton->click(); },
+                 guest_->ChooseLink([&] { guest_->mainWindow().alreadyConnectedButton->click(); },
                                     QString("127.0.0.1:%1").arg(port), 1);
              }});
         QApplication::exit(0);
@@ -153,11 +156,11 @@ TEST_F(InternetPlay, ThreeNetworkPlayersMeetThroughTheHostsIpxTunnel) {
     std::vector<std::function<void()>> starts;
     for (Player* player : {host_.get(), guest_.get(), &third}) {
         starts.push_back([player, port, host = host_.get()] {
-            TNetNoPlayers& players = *player->launcher.forms->NetNoPlayers;
+            PlayersDialog& players = *player->launcher.forms->players;
             player->ChooseLink(
                 [&] {
                     WhenOpened(players, [&players] { players.CountButton(3)->click(); });
-                    player->Main().KaliButton->click();
+                    player->mainWindow().kaliButton->click();
                 },
                 player == host ? QString() : QString("127.0.0.1"), port);
         });
@@ -174,14 +177,14 @@ TEST_F(InternetPlay, ThreeNetworkPlayersMeetThroughTheHostsIpxTunnel) {
 TEST_F(InternetPlay, ThePrintedStartShowsTheLinkLastChosen) {
     host_ = std::make_unique<Player>(settings_, true);
     guest_ = std::make_unique<Player>(settings_, true);
-    TNetNoPlayers& players = *guest_->launcher.forms->NetNoPlayers;
+    PlayersDialog& players = *guest_->launcher.forms->players;
     guest_->ChooseLink(
         [&] {
             WhenOpened(players, [&players] { players.CountButton(3)->click(); });
-            guest_->Main().NetworkButton->click();
+            guest_->mainWindow().networkButton->click();
         },
         "10.0.0.2", 5555);
-    host_->ChooseLink([this] { host_->Main().AnswerButton->click(); }, {}, 6666);
+    host_->ChooseLink([this] { host_->mainWindow().answerButton->click(); }, {}, 6666);
 
     std::ostringstream network;
     std::ostringstream answer;
@@ -215,7 +218,7 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
          "marloven://join?start=cable&address="},
     };
     Player& host = *host_;
-    host.Main().AskRouter1->setChecked(true);
+    host.mainWindow().askRouterAction->setChecked(true);
     for (const auto& [outcome, told, invited] : cases) {
         auto calls = std::make_shared<Calls>();
         host.WatchLinks(Scripted(calls, {{outcome, 0ms}}));
@@ -228,29 +231,30 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
                                      if (router.isEmpty()) {
                                          return;
                                      }
-                                     host.window->InviteButton->click();
+                                     host.window->inviteButton->click();
                                      invitation = QGuiApplication::clipboard()->text();
-                                     host.window->CancelButton->click();
+                                     host.window->cancelButton->click();
                                  });
-        host.ChooseLink([&] { host.Main().AlreadyButton->click(); }, {}, port);
+        host.ChooseLink([&] { host.mainWindow().alreadyConnectedButton->click(); }, {}, port);
         EXPECT_TRUE(router.startsWith(told.arg(port))) << router.toStdString();
         EXPECT_TRUE(invitation.startsWith(invited.arg(port))) << invitation.toStdString();
         EXPECT_EQ(calls->removes, outcome == RouterOutcome::Opened ? 1 : 0);
         EXPECT_TRUE(host.launcher.settings.Get(LauncherKey::RouterMapping).toString().isEmpty());
     }
 
-    host.Main().AskRouter1->setChecked(false);
+    host.mainWindow().askRouterAction->setChecked(false);
     auto calls = std::make_shared<Calls>();
     host.WatchLinks(Scripted(calls, {{RouterOutcome::Opened, 0ms}}));
     bool routerShown = true;
     const WhenReady shown([&] { return !host.window.isNull(); },
                           [&] {
-                              routerShown = host.window && host.window->Router != nullptr;
+                              routerShown = host.window && host.window->routerLabel != nullptr;
                               if (host.window) {
-                                  host.window->CancelButton->click();
+                                  host.window->cancelButton->click();
                               }
                           });
-    host.ChooseLink([&] { host.Main().AlreadyButton->click(); }, {}, FreePort(Protocol::Tcp));
+    host.ChooseLink([&] { host.mainWindow().alreadyConnectedButton->click(); }, {},
+                    FreePort(Protocol::Tcp));
     EXPECT_FALSE(routerShown);
     EXPECT_EQ(calls->opens, 0);
 }
@@ -258,7 +262,7 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
 // A clicked invitation fills the dialog its start begins with, and starts nothing.
 TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) {
     host_ = std::make_unique<Player>(settings_, true);
-    LinkDialog& link = host_->Link();
+    LinkDialog& link = host_->link();
     // An IPv6 host is shown in brackets, as the dialog reads it back.
     for (const auto& [host, shown] :
          {std::pair{LinkAddress{"198.51.100.4", 2324, false}, QString("198.51.100.4")},
@@ -266,23 +270,23 @@ TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) 
         std::optional<InternetLink> chosen;
         WhenOpened(link, [&] {
             chosen = link.Choice();
-            EXPECT_EQ(link.Address->text(), shown);
-            link.CancelButton->click();
+            EXPECT_EQ(link.addressEdit->text(), shown);
+            link.cancelButton->click();
         });
-        host_->Main().OpenInvitation({InvitationStart::Cable, host});
+        host_->mainWindow().OpenInvitation({InvitationStart::Cable, host});
         ASSERT_TRUE(chosen) << shown.toStdString();
         EXPECT_EQ(chosen->side, LinkSide::Join);
         EXPECT_EQ(chosen->address, host);
     }
 
-    TDial& phonebook = *host_->launcher.forms->Dial;
+    PickOpponentDialog& phonebook = *host_->launcher.forms->Dial;
     QString picked;
     WhenOpened(phonebook, [&] {
-        const auto rows = phonebook.PhoneList->selectedItems();
+        const auto rows = phonebook.phoneList->selectedItems();
         picked = rows.isEmpty() ? QString() : rows.front()->text(0) + "|" + rows.front()->text(1);
-        phonebook.CancelButton->click();
+        phonebook.cancelButton->click();
     });
-    host_->Main().OpenInvitation(
+    host_->mainWindow().OpenInvitation(
         {InvitationStart::ModemCall, {"velkaran.example.org", 2323, false}});
     EXPECT_EQ(picked, "From invitation|velkaran.example.org:2323");
     EXPECT_EQ(host_->keeping->starts, 0);
@@ -291,11 +295,11 @@ TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) 
 
 TEST_F(InternetPlay, AComPortThatDosboxLacksStopsTheStartBeforeAnythingIsWritten) {
     host_ = std::make_unique<Player>(settings_, true);
-    TMain& main = host_->Main();
-    Choose(main.ModemPage->ComPort, 8); // "User Defined"
-    main.AnswerButton->click();
-    Choose(main.ModemPage->ComPort, 4); // COM5
-    main.AlreadyButton->click();
+    MainWindow& main = host_->mainWindow();
+    Choose(main.modemPage->ComPort, 8); // "User Defined"
+    main.answerButton->click();
+    Choose(main.modemPage->ComPort, 4); // COM5
+    main.alreadyConnectedButton->click();
     EXPECT_EQ(host_->launcher.prompter.messages.size(), 2);
     EXPECT_TRUE(host_->launcher.prompter.messages.front().contains("COM1 to COM4"));
     EXPECT_EQ(host_->keeping->starts, 0);
@@ -306,38 +310,38 @@ TEST_F(InternetPlay, AComPortThatDosboxLacksStopsTheStartBeforeAnythingIsWritten
 TEST_F(InternetPlay, HostingOnAPortInUseIsRefusedBeforeAnythingStarts) {
     QTcpServer other;
     ASSERT_TRUE(other.listen(QHostAddress::Any, 0));
-    host_->ChooseLink([&] { host_->Main().AnswerButton->click(); }, {}, other.serverPort());
+    host_->ChooseLink([&] { host_->mainWindow().answerButton->click(); }, {}, other.serverPort());
     ASSERT_EQ(host_->launcher.prompter.messages.size(), 1);
     EXPECT_TRUE(host_->launcher.prompter.messages[0].contains(
         QString("The port %1 is in use").arg(other.serverPort())));
     EXPECT_EQ(host_->Log(), "");
-    EXPECT_TRUE(host_->Main().isVisible());
+    EXPECT_TRUE(host_->mainWindow().isVisible());
 }
 
 // Each call the driver makes is refused; once it gives up, the player is told why.
 TEST_F(InternetPlay, ACallToAPortNobodyHoldsEndsWithTheCause) {
     const int port = FreePort(Protocol::Tcp);
     Player& caller = *guest_;
-    TDial& phonebook = *caller.launcher.forms->Dial;
+    PickOpponentDialog& phonebook = *caller.launcher.forms->Dial;
     WhenOpened(phonebook, [&] {
-        WhenOpened(*caller.launcher.forms->EditInfo, [&] {
-            TEditInfo& entry = *caller.launcher.forms->EditInfo;
-            Type(entry.Name, "Nobody");
+        WhenOpened(*caller.launcher.forms->phonebookEntry, [&] {
+            PhonebookEntryDialog& entry = *caller.launcher.forms->phonebookEntry;
+            Type(entry.nameEdit, "Nobody");
             Type(entry.Number, QString("127.0.0.1:%1").arg(port));
-            entry.OKButton->click();
+            entry.okButton->click();
         });
-        phonebook.AddEditButton->click();
-        phonebook.PhoneList->setCurrentItem(phonebook.PhoneList->topLevelItem(0));
-        phonebook.DialButton->click();
+        phonebook.addEditButton->click();
+        phonebook.phoneList->setCurrentItem(phonebook.phoneList->topLevelItem(0));
+        phonebook.dialButton->click();
     });
-    caller.Main().DialButton->click();
+    caller.mainWindow().dialButton->click();
     EXPECT_EQ(caller.launcher.prompter.messages,
               QStringList{QString("Could not reach 127.0.0.1:%1: refused. Nothing takes the link "
                                   "on that port there; check that the other player is hosting "
                                   "and the port is right.")
                               .arg(port)});
     EXPECT_TRUE(Has(caller.Log(), "got NO CARRIER")) << caller.Log();
-    EXPECT_TRUE(caller.Main().isVisible());
+    EXPECT_TRUE(caller.mainWindow().isVisible());
 }
 
 // A host that never answers ends the join at the bound of one try; Cancel ends it at
@@ -349,7 +353,8 @@ TEST_F(InternetPlay, AJoinThatIsNeverAnsweredEndsAtTheBoundOrAtCancel) {
     const DeafHost deaf;
     const QString address = QString("127.0.0.1:%1").arg(deaf.port);
     const auto join = [&] {
-        guest_->ChooseLink([&] { guest_->Main().AlreadyButton->click(); }, address, 1);
+        guest_->ChooseLink([&] { guest_->mainWindow().alreadyConnectedButton->click(); }, address,
+                           1);
     };
     QElapsedTimer clock;
     clock.start();
@@ -370,7 +375,7 @@ TEST_F(InternetPlay, AJoinThatIsNeverAnsweredEndsAtTheBoundOrAtCancel) {
     join();
     EXPECT_LT(sinceCancel.elapsed(), 2000);
     RecordProperty("back_after_cancel_ms", static_cast<int>(sinceCancel.elapsed()));
-    EXPECT_TRUE(guest_->Main().isVisible());
+    EXPECT_TRUE(guest_->mainWindow().isVisible());
     EXPECT_TRUE(guest_->launcher.prompter.messages.isEmpty());
 }
 
@@ -387,18 +392,18 @@ TEST_F(InternetPlay, DosboxsOwnFailuresAreToldAndNoDemoIsOffered) {
         {"kill -SEGV $$", "DOSBox crashed."},
     };
     Player& player = *host_;
-    player.Main().GameOptionsPage->RecordDemo->setChecked(true);
+    player.mainWindow().gameOptionsPage->recordDemoCheck->setChecked(true);
     for (const auto& [script, told] : cases) {
         scratch_.Write("dosbox.sh", std::string("#!/bin/sh\n") + script + "\n");
         fs::permissions(scratch_ / "dosbox.sh", fs::perms::owner_exec, fs::perm_options::add);
         player.settings.dosboxPath = (scratch_ / "dosbox.sh").string();
         player.launcher.prompter.messages.clear();
-        player.Main().SingleButton->click();
+        player.mainWindow().singlePlayerButton->click();
         ASSERT_EQ(player.launcher.prompter.messages.size(), 1) << script;
         EXPECT_TRUE(player.launcher.prompter.messages[0].startsWith(told))
             << player.launcher.prompter.messages[0].toStdString();
         EXPECT_TRUE(player.launcher.prompter.saveRequests.empty());
-        EXPECT_TRUE(player.Main().isVisible());
+        EXPECT_TRUE(player.mainWindow().isVisible());
     }
 }
 

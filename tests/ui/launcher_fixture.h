@@ -27,7 +27,7 @@ struct Launcher {
                       GameRunner* programRunner = nullptr);
     ~Launcher();
 
-    TMain& Main() const { return *forms->Main; }
+    MainWindow& mainWindow() const { return *forms->mainWindow; }
     // The store's line for a key as it would be written, or "" when there is none.
     std::string LineOf(const std::string& key) const;
 

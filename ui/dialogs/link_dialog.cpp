@@ -67,13 +67,13 @@ QString HintOf(LaunchMode mode, int port, bool routerAsked) {
 
 LinkDialog::LinkDialog(QWidget* parent)
     : FixedDialog(TitleOf(LaunchMode::Answer), {kWidth, 292}, parent) {
-    HostButton = AddChoice(this, "HostButton", "Host: the others join this machine", 8);
-    JoinButton = AddChoice(this, "JoinButton", "Join the host at:", 32);
-    Address = new QLineEdit(this);
-    Address->setObjectName("Address");
-    Address->setGeometry(28, 56, kInner - 20, 21);
-    PaintLimeOnBlack(Address);
-    CharFilter::Install(Address, kAddressChars);
+    hostButton = AddChoice(this, "HostButton", "Host: the others join this machine", 8);
+    joinButton = AddChoice(this, "JoinButton", "Join the host at:", 32);
+    addressEdit = new QLineEdit(this);
+    addressEdit->setObjectName("Address");
+    addressEdit->setGeometry(28, 56, kInner - 20, 21);
+    PaintLimeOnBlack(addressEdit);
+    CharFilter::Install(addressEdit, kAddressChars);
 
     AddCaption(this, "Port", {kMargin, 90, 60, 18}, 10);
     Port = new QSpinBox(this);
@@ -91,7 +91,7 @@ LinkDialog::LinkDialog(QWidget* parent)
     tell_->setGeometry(kMargin, 138, kInner - 83, 70);
     tell_->setReadOnly(true);
     PaintLimeOnBlack(tell_);
-    CopyButton = AddButton(this, "CopyButton", "&Copy", kWidth - kMargin - 75, 138);
+    copyButton = AddButton(this, "CopyButton", "&Copy", kWidth - kMargin - 75, 138);
     hint_ = new QLabel(this);
     hint_->setGeometry(kMargin, 212, kInner, 40);
     hint_->setWordWrap(true);
@@ -99,13 +99,13 @@ LinkDialog::LinkDialog(QWidget* parent)
     PaintTextColor(hint_, Qt::white);
 
     const OkCancel buttons = AddOkCancel(64, 161, 259, Port);
-    OKButton = buttons.ok;
-    CancelButton = buttons.cancel;
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
 
-    connect(HostButton, &QRadioButton::toggled, this, &LinkDialog::Update);
-    connect(Address, &QLineEdit::textChanged, this, &LinkDialog::Update);
+    connect(hostButton, &QRadioButton::toggled, this, &LinkDialog::Update);
+    connect(addressEdit, &QLineEdit::textChanged, this, &LinkDialog::Update);
     connect(Port, &QSpinBox::valueChanged, this, &LinkDialog::Update);
-    connect(CopyButton, &QPushButton::clicked, this,
+    connect(copyButton, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(TextToTell()); });
 }
 
@@ -116,21 +116,21 @@ void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string
     routerAsked_ = routerAsked;
     setWindowTitle(TitleOf(link.mode));
     const bool choose = link.mode != LaunchMode::Answer;
-    HostButton->setVisible(choose);
-    JoinButton->setVisible(choose);
-    Address->setVisible(choose);
-    (link.side == LinkSide::Join && choose ? JoinButton : HostButton)->setChecked(true);
-    SetBoxText(Address, MessageText(ShowLinkHost(link.address)));
+    hostButton->setVisible(choose);
+    joinButton->setVisible(choose);
+    addressEdit->setVisible(choose);
+    (link.side == LinkSide::Join && choose ? joinButton : hostButton)->setChecked(true);
+    SetBoxText(addressEdit, MessageText(ShowLinkHost(link.address)));
     Port->setValue(link.address.port);
     Update();
 }
 
 std::optional<InternetLink> LinkDialog::Choice() const {
     InternetLink link = link_;
-    link.side = JoinButton->isChecked() ? LinkSide::Join : LinkSide::Host;
+    link.side = joinButton->isChecked() ? LinkSide::Join : LinkSide::Host;
     link.address.port = Port->value();
     if (link.side == LinkSide::Join) {
-        const auto host = ParseLinkAddress(NarrowText(Address->text()), Port->value());
+        const auto host = ParseLinkAddress(NarrowText(addressEdit->text()), Port->value());
         if (!host) {
             return std::nullopt;
         }
@@ -140,7 +140,7 @@ std::optional<InternetLink> LinkDialog::Choice() const {
 }
 
 std::string LinkDialog::ChoiceRefusal() const {
-    return LinkAddressRefusal(NarrowText(Address->text()));
+    return LinkAddressRefusal(NarrowText(addressEdit->text()));
 }
 
 QString LinkDialog::TextToTell() const {
@@ -152,19 +152,19 @@ QString LinkDialog::TextToTell() const {
 }
 
 void LinkDialog::Update() {
-    const bool joining = JoinButton->isChecked();
+    const bool joining = joinButton->isChecked();
     // A host takes the ports it may bind; a joining player the host's, whichever it is.
     Port->setMinimum(joining ? 1 : kLowestHostingPort);
-    Address->setEnabled(joining);
+    addressEdit->setEnabled(joining);
     for (QWidget* widget : {static_cast<QWidget*>(tellCaption_), static_cast<QWidget*>(tell_),
-                            static_cast<QWidget*>(CopyButton), static_cast<QWidget*>(hint_)}) {
+                            static_cast<QWidget*>(copyButton), static_cast<QWidget*>(hint_)}) {
         widget->setVisible(!joining);
     }
     tellCaption_->setText(link_.mode == LaunchMode::Answer ? "Tell the caller to dial:"
                                                            : "Tell the others to join:");
     tell_->setPlainText(TextToTell());
     hint_->setText(HintOf(link_.mode, Port->value(), routerAsked_));
-    OKButton->setEnabled(!joining || !Address->text().isEmpty());
+    okButton->setEnabled(!joining || !addressEdit->text().isEmpty());
 }
 
 } // namespace marloven

@@ -40,13 +40,13 @@ class LinkDialog : public FixedDialog {
     // The lines to tell the others: this machine's addresses with the port.
     QString TextToTell() const;
 
-    QRadioButton* HostButton = nullptr;
-    QRadioButton* JoinButton = nullptr;
-    QLineEdit* Address = nullptr;
+    QRadioButton* hostButton = nullptr;
+    QRadioButton* joinButton = nullptr;
+    QLineEdit* addressEdit = nullptr;
     QSpinBox* Port = nullptr;
-    QPushButton* CopyButton = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QPushButton* copyButton = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
   private:
     void Update();
