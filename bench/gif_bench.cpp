@@ -35,7 +35,7 @@ namespace {
 
 using marloven::GifComposition;
 using marloven::GifDecoder;
-using namespace marloven::gifenc;
+using namespace marloven;
 
 std::vector<Colour> Palette(int count) {
     std::vector<Colour> colours;

@@ -9,7 +9,7 @@
 
 namespace {
 
-using namespace marloven::gifenc;
+using namespace marloven;
 
 std::vector<Colour> Palette(int count) {
     std::vector<Colour> colours;

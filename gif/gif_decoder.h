@@ -91,9 +91,9 @@ class GifReader {
 class GifDecoder;
 
 // One image of the file.
-class TFrame {
+class GifFrame {
   public:
-    explicit TFrame(const GifDecoder& owner) : Owner(&owner) {}
+    explicit GifFrame(const GifDecoder& owner) : Owner(&owner) {}
 
     int Left = 0;
     int Top = 0;
@@ -149,7 +149,7 @@ class GifDecoder {
     GifDecoder(const GifDecoder&) = delete;
     GifDecoder& operator=(const GifDecoder&) = delete;
 
-    std::vector<TFrame> Frames; // file order; frame number n is Frames[n - 1]
+    std::vector<GifFrame> Frames; // file order; frame number n is Frames[n - 1]
     int ScreenWidth = 0;
     int ScreenHeight = 0;
     int ImageWidth = 0; // the logical screen grown by frames that reach beyond it
@@ -177,7 +177,7 @@ class GifDecoder {
     int FrameCount() const { return static_cast<int>(Frames.size()); }
     // Whether a frame of this placement, disposal and raster size keeps the file within
     // MaxBytes, together with the frames read before it.
-    bool Affords(const TFrame& frame, std::int64_t rasterBytes) const;
+    bool Affords(const GifFrame& frame, std::int64_t rasterBytes) const;
 
     // False for empty data or data that does not begin with "GIF". Otherwise reads
     // frames up to the trailer, an unknown block, the 257th image or the end of the
@@ -196,7 +196,7 @@ class GifDecoder {
 
     bool ReadFrame(GifReader& in);
     // The drawn rectangle grown by the frame (an empty frame grows nothing).
-    Box DrawnWith(const TFrame& frame) const;
+    Box DrawnWith(const GifFrame& frame) const;
 
     std::vector<std::uint8_t> scratch_; // one frame's data sub-blocks, reused while reading
     // What this decoder counts towards kGifProcessMaxBytes.

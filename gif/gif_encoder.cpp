@@ -5,7 +5,7 @@
 #include <unordered_map>
 #include <utility>
 
-namespace marloven::gifenc {
+namespace marloven {
 
 namespace {
 
@@ -230,4 +230,4 @@ GifWriter& GifWriter::Trailer() {
     return *this;
 }
 
-} // namespace marloven::gifenc
+} // namespace marloven

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace marloven::gifenc {
+namespace marloven {
 
 struct Colour {
     std::uint8_t r = 0, g = 0, b = 0;
@@ -77,4 +77,4 @@ std::string Word(int value);
 // Data sub-blocks holding the bytes, with the terminator.
 std::string SubBlocks(std::string_view bytes, int subBlockSize = 255);
 
-} // namespace marloven::gifenc
+} // namespace marloven

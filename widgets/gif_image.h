@@ -26,13 +26,13 @@ class GifLoadAborted : public std::exception {
 //
 // Qt draws a child over its parent's painting, so the composed frame is drawn masked
 // straight over it; no copy of the window's surface is kept.
-class TGIFImage : public QWidget {
+class GifImage : public QWidget {
     Q_OBJECT
   public:
-    using Notification = std::function<void(TGIFImage&)>;
+    using Notification = std::function<void(GifImage&)>;
 
-    explicit TGIFImage(QWidget* parent = nullptr);
-    ~TGIFImage() override;
+    explicit GifImage(QWidget* parent = nullptr);
+    ~GifImage() override;
 
     // Each setter does nothing when the value does not change, except SetFileName,
     // which loads the file every time.
@@ -65,8 +65,8 @@ class TGIFImage : public QWidget {
     void SetPictureVisible(bool on);
 
     // Fired before and after the shown frame changes.
-    Notification OnChanging;
-    Notification OnChange;
+    Notification onChanging;
+    Notification onChange;
 
     // Loads the named file (a relative name against the current directory). Returns
     // false and changes nothing when there is no such file. Throws GifLoadAborted when
@@ -86,12 +86,6 @@ class TGIFImage : public QWidget {
     const GifComposition& Composition() const { return composition_; }
 
     bool Loaded() const { return loaded_; }
-    bool Animatable() const { return animatable_; }
-    int PassCount() const { return passCount_; }
-    bool FirstTick() const { return firstTick_; }
-    bool StretchActive() const { return stretchActive_; }
-    // The control covers its whole rectangle, so the window need not paint beneath it.
-    bool Opaque() const { return opaque_; }
     const QTimer& Timer() const { return timer_; }
 
   protected:

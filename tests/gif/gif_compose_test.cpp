@@ -30,8 +30,8 @@ std::vector<int> View(const GifComposition& composition) {
 }
 
 ImageBlock Solid(int left, int top, int width, int height, std::uint8_t index) {
-    return gifenc::MakeImage(left, top, width, height,
-                             std::vector<std::uint8_t>(std::size_t(width) * height, index));
+    return MakeImage(left, top, width, height,
+                     std::vector<std::uint8_t>(std::size_t(width) * height, index));
 }
 
 // 3 x 2 picture: frame 1 fills it with 1; frame 2 (transparent index 0) paints 2 over the

@@ -73,11 +73,11 @@ TEST(GifDecoder, GraphicControlAppliesToTheNextImageOnlyAndTheLaterOfTwoWins) {
     file.Control({.disposal = 2, .delay = 9, .transparentIndex = 0});
     const auto gif = Decode(file.Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 2);
-    const TFrame& first = gif->Frames[0];
+    const GifFrame& first = gif->Frames[0];
     EXPECT_EQ(first.Disposal, 1);
     EXPECT_EQ(first.Delay, 250);
     EXPECT_FALSE(first.Transparent);
-    const TFrame& second = gif->Frames[1];
+    const GifFrame& second = gif->Frames[1];
     EXPECT_EQ(second.Disposal, 0);
     EXPECT_EQ(second.Delay, 1);
     EXPECT_FALSE(second.Transparent);
@@ -155,7 +155,7 @@ TEST(GifDecoder, TransparentPixelsAreBlackInTheImageExactlyWhereTheMaskIsWhite) 
     file.Control({.transparentIndex = 2});
     const auto gif = Decode(file.Image(block).Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 1);
-    const TFrame& frame = gif->Frames[0];
+    const GifFrame& frame = gif->Frames[0];
     EXPECT_TRUE(gif->AnyTransparent);
     EXPECT_EQ(frame.TransparentIndex, 2);
     ASSERT_EQ(FrameMask(frame).Bits.size(), block.indices.size());
@@ -170,8 +170,8 @@ TEST(GifDecoder, TransparentPixelsAreBlackInTheImageExactlyWhereTheMaskIsWhite) 
 
 TEST(GifDecoder, CommentsPlainTextAndOtherApplicationExtensionsArePassedOver) {
     const std::string plainText =
-        "\x21\x01\x0c"s + std::string(12, '\x01') + gifenc::SubBlocks("Hello, world");
-    const std::string xmp = "\x21\xff\x0bXMP DataXMP" + gifenc::SubBlocks(std::string(300, 'x'));
+        "\x21\x01\x0c"s + std::string(12, '\x01') + SubBlocks("Hello, world");
+    const std::string xmp = "\x21\xff\x0bXMP DataXMP" + SubBlocks(std::string(300, 'x'));
     const auto gif = Decode(GifWriter(2, 2, DistinctColours(4))
                                 .Comment(std::string(600, ';'))
                                 .Raw(plainText)

@@ -14,8 +14,7 @@ using namespace testgif;
 using namespace std::string_literals;
 
 std::string FrameDescriptor(int left, int top, int width, int height) {
-    return "\x2c" + gifenc::Word(left) + gifenc::Word(top) + gifenc::Word(width) +
-           gifenc::Word(height) + "\x00"s;
+    return "\x2c" + Word(left) + Word(top) + Word(width) + Word(height) + "\x00"s;
 }
 
 // Decodes and composes every frame, as the animated control would.
@@ -120,9 +119,8 @@ TEST(GifHostile, TheLongestValidAnimationOfFullScreenFramesIsReadWhole) {
     // byte a pixel they fit.
     GifWriter one(640, 480, DistinctColours(4));
     const std::string header = one.Bytes();
-    const std::string frame = one.Image(gifenc::MakeImage(0, 0, 640, 480, Pattern(640 * 480, 4)))
-                                  .Bytes()
-                                  .substr(header.size());
+    const std::string frame =
+        one.Image(MakeImage(0, 0, 640, 480, Pattern(640 * 480, 4))).Bytes().substr(header.size());
     std::string whole = header;
     for (int i = 0; i < 256; ++i) {
         whole += frame;

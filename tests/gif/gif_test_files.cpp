@@ -30,8 +30,7 @@ std::vector<std::uint8_t> Pattern(int count, int modulo, int seed) {
 }
 
 ImageBlock Block(int left, int top, int width, int height, int modulo) {
-    return gifenc::MakeImage(left, top, width, height,
-                             Pattern(width * height, modulo, left * 31 + top));
+    return MakeImage(left, top, width, height, Pattern(width * height, modulo, left * 31 + top));
 }
 
 std::unique_ptr<GifDecoder> Decode(const std::string& bytes) {
@@ -40,7 +39,7 @@ std::unique_ptr<GifDecoder> Decode(const std::string& bytes) {
     return gif;
 }
 
-std::vector<int> ShownIndices(const TFrame& frame) {
+std::vector<int> ShownIndices(const GifFrame& frame) {
     std::vector<int> indices;
     for (const std::uint32_t pixel : FramePicture(frame).Pixels) {
         const int red = static_cast<int>((pixel >> 16) & 0xff);

@@ -104,7 +104,7 @@ TEST(LinkDialog, AfterACancelClickEnterStillAcceptsTheNextOpening) {
     link.mode = LaunchMode::AlreadyConnected;
     link.address.port = 2324; // as the settings always give one
     dialog.Prepare(link, {});
-    ExecWhile(dialog, [&] { QTest::mouseClick(dialog.CancelButton, Qt::LeftButton); });
+    ExecWhile(dialog, [&] { QTest::mouseClick(dialog.cancelButton, Qt::LeftButton); });
     dialog.Prepare(link, {});
     const int result = ExecWhile(dialog, [&] {
         ASSERT_NE(dialog.focusWidget(), nullptr);
@@ -130,26 +130,26 @@ TEST(LinkDialog, WhatItCannotTakeIsRefusedInPlaceKeepingWhatWasTyped) {
     const int result = ExecWhile(dialog, [&] {
         for (const char* port : {"80", "65536", "0"}) {
             typeInto(dialog.Port, port);
-            EXPECT_FALSE(dialog.OKButton->isEnabled()) << port;
+            EXPECT_FALSE(dialog.okButton->isEnabled()) << port;
             EXPECT_EQ(dialog.findChild<QLabel*>("PortNote")->text(), "Ports: 1024 to 65535");
         }
         typeInto(dialog.Port, "2324");
-        EXPECT_TRUE(dialog.OKButton->isEnabled());
-        dialog.JoinButton->click();
+        EXPECT_TRUE(dialog.okButton->isEnabled());
+        dialog.joinButton->click();
         for (const char* address : {"999.1.1.1", "[::1]:99999", "0x7f.1"}) {
-            typeInto(dialog.Address, address);
-            dialog.OKButton->click();
+            typeInto(dialog.addressEdit, address);
+            dialog.okButton->click();
             ASSERT_TRUE(dialog.isVisible()) << address;
-            EXPECT_EQ(dialog.Address->text(), address);
+            EXPECT_EQ(dialog.addressEdit->text(), address);
         }
         EXPECT_TRUE(
             dialog.findChild<QLabel*>("AddressNote")->text().startsWith("\"0x7f.1\" is not"));
-        typeInto(dialog.Address, "[::1]:0");
-        dialog.OKButton->click();
+        typeInto(dialog.addressEdit, "[::1]:0");
+        dialog.okButton->click();
         EXPECT_TRUE(
             dialog.findChild<QLabel*>("AddressNote")->text().startsWith("\"0\" after the colon"));
-        typeInto(dialog.Address, "[::1]:2325");
-        dialog.OKButton->click();
+        typeInto(dialog.addressEdit, "[::1]:2325");
+        dialog.okButton->click();
     });
     EXPECT_EQ(result, QDialog::Accepted);
     ASSERT_TRUE(dialog.Choice());
@@ -161,25 +161,25 @@ TEST(LinkDialog, WhatItCannotTakeIsRefusedInPlaceKeepingWhatWasTyped) {
 TEST_F(InternetPlay, AModemCallOverIpv6ToTheAnsweringMachineCarriesTheGame) {
     const int port = FreePort(Protocol::Tcp);
     // The answering player has the mouse tweak on: helper, driver and game run in one DOSBox.
-    host_->Main().GameOptionsPage->SetMouse->click();
+    host_->mainWindow().gameOptionsPage->SetMouse->click();
     Player& caller = *guest_;
-    TDial& phonebook = *caller.launcher.forms->Dial;
-    TEditInfo& entry = *caller.launcher.forms->EditInfo;
+    PickOpponentDialog& phonebook = *caller.launcher.forms->Dial;
+    PhonebookEntryDialog& entry = *caller.launcher.forms->phonebookEntry;
     const QString number = QString("[::1]:%1").arg(port);
     PlayTogether(
-        {[&] { host_->ChooseLink([&] { host_->Main().AnswerButton->click(); }, {}, port); },
+        {[&] { host_->ChooseLink([&] { host_->mainWindow().answerButton->click(); }, {}, port); },
          [&] {
              WhenOpened(phonebook, [&] {
                  WhenOpened(entry, [&] {
-                     Type(entry.Name, "Friend");
+                     Type(entry.nameEdit, "Friend");
                      Type(entry.Number, number);
-                     entry.OKButton->click();
+                     entry.okButton->click();
                  });
-                 phonebook.AddEditButton->click();
-                 phonebook.PhoneList->setCurrentItem(phonebook.PhoneList->topLevelItem(0));
-                 phonebook.DialButton->click();
+                 phonebook.addEditButton->click();
+                 phonebook.phoneList->setCurrentItem(phonebook.phoneList->topLevelItem(0));
+                 phonebook.dialButton->click();
              });
-             caller.Main().DialButton->click();
+             caller.mainWindow().dialButton->click();
          }});
     // The phonebook keeps the number as typed; the driver dialled the launcher's end.
     EXPECT_EQ(caller.launcher.dir.Read("MARLOVEN.PBK").substr(41, 1 + number.size()),
@@ -218,13 +218,16 @@ TEST_F(InternetPlay, TheNullModemJoinerReachesTheHostAtTheAddressItWasTold) {
     // The host's list shows "address:port"; the joining player pastes that whole.
     QTimer::singleShot(0, [&] {
         PlayTogether(
-            {[&] { host_->ChooseLink([&] { host_->Main().AlreadyButton->click(); }, {}, port); },
+            {[&] {
+                 host_->ChooseLink([&] { host_->mainWindow().alreadyConnectedButton->click(); }, {},
+                                   port);
+             },
              [&] {
 #ifdef __linux__
                  // The hosting DOSBox reaches the launcher: nothing of it waits for others.
                  EXPECT_EQ(DosboxOpenToOthers().listening, 0);
 #endif
-                 guest_->ChooseLink([&] { guest_->Main().AlreadyButton->click(); },
+                 guest_->ChooseLink([&] { guest_->mainWindow().alreadyConnectedButton->click(); },
                                     QString("127.0.0.1:%1").arg(port), 1);
              }});
         QApplication::exit(0);
@@ -249,11 +252,11 @@ TEST_F(InternetPlay, ThreeNetworkPlayersMeetThroughTheHostsIpxTunnel) {
             EXPECT_EQ(open.listening, 0);
             EXPECT_EQ(open.datagram, static_cast<int>(running));
 #endif
-            TNetNoPlayers& players = *player->launcher.forms->NetNoPlayers;
+            PlayersDialog& players = *player->launcher.forms->players;
             player->ChooseLink(
                 [&] {
                     WhenOpened(players, [&players] { players.CountButton(3)->click(); });
-                    player->Main().KaliButton->click();
+                    player->mainWindow().kaliButton->click();
                 },
                 player == host ? QString() : QString("127.0.0.1"), port);
         });
@@ -270,14 +273,14 @@ TEST_F(InternetPlay, ThreeNetworkPlayersMeetThroughTheHostsIpxTunnel) {
 TEST_F(InternetPlay, ThePrintedStartShowsTheLinkLastChosen) {
     host_ = std::make_unique<Player>(settings_, true);
     guest_ = std::make_unique<Player>(settings_, true);
-    TNetNoPlayers& players = *guest_->launcher.forms->NetNoPlayers;
+    PlayersDialog& players = *guest_->launcher.forms->players;
     guest_->ChooseLink(
         [&] {
             WhenOpened(players, [&players] { players.CountButton(3)->click(); });
-            guest_->Main().NetworkButton->click();
+            guest_->mainWindow().networkButton->click();
         },
         "10.0.0.2", 5555);
-    host_->ChooseLink([this] { host_->Main().AnswerButton->click(); }, {}, 6666);
+    host_->ChooseLink([this] { host_->mainWindow().answerButton->click(); }, {}, 6666);
 
     std::ostringstream network;
     std::ostringstream answer;
@@ -311,7 +314,7 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
          "marloven://join?start=cable&address="},
     };
     Player& host = *host_;
-    host.Main().AskRouter1->setChecked(true);
+    host.mainWindow().askRouterAction->setChecked(true);
     for (const auto& [outcome, told, invited] : cases) {
         auto calls = std::make_shared<Calls>();
         host.WatchLinks(Scripted(calls, {{outcome, 0ms}}));
@@ -326,14 +329,14 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
                                      if (router.isEmpty()) {
                                          return;
                                      }
-                                     host.window->InviteButton->click();
+                                     host.window->inviteButton->click();
                                      invitation = QGuiApplication::clipboard()->text();
-                                     host.window->CopyButton->click();
+                                     host.window->copyButton->click();
                                      copied = QGuiApplication::clipboard()->text();
-                                     which = host.window->Tell->toPlainText();
-                                     host.window->CancelButton->click();
+                                     which = host.window->tellText->toPlainText();
+                                     host.window->cancelButton->click();
                                  });
-        host.ChooseLink([&] { host.Main().AlreadyButton->click(); }, {}, port);
+        host.ChooseLink([&] { host.mainWindow().alreadyConnectedButton->click(); }, {}, port);
         EXPECT_TRUE(router.startsWith(told.arg(port))) << router.toStdString();
         EXPECT_TRUE(invitation.startsWith(invited.arg(port))) << invitation.toStdString();
         // One address told and copied: the router's once it opened the port.
@@ -346,18 +349,19 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
         EXPECT_TRUE(host.launcher.settings.Get(LauncherKey::RouterMapping).toString().isEmpty());
     }
 
-    host.Main().AskRouter1->setChecked(false);
+    host.mainWindow().askRouterAction->setChecked(false);
     auto calls = std::make_shared<Calls>();
     host.WatchLinks(Scripted(calls, {{RouterOutcome::Opened, 0ms}}));
     bool routerShown = true;
     const WhenReady shown([&] { return !host.window.isNull(); },
                           [&] {
-                              routerShown = host.window && host.window->Router != nullptr;
+                              routerShown = host.window && host.window->routerLabel != nullptr;
                               if (host.window) {
-                                  host.window->CancelButton->click();
+                                  host.window->cancelButton->click();
                               }
                           });
-    host.ChooseLink([&] { host.Main().AlreadyButton->click(); }, {}, FreePort(Protocol::Tcp));
+    host.ChooseLink([&] { host.mainWindow().alreadyConnectedButton->click(); }, {},
+                    FreePort(Protocol::Tcp));
     EXPECT_FALSE(routerShown);
     EXPECT_EQ(calls->opens, 0);
 }
@@ -365,7 +369,7 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
 // A clicked invitation fills the dialog its start begins with, and starts nothing.
 TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) {
     host_ = std::make_unique<Player>(settings_, true);
-    LinkDialog& link = host_->Link();
+    LinkDialog& link = host_->link();
     const InternetLink before =
         LoadLinkChoice(host_->launcher.settings, LaunchMode::AlreadyConnected);
     // An IPv6 host is shown in brackets, as the dialog reads it back.
@@ -375,10 +379,10 @@ TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) 
         std::optional<InternetLink> chosen;
         WhenOpened(link, [&] {
             chosen = link.Choice();
-            EXPECT_EQ(link.Address->text(), shown);
-            link.CancelButton->click();
+            EXPECT_EQ(link.addressEdit->text(), shown);
+            link.cancelButton->click();
         });
-        host_->Main().OpenInvitation({InvitationStart::Cable, host});
+        host_->mainWindow().OpenInvitation({InvitationStart::Cable, host});
         ASSERT_TRUE(chosen) << shown.toStdString();
         EXPECT_EQ(chosen->side, LinkSide::Join);
         EXPECT_EQ(chosen->address, host);
@@ -389,14 +393,14 @@ TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) 
         EXPECT_EQ(after.side, before.side);
     }
 
-    TDial& phonebook = *host_->launcher.forms->Dial;
+    PickOpponentDialog& phonebook = *host_->launcher.forms->Dial;
     QString picked;
     WhenOpened(phonebook, [&] {
-        const auto rows = phonebook.PhoneList->selectedItems();
+        const auto rows = phonebook.phoneList->selectedItems();
         picked = rows.isEmpty() ? QString() : rows.front()->text(0) + "|" + rows.front()->text(1);
-        phonebook.CancelButton->click();
+        phonebook.cancelButton->click();
     });
-    host_->Main().OpenInvitation(
+    host_->mainWindow().OpenInvitation(
         {InvitationStart::ModemCall, {"velkaran.example.org", 2323, false}});
     EXPECT_EQ(picked, "From invitation|velkaran.example.org:2323");
     EXPECT_EQ(host_->keeping->starts, 0);
@@ -405,11 +409,11 @@ TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) 
 
 TEST_F(InternetPlay, AComPortThatDosboxLacksStopsTheStartBeforeAnythingIsWritten) {
     host_ = std::make_unique<Player>(settings_, true);
-    TMain& main = host_->Main();
-    Choose(main.ModemPage->ComPort, 8); // "User Defined"
-    main.AnswerButton->click();
-    Choose(main.ModemPage->ComPort, 4); // COM5
-    main.AlreadyButton->click();
+    MainWindow& main = host_->mainWindow();
+    Choose(main.modemPage->ComPort, 8); // "User Defined"
+    main.answerButton->click();
+    Choose(main.modemPage->ComPort, 4); // COM5
+    main.alreadyConnectedButton->click();
     EXPECT_EQ(host_->launcher.prompter.messages.size(), 2);
     EXPECT_TRUE(host_->launcher.prompter.messages.front().contains("COM1 to COM4"));
     EXPECT_EQ(host_->keeping->starts, 0);
@@ -420,38 +424,38 @@ TEST_F(InternetPlay, AComPortThatDosboxLacksStopsTheStartBeforeAnythingIsWritten
 TEST_F(InternetPlay, HostingOnAPortInUseIsRefusedBeforeAnythingStarts) {
     QTcpServer other;
     ASSERT_TRUE(other.listen(QHostAddress::Any, 0));
-    host_->ChooseLink([&] { host_->Main().AnswerButton->click(); }, {}, other.serverPort());
+    host_->ChooseLink([&] { host_->mainWindow().answerButton->click(); }, {}, other.serverPort());
     ASSERT_EQ(host_->launcher.prompter.messages.size(), 1);
     EXPECT_TRUE(host_->launcher.prompter.messages[0].contains(
         QString("The port %1 is in use").arg(other.serverPort())));
     EXPECT_EQ(host_->Log(), "");
-    EXPECT_TRUE(host_->Main().isVisible());
+    EXPECT_TRUE(host_->mainWindow().isVisible());
 }
 
 // Each call the driver makes is refused; once it gives up, the player is told why.
 TEST_F(InternetPlay, ACallToAPortNobodyHoldsEndsWithTheCause) {
     const int port = FreePort(Protocol::Tcp);
     Player& caller = *guest_;
-    TDial& phonebook = *caller.launcher.forms->Dial;
+    PickOpponentDialog& phonebook = *caller.launcher.forms->Dial;
     WhenOpened(phonebook, [&] {
-        WhenOpened(*caller.launcher.forms->EditInfo, [&] {
-            TEditInfo& entry = *caller.launcher.forms->EditInfo;
-            Type(entry.Name, "Nobody");
+        WhenOpened(*caller.launcher.forms->phonebookEntry, [&] {
+            PhonebookEntryDialog& entry = *caller.launcher.forms->phonebookEntry;
+            Type(entry.nameEdit, "Nobody");
             Type(entry.Number, QString("127.0.0.1:%1").arg(port));
-            entry.OKButton->click();
+            entry.okButton->click();
         });
-        phonebook.AddEditButton->click();
-        phonebook.PhoneList->setCurrentItem(phonebook.PhoneList->topLevelItem(0));
-        phonebook.DialButton->click();
+        phonebook.addEditButton->click();
+        phonebook.phoneList->setCurrentItem(phonebook.phoneList->topLevelItem(0));
+        phonebook.dialButton->click();
     });
-    caller.Main().DialButton->click();
+    caller.mainWindow().dialButton->click();
     EXPECT_EQ(caller.launcher.prompter.messages,
               QStringList{QString("Could not reach 127.0.0.1:%1: refused. Nothing takes the link "
                                   "on that port there; check that the other player is hosting "
                                   "and the port is right.")
                               .arg(port)});
     EXPECT_TRUE(Has(caller.Log(), "got NO CARRIER")) << caller.Log();
-    EXPECT_TRUE(caller.Main().isVisible());
+    EXPECT_TRUE(caller.mainWindow().isVisible());
 }
 
 // A host that never answers ends the join at the bound of one try; Cancel ends it at
@@ -463,7 +467,8 @@ TEST_F(InternetPlay, AJoinThatIsNeverAnsweredEndsAtTheBoundOrAtCancel) {
     const DeafHost deaf;
     const QString address = QString("127.0.0.1:%1").arg(deaf.port);
     const auto join = [&] {
-        guest_->ChooseLink([&] { guest_->Main().AlreadyButton->click(); }, address, 1);
+        guest_->ChooseLink([&] { guest_->mainWindow().alreadyConnectedButton->click(); }, address,
+                           1);
     };
     QElapsedTimer clock;
     clock.start();
@@ -484,7 +489,7 @@ TEST_F(InternetPlay, AJoinThatIsNeverAnsweredEndsAtTheBoundOrAtCancel) {
     join();
     EXPECT_LT(sinceCancel.elapsed(), 2000);
     RecordProperty("back_after_cancel_ms", static_cast<int>(sinceCancel.elapsed()));
-    EXPECT_TRUE(guest_->Main().isVisible());
+    EXPECT_TRUE(guest_->mainWindow().isVisible());
     EXPECT_TRUE(guest_->launcher.prompter.messages.isEmpty());
 }
 
@@ -501,18 +506,18 @@ TEST_F(InternetPlay, DosboxsOwnFailuresAreToldAndNoDemoIsOffered) {
         {"kill -SEGV $$", "DOSBox crashed."},
     };
     Player& player = *host_;
-    player.Main().GameOptionsPage->RecordDemo->setChecked(true);
+    player.mainWindow().gameOptionsPage->recordDemoCheck->setChecked(true);
     for (const auto& [script, told] : cases) {
         scratch_.Write("dosbox.sh", std::string("#!/bin/sh\n") + script + "\n");
         fs::permissions(scratch_ / "dosbox.sh", fs::perms::owner_exec, fs::perm_options::add);
         player.settings.dosboxPath = (scratch_ / "dosbox.sh").string();
         player.launcher.prompter.messages.clear();
-        player.Main().SingleButton->click();
+        player.mainWindow().singlePlayerButton->click();
         ASSERT_EQ(player.launcher.prompter.messages.size(), 1) << script;
         EXPECT_TRUE(player.launcher.prompter.messages[0].startsWith(told))
             << player.launcher.prompter.messages[0].toStdString();
         EXPECT_TRUE(player.launcher.prompter.saveRequests.empty());
-        EXPECT_TRUE(player.Main().isVisible());
+        EXPECT_TRUE(player.mainWindow().isVisible());
     }
 }
 

@@ -17,7 +17,7 @@ using test::PressKey;
 using test::TypeText;
 
 TEST(NumberBoxKeys, AcceptsAPhoneNumberAndDiscardsLettersAndPlus) {
-    TEditInfo dialog;
+    PhonebookEntryDialog dialog;
     auto* number = dialog.Number;
     TypeText(number, "(555) 123-4567");
     EXPECT_EQ(number->text(), "(555) 123-4567");
@@ -29,7 +29,7 @@ TEST(NumberBoxKeys, AcceptsAPhoneNumberAndDiscardsLettersAndPlus) {
 }
 
 TEST(NumberBoxKeys, APasteKeepsOnlyWhatTypingWouldAcceptAndWhereTheCursorWas) {
-    TEditInfo dialog;
+    PhonebookEntryDialog dialog;
     auto* number = dialog.Number;
     TypeText(number, "99");
     number->setCursorPosition(1);
@@ -44,7 +44,7 @@ TEST(NumberBoxKeys, APasteKeepsOnlyWhatTypingWouldAcceptAndWhereTheCursorWas) {
 
 TEST(NumberBoxKeys, AStoredNumberWithOtherCharactersIsShownWholeAndKeptWhenTypingAround) {
     // Typing must not strip what the player never typed: the entry would lose bytes.
-    TEditInfo dialog;
+    PhonebookEntryDialog dialog;
     dialog.SetEntry("Ann", "1-800-CALL+x");
     EXPECT_EQ(dialog.NumberText(), "1-800-CALL+x");
     dialog.Number->end(false);
@@ -57,7 +57,7 @@ TEST(NumberBoxKeys, AStoredNumberWithOtherCharactersIsShownWholeAndKeptWhenTypin
 
 TEST(FilteredBoxKeys, ARefusedKeyOverASelectionLeavesTextAndSelectionAlone) {
     // Tabbing into a box selects its text; a refused key must not wipe it out.
-    TNetNoPlayers players;
+    PlayersDialog players;
     auto* socket = players.Socket;
     players.SetSocketText("34889");
     socket->selectAll();
@@ -70,7 +70,7 @@ TEST(FilteredBoxKeys, ARefusedKeyOverASelectionLeavesTextAndSelectionAlone) {
     TypeText(socket, "7");
     EXPECT_EQ(socket->text(), "3789");
 
-    TEditInfo entry;
+    PhonebookEntryDialog entry;
     entry.SetEntry("Ann", "555-0101");
     entry.Number->selectAll();
     TypeText(entry.Number, "a");
@@ -78,13 +78,13 @@ TEST(FilteredBoxKeys, ARefusedKeyOverASelectionLeavesTextAndSelectionAlone) {
 }
 
 TEST(NameBoxKeys, AcceptsAnyCharacter) {
-    TEditInfo dialog;
-    TypeText(dialog.Name, "Zoë +#~");
+    PhonebookEntryDialog dialog;
+    TypeText(dialog.nameEdit, "Zoë +#~");
     EXPECT_EQ(dialog.NameText(), "Zoë +#~");
 }
 
 TEST(SocketBoxKeys, AcceptsDigitsAndTildeOnlyWhetherTypedOrPasted) {
-    TNetNoPlayers dialog;
+    PlayersDialog dialog;
     auto* socket = dialog.Socket;
     TypeText(socket, "3a4-8~ 8.9");
     EXPECT_EQ(socket->text(), "348~89");

@@ -30,10 +30,10 @@ TEST(DosboxDialog, WhatThePlayerAcceptsIsKeptAndTheNextStartUsesIt) {
     DosboxDialog dialog(prompter);
     WhenOpened(dialog, [&dialog] {
         EXPECT_EQ(dialog.DosboxPath->text(), "") << "nothing set: the search path";
-        dialog.BrowseDosbox->click();
-        dialog.FullScreen->click();
-        dialog.PlayersConfiguration->setText("  ");
-        dialog.OKButton->click();
+        dialog.browseDosboxButton->click();
+        dialog.fullScreenCheck->click();
+        dialog.playersConfigurationEdit->setText("  ");
+        dialog.okButton->click();
     });
     EditDosboxSettings(dialog, settings);
 
@@ -45,9 +45,9 @@ TEST(DosboxDialog, WhatThePlayerAcceptsIsKeptAndTheNextStartUsesIt) {
 
     // Never, and then Cancel: the stored choice stays until the player accepts another.
     WhenOpened(dialog, [&dialog] {
-        EXPECT_TRUE(dialog.FullScreen->isChecked());
+        EXPECT_TRUE(dialog.fullScreenCheck->isChecked());
         dialog.Use->setCurrentIndex(static_cast<int>(DosboxUse::Never));
-        dialog.OKButton->click();
+        dialog.okButton->click();
     });
     EditDosboxSettings(dialog, settings);
     EXPECT_FALSE(engine.Plan(single).throughDosbox);
@@ -74,17 +74,17 @@ TEST(DosboxDialog, ShowsTheDosboxUsedWithItsVersionAndRefusesAPathToNothing) {
     DosboxDialog dialog(prompter);
     WhenOpened(dialog, [&] {
         dialog.DosboxPath->setText(QString::fromStdString((game / "gone").string()));
-        dialog.OKButton->click();
+        dialog.okButton->click();
         ASSERT_EQ(prompter.messages.size(), 1);
         EXPECT_TRUE(prompter.messages[0].endsWith("gone was not found. Choose a file that is "
                                                   "there, or leave the box empty."));
         EXPECT_TRUE(dialog.isVisible());
         dialog.DosboxPath->setText(QString::fromStdString(fake));
         emit dialog.DosboxPath->editingFinished();
-        EXPECT_EQ(dialog.Used->text(),
+        EXPECT_EQ(dialog.usedLabel->text(),
                   QString::fromStdString("Used: " + fake + " (DOSBox version 9.9, ours)"));
-        EXPECT_EQ(dialog.Used->palette().color(QPalette::WindowText), QColor(Qt::white));
-        dialog.OKButton->click();
+        EXPECT_EQ(dialog.usedLabel->palette().color(QPalette::WindowText), QColor(Qt::white));
+        dialog.okButton->click();
     });
     EditDosboxSettings(dialog, settings);
     EXPECT_EQ(LoadDosboxSettings(settings).dosboxPath, fake);

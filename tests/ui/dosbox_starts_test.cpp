@@ -65,7 +65,7 @@ class EngineLauncher : public testing::Test {
             }
         }
     }
-    ~EngineLauncher() override { launcher.Main().hide(); }
+    ~EngineLauncher() override { launcher.mainWindow().hide(); }
 
     static std::string UpperName(std::string name) {
         for (char& c : name) {
@@ -85,7 +85,7 @@ class EngineLauncher : public testing::Test {
     DosboxSettings settings_;
     DosEngineRunner engine_;
     Launcher launcher;
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.mainWindow();
 };
 
 // DOSBox without window or sound, each start ended after 60 seconds at the latest.
@@ -114,31 +114,31 @@ class ThroughDosbox : public EngineLauncher {
 };
 
 TEST_F(ThroughDosbox, SinglePlayerRecordingAndPlaybackReachTheDosGame) {
-    main.SingleButton->click();
+    main.singlePlayerButton->click();
     EXPECT_EQ(TakeLog(), "start VK.EXE\r\ntail  -nopred\r\nend\r\n");
     EXPECT_TRUE(main.isVisible());
     EXPECT_EQ(launcher.sound.played.size(), 2u);
 
-    main.GameOptionsPage->RecordDemo->click();
+    main.gameOptionsPage->recordDemoCheck->click();
     launcher.prompter.fileAnswers.push_back(
         QString::fromStdString((launcher.dir / "RUN.DMO").string()));
     launcher.prompter.yesNoAnswers.push_back(true);
-    main.SingleButton->click();
+    main.singlePlayerButton->click();
     const std::string recording = TakeLog();
     EXPECT_TRUE(Has(recording, "tail  -nopred -dr$$MRV$$.DMO -level")) << recording;
     EXPECT_TRUE(Has(recording, "wrote $$MRV$$.DMO\r\n")) << recording;
     EXPECT_EQ(launcher.dir.Read("RUN.DMO").substr(0, 5), std::string("VKDM\1"));
     EXPECT_EQ(launcher.dir.Read("RUN.DMO").size(), 53u);
     EXPECT_FALSE(launcher.dir.Exists("$$MRV$$.DMO"));
-    main.GameOptionsPage->RecordDemo->click();
+    main.gameOptionsPage->recordDemoCheck->click();
 
     launcher.dir.Write("DEMO1.DMO", "the game's");
     launcher.dir.Write("MINE.DMO", "mine");
-    main.DemoPage->SetDirectory(launcher.dir.Path());
-    const auto mine = main.DemoPage->DemoFileList->findItems("MINE.DMO", Qt::MatchExactly);
+    main.demoPage->SetDirectory(launcher.dir.Path());
+    const auto mine = main.demoPage->demoFileList->findItems("MINE.DMO", Qt::MatchExactly);
     ASSERT_EQ(mine.size(), 1);
-    main.DemoPage->DemoFileList->setCurrentItem(mine.front());
-    main.DemoPage->Button3->click();
+    main.demoPage->demoFileList->setCurrentItem(mine.front());
+    main.demoPage->playDemoButton->click();
     EXPECT_EQ(TakeLog(), "start VK.EXE\r\ntail \r\ndemo DEMO1.DMO 4\r\nend\r\n");
     EXPECT_EQ(launcher.dir.Read("DEMO1.DMO"), "the game's");
     EXPECT_FALSE(launcher.dir.Exists("DEMO1.$MV"));
@@ -190,7 +190,7 @@ TEST_F(EngineLauncher, WithoutAWorkingDosboxThePlayerIsToldWhatToInstallAndTheWi
     for (const fs::path& dosbox : {launcher.dir / "no-dosbox", launcher.dir / "NOT-A-PROGRAM"}) {
         settings_.dosboxPath = dosbox.string();
         launcher.prompter.messages.clear();
-        main.SingleButton->click();
+        main.singlePlayerButton->click();
         ASSERT_EQ(launcher.prompter.messages.size(), 1) << dosbox;
         // One that is there but cannot run is not "not found".
         EXPECT_EQ(launcher.prompter.messages[0].contains(kDosboxNotFoundMessage),

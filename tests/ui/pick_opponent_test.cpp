@@ -26,9 +26,9 @@ constexpr auto Record = test::PhonebookRecord;
 class DialTest : public testing::Test {
   protected:
     explicit DialTest(GameDir::Files files = {})
-        : dir_(files), dial_(dir_.Path(), prompter_, editInfo_) {}
+        : dir_(files), dial_(dir_.Path(), prompter_, entryDialog_) {}
 
-    QTreeWidget* List() const { return dial_.PhoneList; }
+    QTreeWidget* List() const { return dial_.phoneList; }
     QStringList Row(int index) const {
         const auto* row = List()->topLevelItem(index);
         return {row->text(0), row->text(1)};
@@ -39,21 +39,21 @@ class DialTest : public testing::Test {
     // showed, then OK, or Cancel when `confirm` is false. Returns what it showed.
     QStringList AddEdit(const QString& name, const QString& number, bool confirm = true) {
         QStringList shown;
-        auto* info = &dial_.EditInfo();
+        auto* info = &dial_.EntryDialog();
         QTimer::singleShot(0, info, [=, &shown] {
             shown = {info->NameText(), info->NumberText()};
-            info->Name->setText(name);
+            info->nameEdit->setText(name);
             info->Number->setText(number);
-            (confirm ? info->OKButton : info->CancelButton)->click();
+            (confirm ? info->okButton : info->cancelButton)->click();
         });
-        dial_.AddEditClick();
+        dial_.AddOrEditEntry();
         return shown;
     }
 
     GameDir dir_;
     ScriptedPrompter prompter_;
-    TEditInfo editInfo_;
-    TDial dial_;
+    PhonebookEntryDialog entryDialog_;
+    PickOpponentDialog dial_;
 };
 
 class DialWithBook : public DialTest {
@@ -91,7 +91,7 @@ TEST_F(DialTest, FortyCharactersAreStoredAndDialledWhole) {
     EXPECT_EQ(dir_.Read("MARLOVEN.PBK"), Record(name40, longNumber));
 
     Select(0);
-    EXPECT_EQ(ExecWhile(dial_, [&] { dial_.DialButton->click(); }), QDialog::Accepted);
+    EXPECT_EQ(ExecWhile(dial_, [&] { dial_.dialButton->click(); }), QDialog::Accepted);
     EXPECT_EQ(dial_.ChosenNumber(), longNumber);
 }
 
@@ -116,15 +116,15 @@ TEST_F(DialWithBook, AnEditKeepsTheEntrysPlaceAndAnAddGoesToTheEnd) {
 
 TEST_F(DialWithBook, ADeletionIsUndoneByReopeningUnlessAnEditSavedIt) {
     Select(0);
-    dial_.DeleteButton->click();
+    dial_.deleteButton->click();
     EXPECT_EQ(List()->topLevelItemCount(), 2);
-    EXPECT_EQ(ExecWhile(dial_, [&] { dial_.CancelButton->click(); }), QDialog::Rejected);
+    EXPECT_EQ(ExecWhile(dial_, [&] { dial_.cancelButton->click(); }), QDialog::Rejected);
     EXPECT_EQ(dir_.Read("MARLOVEN.PBK"), original_);
     ASSERT_TRUE(dial_.LoadPhonebook());
     EXPECT_EQ(Row(0), (QStringList{"Ann", "111"}));
 
     Select(0);
-    dial_.DeleteButton->click();
+    dial_.deleteButton->click();
     // No neighbour is picked for the player: "&Add / Edit" now adds.
     EXPECT_TRUE(List()->selectedItems().isEmpty());
     Select(1);
@@ -135,7 +135,7 @@ TEST_F(DialWithBook, ADeletionIsUndoneByReopeningUnlessAnEditSavedIt) {
 TEST_F(DialWithBook, DeletingEveryEntryAndClosingKeepsTheOldFile) {
     while (List()->topLevelItemCount() > 0) {
         Select(0);
-        dial_.DeleteClick();
+        dial_.DeleteEntry();
     }
     ExecWhile(dial_, [&] { dial_.close(); });
     EXPECT_EQ(dir_.Read("MARLOVEN.PBK"), original_);
@@ -165,10 +165,10 @@ TEST_F(DialWithBook, OnlyTheNameIsEditedInPlace) {
 
 TEST_F(DialWithBook, DialWithoutAPickSaysSoAndStaysOpen) {
     const auto result = ExecWhile(dial_, [&] {
-        dial_.DialButton->click();
+        dial_.dialButton->click();
         EXPECT_TRUE(dial_.isVisible());
         Select(2);
-        dial_.DialButton->click();
+        dial_.dialButton->click();
     });
     EXPECT_EQ(prompter_.messages, QStringList{"Pick an opponent to call first."});
     EXPECT_EQ(result, QDialog::Accepted);
@@ -178,7 +178,7 @@ TEST_F(DialWithBook, DialWithoutAPickSaysSoAndStaysOpen) {
 
 TEST_F(DialWithBook, CancelLeavesNoNumberAndReloadingForgetsTheLastPick) {
     Select(1);
-    ExecWhile(dial_, [&] { dial_.DialClick(); });
+    ExecWhile(dial_, [&] { dial_.DialPicked(); });
     EXPECT_EQ(dial_.ChosenNumber(), "(22) 2-2");
     ASSERT_TRUE(dial_.LoadPhonebook());
     EXPECT_EQ(dial_.ChosenNumber(), "");

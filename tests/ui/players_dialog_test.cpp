@@ -16,7 +16,7 @@ using test::PressKey;
 using test::TypeText;
 
 TEST(NetNoPlayersChoice, EnterRightAfterOpeningGivesTwoPlayersWhereverTheFocusIs) {
-    TNetNoPlayers dialog;
+    PlayersDialog dialog;
     EXPECT_EQ(ExecWhile(dialog, [&] { PressKey(dialog.focusWidget(), Qt::Key_Return); }),
               QDialog::Accepted);
     EXPECT_EQ(dialog.PlayerCount(), 2);
@@ -34,8 +34,8 @@ TEST(NetNoPlayersChoice, EnterRightAfterOpeningGivesTwoPlayersWhereverTheFocusIs
 
 // The form is reused, and a clicked button keeps the focus into the next opening.
 TEST(NetNoPlayersChoice, EnterGivesTwoPlayersAgainAfterAnotherButtonWasClicked) {
-    TNetNoPlayers dialog;
-    for (QPushButton* clicked : {dialog.CountButton(5), dialog.CancelButton}) {
+    PlayersDialog dialog;
+    for (QPushButton* clicked : {dialog.CountButton(5), dialog.cancelButton}) {
         ExecWhile(dialog, [&] { QTest::mouseClick(clicked, Qt::LeftButton); });
         const auto result = ExecWhile(dialog, [&] {
             ASSERT_NE(dialog.focusWidget(), nullptr);
@@ -47,7 +47,7 @@ TEST(NetNoPlayersChoice, EnterGivesTwoPlayersAgainAfterAnotherButtonWasClicked) 
 }
 
 TEST(NetNoPlayersChoice, EachCountButtonGivesItsOwnNumber) {
-    TNetNoPlayers dialog;
+    PlayersDialog dialog;
     for (int players = 2; players <= 8; ++players) {
         EXPECT_EQ(ExecWhile(dialog, [&] { dialog.CountButton(players)->click(); }),
                   QDialog::Accepted);
@@ -57,9 +57,9 @@ TEST(NetNoPlayersChoice, EachCountButtonGivesItsOwnNumber) {
 }
 
 TEST(NetNoPlayersChoice, CancelEscapeAndTheFrameRejectAndKeepTheLastCount) {
-    TNetNoPlayers dialog;
+    PlayersDialog dialog;
     ExecWhile(dialog, [&] { dialog.CountButton(6)->click(); });
-    EXPECT_EQ(ExecWhile(dialog, [&] { dialog.CancelButton->click(); }), QDialog::Rejected);
+    EXPECT_EQ(ExecWhile(dialog, [&] { dialog.cancelButton->click(); }), QDialog::Rejected);
     EXPECT_EQ(ExecWhile(dialog, [&] { PressKey(dialog.focusWidget(), Qt::Key_Escape); }),
               QDialog::Rejected);
     EXPECT_EQ(ExecWhile(dialog, [&] { dialog.close(); }), QDialog::Rejected);
@@ -67,7 +67,7 @@ TEST(NetNoPlayersChoice, CancelEscapeAndTheFrameRejectAndKeepTheLastCount) {
 }
 
 TEST(NetNoPlayersSocket, PassesTheStoredTextOnAsItStands) {
-    TNetNoPlayers dialog;
+    PlayersDialog dialog;
     // Empty, several tildes, and bytes the keys would refuse all come back unchanged.
     for (const std::string socket : {"", "~~1~", "34889", "12 \xe9"}) {
         dialog.SetSocketText(socket);

@@ -79,14 +79,14 @@ TEST(PrintCommand, TakesTheComPortAsTheWindowShowsIt) {
             {"--print-command", "answer", QString::fromStdString(game.Path().string())}, {},
             config.Path(), &printed);
         Launcher window({{"VK.CFG", cfg}});
-        ASSERT_TRUE(window.Main().LoadSettings());
-        const int shown = window.Main().ModemPage->ComPort->currentIndex();
+        ASSERT_TRUE(window.mainWindow().LoadSettings());
+        const int shown = window.mainWindow().modemPage->ComPort->currentIndex();
         if (cfg == standard) {
             EXPECT_EQ(shown, 2);
             EXPECT_EQ(code, 0) << printed;
             EXPECT_TRUE(Has(printed, "\nserial3=modem")) << printed;
         } else {
-            EXPECT_EQ(window.Main().ModemPage->ComPort->currentText(), "User Defined");
+            EXPECT_EQ(window.mainWindow().modemPage->ComPort->currentText(), "User Defined");
             EXPECT_EQ(code, 1) << printed;
             EXPECT_TRUE(Has(printed, "COM1 to COM4 only")) << printed;
         }

@@ -23,9 +23,9 @@ struct StarredLauncher {
     explicit StarredLauncher(const std::string& star)
         : stars(star.empty() ? GameDir() : GameDir({{"star.gif", star}})), here(stars.Path()) {}
 
-    std::vector<std::pair<TGIFImage*, QWidget*>> Stars() const {
-        return {{launcher.Main().GIFImage1, launcher.Main().centralWidget()},
-                {launcher.forms->AboutBox->GIFImage1, launcher.forms->AboutBox.get()}};
+    std::vector<std::pair<GifImage*, QWidget*>> Stars() const {
+        return {{launcher.mainWindow().emblem, launcher.mainWindow().centralWidget()},
+                {launcher.forms->aboutBox->emblem, launcher.forms->aboutBox.get()}};
     }
 
     GameDir stars;
@@ -34,7 +34,7 @@ struct StarredLauncher {
 };
 
 // The window's pixels in the star's rectangle, with the star and without it.
-std::pair<QImage, QImage> WithAndWithout(TGIFImage* star, QWidget* window) {
+std::pair<QImage, QImage> WithAndWithout(GifImage* star, QWidget* window) {
     const QRect place(8, 8, 49, 41);
     const QImage with = window->grab(place).toImage();
     star->hide();
@@ -69,8 +69,8 @@ TEST(StarOnTheWindows, BothWindowsShowTheAnimatedStarInTheirTopLeftCorner) {
 TEST(StarOnTheWindows, WithoutAStarOrWithABrokenOneTheWindowsOpenPlain) {
     for (const std::string star : {"", "not a picture at all"}) {
         StarredLauncher starred(star);
-        EXPECT_NE(starred.launcher.forms->AboutBox->Button1, nullptr);
-        EXPECT_NE(starred.launcher.Main().Button5, nullptr);
+        EXPECT_NE(starred.launcher.forms->aboutBox->okButton, nullptr);
+        EXPECT_NE(starred.launcher.mainWindow().exitButton, nullptr);
         for (auto [gif, window] : starred.Stars()) {
             ASSERT_NE(gif, nullptr);
             EXPECT_FALSE(gif->Loaded()) << star;

@@ -6,7 +6,6 @@
 #include "launcher/launcher_settings.h"
 #include "tests/support/write_failure.h"
 #include "ui/dialogs/about_box.h"
-#include "ui/dialogs/commit_form.h"
 #include "ui/dialogs/config_viewer.h"
 #include "ui/dialogs/macro_dialog.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
@@ -57,15 +56,15 @@ TEST(StartupChecks, RunsSetupUntilItLeavesAConfigurationBehind) {
     EXPECT_EQ(launcher.runner.runs[0].arguments, "");
     EXPECT_EQ(launcher.runner.runs[0].directory, launcher.dir.Path().string());
     EXPECT_EQ(launcher.context.startDir, std::filesystem::current_path());
-    EXPECT_EQ(launcher.Main().PlayerName->text(), "New");
-    EXPECT_TRUE(launcher.Main().isVisible());
+    EXPECT_EQ(launcher.mainWindow().PlayerName->text(), "New");
+    EXPECT_TRUE(launcher.mainWindow().isVisible());
     // The start-up sound comes once the window has painted.
     EXPECT_TRUE(launcher.sound.asyncRequests.empty());
     for (int turn = 0; turn < 100 && launcher.sound.asyncRequests.empty(); ++turn) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     EXPECT_EQ(launcher.sound.asyncRequests, std::vector<std::string>{"SOUNDS.WAV"});
-    launcher.Main().hide();
+    launcher.mainWindow().hide();
 }
 
 TEST(StartupChecks, DecliningSetupStopsWithNothingSavedOrPlayed) {
@@ -79,7 +78,7 @@ TEST(StartupChecks, DecliningSetupStopsWithNothingSavedOrPlayed) {
     EXPECT_TRUE(launcher.runner.runs.empty());
     EXPECT_TRUE(launcher.sound.requested.empty());
     EXPECT_FALSE(launcher.dir.Exists("VK.CFG"));
-    EXPECT_FALSE(launcher.Main().isVisible());
+    EXPECT_FALSE(launcher.mainWindow().isVisible());
 }
 
 // A launcher killed while saving a 20 MB VK.CFG left its temporary file; the next start
@@ -103,18 +102,17 @@ TEST(StartupChecks, AFolderNamedLikeTheConfigurationDoesNotCount) {
     EXPECT_FALSE(StartupChecks(launcher.context, *launcher.forms));
 }
 
-TEST(Forms, AllNineExistHiddenUntilTheLauncherShowsThem) {
+TEST(Forms, AllExistHiddenUntilTheLauncherShowsThem) {
     Launcher launcher;
     const Forms& forms = *launcher.forms;
-    const QWidget* const all[] = {
-        forms.Main.get(),    forms.SelectModem.get(), forms.NetNoPlayers.get(),
-        forms.ShowCFG.get(), forms.AboutBox.get(),    forms.EditInfo.get(),
-        forms.My.get(),      forms.EditMacro.get(),   forms.Dial.get()};
+    const QWidget* const all[] = {forms.mainWindow.get(),  forms.selectModem.get(),
+                                  forms.players.get(),     forms.configViewer.get(),
+                                  forms.aboutBox.get(),    forms.phonebookEntry.get(),
+                                  forms.macroDialog.get(), forms.Dial.get()};
     for (const QWidget* form : all) {
         ASSERT_NE(form, nullptr);
         EXPECT_FALSE(form->isVisible());
     }
-    EXPECT_EQ(forms.My->Commit->toPlainText(), "Memo1");
 }
 
 // Notes what the player sees while the farewell sound plays.
@@ -128,9 +126,9 @@ struct FarewellProbe : SoundPlayer {
     void PlayAsync(const std::string&) override {}
     void PlaySync(const std::string& fileName) override {
         syncSounds.push_back(fileName);
-        mainVisible = forms->Main->isVisible();
-        aboutVisible = forms->AboutBox->isVisible();
-        okVisible = forms->AboutBox->Button1->isVisible();
+        mainVisible = forms->mainWindow->isVisible();
+        aboutVisible = forms->aboutBox->isVisible();
+        okVisible = forms->aboutBox->okButton->isVisible();
     }
 };
 
@@ -143,50 +141,50 @@ class ExitSequence : public ::testing::Test {
 
     void SetUp() override {
         farewell.forms = launcher.forms.get();
-        ASSERT_TRUE(launcher.Main().LoadSettings());
-        launcher.Main().show();
-        launcher.Main().PlayerName->setText("Changed");
+        ASSERT_TRUE(launcher.mainWindow().LoadSettings());
+        launcher.mainWindow().show();
+        launcher.mainWindow().PlayerName->setText("Changed");
     }
 };
 
 TEST_F(ExitSequence, NoLeavesTheFileAloneAndSaysGoodbyeFromTheAboutBox) {
     launcher.prompter.yesNoAnswers = {false};
-    launcher.Main().Button5->click();
+    launcher.mainWindow().exitButton->click();
     EXPECT_EQ(launcher.prompter.questions, QStringList({kSaveQuestion}));
     EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Old\"\nNetColor = 2\n");
     EXPECT_EQ(farewell.syncSounds, std::vector<std::string>{"SOUNDD.WAV"});
     EXPECT_FALSE(farewell.mainVisible);
     EXPECT_TRUE(farewell.aboutVisible);
     EXPECT_FALSE(farewell.okVisible);
-    EXPECT_FALSE(launcher.Main().isVisible());
-    EXPECT_FALSE(launcher.forms->AboutBox->isVisible());
+    EXPECT_FALSE(launcher.mainWindow().isVisible());
+    EXPECT_FALSE(launcher.forms->aboutBox->isVisible());
 }
 
 TEST_F(ExitSequence, YesRewritesTheFileEvenWhenNothingChanged) {
     launcher.prompter.yesNoAnswers = {true};
-    launcher.Main().PlayerName->setText("Old");
-    launcher.Main().Exit1->trigger();
+    launcher.mainWindow().PlayerName->setText("Old");
+    launcher.mainWindow().exitAction->trigger();
     EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Old\"\r\nNetColor = 2\r\n");
-    EXPECT_FALSE(launcher.Main().isVisible());
+    EXPECT_FALSE(launcher.mainWindow().isVisible());
 }
 
 TEST_F(ExitSequence, AFailedSaveKeepsTheWindowOpenWithoutFarewell) {
     launcher.prompter.yesNoAnswers = {true, true};
     {
         WriteFailureForTesting diskFull(std::make_error_code(std::errc::no_space_on_device));
-        EXPECT_FALSE(launcher.Main().close());
+        EXPECT_FALSE(launcher.mainWindow().close());
     }
     ASSERT_EQ(launcher.prompter.errors.size(), 1);
     EXPECT_TRUE(launcher.prompter.errors.front().startsWith("Cannot create file "));
     EXPECT_TRUE(launcher.prompter.errors.front().endsWith("VK.CFG"));
-    EXPECT_TRUE(launcher.Main().isVisible());
-    EXPECT_EQ(launcher.Main().PlayerName->text(), "Changed");
+    EXPECT_TRUE(launcher.mainWindow().isVisible());
+    EXPECT_EQ(launcher.mainWindow().PlayerName->text(), "Changed");
     EXPECT_TRUE(farewell.syncSounds.empty());
-    EXPECT_FALSE(launcher.forms->AboutBox->isVisible());
+    EXPECT_FALSE(launcher.forms->aboutBox->isVisible());
     EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Old\"\nNetColor = 2\n");
 
     // The player tries again once there is room.
-    EXPECT_TRUE(launcher.Main().close());
+    EXPECT_TRUE(launcher.mainWindow().close());
     EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Changed\"\r\nNetColor = 2\r\n");
 }
 
@@ -195,8 +193,8 @@ class SetupFromTheMenu : public ::testing::Test {
     Launcher launcher{GameDir::Files{{"VK.CFG", "PlayerName = \"Old\"\r\n"}, {"SETUP.EXE", ""}}};
 
     void SetUp() override {
-        ASSERT_TRUE(launcher.Main().LoadSettings());
-        launcher.Main().PlayerName->setText("Mine");
+        ASSERT_TRUE(launcher.mainWindow().LoadSettings());
+        launcher.mainWindow().PlayerName->setText("Mine");
     }
 };
 
@@ -207,29 +205,29 @@ TEST_F(SetupFromTheMenu, SavesRunsSetupAndShowsWhatItWrote) {
         EXPECT_EQ(command.program, (launcher.dir / "SETUP.EXE").string());
         launcher.dir.Write("VK.CFG", "PlayerName = \"FromSetup\"\r\nNetColor = 4\r\n");
     };
-    launcher.Main().LaunchSETUPEXE1->trigger();
+    launcher.mainWindow().runSetupAction->trigger();
     EXPECT_EQ(seenBySetup, "PlayerName = \"Mine\"\r\n");
-    EXPECT_EQ(launcher.Main().PlayerName->text(), "FromSetup");
-    EXPECT_EQ(launcher.Main().PlayerColor->currentText(), "Yellow");
+    EXPECT_EQ(launcher.mainWindow().PlayerName->text(), "FromSetup");
+    EXPECT_EQ(launcher.mainWindow().playerColorCombo->currentText(), "Yellow");
     EXPECT_TRUE(launcher.sound.requested.empty());
 }
 
 TEST_F(SetupFromTheMenu, AFailedSaveRunsNothing) {
     WriteFailureForTesting denied(std::make_error_code(std::errc::permission_denied));
-    launcher.Main().LaunchSETUPEXE1->trigger();
+    launcher.mainWindow().runSetupAction->trigger();
     EXPECT_TRUE(launcher.runner.runs.empty());
     EXPECT_EQ(launcher.prompter.errors.size(), 1);
-    EXPECT_EQ(launcher.Main().PlayerName->text(), "Mine");
+    EXPECT_EQ(launcher.mainWindow().PlayerName->text(), "Mine");
 }
 
 TEST_F(SetupFromTheMenu, AConfigurationRemovedBySetupKeepsControlsAndStore) {
     launcher.runner.whileRunning = [&](const GameStart&) {
         std::filesystem::remove(launcher.dir / "VK.CFG");
     };
-    launcher.Main().LaunchSETUPEXE1->trigger();
+    launcher.mainWindow().runSetupAction->trigger();
     ASSERT_EQ(launcher.prompter.errors.size(), 1);
     EXPECT_TRUE(launcher.prompter.errors.front().startsWith("Cannot open file "));
-    EXPECT_EQ(launcher.Main().PlayerName->text(), "Mine");
+    EXPECT_EQ(launcher.mainWindow().PlayerName->text(), "Mine");
     EXPECT_EQ(launcher.LineOf("PlayerName"), "PlayerName = \"Mine\"");
 }
 
@@ -239,8 +237,8 @@ TEST(OpenGameDirectory, OffersToSaveAndTurnsOnlyToAFolderThatHoldsTheGame) {
     launcher.context.openGameDirectory = [&](const std::filesystem::path& directory) {
         opened.push_back(directory);
     };
-    ASSERT_TRUE(launcher.Main().LoadSettings());
-    launcher.Main().PlayerName->setText("Mine");
+    ASSERT_TRUE(launcher.mainWindow().LoadSettings());
+    launcher.mainWindow().PlayerName->setText("Mine");
     GameDir notGame({{"VK.CFG", ""}});
     GameDir other({{"VK.EXE", ""}});
     const auto answer = [](const GameDir& dir) {
@@ -252,7 +250,7 @@ TEST(OpenGameDirectory, OffersToSaveAndTurnsOnlyToAFolderThatHoldsTheGame) {
         WriteFailureForTesting denied(std::make_error_code(std::errc::no_space_on_device));
         launcher.prompter.folderAnswers = {answer(other)};
         launcher.prompter.yesNoAnswers = {true};
-        launcher.Main().OpenGameDirectory1->trigger();
+        launcher.mainWindow().openGameDirectoryAction->trigger();
     }
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(launcher.prompter.errors.size(), 1);
@@ -260,7 +258,7 @@ TEST(OpenGameDirectory, OffersToSaveAndTurnsOnlyToAFolderThatHoldsTheGame) {
     // A folder without VK.EXE is refused and the question comes again.
     launcher.prompter.folderAnswers = {answer(notGame), answer(other)};
     launcher.prompter.yesNoAnswers = {true};
-    launcher.Main().OpenGameDirectory1->trigger();
+    launcher.mainWindow().openGameDirectoryAction->trigger();
     EXPECT_EQ(opened, std::vector<std::filesystem::path>{other.Path()});
     EXPECT_EQ(launcher.prompter.errors.size(), 2);
     EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Mine\"\r\n");
@@ -268,47 +266,47 @@ TEST(OpenGameDirectory, OffersToSaveAndTurnsOnlyToAFolderThatHoldsTheGame) {
 
 TEST(SinglePlayer, StartsTheGameWithTheGatheredOptions) {
     Launcher launcher({{"VK.CFG", ""}, {"VK.EXE", ""}});
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.mainWindow();
     ASSERT_TRUE(main.LoadSettings());
-    main.SingleButton->click();
+    main.singlePlayerButton->click();
     ASSERT_EQ(launcher.runner.runs.size(), 1u);
     EXPECT_EQ(launcher.runner.runs[0].program, (launcher.dir / "VK.EXE").string());
     EXPECT_EQ(launcher.runner.runs[0].arguments, "-nopred");
     EXPECT_EQ(launcher.sound.asyncRequests.back(), "SOUNDE.WAV");
 
     // A skill typed over counts as no skill chosen.
-    main.GameOptionsPage->RecordDemo->setChecked(true);
-    main.GameOptionsPage->StartSkill->setEditText("Nightmare");
-    main.GameOptionsPage->StartLevel->setCurrentIndex(3);
+    main.gameOptionsPage->recordDemoCheck->setChecked(true);
+    main.gameOptionsPage->StartSkill->setEditText("Nightmare");
+    main.gameOptionsPage->StartLevel->setCurrentIndex(3);
     launcher.prompter.fileAnswers.push_back(std::nullopt); // no name for the recording
-    main.SingleButton->click();
+    main.singlePlayerButton->click();
     EXPECT_EQ(launcher.runner.runs.back().arguments, "-nopred -dr$$MRV$$.DMO -level4 -s0");
 
-    main.BotsButton->click();
+    main.botsButton->click();
     EXPECT_EQ(launcher.runner.runs.size(), 2u);
 }
 
 TEST(GameOptions, TicdupTypedOverIsNoTicdup) {
     Launcher launcher;
-    TMain& main = launcher.Main();
-    Choose(main.GameOptionsPage->TicDup, 3);
-    EXPECT_EQ(main.GameOptionsPage->Gather().ticDupPosition, 3);
-    main.GameOptionsPage->TicDup->setEditText("Ticdup 3");
-    EXPECT_EQ(main.GameOptionsPage->Gather().ticDupPosition, -1);
+    MainWindow& main = launcher.mainWindow();
+    Choose(main.gameOptionsPage->TicDup, 3);
+    EXPECT_EQ(main.gameOptionsPage->Gather().ticDupPosition, 3);
+    main.gameOptionsPage->TicDup->setEditText("Ticdup 3");
+    EXPECT_EQ(main.gameOptionsPage->Gather().ticDupPosition, -1);
 }
 
 TEST(AboutFromTheMenu, HidesTheMainWindowWhileTheBoxIsOpen) {
     Launcher launcher;
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.mainWindow();
     main.show();
     bool mainVisibleMeanwhile = true;
     bool buttonVisible = false;
     QTimer::singleShot(0, [&] {
         mainVisibleMeanwhile = main.isVisible();
-        buttonVisible = launcher.forms->AboutBox->Button1->isVisible();
-        launcher.forms->AboutBox->Button1->click();
+        buttonVisible = launcher.forms->aboutBox->okButton->isVisible();
+        launcher.forms->aboutBox->okButton->click();
     });
-    main.About1->trigger();
+    main.aboutAction->trigger();
     EXPECT_FALSE(mainVisibleMeanwhile);
     EXPECT_TRUE(buttonVisible);
     EXPECT_TRUE(main.isVisible());

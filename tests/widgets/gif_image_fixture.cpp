@@ -9,7 +9,7 @@ namespace marloven::test {
 
 namespace {
 
-const std::vector<gifenc::Colour> kPalette = {
+const std::vector<Colour> kPalette = {
     {255, 0, 255}, {0xc8, 0x1e, 0x28}, {0x14, 0x28, 0xd2}, {0x1e, 0xbe, 0x3c}, {0xe6, 0xc8, 0x14},
 };
 
@@ -35,18 +35,17 @@ FrameSpec Marked(int width, int height) {
 
 std::string MakeGif(int width, int height, const std::vector<FrameSpec>& frames,
                     std::optional<int> loopCount) {
-    gifenc::GifWriter gif(width, height, kPalette);
+    GifWriter gif(width, height, kPalette);
     if (loopCount) {
         gif.Loop(*loopCount);
     }
     for (const FrameSpec& frame : frames) {
-        gifenc::ControlBlock control{frame.disposal, frame.delay, std::nullopt};
+        ControlBlock control{frame.disposal, frame.delay, std::nullopt};
         if (frame.transparent) {
             control.transparentIndex = kClear;
         }
         gif.Control(control);
-        gif.Image(
-            gifenc::MakeImage(frame.left, frame.top, frame.width, frame.height, frame.indices));
+        gif.Image(MakeImage(frame.left, frame.top, frame.width, frame.height, frame.indices));
     }
     return gif.Trailer().Bytes();
 }
@@ -54,7 +53,7 @@ std::string MakeGif(int width, int height, const std::vector<FrameSpec>& frames,
 StoneScene::StoneScene() {
     window.resize(120, 100);
     AddBackground(&window);
-    gif = new TGIFImage(&window);
+    gif = new GifImage(&window);
     gif->setGeometry(0, 0, 49, 41);
 }
 

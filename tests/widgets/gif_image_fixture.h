@@ -59,7 +59,7 @@ struct StoneScene {
 
     GameDir dir;
     QWidget window;
-    TGIFImage* gif;
+    GifImage* gif;
 };
 
 } // namespace marloven::test

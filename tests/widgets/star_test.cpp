@@ -17,13 +17,13 @@ TEST(Star, FitsTheEmblemUnscaledAndTwinklesAtAGentlePace) {
     StoneScene scene;
     scene.gif->SetAnimate(true);
     scene.Load(CommittedStar());
-    TGIFImage& star = *scene.gif;
+    GifImage& star = *scene.gif;
     ASSERT_TRUE(star.Loaded());
     EXPECT_LE(star.ImageWidth(), 49);
     EXPECT_LE(star.ImageHeight(), 41);
     EXPECT_GE(star.FrameCount(), 4);
     EXPECT_TRUE(star.Gif().Frames.front().Transparent);
-    for (const TFrame& frame : star.Gif().Frames) {
+    for (const GifFrame& frame : star.Gif().Frames) {
         // Fast enough to read as a twinkle, slow enough not to flicker or load the machine.
         EXPECT_GE(frame.Delay, 50);
         EXPECT_LE(frame.Delay, 3000);

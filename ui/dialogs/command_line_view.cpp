@@ -23,17 +23,17 @@ CommandLineView::CommandLineView(QWidget* parent)
     }
     connect(Start, &QComboBox::currentIndexChanged, this, &CommandLineView::ShowChosen);
 
-    StartText = new QPlainTextEdit(this);
-    StartText->setObjectName("StartText");
-    StartText->setGeometry(8, 38, 544, 317);
-    StartText->setReadOnly(true);
-    StartText->setLineWrapMode(QPlainTextEdit::NoWrap);
-    StartText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    PaintLimeOnBlack(StartText);
+    startText = new QPlainTextEdit(this);
+    startText->setObjectName("StartText");
+    startText->setGeometry(8, 38, 544, 317);
+    startText->setReadOnly(true);
+    startText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    startText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    PaintLimeOnBlack(startText);
 
-    CopyButton = AddButton(this, "CopyButton", "Copy", 398, 367);
-    connect(CopyButton, &QPushButton::clicked, this,
-            [this] { QGuiApplication::clipboard()->setText(StartText->toPlainText()); });
+    copyButton = AddButton(this, "CopyButton", "Copy", 398, 367);
+    connect(copyButton, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(startText->toPlainText()); });
     QPushButton* close = AddButton(this, "CloseButton", "Close", 477, 367);
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
@@ -52,7 +52,7 @@ void CommandLineView::ShowChosen() {
         return;
     }
     // Paths and switches are the system's 8-bit text, as the launcher passes them on.
-    StartText->setPlainText(
+    startText->setPlainText(
         MessageText(describe_(StartNames()[static_cast<std::size_t>(chosen)].name)));
 }
 

@@ -28,8 +28,8 @@ class CommandLineView : public FixedDialog {
     void Show(Describe describe);
 
     QComboBox* Start = nullptr;
-    QPlainTextEdit* StartText = nullptr;
-    QPushButton* CopyButton = nullptr;
+    QPlainTextEdit* startText = nullptr;
+    QPushButton* copyButton = nullptr;
 
   private:
     void ShowChosen();

@@ -26,15 +26,15 @@ class DosboxDialog : public FixedDialog {
     DosboxSettings Settings() const;
 
     QLineEdit* DosboxPath = nullptr;
-    QPushButton* BrowseDosbox = nullptr;
+    QPushButton* browseDosboxButton = nullptr;
     // The DOSBox a start would use, and its version.
-    QLabel* Used = nullptr;
+    QLabel* usedLabel = nullptr;
     QComboBox* Use = nullptr;
-    QCheckBox* FullScreen = nullptr;
-    QLineEdit* PlayersConfiguration = nullptr;
-    QPushButton* BrowseConfiguration = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QCheckBox* fullScreenCheck = nullptr;
+    QLineEdit* playersConfigurationEdit = nullptr;
+    QPushButton* browseConfigurationButton = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
   private:
     void Accept();

@@ -79,13 +79,13 @@ QString HintOf(LaunchMode mode, int port, bool routerAsked) {
 
 LinkDialog::LinkDialog(QWidget* parent)
     : FixedDialog(TitleOf(LaunchMode::Answer), {kWidth, 292}, parent) {
-    HostButton = AddChoice(this, "HostButton", "Host: the others join this machine", 8);
-    JoinButton = AddChoice(this, "JoinButton", "Join the host at:", 32);
-    Address = new QLineEdit(this);
-    Address->setObjectName("Address");
-    Address->setGeometry(28, 56, kInner - 20, 21);
-    PaintLimeOnBlack(Address);
-    CharFilter::Install(Address, kAddressChars);
+    hostButton = AddChoice(this, "HostButton", "Host: the others join this machine", 8);
+    joinButton = AddChoice(this, "JoinButton", "Join the host at:", 32);
+    addressEdit = new QLineEdit(this);
+    addressEdit->setObjectName("Address");
+    addressEdit->setGeometry(28, 56, kInner - 20, 21);
+    PaintLimeOnBlack(addressEdit);
+    CharFilter::Install(addressEdit, kAddressChars);
 
     AddCaption(this, "Port", {kMargin, 90, 60, 18}, 10);
     Port = new QSpinBox(this);
@@ -107,7 +107,7 @@ LinkDialog::LinkDialog(QWidget* parent)
     tell_->setGeometry(kMargin, 138, kInner - 83, 70);
     tell_->setReadOnly(true);
     PaintLimeOnBlack(tell_);
-    CopyButton = AddButton(this, "CopyButton", "&Copy", kWidth - kMargin - 75, 138);
+    copyButton = AddButton(this, "CopyButton", "&Copy", kWidth - kMargin - 75, 138);
     hint_ = new QLabel(this);
     hint_->setGeometry(kMargin, 212, kInner, 40);
     hint_->setWordWrap(true);
@@ -115,14 +115,14 @@ LinkDialog::LinkDialog(QWidget* parent)
     PaintTextColor(hint_, Qt::white);
 
     const OkCancel buttons = AddOkCancel(64, 161, 259, Port);
-    OKButton = buttons.ok;
-    CancelButton = buttons.cancel;
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
 
-    connect(HostButton, &QRadioButton::toggled, this, &LinkDialog::Update);
-    connect(Address, &QLineEdit::textChanged, this, &LinkDialog::Update);
+    connect(hostButton, &QRadioButton::toggled, this, &LinkDialog::Update);
+    connect(addressEdit, &QLineEdit::textChanged, this, &LinkDialog::Update);
     connect(Port, &QSpinBox::textChanged, this, &LinkDialog::Update);
-    connect(Address, &QLineEdit::textChanged, addressNote_, &QLabel::clear);
-    connect(CopyButton, &QPushButton::clicked, this,
+    connect(addressEdit, &QLineEdit::textChanged, addressNote_, &QLabel::clear);
+    connect(copyButton, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(TextToTell()); });
 }
 
@@ -133,18 +133,18 @@ void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string
     routerAsked_ = routerAsked;
     setWindowTitle(TitleOf(link.mode));
     const bool choose = link.mode != LaunchMode::Answer;
-    HostButton->setVisible(choose);
-    JoinButton->setVisible(choose);
-    Address->setVisible(choose);
-    (link.side == LinkSide::Join && choose ? JoinButton : HostButton)->setChecked(true);
-    SetBoxText(Address, MessageText(ShowLinkHost(link.address)));
+    hostButton->setVisible(choose);
+    joinButton->setVisible(choose);
+    addressEdit->setVisible(choose);
+    (link.side == LinkSide::Join && choose ? joinButton : hostButton)->setChecked(true);
+    SetBoxText(addressEdit, MessageText(ShowLinkHost(link.address)));
     Port->setValue(link.address.port);
     addressNote_->clear();
     Update();
 }
 
 std::optional<int> LinkDialog::TypedPort() const {
-    const int lowest = JoinButton->isChecked() ? 1 : kLowestHostingPort;
+    const int lowest = joinButton->isChecked() ? 1 : kLowestHostingPort;
     bool number = false;
     const int port = Port->cleanText().toInt(&number);
     return number && port >= lowest && port <= kHighestPort ? std::optional(port) : std::nullopt;
@@ -152,13 +152,13 @@ std::optional<int> LinkDialog::TypedPort() const {
 
 std::optional<InternetLink> LinkDialog::Choice() const {
     InternetLink link = link_;
-    link.side = JoinButton->isChecked() ? LinkSide::Join : LinkSide::Host;
+    link.side = joinButton->isChecked() ? LinkSide::Join : LinkSide::Host;
     if (!TypedPort()) {
         return std::nullopt;
     }
     link.address.port = *TypedPort();
     if (link.side == LinkSide::Join) {
-        const auto host = ParseLinkAddress(NarrowText(Address->text()), Port->value());
+        const auto host = ParseLinkAddress(NarrowText(addressEdit->text()), Port->value());
         if (!host) {
             return std::nullopt;
         }
@@ -171,7 +171,7 @@ std::string LinkDialog::ChoiceRefusal() const {
     if (!TypedPort()) {
         return NarrowText(portNote_->text());
     }
-    return LinkAddressRefusal(NarrowText(Address->text()));
+    return LinkAddressRefusal(NarrowText(addressEdit->text()));
 }
 
 // What the player typed stays for mending: the dialog closes only on a link it can start.
@@ -197,23 +197,23 @@ QString LinkDialog::TextToTell() const {
 }
 
 void LinkDialog::Update() {
-    const bool joining = JoinButton->isChecked();
+    const bool joining = joinButton->isChecked();
     // A host takes the ports it may bind; a joining player the host's, whichever it is.
     portNote_->setText(TypedPort() ? QString()
                                    : QStringLiteral("Ports: %1 to %2")
                                          .arg(joining ? 1 : kLowestHostingPort)
                                          .arg(kHighestPort));
-    Address->setEnabled(joining);
+    addressEdit->setEnabled(joining);
     addressNote_->setVisible(joining);
     for (QWidget* widget : {static_cast<QWidget*>(tellCaption_), static_cast<QWidget*>(tell_),
-                            static_cast<QWidget*>(CopyButton), static_cast<QWidget*>(hint_)}) {
+                            static_cast<QWidget*>(copyButton), static_cast<QWidget*>(hint_)}) {
         widget->setVisible(!joining);
     }
     tellCaption_->setText(link_.mode == LaunchMode::Answer ? "Tell the caller to dial:"
                                                            : "Tell the others to join:");
     tell_->setPlainText(TextToTell());
     hint_->setText(HintOf(link_.mode, Port->value(), routerAsked_));
-    OKButton->setEnabled(TypedPort() && (!joining || !Address->text().isEmpty()));
+    okButton->setEnabled(TypedPort() && (!joining || !addressEdit->text().isEmpty()));
 }
 
 } // namespace marloven

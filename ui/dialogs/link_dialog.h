@@ -45,13 +45,13 @@ class LinkDialog : public FixedDialog {
     void Offer(std::optional<InternetLink> link) { offered_ = std::move(link); }
     std::optional<InternetLink> TakeOffer(LaunchMode mode);
 
-    QRadioButton* HostButton = nullptr;
-    QRadioButton* JoinButton = nullptr;
-    QLineEdit* Address = nullptr;
+    QRadioButton* hostButton = nullptr;
+    QRadioButton* joinButton = nullptr;
+    QLineEdit* addressEdit = nullptr;
     QSpinBox* Port = nullptr;
-    QPushButton* CopyButton = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QPushButton* copyButton = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
   protected:
     void accept() override;

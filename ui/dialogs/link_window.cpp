@@ -49,40 +49,41 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
     Progress = AddNote(this, "Progress", relay.Progress(), {kMargin, kMargin, textWidth, 40});
     int y = 54;
     if (router_) {
-        Router = AddNote(this, "Router", QStringLiteral("Asking your router to open the port..."),
-                         {kMargin, y, textWidth, kRouterHeight});
+        routerLabel =
+            AddNote(this, "Router", QStringLiteral("Asking your router to open the port..."),
+                    {kMargin, y, textWidth, kRouterHeight});
         y += kRouterHeight + 4;
         connect(router_.get(), &RouterPort::answered, this, &LinkWindow::ShowRouterAnswer);
     }
-    Tell = new QPlainTextEdit(this);
-    Tell->setObjectName("Tell");
-    Tell->setGeometry(kMargin, y, textWidth - kButtonWidth - 8, 80);
-    Tell->setReadOnly(true);
+    tellText = new QPlainTextEdit(this);
+    tellText->setObjectName("Tell");
+    tellText->setGeometry(kMargin, y, textWidth - kButtonWidth - 8, 80);
+    tellText->setReadOnly(true);
     const int buttonX = kWidth - kMargin - kButtonWidth;
-    CopyButton = AddButton(this, "CopyButton", "&Copy", buttonX, y, kButtonWidth);
-    InviteButton =
+    copyButton = AddButton(this, "CopyButton", "&Copy", buttonX, y, kButtonWidth);
+    inviteButton =
         AddButton(this, "InviteButton", "Copy &invitation", buttonX, y + 30, kButtonWidth);
-    CancelButton = AddButton(this, "CancelButton", "Cancel", (kWidth - 75) / 2, y + 90);
+    cancelButton = AddButton(this, "CancelButton", "Cancel", (kWidth - 75) / 2, y + 90);
     // Only a host has something to tell: where the others reach it.
     told_ = relay.Hosting() ? relay.AddressesToTell() : QStringList();
     ShowTold();
-    for (QWidget* part : {static_cast<QWidget*>(Tell), static_cast<QWidget*>(CopyButton)}) {
+    for (QWidget* part : {static_cast<QWidget*>(tellText), static_cast<QWidget*>(copyButton)}) {
         part->setVisible(!told_.isEmpty());
     }
-    InviteButton->setVisible(!told_.isEmpty() && invites_.has_value());
-    connect(CopyButton, &QPushButton::clicked, this,
+    inviteButton->setVisible(!told_.isEmpty() && invites_.has_value());
+    connect(copyButton, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(Told().first); });
-    connect(InviteButton, &QPushButton::clicked, this, [this] {
+    connect(inviteButton, &QPushButton::clicked, this, [this] {
         if (const auto invitation = ToSend()) {
             QGuiApplication::clipboard()->setText(QString::fromStdString(
                 InvitationLink(*invitation) + "\n" + InvitationPlainLine(*invitation) + "\n"));
         }
     });
-    connect(CancelButton, &QPushButton::clicked, this, &LinkWindow::reject);
+    connect(cancelButton, &QPushButton::clicked, this, &LinkWindow::reject);
     connect(&relay, &Relay::progressed, Progress, &QLabel::setText);
     connect(&relay, &Relay::linkUp, this, &QDialog::accept);
     connect(&relay, &Relay::failed, this, &QDialog::accept);
-    if (Router != nullptr) {
+    if (routerLabel != nullptr) {
         FitRouterAnswer();
     }
 }
@@ -92,7 +93,7 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
 LinkWindow::~LinkWindow() = default;
 
 void LinkWindow::ShowRouterAnswer() {
-    Router->setText(router_->Words());
+    routerLabel->setText(router_->Words());
     FitRouterAnswer();
     ShowTold();
 }
@@ -111,20 +112,20 @@ std::pair<QString, QString> LinkWindow::Told() const {
 
 void LinkWindow::ShowTold() {
     const auto [address, which] = Told();
-    Tell->setPlainText(address.isEmpty() ? QString() : address + "\n(" + which + ")");
+    tellText->setPlainText(address.isEmpty() ? QString() : address + "\n(" + which + ")");
 }
 
 // The answer may be one line to tell or a few lines of advice: the window takes room
 // for what it says, and what stands below moves down with it.
 void LinkWindow::FitRouterAnswer() {
-    const int grow = Router->heightForWidth(Router->width()) - Router->height();
+    const int grow = routerLabel->heightForWidth(routerLabel->width()) - routerLabel->height();
     if (grow <= 0) {
         return;
     }
-    Router->resize(Router->width(), Router->height() + grow);
+    routerLabel->resize(routerLabel->width(), routerLabel->height() + grow);
     for (QWidget* below :
-         {static_cast<QWidget*>(Tell), static_cast<QWidget*>(CopyButton),
-          static_cast<QWidget*>(InviteButton), static_cast<QWidget*>(CancelButton)}) {
+         {static_cast<QWidget*>(tellText), static_cast<QWidget*>(copyButton),
+          static_cast<QWidget*>(inviteButton), static_cast<QWidget*>(cancelButton)}) {
         below->move(below->x(), below->y() + grow);
     }
     setFixedSize(width(), height() + grow);

@@ -36,11 +36,11 @@ class LinkWindow : public FixedDialog {
     ~LinkWindow() override;
 
     QLabel* Progress = nullptr;
-    QLabel* Router = nullptr;
-    QPlainTextEdit* Tell = nullptr;
-    QPushButton* CopyButton = nullptr;
-    QPushButton* InviteButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QLabel* routerLabel = nullptr;
+    QPlainTextEdit* tellText = nullptr;
+    QPushButton* copyButton = nullptr;
+    QPushButton* inviteButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
     // The window of each start's link, as the DOS engine asks for it, with a hosting
     // start's port asked of the router as the settings let it.

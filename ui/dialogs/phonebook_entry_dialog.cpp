@@ -39,65 +39,67 @@ QString ShortestNumber(const QString& number) {
 
 } // namespace
 
-TEditInfo::TEditInfo(QWidget* parent) : FixedDialog("Edit Entry", {257, 145}, parent) {
+PhonebookEntryDialog::PhonebookEntryDialog(QWidget* parent)
+    : FixedDialog("Edit Entry", {257, 145}, parent) {
     AddCaption(this, "Name", {12, 8, 233, 18}, 10);
-    Name = AddEntryBox(this, "Name", 27);
+    nameEdit = AddEntryBox(this, "Name", 27);
     AddCaption(this, "Phone Number", {12, 56, 233, 18}, 10);
     Number = AddEntryBox(this, "Number", 75);
     CharFilter::Install(Number, kNumberChars);
 
     // The file keeps 40 characters of each; a longer text is refused, never cut.
-    TooLong = new QLabel(this);
-    TooLong->setObjectName("TooLong");
-    TooLong->setGeometry(12, 97, 233, 13);
-    TooLong->setFont(SansFont(10, true));
-    PaintTextColor(TooLong, Qt::yellow);
-    TooLong->hide();
+    tooLongLabel = new QLabel(this);
+    tooLongLabel->setObjectName("TooLong");
+    tooLongLabel->setGeometry(12, 97, 233, 13);
+    tooLongLabel->setFont(SansFont(10, true));
+    PaintTextColor(tooLongLabel, Qt::yellow);
+    tooLongLabel->hide();
 
-    const OkCancel buttons = AddOkCancel(44, 138, 110, Name);
-    OKButton = buttons.ok;
-    CancelButton = buttons.cancel;
-    OKButton->setEnabled(false);
+    const OkCancel buttons = AddOkCancel(44, 138, 110, nameEdit);
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
+    okButton->setEnabled(false);
 
-    connect(Name, &QLineEdit::textChanged, this, &TEditInfo::NameChange);
-    connect(Number, &QLineEdit::textChanged, this, &TEditInfo::NameChange);
+    connect(nameEdit, &QLineEdit::textChanged, this, &PhonebookEntryDialog::CheckEntry);
+    connect(Number, &QLineEdit::textChanged, this, &PhonebookEntryDialog::CheckEntry);
 }
 
-void TEditInfo::SetEntry(const QString& name, const QString& number) {
-    SetBoxText(Name, name);
+void PhonebookEntryDialog::SetEntry(const QString& name, const QString& number) {
+    SetBoxText(nameEdit, name);
     SetBoxText(Number, number);
-    NameChange();
+    CheckEntry();
 }
 
-void TEditInfo::AcceptInternetAddresses(bool accept) {
+void PhonebookEntryDialog::AcceptInternetAddresses(bool accept) {
     delete Number->validator();
     CharFilter::Install(Number, accept ? FromBytes(kInternetNumberChars) : kNumberChars);
 }
 
-QString TEditInfo::NameText() const {
-    return Name->text();
+QString PhonebookEntryDialog::NameText() const {
+    return nameEdit->text();
 }
 
-QString TEditInfo::NumberText() const {
+QString PhonebookEntryDialog::NumberText() const {
     return ShortestNumber(Number->text());
 }
 
 // Shared by both boxes: an entry needs a name and a number, each of a length the
 // phonebook file can hold.
-void TEditInfo::NameChange() {
+void PhonebookEntryDialog::CheckEntry() {
     const auto fits = [](const QString& text) {
         return static_cast<std::size_t>(text.size()) <= kPhonebookFieldSize;
     };
     const bool fit = fits(NameText()) && fits(NumberText());
-    TooLong->setText(QStringLiteral("Too long: %1 characters at most.").arg(kPhonebookFieldSize));
-    TooLong->setVisible(!fit);
-    OKButton->setEnabled(fit && !Name->text().isEmpty() && !Number->text().isEmpty());
+    tooLongLabel->setText(
+        QStringLiteral("Too long: %1 characters at most.").arg(kPhonebookFieldSize));
+    tooLongLabel->setVisible(!fit);
+    okButton->setEnabled(fit && !nameEdit->text().isEmpty() && !Number->text().isEmpty());
 }
 
 // Each opening starts in the name box. Coming back from another program while the
 // dialog is open leaves the focus where the player left it.
-void TEditInfo::showEvent(QShowEvent* event) {
-    Name->setFocus();
+void PhonebookEntryDialog::showEvent(QShowEvent* event) {
+    nameEdit->setFocus();
     FixedDialog::showEvent(event);
 }
 

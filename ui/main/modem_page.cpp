@@ -21,7 +21,7 @@
 
 namespace marloven {
 
-TModemPage::TModemPage(AppContext& context, Forms& forms)
+ModemPage::ModemPage(AppContext& context, Forms& forms)
     : context_(context), forms_(forms), store_(context.store) {
     setObjectName("ModemPage");
     BuildPortRow();
@@ -37,11 +37,11 @@ TModemPage::TModemPage(AppContext& context, Forms& forms)
     Hangup = AddEdit(this, "Hangup", cfg_default::HangupString, 88, 124, 305);
     AddLabel(this, "Dialout String:", 8, 156);
     DialOut = AddEdit(this, "DialOut", "DialOut", 88, 152, 305);
-    Button6 = AddButton(this, "Button6", "Detect Modem", 304, 186, 89);
+    detectModemButton = AddButton(this, "Button6", "Detect Modem", 304, 186, 89);
     Connect();
 }
 
-void TModemPage::BuildPortRow() {
+void ModemPage::BuildPortRow() {
     AddLabel(this, "COM port:", 8, 12);
     ComPort =
         AddList(this, "ComPort",
@@ -49,31 +49,31 @@ void TModemPage::BuildPortRow() {
                 88, 8, 105);
     ComPort->setPlaceholderText("COM 2");
     ComPort->setCurrentIndex(-1);
-    UartLabel = AddLabel(this, "UART:", 8, 40);
-    UartLabel->setObjectName("UartLabel");
+    uartLabel = AddLabel(this, "UART:", 8, 40);
+    uartLabel->setObjectName("UartLabel");
     Uart = AddEdit(this, "Uart", "Uart", 88, 36, 105);
-    IRQLabel = AddLabel(this, "IRQ:", 208, 40);
-    IRQLabel->setObjectName("IRQLabel");
+    irqLabel = AddLabel(this, "IRQ:", 208, 40);
+    irqLabel->setObjectName("IRQLabel");
     IRQ = AddEdit(this, "IRQ", "IRQ", 240, 36, 73);
     SetPortDetailsEnabled(false);
 }
 
-void TModemPage::Connect() {
+void ModemPage::Connect() {
     store_.FollowEdits(Init, cfg_key::InitString, true);
     store_.FollowEdits(Hangup, cfg_key::HangupString, true);
     store_.FollowEdits(DialOut, cfg_key::DialOutString, true);
     store_.FollowEdits(Uart, cfg_key::UartAddress, false);
     store_.FollowEdits(IRQ, cfg_key::IrqNumber, false);
     // Lists answer "activated": the player's own choice, not a change made by the program.
-    connect(BaudRate, &QComboBox::activated, this, &TModemPage::BaudRateChange);
-    connect(ComPort, &QComboBox::activated, this, &TModemPage::ComPortChange);
-    connect(UseTone, &QCheckBox::clicked, this, &TModemPage::UseToneClick);
-    connect(Button6, &QPushButton::clicked, this, &TModemPage::Button6Click);
+    connect(BaudRate, &QComboBox::activated, this, &ModemPage::StoreBaudRate);
+    connect(ComPort, &QComboBox::activated, this, &ModemPage::StoreComPort);
+    connect(UseTone, &QCheckBox::clicked, this, &ModemPage::StoreToneDial);
+    connect(detectModemButton, &QPushButton::clicked, this, &ModemPage::DetectInstalledModem);
     DiscardTypedKeys(ComPort);
     DiscardTypedKeys(BaudRate);
 }
 
-void TModemPage::Load(const MainSettings& settings) {
+void ModemPage::Load(const MainSettings& settings) {
     const auto filling = store_.Filling();
     Select(ComPort, settings.comPort);
     IRQ->setText(FromBytes(settings.irq));
@@ -88,7 +88,7 @@ void TModemPage::Load(const MainSettings& settings) {
     }
 }
 
-void TModemPage::FillCommitSettings(CommitSettings& settings) const {
+void ModemPage::FillCommitSettings(CommitSettings& settings) const {
     settings.init = ToBytes(Init->text());
     settings.hangup = ToBytes(Hangup->text());
     settings.dialOut = ToBytes(DialOut->text());
@@ -99,14 +99,14 @@ void TModemPage::FillCommitSettings(CommitSettings& settings) const {
     settings.baudRate = ToBytes(BaudRate->currentText());
 }
 
-void TModemPage::SetPortDetailsEnabled(bool enabled) {
-    for (QWidget* control : {static_cast<QWidget*>(UartLabel), static_cast<QWidget*>(IRQLabel),
+void ModemPage::SetPortDetailsEnabled(bool enabled) {
+    for (QWidget* control : {static_cast<QWidget*>(uartLabel), static_cast<QWidget*>(irqLabel),
                              static_cast<QWidget*>(Uart), static_cast<QWidget*>(IRQ)}) {
         control->setEnabled(enabled);
     }
 }
 
-void TModemPage::ComPortChange(int position) {
+void ModemPage::StoreComPort(int position) {
     const bool userDefined = position == kUserDefinedPortPosition;
     SetPortDetailsEnabled(userDefined);
     store_.Set(cfg_key::ComPort, FromBytes(ComPortValue(position)), false);
@@ -118,16 +118,16 @@ void TModemPage::ComPortChange(int position) {
     }
 }
 
-void TModemPage::BaudRateChange() {
+void ModemPage::StoreBaudRate() {
     store_.Set(cfg_key::PortSpeed, BaudRate->currentText(), false);
 }
 
-void TModemPage::UseToneClick(bool ticked) {
+void ModemPage::StoreToneDial(bool ticked) {
     store_.Set(cfg_key::ToneDial, ticked ? "1" : "0", false);
 }
 
-void TModemPage::Button6Click() {
-    TSelectModem& dialog = *forms_.SelectModem;
+void ModemPage::DetectInstalledModem() {
+    SelectModemDialog& dialog = *forms_.selectModem;
     dialog.SetApplyHandler([this](const DetectedModem& modem) { ApplyDetectedModem(modem); });
     std::unique_ptr<RegistrySource> modems;
     if (context_.openModems &&
@@ -140,7 +140,7 @@ void TModemPage::Button6Click() {
 
 // The lists are set directly, so the port's own handling (the UART and IRQ boxes and
 // their keys) stays out of it; Init's change handler runs, and the stores come last.
-void TModemPage::ApplyDetectedModem(const DetectedModem& modem) {
+void ModemPage::ApplyDetectedModem(const DetectedModem& modem) {
     ComPort->setCurrentIndex(modem.comPortIndex);
     const bool suggestion =
         context_.prompter.AskYesNo(FromBytes(kModemSuggestionQuestion), QuestionIcon::Information);
