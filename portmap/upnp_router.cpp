@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // UPnP IGD through miniupnpc: most home routers speak it.
-#include "platform/socket_library.h"
+#include "os/socket_library.h"
 #include "portmap/port_mapping.h"
 
 #include <miniupnpc/miniupnpc.h>
