@@ -125,7 +125,7 @@ void TMain::AlreadyButtonClick() {
 
 void TMain::NetworkButtonClick() {
     TNetNoPlayers& players = *forms_.NetNoPlayers;
-    players.SetSocketText(context_.store.CfgGet(cfg_key::SocketNumber));
+    players.SetSocketText(context_.store.CfgGet(cfg_key::kSocketNumber));
     if (players.exec() != QDialog::Accepted) {
         return;
     }
@@ -133,7 +133,7 @@ void TMain::NetworkButtonClick() {
     if (!ChooseLink(LaunchMode::Network, link)) {
         return;
     }
-    context_.store.CfgSet(cfg_key::SocketNumber, players.SocketText(), false);
+    context_.store.CfgSet(cfg_key::kSocketNumber, players.SocketText(), false);
     StartCommDriver(LaunchMode::Network, std::to_string(players.PlayerCount()), link);
 }
 

@@ -107,7 +107,7 @@ void TMain::BuildPlayerRowAndButtons(QWidget* client) {
 
     AddCaption(client, "Player Name", 8, 72)->setObjectName("PlayerNameCaption");
     AddCaption(client, "Player Color", 296, 72)->setObjectName("PlayerColorCaption");
-    PlayerName = AddEdit(client, "PlayerName", cfg_default::PlayerName, 8, 88, 273);
+    PlayerName = AddEdit(client, "PlayerName", cfg_default::kPlayerName, 8, 88, 273);
     PaintLimeOnBlack(PlayerName);
     PlayerColor = AddList(client, "PlayerColor",
                           {"Brown", "Gray", "Purple", "Red", "Yellow", "Olive", "Green", "Blue"},
@@ -209,7 +209,7 @@ void TMain::BuildStatusBar() {
 }
 
 void TMain::ConnectHandlers() {
-    store_.FollowEdits(PlayerName, cfg_key::PlayerName, true);
+    store_.FollowEdits(PlayerName, cfg_key::kPlayerName, true);
     // "activated": the player's own choice, not a change made by the program.
     connect(PlayerColor, &QComboBox::activated, this, &TMain::PlayerColorChange);
     DiscardTypedKeys(PlayerColor);
@@ -267,7 +267,7 @@ bool TMain::LoadSettings() {
 }
 
 void TMain::PlayerColorChange(int position) {
-    store_.Set(cfg_key::NetColor, QString::number(position), false);
+    store_.Set(cfg_key::kNetColor, QString::number(position), false);
 }
 
 void TMain::Launch(LaunchMode mode, const std::string& program,

@@ -29,7 +29,7 @@ TUserMapPage::TUserMapPage(AppContext& context) : context_(context), store_(cont
     MapNotes->setPlainText("\nName a map file of your own above, or Browse.\n"
                            "The game loads it at its next start.");
 
-    store_.FollowEdits(UserMap, cfg_key::UserMap, true);
+    store_.FollowEdits(UserMap, cfg_key::kUserMap, true);
     connect(Button4, &QPushButton::clicked, this, &TUserMapPage::Button4Click);
 }
 
