@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/link_address.h"
 
+#include "core/text.h"
+
 #include <algorithm>
 #include <charconv>
 #include <vector>
@@ -41,7 +43,7 @@ std::optional<int> Number(std::string_view digits, std::size_t maxDigits) {
 
 std::optional<int> Port(std::string_view digits) {
     const auto port = Number(digits, 5);
-    return port && *port >= 1 && *port <= kHighestHostingPort ? port : std::nullopt;
+    return port && *port >= 1 && *port <= kHighestPort ? port : std::nullopt;
 }
 
 // Four decimal parts, each at most 255, written back without leading zeros.
@@ -132,16 +134,8 @@ std::optional<LinkAddress> ParseBracketed(std::string_view text, int defaultPort
 
 } // namespace
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool IsHexDigit(char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 bool IsHostingPort(int port) {
-    return port >= kLowestHostingPort && port <= kHighestHostingPort;
+    return port >= kLowestHostingPort && port <= kHighestPort;
 }
 
 std::optional<std::string> HostingPortRefusal(int port) {
@@ -149,7 +143,7 @@ std::optional<std::string> HostingPortRefusal(int port) {
         return std::nullopt;
     }
     return "The port " + std::to_string(port) + " cannot be used for hosting. Choose one from " +
-           std::to_string(kLowestHostingPort) + " to " + std::to_string(kHighestHostingPort) +
+           std::to_string(kLowestHostingPort) + " to " + std::to_string(kHighestPort) +
            ", such as 2323.";
 }
 
@@ -164,7 +158,7 @@ std::optional<LinkAddress> ParseLinkAddress(std::string_view text, int defaultPo
         port = Port(text.substr(colon + 1)); // a second colon makes the port no number
         text = text.substr(0, colon);
     }
-    if (!port || *port < 1 || *port > kHighestHostingPort) {
+    if (!port || *port < 1 || *port > kHighestPort) {
         return std::nullopt;
     }
     const bool numeric = std::ranges::all_of(text, [](char c) { return IsDigit(c) || c == '.'; });
@@ -185,8 +179,11 @@ std::string LinkAddressRefusal(std::string_view text) {
 }
 
 std::string ShowLinkAddress(const LinkAddress& address) {
-    const std::string port = ':' + std::to_string(address.port);
-    return address.ipv6 ? '[' + address.host + ']' + port : address.host + port;
+    return ShowLinkHost(address) + ':' + std::to_string(address.port);
+}
+
+std::string ShowLinkHost(const LinkAddress& address) {
+    return address.ipv6 ? '[' + address.host + ']' : address.host;
 }
 
 std::string LauncherDialNumber(int localPort) {

@@ -23,6 +23,14 @@ std::string UpperAscii(std::string_view text) {
     return result;
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsHexDigit(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
 std::string OneLine(std::string_view text) {
     std::string line;
     line.reserve(text.size());

@@ -12,6 +12,11 @@ namespace marloven {
 std::string TrimLeadingBlanks(std::string_view text);
 std::string UpperAscii(std::string_view text);
 
+// The ASCII digit classes, whatever the locale: addresses, ports and escapes are read by
+// them.
+bool IsDigit(char c);
+bool IsHexDigit(char c);
+
 // The text as a value on one line of the game's text files: each CR LF, lone CR or
 // lone LF becomes one blank, and so does every other control byte but tab (a NUL
 // would cut a C string short, a Ctrl-Z end a DOS text file). Bytes from 128 up stay.

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <filesystem>
@@ -78,7 +79,8 @@ std::optional<std::string> PlayersCommands(const std::string& file, DosboxStart&
     return std::nullopt;
 }
 
-// launcherPort: where DOSBox meets the launcher for a start's link (0 while planning).
+// launcherPort: where DOSBox meets the launcher for a start's link (0 while planning,
+// before the link is open).
 Preparation Prepare(const GameRunner& engine, const GameStart& command,
                     const DosboxSettings& settings, int launcherPort) {
     Preparation prepared{engine.GameRunner::Plan(command), {}, {}};
@@ -101,9 +103,9 @@ Preparation Prepare(const GameRunner& engine, const GameStart& command,
     if (command.link) {
         // Until the start, DOSBox's port is shown as the player's; each start takes a
         // free one.
-        AddInternetLink(start,
-                        LinkThroughLauncher(*command.link,
-                                            launcherPort != 0 ? launcherPort : command.link->port));
+        AddInternetLink(start, LinkThroughLauncher(*command.link,
+                                                   launcherPort != 0 ? launcherPort
+                                                                     : command.link->address.port));
         plan.link = DescribeCarriedLink(*command.link);
     }
     prepared.dosbox = FindDosbox(settings);
@@ -125,20 +127,6 @@ Preparation Prepare(const GameRunner& engine, const GameStart& command,
         plan.refusal = DosboxProgramRefusal(prepared.dosbox);
     }
     return prepared;
-}
-
-// The link the launcher carries for a start, open before DOSBox starts.
-struct CarriedLink {
-    std::unique_ptr<Relay> relay;
-    std::optional<std::string> refusal;
-};
-
-CarriedLink OpenLink(const InternetLink& link) {
-    CarriedLink carried{MakeRelay(PlanRelay(link, RemoteOf(link).value_or(LinkAddress{}))), {}};
-    if (const auto refusal = carried.relay->Open()) {
-        carried.refusal = NarrowText(*refusal);
-    }
-    return carried;
 }
 
 // What the player is told once DOSBox has ended: the link that failed, or DOSBox's own
@@ -167,8 +155,7 @@ std::string FindDosbox(const DosboxSettings& settings) {
     }
     for (const QStringList& folders : searches) {
         for (const char* name : {"dosbox-staging", "dosbox-x", "dosbox"}) {
-            const QString found =
-                QStandardPaths::findExecutable(QString::fromLatin1(name), folders);
+            const QString found = QStandardPaths::findExecutable(MessageText(name), folders);
             if (!found.isEmpty()) {
                 // Qt's forward slashes would reach a Windows command line as they are.
                 return NarrowText(QDir::toNativeSeparators(found));
@@ -190,7 +177,8 @@ std::string DosboxVersion(const std::string& dosbox) {
     }
     for (const QByteArray& line : process.readAll().split('\n')) {
         if (!line.trimmed().isEmpty()) {
-            return line.trimmed().toStdString();
+            const QByteArray first = line.trimmed();
+            return std::string(first.constData(), static_cast<std::size_t>(first.size()));
         }
     }
     return {};
@@ -201,29 +189,35 @@ DosEngineRunner::DosEngineRunner(std::unique_ptr<ProgramRunner> system,
     : system_(std::move(system)), settings_(std::move(settings)) {}
 
 PlannedStart DosEngineRunner::Plan(const GameStart& start) const {
-    return Prepare(*this, start, settings_(), 0).plan;
+    return Prepare(*this, start, settings_(), start.relay ? start.relay->DosboxPort() : 0).plan;
 }
 
 RunResult DosEngineRunner::Run(const GameStart& command) {
-    const DosboxSettings settings = settings_();
-    Preparation prepared = Prepare(*this, command, settings, 0);
+    // The link is open before anything is written: hosting binds its port, and a port in
+    // use stops the start here. A start that names the link's port in the driver's file
+    // (a dial) opened it already.
+    std::shared_ptr<Relay> relay = command.relay;
+    if (command.link && !relay) {
+        OpenedRelay opened = OpenRelay(*command.link);
+        if (opened.refusal) {
+            return {RunOutcome::Refused, *opened.refusal};
+        }
+        relay = std::move(opened.relay);
+    }
+    // The link ends with the start, whoever else holds its relay.
+    const auto endLink = qScopeGuard([&relay] {
+        if (relay) {
+            relay->disconnect();
+            relay->Close();
+        }
+    });
+    const Preparation prepared =
+        Prepare(*this, command, settings_(), relay ? relay->DosboxPort() : 0);
     if (prepared.plan.refusal) {
         return {RunOutcome::Refused, *prepared.plan.refusal};
     }
     if (!prepared.plan.throughDosbox) {
         return system_->Run(DirectCommandLine(command));
-    }
-    // Hosting binds its port before anything starts; a port in use stops the start here.
-    CarriedLink carried;
-    if (command.link) {
-        carried = OpenLink(*command.link);
-        if (carried.refusal) {
-            return {RunOutcome::Refused, *carried.refusal};
-        }
-        prepared = Prepare(*this, command, settings, carried.relay->DosboxPort());
-        if (command.link->mode == LaunchMode::Dial && command.link->dialLauncher) {
-            command.link->dialLauncher(carried.relay->DosboxPort());
-        }
     }
     // A directory of its own for each start, removed with everything in it afterwards.
     const QTemporaryDir directory;
@@ -231,7 +225,7 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
         return {RunOutcome::Refused, "Could not make a temporary directory for DOSBox: " +
                                          NarrowText(directory.errorString())};
     }
-    const std::filesystem::path folder(directory.path().toStdU16String());
+    const std::filesystem::path folder = PathFromQString(directory.path());
     const RemovedIfEnded removedIfEnded(folder);
     const std::filesystem::path configuration = folder / kDosboxConfigurationName;
     if (const std::error_code error =
@@ -242,14 +236,14 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
     std::function<void()> stop;
     bool cancelled = false;
     std::unique_ptr<QObject> watch;
-    if (carried.relay) {
-        QObject::connect(carried.relay.get(), &Relay::failed, [&stop] {
+    if (relay) {
+        QObject::connect(relay.get(), &Relay::failed, [&stop] {
             if (stop) {
                 stop();
             }
         });
         if (watcher_) {
-            watch = watcher_(*command.link, *carried.relay, [&] {
+            watch = watcher_(*command.link, *relay, [&] {
                 cancelled = true;
                 if (stop) {
                     stop();
@@ -269,7 +263,7 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
     if (cancelled) {
         return {RunOutcome::Failed}; // the player's own choice: nothing to tell
     }
-    return Outcome(result, carried.relay.get(), output);
+    return Outcome(result, relay.get(), output);
 }
 
 } // namespace marloven

@@ -3,6 +3,7 @@
 
 #include "comm/link_address.h"
 #include "launcher/launcher_settings.h"
+#include "launcher/text_conversions.h"
 #include "link/relay.h"
 
 namespace marloven {
@@ -31,10 +32,10 @@ std::optional<InvitationStart> HostedStart(const InternetLink& link) {
     return std::nullopt;
 }
 
-RouterPort::RouterPort(LauncherSettings& settings, InvitationStart start, portmap::Request request,
-                       portmap::Options options)
+RouterPort::RouterPort(LauncherSettings& settings, InvitationStart start, PortRequest request,
+                       MappingOptions options)
     : settings_(settings), start_(start),
-      mapping_(std::make_unique<portmap::Mapping>(request, std::move(options))) {
+      mapping_(std::make_unique<PortMapping>(request, std::move(options))) {
     connect(&poll_, &QTimer::timeout, this, &RouterPort::Poll);
     poll_.start(kUntilAnswerMs);
 }
@@ -47,7 +48,7 @@ RouterPort::~RouterPort() {
     }
 }
 
-std::optional<portmap::Result> RouterPort::Answer() {
+std::optional<RouterAnswer> RouterPort::Answer() {
     if (!answer_) {
         answer_ = mapping_->Answer();
     }
@@ -61,7 +62,7 @@ void RouterPort::Note() {
     if (!now || !now->record) {
         return;
     }
-    const QString text = QString::fromStdString(portmap::RecordText(*now->record));
+    const QString text = MessageText(MappingRecordText(*now->record));
     if (text != noted_) {
         noted_ = text;
         settings_.Set(LauncherKey::RouterMapping, text);
@@ -79,12 +80,12 @@ void RouterPort::Poll() {
 
 QString RouterPort::Words() {
     const auto answer = Answer();
-    return answer ? QString::fromStdString(portmap::Describe(*answer)) : QString();
+    return answer ? MessageText(DescribeRouterAnswer(*answer)) : QString();
 }
 
 std::optional<Invitation> RouterPort::RouterInvitation() {
     const auto answer = Answer();
-    if (!answer || answer->outcome != portmap::Outcome::Opened) {
+    if (!answer || answer->outcome != RouterOutcome::Opened) {
         return std::nullopt;
     }
     // Routers give their outside address as dotted IPv4; anything else names no one.
@@ -93,29 +94,28 @@ std::optional<Invitation> RouterPort::RouterInvitation() {
         address->host == "0.0.0.0") {
         return std::nullopt;
     }
-    return Invitation{start_, address->host, answer->publicPort};
+    return Invitation{start_, *address};
 }
 
 std::unique_ptr<RouterPort> AskRouterFor(LauncherSettings& settings, const InternetLink& link,
-                                         const Relay& relay, portmap::Options options) {
+                                         const Relay& relay, MappingOptions options) {
     const auto start = HostedStart(link);
     if (!start || !relay.Hosting() || !settings.Get(LauncherKey::RouterAsk).toBool()) {
         return nullptr;
     }
-    const auto protocol =
-        link.mode == LaunchMode::Network ? portmap::Protocol::Udp : portmap::Protocol::Tcp;
-    return std::make_unique<RouterPort>(
-        settings, *start, portmap::Request{protocol, relay.PublicPort()}, std::move(options));
+    const auto protocol = link.mode == LaunchMode::Network ? PortProtocol::Udp : PortProtocol::Tcp;
+    return std::make_unique<RouterPort>(settings, *start, PortRequest{protocol, relay.PublicPort()},
+                                        std::move(options));
 }
 
-void RemoveLeftoverMapping(LauncherSettings& settings, const portmap::Options& options) {
+void RemoveLeftoverMapping(LauncherSettings& settings, const MappingOptions& options) {
     const QString text = settings.Get(LauncherKey::RouterMapping).toString();
     if (text.isEmpty()) {
         return;
     }
-    const auto record = portmap::ParseRecord(text.toStdString());
+    const auto record = ParseMappingRecord(NarrowText(text));
     // A record that cannot be read names nothing that could be removed.
-    if (!record || portmap::RemoveLeftover(*record, options)) {
+    if (!record || RemoveMappingLeftBehind(*record, options)) {
         settings.Set(LauncherKey::RouterMapping, QString());
         settings.Sync();
     }

@@ -98,7 +98,7 @@ class TcpHostRelay : public Relay {
   public:
     explicit TcpHostRelay(const RelayPlan& plan) : Relay(plan) {}
 
-    std::optional<QString> Open() override {
+    std::optional<std::string> Open() override {
         if (auto refusal = HostingRefusal()) {
             return refusal;
         }
@@ -106,9 +106,7 @@ class TcpHostRelay : public Relay {
             if (server_.serverError() == QAbstractSocket::AddressInUseError) {
                 return PortInUseMessage(LinkTransport::Tcp, plan_.publicPort);
             }
-            return QStringLiteral("The port %1 cannot be opened: %2")
-                .arg(plan_.publicPort)
-                .arg(server_.errorString());
+            return PortNotOpenedMessage(plan_.publicPort, server_.errorString());
         }
         dosboxPort_ = FreeLocalPort(LinkTransport::Tcp);
         connect(&server_, &QTcpServer::newConnection, this, [this] { Accept(); });
@@ -180,23 +178,23 @@ class TcpJoinRelay : public JoinRelay {
   public:
     explicit TcpJoinRelay(const RelayPlan& plan) : JoinRelay(plan) {}
 
-    std::optional<QString> Open() override {
+    std::optional<QString> BindLocalEnd() override {
         if (!server_.listen(QHostAddress::LocalHost, 0)) {
-            return LocalEndRefusal(server_.errorString());
+            return server_.errorString();
         }
         dosboxPort_ = server_.serverPort();
         connect(&server_, &QTcpServer::newConnection, this, [this] { Accept(); });
-        ShowWhere();
-        lookup_.Start(plan_.remote, [this](const QList<QHostAddress>& addresses) {
-            if (addresses.isEmpty()) {
-                EndTry(TryEnd::NoSuchHost);
-                Fail(CouldNotReach(plan_, TryEnd::NoSuchHost));
-            } else if (pipe_ && !pipe_->Remote()->isOpen()) {
-                ConnectTo(0);
-            }
-        });
         return std::nullopt;
     }
+
+    // DOSBox may have called before the host's name was looked up.
+    void HostFound(const QList<QHostAddress>&) override {
+        if (pipe_ && !pipe_->Remote()->isOpen()) {
+            ConnectTo(0);
+        }
+    }
+
+    void NoSuchHost() override { EndTry(TryEnd::NoSuchHost); }
 
     void Close() override {
         server_.close();

@@ -19,7 +19,7 @@ class UdpHostRelay : public Relay {
   public:
     explicit UdpHostRelay(const RelayPlan& plan) : Relay(plan) {}
 
-    std::optional<QString> Open() override {
+    std::optional<std::string> Open() override {
         if (auto refusal = HostingRefusal()) {
             return refusal;
         }
@@ -29,9 +29,7 @@ class UdpHostRelay : public Relay {
             if (public_.error() == QAbstractSocket::AddressInUseError) {
                 return PortInUseMessage(LinkTransport::Udp, plan_.publicPort);
             }
-            return QStringLiteral("The port %1 cannot be opened: %2")
-                .arg(plan_.publicPort)
-                .arg(public_.errorString());
+            return PortNotOpenedMessage(plan_.publicPort, public_.errorString());
         }
         dosboxPort_ = FreeLocalPort(LinkTransport::Udp);
         connect(&public_, &QUdpSocket::readyRead, this, [this] { FromPlayers(); });
@@ -105,22 +103,16 @@ class UdpJoinRelay : public JoinRelay {
   public:
     explicit UdpJoinRelay(const RelayPlan& plan) : JoinRelay(plan) {}
 
-    std::optional<QString> Open() override {
+    std::optional<QString> BindLocalEnd() override {
         if (!local_.bind(QHostAddress::LocalHost, 0)) {
-            return LocalEndRefusal(local_.errorString());
+            return local_.errorString();
         }
         dosboxPort_ = local_.localPort();
         connect(&local_, &QUdpSocket::readyRead, this, [this] { FromDosbox(); });
-        ShowWhere();
-        lookup_.Start(plan_.remote, [this](const QList<QHostAddress>& addresses) {
-            if (addresses.isEmpty()) {
-                Fail(CouldNotReach(plan_, TryEnd::NoSuchHost));
-                return;
-            }
-            OpenToHost(addresses.front());
-        });
         return std::nullopt;
     }
+
+    void HostFound(const QList<QHostAddress>& addresses) override { OpenToHost(addresses.front()); }
 
     void Close() override {
         StopTry();

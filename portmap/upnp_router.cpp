@@ -9,7 +9,7 @@
 
 #include <string>
 
-namespace marloven::portmap {
+namespace marloven {
 
 namespace {
 
@@ -18,8 +18,8 @@ constexpr int kOnlyPermanentLeasesSupported = 725;
 constexpr int kNoSuchEntryInArray = 714;
 constexpr const char* kDescription = "Marloven";
 
-const char* ProtocolText(Protocol protocol) {
-    return protocol == Protocol::Tcp ? "TCP" : "UDP";
+const char* ProtocolText(PortProtocol protocol) {
+    return protocol == PortProtocol::Tcp ? "TCP" : "UDP";
 }
 
 std::string Reason(int code) {
@@ -30,7 +30,7 @@ std::string Reason(int code) {
     return words != nullptr ? std::string(words) : "error " + std::to_string(code);
 }
 
-class UpnpRouter final : public Router {
+class UpnpRouter final : public HomeRouter {
   public:
     ~UpnpRouter() override {
         if (found_) {
@@ -38,8 +38,9 @@ class UpnpRouter final : public Router {
         }
     }
 
-    Result Open(const Request& request, std::chrono::seconds lease, Deadline deadline) override {
-        Result result;
+    RouterAnswer Open(const PortRequest& request, std::chrono::seconds lease,
+                      Deadline deadline) override {
+        RouterAnswer result;
         if (!Find(deadline)) {
             return result;
         }
@@ -54,15 +55,15 @@ class UpnpRouter final : public Router {
             code = Add(request, lease);
         }
         if (code != 0) {
-            result.outcome = Outcome::Refused;
+            result.outcome = RouterOutcome::Refused;
             result.method = "UPnP";
             result.reason = Reason(code);
             return result;
         }
-        return MappedResult(request, "upnp", external, request.port, lan_, lease);
+        return MappedAnswer(request, "upnp", external, request.port, lan_, lease);
     }
 
-    bool Remove(const Record& record, Deadline deadline) override {
+    bool Remove(const MappingRecord& record, Deadline deadline) override {
         if (record.method != "upnp" || !Find(deadline)) {
             return false;
         }
@@ -90,7 +91,7 @@ class UpnpRouter final : public Router {
     }
 
   private:
-    int Add(const Request& request, std::chrono::seconds lease) {
+    int Add(const PortRequest& request, std::chrono::seconds lease) {
         const std::string port = std::to_string(request.port);
         const std::string leaseText = std::to_string(lease.count());
         return UPNP_AddPortMapping(urls_.controlURL, data_.first.servicetype, port.c_str(),
@@ -140,8 +141,8 @@ class UpnpRouter final : public Router {
 
 } // namespace
 
-std::unique_ptr<Router> MakeUpnpRouter() {
+std::unique_ptr<HomeRouter> MakeUpnpRouter() {
     return std::make_unique<UpnpRouter>();
 }
 
-} // namespace marloven::portmap
+} // namespace marloven

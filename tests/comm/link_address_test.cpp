@@ -62,10 +62,10 @@ TEST(LinkAddress, RefusesWhatCannotBeAnAddressSayingWhatIs) {
 }
 
 TEST(LinkAddress, HostingPortsAreOneRuleForTheBoxTheCheckAndTheMessage) {
-    for (const int port : {kLowestHostingPort, 2323, kHighestHostingPort}) {
+    for (const int port : {kLowestHostingPort, 2323, kHighestPort}) {
         EXPECT_FALSE(HostingPortRefusal(port)) << port;
     }
-    for (const int port : {0, 23, kLowestHostingPort - 1, kHighestHostingPort + 1}) {
+    for (const int port : {0, 23, kLowestHostingPort - 1, kHighestPort + 1}) {
         const auto refusal = HostingPortRefusal(port);
         ASSERT_TRUE(refusal) << port;
         EXPECT_NE(refusal->find("port " + std::to_string(port) + " "), std::string::npos);

@@ -204,13 +204,14 @@ TEST_F(InternetPlay, ThePrintedStartShowsTheLinkLastChosen) {
 // start ends. Turned off in the Options menu, no router is asked.
 TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitation) {
     const struct {
-        Outcome outcome;
+        RouterOutcome outcome;
         QString told;
         QString invited;
     } cases[] = {
-        {Outcome::Opened, QString::fromUtf8("Tell: 198.20.23.1:%1 \u2014 opened on your router"),
+        {RouterOutcome::Opened,
+         QString::fromUtf8("Tell: 198.20.23.1:%1 \u2014 opened on your router"),
          "marloven://join?start=cable&address=198.20.23.1&port=%1\nWithout Marloven: "},
-        {Outcome::Refused, "Your router would not open TCP port %1",
+        {RouterOutcome::Refused, "Your router would not open TCP port %1",
          "marloven://join?start=cable&address="},
     };
     Player& host = *host_;
@@ -234,13 +235,13 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
         host.ChooseLink([&] { host.Main().AlreadyButton->click(); }, {}, port);
         EXPECT_TRUE(router.startsWith(told.arg(port))) << router.toStdString();
         EXPECT_TRUE(invitation.startsWith(invited.arg(port))) << invitation.toStdString();
-        EXPECT_EQ(calls->removes, outcome == Outcome::Opened ? 1 : 0);
+        EXPECT_EQ(calls->removes, outcome == RouterOutcome::Opened ? 1 : 0);
         EXPECT_TRUE(host.launcher.settings.Get(LauncherKey::RouterMapping).toString().isEmpty());
     }
 
     host.Main().AskRouter1->setChecked(false);
     auto calls = std::make_shared<Calls>();
-    host.WatchLinks(Scripted(calls, {{Outcome::Opened, 0ms}}));
+    host.WatchLinks(Scripted(calls, {{RouterOutcome::Opened, 0ms}}));
     bool routerShown = true;
     const WhenReady shown([&] { return !host.window.isNull(); },
                           [&] {
@@ -258,14 +259,21 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
 TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) {
     host_ = std::make_unique<Player>(settings_, true);
     LinkDialog& link = host_->Link();
-    bool joinFilled = false;
-    WhenOpened(link, [&] {
-        joinFilled = link.JoinButton->isChecked() && link.Address->text() == "198.51.100.4" &&
-                     link.Port->value() == 2324;
-        link.CancelButton->click();
-    });
-    host_->Main().OpenInvitation({InvitationStart::Cable, "198.51.100.4", 2324});
-    EXPECT_TRUE(joinFilled);
+    // An IPv6 host is shown in brackets, as the dialog reads it back.
+    for (const auto& [host, shown] :
+         {std::pair{LinkAddress{"198.51.100.4", 2324, false}, QString("198.51.100.4")},
+          {LinkAddress{"2001:db8::7", 2324, true}, QString("[2001:db8::7]")}}) {
+        std::optional<InternetLink> chosen;
+        WhenOpened(link, [&] {
+            chosen = link.Choice();
+            EXPECT_EQ(link.Address->text(), shown);
+            link.CancelButton->click();
+        });
+        host_->Main().OpenInvitation({InvitationStart::Cable, host});
+        ASSERT_TRUE(chosen) << shown.toStdString();
+        EXPECT_EQ(chosen->side, LinkSide::Join);
+        EXPECT_EQ(chosen->address, host);
+    }
 
     TDial& phonebook = *host_->launcher.forms->Dial;
     QString picked;
@@ -274,7 +282,8 @@ TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) 
         picked = rows.isEmpty() ? QString() : rows.front()->text(0) + "|" + rows.front()->text(1);
         phonebook.CancelButton->click();
     });
-    host_->Main().OpenInvitation({InvitationStart::ModemCall, "velkaran.example.org", 2323});
+    host_->Main().OpenInvitation(
+        {InvitationStart::ModemCall, {"velkaran.example.org", 2323, false}});
     EXPECT_EQ(picked, "From invitation|velkaran.example.org:2323");
     EXPECT_EQ(host_->keeping->starts, 0);
     EXPECT_FALSE(host_->launcher.dir.Exists("MARLOVEN.PBK"));

@@ -8,20 +8,23 @@
 #include "tests/support/scratch_settings.h"
 #include "tests/support/scripted_router.h"
 
+#include <QNetworkDatagram>
+#include <QUdpSocket>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <ctime>
+#include <future>
 #include <thread>
 
 namespace marloven {
 namespace {
 
-using portmap::Outcome;
 using test::Calls;
 using test::Scripted;
 
 InternetLink Hosting(LaunchMode mode, int port) {
-    return {mode, 0, LinkSide::Host, {}, port};
+    return {mode, 0, LinkSide::Host, {{}, port, false}};
 }
 
 QString Noted(const LauncherSettings& settings) {
@@ -29,7 +32,7 @@ QString Noted(const LauncherSettings& settings) {
 }
 
 // The answer as the link window reads it, polled within a bound.
-std::optional<portmap::Result> AnswerOf(RouterPort& port) {
+std::optional<RouterAnswer> AnswerOf(RouterPort& port) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!port.Answer() && std::chrono::steady_clock::now() < until) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -42,11 +45,11 @@ TEST(RouterPort, AHostingStartOpensTheRelaysPortNotesItAndRemovesItAtTheEnd) {
     settings.Set(LauncherKey::RouterAsk, true);
     auto calls = std::make_shared<Calls>();
     const InternetLink link = Hosting(LaunchMode::Network, 2130);
-    const auto relay = MakeRelay(PlanRelay(link, {}));
+    const auto relay = MakeRelay(PlanRelay(link));
     {
         auto port =
             AskRouterFor(settings, link, *relay,
-                         Scripted(calls, {{Outcome::Opened, std::chrono::milliseconds(0)}}));
+                         Scripted(calls, {{RouterOutcome::Opened, std::chrono::milliseconds(0)}}));
         ASSERT_TRUE(port);
         ASSERT_TRUE(AnswerOf(*port));
         EXPECT_EQ(port->Words(), QString::fromUtf8("Tell: 198.20.23.1:2130 \u2014 opened on your "
@@ -67,11 +70,97 @@ TEST(RouterPort, NothingIsAskedWhenThePlayerSaidNoOrTheStartDoesNotHost) {
     InternetLink joining = Hosting(LaunchMode::AlreadyConnected, 2324);
     joining.side = LinkSide::Join;
     for (const auto& link : {joining, Hosting(LaunchMode::Dial, 0)}) {
-        EXPECT_FALSE(AskRouterFor(settings, link, *MakeRelay(PlanRelay(link, {}))));
+        EXPECT_FALSE(AskRouterFor(settings, link, *MakeRelay(PlanRelay(link))));
     }
     settings.Set(LauncherKey::RouterAsk, false);
     const InternetLink answering = Hosting(LaunchMode::Answer, 2323);
-    EXPECT_FALSE(AskRouterFor(settings, answering, *MakeRelay(PlanRelay(answering, {}))));
+    EXPECT_FALSE(AskRouterFor(settings, answering, *MakeRelay(PlanRelay(answering))));
+}
+
+// A NAT-PMP router of the test's own on 127.0.0.1, on a thread of its own: it answers
+// each question with the datagrams its script makes of it.
+class NatPmpStandIn {
+  public:
+    using Script = std::function<std::vector<QByteArray>(const QByteArray& question)>;
+    explicit NatPmpStandIn(Script script) {
+        std::promise<int> bound;
+        port = bound.get_future();
+        thread_ = std::thread([this, script, bound = std::move(bound)]() mutable {
+            QUdpSocket socket;
+            socket.bind(QHostAddress::LocalHost, 0);
+            bound.set_value(socket.localPort());
+            while (!stop_) {
+                while (socket.waitForReadyRead(20) || socket.hasPendingDatagrams()) {
+                    const QNetworkDatagram question = socket.receiveDatagram();
+                    for (const QByteArray& answer : script(question.data())) {
+                        socket.writeDatagram(answer, question.senderAddress(),
+                                             static_cast<quint16>(question.senderPort()));
+                    }
+                }
+            }
+        });
+    }
+    ~NatPmpStandIn() {
+        stop_ = true;
+        thread_.join();
+    }
+    std::future<int> port;
+
+  private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+QByteArray Datagram(std::initializer_list<int> bytes) {
+    QByteArray datagram;
+    for (const int byte : bytes) {
+        datagram.append(static_cast<char>(byte));
+    }
+    return datagram;
+}
+
+// NAT-PMP's answer to a mapping of `internal` (bytes 4 and 5 of the question), for an
+// hour.
+QByteArray Mapped(int internal, int external) {
+    return Datagram({0, 130, 0, 0, 0, 0, 0, 1, internal >> 8, internal & 255, external >> 8,
+                     external & 255, 0, 0, 0x0e, 0x10});
+}
+
+// Too short, another version, and the late answer to another port's mapping come
+// before the answer to the question; a router that says nothing else is no router.
+TEST(RouterPort, ARouterThatAnswersGarbageIsHeardOnlyWhereItAnswersTheQuestion) {
+    const QByteArray address = Datagram({0, 128, 0, 0, 0, 0, 0, 1, 198, 20, 23, 1});
+    for (const bool garbageOnly : {false, true}) {
+        NatPmpStandIn router([&](const QByteArray& question) {
+            std::vector<QByteArray> answers{Datagram({0}), "\1" + address.mid(1)};
+            if (garbageOnly) {
+                return answers;
+            }
+            if (question.size() == 2) {
+                answers.push_back(address);
+                return answers;
+            }
+            const int port = (static_cast<unsigned char>(question[4]) << 8) |
+                             static_cast<unsigned char>(question[5]);
+            answers.insert(answers.end(), {Mapped(port + 1, 9999), Mapped(port, port)});
+            return answers;
+        });
+        test::ScratchSettings settings;
+        MappingOptions options;
+        options.routers = [port = router.port.get()] {
+            std::vector<std::unique_ptr<HomeRouter>> routers;
+            routers.push_back(MakeNatPmpRouterAt("127.0.0.1", port));
+            return routers;
+        };
+        RouterPort mapped(settings, InvitationStart::Cable, {PortProtocol::Tcp, 2324}, options);
+        const auto answer = AnswerOf(mapped);
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->outcome, garbageOnly ? RouterOutcome::NoRouter : RouterOutcome::Opened);
+        if (!garbageOnly) {
+            EXPECT_EQ(mapped.Words().toStdString(),
+                      "Tell: 198.20.23.1:2324 \u2014 opened on your router (NAT-PMP).");
+        }
+    }
 }
 
 TEST(RouterPort, WhatACrashLeftIsRemovedAtTheNextStartAndKeptWhileTheRouterIsSilent) {
@@ -82,18 +171,18 @@ TEST(RouterPort, WhatACrashLeftIsRemovedAtTheNextStartAndKeptWhileTheRouterIsSil
     settings.Set(LauncherKey::RouterMapping, left);
     calls->removable = false;
     RemoveLeftoverMapping(settings,
-                          Scripted(calls, {{Outcome::Opened, std::chrono::milliseconds(0)}}));
+                          Scripted(calls, {{RouterOutcome::Opened, std::chrono::milliseconds(0)}}));
     EXPECT_EQ(Noted(settings), left);
 
     calls->removable = true;
     RemoveLeftoverMapping(settings,
-                          Scripted(calls, {{Outcome::Opened, std::chrono::milliseconds(0)}}));
+                          Scripted(calls, {{RouterOutcome::Opened, std::chrono::milliseconds(0)}}));
     EXPECT_TRUE(Noted(settings).isEmpty());
     EXPECT_EQ(calls->removes, 2);
 
     settings.Set(LauncherKey::RouterMapping, QStringLiteral("garbage"));
     RemoveLeftoverMapping(settings,
-                          Scripted(calls, {{Outcome::Opened, std::chrono::milliseconds(0)}}));
+                          Scripted(calls, {{RouterOutcome::Opened, std::chrono::milliseconds(0)}}));
     EXPECT_TRUE(Noted(settings).isEmpty());
 }
 

@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <tuple>
 
 namespace marloven {
 
@@ -80,7 +79,7 @@ LinkDialog::LinkDialog(QWidget* parent)
     Port = new QSpinBox(this);
     Port->setObjectName("Port");
     Port->setGeometry(72, 86, 90, 22);
-    Port->setRange(kLowestHostingPort, kHighestHostingPort);
+    Port->setRange(kLowestHostingPort, kHighestPort);
     PaintLimeOnBlack(Port);
 
     tellCaption_ = new QLabel(this);
@@ -121,20 +120,27 @@ void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string
     JoinButton->setVisible(choose);
     Address->setVisible(choose);
     (link.side == LinkSide::Join && choose ? JoinButton : HostButton)->setChecked(true);
-    SetBoxText(Address, MessageText(link.hostAddress));
-    Port->setValue(link.port);
+    SetBoxText(Address, MessageText(ShowLinkHost(link.address)));
+    Port->setValue(link.address.port);
     Update();
 }
 
-InternetLink LinkDialog::Choice() const {
+std::optional<InternetLink> LinkDialog::Choice() const {
     InternetLink link = link_;
     link.side = JoinButton->isChecked() ? LinkSide::Join : LinkSide::Host;
-    link.port = Port->value();
-    link.hostAddress = NarrowText(Address->text());
+    link.address.port = Port->value();
     if (link.side == LinkSide::Join) {
-        std::tie(link.hostAddress, link.port) = SplitHostAndPort(link.hostAddress, link.port);
+        const auto host = ParseLinkAddress(NarrowText(Address->text()), Port->value());
+        if (!host) {
+            return std::nullopt;
+        }
+        link.address = *host;
     }
     return link;
+}
+
+std::string LinkDialog::ChoiceRefusal() const {
+    return LinkAddressRefusal(NarrowText(Address->text()));
 }
 
 QString LinkDialog::TextToTell() const {

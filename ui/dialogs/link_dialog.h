@@ -4,6 +4,7 @@
 #include "comm/internet_link.h"
 #include "ui/look/dialog_look.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,11 @@ class LinkDialog : public FixedDialog {
     // `routerAsked`: the launcher will ask the home router to forward the port.
     void Prepare(const InternetLink& link, const std::vector<std::string>& localAddresses,
                  bool routerAsked = false);
-    // The link as chosen; a port typed after the host's address ("host:port") counts.
-    InternetLink Choice() const;
+    // The link as chosen, the host's address read once: a port typed after it
+    // ("host:port") counts. Nothing when the host to join is no address; ChoiceRefusal
+    // then says why.
+    std::optional<InternetLink> Choice() const;
+    std::string ChoiceRefusal() const;
     // The lines to tell the others: this machine's addresses with the port.
     QString TextToTell() const;
 

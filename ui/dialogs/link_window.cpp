@@ -124,7 +124,7 @@ std::optional<Invitation> LinkWindow::ToSend() const {
     if (!invites_ || !address) {
         return std::nullopt;
     }
-    return Invitation{*invites_, address->host, address->port};
+    return Invitation{*invites_, *address};
 }
 
 void LinkWindow::reject() {
@@ -135,7 +135,7 @@ void LinkWindow::reject() {
 }
 
 DosEngineRunner::LinkWatcher LinkWindow::Watcher(LauncherSettings& settings,
-                                                 portmap::Options routerOptions) {
+                                                 MappingOptions routerOptions) {
     return [&settings, routerOptions = std::move(routerOptions)](
                const InternetLink& link, Relay& relay,
                std::function<void()> cancel) -> std::unique_ptr<QObject> {

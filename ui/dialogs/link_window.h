@@ -44,7 +44,7 @@ class LinkWindow : public FixedDialog {
     // The window of each start's link, as the DOS engine asks for it, with a hosting
     // start's port asked of the router as the settings let it.
     static DosEngineRunner::LinkWatcher Watcher(LauncherSettings& settings,
-                                                portmap::Options routerOptions = {});
+                                                MappingOptions routerOptions = {});
 
   protected:
     void reject() override;

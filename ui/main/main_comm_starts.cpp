@@ -9,6 +9,8 @@
 #include "core/settings.h"
 #include "launcher/link_settings.h"
 #include "launcher/start_plan.h"
+#include "launcher/text_conversions.h"
+#include "link/relay.h"
 #include "platform/program_runner.h"
 #include "ui/app_context.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
@@ -33,18 +35,24 @@ void TMain::StartCommDriver(LaunchMode mode, const std::string& value,
     settings.value = value;
     ModemPage->FillCommitSettings(settings);
     settings.socket = forms_.NetNoPlayers->SocketText();
-    if (link && mode == LaunchMode::Dial) {
-        // The launcher calls the number; the driver dials the launcher's end.
-        link->hostAddress = value;
-        SaveLinkChoice(context_.settings, *link);
-        link->dialLauncher = [this, settings](int port) mutable {
-            settings.launcherDialPort = port;
-            ComposeCommitFile(context_.startDir, settings);
-        };
+    // The link is opened first: a hosting port in use stops the start before anything
+    // is written, and a dial's driver is given the port of the launcher's end, which
+    // then calls the number itself.
+    std::shared_ptr<Relay> relay;
+    if (link) {
+        OpenedRelay opened = OpenRelay(*link);
+        if (opened.refusal) {
+            context_.prompter.Inform(MessageText(*opened.refusal));
+            return;
+        }
+        relay = std::move(opened.relay);
+        if (mode == LaunchMode::Dial) {
+            settings.launcherDialPort = relay->DosboxPort();
+        }
     }
     ReportFileErrors(context_.prompter, [&] {
         ComposeCommitFile(context_.startDir, settings);
-        Launch(mode, kCommDriverProgram, link);
+        Launch(mode, kCommDriverProgram, link, relay);
     });
 }
 
@@ -78,6 +86,16 @@ void TMain::DialButtonClick() {
     if (number.empty()) {
         return;
     }
+    if (link) {
+        // The launcher calls the number itself: it is read as an address here, once.
+        const auto called = ParseLinkAddress(number, kDosboxModemDialPort);
+        if (!called) {
+            context_.prompter.Inform(FromBytes(LinkAddressRefusal(number)));
+            return;
+        }
+        link->address = *called;
+        SaveLinkChoice(context_.settings, *link);
+    }
     hide();
     // Back in view after the driver ends, and after a failure once it is reported.
     const auto showAgain = qScopeGuard([this] { show(); });
@@ -100,8 +118,8 @@ void TMain::OpenInvitation(const Invitation& invitation) {
     const LaunchMode mode = invitation.start == InvitationStart::Cable
                                 ? LaunchMode::AlreadyConnected
                                 : LaunchMode::Network;
-    SaveLinkChoice(context_.settings, {mode, ModemPage->ComPort->currentIndex(), LinkSide::Join,
-                                       invitation.address, invitation.port});
+    SaveLinkChoice(context_.settings,
+                   {mode, ModemPage->ComPort->currentIndex(), LinkSide::Join, invitation.address});
     if (mode == LaunchMode::Network) {
         NetworkButtonClick();
     } else {

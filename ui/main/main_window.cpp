@@ -271,9 +271,10 @@ void TMain::PlayerColorChange(int position) {
 }
 
 void TMain::Launch(LaunchMode mode, const std::string& program,
-                   const std::optional<InternetLink>& link) {
+                   const std::optional<InternetLink>& link, std::shared_ptr<Relay> relay) {
     LaunchHooks hooks;
     hooks.link = link;
+    hooks.relay = std::move(relay);
     if (GameOptionsPage->SetMouse->isChecked()) {
         hooks.mouseTweak = [this](std::string& name, const std::string& arguments) {
             return GameOptionsPage->WriteMouseTweak(name, arguments);

@@ -26,7 +26,12 @@ std::optional<InternetLink> AskInternetLink(Prompter& prompter, LauncherSettings
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    link = dialog.Choice();
+    const std::optional<InternetLink> chosen = dialog.Choice();
+    if (!chosen) {
+        prompter.Inform(MessageText(dialog.ChoiceRefusal()));
+        return std::nullopt;
+    }
+    link = *chosen;
     if (const auto refusal = InternetLinkRefusal(link)) {
         prompter.Inform(FromBytes(*refusal));
         return std::nullopt;
