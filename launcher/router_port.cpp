@@ -74,7 +74,7 @@ void RouterPort::Poll() {
     const bool known = answer_.has_value();
     if (Answer() && !known) {
         poll_.setInterval(kAfterAnswerMs);
-        emit answered();
+        emit Answered();
     }
 }
 

@@ -43,7 +43,7 @@ class RouterPort : public QObject {
 
   signals:
     // The router answered, or the bound passed: Words() says what it means.
-    void answered();
+    void Answered();
 
   private:
     void Note();

@@ -52,7 +52,7 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
         Router = AddNote(this, "Router", QStringLiteral("Asking your router to open the port..."),
                          {kMargin, y, textWidth, kRouterHeight});
         y += kRouterHeight + 4;
-        connect(router_.get(), &RouterPort::answered, this, &LinkWindow::ShowRouterAnswer);
+        connect(router_.get(), &RouterPort::Answered, this, &LinkWindow::ShowRouterAnswer);
     }
     Tell = new QPlainTextEdit(this);
     Tell->setObjectName("Tell");
@@ -79,9 +79,9 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
         }
     });
     connect(CancelButton, &QPushButton::clicked, this, &LinkWindow::reject);
-    connect(&relay, &Relay::progressed, Progress, &QLabel::setText);
-    connect(&relay, &Relay::linkUp, this, &QDialog::accept);
-    connect(&relay, &Relay::failed, this, &QDialog::accept);
+    connect(&relay, &Relay::Progressed, Progress, &QLabel::setText);
+    connect(&relay, &Relay::LinkUp, this, &QDialog::accept);
+    connect(&relay, &Relay::Failed, this, &QDialog::accept);
     if (Router != nullptr) {
         FitRouterAnswer();
     }
