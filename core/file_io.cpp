@@ -2,7 +2,7 @@
 #include "core/file_io.h"
 
 #include "core/errors.h"
-#include "platform/os_file.h"
+#include "os/os_file.h"
 
 #include <chrono>
 #include <cstdio>

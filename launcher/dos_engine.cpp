@@ -276,7 +276,7 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
     bool cancelled = false;
     std::unique_ptr<QObject> watch;
     if (relay) {
-        QObject::connect(relay.get(), &Relay::failed, [&stop] {
+        QObject::connect(relay.get(), &Relay::Failed, [&stop] {
             if (stop) {
                 stop();
             }

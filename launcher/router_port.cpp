@@ -100,7 +100,7 @@ void RouterPort::Poll() {
     if (Answer() && (!known || silent != silent_)) {
         poll_.setInterval(kAfterAnswerMs);
         silent_ = silent;
-        emit answered();
+        emit Answered();
     }
 }
 

@@ -44,7 +44,7 @@ class RouterPort : public QObject {
   signals:
     // The router answered, or the bound passed, or it stopped (or started again)
     // answering the renewals: Words() says what it means now.
-    void answered();
+    void Answered();
 
   private:
     void Note();

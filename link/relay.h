@@ -82,13 +82,13 @@ class Relay : public QObject {
     virtual void Close() = 0;
 
   signals:
-    void progressed(const QString& text);
+    void Progressed(const QString& text);
     // The first bytes from another player reached DOSBox.
-    void linkUp(const QString& peer);
+    void LinkUp(const QString& peer);
     // A try at the host failed; the driver may try again.
-    void tryFailed(const QString& message);
+    void TryFailed(const QString& message);
     // Nothing more can come of the link; DOSBox's start should end.
-    void failed(const QString& message);
+    void Failed(const QString& message);
 
   protected:
     explicit Relay(RelayPlan plan);

@@ -225,7 +225,7 @@ void BrokerClient::Fail(const QString& why) {
         return;
     }
     Stop();
-    emit failed(QStringLiteral("Could not reach the meeting place at %1: %2.").arg(where_, why));
+    emit Failed(QStringLiteral("Could not reach the meeting place at %1: %2.").arg(where_, why));
 }
 
 void BrokerClient::Stop() {

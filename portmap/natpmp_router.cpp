@@ -2,7 +2,7 @@
 // NAT-PMP, the way of Apple's routers and of many others beside UPnP: two short
 // questions over UDP to the router's port 5351, spoken here directly, as it needs no
 // library and Windows has none to be had.
-#include "platform/router_datagrams.h"
+#include "os/router_datagrams.h"
 #include "portmap/port_mapping.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // UPnP IGD through miniupnpc: most home routers speak it.
-#include "platform/capped_exchange.h"
-#include "platform/socket_library.h"
+#include "os/capped_exchange.h"
+#include "os/socket_library.h"
 #include "portmap/port_mapping.h"
 
 #include <miniupnpc/miniupnpc.h>

@@ -3,7 +3,7 @@
 
 #include "core/cfg_store.h"
 #include "core/errors.h"
-#include "platform/os_file.h"
+#include "os/os_file.h"
 #include "tests/support/child_process.h"
 #include "tests/support/game_dir.h"
 #include "tests/support/write_failure.h"

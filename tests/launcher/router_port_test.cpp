@@ -5,7 +5,7 @@
 #include "launcher/launcher_settings.h"
 #include "launcher/router_port.h"
 #include "link/relay.h"
-#include "platform/capped_exchange.h"
+#include "os/capped_exchange.h"
 #include "tests/support/scratch_settings.h"
 #include "tests/support/scripted_router.h"
 

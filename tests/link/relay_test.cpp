@@ -82,7 +82,7 @@ TEST(Relay, TcpCarriesBytesBothWaysOverIpv6AndSaysWhenTheyCross) {
     QTcpServer hostDosbox;
     ASSERT_TRUE(hostDosbox.listen(QHostAddress::LocalHost, host->DosboxPort()));
     auto join = Opened(Plan(LinkTransport::Tcp, LinkSide::Join, port, "::1", true));
-    QSignalSpy joinUp(join.get(), &Relay::linkUp);
+    QSignalSpy joinUp(join.get(), &Relay::LinkUp);
     QTcpSocket caller;
     caller.connectToHost(QHostAddress::LocalHost, join->DosboxPort());
     caller.write("ATDT");
@@ -195,8 +195,8 @@ TEST(Relay, ARefusedCallHangsUpOnDosboxAndTheNextCallTriesAgain) {
     RelayPlan plan = Plan(LinkTransport::Tcp, LinkSide::Join, FreeHostingPort(false));
     plan.driverCallsAgain = true;
     auto join = Opened(plan);
-    QSignalSpy tries(join.get(), &Relay::tryFailed);
-    QSignalSpy failed(join.get(), &Relay::failed);
+    QSignalSpy tries(join.get(), &Relay::TryFailed);
+    QSignalSpy failed(join.get(), &Relay::Failed);
     for (int call = 1; call <= 2; ++call) {
         QTcpSocket modem;
         modem.connectToHost(QHostAddress::LocalHost, join->DosboxPort());
@@ -222,7 +222,7 @@ TEST(Relay, AHostThatNeverAnswersEndsTheTryAtItsBoundOrAtCancel) {
     plan.tryMs = 1500;
     for (const bool cancel : {false, true}) {
         auto join = Opened(plan);
-        QSignalSpy failed(join.get(), &Relay::failed);
+        QSignalSpy failed(join.get(), &Relay::Failed);
         QTcpSocket cable;
         cable.connectToHost(QHostAddress::LocalHost, join->DosboxPort());
         QTest::qWait(500);
@@ -328,7 +328,7 @@ TEST(Relay, ATunnelJoinThatGetsNoAnswerEndsWithTheCause) {
         RelayPlan plan = Plan(LinkTransport::Udp, LinkSide::Join, port);
         plan.tryMs = 1500;
         auto join = Opened(plan);
-        QSignalSpy failed(join.get(), &Relay::failed);
+        QSignalSpy failed(join.get(), &Relay::Failed);
         TunnelClient client(join->DosboxPort(), false);
         ASSERT_TRUE(QTest::qWaitFor([&] { return failed.count() == 1; }, kBoundMs));
 #ifndef _WIN32

@@ -214,7 +214,7 @@ TEST(MeetingPlace, ListingsNameTheirHostAndLeaveWithIt) {
     const auto key = SigningKey::Generate();
     BrokerClient hostBroker(QStringLiteral("host-1"));
     ListingPublisher publisher(hostBroker, key);
-    QObject::connect(&hostBroker, &BrokerClient::failed,
+    QObject::connect(&hostBroker, &BrokerClient::Failed,
                      [](const QString& why) { ADD_FAILURE() << why.toStdString(); });
     hostBroker.Connect(Local(line.Port()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return hostBroker.IsConnected(); }, kBoundMs));

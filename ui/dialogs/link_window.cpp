@@ -53,7 +53,7 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
             AddNote(this, "Router", QStringLiteral("Asking your router to open the port..."),
                     {kMargin, y, textWidth, kRouterHeight});
         y += kRouterHeight + 4;
-        connect(router_.get(), &RouterPort::answered, this, &LinkWindow::ShowRouterAnswer);
+        connect(router_.get(), &RouterPort::Answered, this, &LinkWindow::ShowRouterAnswer);
     }
     tellText = new QPlainTextEdit(this);
     tellText->setObjectName("Tell");
@@ -80,9 +80,9 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
         }
     });
     connect(cancelButton, &QPushButton::clicked, this, &LinkWindow::reject);
-    connect(&relay, &Relay::progressed, Progress, &QLabel::setText);
-    connect(&relay, &Relay::linkUp, this, &QDialog::accept);
-    connect(&relay, &Relay::failed, this, &QDialog::accept);
+    connect(&relay, &Relay::Progressed, Progress, &QLabel::setText);
+    connect(&relay, &Relay::LinkUp, this, &QDialog::accept);
+    connect(&relay, &Relay::Failed, this, &QDialog::accept);
     if (routerLabel != nullptr) {
         FitRouterAnswer();
     }

@@ -146,7 +146,7 @@ void MainWindow::StartAlreadyConnected() {
 
 void MainWindow::StartNetworkGame() {
     PlayersDialog& players = *forms_.players;
-    players.SetSocketText(context_.store.CfgGet(cfg_key::SocketNumber));
+    players.SetSocketText(context_.store.CfgGet(cfg_key::kSocketNumber));
     if (players.exec() != QDialog::Accepted) {
         return;
     }
@@ -154,7 +154,7 @@ void MainWindow::StartNetworkGame() {
     if (!ChooseLink(LaunchMode::Network, link)) {
         return;
     }
-    context_.store.CfgSet(cfg_key::SocketNumber, players.SocketText(), false);
+    context_.store.CfgSet(cfg_key::kSocketNumber, players.SocketText(), false);
     StartCommDriver(LaunchMode::Network, std::to_string(players.PlayerCount()), link);
 }
 

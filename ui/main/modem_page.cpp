@@ -28,13 +28,13 @@ ModemPage::ModemPage(AppContext& context, Forms& forms)
     AddLabel(this, "Baud Rate:", 8, 68);
     BaudRate =
         AddList(this, "BaudRate", {"9600", "19200", "38400", "57600", "115200"}, 88, 64, 105);
-    BaudRate->setCurrentText(cfg_default::PortSpeed);
+    BaudRate->setCurrentText(cfg_default::kPortSpeed);
     UseTone = AddCheck(this, "UseTone", "Touch Tone Dialing", 208, 66, 137, true);
 
     AddLabel(this, "Init String:", 8, 100);
-    Init = AddEdit(this, "Init", cfg_default::InitString, 88, 96, 305);
+    Init = AddEdit(this, "Init", cfg_default::kInitString, 88, 96, 305);
     AddLabel(this, "Hangup String:", 8, 128);
-    Hangup = AddEdit(this, "Hangup", cfg_default::HangupString, 88, 124, 305);
+    Hangup = AddEdit(this, "Hangup", cfg_default::kHangupString, 88, 124, 305);
     AddLabel(this, "Dialout String:", 8, 156);
     DialOut = AddEdit(this, "DialOut", "DialOut", 88, 152, 305);
     detectModemButton = AddButton(this, "Button6", "Detect Modem", 304, 186, 89);
@@ -59,11 +59,11 @@ void ModemPage::BuildPortRow() {
 }
 
 void ModemPage::Connect() {
-    store_.FollowEdits(Init, cfg_key::InitString, true);
-    store_.FollowEdits(Hangup, cfg_key::HangupString, true);
-    store_.FollowEdits(DialOut, cfg_key::DialOutString, true);
-    store_.FollowEdits(Uart, cfg_key::UartAddress, false);
-    store_.FollowEdits(IRQ, cfg_key::IrqNumber, false);
+    store_.FollowEdits(Init, cfg_key::kInitString, true);
+    store_.FollowEdits(Hangup, cfg_key::kHangupString, true);
+    store_.FollowEdits(DialOut, cfg_key::kDialOutString, true);
+    store_.FollowEdits(Uart, cfg_key::kUartAddress, false);
+    store_.FollowEdits(IRQ, cfg_key::kIrqNumber, false);
     // Lists answer "activated": the player's own choice, not a change made by the program.
     connect(BaudRate, &QComboBox::activated, this, &ModemPage::StoreBaudRate);
     connect(ComPort, &QComboBox::activated, this, &ModemPage::StoreComPort);
@@ -109,21 +109,21 @@ void ModemPage::SetPortDetailsEnabled(bool enabled) {
 void ModemPage::StoreComPort(int position) {
     const bool userDefined = position == kUserDefinedPortPosition;
     SetPortDetailsEnabled(userDefined);
-    store_.Set(cfg_key::ComPort, FromBytes(ComPortValue(position)), false);
+    store_.Set(cfg_key::kComPort, FromBytes(ComPortValue(position)), false);
     // A standard port drops the port details from the store, but the boxes keep their
     // texts: these reach the store again only when the player edits them.
     if (!userDefined) {
-        store_.Set(cfg_key::IrqNumber, kStandardPortMark, false);
-        store_.Set(cfg_key::UartAddress, kStandardPortMark, false);
+        store_.Set(cfg_key::kIrqNumber, kStandardPortMark, false);
+        store_.Set(cfg_key::kUartAddress, kStandardPortMark, false);
     }
 }
 
 void ModemPage::StoreBaudRate() {
-    store_.Set(cfg_key::PortSpeed, BaudRate->currentText(), false);
+    store_.Set(cfg_key::kPortSpeed, BaudRate->currentText(), false);
 }
 
 void ModemPage::StoreToneDial(bool ticked) {
-    store_.Set(cfg_key::ToneDial, ticked ? "1" : "0", false);
+    store_.Set(cfg_key::kToneDial, ticked ? "1" : "0", false);
 }
 
 void ModemPage::DetectInstalledModem() {

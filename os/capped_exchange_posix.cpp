@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/capped_exchange.h"
+#include "os/capped_exchange.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
