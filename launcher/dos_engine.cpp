@@ -9,9 +9,9 @@
 #include "core/program_kind.h"
 #include "core/text.h"
 #include "launcher/text_conversions.h"
+#include "os/os_file.h"
 #include "platform/dos_support.h"
 #include "platform/ending.h"
-#include "platform/os_file.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -63,7 +63,7 @@ class BrokerClient : public QObject {
     void connected();
     void connectionLost(const QString& why);
     // The first connection could not be made, in the player's words; nothing more comes.
-    void failed(const QString& why);
+    void Failed(const QString& why);
     void message(const QString& topic, const QByteArray& payload);
 
   private:

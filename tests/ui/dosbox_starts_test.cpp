@@ -169,7 +169,7 @@ TEST_F(ThroughDosbox, AGameInAFolderNamedInLatin1RunsThere) {
 TEST_F(ThroughDosbox, ThePlayersAutoexecCannotOpenASectionInOurs) {
     player_.Write("headless.conf",
                   "[autoexec]\nrem the player's\n\t[sdl]\noutput=surface\n[mixer]\nnosound=true\n");
-    main.SingleButton->click();
+    main.singlePlayerButton->click();
     EXPECT_EQ(TakeLog(), "start VK.EXE\r\ntail  -nopred\r\nend\r\n");
 }
 
@@ -222,7 +222,7 @@ TEST_F(EngineLauncher, AStartRemovesTheFoldersThatEndedLaunchersLeft) {
     fs::permissions(temporaries / "dosbox/dosbox", fs::perms::owner_all);
     settings_.dosboxPath = (temporaries / "dosbox/dosbox").string();
     launcher.dir.Write("vk.exe", "MZ");
-    main.SingleButton->click();
+    main.singlePlayerButton->click();
     EXPECT_EQ(starts_, 1);
     EXPECT_FALSE(temporaries.Exists("marloven-start-" + std::to_string(ended) + "-a1B2c3"));
     EXPECT_TRUE(temporaries.Exists("marloven-start-" + std::to_string(getppid()) + "-d4E5f6"));

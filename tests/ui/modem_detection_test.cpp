@@ -254,10 +254,10 @@ TEST(ModemDetectionFromAFile, AnExportTooLargeToBeOneIsRefusedUnread) {
     launcher.dir.Write("MODEMS.REG", "REGEDIT4\r\n");
     std::filesystem::resize_file(launcher.dir / "MODEMS.REG", std::uintmax_t{1} << 30);
     launcher.context.openModems = [&] { return MakeSystemRegistrySource({}, launcher.dir.Path()); };
-    launcher.Main().ModemPage->Button6->click();
+    launcher.mainWindow().modemPage->detectModemButton->click();
     ASSERT_EQ(launcher.prompter.errors.size(), 1);
     EXPECT_TRUE(launcher.prompter.errors.front().contains("more than the 16 MB"));
-    EXPECT_FALSE(launcher.forms->SelectModem->isVisible());
+    EXPECT_FALSE(launcher.forms->selectModem->isVisible());
 }
 
 TEST(ModemsOption, NamesTheFileFromWhereTheLauncherWasStarted) {

@@ -65,8 +65,8 @@ TEST(aboutBox, RepeatsTheTitleAndHasADefaultOkButton) {
     AboutBox& about = *launcher.forms->aboutBox;
     EXPECT_EQ(about.windowTitle(), "About");
     EXPECT_EQ(about.size(), QSize(354, 176));
-    EXPECT_EQ(about.closeButton->geometry(), QRect(160, 144, 51, 25));
-    EXPECT_TRUE(about.closeButton->isDefault());
+    EXPECT_EQ(about.okButton->geometry(), QRect(160, 144, 51, 25));
+    EXPECT_TRUE(about.okButton->isDefault());
     EXPECT_TRUE(about.windowFlags() & Qt::Tool);
     EXPECT_FALSE(about.windowFlags() & Qt::WindowCloseButtonHint);
 }

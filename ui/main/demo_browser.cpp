@@ -133,9 +133,8 @@ void DemoBrowser::ReadFileList() {
         const QSignalBlocker quiet(files);
         files->clear();
         // Case does not matter to the mask, as on the systems the game comes from.
-        files->addItems(
-            QDir(QStringFromPath(directory_))
-                .entryList({kDemoMask}, QDir::Files, QDir::Name | QDir::IgnoreCase));
+        files->addItems(QDir(QStringFromPath(directory_))
+                            .entryList({kDemoMask}, QDir::Files, QDir::Name | QDir::IgnoreCase));
         const auto same = files->findItems(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (!chosen.isEmpty() && !same.isEmpty()) {
             files->setCurrentItem(same.front());
