@@ -19,7 +19,7 @@ constexpr int kDosboxRetryMs = 200;
 // What one direction of a link holds at most, in the sockets' buffers together: beyond
 // it the pipe stops reading, so a peer that sends faster than the other end takes waits
 // in its own system's buffers and not in the launcher's memory.
-constexpr qint64 kHeldBytes = 64 * 1024;
+constexpr qint64 kHeldBytes = qint64{64} * 1024;
 
 // One link's two sockets: what arrives on one leaves by the other, held back until the
 // other is connected. When either side closes, the other is closed after what it still

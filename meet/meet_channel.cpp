@@ -175,7 +175,7 @@ void MeetChannel::Take(std::uint64_t seq, const QByteArray& bytes) {
         ackDue_ = true;
         QTimer::singleShot(0, this, &MeetChannel::SendAck);
     }
-    if (seq < expected_ || seq >= expected_ + 2 * kWindow) {
+    if (seq < expected_ || seq >= expected_ + static_cast<decltype(expected_)>(2 * kWindow)) {
         return;
     }
     if (seq > expected_) {

@@ -82,9 +82,8 @@ std::optional<CappedReply> ExchangeCapped(const std::string& host, int port,
         const ssize_t wrote = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
         if (wrote > 0) {
             sent += static_cast<std::size_t>(wrote);
-        } else if (wrote < 0 && errno != EAGAIN && errno != EINTR) {
-            return std::nullopt;
-        } else if (!Ready(fd, POLLOUT, deadline)) {
+        } else if ((wrote < 0 && errno != EAGAIN && errno != EINTR) ||
+                   !Ready(fd, POLLOUT, deadline)) {
             return std::nullopt;
         }
     }

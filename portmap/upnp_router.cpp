@@ -23,8 +23,8 @@ constexpr const char* kDescription = "Marloven";
 
 // A gateway describes itself in a few KB; what is longer is no gateway of ours, and is
 // not read further.
-constexpr std::size_t kMostDescription = 64 * 1024;
-constexpr std::size_t kMostHeaders = 8 * 1024;
+constexpr std::size_t kMostDescription = std::size_t{64} * 1024;
+constexpr std::size_t kMostHeaders = std::size_t{8} * 1024;
 
 struct HttpUrl {
     std::string authority; // as the URL has it, for the Host header
