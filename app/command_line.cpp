@@ -3,6 +3,7 @@
 
 #include "comm/invitation.h"
 #include "core/named_start.h"
+#include "launcher/text_conversions.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -31,7 +32,7 @@ const QCommandLineOption kAnswersOption(
 
 const QCommandLineOption kPrintCommandOption(
     "print-command",
-    QString::fromStdString(
+    MessageText(
         "Print what the named <start> would run with the game directory's VK.CFG as stored: "
         "the DOS command line, the host command and DOSBox's configuration; then exit. The "
         "starts are " +
@@ -67,14 +68,14 @@ void DefineOptions(QCommandLineParser& parser) {
 
 int Refuse(const QString& reason) {
     std::fprintf(stderr, "marloven: %s\nTry 'marloven --help' for the options.\n",
-                 reason.toLocal8Bit().constData());
+                 NarrowText(reason).c_str());
     return 2;
 }
 
 QStringList BareArguments(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << MessageText(argv[i]);
     }
     return arguments;
 }
@@ -127,7 +128,7 @@ std::variant<LauncherOptions, int> ParseLauncherOptions(const QStringList& argum
     if (!positional.isEmpty()) {
         const QString& given = positional.front();
         // The desktop entry hands on links; a folder may come as a file: link too.
-        if (LooksLikeInvitation(given.toStdString())) {
+        if (LooksLikeInvitation(NarrowText(given))) {
             options.invitation = given;
         } else if (given.startsWith("file://", Qt::CaseInsensitive)) {
             options.gameDirectory = QUrl(given).toLocalFile();

@@ -118,9 +118,9 @@ InvitationGiven(const marloven::LauncherOptions& options, marloven::Prompter& pr
     if (!options.invitation) {
         return std::optional<marloven::Invitation>();
     }
-    const auto parsed = marloven::ParseInvitation(options.invitation->toStdString());
+    const auto parsed = marloven::ParseInvitation(marloven::NarrowText(*options.invitation));
     if (!parsed.invitation) {
-        marloven::ReportStartupError(QString::fromStdString(parsed.refusal), &prompter);
+        marloven::ReportStartupError(marloven::MessageText(parsed.refusal), &prompter);
         return 1;
     }
     return parsed.invitation;

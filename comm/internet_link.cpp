@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/internet_link.h"
 
-#include <algorithm>
-#include <charconv>
-
 namespace marloven {
 
 namespace {
@@ -21,17 +18,17 @@ bool Joins(const InternetLink& link) {
 
 // The dialling side does not listen: a modem with port 0 takes no calls.
 int ListenPort(const InternetLink& link) {
-    return link.mode == LaunchMode::Dial ? 0 : link.port;
+    return link.mode == LaunchMode::Dial ? 0 : link.address.port;
 }
 
 std::string SerialValue(const InternetLink& link) {
-    const std::string port = std::to_string(link.port);
+    const std::string port = std::to_string(link.address.port);
     switch (link.mode) {
     case LaunchMode::Dial:
     case LaunchMode::Answer:
         return "modem listenport:" + std::to_string(ListenPort(link));
     case LaunchMode::AlreadyConnected:
-        return Joins(link) ? "nullmodem server:" + link.hostAddress + " port:" + port
+        return Joins(link) ? "nullmodem server:" + link.address.host + " port:" + port
                            : "nullmodem port:" + port;
     case LaunchMode::SinglePlayer:
     case LaunchMode::Network:
@@ -54,48 +51,54 @@ std::optional<std::string> InternetLinkRefusal(const InternetLink& link) {
     if (auto refusal = ComPortRefusal(link.mode, link.comPortIndex)) {
         return refusal;
     }
-    if (LinkReaches(link)) {
-        // A dial's number is picked in the phonebook at the start itself.
-        const bool numberToCome = link.mode == LaunchMode::Dial && link.hostAddress.empty();
-        if (!numberToCome && !RemoteOf(link)) {
-            return LinkAddressRefusal(link.hostAddress);
-        }
-        return std::nullopt;
+    if (!LinkReaches(link)) {
+        return HostingPortRefusal(link.address.port);
     }
-    return HostingPortRefusal(link.port);
+    // A dial's number is picked in the phonebook at the start itself.
+    if (link.mode != LaunchMode::Dial && link.address.host.empty()) {
+        return std::string("Joining needs the host's address: write it in the box under "
+                           "\"Join the host at\", as the host tells it.");
+    }
+    return std::nullopt;
 }
 
 bool LinkReaches(const InternetLink& link) {
     return link.mode == LaunchMode::Dial || Joins(link);
 }
 
-std::optional<LinkAddress> RemoteOf(const InternetLink& link) {
-    return ParseLinkAddress(link.hostAddress,
-                            link.mode == LaunchMode::Dial ? kDosboxModemDialPort : link.port);
-}
-
 std::string DescribeCarriedLink(const InternetLink& link) {
     const char* transport = link.mode == LaunchMode::Network ? "UDP" : "TCP";
     if (!LinkReaches(link)) {
         return std::string("the launcher waits on ") + transport + " port " +
-               std::to_string(link.port) + " and hands each player on to DOSBox on " +
+               std::to_string(link.address.port) + " and hands each player on to DOSBox on " +
                kLauncherEndAddress + " (at a free port of its own)";
     }
-    const auto remote = RemoteOf(link);
-    const std::string where = remote                     ? ShowLinkAddress(*remote)
-                              : link.hostAddress.empty() ? "the number picked in the phonebook"
-                                                         : link.hostAddress;
+    const std::string where = !link.address.host.empty()      ? ShowLinkAddress(link.address)
+                              : link.mode == LaunchMode::Dial ? "the number picked in the phonebook"
+                                                              : "the host";
     return std::string("DOSBox reaches the launcher on ") + kLauncherEndAddress +
            (link.mode == LaunchMode::Dial ? ", and the launcher calls "
                                           : ", and the launcher joins ") +
            where + " (" + transport + ")";
 }
 
+bool DosboxListens(const InternetLink& link) {
+    return link.mode == LaunchMode::Answer;
+}
+
 InternetLink LinkThroughLauncher(const InternetLink& link, int launcherPort) {
     InternetLink local = link;
-    local.port = launcherPort;
-    if (Joins(link)) {
-        local.hostAddress = kLauncherEndAddress;
+    local.address.port = launcherPort;
+    // DOSBox 0.74 binds what it listens on to every address of the machine, where any
+    // machine of the home network would reach it past the launcher. So wherever the
+    // driver allows, DOSBox reaches the launcher on 127.0.0.1 instead: the hosting
+    // cable and tunnel are joins towards the launcher's end, which carries the players.
+    if (!DosboxListens(link) && local.mode != LaunchMode::Dial) {
+        local.side = LinkSide::Join;
+    }
+    if (Joins(local)) {
+        local.address.host = kLauncherEndAddress;
+        local.address.ipv6 = false;
     }
     return local;
 }
@@ -103,28 +106,14 @@ InternetLink LinkThroughLauncher(const InternetLink& link, int launcherPort) {
 void AddInternetLink(DosboxStart& start, const InternetLink& link) {
     if (link.mode == LaunchMode::Network) {
         start.settings.push_back({"ipx", "ipx", "true"});
-        const std::string port = std::to_string(link.port);
-        start.commandsBeforeProgram.push_back(Joins(link) ? "ipxnet connect " + link.hostAddress +
+        const std::string port = std::to_string(link.address.port);
+        start.commandsBeforeProgram.push_back(Joins(link) ? "ipxnet connect " + link.address.host +
                                                                 ' ' + port
                                                           : "ipxnet startserver " + port);
         return;
     }
     start.settings.push_back(
         {"serial", "serial" + std::to_string(link.comPortIndex + 1), SerialValue(link)});
-}
-
-std::pair<std::string, int> SplitHostAndPort(std::string_view text, int port) {
-    const auto colon = text.rfind(':');
-    if (colon == std::string_view::npos) {
-        return {std::string(text), port};
-    }
-    const std::string_view digits = text.substr(colon + 1);
-    int given = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), given);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
-        return {std::string(text), port}; // left for the address check to refuse
-    }
-    return {std::string(text.substr(0, colon)), given};
 }
 
 std::vector<std::string> AddressesToTell(const std::vector<std::string>& ipv4Addresses, int port) {

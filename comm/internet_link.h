@@ -5,11 +5,9 @@
 #include "comm/link_address.h"
 #include "core/dosbox_start.h"
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace marloven {
@@ -22,7 +20,6 @@ enum class LinkSide { Host, Join };
 inline constexpr int kDefaultModemListenPort = 2323;
 inline constexpr int kDefaultNullModemPort = 2324;
 inline constexpr int kDefaultIpxPort = 2130;
-inline constexpr int kHighestPort = 65535;
 
 // How a comm-driver start reaches the other players when DOSBox runs the driver: its
 // emulated modem places or answers the call, its null-modem cable is the link that is
@@ -34,39 +31,34 @@ struct InternetLink {
     int comPortIndex = -1;
     // Already connected and network: hosting or joining.
     LinkSide side = LinkSide::Host;
-    // Joining: the host as the player wrote it. Dialling: the number called.
-    std::string hostAddress;
-    // Answering and hosting: the port to listen on. Joining: the host's port.
-    int port = 0;
-    // Dialling where the launcher places the call: rewrites the driver's file so that it
-    // dials the launcher's end, at the port given, once that end is open.
-    std::function<void(int launcherPort)> dialLauncher = {};
+    // Joining: the host and its port, read once from what the player typed or the
+    // invitation named. Dialling: the number called, read as an address once it is
+    // picked in the phonebook (no host before). Answering and hosting: only the port,
+    // the one to listen on.
+    LinkAddress address;
 };
 
 // The port a modem call goes to when the number names none: DOSBox's modem's own.
 inline constexpr int kDosboxModemDialPort = 23;
 
 // Why the link cannot be made, in the player's words; nothing when it can: a COM port
-// DOSBox lacks, a hosting port outside 1024 to 65535, an address that is none.
+// DOSBox lacks, a hosting port outside 1024 to 65535, no host to join.
 std::optional<std::string> InternetLinkRefusal(const InternetLink& link);
 // Whether this machine reaches the other (dial, join) rather than waits (answer, host).
 bool LinkReaches(const InternetLink& link);
-// The machine reached: for a dial, the number (hostAddress) read as an address.
-std::optional<LinkAddress> RemoteOf(const InternetLink& link);
 // How the launcher carries the link, for the player to see before the start.
 std::string DescribeCarriedLink(const InternetLink& link);
+// Whether DOSBox's own end listens when the launcher carries the link: only the modem
+// that answers calls, as DOSBox's modem cannot reach out to take one.
+bool DosboxListens(const InternetLink& link);
 // The link as DOSBox is given it when the launcher carries it: only the launcher's end
-// on this machine, at launcherPort.
+// on this machine, at launcherPort; DOSBox reaches it there unless DosboxListens.
 InternetLink LinkThroughLauncher(const InternetLink& link, int launcherPort);
 // The first of its checks, which needs nothing but the modem page: the COM port.
 std::optional<std::string> ComPortRefusal(LaunchMode mode, int comPortIndex);
 
 // Adds the link's DOSBox settings and the commands that must run before the driver.
 void AddInternetLink(DosboxStart& start, const InternetLink& link);
-
-// The host's address as the player gave it, which may end in ":port" as the host's
-// own list shows it: the address alone, and that port (else the one given).
-std::pair<std::string, int> SplitHostAndPort(std::string_view text, int port);
 
 // What a phonebook number may hold where DOSBox dials: the phone-number characters,
 // and those of an internet address ("host:port").

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/invitation.h"
 
-#include "comm/internet_link.h"
-#include "comm/link_address.h"
+#include "core/text.h"
 
 #include <algorithm>
 #include <array>
@@ -135,11 +134,6 @@ std::optional<LinkAddress> CheckedAddress(const std::string& address, std::strin
     return std::nullopt;
 }
 
-// Only an IPv6 address holds a colon: ParseLinkAddress takes any other text apart at it.
-LinkAddress AddressOf(const Invitation& invitation) {
-    return {invitation.address, invitation.port, invitation.address.find(':') != std::string::npos};
-}
-
 InvitationParse Refused(std::string reason) {
     return {std::nullopt, "This link is no Marloven invitation: " + std::move(reason)};
 }
@@ -190,13 +184,13 @@ InvitationParse ParseInvitation(std::string_view link) {
             if (!address) {
                 return Refused(std::move(refusal));
             }
-            invitation.address = address->host;
+            invitation.address = *address;
             const auto port = Number(*fields.port, 5);
             if (!port || *port < 1 || *port > kHighestPort) {
                 return Refused("the port \"" + *fields.port +
                                "\" is not a number from 1 to 65535.");
             }
-            invitation.port = *port;
+            invitation.address.port = *port;
             return {std::move(invitation), {}};
         }
     }
@@ -205,29 +199,31 @@ InvitationParse ParseInvitation(std::string_view link) {
 
 std::string InvitationLink(const Invitation& invitation) {
     // Brackets are escaped, since chat programs end a link at an unescaped one.
-    const std::string address =
-        AddressOf(invitation).ipv6 ? "%5B" + invitation.address + "%5D" : invitation.address;
+    const LinkAddress& host = invitation.address;
+    const std::string address = host.ipv6 ? "%5B" + host.host + "%5D" : host.host;
     return "marloven://join?start=" + std::string(StartName(invitation.start)) +
-           "&address=" + address + "&port=" + std::to_string(invitation.port);
+           "&address=" + address + "&port=" + std::to_string(host.port);
 }
 
 std::string InvitationAddressAndPort(const Invitation& invitation) {
-    return ShowLinkAddress(AddressOf(invitation));
+    return ShowLinkAddress(invitation.address);
 }
 
 std::string InvitationPlainLine(const Invitation& invitation) {
-    const std::string port = std::to_string(invitation.port);
+    const std::string port = std::to_string(invitation.address.port);
     switch (invitation.start) {
     case InvitationStart::ModemCall:
         return "Without Marloven: in DOSBox with serial1=modem, have the game's driver dial " +
                InvitationAddressAndPort(invitation) + " on COM1.";
     case InvitationStart::Cable:
         return "Without Marloven: start DOSBox with serial1=nullmodem server:" +
-               invitation.address + " port:" + port +
+               invitation.address.host + " port:" + port +
                ", then the game's driver on COM1, already connected.";
     case InvitationStart::Network:
-        return "Without Marloven: in DOSBox with ipx=true, type ipxnet connect " +
-               invitation.address + " " + port + ", then start the game's network driver.";
+        // The host lets only a joiner that proves itself into the network game, and plain
+        // DOSBox cannot, so no line would work.
+        return "Without Marloven: a network game needs Marloven to join; install it, then "
+               "open this invitation.";
     }
     return {};
 }

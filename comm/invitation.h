@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "comm/link_address.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,8 +19,8 @@ enum class InvitationStart {
 
 struct Invitation {
     InvitationStart start = InvitationStart::Cable;
-    std::string address; // a host name, dotted IPv4, or IPv6 without its brackets
-    int port = 0;
+    // The host (a name, dotted IPv4 or IPv6) and its port, read once from the link.
+    LinkAddress address;
 };
 
 // Links arrive from chat programs and web pages: anything longer is no invitation.

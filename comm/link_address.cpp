@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/link_address.h"
 
+#include "core/text.h"
+
 #include <algorithm>
 #include <charconv>
 #include <vector>
@@ -41,7 +43,7 @@ std::optional<int> Number(std::string_view digits, std::size_t maxDigits) {
 
 std::optional<int> Port(std::string_view digits) {
     const auto port = Number(digits, 5);
-    return port && *port >= 1 && *port <= kHighestHostingPort ? port : std::nullopt;
+    return port && *port >= 1 && *port <= kHighestPort ? port : std::nullopt;
 }
 
 // Four decimal parts, each at most 255, written back without leading zeros.
@@ -61,11 +63,25 @@ std::optional<std::string> DottedIpv4(std::string_view text) {
     return plain;
 }
 
+// "0x7f" or "0X1": the system's resolver reads such a label as a number, so that
+// "0x7f.1" or "0x7f000001" would reach 127.0.0.1.
+bool IsHexNumber(std::string_view label) {
+    return label.size() > 2 && label[0] == '0' && (label[1] == 'x' || label[1] == 'X') &&
+           std::ranges::all_of(label.substr(2), IsHexDigit);
+}
+
 bool IsHostName(std::string_view text) {
     if (text.empty() || text.size() > kMaxHostName) {
         return false;
     }
-    return std::ranges::all_of(Split(text, '.'), [](std::string_view label) {
+    // A name ending in a number is an address in one of the forms the resolver reads
+    // besides four decimal numbers: only those four are taken, as written.
+    const auto labels = Split(text, '.');
+    const std::string_view last = labels.back();
+    if (IsHexNumber(last) || (!last.empty() && std::ranges::all_of(last, IsDigit))) {
+        return false;
+    }
+    return std::ranges::all_of(labels, [](std::string_view label) {
         return !label.empty() && label.size() <= kMaxLabel && label.front() != '-' &&
                label.back() != '-' &&
                std::ranges::all_of(label, [](char c) { return IsLetterOrDigit(c) || c == '-'; });
@@ -132,16 +148,8 @@ std::optional<LinkAddress> ParseBracketed(std::string_view text, int defaultPort
 
 } // namespace
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool IsHexDigit(char c) {
-    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 bool IsHostingPort(int port) {
-    return port >= kLowestHostingPort && port <= kHighestHostingPort;
+    return port >= kLowestHostingPort && port <= kHighestPort;
 }
 
 std::optional<std::string> HostingPortRefusal(int port) {
@@ -149,7 +157,7 @@ std::optional<std::string> HostingPortRefusal(int port) {
         return std::nullopt;
     }
     return "The port " + std::to_string(port) + " cannot be used for hosting. Choose one from " +
-           std::to_string(kLowestHostingPort) + " to " + std::to_string(kHighestHostingPort) +
+           std::to_string(kLowestHostingPort) + " to " + std::to_string(kHighestPort) +
            ", such as 2323.";
 }
 
@@ -164,7 +172,7 @@ std::optional<LinkAddress> ParseLinkAddress(std::string_view text, int defaultPo
         port = Port(text.substr(colon + 1)); // a second colon makes the port no number
         text = text.substr(0, colon);
     }
-    if (!port || *port < 1 || *port > kHighestHostingPort) {
+    if (!port || *port < 1 || *port > kHighestPort) {
         return std::nullopt;
     }
     const bool numeric = std::ranges::all_of(text, [](char c) { return IsDigit(c) || c == '.'; });
@@ -178,6 +186,19 @@ std::optional<LinkAddress> ParseLinkAddress(std::string_view text, int defaultPo
 }
 
 std::string LinkAddressRefusal(std::string_view text) {
+    // The port after the colon, when the text has one: a bad one is the port's fault,
+    // whatever the host before it.
+    const std::string_view trimmed = Trimmed(text);
+    const auto close = !trimmed.empty() && trimmed.front() == '[' ? trimmed.find(']') : 0;
+    const auto colon = close == std::string_view::npos ? close : trimmed.find(':', close);
+    if (colon != std::string_view::npos && (close != 0 || trimmed.rfind(':') == colon)) {
+        const std::string_view port = trimmed.substr(colon + 1);
+        if (!Port(port)) {
+            return "\"" + std::string(port) +
+                   "\" after the colon is no port. Ports run from 1 to " +
+                   std::to_string(kHighestPort) + ".";
+        }
+    }
     return "\"" + std::string(text) +
            "\" is not an address to reach. Write a host name (velkaran.example.org), an IPv4 "
            "address of four numbers up to 255 (192.168.1.20), or an IPv6 address in brackets "
@@ -185,8 +206,11 @@ std::string LinkAddressRefusal(std::string_view text) {
 }
 
 std::string ShowLinkAddress(const LinkAddress& address) {
-    const std::string port = ':' + std::to_string(address.port);
-    return address.ipv6 ? '[' + address.host + ']' + port : address.host + port;
+    return ShowLinkHost(address) + ':' + std::to_string(address.port);
+}
+
+std::string ShowLinkHost(const LinkAddress& address) {
+    return address.ipv6 ? '[' + address.host + ']' : address.host;
 }
 
 std::string LauncherDialNumber(int localPort) {

@@ -7,16 +7,16 @@
 
 namespace marloven {
 
-// The ports a player may host on: the launcher binds them without privileges, on every
-// system. The port box, the check before a start and its message all use these.
+// The highest port there is, for TCP and UDP alike.
+inline constexpr int kHighestPort = 65535;
+
+// The ports a player may host on, from here to kHighestPort: the launcher binds them
+// without privileges, on every system. The port box, the check before a start and its
+// message all use these.
 inline constexpr int kLowestHostingPort = 1024;
-inline constexpr int kHighestHostingPort = 65535;
 
 bool IsHostingPort(int port);
 
-// The ASCII classes an address and an invitation are read by, whatever the locale.
-bool IsDigit(char c);
-bool IsHexDigit(char c);
 // Why a port cannot be hosted on, naming it and what may be chosen; nothing when it can.
 std::optional<std::string> HostingPortRefusal(int port);
 
@@ -41,6 +41,9 @@ std::string LinkAddressRefusal(std::string_view text);
 // The address as the player writes it: "name:port", "192.0.2.7:2323",
 // "[2001:db8::7]:2323".
 std::string ShowLinkAddress(const LinkAddress& address);
+// Its host alone as the player writes it, which ParseLinkAddress reads back: "name",
+// "192.0.2.7", "[2001:db8::7]".
+std::string ShowLinkHost(const LinkAddress& address);
 
 // The only address DOSBox reaches when the launcher carries the link: the launcher's
 // own end on this machine.

@@ -2,7 +2,7 @@
 #include "core/file_io.h"
 
 #include "core/errors.h"
-#include "platform/os_file.h"
+#include "os/os_file.h"
 
 #include <chrono>
 #include <cstdio>
@@ -133,6 +133,11 @@ std::error_code WriteInPlace(const std::filesystem::path& path,
     }
     const auto size = TotalSize(pieces);
     if ((error = file.Reserve(size))) {
+        // A reservation that fails part-way (ext4 on a full disk) may already have grown
+        // the file with zeros beyond its old end: the old length is all the file had.
+        if (!file.Truncate(old->size())) {
+            file.Sync();
+        }
         return error;
     }
     // One write, so that the time in which a crash spoils the file is as short as it can be.

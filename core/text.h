@@ -12,10 +12,18 @@ namespace marloven {
 std::string TrimLeadingBlanks(std::string_view text);
 std::string UpperAscii(std::string_view text);
 
+// The ASCII digit classes, whatever the locale: addresses, ports and escapes are read by
+// them.
+bool IsDigit(char c);
+bool IsHexDigit(char c);
+
 // The text as a value on one line of the game's text files: each CR LF, lone CR or
 // lone LF becomes one blank, and so does every other control byte but tab (a NUL
 // would cut a C string short, a Ctrl-Z end a DOS text file). Bytes from 128 up stay.
 std::string OneLine(std::string_view text);
+// The same for the files the game's DOS drivers read (COMMIT.DAT, VKSETMS.DAT), which
+// expect no control byte inside a value at all: tab and DEL become blanks too.
+std::string DriverLine(std::string_view text);
 
 // The lines of a text, split on CR LF, a lone CR or a lone LF. A break at the very
 // end starts no further line.

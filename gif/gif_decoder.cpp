@@ -172,6 +172,9 @@ bool GifDecoder::DecodeGif(std::span<const std::uint8_t> data) {
     if (data.size() < 3 || std::memcmp(data.data(), "GIF", 3) != 0) {
         return false;
     }
+    // The file's bytes, and a frame's data gathered from them, are kept while it is read.
+    reading_ = 2 * static_cast<std::int64_t>(data.size());
+    Hold(reading_);
     GifReader in(data);
     in.Skip(6); // the version is not examined
     ReadScreen(in);
@@ -192,6 +195,9 @@ bool GifDecoder::DecodeGif(std::span<const std::uint8_t> data) {
             break;
         }
     }
+    reading_ = 0;
+    std::vector<std::uint8_t>().swap(scratch_);
+    Hold(KeptBytes());
     return true;
 }
 
@@ -207,6 +213,7 @@ void GifDecoder::Reset() {
     LargestSavedArea = 0;
     RasterBytes = 0;
     LimitReached = false;
+    reading_ = 0;
     Hold(0);
 }
 
@@ -291,7 +298,8 @@ void GifDecoder::Hold(std::int64_t bytes) {
 bool GifDecoder::Affords(const GifFrame& frame, std::int64_t rasterBytes) const {
     const std::int64_t area = std::int64_t{frame.Width} * frame.Height;
     const std::int64_t saved = std::max(LargestSavedArea, frame.Disposal == 3 ? area : 0);
-    const std::int64_t total = RasterBytes + rasterBytes + 4 * (DrawnWith(frame).Area() + saved);
+    const std::int64_t total =
+        reading_ + RasterBytes + rasterBytes + 4 * (DrawnWith(frame).Area() + saved);
     const bool affords =
         total <= MaxBytes && GifProcessBytes() - held_ + total <= kGifProcessMaxBytes;
     LimitReached = LimitReached || !affords;
@@ -318,9 +326,13 @@ bool GifDecoder::ReadFrame(GifReader& in) {
     ImageWidth = std::max(ImageWidth, frame.Left + frame.Width);
     ImageHeight = std::max(ImageHeight, frame.Top + frame.Height);
     Frames.push_back(std::move(frame));
-    Hold(RasterBytes +
-         4 * (std::int64_t{DrawnRight - DrawnLeft} * (DrawnBottom - DrawnTop) + LargestSavedArea));
+    Hold(reading_ + KeptBytes());
     return true;
+}
+
+std::int64_t GifDecoder::KeptBytes() const {
+    return RasterBytes +
+           4 * (std::int64_t{DrawnRight - DrawnLeft} * (DrawnBottom - DrawnTop) + LargestSavedArea);
 }
 
 } // namespace marloven

@@ -9,14 +9,17 @@
 #include "core/program_kind.h"
 #include "core/text.h"
 #include "launcher/text_conversions.h"
+#include "os/os_file.h"
 #include "platform/dos_support.h"
 #include "platform/ending.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <charconv>
 #include <filesystem>
 #include <utility>
 
@@ -69,6 +72,14 @@ std::optional<std::string> PlayersCommands(const std::string& file, DosboxStart&
     if (file.empty()) {
         return std::nullopt;
     }
+    std::error_code error;
+    if (const auto size = std::filesystem::file_size(file, error);
+        !error && size > kMostTextFileBytes) {
+        return "The DOSBox configuration file " + file + " chosen in Options > DOSBox holds " +
+               std::to_string(size) + " bytes, more than the " +
+               std::to_string(kMostTextFileBytes >> 20) +
+               " MB a configuration file may hold. Choose another there.";
+    }
     const auto text = ReadWholeFile(file);
     if (!text) {
         return "The DOSBox configuration file " + file +
@@ -76,6 +87,34 @@ std::optional<std::string> PlayersCommands(const std::string& file, DosboxStart&
     }
     start.playersCommands = AutoexecLines(*text);
     return std::nullopt;
+}
+
+// A start's folder is named by the launcher's process, so that the folder of a launcher
+// killed before it could remove it is known, by a start of another, for a leftover.
+constexpr std::string_view kStartFolderPrefix = "marloven-start-";
+
+// Folders of ended launchers go; so would the folder of a process that ended and whose
+// number another launcher took meanwhile, but never a running launcher's.
+void RemoveStartFoldersOfEndedLaunchers(const std::filesystem::path& temporaries) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(temporaries, error), end; !error && it != end;
+         it.increment(error)) {
+        const auto utf8 = it->path().filename().u8string();
+        const std::string_view name(reinterpret_cast<const char*>(utf8.data()), utf8.size());
+        if (!name.starts_with(kStartFolderPrefix)) {
+            continue;
+        }
+        const std::string_view rest = name.substr(kStartFolderPrefix.size());
+        std::uint32_t process = 0;
+        const auto [at, parsed] = std::from_chars(rest.data(), rest.data() + rest.size(), process);
+        std::error_code ignored;
+        // Never through a link: it could name any folder.
+        if (parsed == std::errc() && at != rest.data() && at != rest.data() + rest.size() &&
+            *at == '-' && it->is_directory(ignored) && !it->is_symlink(ignored) &&
+            !ProcessIsRunning(process)) {
+            std::filesystem::remove_all(it->path(), ignored);
+        }
+    }
 }
 
 // launcherPort: where DOSBox meets the launcher for a start's link (0 while planning).
@@ -101,9 +140,9 @@ Preparation Prepare(const GameRunner& engine, const GameStart& command,
     if (command.link) {
         // Until the start, DOSBox's port is shown as the player's; each start takes a
         // free one.
-        AddInternetLink(start,
-                        LinkThroughLauncher(*command.link,
-                                            launcherPort != 0 ? launcherPort : command.link->port));
+        AddInternetLink(start, LinkThroughLauncher(*command.link,
+                                                   launcherPort != 0 ? launcherPort
+                                                                     : command.link->address.port));
         plan.link = DescribeCarriedLink(*command.link);
     }
     prepared.dosbox = FindDosbox(settings);
@@ -125,20 +164,6 @@ Preparation Prepare(const GameRunner& engine, const GameStart& command,
         plan.refusal = DosboxProgramRefusal(prepared.dosbox);
     }
     return prepared;
-}
-
-// The link the launcher carries for a start, open before DOSBox starts.
-struct CarriedLink {
-    std::unique_ptr<Relay> relay;
-    std::optional<std::string> refusal;
-};
-
-CarriedLink OpenLink(const InternetLink& link) {
-    CarriedLink carried{MakeRelay(PlanRelay(link, RemoteOf(link).value_or(LinkAddress{}))), {}};
-    if (const auto refusal = carried.relay->Open()) {
-        carried.refusal = NarrowText(*refusal);
-    }
-    return carried;
 }
 
 // What the player is told once DOSBox has ended: the link that failed, or DOSBox's own
@@ -167,8 +192,7 @@ std::string FindDosbox(const DosboxSettings& settings) {
     }
     for (const QStringList& folders : searches) {
         for (const char* name : {"dosbox-staging", "dosbox-x", "dosbox"}) {
-            const QString found =
-                QStandardPaths::findExecutable(QString::fromLatin1(name), folders);
+            const QString found = QStandardPaths::findExecutable(MessageText(name), folders);
             if (!found.isEmpty()) {
                 // Qt's forward slashes would reach a Windows command line as they are.
                 return NarrowText(QDir::toNativeSeparators(found));
@@ -190,7 +214,8 @@ std::string DosboxVersion(const std::string& dosbox) {
     }
     for (const QByteArray& line : process.readAll().split('\n')) {
         if (!line.trimmed().isEmpty()) {
-            return line.trimmed().toStdString();
+            const QByteArray first = line.trimmed();
+            return std::string(first.constData(), static_cast<std::size_t>(first.size()));
         }
     }
     return {};
@@ -201,37 +226,45 @@ DosEngineRunner::DosEngineRunner(std::unique_ptr<ProgramRunner> system,
     : system_(std::move(system)), settings_(std::move(settings)) {}
 
 PlannedStart DosEngineRunner::Plan(const GameStart& start) const {
-    return Prepare(*this, start, settings_(), 0).plan;
+    return Prepare(*this, start, settings_(), start.relay ? start.relay->DosboxPort() : 0).plan;
 }
 
 RunResult DosEngineRunner::Run(const GameStart& command) {
-    const DosboxSettings settings = settings_();
-    Preparation prepared = Prepare(*this, command, settings, 0);
+    // The link is open before anything is written: hosting binds its port, and a port in
+    // use stops the start here. A start that names the link's port in the driver's file
+    // (a dial) opened it already.
+    std::shared_ptr<Relay> relay = command.relay;
+    if (command.link && !relay) {
+        OpenedRelay opened = OpenRelay(*command.link);
+        if (opened.refusal) {
+            return {RunOutcome::Refused, *opened.refusal};
+        }
+        relay = std::move(opened.relay);
+    }
+    // The link ends with the start, whoever else holds its relay.
+    const auto endLink = qScopeGuard([&relay] {
+        if (relay) {
+            relay->disconnect();
+            relay->Close();
+        }
+    });
+    const Preparation prepared =
+        Prepare(*this, command, settings_(), relay ? relay->DosboxPort() : 0);
     if (prepared.plan.refusal) {
         return {RunOutcome::Refused, *prepared.plan.refusal};
     }
     if (!prepared.plan.throughDosbox) {
         return system_->Run(DirectCommandLine(command));
     }
-    // Hosting binds its port before anything starts; a port in use stops the start here.
-    CarriedLink carried;
-    if (command.link) {
-        carried = OpenLink(*command.link);
-        if (carried.refusal) {
-            return {RunOutcome::Refused, *carried.refusal};
-        }
-        prepared = Prepare(*this, command, settings, carried.relay->DosboxPort());
-        if (command.link->mode == LaunchMode::Dial && command.link->dialLauncher) {
-            command.link->dialLauncher(carried.relay->DosboxPort());
-        }
-    }
     // A directory of its own for each start, removed with everything in it afterwards.
-    const QTemporaryDir directory;
+    RemoveStartFoldersOfEndedLaunchers(PathFromQString(QDir::tempPath()));
+    const QTemporaryDir directory(QDir::tempPath() + '/' + FromBytes(kStartFolderPrefix) +
+                                  QString::number(CurrentProcessId()) + "-XXXXXX");
     if (!directory.isValid()) {
         return {RunOutcome::Refused, "Could not make a temporary directory for DOSBox: " +
                                          NarrowText(directory.errorString())};
     }
-    const std::filesystem::path folder(directory.path().toStdU16String());
+    const std::filesystem::path folder = PathFromQString(directory.path());
     const RemovedIfEnded removedIfEnded(folder);
     const std::filesystem::path configuration = folder / kDosboxConfigurationName;
     if (const std::error_code error =
@@ -242,14 +275,14 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
     std::function<void()> stop;
     bool cancelled = false;
     std::unique_ptr<QObject> watch;
-    if (carried.relay) {
-        QObject::connect(carried.relay.get(), &Relay::failed, [&stop] {
+    if (relay) {
+        QObject::connect(relay.get(), &Relay::Failed, [&stop] {
             if (stop) {
                 stop();
             }
         });
         if (watcher_) {
-            watch = watcher_(*command.link, *carried.relay, [&] {
+            watch = watcher_(*command.link, *relay, [&] {
                 cancelled = true;
                 if (stop) {
                     stop();
@@ -269,7 +302,7 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
     if (cancelled) {
         return {RunOutcome::Failed}; // the player's own choice: nothing to tell
     }
-    return Outcome(result, carried.relay.get(), output);
+    return Outcome(result, relay.get(), output);
 }
 
 } // namespace marloven

@@ -11,6 +11,8 @@
 
 namespace marloven {
 
+class Relay;
+
 // One start of one of the game's programs, as a window asks for it: the program's
 // full path, its switches as composed (separated by single blanks, possibly none), the
 // game directory, and for a comm-driver start the link to the other players.
@@ -19,6 +21,9 @@ struct GameStart {
     std::string arguments;
     std::string directory;
     std::optional<InternetLink> link = std::nullopt;
+    // The link's relay when the start opened it before writing the driver's file (which
+    // names its port); else a runner that carries the link opens one itself.
+    std::shared_ptr<Relay> relay = nullptr;
 };
 
 // The switches one by one, as a program started directly receives them.

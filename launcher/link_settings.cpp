@@ -35,6 +35,13 @@ bool ChoosesSide(LaunchMode mode) {
     return mode == LaunchMode::AlreadyConnected || mode == LaunchMode::Network;
 }
 
+// An address kept in the settings as the player writes it; one that no longer reads as
+// an address (edited by hand) is no host, with the port given.
+LinkAddress ReadAddress(const LauncherSettings& settings, LauncherKey key, int port) {
+    return ParseLinkAddress(NarrowText(settings.Get(key).toString()), port)
+        .value_or(LinkAddress{{}, port, false});
+}
+
 } // namespace
 
 InternetLink LoadLinkChoice(const LauncherSettings& settings, LaunchMode mode) {
@@ -43,31 +50,32 @@ InternetLink LoadLinkChoice(const LauncherSettings& settings, LaunchMode mode) {
     link.mode = mode;
     if (mode == LaunchMode::Dial) {
         // The number called last, for the player to see what a dial would call.
-        link.hostAddress = NarrowText(settings.Get(LauncherKey::DialNumber).toString());
+        link.address = ReadAddress(settings, LauncherKey::DialNumber, kDosboxModemDialPort);
         return link;
+    }
+    bool number = false;
+    link.address.port = settings.Get(keys.port).toInt(&number);
+    if (!number || link.address.port < 1 || link.address.port > kHighestPort) {
+        link.address.port = LauncherSettings::Default(keys.port).toInt();
     }
     if (ChoosesSide(mode)) {
         link.side = settings.Get(keys.side).toString() == "join" ? LinkSide::Join : LinkSide::Host;
-        link.hostAddress = NarrowText(settings.Get(keys.host).toString());
-    }
-    bool number = false;
-    link.port = settings.Get(keys.port).toInt(&number);
-    if (!number || link.port < 1 || link.port > kHighestPort) {
-        link.port = LauncherSettings::Default(keys.port).toInt();
+        // The host last joined, shown again in the link dialog even when hosting.
+        link.address = ReadAddress(settings, keys.host, link.address.port);
     }
     return link;
 }
 
 void SaveLinkChoice(LauncherSettings& settings, const InternetLink& link) {
     if (link.mode == LaunchMode::Dial) {
-        settings.Set(LauncherKey::DialNumber, MessageText(link.hostAddress));
+        settings.Set(LauncherKey::DialNumber, MessageText(ShowLinkAddress(link.address)));
         return;
     }
     const LinkKeys keys = KeysOf(link.mode);
-    settings.Set(keys.port, link.port);
+    settings.Set(keys.port, link.address.port);
     if (ChoosesSide(link.mode)) {
         settings.Set(keys.side, link.side == LinkSide::Join ? "join" : "host");
-        settings.Set(keys.host, MessageText(link.hostAddress));
+        settings.Set(keys.host, MessageText(ShowLinkHost(link.address)));
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include "comm/link_address.h"
 #include "launcher/launcher_settings.h"
+#include "launcher/text_conversions.h"
 #include "link/relay.h"
 
 namespace marloven {
@@ -10,9 +11,29 @@ namespace marloven {
 namespace {
 
 // Often enough that the player reads the answer as soon as it comes; afterwards the
-// renewals' new expiry is noted, so that a crash hours later still removes the port.
+// renewals' new expiry is noted, so that a crash hours later still removes the port,
+// and a router gone silent is told within a second.
 constexpr int kUntilAnswerMs = 25;
-constexpr int kAfterAnswerMs = 60000;
+constexpr int kAfterAnswerMs = 1000;
+constexpr QChar kRecordSeparator = u';';
+
+// Every mapping noted and not yet removed: this start's, and those crashes left that
+// their router has not yet confirmed removing.
+QStringList NotedRecords(const LauncherSettings& settings) {
+    QStringList records;
+    for (const QString& record :
+         settings.Get(LauncherKey::RouterMapping).toString().split(kRecordSeparator)) {
+        if (!record.trimmed().isEmpty()) {
+            records.append(record.trimmed());
+        }
+    }
+    return records;
+}
+
+void NoteRecords(LauncherSettings& settings, const QStringList& records) {
+    settings.Set(LauncherKey::RouterMapping, records.join(QStringLiteral("; ")));
+    settings.Sync();
+}
 
 } // namespace
 
@@ -31,23 +52,25 @@ std::optional<InvitationStart> HostedStart(const InternetLink& link) {
     return std::nullopt;
 }
 
-RouterPort::RouterPort(LauncherSettings& settings, InvitationStart start, portmap::Request request,
-                       portmap::Options options)
+RouterPort::RouterPort(LauncherSettings& settings, InvitationStart start, PortRequest request,
+                       MappingOptions options)
     : settings_(settings), start_(start),
-      mapping_(std::make_unique<portmap::Mapping>(request, std::move(options))) {
+      mapping_(std::make_unique<PortMapping>(request, std::move(options))) {
     connect(&poll_, &QTimer::timeout, this, &RouterPort::Poll);
     poll_.start(kUntilAnswerMs);
 }
 
+// Only this start's own record goes, and only once the router confirmed: what earlier
+// crashes left stays for the next start to remove.
 RouterPort::~RouterPort() {
-    const bool removed = mapping_->Close();
-    if (removed || noted_.isEmpty()) {
-        settings_.Set(LauncherKey::RouterMapping, QString());
-        settings_.Sync();
+    if (mapping_->Close() && !noted_.isEmpty()) {
+        QStringList records = NotedRecords(settings_);
+        records.removeAll(noted_);
+        NoteRecords(settings_, records);
     }
 }
 
-std::optional<portmap::Result> RouterPort::Answer() {
+std::optional<RouterAnswer> RouterPort::Answer() {
     if (!answer_) {
         answer_ = mapping_->Answer();
     }
@@ -61,30 +84,37 @@ void RouterPort::Note() {
     if (!now || !now->record) {
         return;
     }
-    const QString text = QString::fromStdString(portmap::RecordText(*now->record));
+    const QString text = MessageText(MappingRecordText(*now->record));
     if (text != noted_) {
+        QStringList records = NotedRecords(settings_);
+        records.removeAll(noted_);
+        records.append(text);
         noted_ = text;
-        settings_.Set(LauncherKey::RouterMapping, text);
-        settings_.Sync();
+        NoteRecords(settings_, records);
     }
 }
 
 void RouterPort::Poll() {
     const bool known = answer_.has_value();
-    if (Answer() && !known) {
+    const bool silent = mapping_->RouterSilent();
+    if (Answer() && (!known || silent != silent_)) {
         poll_.setInterval(kAfterAnswerMs);
-        emit answered();
+        silent_ = silent;
+        emit Answered();
     }
 }
 
 QString RouterPort::Words() {
     const auto answer = Answer();
-    return answer ? QString::fromStdString(portmap::Describe(*answer)) : QString();
+    if (answer && mapping_->RouterSilent()) {
+        return QStringLiteral("The router no longer answers: the port may close.");
+    }
+    return answer ? MessageText(DescribeRouterAnswer(*answer)) : QString();
 }
 
 std::optional<Invitation> RouterPort::RouterInvitation() {
     const auto answer = Answer();
-    if (!answer || answer->outcome != portmap::Outcome::Opened) {
+    if (!answer || answer->outcome != RouterOutcome::Opened) {
         return std::nullopt;
     }
     // Routers give their outside address as dotted IPv4; anything else names no one.
@@ -93,32 +123,34 @@ std::optional<Invitation> RouterPort::RouterInvitation() {
         address->host == "0.0.0.0") {
         return std::nullopt;
     }
-    return Invitation{start_, address->host, answer->publicPort};
+    return Invitation{start_, *address};
 }
 
 std::unique_ptr<RouterPort> AskRouterFor(LauncherSettings& settings, const InternetLink& link,
-                                         const Relay& relay, portmap::Options options) {
+                                         const Relay& relay, MappingOptions options) {
     const auto start = HostedStart(link);
     if (!start || !relay.Hosting() || !settings.Get(LauncherKey::RouterAsk).toBool()) {
         return nullptr;
     }
-    const auto protocol =
-        link.mode == LaunchMode::Network ? portmap::Protocol::Udp : portmap::Protocol::Tcp;
-    return std::make_unique<RouterPort>(
-        settings, *start, portmap::Request{protocol, relay.PublicPort()}, std::move(options));
+    const auto protocol = link.mode == LaunchMode::Network ? PortProtocol::Udp : PortProtocol::Tcp;
+    return std::make_unique<RouterPort>(settings, *start, PortRequest{protocol, relay.PublicPort()},
+                                        std::move(options));
 }
 
-void RemoveLeftoverMapping(LauncherSettings& settings, const portmap::Options& options) {
-    const QString text = settings.Get(LauncherKey::RouterMapping).toString();
-    if (text.isEmpty()) {
+void RemoveLeftoverMapping(LauncherSettings& settings, const MappingOptions& options) {
+    const QStringList records = NotedRecords(settings);
+    if (records.isEmpty()) {
         return;
     }
-    const auto record = portmap::ParseRecord(text.toStdString());
-    // A record that cannot be read names nothing that could be removed.
-    if (!record || portmap::RemoveLeftover(*record, options)) {
-        settings.Set(LauncherKey::RouterMapping, QString());
-        settings.Sync();
+    QStringList kept;
+    for (const QString& text : records) {
+        const auto record = ParseMappingRecord(NarrowText(text));
+        // A record that cannot be read names nothing that could be removed.
+        if (record && !RemoveMappingLeftBehind(*record, options)) {
+            kept.append(text);
+        }
     }
+    NoteRecords(settings, kept);
 }
 
 } // namespace marloven

@@ -27,23 +27,24 @@ std::optional<InvitationStart> HostedStart(const InternetLink& link);
 class RouterPort : public QObject {
     Q_OBJECT
   public:
-    RouterPort(LauncherSettings& settings, InvitationStart start, portmap::Request request,
-               portmap::Options options = {});
+    RouterPort(LauncherSettings& settings, InvitationStart start, PortRequest request,
+               MappingOptions options = {});
     ~RouterPort() override;
     RouterPort(const RouterPort&) = delete;
     RouterPort& operator=(const RouterPort&) = delete;
 
     // The router's answer once there is one (NoRouter once the bound has passed),
     // without waiting.
-    std::optional<portmap::Result> Answer();
+    std::optional<RouterAnswer> Answer();
     // What to tell, or what to do instead, for the player; empty until the answer.
     QString Words();
     // The link to send a friend, when the router gave an address on the internet.
     std::optional<Invitation> RouterInvitation();
 
   signals:
-    // The router answered, or the bound passed: Words() says what it means.
-    void answered();
+    // The router answered, or the bound passed, or it stopped (or started again)
+    // answering the renewals: Words() says what it means now.
+    void Answered();
 
   private:
     void Note();
@@ -51,19 +52,20 @@ class RouterPort : public QObject {
 
     LauncherSettings& settings_;
     InvitationStart start_;
-    std::unique_ptr<portmap::Mapping> mapping_;
-    std::optional<portmap::Result> answer_;
+    std::unique_ptr<PortMapping> mapping_;
+    std::optional<RouterAnswer> answer_;
     QString noted_;
+    bool silent_ = false;
     QTimer poll_;
 };
 
 // The router asked for a hosting start's port, when the player lets the launcher ask
 // ("Router/Ask", on unless turned off); nothing for any other start.
 std::unique_ptr<RouterPort> AskRouterFor(LauncherSettings& settings, const InternetLink& link,
-                                         const Relay& relay, portmap::Options options = {});
+                                         const Relay& relay, MappingOptions options = {});
 
 // At the start: a mapping that a crashed launcher left on the router is removed
 // (waiting at most the bound) and forgotten once it is gone.
-void RemoveLeftoverMapping(LauncherSettings& settings, const portmap::Options& options = {});
+void RemoveLeftoverMapping(LauncherSettings& settings, const MappingOptions& options = {});
 
 } // namespace marloven

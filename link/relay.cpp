@@ -3,6 +3,8 @@
 
 #include "link/relay_parts.h"
 
+#include "launcher/text_conversions.h"
+
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QNetworkInterface>
@@ -24,7 +26,7 @@ bool Binds(LinkTransport transport, const QHostAddress& address, int port) {
 
 // Another port nearby that nothing holds, to suggest in place of one in use.
 int FreeHostingPortNear(LinkTransport transport, int taken) {
-    for (int port = taken + 1; port < taken + 100 && port <= kHighestHostingPort; ++port) {
+    for (int port = taken + 1; port < taken + 100 && port <= kHighestPort; ++port) {
         if (Binds(transport, QHostAddress::Any, port)) {
             return port;
         }
@@ -38,15 +40,16 @@ bool Reachable(const QHostAddress& address) {
 
 } // namespace
 
-RelayPlan PlanRelay(const InternetLink& link, const LinkAddress& remote) {
+RelayPlan PlanRelay(const InternetLink& link) {
     RelayPlan plan;
     plan.transport = link.mode == LaunchMode::Network ? LinkTransport::Udp : LinkTransport::Tcp;
     plan.side = link.mode == LaunchMode::Dial     ? LinkSide::Join
                 : link.mode == LaunchMode::Answer ? LinkSide::Host
                                                   : link.side;
-    plan.publicPort = link.port;
-    plan.remote = remote;
+    plan.publicPort = link.address.port;
+    plan.remote = link.address;
     plan.driverCallsAgain = link.mode == LaunchMode::Dial;
+    plan.dosboxConnects = !DosboxListens(link);
     if (link.mode == LaunchMode::Answer) {
         plan.waitingFor = QStringLiteral("a call");
     } else if (link.mode == LaunchMode::Network) {
@@ -63,8 +66,8 @@ QString DescribePeer(const QHostAddress& address, int port) {
     const QHostAddress v4(address.toIPv4Address(&mapped));
     const QHostAddress shown = mapped ? v4 : address;
     const QString host = shown.toString();
-    return QString::fromStdString(ShowLinkAddress(
-        {host.toStdString(), port, shown.protocol() == QAbstractSocket::IPv6Protocol}));
+    return MessageText(ShowLinkAddress(
+        {NarrowText(host), port, shown.protocol() == QAbstractSocket::IPv6Protocol}));
 }
 
 int FreeLocalPort(LinkTransport transport) {
@@ -76,15 +79,19 @@ int FreeLocalPort(LinkTransport transport) {
     return socket.bind(QHostAddress::LocalHost, 0) ? socket.localPort() : 0;
 }
 
-QString PortInUseMessage(LinkTransport transport, int port) {
-    return QStringLiteral("The port %1 is in use by another program on this machine, so nobody "
-                          "could reach this game there. Choose another, such as %2.")
-        .arg(port)
-        .arg(FreeHostingPortNear(transport, port));
+std::string PortInUseMessage(LinkTransport transport, int port) {
+    return "The port " + std::to_string(port) +
+           " is in use by another program on this machine, so nobody could reach this game "
+           "there. Choose another, such as " +
+           std::to_string(FreeHostingPortNear(transport, port)) + ".";
+}
+
+std::string PortNotOpenedMessage(int port, const QString& error) {
+    return "The port " + std::to_string(port) + " cannot be opened: " + NarrowText(error);
 }
 
 QString AddressText(const LinkAddress& address) {
-    return QString::fromStdString(ShowLinkAddress(address));
+    return MessageText(ShowLinkAddress(address));
 }
 
 QString CouldNotReach(const RelayPlan& plan, TryEnd end) {
@@ -116,7 +123,7 @@ QString CouldNotReach(const RelayPlan& plan, TryEnd end) {
 
 void HostLookup::Start(const LinkAddress& remote, Done done) {
     done_ = std::move(done);
-    const QString host = QString::fromStdString(remote.host);
+    const QString host = MessageText(remote.host);
     QHostAddress address;
     if (address.setAddress(host)) {
         Finish({address});
@@ -144,29 +151,26 @@ QStringList Relay::AddressesToTell() const {
     QStringList ipv6;
     for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
         if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-            ipv4.push_back(address.toString().toStdString());
+            ipv4.push_back(NarrowText(address.toString()));
         } else if (Reachable(address)) {
             ipv6 << DescribePeer(address, plan_.publicPort);
         }
     }
     QStringList told;
     for (const std::string& text : marloven::AddressesToTell(ipv4, plan_.publicPort)) {
-        told << QString::fromStdString(text);
+        told << MessageText(text);
     }
     return told + ipv6;
 }
 
-std::optional<QString> Relay::HostingRefusal() const {
-    if (const auto refusal = HostingPortRefusal(plan_.publicPort)) {
-        return QString::fromStdString(*refusal);
-    }
-    return std::nullopt;
+std::optional<std::string> Relay::HostingRefusal() const {
+    return HostingPortRefusal(plan_.publicPort);
 }
 
 void Relay::SetProgress(const QString& text) {
     if (text != progress_) {
         progress_ = text;
-        emit progressed(text);
+        emit Progressed(text);
     }
 }
 
@@ -175,7 +179,7 @@ void Relay::MarkUp(const QString& peer) {
         up_ = true;
         peer_ = peer;
         SetProgress(QStringLiteral("Linked with %1").arg(peer));
-        emit linkUp(peer);
+        emit LinkUp(peer);
     }
 }
 
@@ -186,7 +190,7 @@ void Relay::FailTry(const QString& message) {
         return;
     }
     SetProgress(message);
-    emit tryFailed(message);
+    emit TryFailed(message);
 }
 
 void Relay::Fail(const QString& message) {
@@ -194,7 +198,7 @@ void Relay::Fail(const QString& message) {
     if (!over_) {
         over_ = true;
         SetProgress(message);
-        emit failed(message);
+        emit Failed(message);
     }
 }
 
@@ -231,8 +235,20 @@ void JoinRelay::ShowTry() {
                     .arg(clock_.elapsed() / 1000));
 }
 
-QString JoinRelay::LocalEndRefusal(const QString& error) const {
-    return QStringLiteral("The launcher could not open its end of the link: %1").arg(error);
+std::optional<std::string> JoinRelay::Open() {
+    if (const auto error = BindLocalEnd()) {
+        return "The launcher could not open its end of the link: " + NarrowText(*error);
+    }
+    ShowWhere();
+    lookup_.Start(plan_.remote, [this](const QList<QHostAddress>& addresses) {
+        if (addresses.isEmpty()) {
+            NoSuchHost();
+            Fail(CouldNotReach(plan_, TryEnd::NoSuchHost));
+        } else {
+            HostFound(addresses);
+        }
+    });
+    return std::nullopt;
 }
 
 std::unique_ptr<Relay> MakeRelay(const RelayPlan& plan) {
@@ -240,6 +256,15 @@ std::unique_ptr<Relay> MakeRelay(const RelayPlan& plan) {
         return plan.side == LinkSide::Host ? MakeTcpHostRelay(plan) : MakeTcpJoinRelay(plan);
     }
     return plan.side == LinkSide::Host ? MakeUdpHostRelay(plan) : MakeUdpJoinRelay(plan);
+}
+
+OpenedRelay OpenRelay(const InternetLink& link) {
+    OpenedRelay opened{MakeRelay(PlanRelay(link)), {}};
+    opened.refusal = opened.relay->Open();
+    if (opened.refusal) {
+        opened.relay.reset();
+    }
+    return opened;
 }
 
 } // namespace marloven

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace marloven {
 
@@ -25,6 +26,9 @@ struct RelayPlan {
     int publicPort = 0;
     // Joining: the host, a name or an IPv4 or IPv6 address.
     LinkAddress remote;
+    // Hosting: DOSBox reaches the launcher's end on 127.0.0.1 (its cable, its tunnel)
+    // rather than listening itself, which it could only do on every address.
+    bool dosboxConnects = false;
     // Each connection DOSBox makes to the launcher's end is one try at the host, and a
     // failed try is final unless the driver calls again after it (the modem's dial).
     bool driverCallsAgain = false;
@@ -36,7 +40,7 @@ struct RelayPlan {
 };
 
 // The plan for a comm-driver start's link.
-RelayPlan PlanRelay(const InternetLink& link, const LinkAddress& remote);
+RelayPlan PlanRelay(const InternetLink& link);
 
 // Carries one start's link. Hosting binds the public port before DOSBox starts and,
 // for each player who arrives, reaches DOSBox on its local port. Joining opens a local
@@ -57,7 +61,7 @@ class Relay : public QObject {
 
     // Binds what the start needs; the refusal, in the player's words, when it cannot
     // (a port in use or not for hosting). Nothing has started then.
-    virtual std::optional<QString> Open() = 0;
+    virtual std::optional<std::string> Open() = 0;
     // The port on 127.0.0.1 that DOSBox is given: where it listens when hosting, where
     // it reaches the launcher when joining.
     int DosboxPort() const { return dosboxPort_; }
@@ -78,13 +82,13 @@ class Relay : public QObject {
     virtual void Close() = 0;
 
   signals:
-    void progressed(const QString& text);
+    void Progressed(const QString& text);
     // The first bytes from another player reached DOSBox.
-    void linkUp(const QString& peer);
+    void LinkUp(const QString& peer);
     // A try at the host failed; the driver may try again.
-    void tryFailed(const QString& message);
+    void TryFailed(const QString& message);
     // Nothing more can come of the link; DOSBox's start should end.
-    void failed(const QString& message);
+    void Failed(const QString& message);
 
   protected:
     explicit Relay(RelayPlan plan);
@@ -92,7 +96,7 @@ class Relay : public QObject {
     void MarkUp(const QString& peer);
     void FailTry(const QString& message);
     void Fail(const QString& message);
-    std::optional<QString> HostingRefusal() const;
+    std::optional<std::string> HostingRefusal() const;
 
     RelayPlan plan_;
     int dosboxPort_ = 0;
@@ -106,6 +110,14 @@ class Relay : public QObject {
 };
 
 std::unique_ptr<Relay> MakeRelay(const RelayPlan& plan);
+
+// The relay of a comm-driver start's link, open; or, with no relay, why it cannot be
+// opened (Relay::Open).
+struct OpenedRelay {
+    std::unique_ptr<Relay> relay;
+    std::optional<std::string> refusal;
+};
+OpenedRelay OpenRelay(const InternetLink& link);
 
 // Texts shared with the windows.
 QString DescribePeer(const QHostAddress& address, int port);

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <string>
 
 namespace marloven {
 
@@ -19,7 +20,9 @@ enum class TryEnd { Refused, NoAnswer, NoSuchHost, Unreachable, HungUp };
 
 // A free port on 127.0.0.1 for DOSBox's end, or 0.
 int FreeLocalPort(LinkTransport transport);
-QString PortInUseMessage(LinkTransport transport, int port);
+std::string PortInUseMessage(LinkTransport transport, int port);
+// The hosting port could not be bound for another reason than its being in use.
+std::string PortNotOpenedMessage(int port, const QString& error);
 QString CouldNotReach(const RelayPlan& plan, TryEnd end);
 QString AddressText(const LinkAddress& address);
 
@@ -41,21 +44,31 @@ class HostLookup : public QObject {
 };
 
 // Joining: one try at the host at a time, bounded, its seconds shown as they pass.
+// Opening binds DOSBox's end and looks the host up, whichever the transport.
 class JoinRelay : public Relay {
+  public:
+    std::optional<std::string> Open() final;
+
   protected:
     explicit JoinRelay(const RelayPlan& plan);
+    // Binds DOSBox's end on 127.0.0.1 and sets dosboxPort_; the system's reason when it
+    // cannot.
+    virtual std::optional<QString> BindLocalEnd() = 0;
+    // The host's addresses are known, one or more.
+    virtual void HostFound(const QList<QHostAddress>& addresses) = 0;
+    // The host's name names no one: what waits for it is dropped before the link fails.
+    virtual void NoSuchHost() {}
     // The try's bound has passed without an answer.
     virtual void NoAnswer() = 0;
     void StartTry();
     void StopTry();
     bool Trying() const { return trying_; }
-    // Before a try: where the link goes.
-    void ShowWhere();
-    QString LocalEndRefusal(const QString& error) const;
 
     HostLookup lookup_;
 
   private:
+    // Before a try: where the link goes.
+    void ShowWhere();
     void ShowTry();
 
     QTimer tryTimer_;

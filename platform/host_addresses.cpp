@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/host_addresses.h"
 
+#include "launcher/text_conversions.h"
+
 #include <QHostAddress>
 #include <QNetworkInterface>
 
@@ -10,7 +12,7 @@ std::vector<std::string> LocalIpv4Addresses() {
     std::vector<std::string> addresses;
     for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
         if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-            addresses.push_back(address.toString().toStdString());
+            addresses.push_back(NarrowText(address.toString()));
         }
     }
     return addresses;

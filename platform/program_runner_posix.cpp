@@ -2,10 +2,10 @@
 #include "platform/program_runner.h"
 
 #include "core/file_ops.h"
+#include "launcher/text_conversions.h"
 #include "platform/ending.h"
 
 #include <QEventLoop>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
@@ -26,7 +26,7 @@ namespace {
 QStringList ArgumentsOf(const CommandLine& command) {
     QStringList arguments;
     for (const std::string& argument : command.arguments) {
-        arguments << QString::fromLocal8Bit(argument);
+        arguments << MessageText(argument);
     }
     return arguments;
 }
@@ -35,12 +35,12 @@ QStringList ArgumentsOf(const CommandLine& command) {
 // closing, Ctrl+C.
 constexpr std::array kEndingSignals = {SIGTERM, SIGHUP, SIGINT};
 
-int g_signalPipe[2] = {-1, -1};
+int signalPipe[2] = {-1, -1};
 
 extern "C" void NoteEndingSignal(int signal) {
     const int saved = errno;
     const auto byte = static_cast<unsigned char>(signal);
-    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
     errno = saved;
 }
 
@@ -50,7 +50,7 @@ extern "C" void NoteEndingSignal(int signal) {
 class EndingSignals {
   public:
     EndingSignals() {
-        if (g_signalPipe[0] < 0 && ::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
             return;
         }
         struct sigaction action {};
@@ -60,7 +60,7 @@ class EndingSignals {
         for (std::size_t i = 0; i < kEndingSignals.size(); ++i) {
             sigaction(kEndingSignals[i], &action, &previous_[i]);
         }
-        notifier_ = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
     }
     ~EndingSignals() {
         if (notifier_) {
@@ -75,7 +75,7 @@ class EndingSignals {
     QSocketNotifier* Notifier() const { return notifier_.get(); }
     int Take() const {
         unsigned char byte = 0;
-        return ::read(g_signalPipe[0], &byte, 1) == 1 ? byte : 0;
+        return ::read(signalPipe[0], &byte, 1) == 1 ? byte : 0;
     }
 
   private:
@@ -114,8 +114,7 @@ void DieWithLauncher(pid_t launcher) {
 // Whether Qt's strings carry these bytes of a path unchanged: a name that is not valid
 // UTF-8 (a Latin-1 folder from an older disk) would come out as another name.
 bool QtKeeps(const std::string& bytes) {
-    return QFile::encodeName(QFile::decodeName(QByteArray::fromStdString(bytes))).toStdString() ==
-           bytes;
+    return PathFromQString(QStringFromPath(bytes)).native() == bytes;
 }
 
 // Sets the program and the directory it runs in; true when the directory must be
@@ -126,17 +125,15 @@ bool SetPlace(QProcess& process, const CommandLine& command) {
     const std::filesystem::path program = std::filesystem::absolute(command.program);
     const bool bytesOnly = !QtKeeps(command.directory) || !QtKeeps(program.native());
     if (!bytesOnly) {
-        process.setProgram(QFile::decodeName(QByteArray::fromStdString(program.native())));
-        process.setWorkingDirectory(
-            QFile::decodeName(QByteArray::fromStdString(command.directory)));
+        process.setProgram(QStringFromPath(program));
+        process.setWorkingDirectory(QStringFromPath(command.directory));
         return false;
     }
     std::error_code error;
     if (std::filesystem::equivalent(program.parent_path(), command.directory, error)) {
-        process.setProgram(
-            "./" + QFile::decodeName(QByteArray::fromStdString(program.filename().native())));
+        process.setProgram("./" + QStringFromPath(program.filename()));
     } else {
-        process.setProgram(QFile::decodeName(QByteArray::fromStdString(program.native())));
+        process.setProgram(QStringFromPath(program));
     }
     return true;
 }
@@ -158,7 +155,7 @@ class PosixProgramRunner : public ProgramRunner {
             process.setProcessChannelMode(QProcess::ForwardedChannels);
         } else {
             process.setProcessChannelMode(QProcess::MergedChannels);
-            process.setStandardOutputFile(QString::fromLocal8Bit(command.outputFile));
+            process.setStandardOutputFile(QStringFromPath(command.outputFile));
         }
         process.setChildProcessModifier(
             [launcher = ::getpid(), directory = bytesOnly ? command.directory : std::string()] {

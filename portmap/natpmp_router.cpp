@@ -2,12 +2,13 @@
 // NAT-PMP, the way of Apple's routers and of many others beside UPnP: two short
 // questions over UDP to the router's port 5351, spoken here directly, as it needs no
 // library and Windows has none to be had.
-#include "platform/router_datagrams.h"
+#include "os/router_datagrams.h"
 #include "portmap/port_mapping.h"
 
 #include <algorithm>
+#include <utility>
 
-namespace marloven::portmap {
+namespace marloven {
 
 namespace {
 
@@ -40,9 +41,9 @@ std::uint32_t Get32(const Bytes& bytes, std::size_t at) {
 }
 
 // The question that maps (or, with a lifetime of 0, removes) a port.
-Bytes MappingQuestion(Protocol protocol, int internalPort, int externalPort,
+Bytes MappingQuestion(PortProtocol protocol, int internalPort, int externalPort,
                       std::uint32_t lifetime) {
-    Bytes bytes{kVersion, static_cast<std::uint8_t>(protocol == Protocol::Udp ? 1 : 2), 0, 0};
+    Bytes bytes{kVersion, static_cast<std::uint8_t>(protocol == PortProtocol::Udp ? 1 : 2), 0, 0};
     Put16(bytes, static_cast<unsigned>(internalPort));
     Put16(bytes, static_cast<unsigned>(externalPort));
     Put16(bytes, lifetime >> 16);
@@ -68,21 +69,30 @@ std::optional<std::string> Refusal(unsigned code) {
     }
 }
 
-Result Failed(unsigned code) {
-    Result result;
+RouterAnswer Failed(unsigned code) {
+    RouterAnswer result;
     if (auto reason = Refusal(code)) {
-        result.outcome = Outcome::Refused;
+        result.outcome = RouterOutcome::Refused;
         result.method = "NAT-PMP";
         result.reason = *reason;
     }
     return result;
 }
 
+// Whether the datagram answers the question: this version, this question's code, and
+// for a mapping, the port asked about. A late answer to an earlier question (another
+// port's mapping, or its removal) is not this one's.
+bool Answers(const Bytes& answer, const Bytes& question, std::size_t size) {
+    if (answer.size() < size || answer[0] != kVersion || answer[1] != kAnswered + question[1]) {
+        return false;
+    }
+    return size != kMappingAnswerSize || Get16(answer, 8) == Get16(question, 4);
+}
+
 // The router's answer to the question, or nothing at the deadline or once the system
 // says that nothing listens there.
 std::optional<Bytes> Ask(RouterDatagrams& router, const Bytes& question, std::size_t size,
-                         Router::Deadline deadline) {
-    const auto answerCode = static_cast<std::uint8_t>(kAnswered + question[1]);
+                         HomeRouter::Deadline deadline) {
     auto wait = kFirstResend;
     while (Clock::now() < deadline && router.Send(question)) {
         const auto resend = std::min(deadline, Clock::now() + wait);
@@ -92,8 +102,7 @@ std::optional<Bytes> Ask(RouterDatagrams& router, const Bytes& question, std::si
             if (router.Refused()) {
                 return std::nullopt;
             }
-            if (answer && answer->size() >= size && (*answer)[0] == kVersion &&
-                (*answer)[1] == answerCode) {
+            if (answer && Answers(*answer, question, size)) {
                 return answer;
             }
         }
@@ -102,9 +111,14 @@ std::optional<Bytes> Ask(RouterDatagrams& router, const Bytes& question, std::si
     return std::nullopt;
 }
 
-class NatPmpRouter final : public Router {
+class NatPmpRouter final : public HomeRouter {
   public:
-    Result Open(const Request& request, std::chrono::seconds lease, Deadline deadline) override {
+    // No address: the default route's gateway, at the protocol's port.
+    explicit NatPmpRouter(std::optional<std::string> address = std::nullopt, int port = kRouterPort)
+        : address_(std::move(address)), port_(port) {}
+
+    RouterAnswer Open(const PortRequest& request, std::chrono::seconds lease,
+                      Deadline deadline) override {
         RouterDatagrams* router = Line();
         if (router == nullptr) {
             return {};
@@ -122,7 +136,7 @@ class NatPmpRouter final : public Router {
         const std::string publicAddress =
             std::to_string((*address)[8]) + "." + std::to_string((*address)[9]) + "." +
             std::to_string((*address)[10]) + "." + std::to_string((*address)[11]);
-        const auto asked = lease.count() > 0 ? lease : kLease; // 0 would remove it
+        const auto asked = lease.count() > 0 ? lease : kMappingLease; // 0 would remove it
         const auto mapped = Ask(*router,
                                 MappingQuestion(request.protocol, request.port, request.port,
                                                 static_cast<std::uint32_t>(asked.count())),
@@ -133,12 +147,22 @@ class NatPmpRouter final : public Router {
         if (const unsigned code = Get16(*mapped, 2); code != 0) {
             return Failed(code);
         }
-        return MappedResult(request, "natpmp", publicAddress, static_cast<int>(Get16(*mapped, 10)),
-                            {}, std::chrono::seconds(Get32(*mapped, 12)));
+        // Port 0 names nowhere to tell, and a lifetime of 0 is the router saying that it
+        // keeps nothing: neither opens the port, whatever the result code says.
+        const auto externalPort = static_cast<int>(Get16(*mapped, 10));
+        const auto granted = std::chrono::seconds(Get32(*mapped, 12));
+        if (externalPort == 0 || granted.count() == 0) {
+            RouterAnswer result;
+            result.outcome = RouterOutcome::Refused;
+            result.method = "NAT-PMP";
+            result.reason = "it answered with no port or no time to keep it";
+            return result;
+        }
+        return MappedAnswer(request, "natpmp", publicAddress, externalPort, {}, granted);
     }
 
     // The router removes only the sender's own mapping of that port.
-    bool Remove(const Record& record, Deadline deadline) override {
+    bool Remove(const MappingRecord& record, Deadline deadline) override {
         RouterDatagrams* router = record.method == "natpmp" ? Line() : nullptr;
         if (router == nullptr) {
             return false;
@@ -150,24 +174,30 @@ class NatPmpRouter final : public Router {
     }
 
   private:
-    // The line to the default route's gateway, made at the first question.
+    // The line to the router, made at the first question.
     RouterDatagrams* Line() {
         if (!router_) {
-            if (const auto gateway = DefaultGatewayIpv4()) {
-                router_.emplace(*gateway, kRouterPort);
+            if (const auto gateway = address_ ? address_ : DefaultGatewayIpv4()) {
+                router_.emplace(*gateway, port_);
             }
         }
         return router_ && router_->IsOpen() ? &*router_ : nullptr;
     }
 
+    std::optional<std::string> address_;
+    int port_;
     std::optional<RouterDatagrams> router_;
     bool answered_ = false;
 };
 
 } // namespace
 
-std::unique_ptr<Router> MakeNatPmpRouter() {
+std::unique_ptr<HomeRouter> MakeNatPmpRouter() {
     return std::make_unique<NatPmpRouter>();
 }
 
-} // namespace marloven::portmap
+std::unique_ptr<HomeRouter> MakeNatPmpRouterAt(std::string ipv4, int port) {
+    return std::make_unique<NatPmpRouter>(std::move(ipv4), port);
+}
+
+} // namespace marloven

@@ -8,14 +8,14 @@
 #include <sstream>
 #include <thread>
 
-namespace marloven::portmap {
+namespace marloven {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string_view ProtocolName(Protocol protocol) {
-    return protocol == Protocol::Tcp ? "TCP" : "UDP";
+std::string_view ProtocolName(PortProtocol protocol) {
+    return protocol == PortProtocol::Tcp ? "TCP" : "UDP";
 }
 
 std::optional<int> ParseNumber(std::string_view text) {
@@ -46,28 +46,28 @@ std::optional<std::uint32_t> ParseIpv4(std::string_view text) {
     return address;
 }
 
-std::string PortWords(const Result& result) {
+std::string PortWords(const RouterAnswer& result) {
     return std::string(ProtocolName(result.protocol)) + " port " + std::to_string(result.port);
 }
 
-std::string Instead(const Result& result) {
+std::string Instead(const RouterAnswer& result) {
     return "Forward " + PortWords(result) +
            " to this machine on your router by hand, or let the other player host.";
 }
 
 } // namespace
 
-std::string RecordText(const Record& record) {
+std::string MappingRecordText(const MappingRecord& record) {
     std::ostringstream text;
-    text << record.method << ' ' << (record.protocol == Protocol::Tcp ? "tcp" : "udp") << ' '
+    text << record.method << ' ' << (record.protocol == PortProtocol::Tcp ? "tcp" : "udp") << ' '
          << record.externalPort << ' ' << record.internalPort << ' '
          << (record.internalClient.empty() ? "-" : record.internalClient) << ' ' << record.expires;
     return text.str();
 }
 
-std::optional<Record> ParseRecord(std::string_view text) {
+std::optional<MappingRecord> ParseMappingRecord(std::string_view text) {
     std::istringstream in{std::string(text)};
-    Record record;
+    MappingRecord record;
     std::string protocol;
     if (!(in >> record.method >> protocol >> record.externalPort >> record.internalPort >>
           record.internalClient >> record.expires) ||
@@ -75,7 +75,7 @@ std::optional<Record> ParseRecord(std::string_view text) {
         (protocol != "tcp" && protocol != "udp")) {
         return std::nullopt;
     }
-    record.protocol = protocol == "tcp" ? Protocol::Tcp : Protocol::Udp;
+    record.protocol = protocol == "tcp" ? PortProtocol::Tcp : PortProtocol::Udp;
     if (record.internalClient == "-") {
         record.internalClient.clear();
     }
@@ -93,29 +93,36 @@ bool IsPrivateOrShared(std::string_view ipv4) {
     return in(0x0A000000, 8) || in(0xAC100000, 12) || in(0xC0A80000, 16) || in(0x64400000, 10);
 }
 
-Result MappedResult(const Request& request, std::string_view method, std::string publicAddress,
-                    int publicPort, std::string internalClient, std::chrono::seconds lease) {
-    Result result;
+RouterAnswer MappedAnswer(const PortRequest& request, std::string_view method,
+                          std::string publicAddress, int publicPort, std::string internalClient,
+                          std::chrono::seconds lease) {
+    RouterAnswer result;
     result.protocol = request.protocol;
     result.port = request.port;
     result.method = method == "upnp" ? "UPnP" : "NAT-PMP";
-    result.outcome = IsPrivateOrShared(publicAddress) ? Outcome::SharedAddress : Outcome::Opened;
+    // What does not read as an IPv4 address is no address to tell: the player is sent
+    // to find it out, as when the router says none.
+    if (!ParseIpv4(publicAddress)) {
+        publicAddress.clear();
+    }
+    result.outcome =
+        IsPrivateOrShared(publicAddress) ? RouterOutcome::SharedAddress : RouterOutcome::Opened;
     result.publicAddress = std::move(publicAddress);
     result.publicPort = publicPort;
     const auto now = static_cast<std::int64_t>(std::time(nullptr));
-    result.record = Record{std::string(method),
-                           request.protocol,
-                           publicPort,
-                           request.port,
-                           std::move(internalClient),
-                           lease.count() == 0 ? INT64_MAX : now + lease.count()};
+    result.record = MappingRecord{std::string(method),
+                                  request.protocol,
+                                  publicPort,
+                                  request.port,
+                                  std::move(internalClient),
+                                  lease.count() == 0 ? INT64_MAX : now + lease.count()};
     return result;
 }
 
-std::string Describe(const Result& result) {
+std::string DescribeRouterAnswer(const RouterAnswer& result) {
     const std::string tell = result.publicAddress + ":" + std::to_string(result.publicPort);
     switch (result.outcome) {
-    case Outcome::Opened:
+    case RouterOutcome::Opened:
         if (result.publicAddress.empty() || result.publicAddress == "0.0.0.0") {
             return "Your router opened " + PortWords(result) +
                    " but did not say its address on the internet. Tell the address a \"what "
@@ -123,16 +130,16 @@ std::string Describe(const Result& result) {
                    std::to_string(result.publicPort) + ".";
         }
         return "Tell: " + tell + " \u2014 opened on your router (" + result.method + ").";
-    case Outcome::SharedAddress:
+    case RouterOutcome::SharedAddress:
         return "Your router opened " + PortWords(result) + ", but its own address, " +
                result.publicAddress +
                ", is not on the internet: a second router or your provider's shared address "
                "stands in between, so players outside cannot reach you this way. " +
                Instead(result);
-    case Outcome::Refused:
+    case RouterOutcome::Refused:
         return "Your router would not open " + PortWords(result) + " (" + result.reason + "). " +
                Instead(result);
-    case Outcome::NoRouter:
+    case RouterOutcome::NoRouter:
         break;
     }
     return "No router answered within 2 s, so nothing was opened for you. " + Instead(result);
@@ -140,32 +147,34 @@ std::string Describe(const Result& result) {
 
 namespace {
 
-std::vector<std::unique_ptr<Router>> RoutersFor(const Options& options) {
+std::vector<std::unique_ptr<HomeRouter>> RoutersFor(const MappingOptions& options) {
     if (options.routers) {
         return options.routers();
     }
-    std::vector<std::unique_ptr<Router>> routers;
+    std::vector<std::unique_ptr<HomeRouter>> routers;
     routers.push_back(MakeNatPmpRouter());
     routers.push_back(MakeUpnpRouter());
     return routers;
 }
 
-bool Mapped(const Result& result) {
-    return result.outcome == Outcome::Opened || result.outcome == Outcome::SharedAddress;
+bool Mapped(const RouterAnswer& result) {
+    return result.outcome == RouterOutcome::Opened ||
+           result.outcome == RouterOutcome::SharedAddress;
 }
 
 // Asks each way in turn until one maps the port; a refusal is kept in case no other
 // way does better.
-std::pair<Result, Router*> OpenWithAny(std::vector<std::unique_ptr<Router>>& routers,
-                                       const Request& request, std::chrono::seconds lease,
-                                       Clock::time_point deadline) {
-    Result best;
+std::pair<RouterAnswer, HomeRouter*> OpenWithAny(std::vector<std::unique_ptr<HomeRouter>>& routers,
+                                                 const PortRequest& request,
+                                                 std::chrono::seconds lease,
+                                                 Clock::time_point deadline) {
+    RouterAnswer best;
     for (auto& router : routers) {
-        Result attempt = router->Open(request, lease, deadline);
+        RouterAnswer attempt = router->Open(request, lease, deadline);
         if (Mapped(attempt)) {
             return {std::move(attempt), router.get()};
         }
-        if (attempt.outcome == Outcome::Refused && best.outcome == Outcome::NoRouter) {
+        if (attempt.outcome == RouterOutcome::Refused && best.outcome == RouterOutcome::NoRouter) {
             best = std::move(attempt);
         }
         if (Clock::now() >= deadline) {
@@ -177,19 +186,22 @@ std::pair<Result, Router*> OpenWithAny(std::vector<std::unique_ptr<Router>>& rou
 
 } // namespace
 
-struct Mapping::State {
-    Request request;
-    Options options;
+struct PortMapping::State {
+    PortRequest request;
+    MappingOptions options;
     Clock::time_point started = Clock::now();
     std::mutex mutex;
     std::condition_variable changed;
-    std::optional<Result> answer;
+    std::optional<RouterAnswer> answer;
     bool closing = false;
     bool closed = false;
     bool removed = false;
+    bool silent = false; // the last renewal went unanswered
+    // Set at the first Close: every later one waits for the same moment, not anew.
+    std::optional<Clock::time_point> closeBy;
 
-    Result NoAnswer() const {
-        Result result;
+    RouterAnswer NoAnswer() const {
+        RouterAnswer result;
         result.protocol = request.protocol;
         result.port = request.port;
         return result;
@@ -204,19 +216,29 @@ struct Mapping::State {
 
 namespace {
 
-using State = Mapping::State;
+using State = PortMapping::State;
+
+// Half of what the router granted (RFC 6886), which may be far less than what was
+// asked; a lease without end is renewed at half of the one asked for. Once the grant
+// has run out (the router fell silent), it is asked again every second.
+std::chrono::seconds RenewalWait(const State& state, const MappingRecord& record) {
+    const auto left = record.expires - static_cast<std::int64_t>(std::time(nullptr));
+    const auto half = std::min<std::chrono::seconds>(
+        std::chrono::seconds(std::max<std::int64_t>(left, 0) / 2), state.options.lease / 2);
+    return std::max<std::chrono::seconds>(half, std::chrono::seconds(1));
+}
 
 // Keeps the mapping alive until closing, then removes it.
-bool HoldUntilClosed(State& state, Router& router, Record record) {
+bool HoldUntilClosed(State& state, HomeRouter& router, MappingRecord record) {
     std::unique_lock lock(state.mutex);
-    const auto renewEvery =
-        std::max<std::chrono::seconds>(state.options.lease / 2, std::chrono::seconds(1));
-    while (!state.changed.wait_for(lock, renewEvery, [&] { return state.closing; })) {
+    while (
+        !state.changed.wait_for(lock, RenewalWait(state, record), [&] { return state.closing; })) {
         lock.unlock();
-        Result renewed =
+        RouterAnswer renewed =
             router.Open(state.request, state.options.lease, Clock::now() + state.options.bound);
         lock.lock();
-        if (Mapped(renewed) && renewed.record && state.answer) {
+        state.silent = !Mapped(renewed) || !renewed.record;
+        if (!state.silent && state.answer) {
             record = *renewed.record;
             state.answer->record = record;
         }
@@ -255,7 +277,8 @@ void Work(const std::shared_ptr<State>& state) {
 
 } // namespace
 
-Mapping::Mapping(Request request, Options options) : state_(std::make_shared<State>()) {
+PortMapping::PortMapping(PortRequest request, MappingOptions options)
+    : state_(std::make_shared<State>()) {
     state_->request = request;
     state_->options = std::move(options);
     // The thread owns a share of the state, so it may outlive this object while it
@@ -263,17 +286,17 @@ Mapping::Mapping(Request request, Options options) : state_(std::make_shared<Sta
     std::thread([state = state_] { Work(state); }).detach();
 }
 
-Mapping::~Mapping() {
+PortMapping::~PortMapping() {
     Close();
 }
 
-std::optional<Result> Mapping::Answer() const {
+std::optional<RouterAnswer> PortMapping::Answer() const {
     std::lock_guard lock(state_->mutex);
     state_->SettleWhenLate();
     return state_->answer;
 }
 
-Result Mapping::Wait() const {
+RouterAnswer PortMapping::Wait() const {
     std::unique_lock lock(state_->mutex);
     state_->changed.wait_until(lock, state_->started + state_->options.bound,
                                [&] { return state_->answer.has_value(); });
@@ -281,12 +304,20 @@ Result Mapping::Wait() const {
     return state_->answer.value_or(state_->NoAnswer());
 }
 
-bool Mapping::Close() {
+bool PortMapping::RouterSilent() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->silent;
+}
+
+bool PortMapping::Close() {
     std::unique_lock lock(state_->mutex);
     state_->closing = true;
     state_->SettleWhenLate();
     state_->changed.notify_all();
-    state_->changed.wait_for(lock, state_->options.bound, [&] { return state_->closed; });
+    if (!state_->closeBy) {
+        state_->closeBy = Clock::now() + state_->options.bound;
+    }
+    state_->changed.wait_until(lock, *state_->closeBy, [&] { return state_->closed; });
     return state_->closed && state_->removed;
 }
 
@@ -300,7 +331,7 @@ struct Removal {
 
 } // namespace
 
-bool RemoveLeftover(const Record& record, const Options& options) {
+bool RemoveMappingLeftBehind(const MappingRecord& record, const MappingOptions& options) {
     if (record.expires <= static_cast<std::int64_t>(std::time(nullptr))) {
         return true; // the lease has run out: the router dropped it by itself
     }
@@ -323,4 +354,4 @@ bool RemoveLeftover(const Record& record, const Options& options) {
     return removal->removed.value_or(false);
 }
 
-} // namespace marloven::portmap
+} // namespace marloven

@@ -15,6 +15,9 @@ namespace marloven {
 namespace {
 
 constexpr int kCreatedSide = 105;
+// A picture of the launcher's takes a few kilobytes; a file of gigabytes would be read
+// whole before the decoder could refuse a byte of it.
+constexpr qint64 kMostFileBytes = qint64{16} << 20;
 
 } // namespace
 
@@ -144,7 +147,13 @@ bool GifImage::LoadFromFile(const QString& name) {
         return false;
     }
     QFile file(name);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const bool fits = file.size() <= kMostFileBytes;
+    if (!fits) {
+        std::fprintf(stderr,
+                     "marloven: %s: not shown, as it holds more than a picture may (16 MB)\n",
+                     qPrintable(name));
+    }
+    const QByteArray bytes = fits && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     if (!DecodeGif(bytes)) {
         throw GifLoadAborted();
     }
@@ -164,12 +173,13 @@ bool GifImage::DecodeGif(const QByteArray& bytes) {
     currentFrame_ = 1;
     passCount_ = 1;
     firstTick_ = true;
+    // The picture shown so far goes first: its memory no longer counts once the decoder
+    // starts on the new file.
+    composition_ = GifComposition();
     const bool decoded = gif_.DecodeGif(
         std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                       static_cast<std::size_t>(bytes.size())));
     if (!decoded) {
-        // Whatever was shown before goes, and the composition's memory with it.
-        composition_ = GifComposition();
         RefreshOpaque();
         update();
         return false;

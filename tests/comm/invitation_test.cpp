@@ -10,38 +10,39 @@ namespace {
 TEST(Invitation, WhatIsSentIsWhatArrivesForEveryStartAndKindOfAddress) {
     for (const auto start :
          {InvitationStart::ModemCall, InvitationStart::Cable, InvitationStart::Network}) {
-        for (const std::string address :
-             {"velkaran.example.org", "203.0.113.7", "2001:db8::7", "::ffff:192.0.2.1"}) {
-            const Invitation sent{start, address, 2323};
+        for (const LinkAddress& address :
+             {LinkAddress{"velkaran.example.org", 2323, false},
+              LinkAddress{"203.0.113.7", 2323, false}, LinkAddress{"2001:db8::7", 2323, true},
+              LinkAddress{"::ffff:192.0.2.1", 2323, true}}) {
+            const Invitation sent{start, address};
             const std::string link = InvitationLink(sent);
             const auto parsed = ParseInvitation(link);
             ASSERT_TRUE(parsed.invitation) << link << ": " << parsed.refusal;
             EXPECT_EQ(parsed.invitation->start, start);
             EXPECT_EQ(parsed.invitation->address, address);
-            EXPECT_EQ(parsed.invitation->port, 2323);
             // Chat programs end a link at a bracket or a space: the link has neither.
             EXPECT_EQ(link.find_first_of("[] "), std::string::npos) << link;
         }
     }
-    EXPECT_EQ(InvitationAddressAndPort({InvitationStart::Cable, "2001:db8::7", 2324}),
+    EXPECT_EQ(InvitationAddressAndPort({InvitationStart::Cable, {"2001:db8::7", 2324, true}}),
               "[2001:db8::7]:2324");
 }
 
 TEST(Invitation, LinksAsPeopleAndProgramsWriteThemAreRead) {
     const auto upper = ParseInvitation("MARLOVEN://JOIN?start=network&address=[::1]&port=2130");
     ASSERT_TRUE(upper.invitation) << upper.refusal;
-    EXPECT_EQ(upper.invitation->address, "::1");
+    EXPECT_EQ(upper.invitation->address, (LinkAddress{"::1", 2130, true}));
     const auto slash =
         ParseInvitation("marloven://join/?port=2324&address=host-1.example&start=cable");
     ASSERT_TRUE(slash.invitation) << slash.refusal;
     EXPECT_EQ(slash.invitation->start, InvitationStart::Cable);
     const auto trailing = ParseInvitation("marloven://join?start=modem&address=h.example&port=23/");
     ASSERT_TRUE(trailing.invitation) << trailing.refusal;
-    EXPECT_EQ(trailing.invitation->port, 23);
+    EXPECT_EQ(trailing.invitation->address.port, 23);
     // Read as the link dialog reads what a player types: decimal, not octal.
     const auto zeros = ParseInvitation("marloven://join?start=cable&address=010.1.1.1&port=2324");
     ASSERT_TRUE(zeros.invitation) << zeros.refusal;
-    EXPECT_EQ(zeros.invitation->address, ParseLinkAddress("010.1.1.1", 2324)->host);
+    EXPECT_EQ(zeros.invitation->address, ParseLinkAddress("010.1.1.1", 2324));
     EXPECT_TRUE(LooksLikeInvitation("Marloven://join?x"));
     EXPECT_FALSE(LooksLikeInvitation("/home/me/marloven"));
 }
@@ -86,13 +87,13 @@ TEST(Invitation, HostileAndMalformedLinksAreRefusedWithTheirReason) {
 }
 
 TEST(Invitation, ThePlainLineNamesWhatPlainDosboxNeeds) {
-    EXPECT_EQ(InvitationPlainLine({InvitationStart::Network, "198.51.100.4", 2130}),
-              "Without Marloven: in DOSBox with ipx=true, type ipxnet connect 198.51.100.4 2130, "
-              "then start the game's network driver.");
-    EXPECT_NE(InvitationPlainLine({InvitationStart::Cable, "198.51.100.4", 2324})
+    EXPECT_EQ(InvitationPlainLine({InvitationStart::Network, {"198.51.100.4", 2130, false}}),
+              "Without Marloven: a network game needs Marloven to join; install it, then "
+              "open this invitation.");
+    EXPECT_NE(InvitationPlainLine({InvitationStart::Cable, {"198.51.100.4", 2324, false}})
                   .find("serial1=nullmodem server:198.51.100.4 port:2324"),
               std::string::npos);
-    EXPECT_NE(InvitationPlainLine({InvitationStart::ModemCall, "2001:db8::7", 2323})
+    EXPECT_NE(InvitationPlainLine({InvitationStart::ModemCall, {"2001:db8::7", 2323, true}})
                   .find("dial [2001:db8::7]:2323"),
               std::string::npos);
 }

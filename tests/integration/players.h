@@ -91,7 +91,7 @@ struct Player {
         WatchLinks({});
     }
     // The link window of each start; a hosting start asks routers as `routers` say.
-    void WatchLinks(const portmap::Options& routers) {
+    void WatchLinks(const MappingOptions& routers) {
         engine.WatchLinks(
             [this, watcher = LinkWindow::Watcher(launcher.settings, routers)](
                 const InternetLink& link, Relay& relay, std::function<void()> cancel) {

@@ -10,7 +10,7 @@
 #include <ctime>
 #include <thread>
 
-namespace marloven::portmap {
+namespace marloven {
 namespace {
 
 using namespace std::chrono_literals;
@@ -32,29 +32,33 @@ bool Eventually(const std::function<bool()>& condition, std::chrono::millisecond
 TEST(PortMapping, ARouterThatAnswersTooLateCostsNoMoreThanTheBoundAndKeepsNothingOpen) {
     auto calls = std::make_shared<Calls>();
     const auto started = Clock::now();
-    Mapping mapping({Protocol::Tcp, 2323}, Scripted(calls, {{Outcome::Opened, 800ms}}));
-    const Result result = mapping.Wait();
+    PortMapping mapping({PortProtocol::Tcp, 2323},
+                        Scripted(calls, {{RouterOutcome::Opened, 800ms}}));
+    const RouterAnswer result = mapping.Wait();
     EXPECT_LT(Clock::now() - started, 450ms);
-    EXPECT_EQ(result.outcome, Outcome::NoRouter);
-    EXPECT_NE(Describe(result).find("Forward TCP port 2323 to this machine"), std::string::npos);
+    EXPECT_EQ(result.outcome, RouterOutcome::NoRouter);
+    EXPECT_NE(DescribeRouterAnswer(result).find("Forward TCP port 2323 to this machine"),
+              std::string::npos);
     // The router mapped the port after the player was told it had not: it goes again.
     EXPECT_TRUE(Eventually([&] { return calls->removes == 1; }, 2s));
-    EXPECT_EQ(mapping.Answer()->outcome, Outcome::NoRouter);
+    EXPECT_EQ(mapping.Answer()->outcome, RouterOutcome::NoRouter);
 }
 
 TEST(PortMapping, ARefusalIsToldUnlessAnotherWayOpensThePort) {
     auto calls = std::make_shared<Calls>();
-    Mapping refused({Protocol::Udp, 2130},
-                    Scripted(calls, {{Outcome::Refused, 0ms}, {Outcome::NoRouter, 0ms}}));
-    const Result told = refused.Wait();
-    EXPECT_EQ(told.outcome, Outcome::Refused);
-    EXPECT_EQ(Describe(told), "Your router would not open UDP port 2130 (it already forwards that "
-                              "port to another machine). Forward UDP port 2130 to this machine on "
-                              "your router by hand, or let the other player host.");
+    PortMapping refused(
+        {PortProtocol::Udp, 2130},
+        Scripted(calls, {{RouterOutcome::Refused, 0ms}, {RouterOutcome::NoRouter, 0ms}}));
+    const RouterAnswer told = refused.Wait();
+    EXPECT_EQ(told.outcome, RouterOutcome::Refused);
+    EXPECT_EQ(DescribeRouterAnswer(told),
+              "Your router would not open UDP port 2130 (it already forwards that "
+              "port to another machine). Forward UDP port 2130 to this machine on "
+              "your router by hand, or let the other player host.");
 
-    Mapping opened({Protocol::Tcp, 2324},
-                   Scripted(calls, {{Outcome::NoRouter, 0ms}, {Outcome::Opened, 0ms}}));
-    EXPECT_EQ(Describe(opened.Wait()),
+    PortMapping opened({PortProtocol::Tcp, 2324}, Scripted(calls, {{RouterOutcome::NoRouter, 0ms},
+                                                                   {RouterOutcome::Opened, 0ms}}));
+    EXPECT_EQ(DescribeRouterAnswer(opened.Wait()),
               "Tell: 198.20.23.1:2324 \u2014 opened on your router (UPnP).");
     EXPECT_TRUE(opened.Close());
     EXPECT_EQ(calls->removes, 1);
@@ -63,9 +67,10 @@ TEST(PortMapping, ARefusalIsToldUnlessAnotherWayOpensThePort) {
 TEST(PortMapping, AMappingIsRenewedWhileHeldAndRemovedWhenDropped) {
     auto calls = std::make_shared<Calls>();
     {
-        Mapping mapping({Protocol::Tcp, 2323},
-                        Scripted(calls, {{Outcome::Opened, 0ms}}, 300ms, std::chrono::seconds(2)));
-        ASSERT_EQ(mapping.Wait().outcome, Outcome::Opened);
+        PortMapping mapping(
+            {PortProtocol::Tcp, 2323},
+            Scripted(calls, {{RouterOutcome::Opened, 0ms}}, 300ms, std::chrono::seconds(2)));
+        ASSERT_EQ(mapping.Wait().outcome, RouterOutcome::Opened);
         EXPECT_TRUE(Eventually([&] { return calls->opens >= 2; }, 3s));
         EXPECT_EQ(calls->removes, 0);
     }
@@ -81,32 +86,40 @@ TEST(PortMapping, AddressesBehindAnotherRouterAreToldApart) {
                              "100.128.0.1", "11.0.0.1", "192.169.0.1", "10.0.0", "garbage"}) {
         EXPECT_FALSE(IsPrivateOrShared(open)) << open;
     }
-    const Result shared =
-        MappedResult({Protocol::Tcp, 2323}, "natpmp", "100.64.7.9", 2323, {}, kLease);
-    EXPECT_EQ(shared.outcome, Outcome::SharedAddress);
-    EXPECT_NE(Describe(shared).find("100.64.7.9, is not on the internet"), std::string::npos);
-    EXPECT_NE(Describe(shared).find("or let the other player host"), std::string::npos);
+    const RouterAnswer shared =
+        MappedAnswer({PortProtocol::Tcp, 2323}, "natpmp", "100.64.7.9", 2323, {}, kMappingLease);
+    EXPECT_EQ(shared.outcome, RouterOutcome::SharedAddress);
+    EXPECT_NE(DescribeRouterAnswer(shared).find("100.64.7.9, is not on the internet"),
+              std::string::npos);
+    EXPECT_NE(DescribeRouterAnswer(shared).find("or let the other player host"), std::string::npos);
+    // A hostile router's outside "address" is not told as one.
+    const RouterAnswer nonsense =
+        MappedAnswer({PortProtocol::Tcp, 2323}, "upnp", "999999999999999", 2323, {}, kMappingLease);
+    EXPECT_EQ(DescribeRouterAnswer(nonsense).rfind("Your router opened TCP port 2323 but did not "
+                                                   "say its address",
+                                                   0),
+              0u);
 }
 
 TEST(PortMapping, TheRecordSurvivesTheSettingsAndAnExpiredOneNeedsNoRouter) {
-    const Result opened =
-        MappedResult({Protocol::Udp, 2130}, "upnp", "198.20.23.1", 2130, "192.168.77.2", kLease);
-    const Record record = *opened.record;
-    const auto back = ParseRecord(RecordText(record));
+    const RouterAnswer opened = MappedAnswer({PortProtocol::Udp, 2130}, "upnp", "198.20.23.1", 2130,
+                                             "192.168.77.2", kMappingLease);
+    const MappingRecord record = *opened.record;
+    const auto back = ParseMappingRecord(MappingRecordText(record));
     ASSERT_TRUE(back);
-    EXPECT_EQ(RecordText(*back), RecordText(record));
-    EXPECT_EQ(back->protocol, Protocol::Udp);
-    EXPECT_FALSE(ParseRecord("upnp tcp 2323"));
-    EXPECT_FALSE(ParseRecord("ftp tcp 1 1 - 1"));
+    EXPECT_EQ(MappingRecordText(*back), MappingRecordText(record));
+    EXPECT_EQ(back->protocol, PortProtocol::Udp);
+    EXPECT_FALSE(ParseMappingRecord("upnp tcp 2323"));
+    EXPECT_FALSE(ParseMappingRecord("ftp tcp 1 1 - 1"));
 
     auto calls = std::make_shared<Calls>();
-    Record expired = record;
+    MappingRecord expired = record;
     expired.expires = static_cast<std::int64_t>(std::time(nullptr)) - 1;
-    EXPECT_TRUE(RemoveLeftover(expired, Scripted(calls, {{Outcome::Opened, 0ms}})));
+    EXPECT_TRUE(RemoveMappingLeftBehind(expired, Scripted(calls, {{RouterOutcome::Opened, 0ms}})));
     EXPECT_EQ(calls->removes, 0);
-    EXPECT_TRUE(RemoveLeftover(record, Scripted(calls, {{Outcome::Opened, 0ms}})));
+    EXPECT_TRUE(RemoveMappingLeftBehind(record, Scripted(calls, {{RouterOutcome::Opened, 0ms}})));
     EXPECT_EQ(calls->removes, 1);
 }
 
 } // namespace
-} // namespace marloven::portmap
+} // namespace marloven

@@ -5,6 +5,7 @@
 // one start checks all it can.
 
 #include "tests/platform/standin_game.h"
+#include "tests/support/child_process.h"
 #include "tests/ui/launcher_fixture.h"
 
 #include "core/dosbox_start.h"
@@ -21,6 +22,10 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <list>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace marloven::test {
 namespace {
@@ -159,6 +164,15 @@ TEST_F(ThroughDosbox, AGameInAFolderNamedInLatin1RunsThere) {
               "start VK.EXE\r\ntail  -nopred\r\nend\r\n");
 }
 
+// The player's [autoexec] lines go into ours, before the game's: one that DOSBox reads
+// as a section (indented by a tab) ended ours there, and the game never started.
+TEST_F(ThroughDosbox, ThePlayersAutoexecCannotOpenASectionInOurs) {
+    player_.Write("headless.conf",
+                  "[autoexec]\nrem the player's\n\t[sdl]\noutput=surface\n[mixer]\nnosound=true\n");
+    main.singlePlayerButton->click();
+    EXPECT_EQ(TakeLog(), "start VK.EXE\r\ntail  -nopred\r\nend\r\n");
+}
+
 TEST_F(ThroughDosbox, SetupAtStartUpLeavesItsConfigurationThroughDosbox) {
     CurrentDirectory inGame(launcher.dir.Path());
     launcher.prompter.yesNoAnswers = {true};
@@ -187,6 +201,32 @@ TEST_F(EngineLauncher, WithoutAWorkingDosboxThePlayerIsToldWhatToInstallAndTheWi
     EXPECT_TRUE(launcher.prompter.messages[0].contains("NOT-A-PROGRAM, cannot be run"));
     // Both are known before the start: nothing was started for them.
     EXPECT_EQ(starts_, 0);
+}
+
+// A launcher killed while DOSBox ran left its start's folder for ever: the next start
+// removes the folders of launchers that have ended, and no running launcher's.
+TEST_F(EngineLauncher, AStartRemovesTheFoldersThatEndedLaunchersLeft) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no fork here";
+#else
+    const pid_t ended = fork();
+    if (ended == 0) {
+        _exit(0);
+    }
+    ExitCodeOf(ended);
+    GameDir temporaries(
+        {{"marloven-start-" + std::to_string(ended) + "-a1B2c3/dosbox.conf", ""},
+         {"marloven-start-" + std::to_string(getppid()) + "-d4E5f6/dosbox.conf", ""},
+         {"dosbox/dosbox", "#!/bin/sh\n"}});
+    const ScopedEnvironment temporary("TMPDIR", QByteArray::fromStdString(temporaries.Path()));
+    fs::permissions(temporaries / "dosbox/dosbox", fs::perms::owner_all);
+    settings_.dosboxPath = (temporaries / "dosbox/dosbox").string();
+    launcher.dir.Write("vk.exe", "MZ");
+    main.singlePlayerButton->click();
+    EXPECT_EQ(starts_, 1);
+    EXPECT_FALSE(temporaries.Exists("marloven-start-" + std::to_string(ended) + "-a1B2c3"));
+    EXPECT_TRUE(temporaries.Exists("marloven-start-" + std::to_string(getppid()) + "-d4E5f6"));
+#endif
 }
 
 // DOSBox's Windows installers put it under the program folders, off the search path,

@@ -248,6 +248,19 @@ TEST(ModemDetectionFromAFile, TakesAnExportedModemIntoVkCfg) {
                                            "InitString = \"AT&F E0 &K3\"\r\n");
 }
 
+// A stray MODEMS.REG of a gigabyte was read whole, the window frozen meanwhile: it is
+// refused unread, with a word why, as an oversized VK.CFG is.
+TEST(ModemDetectionFromAFile, AnExportTooLargeToBeOneIsRefusedUnread) {
+    Launcher launcher;
+    launcher.dir.Write("MODEMS.REG", "REGEDIT4\r\n");
+    std::filesystem::resize_file(launcher.dir / "MODEMS.REG", std::uintmax_t{1} << 30);
+    launcher.context.openModems = [&] { return MakeSystemRegistrySource({}, launcher.dir.Path()); };
+    launcher.Window().modemPage->detectModemButton->click();
+    ASSERT_EQ(launcher.prompter.errors.size(), 1);
+    EXPECT_TRUE(launcher.prompter.errors.front().contains("more than the 16 MB"));
+    EXPECT_FALSE(launcher.forms->selectModem->isVisible());
+}
+
 TEST(ModemsOption, NamesTheFileFromWhereTheLauncherWasStarted) {
     GameDir here({{"mine.reg", "REGEDIT4\r\n"}});
     GameDir game({{"VK.CFG", "PlayerName = \"Zed\"\r\n"}});

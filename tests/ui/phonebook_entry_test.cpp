@@ -49,7 +49,17 @@ TEST(PhonebookEntryOk, ANumberLongerThanTheFileKeepsIsRefusedSayingSo) {
     EXPECT_FALSE(dialog.okButton->isEnabled());
     EXPECT_FALSE(dialog.tooLongLabel->isHidden());
     EXPECT_TRUE(dialog.tooLongLabel->text().contains("40 characters"));
+    EXPECT_LE(dialog.tooLongLabel->sizeHint().width(), dialog.tooLongLabel->width()); // read whole
     EXPECT_EQ(dialog.NumberText().size(), 41);
+
+    // An IPv6 address is kept in its shortest form, which fits; eight full groups do not.
+    dialog.numberEdit->clear();
+    TypeText(dialog.numberEdit, "[2001:0db8:0000:0000:0000:0000:0000:0007]:2323");
+    EXPECT_TRUE(dialog.okButton->isEnabled());
+    EXPECT_EQ(dialog.NumberText(), "[2001:db8::7]:2323");
+    dialog.numberEdit->clear();
+    TypeText(dialog.numberEdit, "[2001:db8:85a3:1234:5678:8a2e:370:7334]:2323");
+    EXPECT_FALSE(dialog.okButton->isEnabled());
 }
 
 TEST(PhonebookEntryOk, EnterAcceptsOnlyAnEntryThatHasBothTexts) {

@@ -48,7 +48,7 @@ TEST(PrintCommand, PrintsWhatANamedStartWouldRunWithThePlayersSettingsAndExits) 
     EXPECT_TRUE(Has(network, "fullscreen=true\n")) << network;
     EXPECT_TRUE(
         Has(network, "mount C \"" + game.Path().string() +
-                         "\"\nC:\nipxnet startserver 2130\nVKSETMS.EXE -nopred -f3\nexit\n"))
+                         "\"\nC:\nipxnet connect 127.0.0.1 2130\nVKSETMS.EXE -nopred -f3\nexit\n"))
         << network;
 
     std::string setup;
@@ -128,7 +128,7 @@ int RunWithBytes(const std::vector<std::string>& arguments, const fs::path& conf
 #endif
 
 // A game directory whose name is not valid UTF-8 (Latin-1 "caf\xe9", as older disks have
-// them), named on the command line or started inside: the launcher keeps its bytes,
+// them), named on the command line, started inside or remembered: the launcher keeps its bytes,
 // where it once stopped with "Cannot convert character sequence" or could not change
 // to it.
 TEST(PrintCommand, AGameDirectoryNamedInLatin1IsTakenByItsBytes) {
@@ -153,6 +153,8 @@ TEST(PrintCommand, AGameDirectoryNamedInLatin1IsTakenByItsBytes) {
         0);
     EXPECT_TRUE(Has(inside, mount)) << inside;
     EXPECT_EQ(RunLauncherProgram({"--answers=no"}, home / "inside", config.Path()), 0);
+    // Remembered by its bytes, the next start from elsewhere finds it without asking.
+    EXPECT_EQ(RunLauncherProgram({"--answers=no"}, home.Path(), config.Path()), 0);
 #endif
 }
 

@@ -5,6 +5,8 @@
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
+#include <cstdint>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace marloven::test {
@@ -106,6 +108,14 @@ TEST(GifImageLoad, AFileThatIsNotAGifAbortsSilentlyAndLeavesNoPicture) {
         EXPECT_EQ(shown.pixel(48, 40), StoneScene::Stone(48, 40)) << bytes;
         EXPECT_FALSE(gif.Timer().isActive());
     }
+    // A GIF with more than 16 MB after it would be read whole before the decoder could
+    // stop: it is not read at all, and shows nothing.
+    StoneScene scene;
+    scene.dir.Write("huge.gif", ThreeFrames());
+    std::filesystem::resize_file(scene.dir / "huge.gif", (std::uintmax_t{16} << 20) + 1);
+    EXPECT_THROW(scene.gif->SetFileName(QString::fromStdString((scene.dir / "huge.gif").string())),
+                 GifLoadAborted);
+    EXPECT_EQ(scene.Shown(), StoneScene::Stone(0, 0));
 }
 
 TEST(GifImageLoad, AutoSizeGivesTheControlThePictureSize) {

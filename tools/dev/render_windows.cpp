@@ -148,12 +148,13 @@ int main(int argc, char** argv) {
     forms->link->Prepare({marloven::LaunchMode::Answer,
                           1,
                           marloven::LinkSide::Host,
-                          {},
-                          marloven::kDefaultModemListenPort},
+                          {{}, marloven::kDefaultModemListenPort, false}},
                          addresses);
     ok = Save(*forms->link, out, "answer-link") && ok;
-    forms->link->Prepare({marloven::LaunchMode::Network, -1, marloven::LinkSide::Join,
-                          "203.0.113.7", marloven::kDefaultIpxPort},
+    forms->link->Prepare({marloven::LaunchMode::Network,
+                          -1,
+                          marloven::LinkSide::Join,
+                          {"203.0.113.7", marloven::kDefaultIpxPort, false}},
                          addresses);
     ok = Save(*forms->link, out, "network-link") && ok;
     return ok ? 0 : 1;

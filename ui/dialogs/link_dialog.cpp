@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <tuple>
 
 namespace marloven {
 
@@ -37,6 +36,18 @@ QRadioButton* AddChoice(QWidget* parent, const char* name, const QString& text, 
     palette.setColor(QPalette::WindowText, Qt::white);
     button->setPalette(palette);
     return button;
+}
+
+// White words on the stone for a refusal in place, empty until there is one.
+QLabel* AddNote(QWidget* parent, const char* name, const QRect& box) {
+    auto* note = new QLabel(parent);
+    note->setObjectName(name);
+    note->setGeometry(box);
+    note->setWordWrap(true);
+    note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    note->setFont(SansFont(10, true));
+    PaintTextColor(note, Qt::white);
+    return note;
 }
 
 QString TitleOf(LaunchMode mode) {
@@ -80,8 +91,12 @@ LinkDialog::LinkDialog(QWidget* parent)
     portSpin = new QSpinBox(this);
     portSpin->setObjectName("Port");
     portSpin->setGeometry(72, 86, 90, 22);
-    portSpin->setRange(kLowestHostingPort, kHighestHostingPort);
+    // Any five digits may be typed: a port out of range is refused beside the box, not
+    // silently put back to the last one.
+    portSpin->setRange(0, 99999);
     PaintLimeOnBlack(portSpin);
+    portNote_ = AddNote(this, "PortNote", {170, 84, kWidth - 170 - kMargin, 28});
+    addressNote_ = AddNote(this, "AddressNote", {kMargin, 118, kInner, 130});
 
     tellCaption_ = new QLabel(this);
     tellCaption_->setGeometry(kMargin, 118, kInner, 18);
@@ -105,7 +120,8 @@ LinkDialog::LinkDialog(QWidget* parent)
 
     connect(hostButton, &QRadioButton::toggled, this, &LinkDialog::Update);
     connect(addressEdit, &QLineEdit::textChanged, this, &LinkDialog::Update);
-    connect(portSpin, &QSpinBox::valueChanged, this, &LinkDialog::Update);
+    connect(portSpin, &QSpinBox::textChanged, this, &LinkDialog::Update);
+    connect(addressEdit, &QLineEdit::textChanged, addressNote_, &QLabel::clear);
     connect(copyButton, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(TextToTell()); });
 }
@@ -121,20 +137,55 @@ void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string
     joinButton->setVisible(choose);
     addressEdit->setVisible(choose);
     (link.side == LinkSide::Join && choose ? joinButton : hostButton)->setChecked(true);
-    SetBoxText(addressEdit, MessageText(link.hostAddress));
-    portSpin->setValue(link.port);
+    SetBoxText(addressEdit, MessageText(ShowLinkHost(link.address)));
+    portSpin->setValue(link.address.port);
+    addressNote_->clear();
     Update();
 }
 
-InternetLink LinkDialog::Choice() const {
+std::optional<int> LinkDialog::TypedPort() const {
+    const int lowest = joinButton->isChecked() ? 1 : kLowestHostingPort;
+    bool number = false;
+    const int port = portSpin->cleanText().toInt(&number);
+    return number && port >= lowest && port <= kHighestPort ? std::optional(port) : std::nullopt;
+}
+
+std::optional<InternetLink> LinkDialog::Choice() const {
     InternetLink link = link_;
     link.side = joinButton->isChecked() ? LinkSide::Join : LinkSide::Host;
-    link.port = portSpin->value();
-    link.hostAddress = NarrowText(addressEdit->text());
+    if (!TypedPort()) {
+        return std::nullopt;
+    }
+    link.address.port = *TypedPort();
     if (link.side == LinkSide::Join) {
-        std::tie(link.hostAddress, link.port) = SplitHostAndPort(link.hostAddress, link.port);
+        const auto host = ParseLinkAddress(NarrowText(addressEdit->text()), portSpin->value());
+        if (!host) {
+            return std::nullopt;
+        }
+        link.address = *host;
     }
     return link;
+}
+
+std::string LinkDialog::ChoiceRefusal() const {
+    if (!TypedPort()) {
+        return NarrowText(portNote_->text());
+    }
+    return LinkAddressRefusal(NarrowText(addressEdit->text()));
+}
+
+// What the player typed stays for mending: the dialog closes only on a link it can start.
+void LinkDialog::accept() {
+    if (!Choice()) {
+        addressNote_->setText(MessageText(ChoiceRefusal()));
+        return;
+    }
+    FixedDialog::accept();
+}
+
+std::optional<InternetLink> LinkDialog::TakeOffer(LaunchMode mode) {
+    auto offered = std::exchange(offered_, std::nullopt);
+    return offered && offered->mode == mode ? offered : std::nullopt;
 }
 
 QString LinkDialog::TextToTell() const {
@@ -148,8 +199,12 @@ QString LinkDialog::TextToTell() const {
 void LinkDialog::Update() {
     const bool joining = joinButton->isChecked();
     // A host takes the ports it may bind; a joining player the host's, whichever it is.
-    portSpin->setMinimum(joining ? 1 : kLowestHostingPort);
+    portNote_->setText(TypedPort() ? QString()
+                                   : QStringLiteral("Ports: %1 to %2")
+                                         .arg(joining ? 1 : kLowestHostingPort)
+                                         .arg(kHighestPort));
     addressEdit->setEnabled(joining);
+    addressNote_->setVisible(joining);
     for (QWidget* widget : {static_cast<QWidget*>(tellCaption_), static_cast<QWidget*>(tell_),
                             static_cast<QWidget*>(copyButton), static_cast<QWidget*>(hint_)}) {
         widget->setVisible(!joining);
@@ -158,7 +213,7 @@ void LinkDialog::Update() {
                                                            : "Tell the others to join:");
     tell_->setPlainText(TextToTell());
     hint_->setText(HintOf(link_.mode, portSpin->value(), routerAsked_));
-    okButton->setEnabled(!joining || !addressEdit->text().isEmpty());
+    okButton->setEnabled(TypedPort() && (!joining || !addressEdit->text().isEmpty()));
 }
 
 } // namespace marloven

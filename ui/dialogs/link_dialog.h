@@ -4,7 +4,9 @@
 #include "comm/internet_link.h"
 #include "ui/look/dialog_look.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QLabel;
@@ -31,10 +33,17 @@ class LinkDialog : public FixedDialog {
     // `routerAsked`: the launcher will ask the home router to forward the port.
     void Prepare(const InternetLink& link, const std::vector<std::string>& localAddresses,
                  bool routerAsked = false);
-    // The link as chosen; a port typed after the host's address ("host:port") counts.
-    InternetLink Choice() const;
+    // The link as chosen, the host's address read once: a port typed after it
+    // ("host:port") counts. Nothing when the host to join is no address; ChoiceRefusal
+    // then says why.
+    std::optional<InternetLink> Choice() const;
+    std::string ChoiceRefusal() const;
     // The lines to tell the others: this machine's addresses with the port.
     QString TextToTell() const;
+    // An invitation's link, to fill the next opening for its mode instead of the link
+    // last chosen: nothing is saved until the player goes with it. Taken once.
+    void Offer(std::optional<InternetLink> link) { offered_ = std::move(link); }
+    std::optional<InternetLink> TakeOffer(LaunchMode mode);
 
     QRadioButton* hostButton = nullptr;
     QRadioButton* joinButton = nullptr;
@@ -44,15 +53,23 @@ class LinkDialog : public FixedDialog {
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
 
+  protected:
+    void accept() override;
+
   private:
     void Update();
+    // The port as typed, when it is one this side may use.
+    std::optional<int> TypedPort() const;
 
     InternetLink link_;
+    std::optional<InternetLink> offered_;
     bool routerAsked_ = false;
     std::vector<std::string> localAddresses_;
     QLabel* tellCaption_ = nullptr;
     QPlainTextEdit* tell_ = nullptr;
     QLabel* hint_ = nullptr;
+    QLabel* portNote_ = nullptr;
+    QLabel* addressNote_ = nullptr;
 };
 
 } // namespace marloven

@@ -54,7 +54,7 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
             AddNote(this, "Router", QStringLiteral("Asking your router to open the port..."),
                     {kMargin, y, textWidth, kRouterHeight});
         y += kRouterHeight + 4;
-        connect(router_.get(), &RouterPort::answered, this, &LinkWindow::ShowRouterAnswer);
+        connect(router_.get(), &RouterPort::Answered, this, &LinkWindow::ShowRouterAnswer);
     }
     tellText = new QPlainTextEdit(this);
     tellText->setObjectName("Tell");
@@ -67,13 +67,13 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
     cancelButton = AddButton(this, "CancelButton", "Cancel", (kWidth - 75) / 2, y + 90);
     // Only a host has something to tell: where the others reach it.
     told_ = relay.Hosting() ? relay.AddressesToTell() : QStringList();
-    tellText->setPlainText(told_.join('\n'));
+    ShowTold();
     for (QWidget* part : {static_cast<QWidget*>(tellText), static_cast<QWidget*>(copyButton)}) {
         part->setVisible(!told_.isEmpty());
     }
     inviteButton->setVisible(!told_.isEmpty() && invites_.has_value());
     connect(copyButton, &QPushButton::clicked, this,
-            [this] { QGuiApplication::clipboard()->setText(told_.join('\n')); });
+            [this] { QGuiApplication::clipboard()->setText(Told().first); });
     connect(inviteButton, &QPushButton::clicked, this, [this] {
         if (const auto invitation = ToSend()) {
             QGuiApplication::clipboard()->setText(MessageText(
@@ -81,9 +81,9 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
         }
     });
     connect(cancelButton, &QPushButton::clicked, this, &LinkWindow::reject);
-    connect(&relay, &Relay::progressed, progressLabel, &QLabel::setText);
-    connect(&relay, &Relay::linkUp, this, &QDialog::accept);
-    connect(&relay, &Relay::failed, this, &QDialog::accept);
+    connect(&relay, &Relay::Progressed, progressLabel, &QLabel::setText);
+    connect(&relay, &Relay::LinkUp, this, &QDialog::accept);
+    connect(&relay, &Relay::Failed, this, &QDialog::accept);
     if (routerLabel != nullptr) {
         FitRouterAnswer();
     }
@@ -96,6 +96,24 @@ LinkWindow::~LinkWindow() = default;
 void LinkWindow::ShowRouterAnswer() {
     routerLabel->setText(router_->Words());
     FitRouterAnswer();
+    ShowTold();
+}
+
+// One address, so that the player cannot tell the wrong one: the router's when it
+// opened the port, else this machine's on the home network; and which it is.
+std::pair<QString, QString> LinkWindow::Told() const {
+    if (router_) {
+        if (const auto invitation = router_->RouterInvitation()) {
+            return {MessageText(ShowLinkAddress(invitation->address)),
+                    QStringLiteral("your router's address on the internet")};
+        }
+    }
+    return {told_.value(0), QStringLiteral("this machine's address on your home network")};
+}
+
+void LinkWindow::ShowTold() {
+    const auto [address, which] = Told();
+    tellText->setPlainText(address.isEmpty() ? QString() : address + "\n(" + which + ")");
 }
 
 // The answer may be one line to tell or a few lines of advice: the window takes room
@@ -126,7 +144,7 @@ std::optional<Invitation> LinkWindow::ToSend() const {
     if (!invites_ || !address) {
         return std::nullopt;
     }
-    return Invitation{*invites_, address->host, address->port};
+    return Invitation{*invites_, *address};
 }
 
 void LinkWindow::reject() {
@@ -137,7 +155,7 @@ void LinkWindow::reject() {
 }
 
 DosEngineRunner::LinkWatcher LinkWindow::Watcher(LauncherSettings& settings,
-                                                 portmap::Options routerOptions) {
+                                                 MappingOptions routerOptions) {
     return [&settings, routerOptions = std::move(routerOptions)](
                const InternetLink& link, Relay& relay,
                std::function<void()> cancel) -> std::unique_ptr<QObject> {

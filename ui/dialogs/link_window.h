@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QLabel;
 class QPlainTextEdit;
@@ -44,7 +45,7 @@ class LinkWindow : public FixedDialog {
     // The window of each start's link, as the DOS engine asks for it, with a hosting
     // start's port asked of the router as the settings let it.
     static DosEngineRunner::LinkWatcher Watcher(LauncherSettings& settings,
-                                                portmap::Options routerOptions = {});
+                                                MappingOptions routerOptions = {});
 
   protected:
     void reject() override;
@@ -52,6 +53,8 @@ class LinkWindow : public FixedDialog {
   private:
     void ShowRouterAnswer();
     void FitRouterAnswer();
+    std::pair<QString, QString> Told() const;
+    void ShowTold();
     std::optional<Invitation> ToSend() const;
 
     std::function<void()> cancel_;

@@ -2,10 +2,12 @@
 #include "ui/dialogs/phonebook_entry_dialog.h"
 
 #include "comm/internet_link.h"
+#include "comm/link_address.h"
 #include "comm/phonebook.h"
 #include "launcher/text_conversions.h"
 #include "ui/look/char_filter.h"
 
+#include <QHostAddress>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,6 +22,19 @@ QLineEdit* AddEntryBox(QWidget* parent, const char* name, int top) {
     box->setGeometry(12, top, 233, 21);
     PaintLimeOnBlack(box);
     return box;
+}
+
+// A bracketed IPv6 address with its port is kept in its shortest form (RFC 5952), so
+// that "[2001:0db8:0000:0000:0000:0000:0000:0007]:2323" fits the file's 40 characters
+// as "[2001:db8::7]:2323". Eight groups that need all their digits do not fit even so,
+// and are refused as any other number that long.
+QString ShortestNumber(const QString& number) {
+    const auto address = ParseLinkAddress(NarrowText(number), 0);
+    if (!address || !address->ipv6 || address->port == 0) {
+        return number;
+    }
+    const QString host = QHostAddress(MessageText(address->host)).toString();
+    return MessageText(ShowLinkAddress({NarrowText(host), address->port, true}));
 }
 
 } // namespace
@@ -65,18 +80,18 @@ QString PhonebookEntryDialog::NameText() const {
 }
 
 QString PhonebookEntryDialog::NumberText() const {
-    return numberEdit->text();
+    return ShortestNumber(numberEdit->text());
 }
 
 // Shared by both boxes: an entry needs a name and a number, each of a length the
 // phonebook file can hold.
 void PhonebookEntryDialog::CheckEntry() {
-    const auto fits = [](const QLineEdit* box) {
-        return static_cast<std::size_t>(box->text().size()) <= kPhonebookFieldSize;
+    const auto fits = [](const QString& text) {
+        return static_cast<std::size_t>(text.size()) <= kPhonebookFieldSize;
     };
-    const bool fit = fits(nameEdit) && fits(numberEdit);
-    tooLongLabel->setText(QStringLiteral("Too long: the phonebook keeps %1 characters of each.")
-                              .arg(kPhonebookFieldSize));
+    const bool fit = fits(NameText()) && fits(NumberText());
+    tooLongLabel->setText(
+        QStringLiteral("Too long: %1 characters at most.").arg(kPhonebookFieldSize));
     tooLongLabel->setVisible(!fit);
     okButton->setEnabled(fit && !nameEdit->text().isEmpty() && !numberEdit->text().isEmpty());
 }

@@ -63,9 +63,9 @@ void GameOptionsPage::BuildMouseGroup() {
             8, 10, 369, 32);
     tweakMouseCheck = AddCheck(mouse, "SetMouse", "Tweek Mouse Settings", 8, 52, 161, false);
     AddLabel(mouse, "Horz. Setting", 8, 86);
-    mouseHorizontalEdit = AddEdit(mouse, "SmHorz", cfg_default::SmHorz, 88, 82, 57);
+    mouseHorizontalEdit = AddEdit(mouse, "SmHorz", cfg_default::kSmHorz, 88, 82, 57);
     AddLabel(mouse, "Vert. Setting", 176, 86);
-    mouseVerticalEdit = AddEdit(mouse, "SMVert", cfg_default::SmVert, 256, 82, 57);
+    mouseVerticalEdit = AddEdit(mouse, "SMVert", cfg_default::kSmVert, 256, 82, 57);
     mouseHorizontalEdit->setEnabled(false);
     mouseVerticalEdit->setEnabled(false);
 }
@@ -102,17 +102,17 @@ bool GameOptionsPage::WriteMouseTweak(std::string& program, const std::string& a
 }
 
 void GameOptionsPage::StoreTicDup(int position) {
-    store_.Set(cfg_key::TicDup, QString::number(position), false);
+    store_.Set(cfg_key::kTicDup, QString::number(position), false);
 }
 
 void GameOptionsPage::StorePrediction(bool ticked) {
-    store_.Set(cfg_key::UsePred, ticked ? "1" : "0", false);
+    store_.Set(cfg_key::kUsePred, ticked ? "1" : "0", false);
 }
 
 void GameOptionsPage::TweakMouse(bool ticked) {
     mouseHorizontalEdit->setEnabled(ticked);
     mouseVerticalEdit->setEnabled(ticked);
-    store_.Set(cfg_key::SetMouse, ticked ? "1" : "0", false);
+    store_.Set(cfg_key::kSetMouse, ticked ? "1" : "0", false);
     if (ticked) {
         StoreMouseHorizontal();
         StoreMouseVertical();
@@ -120,11 +120,11 @@ void GameOptionsPage::TweakMouse(bool ticked) {
 }
 
 void GameOptionsPage::StoreMouseHorizontal() {
-    store_.Set(cfg_key::SmHorz, mouseHorizontalEdit->text(), false);
+    store_.Set(cfg_key::kSmHorz, mouseHorizontalEdit->text(), false);
 }
 
 void GameOptionsPage::StoreMouseVertical() {
-    store_.Set(cfg_key::SmVert, mouseVerticalEdit->text(), false);
+    store_.Set(cfg_key::kSmVert, mouseVerticalEdit->text(), false);
 }
 
 } // namespace marloven

@@ -10,8 +10,10 @@
 #include "launcher/link_settings.h"
 #include "launcher/start_plan.h"
 #include "launcher/text_conversions.h"
+#include "link/relay.h"
 #include "platform/program_runner.h"
 #include "ui/app_context.h"
+#include "ui/dialogs/link_dialog.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
 #include "ui/dialogs/pick_opponent_dialog.h"
 #include "ui/dialogs/players_dialog.h"
@@ -34,18 +36,24 @@ void MainWindow::StartCommDriver(LaunchMode mode, const std::string& value,
     settings.value = value;
     modemPage->FillCommitSettings(settings);
     settings.socket = forms_.players->SocketText();
-    if (link && mode == LaunchMode::Dial) {
-        // The launcher calls the number; the driver dials the launcher's end.
-        link->hostAddress = value;
-        SaveLinkChoice(context_.settings, *link);
-        link->dialLauncher = [this, settings](int port) mutable {
-            settings.launcherDialPort = port;
-            ComposeCommitFile(context_.startDir, settings);
-        };
+    // The link is opened first: a hosting port in use stops the start before anything
+    // is written, and a dial's driver is given the port of the launcher's end, which
+    // then calls the number itself.
+    std::shared_ptr<Relay> relay;
+    if (link) {
+        OpenedRelay opened = OpenRelay(*link);
+        if (opened.refusal) {
+            context_.prompter.Inform(MessageText(*opened.refusal));
+            return;
+        }
+        relay = std::move(opened.relay);
+        if (mode == LaunchMode::Dial) {
+            settings.launcherDialPort = relay->DosboxPort();
+        }
     }
     ReportFileErrors(context_.prompter, [&] {
         ComposeCommitFile(context_.startDir, settings);
-        Launch(mode, kCommDriverProgram, link);
+        Launch(mode, kCommDriverProgram, link, relay);
     });
 }
 
@@ -79,6 +87,16 @@ void MainWindow::DialOpponent() {
     if (number.empty()) {
         return;
     }
+    if (link) {
+        // The launcher calls the number itself: it is read as an address here, once.
+        const auto called = ParseLinkAddress(number, kDosboxModemDialPort);
+        if (!called) {
+            context_.prompter.Inform(FromBytes(LinkAddressRefusal(number)));
+            return;
+        }
+        link->address = *called;
+        SaveLinkChoice(context_.settings, *link);
+    }
     hide();
     // Back in view after the driver ends, and after a failure once it is reported.
     const auto showAgain = qScopeGuard([this] { show(); });
@@ -97,17 +115,19 @@ void MainWindow::OpenInvitation(const Invitation& invitation) {
         DialOpponent();
         return;
     }
-    // The host-or-join dialog opens with the link last chosen: the invitation's.
+    // The host-or-join dialog opens with the invitation's link, saved only once the
+    // player goes with it.
     const LaunchMode mode = invitation.start == InvitationStart::Cable
                                 ? LaunchMode::AlreadyConnected
                                 : LaunchMode::Network;
-    SaveLinkChoice(context_.settings, {mode, modemPage->comPortCombo->currentIndex(),
-                                       LinkSide::Join, invitation.address, invitation.port});
+    forms_.link->Offer(InternetLink{mode, modemPage->comPortCombo->currentIndex(), LinkSide::Join,
+                                    invitation.address});
     if (mode == LaunchMode::Network) {
         StartNetworkGame();
     } else {
         StartAlreadyConnected();
     }
+    forms_.link->Offer(std::nullopt); // the players' count may have been cancelled first
 }
 
 void MainWindow::AnswerCall() {
@@ -126,7 +146,7 @@ void MainWindow::StartAlreadyConnected() {
 
 void MainWindow::StartNetworkGame() {
     PlayersDialog& players = *forms_.players;
-    players.SetSocketText(context_.store.CfgGet(cfg_key::SocketNumber));
+    players.SetSocketText(context_.store.CfgGet(cfg_key::kSocketNumber));
     if (players.exec() != QDialog::Accepted) {
         return;
     }
@@ -134,7 +154,7 @@ void MainWindow::StartNetworkGame() {
     if (!ChooseLink(LaunchMode::Network, link)) {
         return;
     }
-    context_.store.CfgSet(cfg_key::SocketNumber, players.SocketText(), false);
+    context_.store.CfgSet(cfg_key::kSocketNumber, players.SocketText(), false);
     StartCommDriver(LaunchMode::Network, std::to_string(players.PlayerCount()), link);
 }
 

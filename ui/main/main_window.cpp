@@ -107,7 +107,7 @@ void MainWindow::BuildPlayerRowAndButtons(QWidget* client) {
 
     AddCaption(client, "Player Name", 8, 72)->setObjectName("PlayerNameCaption");
     AddCaption(client, "Player Color", 296, 72)->setObjectName("PlayerColorCaption");
-    playerNameEdit = AddEdit(client, "PlayerName", cfg_default::PlayerName, 8, 88, 273);
+    playerNameEdit = AddEdit(client, "PlayerName", cfg_default::kPlayerName, 8, 88, 273);
     PaintLimeOnBlack(playerNameEdit);
     playerColorCombo = AddList(
         client, "PlayerColor",
@@ -210,7 +210,7 @@ void MainWindow::BuildStatusBar() {
 }
 
 void MainWindow::ConnectHandlers() {
-    store_.FollowEdits(playerNameEdit, cfg_key::PlayerName, true);
+    store_.FollowEdits(playerNameEdit, cfg_key::kPlayerName, true);
     // "activated": the player's own choice, not a change made by the program.
     connect(playerColorCombo, &QComboBox::activated, this, &MainWindow::StorePlayerColor);
     DiscardTypedKeys(playerColorCombo);
@@ -269,13 +269,14 @@ bool MainWindow::LoadSettings() {
 }
 
 void MainWindow::StorePlayerColor(int position) {
-    store_.Set(cfg_key::NetColor, QString::number(position), false);
+    store_.Set(cfg_key::kNetColor, QString::number(position), false);
 }
 
 void MainWindow::Launch(LaunchMode mode, const std::string& program,
-                        const std::optional<InternetLink>& link) {
+                        const std::optional<InternetLink>& link, std::shared_ptr<Relay> relay) {
     LaunchHooks hooks;
     hooks.link = link;
+    hooks.relay = std::move(relay);
     if (gameOptionsPage->tweakMouseCheck->isChecked()) {
         hooks.mouseTweak = [this](std::string& name, const std::string& arguments) {
             return gameOptionsPage->WriteMouseTweak(name, arguments);

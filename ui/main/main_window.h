@@ -7,6 +7,7 @@
 #include "ui/main/store_writer.h"
 
 #include <QMainWindow>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,7 @@ namespace marloven {
 
 struct AppContext;
 struct Forms;
+class Relay;
 class OutlinedLabel;
 class DemoPage;
 class GameOptionsPage;
@@ -47,9 +49,11 @@ class MainWindow : public QMainWindow {
     // Every game start goes through here: gathers the game options, routes the start
     // through the mouse-tweak program when that is on and offers to save a recorded demo
     // afterwards. The main window is shown when it returns, whatever happened.
-    // A comm-driver start carries its link to the others, for DOSBox to make.
+    // A comm-driver start carries its link to the others, for DOSBox to make, and the
+    // link's relay when the start opened it.
     void Launch(LaunchMode mode, const std::string& program,
-                const std::optional<InternetLink>& link = std::nullopt);
+                const std::optional<InternetLink>& link = std::nullopt,
+                std::shared_ptr<Relay> relay = nullptr);
     // Opens the dialog the invitation's start begins with, filled in to join the host:
     // the phonebook with the entry "From invitation" picked for a modem call, the
     // host-or-join dialog set to Join for the cable and the network. Nothing starts
@@ -128,8 +132,8 @@ class MainWindow : public QMainWindow {
     void StartAlreadyConnected();
     void StartNetworkGame();
     // Writes COMMIT.DAT for the start and starts the driver, through DOSBox with the
-    // link when there is one; a file that cannot be written is reported and nothing is
-    // started.
+    // link when there is one, opened first; a link that cannot be opened or a file that
+    // cannot be written is reported and nothing is started.
     void StartCommDriver(LaunchMode mode, const std::string& value,
                          std::optional<InternetLink> link);
     // Whether DOSBox will run the driver (with the mouse tweak on, its helper).

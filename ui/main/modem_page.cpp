@@ -28,13 +28,13 @@ ModemPage::ModemPage(AppContext& context, Forms& forms)
     AddLabel(this, "Baud Rate:", 8, 68);
     baudRateCombo =
         AddList(this, "BaudRate", {"9600", "19200", "38400", "57600", "115200"}, 88, 64, 105);
-    baudRateCombo->setCurrentText(cfg_default::PortSpeed);
+    baudRateCombo->setCurrentText(cfg_default::kPortSpeed);
     toneDialCheck = AddCheck(this, "UseTone", "Touch Tone Dialing", 208, 66, 137, true);
 
     AddLabel(this, "Init String:", 8, 100);
-    initEdit = AddEdit(this, "Init", cfg_default::InitString, 88, 96, 305);
+    initEdit = AddEdit(this, "Init", cfg_default::kInitString, 88, 96, 305);
     AddLabel(this, "Hangup String:", 8, 128);
-    hangupEdit = AddEdit(this, "Hangup", cfg_default::HangupString, 88, 124, 305);
+    hangupEdit = AddEdit(this, "Hangup", cfg_default::kHangupString, 88, 124, 305);
     AddLabel(this, "Dialout String:", 8, 156);
     dialOutEdit = AddEdit(this, "DialOut", "DialOut", 88, 152, 305);
     detectModemButton = AddButton(this, "Button6", "Detect Modem", 304, 186, 89);
@@ -59,11 +59,11 @@ void ModemPage::BuildPortRow() {
 }
 
 void ModemPage::ConnectHandlers() {
-    store_.FollowEdits(initEdit, cfg_key::InitString, true);
-    store_.FollowEdits(hangupEdit, cfg_key::HangupString, true);
-    store_.FollowEdits(dialOutEdit, cfg_key::DialOutString, true);
-    store_.FollowEdits(uartEdit, cfg_key::UartAddress, false);
-    store_.FollowEdits(irqEdit, cfg_key::IrqNumber, false);
+    store_.FollowEdits(initEdit, cfg_key::kInitString, true);
+    store_.FollowEdits(hangupEdit, cfg_key::kHangupString, true);
+    store_.FollowEdits(dialOutEdit, cfg_key::kDialOutString, true);
+    store_.FollowEdits(uartEdit, cfg_key::kUartAddress, false);
+    store_.FollowEdits(irqEdit, cfg_key::kIrqNumber, false);
     // Lists answer "activated": the player's own choice, not a change made by the program.
     connect(baudRateCombo, &QComboBox::activated, this, &ModemPage::StoreBaudRate);
     connect(comPortCombo, &QComboBox::activated, this, &ModemPage::StoreComPort);
@@ -109,27 +109,32 @@ void ModemPage::SetPortDetailsEnabled(bool enabled) {
 void ModemPage::StoreComPort(int position) {
     const bool userDefined = position == kUserDefinedPortPosition;
     SetPortDetailsEnabled(userDefined);
-    store_.Set(cfg_key::ComPort, FromBytes(ComPortValue(position)), false);
+    store_.Set(cfg_key::kComPort, FromBytes(ComPortValue(position)), false);
     // A standard port drops the port details from the store, but the boxes keep their
     // texts: these reach the store again only when the player edits them.
     if (!userDefined) {
-        store_.Set(cfg_key::IrqNumber, kStandardPortMark, false);
-        store_.Set(cfg_key::UartAddress, kStandardPortMark, false);
+        store_.Set(cfg_key::kIrqNumber, kStandardPortMark, false);
+        store_.Set(cfg_key::kUartAddress, kStandardPortMark, false);
     }
 }
 
 void ModemPage::StoreBaudRate() {
-    store_.Set(cfg_key::PortSpeed, baudRateCombo->currentText(), false);
+    store_.Set(cfg_key::kPortSpeed, baudRateCombo->currentText(), false);
 }
 
 void ModemPage::StoreToneDial(bool ticked) {
-    store_.Set(cfg_key::ToneDial, ticked ? "1" : "0", false);
+    store_.Set(cfg_key::kToneDial, ticked ? "1" : "0", false);
 }
 
 void ModemPage::DetectInstalledModem() {
     SelectModemDialog& dialog = *forms_.selectModem;
     dialog.SetApplyHandler([this](const DetectedModem& modem) { ApplyDetectedModem(modem); });
-    dialog.ListInstalledModems(context_.openModems ? context_.openModems() : nullptr);
+    std::unique_ptr<RegistrySource> modems;
+    if (context_.openModems &&
+        !ReportFileErrors(context_.prompter, [&] { modems = context_.openModems(); })) {
+        return;
+    }
+    dialog.ListInstalledModems(std::move(modems));
     dialog.exec();
 }
 

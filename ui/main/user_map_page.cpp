@@ -29,7 +29,7 @@ UserMapPage::UserMapPage(AppContext& context) : context_(context), store_(contex
     mapNotesText->setPlainText("\nName a map file of your own above, or Browse.\n"
                                "The game loads it at its next start.");
 
-    store_.FollowEdits(userMapEdit, cfg_key::UserMap, true);
+    store_.FollowEdits(userMapEdit, cfg_key::kUserMap, true);
     connect(browseButton, &QPushButton::clicked, this, &UserMapPage::BrowseUserMap);
 }
 

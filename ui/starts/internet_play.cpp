@@ -17,7 +17,7 @@ std::optional<InternetLink> AskInternetLink(Prompter& prompter, LauncherSettings
         prompter.Inform(FromBytes(*refusal));
         return std::nullopt;
     }
-    InternetLink link = LoadLinkChoice(settings, mode);
+    InternetLink link = dialog.TakeOffer(mode).value_or(LoadLinkChoice(settings, mode));
     link.comPortIndex = comPortIndex;
     if (mode == LaunchMode::Dial) {
         return link;
@@ -26,7 +26,12 @@ std::optional<InternetLink> AskInternetLink(Prompter& prompter, LauncherSettings
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    link = dialog.Choice();
+    const std::optional<InternetLink> chosen = dialog.Choice();
+    if (!chosen) {
+        prompter.Inform(MessageText(dialog.ChoiceRefusal()));
+        return std::nullopt;
+    }
+    link = *chosen;
     if (const auto refusal = InternetLinkRefusal(link)) {
         prompter.Inform(FromBytes(*refusal));
         return std::nullopt;

@@ -35,9 +35,11 @@ std::string StartSoundName() {
 } // namespace
 
 bool RunProgram(AppContext& context, QWidget* mainWindow, const std::string& program,
-                const std::string& arguments, const std::optional<InternetLink>& link) {
+                const std::string& arguments, const std::optional<InternetLink>& link,
+                std::shared_ptr<Relay> relay) {
     GameStart command = MakeGameStart(context.startDir, program, arguments);
     command.link = link;
+    command.relay = std::move(relay);
     const std::string& path = command.program;
     const QString notFound = MessageText(program) + " was not found!";
     if (!IsExistingFile(PathFromNarrow(path))) {
@@ -83,7 +85,8 @@ void LaunchGame(AppContext& context, QWidget* mainWindow, LaunchMode mode,
         return;
     }
     context.sound.PlayAsync(StartSoundName());
-    const bool ran = RunProgram(context, mainWindow, programToRun, arguments, hooks.link);
+    const bool ran =
+        RunProgram(context, mainWindow, programToRun, arguments, hooks.link, hooks.relay);
     // The end sound comes whether or not the program could start; a demo can only have
     // been recorded when the game ran.
     context.sound.PlayAsync(kGameEndSound);
