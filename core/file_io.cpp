@@ -265,11 +265,15 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     }
 }
 
-std::string ReadGameTextFile(const std::filesystem::path& path) {
+std::optional<std::uintmax_t> SizeOver(const std::filesystem::path& path, std::uintmax_t most) {
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
-    if (!error && size > kMostTextFileBytes) {
-        throw FileError(path.string() + " holds " + std::to_string(size) +
+    return !error && size > most ? std::optional(size) : std::nullopt;
+}
+
+std::string ReadGameTextFile(const std::filesystem::path& path) {
+    if (const auto size = SizeOver(path, kMostTextFileBytes)) {
+        throw FileError(path.string() + " holds " + std::to_string(*size) +
                         " bytes, more than the " + std::to_string(kMostTextFileBytes >> 20) +
                         " MB a game's text file can hold. The file was left as it is; move it "
                         "aside or shorten it.");

@@ -72,11 +72,9 @@ std::optional<std::string> PlayersCommands(const std::string& file, DosboxStart&
     if (file.empty()) {
         return std::nullopt;
     }
-    std::error_code error;
-    if (const auto size = std::filesystem::file_size(file, error);
-        !error && size > kMostTextFileBytes) {
+    if (const auto size = SizeOver(file, kMostTextFileBytes)) {
         return "The DOSBox configuration file " + file + " chosen in Options > DOSBox holds " +
-               std::to_string(size) + " bytes, more than the " +
+               std::to_string(*size) + " bytes, more than the " +
                std::to_string(kMostTextFileBytes >> 20) +
                " MB a configuration file may hold. Choose another there.";
     }
@@ -214,8 +212,7 @@ std::string DosboxVersion(const std::string& dosbox) {
     }
     for (const QByteArray& line : process.readAll().split('\n')) {
         if (!line.trimmed().isEmpty()) {
-            const QByteArray first = line.trimmed();
-            return std::string(first.constData(), static_cast<std::size_t>(first.size()));
+            return line.trimmed().toStdString(); // bytes as DOSBox printed them
         }
     }
     return {};

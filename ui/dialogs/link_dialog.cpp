@@ -38,18 +38,6 @@ QRadioButton* AddChoice(QWidget* parent, const char* name, const QString& text, 
     return button;
 }
 
-// White words on the stone for a refusal in place, empty until there is one.
-QLabel* AddNote(QWidget* parent, const char* name, const QRect& box) {
-    auto* note = new QLabel(parent);
-    note->setObjectName(name);
-    note->setGeometry(box);
-    note->setWordWrap(true);
-    note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    note->setFont(SansFont(10, true));
-    PaintTextColor(note, Qt::white);
-    return note;
-}
-
 QString TitleOf(LaunchMode mode) {
     switch (mode) {
     case LaunchMode::AlreadyConnected:
@@ -95,8 +83,9 @@ LinkDialog::LinkDialog(QWidget* parent)
     // silently put back to the last one.
     portSpin->setRange(0, 99999);
     PaintLimeOnBlack(portSpin);
-    portNote_ = AddNote(this, "PortNote", {170, 84, kWidth - 170 - kMargin, 28});
-    addressNote_ = AddNote(this, "AddressNote", {kMargin, 118, kInner, 130});
+    // Refusals in place, empty until there is one.
+    portNote_ = AddStoneNote(this, "PortNote", {}, {170, 84, kWidth - 170 - kMargin, 28}, 10);
+    addressNote_ = AddStoneNote(this, "AddressNote", {}, {kMargin, 118, kInner, 130}, 10);
 
     tellCaption_ = new QLabel(this);
     tellCaption_->setGeometry(kMargin, 118, kInner, 18);
@@ -153,12 +142,13 @@ std::optional<int> LinkDialog::TypedPort() const {
 std::optional<InternetLink> LinkDialog::Choice() const {
     InternetLink link = link_;
     link.side = joinButton->isChecked() ? LinkSide::Join : LinkSide::Host;
-    if (!TypedPort()) {
+    const auto port = TypedPort();
+    if (!port) {
         return std::nullopt;
     }
-    link.address.port = *TypedPort();
+    link.address.port = *port;
     if (link.side == LinkSide::Join) {
-        const auto host = ParseLinkAddress(NarrowText(addressEdit->text()), portSpin->value());
+        const auto host = ParseLinkAddress(NarrowText(addressEdit->text()), *port);
         if (!host) {
             return std::nullopt;
         }

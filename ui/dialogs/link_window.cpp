@@ -23,18 +23,6 @@ constexpr int kButtonWidth = 95;
 // One line while the router is asked; the window grows to the lines of its answer.
 constexpr int kRouterHeight = 20;
 
-QLabel* AddNote(QWidget* parent, const char* name, const QString& text, const QRect& box) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(box);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // White on the stone, as the link dialog's own notes, so it reads on any wall.
-    label->setFont(SansFont(12, true));
-    PaintTextColor(label, Qt::white);
-    return label;
-}
-
 } // namespace
 
 LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
@@ -47,12 +35,13 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
     // Cancel, must not end the launcher as its last window, and DOSBox with it.
     setAttribute(Qt::WA_QuitOnClose, false);
     const int textWidth = kWidth - 2 * kMargin;
-    progressLabel = AddNote(this, "Progress", relay.Progress(), {kMargin, kMargin, textWidth, 40});
+    progressLabel =
+        AddStoneNote(this, "Progress", relay.Progress(), {kMargin, kMargin, textWidth, 40}, 12);
     int y = 54;
     if (router_) {
         routerLabel =
-            AddNote(this, "Router", QStringLiteral("Asking your router to open the port..."),
-                    {kMargin, y, textWidth, kRouterHeight});
+            AddStoneNote(this, "Router", QStringLiteral("Asking your router to open the port..."),
+                         {kMargin, y, textWidth, kRouterHeight}, 12);
         y += kRouterHeight + 4;
         connect(router_.get(), &RouterPort::Answered, this, &LinkWindow::ShowRouterAnswer);
     }
