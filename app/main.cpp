@@ -152,12 +152,12 @@ RunLauncher(const std::filesystem::path& gameDir, marloven::Prompter& prompter,
         return 1;
     }
     if (options.answers) {
-        QTimer::singleShot(0, forms->Main.get(), &QWidget::close);
+        QTimer::singleShot(0, forms->mainWindow.get(), &QWidget::close);
     } else if (invitation) {
         // Once the window is up; the dialog waits for the player.
-        QTimer::singleShot(0, forms->Main.get(), [main = forms->Main.get(), invitation] {
-            main->OpenInvitation(*invitation);
-        });
+        QTimer::singleShot(
+            0, forms->mainWindow.get(),
+            [main = forms->mainWindow.get(), invitation] { main->OpenInvitation(*invitation); });
     }
     QApplication::exec();
     if (opened) {

@@ -5,7 +5,7 @@
 // by a 1 ms timer while the launcher waits; "whole" is the click until RunProgram
 // returns. The figures to read are the ratios; absolute times depend on the machine.
 //
-//   build/default/bench/bench_dosbox
+//   build/bench/bench/bench_dosbox
 
 #include "bench/bench_doubles.h"
 #include "core/cfg_store.h"

@@ -35,10 +35,10 @@ namespace {
 
 using marloven::GifComposition;
 using marloven::GifDecoder;
-using namespace marloven::gifenc;
+using namespace marloven;
 
-std::vector<Colour> Palette(int count) {
-    std::vector<Colour> colours;
+std::vector<GifColour> Palette(int count) {
+    std::vector<GifColour> colours;
     colours.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         colours.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 3),
@@ -73,7 +73,7 @@ std::vector<std::uint8_t> Scene(int width, int height, int frame) {
 // One pixel far from the origin: a picture of 64 million pixels from a few bytes.
 std::string FarPixel() {
     GifWriter file(1, 1, Palette(2));
-    return file.Image(MakeImage(7999, 7999, 1, 1, {1})).Trailer().Bytes();
+    return file.Image(MakeGifImage(7999, 7999, 1, 1, {1})).Trailer().Bytes();
 }
 
 // Frames that show nothing and restore what lay beneath them: large on the screen,
@@ -83,7 +83,8 @@ std::string TransparentFrames() {
     file.Loop(0);
     for (int frame = 0; frame < 255; ++frame) {
         file.Control({.disposal = 3, .delay = 4, .transparentIndex = 0});
-        file.Image(MakeImage(0, 0, 500, 500, std::vector<std::uint8_t>(std::size_t{500} * 500, 0)));
+        file.Image(
+            MakeGifImage(0, 0, 500, 500, std::vector<std::uint8_t>(std::size_t{500} * 500, 0)));
     }
     return file.Trailer().Bytes();
 }
@@ -94,7 +95,7 @@ std::string Animation() {
     file.Loop(0);
     for (int frame = 0; frame < 256; ++frame) {
         file.Control({.disposal = 1, .delay = 4, .transparentIndex = {}});
-        file.Image(MakeImage(0, 0, 640, 480, Scene(640, 480, frame)));
+        file.Image(MakeGifImage(0, 0, 640, 480, Scene(640, 480, frame)));
     }
     return file.Trailer().Bytes();
 }

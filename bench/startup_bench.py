@@ -56,7 +56,7 @@ def measure(command, env, until_sound=False):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--pairs", type=int, default=11)
-    parser.add_argument("--build", default="build/default")
+    parser.add_argument("--build", default="build/bench")
     args = parser.parse_args()
     source = Path(__file__).resolve().parent.parent
     build = (source / args.build).resolve()

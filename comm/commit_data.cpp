@@ -91,7 +91,7 @@ std::string DefaultCommitText() {
 }
 
 void SetCommitKey(CommitLines& lines, std::string_view name, std::string_view value, bool quoted) {
-    lines.Set(name, value, quoted);
+    lines.Set(name, DriverLine(value), quoted);
 }
 
 std::string ComposeCommitData(const std::optional<std::string>& fileText,

@@ -22,7 +22,7 @@ std::string DefaultCommitText();
 
 // Sets one key by the configuration file's key rule: the first matching line becomes
 // "NAME = value" in place (the name as given, the value in double quotes when quoted);
-// a missing key is appended.
+// a missing key is appended. Control bytes in the value become blanks (DriverLine).
 void SetCommitKey(CommitLines& lines, std::string_view name, std::string_view value, bool quoted);
 
 // The key that holds the network socket, in COMMIT.DAT and (read in any case) VK.CFG.

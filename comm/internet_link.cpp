@@ -82,10 +82,21 @@ std::string DescribeCarriedLink(const InternetLink& link) {
            where + " (" + transport + ")";
 }
 
+bool DosboxListens(const InternetLink& link) {
+    return link.mode == LaunchMode::Answer;
+}
+
 InternetLink LinkThroughLauncher(const InternetLink& link, int launcherPort) {
     InternetLink local = link;
     local.address.port = launcherPort;
-    if (Joins(link)) {
+    // DOSBox 0.74 binds what it listens on to every address of the machine, where any
+    // machine of the home network would reach it past the launcher. So wherever the
+    // driver allows, DOSBox reaches the launcher on 127.0.0.1 instead: the hosting
+    // cable and tunnel are joins towards the launcher's end, which carries the players.
+    if (!DosboxListens(link) && local.mode != LaunchMode::Dial) {
+        local.side = LinkSide::Join;
+    }
+    if (Joins(local)) {
         local.address.host = kLauncherEndAddress;
         local.address.ipv6 = false;
     }

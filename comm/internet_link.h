@@ -48,8 +48,11 @@ std::optional<std::string> InternetLinkRefusal(const InternetLink& link);
 bool LinkReaches(const InternetLink& link);
 // How the launcher carries the link, for the player to see before the start.
 std::string DescribeCarriedLink(const InternetLink& link);
+// Whether DOSBox's own end listens when the launcher carries the link: only the modem
+// that answers calls, as DOSBox's modem cannot reach out to take one.
+bool DosboxListens(const InternetLink& link);
 // The link as DOSBox is given it when the launcher carries it: only the launcher's end
-// on this machine, at launcherPort.
+// on this machine, at launcherPort; DOSBox reaches it there unless DosboxListens.
 InternetLink LinkThroughLauncher(const InternetLink& link, int launcherPort);
 // The first of its checks, which needs nothing but the modem page: the COM port.
 std::optional<std::string> ComPortRefusal(LaunchMode mode, int comPortIndex);

@@ -220,8 +220,10 @@ std::string InvitationPlainLine(const Invitation& invitation) {
                invitation.address.host + " port:" + port +
                ", then the game's driver on COM1, already connected.";
     case InvitationStart::Network:
-        return "Without Marloven: in DOSBox with ipx=true, type ipxnet connect " +
-               invitation.address.host + " " + port + ", then start the game's network driver.";
+        // The host lets only a joiner that proves itself into the network game, and plain
+        // DOSBox cannot, so no line would work.
+        return "Without Marloven: a network game needs Marloven to join; install it, then "
+               "open this invitation.";
     }
     return {};
 }

@@ -63,11 +63,25 @@ std::optional<std::string> DottedIpv4(std::string_view text) {
     return plain;
 }
 
+// "0x7f" or "0X1": the system's resolver reads such a label as a number, so that
+// "0x7f.1" or "0x7f000001" would reach 127.0.0.1.
+bool IsHexNumber(std::string_view label) {
+    return label.size() > 2 && label[0] == '0' && (label[1] == 'x' || label[1] == 'X') &&
+           std::ranges::all_of(label.substr(2), IsHexDigit);
+}
+
 bool IsHostName(std::string_view text) {
     if (text.empty() || text.size() > kMaxHostName) {
         return false;
     }
-    return std::ranges::all_of(Split(text, '.'), [](std::string_view label) {
+    // A name ending in a number is an address in one of the forms the resolver reads
+    // besides four decimal numbers: only those four are taken, as written.
+    const auto labels = Split(text, '.');
+    const std::string_view last = labels.back();
+    if (IsHexNumber(last) || (!last.empty() && std::ranges::all_of(last, IsDigit))) {
+        return false;
+    }
+    return std::ranges::all_of(labels, [](std::string_view label) {
         return !label.empty() && label.size() <= kMaxLabel && label.front() != '-' &&
                label.back() != '-' &&
                std::ranges::all_of(label, [](char c) { return IsLetterOrDigit(c) || c == '-'; });
@@ -172,6 +186,19 @@ std::optional<LinkAddress> ParseLinkAddress(std::string_view text, int defaultPo
 }
 
 std::string LinkAddressRefusal(std::string_view text) {
+    // The port after the colon, when the text has one: a bad one is the port's fault,
+    // whatever the host before it.
+    const std::string_view trimmed = Trimmed(text);
+    const auto close = !trimmed.empty() && trimmed.front() == '[' ? trimmed.find(']') : 0;
+    const auto colon = close == std::string_view::npos ? close : trimmed.find(':', close);
+    if (colon != std::string_view::npos && (close != 0 || trimmed.rfind(':') == colon)) {
+        const std::string_view port = trimmed.substr(colon + 1);
+        if (!Port(port)) {
+            return "\"" + std::string(port) +
+                   "\" after the colon is no port. Ports run from 1 to " +
+                   std::to_string(kHighestPort) + ".";
+        }
+    }
     return "\"" + std::string(text) +
            "\" is not an address to reach. Write a host name (velkaran.example.org), an IPv4 "
            "address of four numbers up to 255 (192.168.1.20), or an IPv6 address in brackets "

@@ -123,9 +123,9 @@ ModemChoice ChooseModemSettings(const DetectedModem& modem, bool acceptSuggestio
 
 void StoreModemSettings(CfgStore& store, std::string_view initText, std::string_view baudRateText,
                         int comPortIndex) {
-    store.CfgSet(cfg_key::InitString, initText, true);
-    store.CfgSet(cfg_key::PortSpeed, baudRateText, false);
-    store.CfgSet(cfg_key::ComPort, ComPortValue(comPortIndex), false);
+    store.CfgSet(cfg_key::kInitString, initText, true);
+    store.CfgSet(cfg_key::kPortSpeed, baudRateText, false);
+    store.CfgSet(cfg_key::kComPort, ComPortValue(comPortIndex), false);
 }
 
 } // namespace marloven

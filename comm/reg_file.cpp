@@ -141,8 +141,13 @@ MemoryRegistrySource ParseRegFile(std::string_view bytes) {
 }
 
 MemoryRegistrySource LoadRegFile(const std::filesystem::path& path) {
-    const auto bytes = ReadWholeFile(path);
-    return bytes ? ParseRegFile(*bytes) : MemoryRegistrySource();
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        return MemoryRegistrySource();
+    }
+    // Capped as the game's own text files are: a stray export of gigabytes would be
+    // read whole, at three times its size, while the window stood still.
+    return ParseRegFile(ReadGameTextFile(path));
 }
 
 std::optional<std::filesystem::path> ChooseRegFile(const std::string& regFileOption,

@@ -19,7 +19,8 @@ inline constexpr const char* kModemRegFileName = "MODEMS.REG";
 // Never fails: a line it cannot read is passed over.
 MemoryRegistrySource ParseRegFile(std::string_view bytes);
 
-// The export in the file; an empty source when the file cannot be read.
+// The export in the file; an empty source when there is no such file. Throws FileError
+// when the file cannot be read or is too large (see ReadGameTextFile).
 MemoryRegistrySource LoadRegFile(const std::filesystem::path& path);
 
 // The export to read: the one the command line names, else MODEMS.REG in the game

@@ -17,14 +17,15 @@ constexpr std::string_view kLinkFailures[] = {
     "Unable to connect",       "Server failed to start", "Timeout connecting",
 };
 
+// Every blank DOSBox itself trims from a configuration line, tab among them: a line it
+// reads as "[section]" must be one here too.
 std::string_view Trimmed(std::string_view line) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
-        line.remove_suffix(1);
+    constexpr std::string_view kBlanks = " \t\r\n\v\f";
+    const auto first = line.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
+        return {};
     }
-    while (!line.empty() && line.front() == ' ') {
-        line.remove_prefix(1);
-    }
-    return line;
+    return line.substr(first, line.find_last_not_of(kBlanks) - first + 1);
 }
 
 std::vector<std::string_view> Lines(std::string_view text) {

@@ -23,7 +23,8 @@ std::optional<std::string> DosboxTrouble(const DosboxEnd& end);
 // The last `count` lines of text that are not blank.
 std::vector<std::string> LastLines(std::string_view text, std::size_t count);
 
-// The lines of the [autoexec] section of a DOSBox configuration, in order.
+// The lines of the [autoexec] section of a DOSBox configuration, in order, trimmed: a
+// line that opens another section (indented or not) ends it, as it does in DOSBox.
 std::vector<std::string> AutoexecLines(std::string_view configuration);
 
 } // namespace marloven

@@ -2,7 +2,7 @@
 #include "core/file_io.h"
 
 #include "core/errors.h"
-#include "platform/os_file.h"
+#include "os/os_file.h"
 
 #include <chrono>
 #include <cstdio>
@@ -133,6 +133,11 @@ std::error_code WriteInPlace(const std::filesystem::path& path,
     }
     const auto size = TotalSize(pieces);
     if ((error = file.Reserve(size))) {
+        // A reservation that fails part-way (ext4 on a full disk) may already have grown
+        // the file with zeros beyond its old end: the old length is all the file had.
+        if (!file.Truncate(old->size())) {
+            file.Sync();
+        }
         return error;
     }
     // One write, so that the time in which a crash spoils the file is as short as it can be.
@@ -260,11 +265,15 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
     }
 }
 
-std::string ReadGameTextFile(const std::filesystem::path& path) {
+std::optional<std::uintmax_t> SizeOver(const std::filesystem::path& path, std::uintmax_t most) {
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
-    if (!error && size > kMostTextFileBytes) {
-        throw FileError(path.string() + " holds " + std::to_string(size) +
+    return !error && size > most ? std::optional(size) : std::nullopt;
+}
+
+std::string ReadGameTextFile(const std::filesystem::path& path) {
+    if (const auto size = SizeOver(path, kMostTextFileBytes)) {
+        throw FileError(path.string() + " holds " + std::to_string(*size) +
                         " bytes, more than the " + std::to_string(kMostTextFileBytes >> 20) +
                         " MB a game's text file can hold. The file was left as it is; move it "
                         "aside or shorten it.");

@@ -20,6 +20,10 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 // half a minute before the window showed.
 inline constexpr std::uintmax_t kMostTextFileBytes = std::uintmax_t{16} << 20;
 
+// The file's size when it is larger than `most`, so that it is not to be read; nothing
+// when it is not, or when its size cannot be told (the read then says what is wrong).
+std::optional<std::uintmax_t> SizeOver(const std::filesystem::path& path, std::uintmax_t most);
+
 // A game's text file whole. Throws FileError when it cannot be read, or when it is
 // larger than kMostTextFileBytes (then it is not read at all).
 std::string ReadGameTextFile(const std::filesystem::path& path);

@@ -13,7 +13,7 @@ std::string ComposeMouseTweakData(const MouseTweakOrder& order) {
     // would make the rest of the field the next line the program reads.
     for (const std::string* line :
          {&order.program, &order.arguments, &order.horizontal, &order.vertical}) {
-        data += OneLine(*line);
+        data += DriverLine(*line);
         data += "\r\n";
     }
     return data;

@@ -20,7 +20,7 @@ struct MouseTweakOrder {
 };
 
 // The four lines, each ended by CR LF; an empty field gives an empty line. A line break
-// or other control byte inside a field becomes a blank (see OneLine).
+// or other control byte (tab and DEL too) inside a field becomes a blank (see DriverLine).
 std::string ComposeMouseTweakData(const MouseTweakOrder& order);
 
 // Writes VKSETMS.DAT into the game directory, replacing any older one. Returns the

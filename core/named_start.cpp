@@ -89,7 +89,7 @@ bool StoredMouseTweak(const CfgStore& store) {
 }
 
 int StoredComPortIndex(const CfgStore& store) {
-    // The modem page's list is filled from the same settings (TModemPage::Load).
+    // The modem page's list is filled from the same settings (ModemPage::Load).
     return ReadMainSettings(store).comPort.value_or(-1);
 }
 

@@ -98,20 +98,20 @@ bool IsUserDefinedPort(std::string_view uart, std::string_view irq) {
 
 MainSettings ReadMainSettings(const CfgStore& store) {
     MainSettings s;
-    s.playerName = store.CfgGetDefault(cfg_key::PlayerName, cfg_default::PlayerName);
-    s.color = ColorChoice(store.CfgGetDefault(cfg_key::NetColor, cfg_default::NetColor));
-    s.comPort = ComPortChoice(store.CfgGetDefault(cfg_key::ComPort, cfg_default::ComPort));
-    s.irq = store.CfgGetDefault(cfg_key::IrqNumber, kStandardPortMark);
-    s.uart = store.CfgGetDefault(cfg_key::UartAddress, kStandardPortMark);
-    s.baudRate = BaudRateChoice(store.CfgGetDefault(cfg_key::PortSpeed, cfg_default::PortSpeed));
-    s.setMouse = store.CfgGetDefault(cfg_key::SetMouse, cfg_default::SetMouse) == "1";
-    s.smHorz = store.CfgGetDefault(cfg_key::SmHorz, cfg_default::SmHorz);
-    s.smVert = store.CfgGetDefault(cfg_key::SmVert, cfg_default::SmVert);
-    s.toneDial = store.CfgGetDefault(cfg_key::ToneDial, cfg_default::ToneDial) == "1";
-    s.init = store.CfgGetDefault(cfg_key::InitString, cfg_default::InitString);
-    s.hangup = store.CfgGetDefault(cfg_key::HangupString, cfg_default::HangupString);
-    s.dialOut = store.CfgGetDefault(cfg_key::DialOutString, cfg_default::DialOutString);
-    s.ticDup = TicDupChoice(store.CfgGetDefault(cfg_key::TicDup, cfg_default::TicDup));
+    s.playerName = store.CfgGetDefault(cfg_key::kPlayerName, cfg_default::kPlayerName);
+    s.color = ColorChoice(store.CfgGetDefault(cfg_key::kNetColor, cfg_default::kNetColor));
+    s.comPort = ComPortChoice(store.CfgGetDefault(cfg_key::kComPort, cfg_default::kComPort));
+    s.irq = store.CfgGetDefault(cfg_key::kIrqNumber, kStandardPortMark);
+    s.uart = store.CfgGetDefault(cfg_key::kUartAddress, kStandardPortMark);
+    s.baudRate = BaudRateChoice(store.CfgGetDefault(cfg_key::kPortSpeed, cfg_default::kPortSpeed));
+    s.setMouse = store.CfgGetDefault(cfg_key::kSetMouse, cfg_default::kSetMouse) == "1";
+    s.smHorz = store.CfgGetDefault(cfg_key::kSmHorz, cfg_default::kSmHorz);
+    s.smVert = store.CfgGetDefault(cfg_key::kSmVert, cfg_default::kSmVert);
+    s.toneDial = store.CfgGetDefault(cfg_key::kToneDial, cfg_default::kToneDial) == "1";
+    s.init = store.CfgGetDefault(cfg_key::kInitString, cfg_default::kInitString);
+    s.hangup = store.CfgGetDefault(cfg_key::kHangupString, cfg_default::kHangupString);
+    s.dialOut = store.CfgGetDefault(cfg_key::kDialOutString, cfg_default::kDialOutString);
+    s.ticDup = TicDupChoice(store.CfgGetDefault(cfg_key::kTicDup, cfg_default::kTicDup));
     s.userDefinedPort = IsUserDefinedPort(s.uart, s.irq);
     if (s.userDefinedPort) {
         s.comPort = kUserDefinedPortPosition;

@@ -14,40 +14,40 @@ class CfgStore;
 // The VK.CFG keys behind the main window's controls, in the form the launcher
 // writes them.
 namespace cfg_key {
-inline constexpr const char* PlayerName = "PlayerName";
-inline constexpr const char* NetColor = "NetColor";
-inline constexpr const char* ComPort = "ComPort";
-inline constexpr const char* UartAddress = "UartAddress";
-inline constexpr const char* IrqNumber = "IrqNumber";
-inline constexpr const char* PortSpeed = "PortSpeed";
-inline constexpr const char* ToneDial = "ToneDial";
-inline constexpr const char* InitString = "InitString";
-inline constexpr const char* HangupString = "HangupString";
-inline constexpr const char* DialOutString = "DialOutString";
-inline constexpr const char* TicDup = "TicDup";
-inline constexpr const char* UsePred = "UsePred";
-inline constexpr const char* UserMap = "UserMap";
-inline constexpr const char* SetMouse = "SetMouse";
-inline constexpr const char* SmHorz = "SM_Horz";
-inline constexpr const char* SmVert = "SM_Vert";
-inline constexpr const char* SocketNumber = "SocketNumber";
+inline constexpr const char* kPlayerName = "PlayerName";
+inline constexpr const char* kNetColor = "NetColor";
+inline constexpr const char* kComPort = "ComPort";
+inline constexpr const char* kUartAddress = "UartAddress";
+inline constexpr const char* kIrqNumber = "IrqNumber";
+inline constexpr const char* kPortSpeed = "PortSpeed";
+inline constexpr const char* kToneDial = "ToneDial";
+inline constexpr const char* kInitString = "InitString";
+inline constexpr const char* kHangupString = "HangupString";
+inline constexpr const char* kDialOutString = "DialOutString";
+inline constexpr const char* kTicDup = "TicDup";
+inline constexpr const char* kUsePred = "UsePred";
+inline constexpr const char* kUserMap = "UserMap";
+inline constexpr const char* kSetMouse = "SetMouse";
+inline constexpr const char* kSmHorz = "SM_Horz";
+inline constexpr const char* kSmVert = "SM_Vert";
+inline constexpr const char* kSocketNumber = "SocketNumber";
 } // namespace cfg_key
 
 // What a key reads as when VK.CFG does not have it, and what the controls show before
 // the file is read.
 namespace cfg_default {
-inline constexpr const char* PlayerName = "Revu";
-inline constexpr const char* NetColor = "0";
-inline constexpr const char* ComPort = "3";
-inline constexpr const char* PortSpeed = "57600";
-inline constexpr const char* ToneDial = "1";
-inline constexpr const char* InitString = "AT&F1";
-inline constexpr const char* HangupString = "ATH0=0";
-inline constexpr const char* DialOutString = "";
-inline constexpr const char* TicDup = "0";
-inline constexpr const char* SetMouse = "0";
-inline constexpr const char* SmHorz = "50";
-inline constexpr const char* SmVert = "0";
+inline constexpr const char* kPlayerName = "Revu";
+inline constexpr const char* kNetColor = "0";
+inline constexpr const char* kComPort = "3";
+inline constexpr const char* kPortSpeed = "57600";
+inline constexpr const char* kToneDial = "1";
+inline constexpr const char* kInitString = "AT&F1";
+inline constexpr const char* kHangupString = "ATH0=0";
+inline constexpr const char* kDialOutString = "";
+inline constexpr const char* kTicDup = "0";
+inline constexpr const char* kSetMouse = "0";
+inline constexpr const char* kSmHorz = "50";
+inline constexpr const char* kSmVert = "0";
 } // namespace cfg_default
 
 // "~" in both the UART and the IRQ key means "take the standard port's values".

@@ -31,17 +31,31 @@ bool IsHexDigit(char c) {
     return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-std::string OneLine(std::string_view text) {
+namespace {
+
+std::string BlankedLine(std::string_view text, bool keepTabAndDelete) {
     std::string line;
     line.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const bool crBeforeLf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
         if (!crBeforeLf) {
             const auto byte = static_cast<unsigned char>(text[i]);
-            line += byte < 0x20 && byte != '\t' ? ' ' : text[i];
+            const bool control = byte < 0x20 || byte == 0x7f;
+            const bool kept = keepTabAndDelete && (byte == '\t' || byte == 0x7f);
+            line += control && !kept ? ' ' : text[i];
         }
     }
     return line;
+}
+
+} // namespace
+
+std::string OneLine(std::string_view text) {
+    return BlankedLine(text, true);
+}
+
+std::string DriverLine(std::string_view text) {
+    return BlankedLine(text, false);
 }
 
 namespace {

@@ -21,6 +21,9 @@ bool IsHexDigit(char c);
 // lone LF becomes one blank, and so does every other control byte but tab (a NUL
 // would cut a C string short, a Ctrl-Z end a DOS text file). Bytes from 128 up stay.
 std::string OneLine(std::string_view text);
+// The same for the files the game's DOS drivers read (COMMIT.DAT, VKSETMS.DAT), which
+// expect no control byte inside a value at all: tab and DEL become blanks too.
+std::string DriverLine(std::string_view text);
 
 // The lines of a text, split on CR LF, a lone CR or a lone LF. A break at the very
 // end starts no further line.

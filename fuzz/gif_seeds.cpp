@@ -9,10 +9,10 @@
 
 namespace {
 
-using namespace marloven::gifenc;
+using namespace marloven;
 
-std::vector<Colour> Palette(int count) {
-    std::vector<Colour> colours;
+std::vector<GifColour> Palette(int count) {
+    std::vector<GifColour> colours;
     for (int i = 0; i < count; ++i) {
         colours.push_back({static_cast<std::uint8_t>(i * 40), static_cast<std::uint8_t>(255 - i),
                            static_cast<std::uint8_t>(i * 9)});
@@ -20,12 +20,12 @@ std::vector<Colour> Palette(int count) {
     return colours;
 }
 
-ImageBlock Block(int left, int top, int width, int height, int colours) {
+GifImageBlock Block(int left, int top, int width, int height, int colours) {
     std::vector<std::uint8_t> indices;
     for (int i = 0; i < width * height; ++i) {
         indices.push_back(static_cast<std::uint8_t>((i * 7 + i / width) % colours));
     }
-    return MakeImage(left, top, width, height, std::move(indices));
+    return MakeGifImage(left, top, width, height, std::move(indices));
 }
 
 std::string Animation() {
@@ -39,14 +39,14 @@ std::string Animation() {
 }
 
 std::string Interlaced() {
-    ImageBlock block = Block(0, 0, 7, 9, 16);
+    GifImageBlock block = Block(0, 0, 7, 9, 16);
     block.interlaced = true;
     block.localTable = Palette(16);
     return GifWriter(7, 9, {}, "87a").Image(block).Trailer().Bytes();
 }
 
 std::string FullTable() {
-    ImageBlock block = Block(0, 0, 90, 60, 256);
+    GifImageBlock block = Block(0, 0, 90, 60, 256);
     block.clearWhenFull = false;
     block.subBlockSize = 17;
     return GifWriter(80, 50, Palette(256)).Image(block).Trailer().Bytes();

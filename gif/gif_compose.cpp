@@ -31,7 +31,7 @@ void GifComposition::Start(const GifDecoder& gif) {
 // Frames lie inside the rectangle held for their file, so this cuts only when the
 // composition was not started for this file. The result is in held coordinates; a
 // frame is then drawn from its top left corner, which the cut never moves.
-GifComposition::Area GifComposition::Clip(const TFrame& frame) const {
+GifComposition::Area GifComposition::Clip(const GifFrame& frame) const {
     const int left = frame.Left - held_.left;
     const int top = frame.Top - held_.top;
     if (left < 0 || top < 0) {
@@ -45,7 +45,7 @@ void GifComposition::DrawFrame(const GifDecoder& gif, int n) {
     if (!InRange(gif, n)) {
         return;
     }
-    const TFrame& frame = gif.Frames[n - 1];
+    const GifFrame& frame = gif.Frames[n - 1];
     const Area area = Clip(frame);
     if (area.width == 0 || area.height == 0) {
         return;
@@ -84,7 +84,7 @@ void GifComposition::DisposeFrame(const GifDecoder& gif, int n) {
     if (!InRange(gif, n)) {
         return;
     }
-    const TFrame& frame = gif.Frames[n - 1];
+    const GifFrame& frame = gif.Frames[n - 1];
     const Area area = Clip(frame);
     const auto width = static_cast<std::size_t>(area.width);
     const bool restores = frame.Disposal == 3 && savedFrame_ == n &&

@@ -42,7 +42,7 @@ class GifComposition {
         int left, top, width, height;
     };
     // The frame's area within the held rectangle's coordinates, cut to it.
-    Area Clip(const TFrame& frame) const;
+    Area Clip(const GifFrame& frame) const;
 
     Area held_{0, 0, 0, 0};
     std::vector<std::uint32_t> pixels_;

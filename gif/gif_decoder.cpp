@@ -99,12 +99,12 @@ void GifReader::GatherSubBlocks(std::vector<std::uint8_t>& out) {
     }
 }
 
-const GifColourTable& TFrame::ColourTable() const {
+const GifColourTable& GifFrame::ColourTable() const {
     return HasLocalTable ? *LocalTable : Owner->GlobalTable;
 }
 
-bool TFrame::ReadImage(GifReader& in, const std::array<std::uint8_t, 6>& pendingControl,
-                       std::vector<std::uint8_t>& scratch) {
+bool GifFrame::ReadImage(GifReader& in, const std::array<std::uint8_t, 6>& pendingControl,
+                         std::vector<std::uint8_t>& scratch) {
     std::uint8_t descriptor[10];
     if (!in.Read(descriptor, sizeof descriptor) || descriptor[0] != kImageSeparator) {
         return false;
@@ -148,7 +148,7 @@ bool TFrame::ReadImage(GifReader& in, const std::array<std::uint8_t, 6>& pending
     return true;
 }
 
-std::array<std::uint32_t, 256> TFrame::Palette() const {
+std::array<std::uint32_t, 256> GifFrame::Palette() const {
     // Only the entries the file's table holds are looked up; the rest are black.
     std::array<std::uint32_t, 256> palette;
     palette.fill(kGifBlack);
@@ -172,6 +172,9 @@ bool GifDecoder::DecodeGif(std::span<const std::uint8_t> data) {
     if (data.size() < 3 || std::memcmp(data.data(), "GIF", 3) != 0) {
         return false;
     }
+    // The file's bytes, and a frame's data gathered from them, are kept while it is read.
+    reading_ = 2 * static_cast<std::int64_t>(data.size());
+    Hold(reading_);
     GifReader in(data);
     in.Skip(6); // the version is not examined
     ReadScreen(in);
@@ -192,6 +195,9 @@ bool GifDecoder::DecodeGif(std::span<const std::uint8_t> data) {
             break;
         }
     }
+    reading_ = 0;
+    std::vector<std::uint8_t>().swap(scratch_);
+    Hold(KeptBytes());
     return true;
 }
 
@@ -207,6 +213,7 @@ void GifDecoder::Reset() {
     LargestSavedArea = 0;
     RasterBytes = 0;
     LimitReached = false;
+    reading_ = 0;
     Hold(0);
 }
 
@@ -256,7 +263,7 @@ void GifDecoder::ReadExtension(GifReader& in) {
     // Any other label reads nothing, which ends the reading.
 }
 
-GifDecoder::Box GifDecoder::DrawnWith(const TFrame& frame) const {
+GifDecoder::Box GifDecoder::DrawnWith(const GifFrame& frame) const {
     const Box drawn{DrawnLeft, DrawnTop, DrawnRight, DrawnBottom};
     const Box own{frame.Left, frame.Top, frame.Left + frame.Width, frame.Top + frame.Height};
     if (frame.Width == 0 || frame.Height == 0) {
@@ -288,10 +295,11 @@ void GifDecoder::Hold(std::int64_t bytes) {
     held_ = bytes;
 }
 
-bool GifDecoder::Affords(const TFrame& frame, std::int64_t rasterBytes) const {
+bool GifDecoder::Affords(const GifFrame& frame, std::int64_t rasterBytes) const {
     const std::int64_t area = std::int64_t{frame.Width} * frame.Height;
     const std::int64_t saved = std::max(LargestSavedArea, frame.Disposal == 3 ? area : 0);
-    const std::int64_t total = RasterBytes + rasterBytes + 4 * (DrawnWith(frame).Area() + saved);
+    const std::int64_t total =
+        reading_ + RasterBytes + rasterBytes + 4 * (DrawnWith(frame).Area() + saved);
     const bool affords =
         total <= MaxBytes && GifProcessBytes() - held_ + total <= kGifProcessMaxBytes;
     LimitReached = LimitReached || !affords;
@@ -299,7 +307,7 @@ bool GifDecoder::Affords(const TFrame& frame, std::int64_t rasterBytes) const {
 }
 
 bool GifDecoder::ReadFrame(GifReader& in) {
-    TFrame frame(*this);
+    GifFrame frame(*this);
     if (!frame.ReadImage(in, PendingControl, scratch_)) {
         return false;
     }
@@ -318,9 +326,13 @@ bool GifDecoder::ReadFrame(GifReader& in) {
     ImageWidth = std::max(ImageWidth, frame.Left + frame.Width);
     ImageHeight = std::max(ImageHeight, frame.Top + frame.Height);
     Frames.push_back(std::move(frame));
-    Hold(RasterBytes +
-         4 * (std::int64_t{DrawnRight - DrawnLeft} * (DrawnBottom - DrawnTop) + LargestSavedArea));
+    Hold(reading_ + KeptBytes());
     return true;
+}
+
+std::int64_t GifDecoder::KeptBytes() const {
+    return RasterBytes +
+           4 * (std::int64_t{DrawnRight - DrawnLeft} * (DrawnBottom - DrawnTop) + LargestSavedArea);
 }
 
 } // namespace marloven

@@ -51,9 +51,10 @@ inline constexpr std::uint32_t kGifBlack = 0xff000000u;
 using GifColourTable = std::array<std::uint8_t, 768>;
 
 // The most memory one file may take: its frames' indices and masks, the area the
-// frames compose into (4 bytes a pixel) and the largest area a frame that restores to
-// previous saves (as much again). A file that asks for more is read up to the frame
-// that would pass it.
+// frames compose into (4 bytes a pixel), the largest area a frame that restores to
+// previous saves (as much again) and, while it is read, the file's bytes twice over (as
+// given, and a frame's data gathered from them). A file that asks for more is read up
+// to the frame that would pass it.
 inline constexpr std::int64_t kGifMaxBytes = std::int64_t{256} * 1024 * 1024;
 // The most memory the pictures of the whole process may take together, counted as above
 // for each decoder alive: two windows that show one hostile picture must not take twice
@@ -90,9 +91,9 @@ class GifReader {
 class GifDecoder;
 
 // One image of the file.
-class TFrame {
+class GifFrame {
   public:
-    explicit TFrame(const GifDecoder& owner) : Owner(&owner) {}
+    explicit GifFrame(const GifDecoder& owner) : Owner(&owner) {}
 
     int Left = 0;
     int Top = 0;
@@ -148,7 +149,7 @@ class GifDecoder {
     GifDecoder(const GifDecoder&) = delete;
     GifDecoder& operator=(const GifDecoder&) = delete;
 
-    std::vector<TFrame> Frames; // file order; frame number n is Frames[n - 1]
+    std::vector<GifFrame> Frames; // file order; frame number n is Frames[n - 1]
     int ScreenWidth = 0;
     int ScreenHeight = 0;
     int ImageWidth = 0; // the logical screen grown by frames that reach beyond it
@@ -176,7 +177,7 @@ class GifDecoder {
     int FrameCount() const { return static_cast<int>(Frames.size()); }
     // Whether a frame of this placement, disposal and raster size keeps the file within
     // MaxBytes, together with the frames read before it.
-    bool Affords(const TFrame& frame, std::int64_t rasterBytes) const;
+    bool Affords(const GifFrame& frame, std::int64_t rasterBytes) const;
 
     // False for empty data or data that does not begin with "GIF". Otherwise reads
     // frames up to the trailer, an unknown block, the 257th image or the end of the
@@ -195,12 +196,16 @@ class GifDecoder {
 
     bool ReadFrame(GifReader& in);
     // The drawn rectangle grown by the frame (an empty frame grows nothing).
-    Box DrawnWith(const TFrame& frame) const;
+    Box DrawnWith(const GifFrame& frame) const;
 
-    std::vector<std::uint8_t> scratch_; // one frame's data sub-blocks, reused
+    std::vector<std::uint8_t> scratch_; // one frame's data sub-blocks, reused while reading
     // What this decoder counts towards kGifProcessMaxBytes.
     std::int64_t held_ = 0;
+    // What the file being read takes meanwhile (0 once it is read).
+    std::int64_t reading_ = 0;
     void Hold(std::int64_t bytes);
+    // What the frames and their composition take once the file is read.
+    std::int64_t KeptBytes() const;
 };
 
 } // namespace marloven

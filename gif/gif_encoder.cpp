@@ -5,7 +5,7 @@
 #include <unordered_map>
 #include <utility>
 
-namespace marloven::gifenc {
+namespace marloven {
 
 namespace {
 
@@ -20,11 +20,11 @@ int TableBits(std::size_t entries) {
     return bits;
 }
 
-std::string TableBytes(const std::vector<Colour>& table) {
+std::string TableBytes(const std::vector<GifColour>& table) {
     std::string bytes;
     const std::size_t entries = std::size_t{1} << TableBits(table.size());
     for (std::size_t i = 0; i < entries; ++i) {
-        const Colour c = i < table.size() ? table[i] : Colour{};
+        const GifColour c = i < table.size() ? table[i] : GifColour{};
         bytes += static_cast<char>(c.r);
         bytes += static_cast<char>(c.g);
         bytes += static_cast<char>(c.b);
@@ -73,8 +73,9 @@ std::vector<std::uint8_t> InterlacedOrder(const std::vector<std::uint8_t>& indic
 
 } // namespace
 
-ImageBlock MakeImage(int left, int top, int width, int height, std::vector<std::uint8_t> indices) {
-    ImageBlock image;
+GifImageBlock MakeGifImage(int left, int top, int width, int height,
+                           std::vector<std::uint8_t> indices) {
+    GifImageBlock image;
     image.left = left;
     image.top = top;
     image.width = width;
@@ -83,11 +84,11 @@ ImageBlock MakeImage(int left, int top, int width, int height, std::vector<std::
     return image;
 }
 
-std::string Word(int value) {
+std::string GifWord(int value) {
     return {static_cast<char>(value & 0xff), static_cast<char>((value >> 8) & 0xff)};
 }
 
-std::string SubBlocks(std::string_view bytes, int subBlockSize) {
+std::string GifSubBlocks(std::string_view bytes, int subBlockSize) {
     std::string out;
     for (std::size_t at = 0; at < bytes.size(); at += static_cast<std::size_t>(subBlockSize)) {
         const std::string_view part = bytes.substr(at, static_cast<std::size_t>(subBlockSize));
@@ -98,16 +99,16 @@ std::string SubBlocks(std::string_view bytes, int subBlockSize) {
     return out;
 }
 
-std::string PackCodes(const std::vector<std::pair<int, int>>& codesAndWidths, int subBlockSize) {
+std::string PackGifCodes(const std::vector<std::pair<int, int>>& codesAndWidths, int subBlockSize) {
     BitPacker packer;
     for (const auto& [code, width] : codesAndWidths) {
         packer.Put(code, width);
     }
-    return SubBlocks(packer.Finish(), subBlockSize);
+    return GifSubBlocks(packer.Finish(), subBlockSize);
 }
 
-std::string EncodePixels(const std::vector<std::uint8_t>& indices, int minCodeSize,
-                         int subBlockSize, bool clearWhenFull) {
+std::string EncodeGifPixels(const std::vector<std::uint8_t>& indices, int minCodeSize,
+                            int subBlockSize, bool clearWhenFull) {
     const int clear = 1 << minCodeSize;
     const int end = clear + 1;
     BitPacker packer;
@@ -153,14 +154,14 @@ std::string EncodePixels(const std::vector<std::uint8_t>& indices, int minCodeSi
     }
     packer.Put(end, width);
     return std::string(1, static_cast<char>(minCodeSize)) +
-           SubBlocks(packer.Finish(), subBlockSize);
+           GifSubBlocks(packer.Finish(), subBlockSize);
 }
 
-GifWriter::GifWriter(int width, int height, const std::vector<Colour>& globalTable,
+GifWriter::GifWriter(int width, int height, const std::vector<GifColour>& globalTable,
                      std::string_view version) {
     bytes_ = "GIF";
     bytes_ += version;
-    bytes_ += Word(width) + Word(height);
+    bytes_ += GifWord(width) + GifWord(height);
     int packed = 0;
     if (!globalTable.empty()) {
         packed = 0x80 | 0x70 | (TableBits(globalTable.size()) - 1);
@@ -175,15 +176,15 @@ GifWriter::GifWriter(int width, int height, const std::vector<Colour>& globalTab
 
 GifWriter& GifWriter::Loop(int count) {
     bytes_ += "\x21\xff\x0bNETSCAPE2.0\x03\x01";
-    bytes_ += Word(count);
+    bytes_ += GifWord(count);
     bytes_ += '\0';
     return *this;
 }
 
-GifWriter& GifWriter::Control(const ControlBlock& control) {
+GifWriter& GifWriter::Control(const GifControlBlock& control) {
     bytes_ += "\x21\xf9\x04";
     bytes_ += static_cast<char>(((control.disposal & 7) << 2) | (control.transparentIndex ? 1 : 0));
-    bytes_ += Word(control.delay);
+    bytes_ += GifWord(control.delay);
     bytes_ += static_cast<char>(control.transparentIndex.value_or(0));
     bytes_ += '\0';
     return *this;
@@ -191,13 +192,14 @@ GifWriter& GifWriter::Control(const ControlBlock& control) {
 
 GifWriter& GifWriter::Comment(std::string_view text) {
     bytes_ += "\x21\xfe";
-    bytes_ += SubBlocks(text);
+    bytes_ += GifSubBlocks(text);
     return *this;
 }
 
-GifWriter& GifWriter::Image(const ImageBlock& image) {
+GifWriter& GifWriter::Image(const GifImageBlock& image) {
     bytes_ += '\x2c';
-    bytes_ += Word(image.left) + Word(image.top) + Word(image.width) + Word(image.height);
+    bytes_ +=
+        GifWord(image.left) + GifWord(image.top) + GifWord(image.width) + GifWord(image.height);
     int packed = image.interlaced ? 0x40 : 0;
     if (!image.localTable.empty()) {
         packed |= 0x80 | (TableBits(image.localTable.size()) - 1);
@@ -216,7 +218,7 @@ GifWriter& GifWriter::Image(const ImageBlock& image) {
     const auto& indices = image.interlaced
                               ? InterlacedOrder(image.indices, image.width, image.height)
                               : image.indices;
-    bytes_ += EncodePixels(indices, minCodeSize, image.subBlockSize, image.clearWhenFull);
+    bytes_ += EncodeGifPixels(indices, minCodeSize, image.subBlockSize, image.clearWhenFull);
     return *this;
 }
 
@@ -230,4 +232,4 @@ GifWriter& GifWriter::Trailer() {
     return *this;
 }
 
-} // namespace marloven::gifenc
+} // namespace marloven

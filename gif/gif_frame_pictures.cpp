@@ -3,7 +3,7 @@
 
 namespace marloven {
 
-GifPicture FramePicture(const TFrame& frame) {
+GifPicture FramePicture(const GifFrame& frame) {
     const std::array<std::uint32_t, 256> palette = frame.Palette();
     GifPicture image;
     image.Resize(frame.Width, frame.Height, kGifBlack);
@@ -18,7 +18,7 @@ GifPicture FramePicture(const TFrame& frame) {
     return image;
 }
 
-GifMask FrameMask(const TFrame& frame) {
+GifMask FrameMask(const GifFrame& frame) {
     GifMask mask;
     mask.Resize(frame.Width, frame.Height, 0);
     for (int y = 0; y < frame.Height; ++y) {

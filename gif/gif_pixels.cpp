@@ -46,7 +46,7 @@ class RowOrder {
 // Writes decoded pixels into the rasters row by row.
 class PixelSink {
   public:
-    PixelSink(const TFrame& frame, std::uint8_t* indexRaster, std::size_t indexRowLength,
+    PixelSink(const GifFrame& frame, std::uint8_t* indexRaster, std::size_t indexRowLength,
               std::uint8_t* maskRaster, std::size_t maskRowLength)
         : frame_(frame), rows_(frame.Height, frame.Interlaced), indexRaster_(indexRaster),
           indexRowLength_(indexRowLength), maskRaster_(maskRaster), maskRowLength_(maskRowLength) {}
@@ -108,7 +108,7 @@ class PixelSink {
         }
     }
 
-    const TFrame& frame_;
+    const GifFrame& frame_;
     RowOrder rows_;
     std::uint8_t* indexRaster_;
     std::size_t indexRowLength_;
@@ -279,7 +279,7 @@ class LzwDecoder {
 
 } // namespace
 
-void TFrame::DecodePixels(GifReader& in, std::vector<std::uint8_t>& data) {
+void GifFrame::DecodePixels(GifReader& in, std::vector<std::uint8_t>& data) {
     const int minimumCodeSize = in.Peek();
     in.Skip(1);
     in.GatherSubBlocks(data);

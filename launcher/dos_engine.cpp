@@ -9,6 +9,7 @@
 #include "core/program_kind.h"
 #include "core/text.h"
 #include "launcher/text_conversions.h"
+#include "os/os_file.h"
 #include "platform/dos_support.h"
 #include "platform/ending.h"
 
@@ -18,6 +19,7 @@
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <charconv>
 #include <filesystem>
 #include <utility>
 
@@ -70,6 +72,12 @@ std::optional<std::string> PlayersCommands(const std::string& file, DosboxStart&
     if (file.empty()) {
         return std::nullopt;
     }
+    if (const auto size = SizeOver(file, kMostTextFileBytes)) {
+        return "The DOSBox configuration file " + file + " chosen in Options > DOSBox holds " +
+               std::to_string(*size) + " bytes, more than the " +
+               std::to_string(kMostTextFileBytes >> 20) +
+               " MB a configuration file may hold. Choose another there.";
+    }
     const auto text = ReadWholeFile(file);
     if (!text) {
         return "The DOSBox configuration file " + file +
@@ -79,8 +87,35 @@ std::optional<std::string> PlayersCommands(const std::string& file, DosboxStart&
     return std::nullopt;
 }
 
-// launcherPort: where DOSBox meets the launcher for a start's link (0 while planning,
-// before the link is open).
+// A start's folder is named by the launcher's process, so that the folder of a launcher
+// killed before it could remove it is known, by a start of another, for a leftover.
+constexpr std::string_view kStartFolderPrefix = "marloven-start-";
+
+// Folders of ended launchers go; so would the folder of a process that ended and whose
+// number another launcher took meanwhile, but never a running launcher's.
+void RemoveStartFoldersOfEndedLaunchers(const std::filesystem::path& temporaries) {
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(temporaries, error), end; !error && it != end;
+         it.increment(error)) {
+        const auto utf8 = it->path().filename().u8string();
+        const std::string_view name(reinterpret_cast<const char*>(utf8.data()), utf8.size());
+        if (!name.starts_with(kStartFolderPrefix)) {
+            continue;
+        }
+        const std::string_view rest = name.substr(kStartFolderPrefix.size());
+        std::uint32_t process = 0;
+        const auto [at, parsed] = std::from_chars(rest.data(), rest.data() + rest.size(), process);
+        std::error_code ignored;
+        // Never through a link: it could name any folder.
+        if (parsed == std::errc() && at != rest.data() && at != rest.data() + rest.size() &&
+            *at == '-' && it->is_directory(ignored) && !it->is_symlink(ignored) &&
+            !ProcessIsRunning(process)) {
+            std::filesystem::remove_all(it->path(), ignored);
+        }
+    }
+}
+
+// launcherPort: where DOSBox meets the launcher for a start's link (0 while planning).
 Preparation Prepare(const GameRunner& engine, const GameStart& command,
                     const DosboxSettings& settings, int launcherPort) {
     Preparation prepared{engine.GameRunner::Plan(command), {}, {}};
@@ -183,8 +218,7 @@ std::string DosboxVersion(const std::string& dosbox) {
     }
     for (const QByteArray& line : process.readAll().split('\n')) {
         if (!line.trimmed().isEmpty()) {
-            const QByteArray first = line.trimmed();
-            return std::string(first.constData(), static_cast<std::size_t>(first.size()));
+            return line.trimmed().toStdString(); // bytes as DOSBox printed them
         }
     }
     return {};
@@ -226,7 +260,9 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
         return system_->Run(DirectCommandLine(command));
     }
     // A directory of its own for each start, removed with everything in it afterwards.
-    const QTemporaryDir directory;
+    RemoveStartFoldersOfEndedLaunchers(PathFromQString(QDir::tempPath()));
+    const QTemporaryDir directory(QDir::tempPath() + '/' + FromBytes(kStartFolderPrefix) +
+                                  QString::number(CurrentProcessId()) + "-XXXXXX");
     if (!directory.isValid()) {
         return {RunOutcome::Refused, "Could not make a temporary directory for DOSBox: " +
                                          NarrowText(directory.errorString())};
@@ -243,7 +279,7 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
     bool cancelled = false;
     std::unique_ptr<QObject> watch;
     if (relay) {
-        QObject::connect(relay.get(), &Relay::failed, [&stop] {
+        QObject::connect(relay.get(), &Relay::Failed, [&stop] {
             if (stop) {
                 stop();
             }

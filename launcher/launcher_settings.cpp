@@ -85,7 +85,18 @@ void LauncherSettings::TellWriteFailureTo(std::function<void(const QString&)> te
 
 bool LauncherSettings::Sync() {
     stored_->sync();
-    return stored_->status() == QSettings::NoError;
+    if (stored_->status() != QSettings::FormatError) {
+        return stored_->status() == QSettings::NoError;
+    }
+    // A file that could not be read (random bytes, half written by a crash) keeps its
+    // format error for as long as it is open, rewritten or not, and hides a failing write
+    // behind it: the file read afresh tells whether it was written.
+    auto reread = std::make_unique<QSettings>(FileName(), QSettings::IniFormat);
+    if (reread->status() != QSettings::NoError) {
+        return false;
+    }
+    stored_ = std::move(reread);
+    return true;
 }
 
 QString LauncherSettings::FileName() const {

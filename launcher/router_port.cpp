@@ -11,9 +11,29 @@ namespace marloven {
 namespace {
 
 // Often enough that the player reads the answer as soon as it comes; afterwards the
-// renewals' new expiry is noted, so that a crash hours later still removes the port.
+// renewals' new expiry is noted, so that a crash hours later still removes the port,
+// and a router gone silent is told within a second.
 constexpr int kUntilAnswerMs = 25;
-constexpr int kAfterAnswerMs = 60000;
+constexpr int kAfterAnswerMs = 1000;
+constexpr QChar kRecordSeparator = u';';
+
+// Every mapping noted and not yet removed: this start's, and those crashes left that
+// their router has not yet confirmed removing.
+QStringList NotedRecords(const LauncherSettings& settings) {
+    QStringList records;
+    for (const QString& record :
+         settings.Get(LauncherKey::RouterMapping).toString().split(kRecordSeparator)) {
+        if (!record.trimmed().isEmpty()) {
+            records.append(record.trimmed());
+        }
+    }
+    return records;
+}
+
+void NoteRecords(LauncherSettings& settings, const QStringList& records) {
+    settings.Set(LauncherKey::RouterMapping, records.join(QStringLiteral("; ")));
+    settings.Sync();
+}
 
 } // namespace
 
@@ -40,11 +60,13 @@ RouterPort::RouterPort(LauncherSettings& settings, InvitationStart start, PortRe
     poll_.start(kUntilAnswerMs);
 }
 
+// Only this start's own record goes, and only once the router confirmed: what earlier
+// crashes left stays for the next start to remove.
 RouterPort::~RouterPort() {
-    const bool removed = mapping_->Close();
-    if (removed || noted_.isEmpty()) {
-        settings_.Set(LauncherKey::RouterMapping, QString());
-        settings_.Sync();
+    if (mapping_->Close() && !noted_.isEmpty()) {
+        QStringList records = NotedRecords(settings_);
+        records.removeAll(noted_);
+        NoteRecords(settings_, records);
     }
 }
 
@@ -64,22 +86,29 @@ void RouterPort::Note() {
     }
     const QString text = MessageText(MappingRecordText(*now->record));
     if (text != noted_) {
+        QStringList records = NotedRecords(settings_);
+        records.removeAll(noted_);
+        records.append(text);
         noted_ = text;
-        settings_.Set(LauncherKey::RouterMapping, text);
-        settings_.Sync();
+        NoteRecords(settings_, records);
     }
 }
 
 void RouterPort::Poll() {
     const bool known = answer_.has_value();
-    if (Answer() && !known) {
+    const bool silent = mapping_->RouterSilent();
+    if (Answer() && (!known || silent != silent_)) {
         poll_.setInterval(kAfterAnswerMs);
-        emit answered();
+        silent_ = silent;
+        emit Answered();
     }
 }
 
 QString RouterPort::Words() {
     const auto answer = Answer();
+    if (answer && mapping_->RouterSilent()) {
+        return QStringLiteral("The router no longer answers: the port may close.");
+    }
     return answer ? MessageText(DescribeRouterAnswer(*answer)) : QString();
 }
 
@@ -109,16 +138,19 @@ std::unique_ptr<RouterPort> AskRouterFor(LauncherSettings& settings, const Inter
 }
 
 void RemoveLeftoverMapping(LauncherSettings& settings, const MappingOptions& options) {
-    const QString text = settings.Get(LauncherKey::RouterMapping).toString();
-    if (text.isEmpty()) {
+    const QStringList records = NotedRecords(settings);
+    if (records.isEmpty()) {
         return;
     }
-    const auto record = ParseMappingRecord(NarrowText(text));
-    // A record that cannot be read names nothing that could be removed.
-    if (!record || RemoveMappingLeftBehind(*record, options)) {
-        settings.Set(LauncherKey::RouterMapping, QString());
-        settings.Sync();
+    QStringList kept;
+    for (const QString& text : records) {
+        const auto record = ParseMappingRecord(NarrowText(text));
+        // A record that cannot be read names nothing that could be removed.
+        if (record && !RemoveMappingLeftBehind(*record, options)) {
+            kept.append(text);
+        }
     }
+    NoteRecords(settings, kept);
 }
 
 } // namespace marloven

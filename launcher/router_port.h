@@ -42,8 +42,9 @@ class RouterPort : public QObject {
     std::optional<Invitation> RouterInvitation();
 
   signals:
-    // The router answered, or the bound passed: Words() says what it means.
-    void answered();
+    // The router answered, or the bound passed, or it stopped (or started again)
+    // answering the renewals: Words() says what it means now.
+    void Answered();
 
   private:
     void Note();
@@ -54,6 +55,7 @@ class RouterPort : public QObject {
     std::unique_ptr<PortMapping> mapping_;
     std::optional<RouterAnswer> answer_;
     QString noted_;
+    bool silent_ = false;
     QTimer poll_;
 };
 

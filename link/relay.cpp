@@ -49,6 +49,7 @@ RelayPlan PlanRelay(const InternetLink& link) {
     plan.publicPort = link.address.port;
     plan.remote = link.address;
     plan.driverCallsAgain = link.mode == LaunchMode::Dial;
+    plan.dosboxConnects = !DosboxListens(link);
     if (link.mode == LaunchMode::Answer) {
         plan.waitingFor = QStringLiteral("a call");
     } else if (link.mode == LaunchMode::Network) {
@@ -169,7 +170,7 @@ std::optional<std::string> Relay::HostingRefusal() const {
 void Relay::SetProgress(const QString& text) {
     if (text != progress_) {
         progress_ = text;
-        emit progressed(text);
+        emit Progressed(text);
     }
 }
 
@@ -178,7 +179,7 @@ void Relay::MarkUp(const QString& peer) {
         up_ = true;
         peer_ = peer;
         SetProgress(QStringLiteral("Linked with %1").arg(peer));
-        emit linkUp(peer);
+        emit LinkUp(peer);
     }
 }
 
@@ -189,7 +190,7 @@ void Relay::FailTry(const QString& message) {
         return;
     }
     SetProgress(message);
-    emit tryFailed(message);
+    emit TryFailed(message);
 }
 
 void Relay::Fail(const QString& message) {
@@ -197,7 +198,7 @@ void Relay::Fail(const QString& message) {
     if (!over_) {
         over_ = true;
         SetProgress(message);
-        emit failed(message);
+        emit Failed(message);
     }
 }
 

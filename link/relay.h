@@ -26,6 +26,9 @@ struct RelayPlan {
     int publicPort = 0;
     // Joining: the host, a name or an IPv4 or IPv6 address.
     LinkAddress remote;
+    // Hosting: DOSBox reaches the launcher's end on 127.0.0.1 (its cable, its tunnel)
+    // rather than listening itself, which it could only do on every address.
+    bool dosboxConnects = false;
     // Each connection DOSBox makes to the launcher's end is one try at the host, and a
     // failed try is final unless the driver calls again after it (the modem's dial).
     bool driverCallsAgain = false;
@@ -79,13 +82,13 @@ class Relay : public QObject {
     virtual void Close() = 0;
 
   signals:
-    void progressed(const QString& text);
+    void Progressed(const QString& text);
     // The first bytes from another player reached DOSBox.
-    void linkUp(const QString& peer);
+    void LinkUp(const QString& peer);
     // A try at the host failed; the driver may try again.
-    void tryFailed(const QString& message);
+    void TryFailed(const QString& message);
     // Nothing more can come of the link; DOSBox's start should end.
-    void failed(const QString& message);
+    void Failed(const QString& message);
 
   protected:
     explicit Relay(RelayPlan plan);

@@ -16,84 +16,124 @@ namespace {
 
 constexpr int kDosboxRetryMs = 200;
 
+// What one direction of a link holds at most, in the sockets' buffers together: beyond
+// it the pipe stops reading, so a peer that sends faster than the other end takes waits
+// in its own system's buffers and not in the launcher's memory.
+constexpr qint64 kHeldBytes = qint64{64} * 1024;
+
 // One link's two sockets: what arrives on one leaves by the other, held back until the
 // other is connected. When either side closes, the other is closed after what it still
-// has to send.
+// has to send. Hosting a cable, DOSBox's socket may come after the player's.
 class Pipe : public QObject {
   public:
     std::function<void()> firstFromRemote;
-    std::function<void()> ended;
+    // Gets the local socket when it is kept for another remote (keepsLocal).
+    std::function<void(QTcpSocket* kept)> ended;
+    // A local socket that nothing of the remote reached stays open when the remote
+    // leaves: hosting a cable, DOSBox reaches the launcher only once.
+    bool keepsLocal = false;
 
-    Pipe(QObject* parent, QTcpSocket* local, QTcpSocket* remote)
-        : QObject(parent), local_(local), remote_(remote) {
-        for (QTcpSocket* socket : {local_, remote_}) {
-            socket->setParent(this);
-            socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { Carry(socket); });
-            connect(socket, &QTcpSocket::connected, this, [this, socket] { Flush(socket); });
-            connect(socket, &QTcpSocket::disconnected, this, [this] { End(); });
+    Pipe(QObject* parent, QTcpSocket* local, QTcpSocket* remote) : QObject(parent) {
+        Wire(remote);
+        remote_ = remote;
+        if (local != nullptr) {
+            SetLocal(local);
         }
     }
 
     QTcpSocket* Local() const { return local_; }
     QTcpSocket* Remote() const { return remote_; }
+    // Something of the remote reached the local end.
+    bool HeardRemote() const { return heardRemote_; }
 
-    // Ends the link at once, both sockets closed.
+    void SetLocal(QTcpSocket* local) {
+        Wire(local);
+        local_ = local;
+        if (local_->state() == QAbstractSocket::ConnectedState) {
+            Carry(remote_);
+            Carry(local_);
+        }
+    }
+
+    // Ends the link at once, both sockets closed but a local one kept (keepsLocal).
     void End() {
         if (over_) {
             return;
         }
         over_ = true;
+        QTcpSocket* keep = keepsLocal && !HeardRemote() && local_ != nullptr &&
+                                   local_->state() == QAbstractSocket::ConnectedState
+                               ? local_
+                               : nullptr;
         for (QTcpSocket* socket : {local_, remote_}) {
-            socket->disconnect();
+            if (socket == nullptr) {
+                continue;
+            }
+            socket->disconnect(this);
+            socket->setParent(parent());
+            if (socket == keep) {
+                continue;
+            }
             if (socket->state() == QAbstractSocket::ConnectedState) {
                 // It goes once the bytes it still holds have left.
-                socket->setParent(parent());
                 connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
                 socket->disconnectFromHost();
             } else {
                 socket->abort();
+                socket->deleteLater();
             }
         }
         deleteLater();
         if (ended) {
-            ended();
+            ended(keep);
         }
     }
 
   private:
+    void Wire(QTcpSocket* socket) {
+        socket->setParent(this);
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        socket->setReadBufferSize(kHeldBytes);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { Carry(socket); });
+        connect(socket, &QTcpSocket::connected, this, [this, socket] { Carry(Other(socket)); });
+        // What left one socket makes room for more from the other.
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { Carry(Other(socket)); });
+        connect(socket, &QTcpSocket::disconnected, this, [this] { End(); });
+    }
+
     QTcpSocket* Other(QTcpSocket* socket) const { return socket == local_ ? remote_ : local_; }
 
     void Carry(QTcpSocket* from) {
-        const QByteArray bytes = from->readAll();
+        if (from == nullptr || over_ || !from->isOpen()) {
+            return;
+        }
         QTcpSocket* to = Other(from);
-        if (to->state() == QAbstractSocket::ConnectedState) {
-            to->write(bytes);
-        } else {
-            (to == local_ ? toLocal_ : toRemote_) += bytes;
+        if (to == nullptr || to->state() != QAbstractSocket::ConnectedState) {
+            return; // held in `from`'s bounded buffer until `to` is there
         }
-        if (from == remote_ && !bytes.isEmpty() && firstFromRemote) {
-            firstFromRemote();
+        const qint64 room = kHeldBytes - to->bytesToWrite();
+        const QByteArray bytes = from->read(std::min(room, from->bytesAvailable()));
+        if (bytes.isEmpty()) {
+            return;
+        }
+        to->write(bytes);
+        heardRemote_ = heardRemote_ || from == remote_;
+        if (from == remote_ && firstFromRemote) {
+            std::function<void()> first = std::move(firstFromRemote);
             firstFromRemote = nullptr;
+            first();
         }
     }
 
-    void Flush(QTcpSocket* socket) {
-        QByteArray& held = socket == local_ ? toLocal_ : toRemote_;
-        if (!held.isEmpty()) {
-            socket->write(held);
-            held.clear();
-        }
-    }
-
-    QTcpSocket* local_;
-    QTcpSocket* remote_;
-    QByteArray toLocal_;
-    QByteArray toRemote_;
+    QTcpSocket* local_ = nullptr;
+    QTcpSocket* remote_ = nullptr;
+    bool heardRemote_ = false;
     bool over_ = false;
 };
 
-// Hosting: the public port takes one player at a time and reaches DOSBox for each.
+// Hosting: the public port takes one player at a time and reaches DOSBox for each:
+// the answering modem by connecting to where it listens, the cable by the connection
+// DOSBox made to the launcher's end at its start.
 class TcpHostRelay : public Relay {
   public:
     explicit TcpHostRelay(const RelayPlan& plan) : Relay(plan) {}
@@ -108,7 +148,15 @@ class TcpHostRelay : public Relay {
             }
             return PortNotOpenedMessage(plan_.publicPort, server_.errorString());
         }
-        dosboxPort_ = FreeLocalPort(LinkTransport::Tcp);
+        if (plan_.dosboxConnects) {
+            if (!dosboxEnd_.listen(QHostAddress::LocalHost, 0)) {
+                return PortNotOpenedMessage(plan_.publicPort, dosboxEnd_.errorString());
+            }
+            dosboxPort_ = dosboxEnd_.serverPort();
+            connect(&dosboxEnd_, &QTcpServer::newConnection, this, [this] { DosboxArrived(); });
+        } else {
+            dosboxPort_ = FreeLocalPort(LinkTransport::Tcp);
+        }
         connect(&server_, &QTcpServer::newConnection, this, [this] { Accept(); });
         Wait();
         return std::nullopt;
@@ -116,8 +164,12 @@ class TcpHostRelay : public Relay {
 
     void Close() override {
         server_.close();
+        dosboxEnd_.close();
         if (pipe_) {
             pipe_->End();
+        }
+        if (dosbox_) {
+            dosbox_->abort();
         }
     }
 
@@ -130,6 +182,22 @@ class TcpHostRelay : public Relay {
                         .arg(told.value(0)));
     }
 
+    // DOSBox's cable reaches the launcher once, at its start.
+    void DosboxArrived() {
+        while (QTcpSocket* socket = dosboxEnd_.nextPendingConnection()) {
+            if (dosbox_ || (pipe_ && pipe_->Local())) {
+                socket->abort();
+                socket->deleteLater();
+                continue;
+            }
+            if (pipe_) {
+                pipe_->SetLocal(socket);
+            } else {
+                Hold(socket);
+            }
+        }
+    }
+
     void Accept() {
         while (QTcpSocket* remote = server_.nextPendingConnection()) {
             if (pipe_) {
@@ -138,16 +206,36 @@ class TcpHostRelay : public Relay {
                 continue;
             }
             const QString peer = DescribePeer(remote->peerAddress(), remote->peerPort());
-            pipe_ = new Pipe(this, new QTcpSocket, remote);
+            QTcpSocket* local = plan_.dosboxConnects ? dosbox_.data() : new QTcpSocket;
+            dosbox_ = nullptr;
+            pipe_ = new Pipe(this, local, remote);
             pipe_->firstFromRemote = [this, peer] { MarkUp(peer); };
-            pipe_->ended = [this] {
-                if (!IsUp()) {
-                    Wait();
-                }
-            };
+            pipe_->keepsLocal = plan_.dosboxConnects;
+            pipe_->ended = [this](QTcpSocket* kept) { Ended(kept); };
             SetProgress(QStringLiteral("Linking with %1").arg(peer));
-            dosboxWait_.start();
-            ReachDosbox(pipe_);
+            if (!plan_.dosboxConnects) {
+                dosboxWait_.start();
+                ReachDosbox(pipe_);
+            }
+        }
+    }
+
+    // DOSBox's cable while no player is there; gone if DOSBox drops it.
+    void Hold(QTcpSocket* socket) {
+        dosbox_ = socket;
+        socket->setParent(this);
+        socket->setReadBufferSize(kHeldBytes);
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+
+    // A player who left before anything reached DOSBox leaves DOSBox's cable for the
+    // next: it never knew of them.
+    void Ended(QTcpSocket* kept) {
+        if (kept != nullptr) {
+            Hold(kept);
+        }
+        if (!IsUp()) {
+            Wait();
         }
     }
 
@@ -169,6 +257,8 @@ class TcpHostRelay : public Relay {
     }
 
     QTcpServer server_;
+    QTcpServer dosboxEnd_;
+    QPointer<QTcpSocket> dosbox_;
     QPointer<Pipe> pipe_;
     QElapsedTimer dosboxWait_;
 };
@@ -211,7 +301,7 @@ class TcpJoinRelay : public JoinRelay {
             }
             pipe_ = new Pipe(this, local, new QTcpSocket);
             pipe_->firstFromRemote = [this] { MarkUp(AddressText(plan_.remote)); };
-            pipe_->ended = [this] { StopTry(); };
+            pipe_->ended = [this](QTcpSocket*) { StopTry(); };
             QTcpSocket* remote = pipe_->Remote();
             connect(remote, &QTcpSocket::connected, this, [this] { Connected(); });
             connect(remote, &QTcpSocket::errorOccurred, this,

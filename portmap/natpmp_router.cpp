@@ -2,7 +2,7 @@
 // NAT-PMP, the way of Apple's routers and of many others beside UPnP: two short
 // questions over UDP to the router's port 5351, spoken here directly, as it needs no
 // library and Windows has none to be had.
-#include "platform/router_datagrams.h"
+#include "os/router_datagrams.h"
 #include "portmap/port_mapping.h"
 
 #include <algorithm>
@@ -147,8 +147,18 @@ class NatPmpRouter final : public HomeRouter {
         if (const unsigned code = Get16(*mapped, 2); code != 0) {
             return Failed(code);
         }
-        return MappedAnswer(request, "natpmp", publicAddress, static_cast<int>(Get16(*mapped, 10)),
-                            {}, std::chrono::seconds(Get32(*mapped, 12)));
+        // Port 0 names nowhere to tell, and a lifetime of 0 is the router saying that it
+        // keeps nothing: neither opens the port, whatever the result code says.
+        const auto externalPort = static_cast<int>(Get16(*mapped, 10));
+        const auto granted = std::chrono::seconds(Get32(*mapped, 12));
+        if (externalPort == 0 || granted.count() == 0) {
+            RouterAnswer result;
+            result.outcome = RouterOutcome::Refused;
+            result.method = "NAT-PMP";
+            result.reason = "it answered with no port or no time to keep it";
+            return result;
+        }
+        return MappedAnswer(request, "natpmp", publicAddress, externalPort, {}, granted);
     }
 
     // The router removes only the sender's own mapping of that port.

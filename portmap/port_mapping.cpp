@@ -100,6 +100,11 @@ RouterAnswer MappedAnswer(const PortRequest& request, std::string_view method,
     result.protocol = request.protocol;
     result.port = request.port;
     result.method = method == "upnp" ? "UPnP" : "NAT-PMP";
+    // What does not read as an IPv4 address is no address to tell: the player is sent
+    // to find it out, as when the router says none.
+    if (!ParseIpv4(publicAddress)) {
+        publicAddress.clear();
+    }
     result.outcome =
         IsPrivateOrShared(publicAddress) ? RouterOutcome::SharedAddress : RouterOutcome::Opened;
     result.publicAddress = std::move(publicAddress);
@@ -191,6 +196,9 @@ struct PortMapping::State {
     bool closing = false;
     bool closed = false;
     bool removed = false;
+    bool silent = false; // the last renewal went unanswered
+    // Set at the first Close: every later one waits for the same moment, not anew.
+    std::optional<Clock::time_point> closeBy;
 
     RouterAnswer NoAnswer() const {
         RouterAnswer result;
@@ -210,17 +218,27 @@ namespace {
 
 using State = PortMapping::State;
 
+// Half of what the router granted (RFC 6886), which may be far less than what was
+// asked; a lease without end is renewed at half of the one asked for. Once the grant
+// has run out (the router fell silent), it is asked again every second.
+std::chrono::seconds RenewalWait(const State& state, const MappingRecord& record) {
+    const auto left = record.expires - static_cast<std::int64_t>(std::time(nullptr));
+    const auto half = std::min<std::chrono::seconds>(
+        std::chrono::seconds(std::max<std::int64_t>(left, 0) / 2), state.options.lease / 2);
+    return std::max<std::chrono::seconds>(half, std::chrono::seconds(1));
+}
+
 // Keeps the mapping alive until closing, then removes it.
 bool HoldUntilClosed(State& state, HomeRouter& router, MappingRecord record) {
     std::unique_lock lock(state.mutex);
-    const auto renewEvery =
-        std::max<std::chrono::seconds>(state.options.lease / 2, std::chrono::seconds(1));
-    while (!state.changed.wait_for(lock, renewEvery, [&] { return state.closing; })) {
+    while (
+        !state.changed.wait_for(lock, RenewalWait(state, record), [&] { return state.closing; })) {
         lock.unlock();
         RouterAnswer renewed =
             router.Open(state.request, state.options.lease, Clock::now() + state.options.bound);
         lock.lock();
-        if (Mapped(renewed) && renewed.record && state.answer) {
+        state.silent = !Mapped(renewed) || !renewed.record;
+        if (!state.silent && state.answer) {
             record = *renewed.record;
             state.answer->record = record;
         }
@@ -286,12 +304,20 @@ RouterAnswer PortMapping::Wait() const {
     return state_->answer.value_or(state_->NoAnswer());
 }
 
+bool PortMapping::RouterSilent() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->silent;
+}
+
 bool PortMapping::Close() {
     std::unique_lock lock(state_->mutex);
     state_->closing = true;
     state_->SettleWhenLate();
     state_->changed.notify_all();
-    state_->changed.wait_for(lock, state_->options.bound, [&] { return state_->closed; });
+    if (!state_->closeBy) {
+        state_->closeBy = Clock::now() + state_->options.bound;
+    }
+    state_->changed.wait_until(lock, *state_->closeBy, [&] { return state_->closed; });
     return state_->closed && state_->removed;
 }
 

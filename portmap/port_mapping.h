@@ -113,8 +113,11 @@ class PortMapping {
     std::optional<RouterAnswer> Answer() const;
     // Waits for the answer, at most until the bound has passed since the start.
     RouterAnswer Wait() const;
-    // Removes the mapping, waiting at most the bound; true when the router confirmed,
-    // or when nothing was mapped.
+    // The router did not answer the last renewal: the port may close when what it
+    // granted runs out.
+    bool RouterSilent() const;
+    // Removes the mapping, waiting at most the bound from the first call, however often
+    // it is called; true when the router confirmed, or when nothing was mapped.
     bool Close();
 
     struct State;

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // UPnP IGD through miniupnpc: most home routers speak it.
-#include "platform/socket_library.h"
+#include "os/capped_exchange.h"
+#include "os/socket_library.h"
 #include "portmap/port_mapping.h"
 
 #include <miniupnpc/miniupnpc.h>
 #include <miniupnpc/upnpcommands.h>
 #include <miniupnpc/upnperrors.h>
 
+#include <charconv>
 #include <string>
+#include <string_view>
 
 namespace marloven {
 
@@ -17,6 +20,84 @@ constexpr int kConflictInMappingEntry = 718;
 constexpr int kOnlyPermanentLeasesSupported = 725;
 constexpr int kNoSuchEntryInArray = 714;
 constexpr const char* kDescription = "Marloven";
+
+// A gateway describes itself in a few KB; what is longer is no gateway of ours, and is
+// not read further.
+constexpr std::size_t kMostDescription = std::size_t{64} * 1024;
+constexpr std::size_t kMostHeaders = std::size_t{8} * 1024;
+
+struct HttpUrl {
+    std::string authority; // as the URL has it, for the Host header
+    std::string host;      // numeric, as discovery gives it
+    int port = 80;
+    std::string path;
+};
+
+std::optional<HttpUrl> ParseHttpUrl(std::string_view url) {
+    constexpr std::string_view kScheme = "http://";
+    if (!url.starts_with(kScheme)) {
+        return std::nullopt;
+    }
+    url.remove_prefix(kScheme.size());
+    const auto slash = url.find('/');
+    HttpUrl parsed;
+    parsed.authority = url.substr(0, slash);
+    parsed.path = slash == std::string_view::npos ? "/" : std::string(url.substr(slash));
+    std::string_view authority = parsed.authority;
+    std::string_view portText;
+    if (authority.starts_with('[')) {
+        const auto close = authority.find(']');
+        if (close == std::string_view::npos) {
+            return std::nullopt;
+        }
+        parsed.host = authority.substr(1, close - 1);
+        portText = authority.substr(close + 1);
+        // A link-local address's zone, "%25" in a URL.
+        if (const auto zone = parsed.host.find("%25"); zone != std::string::npos) {
+            parsed.host.erase(zone + 1, 2);
+        }
+    } else {
+        const auto colon = authority.find(':');
+        parsed.host = authority.substr(0, colon);
+        portText = colon == std::string_view::npos ? "" : authority.substr(colon);
+    }
+    if (!portText.empty()) {
+        const auto [end, error] =
+            std::from_chars(portText.data() + 1, portText.data() + portText.size(), parsed.port);
+        if (portText.front() != ':' || error != std::errc() ||
+            end != portText.data() + portText.size() || parsed.port < 1 || parsed.port > 65535) {
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
+// The device's description, read here rather than by miniupnpc, which keeps whatever
+// comes: at most kMostDescription of it. HTTP/1.0, so that it comes whole, unchunked.
+// `lan`: this machine's address on the way to the device.
+std::optional<std::string> Description(const char* url, std::string& lan,
+                                       HomeRouter::Deadline deadline) {
+    const auto parsed = ParseHttpUrl(url != nullptr ? url : "");
+    if (!parsed) {
+        return std::nullopt;
+    }
+    const std::string request = "GET " + parsed->path + " HTTP/1.0\r\nHost: " + parsed->authority +
+                                "\r\nConnection: close\r\n\r\n";
+    auto reply = ExchangeCapped(parsed->host, parsed->port, request,
+                                kMostDescription + kMostHeaders, deadline);
+    if (!reply) {
+        return std::nullopt;
+    }
+    const std::string& bytes = reply->bytes;
+    const auto end = bytes.find("\r\n\r\n");
+    const auto status = bytes.find(' ');
+    if (end == std::string::npos || !bytes.starts_with("HTTP/1.") || status > end ||
+        bytes.compare(status + 1, 3, "200") != 0 || bytes.size() - end - 4 > kMostDescription) {
+        return std::nullopt;
+    }
+    lan = reply->localAddress;
+    return bytes.substr(end + 4);
+}
 
 const char* ProtocolText(PortProtocol protocol) {
     return protocol == PortProtocol::Tcp ? "TCP" : "UDP";
@@ -117,17 +198,30 @@ class UpnpRouter final : public HomeRouter {
         if (devices == nullptr) {
             return false;
         }
-        char lan[64] = {};
-        const int kind = UPNP_GetValidIGD(devices, &urls_, &data_, lan, sizeof lan);
-        freeUPNPDevlist(devices);
-        // 1: an IGD that says it is connected; 2: one that says it is not, which may
-        // still forward. Anything else is no router of ours.
-        if (kind == 1 || kind == 2) {
-            found_ = true;
+        // The first device with a connection to the internet that can forward ports.
+        for (UPNPDev* device = devices; device != nullptr && !found_; device = device->pNext) {
+            std::string lan;
+            const auto description = Description(device->descURL, lan, deadline);
+            if (!description) {
+                continue;
+            }
+            IGDdatas data{};
+            parserootdesc(description->data(), static_cast<int>(description->size()), &data);
+            if (data.first.servicetype[0] == '\0') {
+                continue;
+            }
+            UPNPUrls urls{};
+            GetUPNPUrls(&urls, &data, device->descURL, device->scope_id);
+            if (urls.controlURL == nullptr || urls.controlURL[0] == '\0' || lan.empty()) {
+                FreeUPNPUrls(&urls);
+                continue;
+            }
+            urls_ = urls;
+            data_ = data;
             lan_ = lan;
-        } else if (kind != 0) {
-            FreeUPNPUrls(&urls_);
+            found_ = true;
         }
+        freeUPNPDevlist(devices);
         return found_;
     }
 

@@ -37,6 +37,19 @@ std::optional<std::filesystem::path> AskGameDirectory(Prompter& prompter,
     }
 }
 
+namespace {
+
+// As RememberGameDirectory keeps it; earlier versions kept it as text.
+std::filesystem::path LastGameDirectory(const LauncherSettings& settings) {
+    const QVariant last = settings.Get(LauncherKey::LastGameDirectory);
+    if (last.typeId() == QMetaType::QByteArray) {
+        return std::filesystem::path(last.toByteArray().toStdString());
+    }
+    return PathFromQString(last.toString());
+}
+
+} // namespace
+
 std::optional<std::filesystem::path> FindGameDirectory(Prompter& prompter,
                                                        const LauncherSettings& settings) {
     std::error_code error;
@@ -44,15 +57,22 @@ std::optional<std::filesystem::path> FindGameDirectory(Prompter& prompter,
     if (!error && IsGameDirectory(current)) {
         return current;
     }
-    const QString last = settings.Get(LauncherKey::LastGameDirectory).toString();
-    if (!last.isEmpty() && IsGameDirectory(PathFromQString(last))) {
-        return PathFromQString(last);
+    const auto last = LastGameDirectory(settings);
+    if (!last.empty() && IsGameDirectory(last)) {
+        return last;
     }
     return AskGameDirectory(prompter, PathFromQString(QDir::homePath()));
 }
 
+// Where names are bytes, a folder named in another character set than the system's (a
+// Latin-1 folder on a UTF-8 system) has no text that turns back into it: it is kept as
+// its bytes. Windows names are UTF-16, which text keeps whole.
 void RememberGameDirectory(LauncherSettings& settings, const std::filesystem::path& directory) {
+#ifdef _WIN32
     settings.Set(LauncherKey::LastGameDirectory, QStringFromPath(directory));
+#else
+    settings.Set(LauncherKey::LastGameDirectory, QByteArray::fromStdString(directory.native()));
+#endif
 }
 
 } // namespace marloven

@@ -9,7 +9,6 @@
 #include "ui/app_context.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/dialogs/command_line_view.h"
-#include "ui/dialogs/commit_form.h"
 #include "ui/dialogs/config_viewer.h"
 #include "ui/dialogs/dosbox_dialog.h"
 #include "ui/dialogs/link_dialog.h"
@@ -64,18 +63,18 @@ Forms::~Forms() = default;
 
 std::unique_ptr<Forms> CreateForms(AppContext& context) {
     auto forms = std::make_unique<Forms>();
-    forms->Main = std::make_unique<TMain>(context, *forms);
-    forms->SelectModem = std::make_unique<TSelectModem>(context.prompter);
-    forms->NetNoPlayers = std::make_unique<TNetNoPlayers>();
-    forms->ShowCFG = std::make_unique<TShowCFG>(context.store);
-    forms->AboutBox = std::make_unique<TAboutBox>();
-    forms->EditInfo = std::make_unique<TEditInfo>();
-    forms->My = std::make_unique<TMy>();
-    forms->EditMacro = std::make_unique<TEditMacro>();
-    forms->Dial = std::make_unique<TDial>(context.startDir, context.prompter, *forms->EditInfo);
-    forms->Link = std::make_unique<LinkDialog>();
-    forms->Dosbox = std::make_unique<DosboxDialog>(context.prompter);
-    forms->CommandLine = std::make_unique<CommandLineView>();
+    forms->mainWindow = std::make_unique<MainWindow>(context, *forms);
+    forms->selectModem = std::make_unique<SelectModemDialog>(context.prompter);
+    forms->players = std::make_unique<PlayersDialog>();
+    forms->configViewer = std::make_unique<ConfigViewer>(context.store);
+    forms->aboutBox = std::make_unique<AboutBox>();
+    forms->phonebookEntry = std::make_unique<PhonebookEntryDialog>();
+    forms->macroDialog = std::make_unique<MacroDialog>();
+    forms->pickOpponent = std::make_unique<PickOpponentDialog>(context.startDir, context.prompter,
+                                                               *forms->phonebookEntry);
+    forms->link = std::make_unique<LinkDialog>();
+    forms->dosbox = std::make_unique<DosboxDialog>(context.prompter);
+    forms->commandLine = std::make_unique<CommandLineView>();
     return forms;
 }
 
@@ -88,7 +87,7 @@ bool StartupChecks(AppContext& context, Forms& forms) {
                                        "Do you wish to run setup?")) {
             return false;
         }
-        RunProgram(context, forms.Main.get(), kSetupProgram, "");
+        RunProgram(context, forms.mainWindow.get(), kSetupProgram, "");
     }
     return true;
 }
@@ -100,17 +99,17 @@ bool StartLauncher(AppContext& context, Forms& forms) {
     // A port a crashed launcher left open on the router closes now, before anything
     // else is hosted; the router is given at most its bound.
     RemoveLeftoverMapping(context.settings);
-    forms.Main->LoadSettings();
+    forms.mainWindow->LoadSettings();
     // The start-up sound follows the window's first painting: readying the sound system
     // takes longer than the rest of the start, and the player hears it all the same.
     // A window closed before its turn (an unattended run) has no sound to greet it.
-    QWidget* window = forms.Main.get();
+    QWidget* window = forms.mainWindow.get();
     new AfterFirstPaint(*window, [&context, window] {
         if (window->isVisible()) {
             context.sound.PlayAsync(kStartupSound);
         }
     });
-    forms.Main->show();
+    forms.mainWindow->show();
     return true;
 }
 

@@ -9,17 +9,16 @@ struct AppContext;
 class CommandLineView;
 class DosboxDialog;
 class LinkDialog;
-class TAboutBox;
-class TDial;
-class TEditInfo;
-class TEditMacro;
-class TMain;
-class TMy;
-class TNetNoPlayers;
-class TSelectModem;
-class TShowCFG;
+class AboutBox;
+class PickOpponentDialog;
+class PhonebookEntryDialog;
+class MacroDialog;
+class MainWindow;
+class PlayersDialog;
+class SelectModemDialog;
+class ConfigViewer;
 
-// The launcher's nine forms, created once at start in this order and kept until the
+// The launcher's eight forms, created once at start in this order and kept until the
 // program ends, and our own dialogs after them, likewise built once and shown again
 // and again. The main window reaches the others through here.
 struct Forms {
@@ -28,20 +27,19 @@ struct Forms {
     Forms(const Forms&) = delete;
     Forms& operator=(const Forms&) = delete;
 
-    std::unique_ptr<TMain> Main;
-    std::unique_ptr<TSelectModem> SelectModem;
-    std::unique_ptr<TNetNoPlayers> NetNoPlayers;
-    std::unique_ptr<TShowCFG> ShowCFG;
-    std::unique_ptr<TAboutBox> AboutBox;
-    std::unique_ptr<TEditInfo> EditInfo;
-    std::unique_ptr<TMy> My;
-    std::unique_ptr<TEditMacro> EditMacro;
-    std::unique_ptr<TDial> Dial;
+    std::unique_ptr<MainWindow> mainWindow;
+    std::unique_ptr<SelectModemDialog> selectModem;
+    std::unique_ptr<PlayersDialog> players;
+    std::unique_ptr<ConfigViewer> configViewer;
+    std::unique_ptr<AboutBox> aboutBox;
+    std::unique_ptr<PhonebookEntryDialog> phonebookEntry;
+    std::unique_ptr<MacroDialog> macroDialog;
+    std::unique_ptr<PickOpponentDialog> pickOpponent;
     // Ours: how a start through DOSBox meets the other players, the DOSBox options and
     // the command line of each start.
-    std::unique_ptr<LinkDialog> Link;
-    std::unique_ptr<DosboxDialog> Dosbox;
-    std::unique_ptr<CommandLineView> CommandLine;
+    std::unique_ptr<LinkDialog> link;
+    std::unique_ptr<DosboxDialog> dosbox;
+    std::unique_ptr<CommandLineView> commandLine;
 };
 
 std::unique_ptr<Forms> CreateForms(AppContext& context);

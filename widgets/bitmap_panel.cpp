@@ -16,43 +16,43 @@ int SideOrDefault(int side) {
 
 } // namespace
 
-TLrsBmp::TLrsBmp(QWidget* parent) : QWidget(parent) {
+BitmapPanel::BitmapPanel(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(kEmptySide, kEmptySide);
 }
 
-void TLrsBmp::SetBitMap(const QImage& picture) {
-    bitmap_ = picture;
-    resize(width(), SideOrDefault(bitmap_.height()));
-    resize(SideOrDefault(bitmap_.width()), height());
+void BitmapPanel::SetPicture(const QImage& picture) {
+    picture_ = picture;
+    resize(width(), SideOrDefault(picture_.height()));
+    resize(SideOrDefault(picture_.width()), height());
     update();
 }
 
-void TLrsBmp::SetStretch(bool on) {
+void BitmapPanel::SetStretch(bool on) {
     if (on != stretch_) {
         stretch_ = on;
         update();
     }
 }
 
-void TLrsBmp::SetTransparentColor(std::int32_t color) {
+void BitmapPanel::SetTransparentColor(std::int32_t color) {
     if (color != transparentColor_) {
         transparentColor_ = color;
         update();
     }
 }
 
-std::int32_t TLrsBmp::ColorValue(QColor color) {
+std::int32_t BitmapPanel::ColorValue(QColor color) {
     return color.red() | (color.green() << 8) | (color.blue() << 16);
 }
 
-QImage TLrsBmp::PictureToDraw() const {
+QImage BitmapPanel::PictureToDraw() const {
     // A value with bits above the 24 colour bits matches no pixel.
     if (transparentColor_ < 0 || transparentColor_ > 0xFFFFFF) {
-        return bitmap_;
+        return picture_;
     }
     // The colour is painted over, not cut out: nothing beneath the control may show.
-    QImage copy = bitmap_.convertToFormat(QImage::Format_RGB32);
+    QImage copy = picture_.convertToFormat(QImage::Format_RGB32);
     const QRgb face = palette().color(QPalette::Window).rgb();
     const QRgb wanted = qRgb(transparentColor_ & 0xFF, (transparentColor_ >> 8) & 0xFF,
                              (transparentColor_ >> 16) & 0xFF);
@@ -63,20 +63,20 @@ QImage TLrsBmp::PictureToDraw() const {
     return copy;
 }
 
-void TLrsBmp::paintEvent(QPaintEvent*) {
+void BitmapPanel::paintEvent(QPaintEvent*) {
     const QRect area = rect();
     QPainter painter(this);
-    if (bitmap_.height() <= 0) {
+    if (picture_.height() <= 0) {
         painter.fillRect(area, Qt::white);
         return;
     }
     if (!stretch_) {
-        resize(bitmap_.width(), height());
-        resize(width(), bitmap_.height());
+        resize(picture_.width(), height());
+        resize(width(), picture_.height());
     }
     // Without Stretch the area already has the picture's size except right after a
     // resize, whose repaint follows at once. No smoothing: the stone stays crisp.
-    painter.drawImage(area, PictureToDraw(), bitmap_.rect());
+    painter.drawImage(area, PictureToDraw(), picture_.rect());
 }
 
 } // namespace marloven

@@ -15,17 +15,17 @@ namespace marloven {
 // Without Stretch the control keeps the picture's size, even against a resize (the
 // next paint restores it). With Stretch the picture is scaled, unsmoothed, over the
 // control's rectangle.
-class TLrsBmp : public QWidget {
+class BitmapPanel : public QWidget {
     Q_OBJECT
   public:
     // TransparentColor value meaning "no colour replaced".
     static constexpr std::int32_t kNoColor = -1;
 
-    explicit TLrsBmp(QWidget* parent = nullptr);
+    explicit BitmapPanel(QWidget* parent = nullptr);
 
-    const QImage& BitMap() const { return bitmap_; }
+    const QImage& Picture() const { return picture_; }
     // Takes a copy of `picture` and sizes the control to it (32 for an empty side).
-    void SetBitMap(const QImage& picture);
+    void SetPicture(const QImage& picture);
 
     bool Stretch() const { return stretch_; }
     void SetStretch(bool on);
@@ -45,7 +45,7 @@ class TLrsBmp : public QWidget {
   private:
     QImage PictureToDraw() const;
 
-    QImage bitmap_;
+    QImage picture_;
     bool stretch_ = false;
     std::int32_t transparentColor_ = kNoColor;
 };

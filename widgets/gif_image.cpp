@@ -15,19 +15,22 @@ namespace marloven {
 namespace {
 
 constexpr int kCreatedSide = 105;
+// A picture of the launcher's takes a few kilobytes; a file of gigabytes would be read
+// whole before the decoder could refuse a byte of it.
+constexpr qint64 kMostFileBytes = qint64{16} << 20;
 
 } // namespace
 
-TGIFImage::TGIFImage(QWidget* parent) : QWidget(parent) {
+GifImage::GifImage(QWidget* parent) : QWidget(parent) {
     resize(kCreatedSide, kCreatedSide);
     // Exact delays: a coarse timer may stretch a 70 ms twinkle by several milliseconds.
     timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &TGIFImage::Tick);
+    connect(&timer_, &QTimer::timeout, this, &GifImage::Tick);
 }
 
-TGIFImage::~TGIFImage() = default;
+GifImage::~GifImage() = default;
 
-void TGIFImage::SetAnimate(bool on) {
+void GifImage::SetAnimate(bool on) {
     if (on == animate_) {
         return;
     }
@@ -50,7 +53,7 @@ void TGIFImage::SetAnimate(bool on) {
     }
 }
 
-void TGIFImage::SetAutoSize(bool on) {
+void GifImage::SetAutoSize(bool on) {
     if (on == autoSize_) {
         return;
     }
@@ -62,30 +65,30 @@ void TGIFImage::SetAutoSize(bool on) {
     }
 }
 
-void TGIFImage::SetCenter(bool on) {
+void GifImage::SetCenter(bool on) {
     if (on != center_) {
         center_ = on;
         update();
     }
 }
 
-void TGIFImage::SetCurrentFrame(int frame) {
+void GifImage::SetCurrentFrame(int frame) {
     if (frame == currentFrame_ || frame < 1 || frame > FrameCount()) {
         return;
     }
-    Fire(OnChanging);
+    Fire(onChanging);
     DisposeFrame(currentFrame_);
     currentFrame_ = frame;
     DrawFrame(frame);
     PaintNow();
-    Fire(OnChange);
+    Fire(onChange);
 }
 
-void TGIFImage::SetFileName(const QString& name) {
+void GifImage::SetFileName(const QString& name) {
     LoadFromFile(name);
 }
 
-void TGIFImage::SetLoop(bool on) {
+void GifImage::SetLoop(bool on) {
     if (on == loop_) {
         return;
     }
@@ -103,7 +106,7 @@ void TGIFImage::SetLoop(bool on) {
     }
 }
 
-void TGIFImage::SetSpeed(int percent) {
+void GifImage::SetSpeed(int percent) {
     percent = std::max(percent, 1);
     if (percent == speed_) {
         return;
@@ -115,7 +118,7 @@ void TGIFImage::SetSpeed(int percent) {
     }
 }
 
-void TGIFImage::SetStretch(bool on) {
+void GifImage::SetStretch(bool on) {
     if (on != stretch_) {
         stretch_ = on;
         RefreshOpaque();
@@ -123,7 +126,7 @@ void TGIFImage::SetStretch(bool on) {
     }
 }
 
-void TGIFImage::SetTile(bool on) {
+void GifImage::SetTile(bool on) {
     if (on != tile_) {
         tile_ = on;
         RefreshOpaque();
@@ -131,7 +134,7 @@ void TGIFImage::SetTile(bool on) {
     }
 }
 
-void TGIFImage::SetPictureVisible(bool on) {
+void GifImage::SetPictureVisible(bool on) {
     if (on != pictureVisible_) {
         pictureVisible_ = on;
         RefreshOpaque();
@@ -139,13 +142,18 @@ void TGIFImage::SetPictureVisible(bool on) {
     }
 }
 
-bool TGIFImage::LoadFromFile(const QString& name) {
+bool GifImage::LoadFromFile(const QString& name) {
     if (!QFileInfo(name).isFile()) {
         return false;
     }
-    fileName_ = name;
     QFile file(name);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    const bool fits = file.size() <= kMostFileBytes;
+    if (!fits) {
+        std::fprintf(stderr,
+                     "marloven: %s: not shown, as it holds more than a picture may (16 MB)\n",
+                     qPrintable(name));
+    }
+    const QByteArray bytes = fits && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     if (!DecodeGif(bytes)) {
         throw GifLoadAborted();
     }
@@ -158,19 +166,20 @@ bool TGIFImage::LoadFromFile(const QString& name) {
     return true;
 }
 
-bool TGIFImage::DecodeGif(const QByteArray& bytes) {
+bool GifImage::DecodeGif(const QByteArray& bytes) {
     EnableTimer(false);
     resumeOnShow_ = false;
     loaded_ = false;
     currentFrame_ = 1;
     passCount_ = 1;
     firstTick_ = true;
+    // The picture shown so far goes first: its memory no longer counts once the decoder
+    // starts on the new file.
+    composition_ = GifComposition();
     const bool decoded = gif_.DecodeGif(
         std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                       static_cast<std::size_t>(bytes.size())));
     if (!decoded) {
-        // Whatever was shown before goes, and the composition's memory with it.
-        composition_ = GifComposition();
         RefreshOpaque();
         update();
         return false;
@@ -184,26 +193,26 @@ bool TGIFImage::DecodeGif(const QByteArray& bytes) {
     RefreshOpaque();
     // The first repaint starts the timer, and its first tick only times frame 1.
     timer_.setInterval(1);
-    Fire(OnChanging);
+    Fire(onChanging);
     DrawFrame(1);
-    Fire(OnChange);
+    Fire(onChange);
     update();
     return true;
 }
 
-void TGIFImage::DrawFrame(int frame) {
+void GifImage::DrawFrame(int frame) {
     composition_.DrawFrame(gif_, frame);
 }
 
-void TGIFImage::DisposeFrame(int frame) {
+void GifImage::DisposeFrame(int frame) {
     composition_.DisposeFrame(gif_, frame);
 }
 
-void TGIFImage::Tick() {
+void GifImage::Tick() {
     if (!loaded_) {
         return;
     }
-    Fire(OnChanging);
+    Fire(onChanging);
     if (firstTick_) {
         firstTick_ = false;
     } else {
@@ -218,23 +227,23 @@ void TGIFImage::Tick() {
         if (passCount_ > LoopCount()) {
             // Finished: the last frame stays, and no timer runs any more.
             EnableTimer(false);
-            Fire(OnChange);
+            Fire(onChange);
             return;
         }
     }
     if (currentFrame_ > FrameCount() || currentFrame_ <= 0) {
         currentFrame_ = 1;
     }
-    Fire(OnChange);
+    Fire(onChange);
 }
 
-void TGIFImage::PaintNow() {
+void GifImage::PaintNow() {
     // Qt paints at once, and for a control that is not opaque it first repaints the
     // window beneath it, which is the background the masked frame needs.
     repaint();
 }
 
-void TGIFImage::paintEvent(QPaintEvent*) {
+void GifImage::paintEvent(QPaintEvent*) {
     stretchActive_ = ComputeStretchActive();
     const bool opaque = ComputeOpaque();
     if (opaque != opaque_) {
@@ -248,18 +257,18 @@ void TGIFImage::paintEvent(QPaintEvent*) {
     EnableTimer(animatable_ && animate_ && loaded_ && !Finished());
 }
 
-void TGIFImage::resizeEvent(QResizeEvent* event) {
+void GifImage::resizeEvent(QResizeEvent* event) {
     RefreshOpaque();
     QWidget::resizeEvent(event);
 }
 
-void TGIFImage::hideEvent(QHideEvent* event) {
+void GifImage::hideEvent(QHideEvent* event) {
     resumeOnShow_ = resumeOnShow_ || timer_.isActive();
     EnableTimer(false);
     QWidget::hideEvent(event);
 }
 
-void TGIFImage::showEvent(QShowEvent* event) {
+void GifImage::showEvent(QShowEvent* event) {
     if (resumeOnShow_) {
         resumeOnShow_ = false;
         EnableTimer(animatable_ && animate_ && loaded_ && !Finished());
@@ -267,7 +276,7 @@ void TGIFImage::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
-void TGIFImage::Paint() {
+void GifImage::Paint() {
     if (!pictureVisible_ || !loaded_ || FrameCount() == 0) {
         return;
     }
@@ -295,7 +304,7 @@ void TGIFImage::Paint() {
     }
 }
 
-void TGIFImage::DrawPicture(QPainter& painter, QPoint origin) const {
+void GifImage::DrawPicture(QPainter& painter, QPoint origin) const {
     // Only a transparent first frame makes the picture masked; otherwise the composed
     // frame is drawn as it stands, its transparent and untouched areas black.
     const bool masked = gif_.Frames.front().Transparent;
@@ -313,13 +322,13 @@ void TGIFImage::DrawPicture(QPainter& painter, QPoint origin) const {
     painter.drawImage(origin + QPoint(composed.HeldLeft(), composed.HeldTop()), held);
 }
 
-void TGIFImage::Fire(const Notification& notification) {
+void GifImage::Fire(const Notification& notification) {
     if (notification) {
         notification(*this);
     }
 }
 
-int TGIFImage::ScaledDelay(int frame) const {
+int GifImage::ScaledDelay(int frame) const {
     if (frame < 1 || frame > FrameCount()) {
         return 1;
     }
@@ -330,15 +339,15 @@ int TGIFImage::ScaledDelay(int frame) const {
     return static_cast<int>(std::max<std::int64_t>(delay * 100 / speed_, kShortestDelay));
 }
 
-bool TGIFImage::Finished() const {
+bool GifImage::Finished() const {
     return !loop_ && LoopCount() > 0 && passCount_ > LoopCount();
 }
 
-bool TGIFImage::ComputeStretchActive() const {
+bool GifImage::ComputeStretchActive() const {
     return stretch_ && (width() != ImageWidth() || height() != ImageHeight());
 }
 
-bool TGIFImage::ComputeOpaque() const {
+bool GifImage::ComputeOpaque() const {
     // A picture that draws nothing (no frames, or too large to compose) must not keep
     // the window from painting beneath it, or stale pixels would show there.
     const bool drawsPicture = FrameCount() > 0 && composition_.Width > 0 && composition_.Height > 0;
@@ -346,17 +355,17 @@ bool TGIFImage::ComputeOpaque() const {
            (tile_ || stretchActive_ || (width() <= ImageWidth() && height() <= ImageHeight()));
 }
 
-void TGIFImage::RefreshOpaque() {
+void GifImage::RefreshOpaque() {
     stretchActive_ = ComputeStretchActive();
     SetOpaque(ComputeOpaque());
 }
 
-void TGIFImage::SetOpaque(bool opaque) {
+void GifImage::SetOpaque(bool opaque) {
     opaque_ = opaque;
     setAttribute(Qt::WA_OpaquePaintEvent, opaque);
 }
 
-void TGIFImage::EnableTimer(bool on) {
+void GifImage::EnableTimer(bool on) {
     // Starting a running QTimer restarts it: repaints would keep postponing the tick.
     if (!on) {
         timer_.stop();

@@ -26,47 +26,36 @@ class GifLoadAborted : public std::exception {
 //
 // Qt draws a child over its parent's painting, so the composed frame is drawn masked
 // straight over it; no copy of the window's surface is kept.
-class TGIFImage : public QWidget {
+class GifImage : public QWidget {
     Q_OBJECT
   public:
-    using Notification = std::function<void(TGIFImage&)>;
+    using Notification = std::function<void(GifImage&)>;
 
-    explicit TGIFImage(QWidget* parent = nullptr);
-    ~TGIFImage() override;
+    explicit GifImage(QWidget* parent = nullptr);
+    ~GifImage() override;
 
     // Each setter does nothing when the value does not change, except SetFileName,
     // which loads the file every time.
-    bool Animate() const { return animate_; }
     void SetAnimate(bool on);
-    bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool on);
-    bool Center() const { return center_; }
     void SetCenter(bool on);
-    // The frame shown, or while animating the one the next tick draws (from 1). A
-    // number outside the frames is ignored.
-    int CurrentFrame() const { return currentFrame_; }
+    // Shows the frame of that number (from 1); a number outside the frames is ignored.
     void SetCurrentFrame(int frame);
-    const QString& FileName() const { return fileName_; }
     // Loads the file; see LoadFromFile.
     void SetFileName(const QString& name);
     // Repeats for ever, whatever the file's loop count says.
-    bool Loop() const { return loop_; }
     void SetLoop(bool on);
-    // Playback speed in percent: delays are scaled by 100 / Speed. Never below 1.
-    int Speed() const { return speed_; }
+    // Playback speed in percent: delays are scaled by 100 / speed. Never below 1.
     void SetSpeed(int percent);
-    bool Stretch() const { return stretch_; }
     void SetStretch(bool on);
-    bool Tile() const { return tile_; }
     void SetTile(bool on);
     // Whether the picture is drawn at all. Not QWidget's visibility: with this off the
     // control keeps its rectangle and its mouse events and only stops drawing.
-    bool PictureVisible() const { return pictureVisible_; }
     void SetPictureVisible(bool on);
 
     // Fired before and after the shown frame changes.
-    Notification OnChanging;
-    Notification OnChange;
+    Notification onChanging;
+    Notification onChange;
 
     // Loads the named file (a relative name against the current directory). Returns
     // false and changes nothing when there is no such file. Throws GifLoadAborted when
@@ -76,22 +65,8 @@ class TGIFImage : public QWidget {
     void Tick();
     // Draws the control on the window at once, without waiting for the window's repaint.
     void PaintNow();
-
-    const GifDecoder& Gif() const { return gif_; }
-    int FrameCount() const { return gif_.FrameCount(); }
-    int ImageWidth() const { return gif_.ImageWidth; }
-    int ImageHeight() const { return gif_.ImageHeight; }
-    int LoopCount() const { return gif_.LoopCount; }
-    bool AnyTransparent() const { return gif_.AnyTransparent; }
-    const GifComposition& Composition() const { return composition_; }
-
-    bool Loaded() const { return loaded_; }
-    bool Animatable() const { return animatable_; }
-    int PassCount() const { return passCount_; }
-    bool FirstTick() const { return firstTick_; }
-    bool StretchActive() const { return stretchActive_; }
-    // The control covers its whole rectangle, so the window need not paint beneath it.
-    bool Opaque() const { return opaque_; }
+    // Runs while a frame is due: from the first repaint after a load until the last
+    // pass ends, and never while the control is hidden.
     const QTimer& Timer() const { return timer_; }
 
   protected:
@@ -103,6 +78,12 @@ class TGIFImage : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
+    int FrameCount() const { return gif_.FrameCount(); }
+    int ImageWidth() const { return gif_.ImageWidth; }
+    int ImageHeight() const { return gif_.ImageHeight; }
+    int LoopCount() const { return gif_.LoopCount; }
+    bool AnyTransparent() const { return gif_.AnyTransparent; }
+
     bool DecodeGif(const QByteArray& bytes);
     void DrawFrame(int frame);
     void DisposeFrame(int frame);
@@ -115,7 +96,9 @@ class TGIFImage : public QWidget {
     bool Finished() const;
     bool ComputeStretchActive() const;
     bool ComputeOpaque() const;
-    // Recomputes StretchActive and Opaque after a change of what they depend on.
+    // Recomputes whether the picture is stretched and whether it covers the whole
+    // control (the window need not paint beneath it) after a change of what they
+    // depend on.
     void RefreshOpaque();
     void SetOpaque(bool opaque);
     void EnableTimer(bool on);
@@ -128,7 +111,6 @@ class TGIFImage : public QWidget {
     bool autoSize_ = false;
     bool center_ = false;
     int currentFrame_ = 0;
-    QString fileName_;
     bool loop_ = false;
     int speed_ = 100;
     bool stretch_ = false;

@@ -5,8 +5,8 @@
 
 namespace marloven {
 
-TGIFImage* AddStar(QWidget* window) {
-    auto* star = new TGIFImage(window);
+GifImage* AddStar(QWidget* window) {
+    auto* star = new GifImage(window);
     star->setObjectName("GIFImage1");
     // The order a window built from its stored description assigns them in: Animate
     // comes before there are frames, so it only stores the flag, and the first repaint

@@ -19,10 +19,10 @@ const QImage& StonePicture() {
     return picture;
 }
 
-TLrsBmp* AddBackground(QWidget* window, QPoint at) {
-    auto* background = new TLrsBmp(window);
+BitmapPanel* AddBackground(QWidget* window, QPoint at) {
+    auto* background = new BitmapPanel(window);
     background->setObjectName("LrsBmp1");
-    background->SetBitMap(StonePicture());
+    background->SetPicture(StonePicture());
     background->move(at);
     background->lower();
     background->show();

@@ -52,6 +52,12 @@ TEST(CommitFile, CreatesTheDefaultFileWhenMissingAndRewritesAnExistingOne) {
     EXPECT_EQ(dir.Read("COMMIT.DAT"),
               "; mine\r\nNUMPLAYERS = 4\r\nCOMMTYPE = 3\r\nSOCKETNUMBER = 34889\r\n");
     EXPECT_EQ(FileCount(dir), 1u);
+
+    // The driver takes no control byte inside a value: a pasted tab or DEL is a blank.
+    CommitSettings typed = FourPlayers();
+    typed.socket = "34\t889\x7f";
+    ComposeCommitFile(dir.Path(), typed);
+    EXPECT_EQ(SplitLines(dir.Read("COMMIT.DAT")).lines[3], "SOCKETNUMBER = 34 889 ");
 }
 
 TEST(CommitFile, AFailedDefaultWriteLeavesNoHalfFile) {

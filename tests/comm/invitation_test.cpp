@@ -88,8 +88,8 @@ TEST(Invitation, HostileAndMalformedLinksAreRefusedWithTheirReason) {
 
 TEST(Invitation, ThePlainLineNamesWhatPlainDosboxNeeds) {
     EXPECT_EQ(InvitationPlainLine({InvitationStart::Network, {"198.51.100.4", 2130, false}}),
-              "Without Marloven: in DOSBox with ipx=true, type ipxnet connect 198.51.100.4 2130, "
-              "then start the game's network driver.");
+              "Without Marloven: a network game needs Marloven to join; install it, then "
+              "open this invitation.");
     EXPECT_NE(InvitationPlainLine({InvitationStart::Cable, {"198.51.100.4", 2324, false}})
                   .find("serial1=nullmodem server:198.51.100.4 port:2324"),
               std::string::npos);

@@ -30,35 +30,26 @@ TEST(LinkAddress, TakesNamesDottedIpv4AndBracketedIpv6WithOrWithoutAPort) {
 }
 
 TEST(LinkAddress, RefusesWhatCannotBeAnAddressSayingWhatIs) {
-    for (const char* text : {"999.1.1.1",
-                             "1.2.3",
-                             "1.2.3.4.5",
-                             "192.168.1.256",
-                             "3232235777",
-                             "",
-                             "host:",
-                             "host:0",
-                             "host:65536",
-                             "host:23x",
-                             "2001:db8::7",
-                             "[2001:db8::7",
-                             "[2001:db8::7]2323",
-                             "[1:2:3:4:5:6:7:8:9]",
-                             "[1::2::3]",
-                             "[12345::1]",
-                             "[::1]:",
-                             "-host",
-                             "host-.org",
-                             "a..b",
-                             "my host",
-                             "a>b",
-                             "x%y",
-                             "[::1.2.3.999]"}) {
+    for (const char* text :
+         {"999.1.1.1", "1.2.3", "1.2.3.4.5", "192.168.1.256", "3232235777", "", "host:", "host:0",
+          "host:65536", "host:23x", "2001:db8::7", "[2001:db8::7", "[2001:db8::7]2323",
+          "[1:2:3:4:5:6:7:8:9]", "[1::2::3]", "[12345::1]", "[::1]:", "-host", "host-.org", "a..b",
+          "my host", "a>b", "x%y", "[::1.2.3.999]",
+          // Forms the resolver reads as numbers: 127.0.0.1 both.
+          "0x7f.1", "0x7F000001:2323", "[::1]:99999", "[::1]:0"}) {
         EXPECT_FALSE(ParseLinkAddress(text, 7)) << text;
     }
     const std::string refusal = LinkAddressRefusal("999.1.1.1");
     EXPECT_NE(refusal.find("\"999.1.1.1\""), std::string::npos);
     EXPECT_NE(refusal.find("[2001:db8::7]"), std::string::npos);
+    // A bad port is blamed on the port.
+    for (const auto& [text, port] : {std::pair{"[::1]:99999", "99999"},
+                                     {"[::1]:0", "0"},
+                                     {"host.example.org:65536", "65536"}}) {
+        EXPECT_EQ(LinkAddressRefusal(text).rfind('"' + std::string(port) + "\" after the colon", 0),
+                  0u)
+            << text;
+    }
 }
 
 TEST(LinkAddress, HostingPortsAreOneRuleForTheBoxTheCheckAndTheMessage) {

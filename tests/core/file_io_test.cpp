@@ -3,13 +3,15 @@
 
 #include "core/cfg_store.h"
 #include "core/errors.h"
-#include "platform/os_file.h"
+#include "os/os_file.h"
 #include "tests/support/child_process.h"
 #include "tests/support/game_dir.h"
 #include "tests/support/write_failure.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 
 #ifndef _WIN32
 #include <csignal>
@@ -157,6 +159,40 @@ TEST(AtomicWrite, AFailedRewriteInPlaceLeavesTheOldFileWhole) {
     EXPECT_EQ(WriteFileAtomically(dir / "VK.CFG", "short"), broken);
     EXPECT_TRUE(dir.Read("VK.CFG") == old) << dir.Read("VK.CFG").size() << " bytes left";
     EXPECT_EQ(FileCount(dir), 1u);
+#endif
+}
+
+// On a full ext4 disk the reservation itself fails after growing the file with zeros:
+// the file must be cut back to what it held. A disk of the test's own, on a loop device.
+TEST(AtomicWrite, AReservationThatFailsOnAFullExt4DiskLeavesTheFileAsItWas) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no loop devices here";
+#else
+    GameDir dir({{"disk.img", ""}});
+    fs::resize_file(dir / "disk.img", 8 << 20);
+    fs::create_directory(dir / "disk");
+    const std::string quiet = " '" + (dir / "disk.img").string() + "' >/dev/null 2>&1";
+    if (geteuid() != 0 || std::system(("mkfs.ext4 -q -F" + quiet).c_str()) != 0 ||
+        std::system(("mount -o loop" + quiet + " '" + (dir / "disk").string() + "'").c_str())) {
+        GTEST_SKIP() << "needs root, mkfs.ext4 and a loop device";
+    }
+    const std::shared_ptr<void> unmount(nullptr, [&](void*) {
+        std::system(("umount -l '" + (dir / "disk").string() + "'").c_str());
+    });
+    const std::string old(20000, 'o');
+    std::ofstream(dir / "disk/VK.CFG", std::ios::binary) << old;
+    {
+        std::ofstream filler(dir / "disk/filler", std::ios::binary);
+        while (filler << std::string(4096, 'f') && filler.flush()) {
+        }
+    }
+    fs::resize_file(dir / "disk/filler", fs::file_size(dir / "disk/filler") - (32 << 10));
+    WriteFailureForTesting noNewFiles(std::make_error_code(std::errc::permission_denied),
+                                      WriteFailureForTesting::Scope::NewFiles);
+    EXPECT_EQ(WriteFileAtomically(dir / "disk/VK.CFG", std::string(256 << 10, 'n')),
+              std::make_error_code(std::errc::no_space_on_device));
+    const auto left = ReadWholeFile(dir / "disk/VK.CFG").value_or("");
+    EXPECT_TRUE(left == old) << left.size() << " bytes left of " << old.size();
 #endif
 }
 

@@ -16,13 +16,13 @@ TEST(MouseTweakFile, HoldsFourCrLfLinesWithTheBoxTextsAsTyped) {
 }
 
 // A setting pasted with line breaks must not become lines of its own: the program would
-// read "VK.EXE" as the vertical setting.
+// read "VK.EXE" as the vertical setting. Tab and DEL are no part of a setting either.
 TEST(MouseTweakFile, LineBreaksAndControlBytesInABoxStayOnItsLine) {
     test::GameDir dir;
-    ASSERT_FALSE(
-        WriteMouseTweakFile(dir.Path(), {"VK.EXE", "-nopred", "12\r\nVK.EXE\r\n-evil", "5\x1a"}));
+    ASSERT_FALSE(WriteMouseTweakFile(
+        dir.Path(), {"VK.EXE", "-nopred\t-f2", "12\r\nVK.EXE\r\n-evil", "5\x1a\x7f"}));
     EXPECT_EQ(dir.Read("VKSETMS.DAT"),
-              std::string("VK.EXE\r\n-nopred\r\n12 VK.EXE -evil\r\n5 \r\n"));
+              std::string("VK.EXE\r\n-nopred -f2\r\n12 VK.EXE -evil\r\n5  \r\n"));
 }
 
 } // namespace

@@ -29,9 +29,9 @@ std::vector<int> View(const GifComposition& composition) {
     return view;
 }
 
-ImageBlock Solid(int left, int top, int width, int height, std::uint8_t index) {
-    return gifenc::MakeImage(left, top, width, height,
-                             std::vector<std::uint8_t>(std::size_t(width) * height, index));
+GifImageBlock Solid(int left, int top, int width, int height, std::uint8_t index) {
+    return MakeGifImage(left, top, width, height,
+                        std::vector<std::uint8_t>(std::size_t(width) * height, index));
 }
 
 // 3 x 2 picture: frame 1 fills it with 1; frame 2 (transparent index 0) paints 2 over the
@@ -43,7 +43,7 @@ struct Sequence {
     std::vector<std::vector<int>> views;
 
     explicit Sequence(int disposal) {
-        ImageBlock left = Solid(0, 0, 1, 2, 2);
+        GifImageBlock left = Solid(0, 0, 1, 2, 2);
         left.indices[0] = 0;
         GifWriter file(3, 2, DistinctColours(8));
         file.Image(Solid(0, 0, 3, 2, 1));

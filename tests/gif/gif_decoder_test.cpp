@@ -37,11 +37,11 @@ TEST(GifDecoder, FileWithoutAnyColourTableIsAllBlackAtItsSize) {
 }
 
 TEST(GifDecoder, PixelsTakeTheirColoursFromTheFramesOwnTableOrTheGlobalOne) {
-    ImageBlock own = Block(0, 0, 5, 3, 8);
+    GifImageBlock own = Block(0, 0, 5, 3, 8);
     own.localTable = DistinctColours(8);
-    ImageBlock shared = Block(0, 0, 5, 3, 2);
+    GifImageBlock shared = Block(0, 0, 5, 3, 2);
     // Global entries differ from the local ones, so a frame using the wrong table shows.
-    std::vector<Colour> global = {{200, 1, 1}, {201, 2, 2}};
+    std::vector<GifColour> global = {{200, 1, 1}, {201, 2, 2}};
     const auto gif = Decode(GifWriter(5, 3, global).Image(own).Image(shared).Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 2);
     EXPECT_EQ(ShownIndices(gif->Frames[0]), AsInts(own.indices));
@@ -52,9 +52,9 @@ TEST(GifDecoder, PixelsTakeTheirColoursFromTheFramesOwnTableOrTheGlobalOne) {
 }
 
 TEST(GifDecoder, LocalTableLargerThanTheGlobalOneRaisesGlobalBitsForLaterFrames) {
-    ImageBlock large = Block(0, 0, 2, 2);
+    GifImageBlock large = Block(0, 0, 2, 2);
     large.localTable = DistinctColours(16);
-    ImageBlock small = Block(0, 0, 2, 2);
+    GifImageBlock small = Block(0, 0, 2, 2);
     small.localTable = DistinctColours(4);
     GifWriter file(2, 2, DistinctColours(2));
     file.Image(Block(0, 0, 2, 2, 2));
@@ -73,11 +73,11 @@ TEST(GifDecoder, GraphicControlAppliesToTheNextImageOnlyAndTheLaterOfTwoWins) {
     file.Control({.disposal = 2, .delay = 9, .transparentIndex = 0});
     const auto gif = Decode(file.Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 2);
-    const TFrame& first = gif->Frames[0];
+    const GifFrame& first = gif->Frames[0];
     EXPECT_EQ(first.Disposal, 1);
     EXPECT_EQ(first.Delay, 250);
     EXPECT_FALSE(first.Transparent);
-    const TFrame& second = gif->Frames[1];
+    const GifFrame& second = gif->Frames[1];
     EXPECT_EQ(second.Disposal, 0);
     EXPECT_EQ(second.Delay, 1);
     EXPECT_FALSE(second.Transparent);
@@ -134,7 +134,7 @@ TEST(GifDecoder, FramesReachingBeyondTheScreenEnlargeThePicture) {
 TEST(GifDecoder, InterlacedRowsLandInTheirPlaceForEveryHeightFromOneToNine) {
     for (int height = 1; height <= 9; ++height) {
         SCOPED_TRACE(height);
-        ImageBlock block;
+        GifImageBlock block;
         block.width = 3;
         block.height = height;
         block.interlaced = true;
@@ -150,12 +150,12 @@ TEST(GifDecoder, InterlacedRowsLandInTheirPlaceForEveryHeightFromOneToNine) {
 }
 
 TEST(GifDecoder, TransparentPixelsAreBlackInTheImageExactlyWhereTheMaskIsWhite) {
-    ImageBlock block = Block(0, 0, 37, 3, 4); // wider than one 32-bit mask word
+    GifImageBlock block = Block(0, 0, 37, 3, 4); // wider than one 32-bit mask word
     GifWriter file(37, 3, DistinctColours(4));
     file.Control({.transparentIndex = 2});
     const auto gif = Decode(file.Image(block).Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 1);
-    const TFrame& frame = gif->Frames[0];
+    const GifFrame& frame = gif->Frames[0];
     EXPECT_TRUE(gif->AnyTransparent);
     EXPECT_EQ(frame.TransparentIndex, 2);
     ASSERT_EQ(FrameMask(frame).Bits.size(), block.indices.size());
@@ -170,8 +170,8 @@ TEST(GifDecoder, TransparentPixelsAreBlackInTheImageExactlyWhereTheMaskIsWhite) 
 
 TEST(GifDecoder, CommentsPlainTextAndOtherApplicationExtensionsArePassedOver) {
     const std::string plainText =
-        "\x21\x01\x0c"s + std::string(12, '\x01') + gifenc::SubBlocks("Hello, world");
-    const std::string xmp = "\x21\xff\x0bXMP DataXMP" + gifenc::SubBlocks(std::string(300, 'x'));
+        "\x21\x01\x0c"s + std::string(12, '\x01') + GifSubBlocks("Hello, world");
+    const std::string xmp = "\x21\xff\x0bXMP DataXMP" + GifSubBlocks(std::string(300, 'x'));
     const auto gif = Decode(GifWriter(2, 2, DistinctColours(4))
                                 .Comment(std::string(600, ';'))
                                 .Raw(plainText)

@@ -16,8 +16,8 @@ std::unique_ptr<GifDecoder> DecodeData(int width, int height, const std::string&
                                        std::optional<std::uint8_t> transparent = {}) {
     GifWriter file(width, height, DistinctColours(256));
     file.Control({.disposal = 0, .delay = 0, .transparentIndex = transparent});
-    file.Raw("\x2c" + gifenc::Word(0) + gifenc::Word(0) + gifenc::Word(width) +
-             gifenc::Word(height) + std::string(1, '\0') + data);
+    file.Raw("\x2c" + GifWord(0) + GifWord(0) + GifWord(width) + GifWord(height) +
+             std::string(1, '\0') + data);
     return Decode(file.Image(Block(0, 0, 2, 1)).Trailer().Bytes());
 }
 
@@ -27,7 +27,7 @@ std::string Codes(int minCodeSize, int width, const std::vector<int>& codes) {
     for (const int code : codes) {
         packed.emplace_back(code, width);
     }
-    return std::string(1, static_cast<char>(minCodeSize)) + gifenc::PackCodes(packed);
+    return std::string(1, static_cast<char>(minCodeSize)) + PackGifCodes(packed);
 }
 
 TEST(GifPixels, EveryCodeSizeAndSubBlockLengthRoundTrips) {
@@ -36,7 +36,7 @@ TEST(GifPixels, EveryCodeSizeAndSubBlockLengthRoundTrips) {
         for (int minCodeSize = 2; minCodeSize <= 8; ++minCodeSize) {
             SCOPED_TRACE(testing::Message()
                          << "sub-block " << subBlock << " code size " << minCodeSize);
-            ImageBlock block = Block(0, 0, 61, 7, 1 << minCodeSize);
+            GifImageBlock block = Block(0, 0, 61, 7, 1 << minCodeSize);
             block.subBlockSize = subBlock;
             const auto gif =
                 Decode(GifWriter(61, 7, DistinctColours(256)).Image(block).Trailer().Bytes());
@@ -49,9 +49,9 @@ TEST(GifPixels, EveryCodeSizeAndSubBlockLengthRoundTrips) {
 TEST(GifPixels, FullCodeTableServesUntilTheNextClearCode) {
     for (const bool clearWhenFull : {true, false}) {
         SCOPED_TRACE(clearWhenFull);
-        ImageBlock noise = Block(0, 0, 300, 90, 256); // enough codes to fill the table twice
+        GifImageBlock noise = Block(0, 0, 300, 90, 256); // enough codes to fill the table twice
         noise.clearWhenFull = clearWhenFull;
-        ImageBlock runs = Block(0, 0, 300, 90, 3); // long strings, deep chains
+        GifImageBlock runs = Block(0, 0, 300, 90, 3); // long strings, deep chains
         runs.clearWhenFull = clearWhenFull;
         const auto gif = Decode(
             GifWriter(300, 90, DistinctColours(256)).Image(noise).Image(runs).Trailer().Bytes());
@@ -71,17 +71,17 @@ TEST(GifPixels, ClearCodesRestartTheTableAndCodeWidthAnywhere) {
     // Three clears in front, then 1, 2, 6 ("1 2"), after which codes take 4 bits; a clear
     // in the middle brings back 3-bit codes, and 6 is then made anew as "3 3".
     const auto gif = DecodeData(9, 1,
-                                "\x02" + gifenc::PackCodes({{4, 3},
-                                                            {4, 3},
-                                                            {4, 3},
-                                                            {1, 3},
-                                                            {2, 3},
-                                                            {6, 3},
-                                                            {4, 4},
-                                                            {3, 3},
-                                                            {6, 3},
-                                                            {3, 3},
-                                                            {5, 4}}));
+                                "\x02" + PackGifCodes({{4, 3},
+                                                       {4, 3},
+                                                       {4, 3},
+                                                       {1, 3},
+                                                       {2, 3},
+                                                       {6, 3},
+                                                       {4, 4},
+                                                       {3, 3},
+                                                       {6, 3},
+                                                       {3, 3},
+                                                       {5, 4}}));
     EXPECT_EQ(ShownIndices(gif->Frames[0]), (std::vector<int>{1, 2, 1, 2, 3, 3, 3, 3, 0}));
     EXPECT_EQ(gif->FrameCount(), 2);
 }
@@ -98,14 +98,14 @@ TEST(GifPixels, PixelsTheDataDoesNotSupplyAreIndexZeroAndOpaque) {
     EXPECT_EQ(FrameMask(none->Frames[0]).Bits, (std::vector<std::uint8_t>{0, 0}));
     // Data that stops without an end code, on a byte boundary.
     const auto cut =
-        DecodeData(3, 2, "\x02" + gifenc::PackCodes({{4, 3}, {3, 3}, {3, 3}, {3, 3}, {3, 4}}), 0);
+        DecodeData(3, 2, "\x02" + PackGifCodes({{4, 3}, {3, 3}, {3, 3}, {3, 3}, {3, 4}}), 0);
     ASSERT_EQ(cut->FrameCount(), 2);
     EXPECT_EQ(ShownIndices(cut->Frames[0]), (std::vector<int>{3, 3, 3, 3, 0, 0}));
     EXPECT_EQ(FrameMask(cut->Frames[0]).Bits, std::vector<std::uint8_t>(6, 0));
 }
 
 TEST(GifPixels, DataBeyondTheLastRowIsPassedOverUpToTheTerminator) {
-    ImageBlock extra = Block(0, 0, 4, 4, 4);
+    GifImageBlock extra = Block(0, 0, 4, 4, 4);
     extra.height = 2; // the data holds four rows, the descriptor claims two
     const auto gif = Decode(GifWriter(4, 4, DistinctColours(4))
                                 .Image(extra)
@@ -121,7 +121,7 @@ TEST(GifPixels, MinimumCodeSizesTooLargeForTheTablesEndOnlyThatFrame) {
     for (const int size : {12, 255}) {
         SCOPED_TRACE(size);
         const auto gif = DecodeData(
-            3, 1, std::string(1, static_cast<char>(size)) + gifenc::SubBlocks("\xff\xff\xff"), 1);
+            3, 1, std::string(1, static_cast<char>(size)) + GifSubBlocks("\xff\xff\xff"), 1);
         ASSERT_EQ(gif->FrameCount(), 2);
         EXPECT_EQ(FrameMask(gif->Frames[0]).Bits, (std::vector<std::uint8_t>{0, 0, 0}));
         EXPECT_EQ(gif->Frames[1].Width, 2);
@@ -140,14 +140,14 @@ TEST(GifPixels, CodeChainsAsLongAsTheTableOrEndlessAreBounded) {
         }
     }
     longest.insert(longest.end(), 20, {4095, 12});
-    const auto chain = DecodeData(1000, 1000, "\x02" + gifenc::PackCodes(longest));
+    const auto chain = DecodeData(1000, 1000, "\x02" + PackGifCodes(longest));
     ASSERT_EQ(chain->FrameCount(), 2);
     EXPECT_EQ(ShownIndices(chain->Frames[0]), std::vector<int>(1000 * 1000, 0));
 
     // Code 7, read while 6 is the next free one, becomes the previous code, so entry 7
     // is made to extend itself: following it never ends.
     const std::string loop =
-        "\x02" + gifenc::PackCodes({{4, 3}, {0, 3}, {7, 3}, {3, 3}, {7, 4}, {5, 4}});
+        "\x02" + PackGifCodes({{4, 3}, {0, 3}, {7, 3}, {3, 3}, {7, 4}, {5, 4}});
     const auto endless = DecodeData(8, 1, loop);
     ASSERT_EQ(endless->FrameCount(), 2);
     EXPECT_EQ(ShownIndices(endless->Frames[0]), (std::vector<int>{0, 0, 0, 3, 0, 0, 0, 0}));

@@ -5,8 +5,8 @@
 
 namespace marloven::testgif {
 
-std::vector<Colour> DistinctColours(int count) {
-    std::vector<Colour> colours;
+std::vector<GifColour> DistinctColours(int count) {
+    std::vector<GifColour> colours;
     for (int i = 0; i < count; ++i) {
         colours.push_back({static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
                            static_cast<std::uint8_t>(i * 37 + 11)});
@@ -15,7 +15,7 @@ std::vector<Colour> DistinctColours(int count) {
 }
 
 std::uint32_t ShownColour(int index) {
-    const Colour c = DistinctColours(index + 1).back();
+    const GifColour c = DistinctColours(index + 1).back();
     return kGifBlack | (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
 }
 
@@ -29,9 +29,8 @@ std::vector<std::uint8_t> Pattern(int count, int modulo, int seed) {
     return indices;
 }
 
-ImageBlock Block(int left, int top, int width, int height, int modulo) {
-    return gifenc::MakeImage(left, top, width, height,
-                             Pattern(width * height, modulo, left * 31 + top));
+GifImageBlock Block(int left, int top, int width, int height, int modulo) {
+    return MakeGifImage(left, top, width, height, Pattern(width * height, modulo, left * 31 + top));
 }
 
 std::unique_ptr<GifDecoder> Decode(const std::string& bytes) {
@@ -40,7 +39,7 @@ std::unique_ptr<GifDecoder> Decode(const std::string& bytes) {
     return gif;
 }
 
-std::vector<int> ShownIndices(const TFrame& frame) {
+std::vector<int> ShownIndices(const GifFrame& frame) {
     std::vector<int> indices;
     for (const std::uint32_t pixel : FramePicture(frame).Pixels) {
         const int red = static_cast<int>((pixel >> 16) & 0xff);

@@ -59,20 +59,20 @@ TEST_F(FromHomeHelper, DISABLED_JoinsTheInvitation) {
     ASSERT_TRUE(parsed.invitation) << parsed.refusal;
     Player& joiner = *guest_;
     LinkDialog& link = joiner.Link();
-    TNetNoPlayers& players = *joiner.launcher.forms->NetNoPlayers;
-    TDial& phonebook = *joiner.launcher.forms->Dial;
+    PlayersDialog& players = *joiner.launcher.forms->players;
+    PickOpponentDialog& phonebook = *joiner.launcher.forms->pickOpponent;
     switch (parsed.invitation->start) {
     case InvitationStart::ModemCall:
-        WhenOpened(phonebook, [&phonebook] { phonebook.DialButton->click(); });
+        WhenOpened(phonebook, [&phonebook] { phonebook.dialButton->click(); });
         break;
     case InvitationStart::Network:
         WhenOpened(players, [&players] { players.CountButton(2)->click(); });
         [[fallthrough]];
     case InvitationStart::Cable:
-        WhenOpened(link, [&link] { link.OKButton->click(); });
+        WhenOpened(link, [&link] { link.okButton->click(); });
         break;
     }
-    joiner.Main().OpenInvitation(*parsed.invitation);
+    joiner.Window().OpenInvitation(*parsed.invitation);
     EXPECT_FALSE(WriteFileAtomically(HelperFolder() / "joiner.log", joiner.Log()));
 }
 
@@ -80,7 +80,7 @@ TEST_F(FromHomeHelper, DISABLED_JoinsTheInvitation) {
 // answer, it says where its settings are.
 TEST_F(FromHomeHelper, DISABLED_HostsUntilKilled) {
     Player& host = *host_;
-    host.Main().AskRouter1->setChecked(true);
+    host.Window().askRouterAction->setChecked(true);
     host.WatchLinks({});
     const WhenReady answered(
         [&] { return RouterAnswered(host); },
@@ -88,7 +88,7 @@ TEST_F(FromHomeHelper, DISABLED_HostsUntilKilled) {
             EXPECT_FALSE(WriteFileAtomically(HelperFolder() / "hosting",
                                              host.launcher.settings.FileName().toStdString()));
         });
-    host.ChooseLink([&] { host.Main().AlreadyButton->click(); }, {}, 2324);
+    host.ChooseLink([&] { host.Window().alreadyConnectedButton->click(); }, {}, 2324);
 }
 
 class InternetPlayFromHome : public InternetPlay {
@@ -112,7 +112,7 @@ class InternetPlayFromHome : public InternetPlay {
         ASSERT_EQ(lab_->Failure(), "");
         home_.emplace(*lab_, "home");
         ASSERT_TRUE(home_->Entered());
-        host_->Main().AskRouter1->setChecked(true);
+        host_->Window().askRouterAction->setChecked(true);
         host_->WatchLinks({});
         kind_ = kind;
     }
@@ -154,7 +154,7 @@ class InternetPlayFromHome : public InternetPlay {
                 }
                 told = *answer;
                 listed = Listed(port);
-                host_->window->InviteButton->click();
+                host_->window->inviteButton->click();
                 const QString invitation = QGuiApplication::clipboard()->text().section('\n', 0, 0);
                 joiner = StartHelper(*lab_, "outside", "DISABLED_JoinsTheInvitation", scratch_,
                                      invitation);
@@ -181,7 +181,10 @@ class InternetPlayFromHome : public InternetPlay {
 TEST_F(InternetPlayFromHome, ACableJoinerOnTheInternetReachesTheHostThroughThePortItOpened) {
     HostForTheInternet(
         2324,
-        [this] { host_->ChooseLink([this] { host_->Main().AlreadyButton->click(); }, {}, 2324); },
+        [this] {
+            host_->ChooseLink([this] { host_->Window().alreadyConnectedButton->click(); }, {},
+                              2324);
+        },
         "already", "already");
 }
 
@@ -189,11 +192,11 @@ TEST_F(InternetPlayFromHome, ANetworkPlayerOnTheInternetReachesTheHostsTunnelThr
     HostForTheInternet(
         2130,
         [this] {
-            TNetNoPlayers& players = *host_->launcher.forms->NetNoPlayers;
+            PlayersDialog& players = *host_->launcher.forms->players;
             host_->ChooseLink(
                 [&] {
                     WhenOpened(players, [&players] { players.CountButton(2)->click(); });
-                    host_->Main().NetworkButton->click();
+                    host_->Window().networkButton->click();
                 },
                 {}, 2130);
         },
@@ -204,7 +207,10 @@ TEST_F(InternetPlayFromHome, ANetworkPlayerOnTheInternetReachesTheHostsTunnelThr
 TEST_F(InternetPlayFromHome, ACableJoinerReachesTheHostThroughARouterThatSpeaksOnlyNatPmp) {
     HostForTheInternet(
         2324,
-        [this] { host_->ChooseLink([this] { host_->Main().AlreadyButton->click(); }, {}, 2324); },
+        [this] {
+            host_->ChooseLink([this] { host_->Window().alreadyConnectedButton->click(); }, {},
+                              2324);
+        },
         "already", "already", RouterKind::NatPmpOnly);
 }
 
@@ -212,7 +218,7 @@ TEST_F(InternetPlayFromHome, ACableJoinerReachesTheHostThroughARouterThatSpeaksO
 TEST_F(InternetPlayFromHome, ACallerOnTheInternetReachesTheAnsweringModemThroughTheRouter) {
     HostForTheInternet(
         2323,
-        [this] { host_->ChooseLink([this] { host_->Main().AnswerButton->click(); }, {}, 2323); },
+        [this] { host_->ChooseLink([this] { host_->Window().answerButton->click(); }, {}, 2323); },
         "dial", "answer");
 }
 
@@ -265,13 +271,13 @@ TEST_F(InternetPlayFromHome, WithoutARouterHostingGoesOnAndSaysToForwardThePortB
                                  answeredAfter = clock.elapsed();
                                  told = RouterAnswerOrCancel(*host_).value_or(QString());
                                  if (host_->window) {
-                                     host_->window->CancelButton->click();
+                                     host_->window->cancelButton->click();
                                  }
                              });
     clock.start();
     sinceTick.start();
     tick.start(50);
-    host_->ChooseLink([this] { host_->Main().AlreadyButton->click(); }, {}, 2324);
+    host_->ChooseLink([this] { host_->Window().alreadyConnectedButton->click(); }, {}, 2324);
     tick.stop();
     EXPECT_LE(answeredAfter, 2000 + 1000); // the bound, and the start before the router is asked
     EXPECT_LT(longestStall, 1000);

@@ -85,9 +85,9 @@ struct Player {
         for (const char* name : {"VK.EXE", "COMMIT.EXE", "VKSETMS.EXE"}) {
             fs::copy_file(fs::path(DOS_STANDIN_DIR) / name, launcher.dir / name);
         }
-        EXPECT_TRUE(Main().LoadSettings());
-        Main().GameOptionsPage->NetPred->setChecked(true); // "-nopred" for the game
-        Main().show();
+        EXPECT_TRUE(Window().LoadSettings());
+        Window().gameOptionsPage->noPredictionCheck->setChecked(true); // "-nopred" for the game
+        Window().show();
         WatchLinks({});
     }
     // The link window of each start; a hosting start asks routers as `routers` say.
@@ -100,27 +100,27 @@ struct Player {
                 return shown;
             });
     }
-    ~Player() { Main().hide(); }
+    ~Player() { Window().hide(); }
 
-    TMain& Main() { return launcher.Main(); }
-    LinkDialog& Link() { return *launcher.forms->Link; }
+    MainWindow& Window() { return launcher.Window(); }
+    LinkDialog& Link() { return *launcher.forms->link; }
 
     // Answers the link dialog that the click opens: host, or join the address.
     void ChooseLink(const std::function<void()>& click, const QString& joinAddress, int port) {
         LinkDialog& dialog = Link();
         WhenOpened(dialog, [&dialog, joinAddress, port] {
-            (joinAddress.isEmpty() ? dialog.HostButton : dialog.JoinButton)->click();
-            dialog.Port->setValue(port);
+            (joinAddress.isEmpty() ? dialog.hostButton : dialog.joinButton)->click();
+            dialog.portSpin->setValue(port);
             if (joinAddress.isEmpty()) {
                 // What the host tells the others, ready to paste: address and port.
-                dialog.CopyButton->click();
+                dialog.copyButton->click();
                 EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(QRegularExpression(
                     QString("^[0-9.]+:%1$").arg(port), QRegularExpression::MultilineOption)))
                     << QGuiApplication::clipboard()->text().toStdString();
             }
-            dialog.Address->selectAll(); // over what was remembered
-            Type(dialog.Address, joinAddress);
-            dialog.OKButton->click();
+            dialog.addressEdit->selectAll(); // over what was remembered
+            Type(dialog.addressEdit, joinAddress);
+            dialog.okButton->click();
         });
         click();
     }
@@ -159,18 +159,18 @@ class WhenReady {
 
 // Whether the start's link window shows what the router answered.
 inline bool RouterAnswered(const Player& player) {
-    return player.window && player.window->Router &&
-           !player.window->Router->text().startsWith("Asking");
+    return player.window && player.window->routerLabel &&
+           !player.window->routerLabel->text().startsWith("Asking");
 }
 
 // The router's answer as the start's window shows it; a start whose window never
 // showed one is cancelled, so that the test goes on to fail.
 inline std::optional<QString> RouterAnswerOrCancel(const Player& player) {
     if (RouterAnswered(player)) {
-        return player.window->Router->text();
+        return player.window->routerLabel->text();
     }
     if (player.window) {
-        player.window->CancelButton->click();
+        player.window->cancelButton->click();
     }
     return std::nullopt;
 }

@@ -92,6 +92,13 @@ TEST(PortMapping, AddressesBehindAnotherRouterAreToldApart) {
     EXPECT_NE(DescribeRouterAnswer(shared).find("100.64.7.9, is not on the internet"),
               std::string::npos);
     EXPECT_NE(DescribeRouterAnswer(shared).find("or let the other player host"), std::string::npos);
+    // A hostile router's outside "address" is not told as one.
+    const RouterAnswer nonsense =
+        MappedAnswer({PortProtocol::Tcp, 2323}, "upnp", "999999999999999", 2323, {}, kMappingLease);
+    EXPECT_EQ(DescribeRouterAnswer(nonsense).rfind("Your router opened TCP port 2323 but did not "
+                                                   "say its address",
+                                                   0),
+              0u);
 }
 
 TEST(PortMapping, TheRecordSurvivesTheSettingsAndAnExpiredOneNeedsNoRouter) {

@@ -17,8 +17,8 @@ using test::PressKey;
 using test::TypeText;
 
 TEST(NumberBoxKeys, AcceptsAPhoneNumberAndDiscardsLettersAndPlus) {
-    TEditInfo dialog;
-    auto* number = dialog.Number;
+    PhonebookEntryDialog dialog;
+    auto* number = dialog.numberEdit;
     TypeText(number, "(555) 123-4567");
     EXPECT_EQ(number->text(), "(555) 123-4567");
     TypeText(number, "x+*");
@@ -29,8 +29,8 @@ TEST(NumberBoxKeys, AcceptsAPhoneNumberAndDiscardsLettersAndPlus) {
 }
 
 TEST(NumberBoxKeys, APasteKeepsOnlyWhatTypingWouldAcceptAndWhereTheCursorWas) {
-    TEditInfo dialog;
-    auto* number = dialog.Number;
+    PhonebookEntryDialog dialog;
+    auto* number = dialog.numberEdit;
     TypeText(number, "99");
     number->setCursorPosition(1);
     QGuiApplication::clipboard()->setText("Tel:+1 (555)\t12a3");
@@ -44,21 +44,21 @@ TEST(NumberBoxKeys, APasteKeepsOnlyWhatTypingWouldAcceptAndWhereTheCursorWas) {
 
 TEST(NumberBoxKeys, AStoredNumberWithOtherCharactersIsShownWholeAndKeptWhenTypingAround) {
     // Typing must not strip what the player never typed: the entry would lose bytes.
-    TEditInfo dialog;
+    PhonebookEntryDialog dialog;
     dialog.SetEntry("Ann", "1-800-CALL+x");
     EXPECT_EQ(dialog.NumberText(), "1-800-CALL+x");
-    dialog.Number->end(false);
-    TypeText(dialog.Number, "7z");
+    dialog.numberEdit->end(false);
+    TypeText(dialog.numberEdit, "7z");
     EXPECT_EQ(dialog.NumberText(), "1-800-CALL+x7");
-    dialog.Number->home(false);
-    TypeText(dialog.Number, "+2");
+    dialog.numberEdit->home(false);
+    TypeText(dialog.numberEdit, "+2");
     EXPECT_EQ(dialog.NumberText(), "21-800-CALL+x7");
 }
 
 TEST(FilteredBoxKeys, ARefusedKeyOverASelectionLeavesTextAndSelectionAlone) {
     // Tabbing into a box selects its text; a refused key must not wipe it out.
-    TNetNoPlayers players;
-    auto* socket = players.Socket;
+    PlayersDialog players;
+    auto* socket = players.socketEdit;
     players.SetSocketText("34889");
     socket->selectAll();
     TypeText(socket, "x");
@@ -70,22 +70,22 @@ TEST(FilteredBoxKeys, ARefusedKeyOverASelectionLeavesTextAndSelectionAlone) {
     TypeText(socket, "7");
     EXPECT_EQ(socket->text(), "3789");
 
-    TEditInfo entry;
+    PhonebookEntryDialog entry;
     entry.SetEntry("Ann", "555-0101");
-    entry.Number->selectAll();
-    TypeText(entry.Number, "a");
+    entry.numberEdit->selectAll();
+    TypeText(entry.numberEdit, "a");
     EXPECT_EQ(entry.NumberText(), "555-0101");
 }
 
 TEST(NameBoxKeys, AcceptsAnyCharacter) {
-    TEditInfo dialog;
-    TypeText(dialog.Name, "Zoë +#~");
+    PhonebookEntryDialog dialog;
+    TypeText(dialog.nameEdit, "Zoë +#~");
     EXPECT_EQ(dialog.NameText(), "Zoë +#~");
 }
 
 TEST(SocketBoxKeys, AcceptsDigitsAndTildeOnlyWhetherTypedOrPasted) {
-    TNetNoPlayers dialog;
-    auto* socket = dialog.Socket;
+    PlayersDialog dialog;
+    auto* socket = dialog.socketEdit;
     TypeText(socket, "3a4-8~ 8.9");
     EXPECT_EQ(socket->text(), "348~89");
     PressKey(socket, Qt::Key_Backspace);

@@ -52,25 +52,25 @@ class DriverStart : public testing::Test {
         return launcher.dir.Read("standin.log");
     }
     std::string Dial() {
-        TDial& phonebook = *launcher.forms->Dial;
+        PickOpponentDialog& phonebook = *launcher.forms->pickOpponent;
         WhenOpened(phonebook, [&phonebook] {
-            phonebook.PhoneList->setCurrentItem(phonebook.PhoneList->topLevelItem(0));
-            phonebook.DialButton->click();
+            phonebook.phoneList->setCurrentItem(phonebook.phoneList->topLevelItem(0));
+            phonebook.dialButton->click();
         });
-        return Start([this] { main.DialButton->click(); });
+        return Start([this] { main.dialButton->click(); });
     }
     std::string Network(int players) {
-        TNetNoPlayers& dialog = *launcher.forms->NetNoPlayers;
+        PlayersDialog& dialog = *launcher.forms->players;
         WhenOpened(dialog, [&dialog, players] {
-            dialog.Socket->setText("~");
+            dialog.socketEdit->setText("~");
             dialog.CountButton(players)->click();
         });
-        return Start([this] { main.KaliButton->click(); });
+        return Start([this] { main.kaliButton->click(); });
     }
 
     std::unique_ptr<GameRunner> runner_;
     Launcher launcher;
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
 };
 
 bool Has(const std::string& log, const std::string& part) {
@@ -79,14 +79,14 @@ bool Has(const std::string& log, const std::string& part) {
 
 TEST_F(DriverStart, TheDriverSeesTheFileAndTheSwitchesAndStartsTheGameItNames) {
     // "Ticdup 8" is the list's fourth item: the driver gets -f3, except for a dial.
-    const std::string answer = Start([this] { main.AnswerButton->click(); });
+    const std::string answer = Start([this] { main.answerButton->click(); });
     EXPECT_EQ(answer.rfind("start COMMIT.EXE\narg -nopred\narg -f3\ndir ", 0), 0u) << answer;
     EXPECT_TRUE(Has(answer, "file COMMIT.DAT\n| [Commit]\n")) << answer;
     EXPECT_TRUE(Has(answer, "| CONNECTTYPE = 1\n")) << answer;
     EXPECT_TRUE(Has(answer, "starts VK.EXE -nopred -f3\nend\nstart VK.EXE\narg -nopred\narg -f3\n"))
         << answer;
 
-    const std::string already = Start([this] { main.AlreadyButton->click(); });
+    const std::string already = Start([this] { main.alreadyConnectedButton->click(); });
     EXPECT_EQ(already.rfind("start COMMIT.EXE\narg -nopred\narg -f3\ndir ", 0), 0u) << already;
     EXPECT_TRUE(Has(already, "| CONNECTTYPE = 2\n")) << already;
     EXPECT_TRUE(Has(already, "\nstart VK.EXE\n")) << already;
@@ -113,8 +113,8 @@ TEST_F(DriverStart, TheDriverSeesTheFileAndTheSwitchesAndStartsTheGameItNames) {
 
 TEST_F(DriverStart, WithTheMouseTweakTheHelperStartsTheDriverAndTheDriverTheGame) {
     std::filesystem::copy_file(STANDIN_PATH, launcher.dir / "VKSETMS.EXE");
-    main.GameOptionsPage->SetMouse->click();
-    const std::string log = Start([this] { main.AnswerButton->click(); });
+    main.gameOptionsPage->tweakMouseCheck->click();
+    const std::string log = Start([this] { main.answerButton->click(); });
     EXPECT_EQ(log.rfind("start VKSETMS.EXE\n", 0), 0u) << log;
     EXPECT_TRUE(Has(log, "\nstart COMMIT.EXE\narg -nopred\narg -f3\n")) << log;
     EXPECT_TRUE(Has(log, "| CONNECTTYPE = 1\n")) << log;

@@ -52,7 +52,7 @@ class CommStart : public testing::Test {
     explicit CommStart(GameDir::Files files = {{"VK.CFG", kModemConfig}, {"COMMIT.EXE", ""}})
         : launcher(files) {
         EXPECT_TRUE(main.LoadSettings());
-        main.GameOptionsPage->NetPred->setChecked(false);
+        main.gameOptionsPage->noPredictionCheck->setChecked(false);
         // What the driver found when it started, and whether the window was hidden then.
         launcher.runner.whileRunning = [this](const GameStart&) {
             fileWhenStarted = launcher.dir.Read("COMMIT.DAT");
@@ -64,26 +64,26 @@ class CommStart : public testing::Test {
 
     // Opens the phonebook with "&Dial" and picks the row, or cancels for -1.
     void DialRow(int row) {
-        TDial& phonebook = *launcher.forms->Dial;
+        PickOpponentDialog& phonebook = *launcher.forms->pickOpponent;
         WhenOpened(phonebook, [&phonebook, row] {
             if (row < 0) {
-                phonebook.CancelButton->click();
+                phonebook.cancelButton->click();
                 return;
             }
-            phonebook.PhoneList->setCurrentItem(phonebook.PhoneList->topLevelItem(row));
-            phonebook.DialButton->click();
+            phonebook.phoneList->setCurrentItem(phonebook.phoneList->topLevelItem(row));
+            phonebook.dialButton->click();
         });
-        main.DialButton->click();
+        main.dialButton->click();
     }
 
     // Clicks the button and answers the players dialog with the socket text and a count,
     // or with Cancel for 0.
     void StartNetwork(QPushButton* button, const QString& socket, int players) {
-        TNetNoPlayers& dialog = *launcher.forms->NetNoPlayers;
+        PlayersDialog& dialog = *launcher.forms->players;
         WhenOpened(dialog, [&, socket, players] {
-            offeredSocket = dialog.Socket->text();
-            dialog.Socket->setText(socket);
-            (players == 0 ? dialog.CancelButton : dialog.CountButton(players))->click();
+            offeredSocket = dialog.socketEdit->text();
+            dialog.socketEdit->setText(socket);
+            (players == 0 ? dialog.cancelButton : dialog.CountButton(players))->click();
         });
         button->click();
     }
@@ -97,14 +97,14 @@ class CommStart : public testing::Test {
     }
 
     Launcher launcher;
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     std::string fileWhenStarted;
     bool visibleWhileRunning = true;
     QString offeredSocket;
 };
 
 TEST_F(CommStart, AnswerFillsTheDefaultFileInPlaceFromTheModemPage) {
-    main.AnswerButton->click();
+    main.answerButton->click();
 
     std::vector<std::string> expected = DefaultCommitLines();
     expected[25] = "COMMTYPE = 2";
@@ -130,11 +130,11 @@ TEST_F(CommStart, AnswerFillsTheDefaultFileInPlaceFromTheModemPage) {
 }
 
 TEST_F(CommStart, AlreadyConnectedIsAModemLinkAndTakesTheControlsAsTheyStandNow) {
-    main.ModemPage->ComPort->setCurrentIndex(-1);
-    main.ModemPage->UseTone->setChecked(true);
-    main.ModemPage->DialOut->clear();
-    main.GameOptionsPage->NetPred->setChecked(true);
-    main.AlreadyButton->click();
+    main.modemPage->comPortCombo->setCurrentIndex(-1);
+    main.modemPage->toneDialCheck->setChecked(true);
+    main.modemPage->dialOutEdit->clear();
+    main.gameOptionsPage->noPredictionCheck->setChecked(true);
+    main.alreadyConnectedButton->click();
 
     EXPECT_TRUE(HasLine(launcher.dir, "COMMTYPE = 2"));
     EXPECT_TRUE(HasLine(launcher.dir, "CONNECTTYPE = 2"));
@@ -165,27 +165,27 @@ TEST_F(DialStart, WritesTheDialOutTextFollowedByThePickedNumberAndStartsWithoutT
 }
 
 TEST_F(DialStart, AnEntryAddedOnTheWayThroughTheLaunchersEntryDialogCanBeDialled) {
-    TDial& phonebook = *launcher.forms->Dial;
-    TEditInfo& entry = *launcher.forms->EditInfo;
+    PickOpponentDialog& phonebook = *launcher.forms->pickOpponent;
+    PhonebookEntryDialog& entry = *launcher.forms->phonebookEntry;
     WhenOpened(phonebook, [&] {
         WhenOpened(entry, [&entry] {
-            entry.Name->setText("Dee");
-            entry.Number->setText("(9) 876");
-            entry.OKButton->click();
+            entry.nameEdit->setText("Dee");
+            entry.numberEdit->setText("(9) 876");
+            entry.okButton->click();
         });
-        phonebook.PhoneList->clearSelection();
-        phonebook.AddEditButton->click();
-        phonebook.PhoneList->setCurrentItem(phonebook.PhoneList->topLevelItem(3));
-        phonebook.DialButton->click();
+        phonebook.phoneList->clearSelection();
+        phonebook.addEditButton->click();
+        phonebook.phoneList->setCurrentItem(phonebook.phoneList->topLevelItem(3));
+        phonebook.dialButton->click();
     });
-    main.DialButton->click();
+    main.dialButton->click();
     EXPECT_TRUE(HasLine(launcher.dir, "PHONENUMBER = \"ATDT(9) 876\""));
     EXPECT_EQ(launcher.dir.Read("MARLOVEN.PBK").size(), 4 * 82u);
     EXPECT_EQ(launcher.runner.runs.size(), 1u);
 }
 
 // A DOS driver reading text stops at Ctrl-Z, and a C string ends at a NUL: control
-// bytes from a crafted phonebook or VK.CFG reach COMMIT.DAT as blanks.
+// bytes from a crafted phonebook or VK.CFG (tab and DEL too) reach COMMIT.DAT as blanks.
 TEST_F(DialStart, ControlBytesOfTheNumberAndTheModemStringsArriveAsBlanks) {
     using namespace std::string_literals;
     launcher.dir.Write("MARLOVEN.PBK", PhonebookRecord("Eve", "55\x00#5\x1a#1\t2\xe9\x7f"s));
@@ -193,7 +193,7 @@ TEST_F(DialStart, ControlBytesOfTheNumberAndTheModemStringsArriveAsBlanks) {
                                  "DialOutString = \"ATDT\x00\"\r\n"s);
     ASSERT_TRUE(main.LoadSettings());
     DialRow(0);
-    EXPECT_TRUE(HasLine(launcher.dir, "PHONENUMBER = \"ATDT 55 #5 #1\t2\xe9\x7f\""));
+    EXPECT_TRUE(HasLine(launcher.dir, "PHONENUMBER = \"ATDT 55 #5 #1 2\xe9 \""));
     EXPECT_TRUE(HasLine(launcher.dir, "HANGUPSTRING = \"ATH +++ \""));
     EXPECT_EQ(launcher.runner.runs.size(), 1u);
 }
@@ -208,12 +208,12 @@ TEST_F(DialStart, NoPickOrAnEmptyNumberWritesAndStartsNothing) {
 
 TEST_F(DialStart, APhonebookThatCannotBeReadKeepsTheDialogShut) {
     launcher.dir.Write("MARLOVEN.PBK", PhonebookRecord("Ann", "1") + "cut");
-    TDial& phonebook = *launcher.forms->Dial;
+    PickOpponentDialog& phonebook = *launcher.forms->pickOpponent;
     QTimer::singleShot(0, &phonebook, [&phonebook] {
         ADD_FAILURE() << "the phonebook opened";
         phonebook.reject();
     });
-    main.DialButton->click();
+    main.dialButton->click();
     ASSERT_EQ(launcher.prompter.errors.size(), 1);
     EXPECT_TRUE(launcher.prompter.errors[0].contains("MARLOVEN.PBK"));
     EXPECT_FALSE(launcher.dir.Exists("COMMIT.DAT"));
@@ -235,7 +235,7 @@ TEST_F(DialStart, AFileThatCannotBeWrittenIsReportedAndTheWindowComesBack) {
 }
 
 TEST_F(CommStart, NetworkOffersTheStoredSocketAndStoresTheChosenTextBack) {
-    StartNetwork(main.NetworkButton, "~", 4);
+    StartNetwork(main.networkButton, "~", 4);
     EXPECT_EQ(offeredSocket, "1234");
     EXPECT_EQ(launcher.LineOf("SocketNumber"), "SocketNumber = ~");
     EXPECT_TRUE(HasLine(launcher.dir, "COMMTYPE = 3"));
@@ -246,7 +246,7 @@ TEST_F(CommStart, NetworkOffersTheStoredSocketAndStoresTheChosenTextBack) {
     EXPECT_TRUE(HasLine(launcher.dir, "INITSTRING = \"ATZ\""));
     EXPECT_EQ(Arguments(), std::vector<std::string>{"-f2"});
     // The next start offers what was stored.
-    StartNetwork(main.NetworkButton, "", 8);
+    StartNetwork(main.networkButton, "", 8);
     EXPECT_EQ(offeredSocket, "~");
 }
 
@@ -259,19 +259,19 @@ TEST_F(CommStart, OnlyALoneTildeStandsForTheDefaultSocket) {
                  {"~1", "SOCKETNUMBER = ~1"},
                  {"00017", "SOCKETNUMBER = 00017"}};
     for (const auto& socket : cases) {
-        StartNetwork(main.NetworkButton, socket.typed, 2);
+        StartNetwork(main.networkButton, socket.typed, 2);
         EXPECT_TRUE(HasLine(launcher.dir, socket.written)) << socket.written;
         EXPECT_EQ(launcher.LineOf("SocketNumber"), "SocketNumber = " + socket.typed.toStdString());
     }
 }
 
 TEST_F(CommStart, CancellingThePlayersDialogStoresWritesAndStartsNothing) {
-    StartNetwork(main.NetworkButton, "9", 5);
+    StartNetwork(main.networkButton, "9", 5);
     const std::string file = launcher.dir.Read("COMMIT.DAT");
     const std::vector<std::string> stored(launcher.store.Lines().begin(),
                                           launcher.store.Lines().end());
 
-    StartNetwork(main.KaliButton, "4321", 0);
+    StartNetwork(main.kaliButton, "4321", 0);
     EXPECT_EQ(launcher.dir.Read("COMMIT.DAT"), file);
     EXPECT_EQ(
         std::vector<std::string>(launcher.store.Lines().begin(), launcher.store.Lines().end()),
@@ -281,7 +281,7 @@ TEST_F(CommStart, CancellingThePlayersDialogStoresWritesAndStartsNothing) {
 
 TEST_F(CommStart, AFileThatCannotBeReadStopsTheNetworkStartButTheSocketStaysStored) {
     std::filesystem::create_directory(launcher.dir / "COMMIT.DAT");
-    StartNetwork(main.NetworkButton, "77", 3);
+    StartNetwork(main.networkButton, "77", 3);
     EXPECT_EQ(launcher.prompter.errors,
               QStringList{"Cannot open file " +
                           QString::fromStdString((launcher.dir / "COMMIT.DAT").string())});
@@ -291,7 +291,7 @@ TEST_F(CommStart, AFileThatCannotBeReadStopsTheNetworkStartButTheSocketStaysStor
 
 TEST_F(CommStart, AMissingDriverIsReportedAfterTheFileIsWritten) {
     std::filesystem::remove(launcher.dir / "COMMIT.EXE");
-    StartNetwork(main.NetworkButton, "~", 6);
+    StartNetwork(main.networkButton, "~", 6);
     EXPECT_EQ(launcher.prompter.messages, QStringList{"COMMIT.EXE was not found!"});
     EXPECT_TRUE(HasLine(launcher.dir, "NUMPLAYERS = 6"));
 }
@@ -299,11 +299,11 @@ TEST_F(CommStart, AMissingDriverIsReportedAfterTheFileIsWritten) {
 TEST(KaliKhan, StartsExactlyWhatNetworkStarts) {
     const auto startWith = [](auto button) {
         Launcher launcher({{"VK.CFG", kModemConfig}, {"COMMIT.EXE", ""}});
-        TMain& main = launcher.Main();
+        MainWindow& main = launcher.Window();
         EXPECT_TRUE(main.LoadSettings());
-        TNetNoPlayers& dialog = *launcher.forms->NetNoPlayers;
+        PlayersDialog& dialog = *launcher.forms->players;
         WhenOpened(dialog, [&dialog] {
-            dialog.Socket->setText("5150");
+            dialog.socketEdit->setText("5150");
             dialog.CountButton(7)->click();
         });
         (main.*button)->click();
@@ -312,9 +312,9 @@ TEST(KaliKhan, StartsExactlyWhatNetworkStarts) {
         return std::tuple(launcher.dir.Read("COMMIT.DAT"), launcher.store.CfgGet("SocketNumber"),
                           launcher.runner.runs.empty() ? "" : launcher.runner.runs[0].arguments);
     };
-    const auto network = startWith(&TMain::NetworkButton);
+    const auto network = startWith(&MainWindow::networkButton);
     EXPECT_NE(std::get<0>(network).find("NUMPLAYERS = 7\r\n"), std::string::npos);
-    EXPECT_EQ(startWith(&TMain::KaliButton), network);
+    EXPECT_EQ(startWith(&MainWindow::kaliButton), network);
 }
 
 } // namespace

@@ -43,13 +43,13 @@ TEST(CommandLineView, ShowsWhatEachStartWouldRunAndCopiesIt) {
     CommandLineView view;
     QString single, network, setup;
     WhenOpened(view, [&] {
-        single = view.StartText->toPlainText();
-        view.Start->setCurrentIndex(view.Start->findText("Network"));
-        network = view.StartText->toPlainText();
-        view.Start->setCurrentIndex(view.Start->findText("Setup"));
-        setup = view.StartText->toPlainText();
-        view.Start->setCurrentIndex(view.Start->findText("Answer"));
-        view.CopyButton->click();
+        single = view.startText->toPlainText();
+        view.startCombo->setCurrentIndex(view.startCombo->findText("Network"));
+        network = view.startText->toPlainText();
+        view.startCombo->setCurrentIndex(view.startCombo->findText("Setup"));
+        setup = view.startText->toPlainText();
+        view.startCombo->setCurrentIndex(view.startCombo->findText("Answer"));
+        view.copyButton->click();
         view.accept();
     });
     view.Show(describe);
@@ -70,18 +70,18 @@ TEST(CommandLineView, ShowsWhatEachStartWouldRunAndCopiesIt) {
 
 TEST(CommandLineView, TheViewMenuShowsTheStartWithTheWindowsOptionsAsTheyStand) {
     Launcher launcher({{"VK.EXE", "MZ"}});
-    launcher.Main().GameOptionsPage->RecordDemo->click();
+    launcher.Window().gameOptionsPage->recordDemoCheck->click();
     QString shown;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (auto* view = qobject_cast<CommandLineView*>(QApplication::activeModalWidget())) {
             poll.stop();
-            shown = view->StartText->toPlainText();
+            shown = view->startText->toPlainText();
             view->accept();
         }
     });
     poll.start(1);
-    launcher.Main().CommandLine1->trigger();
+    launcher.Window().commandLineAction->trigger();
     // The fake runner of the fixture starts every program itself.
     EXPECT_TRUE(Has(shown, "Command line: " + (launcher.dir / "VK.EXE").string() +
                                " -nopred -dr$$MRV$$.DMO -level1 -s3\n"))

@@ -46,7 +46,7 @@ class DemoLauncher : public ::testing::Test {
         forms_ = CreateForms(context_);
     }
 
-    TMain& Main() const { return *forms_->Main; }
+    MainWindow& Window() const { return *forms_->mainWindow; }
     std::string Log() const { return dir_.Read("standin.log"); }
     std::string Stored(const char* key) const { return store_.CfgGetDefault(key, "(none)"); }
 
@@ -80,13 +80,13 @@ QStringList Texts(const QListWidget* list) {
 using MouseTweak = DemoLauncher;
 
 TEST_F(MouseTweak, ASinglePlayerStartGoesThroughTheHelperWithItsOrder) {
-    Main().GameOptionsPage->SetMouse->click();
-    EXPECT_TRUE(Main().GameOptionsPage->SmHorz->isEnabled());
+    Window().gameOptionsPage->tweakMouseCheck->click();
+    EXPECT_TRUE(Window().gameOptionsPage->mouseHorizontalEdit->isEnabled());
     EXPECT_EQ(Stored("SetMouse"), "1");
     EXPECT_EQ(Stored("SM_Horz"), "50");
     EXPECT_EQ(Stored("SM_Vert"), "0");
 
-    Main().SingleButton->click();
+    Window().singlePlayerButton->click();
 
     EXPECT_EQ(dir_.Read("VKSETMS.DAT"), "VK.EXE\r\n-nopred\r\n50\r\n0\r\n");
     const std::string log = Log();
@@ -99,10 +99,10 @@ TEST_F(MouseTweak, ASinglePlayerStartGoesThroughTheHelperWithItsOrder) {
 
 TEST_F(MouseTweak, ACommStartNamesTheDriverAfterItsDataFileWasWritten) {
     WriteDefaultCommitData(dir_.Path());
-    Main().GameOptionsPage->SetMouse->click();
-    Main().GameOptionsPage->TicDup->setCurrentIndex(2);
+    Window().gameOptionsPage->tweakMouseCheck->click();
+    Window().gameOptionsPage->ticDupCombo->setCurrentIndex(2);
 
-    Main().Launch(LaunchMode::Network, "COMMIT.EXE");
+    Window().Launch(LaunchMode::Network, "COMMIT.EXE");
 
     EXPECT_EQ(dir_.Read("VKSETMS.DAT"), "COMMIT.EXE\r\n-nopred -f2\r\n50\r\n0\r\n");
     const std::string log = Log();
@@ -113,45 +113,45 @@ TEST_F(MouseTweak, ACommStartNamesTheDriverAfterItsDataFileWasWritten) {
 }
 
 TEST_F(MouseTweak, TypedValuesGoToTheNextStartButReachTheStoreOnlyWithAClick) {
-    Main().GameOptionsPage->SetMouse->click();
-    Main().GameOptionsPage->SmHorz->clear();
-    Main().GameOptionsPage->SMVert->clear();
-    Main().SingleButton->click();
+    Window().gameOptionsPage->tweakMouseCheck->click();
+    Window().gameOptionsPage->mouseHorizontalEdit->clear();
+    Window().gameOptionsPage->mouseVerticalEdit->clear();
+    Window().singlePlayerButton->click();
     EXPECT_EQ(dir_.Read("VKSETMS.DAT"), "VK.EXE\r\n-nopred\r\n\r\n\r\n") << "empty boxes";
     EXPECT_EQ(Stored("SM_Horz"), "50");
 
-    Main().GameOptionsPage->SmHorz->setText("75");
-    ClickInto(Main().GameOptionsPage->SmHorz);
+    Window().gameOptionsPage->mouseHorizontalEdit->setText("75");
+    ClickInto(Window().gameOptionsPage->mouseHorizontalEdit);
     EXPECT_EQ(Stored("SM_Horz"), "75");
     EXPECT_EQ(Stored("SM_Vert"), "0") << "the other box was not clicked";
 
     // Clearing stores the check box alone; the boxes keep their last stored values.
-    Main().GameOptionsPage->SetMouse->click();
-    EXPECT_FALSE(Main().GameOptionsPage->SmHorz->isEnabled());
-    EXPECT_FALSE(Main().GameOptionsPage->SMVert->isEnabled());
+    Window().gameOptionsPage->tweakMouseCheck->click();
+    EXPECT_FALSE(Window().gameOptionsPage->mouseHorizontalEdit->isEnabled());
+    EXPECT_FALSE(Window().gameOptionsPage->mouseVerticalEdit->isEnabled());
     EXPECT_EQ(Stored("SetMouse"), "0");
     EXPECT_EQ(Stored("SM_Horz"), "75");
 
     fs::remove(dir_ / "VKSETMS.DAT");
     fs::remove(dir_ / "standin.log");
-    Main().SingleButton->click();
+    Window().singlePlayerButton->click();
     EXPECT_EQ(Log().rfind("start VK.EXE\n", 0), 0u);
     EXPECT_FALSE(dir_.Exists("VKSETMS.DAT"));
 }
 
 TEST_F(MouseTweak, AnOrderThatCannotBeWrittenStopsTheWholeLaunch) {
-    Main().GameOptionsPage->SetMouse->click();
-    Main().GameOptionsPage->RecordDemo->click();
-    Main().hide(); // as a start that hid the window before it began
+    Window().gameOptionsPage->tweakMouseCheck->click();
+    Window().gameOptionsPage->recordDemoCheck->click();
+    Window().hide(); // as a start that hid the window before it began
     {
         WriteFailureForTesting diskFull(std::make_error_code(std::errc::no_space_on_device));
-        Main().SingleButton->click();
+        Window().singlePlayerButton->click();
     }
     EXPECT_EQ(prompter_.errors, QStringList{"Disk full"});
     EXPECT_EQ(Log(), "");
     EXPECT_TRUE(sound_.requested.empty());
     EXPECT_TRUE(prompter_.saveRequests.empty()) << "no demo step";
-    EXPECT_TRUE(Main().isVisible());
+    EXPECT_TRUE(Window().isVisible());
 }
 
 using Recording = DemoLauncher;
@@ -159,11 +159,11 @@ using Recording = DemoLauncher;
 const char* const kQuestion = "You have recorded a demo.  Do you wish to save it?";
 
 TEST_F(Recording, SavingWithYesMovesTheRecordingAndListsIt) {
-    Main().GameOptionsPage->RecordDemo->click();
+    Window().gameOptionsPage->recordDemoCheck->click();
     prompter_.fileAnswers.push_back(QStringFromPath(dir_ / "MY RUN.DMO"));
     prompter_.yesNoAnswers.push_back(true);
 
-    Main().SingleButton->click();
+    Window().singlePlayerButton->click();
 
     ASSERT_EQ(prompter_.saveRequests.size(), 1u);
     EXPECT_EQ(prompter_.saveRequests[0].defaultSuffix, "DMO");
@@ -172,13 +172,13 @@ TEST_F(Recording, SavingWithYesMovesTheRecordingAndListsIt) {
     EXPECT_EQ(prompter_.questions, QStringList{kQuestion});
     EXPECT_EQ(dir_.Read("MY RUN.DMO").rfind("VKDM", 0), 0u) << "the stand-in's recording";
     EXPECT_FALSE(dir_.Exists("$$MRV$$.DMO"));
-    EXPECT_TRUE(Texts(Main().DemoPage->DemoFileList).contains("MY RUN.DMO"));
-    EXPECT_EQ(Main().DemoPage->DemoName->text(), "*.dmo");
+    EXPECT_TRUE(Texts(Window().demoPage->demoFileList).contains("MY RUN.DMO"));
+    EXPECT_EQ(Window().demoPage->demoNameEdit->text(), "*.dmo");
     EXPECT_TRUE(prompter_.messages.isEmpty());
 }
 
 TEST_F(Recording, NoCancelOrAFailedCopyKeepTheRecording) {
-    Main().GameOptionsPage->RecordDemo->click();
+    Window().gameOptionsPage->recordDemoCheck->click();
     const QString missingDir = QStringFromPath(dir_ / "gone" / "X.DMO");
     const struct {
         std::optional<QString> file;
@@ -195,7 +195,7 @@ TEST_F(Recording, NoCancelOrAFailedCopyKeepTheRecording) {
         if (answer.yes) {
             prompter_.yesNoAnswers.push_back(*answer.yes);
         }
-        Main().SingleButton->click();
+        Window().singlePlayerButton->click();
         EXPECT_EQ(prompter_.questions.size(), answer.questions);
         EXPECT_TRUE(dir_.Exists("$$MRV$$.DMO"));
     }
@@ -206,21 +206,21 @@ TEST_F(Recording, NoCancelOrAFailedCopyKeepTheRecording) {
 }
 
 TEST_F(Recording, TheDemoPageFollowsRecordDemoFromItsFirstChange) {
-    TMain& main = Main();
-    const QList<QWidget*> five = {main.DemoPage->DemoName, main.DemoPage->DemoFileList,
-                                  main.DemoPage->DemoDirList, main.DemoPage->DemoDriveBox,
-                                  main.DemoPage->DemoDirLabel};
-    EXPECT_FALSE(main.DemoPage->DemoDirLabel->isEnabled());
-    EXPECT_TRUE(main.DemoPage->DemoFileList->isEnabled());
-    main.GameOptionsPage->RecordDemo->click();
+    MainWindow& main = Window();
+    const QList<QWidget*> five = {main.demoPage->demoNameEdit, main.demoPage->demoFileList,
+                                  main.demoPage->directoryList, main.demoPage->driveCombo,
+                                  main.demoPage->directoryLabel};
+    EXPECT_FALSE(main.demoPage->directoryLabel->isEnabled());
+    EXPECT_TRUE(main.demoPage->demoFileList->isEnabled());
+    main.gameOptionsPage->recordDemoCheck->click();
     for (QWidget* control : five) {
         EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
     }
-    main.GameOptionsPage->RecordDemo->click();
+    main.gameOptionsPage->recordDemoCheck->click();
     for (QWidget* control : five) {
         EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
     }
-    EXPECT_TRUE(main.DemoPage->Button3->isEnabled());
+    EXPECT_TRUE(main.demoPage->playDemoButton->isEnabled());
 }
 
 class Playback : public DemoLauncher {
@@ -232,24 +232,24 @@ class Playback : public DemoLauncher {
         dir_.Write("DEMOS/DEMO1.DMO", "theirs");
         dir_.Write("DEMOS/far.dmo", "far away");
         dir_.Write("DEMOS/NOTES.TXT", "not a demo");
-        Main().DemoPage->SetDirectory(dir_.Path()); // see the files written after start-up
+        Window().demoPage->SetDirectory(dir_.Path()); // see the files written after start-up
     }
 
     void Choose(const QString& name) const {
-        const auto found = Main().DemoPage->DemoFileList->findItems(name, Qt::MatchExactly);
+        const auto found = Window().demoPage->demoFileList->findItems(name, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << name.toStdString();
-        Main().DemoPage->DemoFileList->setCurrentItem(found.front());
+        Window().demoPage->demoFileList->setCurrentItem(found.front());
     }
 };
 
 TEST_F(Playback, AChosenDemoPlaysInTheGamesPlaceWithoutSwitchesOrSounds) {
-    EXPECT_EQ(Main().DemoPage->DemoName->text(), "*.dmo");
-    EXPECT_EQ(Texts(Main().DemoPage->DemoFileList), (QStringList{"DEMO1.DMO", "MINE.DMO"}));
+    EXPECT_EQ(Window().demoPage->demoNameEdit->text(), "*.dmo");
+    EXPECT_EQ(Texts(Window().demoPage->demoFileList), (QStringList{"DEMO1.DMO", "MINE.DMO"}));
     Choose("MINE.DMO");
-    EXPECT_EQ(Main().DemoPage->DemoName->text(), "MINE.DMO");
-    EXPECT_EQ(Main().DemoPage->DemoName->selectedText(), "MINE.DMO");
+    EXPECT_EQ(Window().demoPage->demoNameEdit->text(), "MINE.DMO");
+    EXPECT_EQ(Window().demoPage->demoNameEdit->selectedText(), "MINE.DMO");
 
-    Main().DemoPage->Button3->click();
+    Window().demoPage->playDemoButton->click();
 
     const std::string log = Log();
     EXPECT_EQ(log.rfind("start VK.EXE\ndir ", 0), 0u) << log;
@@ -264,19 +264,19 @@ TEST_F(Playback, AnotherDirectoryHasItsOwnDemosWhileTheGameStaysHome) {
     const fs::path before = fs::current_path();
     // A demo of the same name there is not the one chosen here.
     Choose("DEMO1.DMO");
-    const auto entry = Main().DemoPage->DemoDirList->findItems("DEMOS", Qt::MatchEndsWith);
+    const auto entry = Window().demoPage->directoryList->findItems("DEMOS", Qt::MatchEndsWith);
     ASSERT_EQ(entry.size(), 1);
-    emit Main().DemoPage->DemoDirList->itemActivated(entry.front());
+    emit Window().demoPage->directoryList->itemActivated(entry.front());
 
-    EXPECT_EQ(Main().DemoPage->Directory(), dir_ / "DEMOS");
-    EXPECT_EQ(Main().DemoPage->DemoName->text(), "*.dmo");
-    EXPECT_TRUE(Main().DemoPage->DemoFileList->selectedItems().isEmpty());
-    EXPECT_TRUE(Main().DemoPage->DemoDirLabel->toolTip().endsWith("DEMOS"));
-    EXPECT_EQ(Texts(Main().DemoPage->DemoFileList), (QStringList{"DEMO1.DMO", "far.dmo"}));
-    EXPECT_NE(Main().DemoPage->DemoDriveBox->currentIndex(), -1);
+    EXPECT_EQ(Window().demoPage->Directory(), dir_ / "DEMOS");
+    EXPECT_EQ(Window().demoPage->demoNameEdit->text(), "*.dmo");
+    EXPECT_TRUE(Window().demoPage->demoFileList->selectedItems().isEmpty());
+    EXPECT_TRUE(Window().demoPage->directoryLabel->toolTip().endsWith("DEMOS"));
+    EXPECT_EQ(Texts(Window().demoPage->demoFileList), (QStringList{"DEMO1.DMO", "far.dmo"}));
+    EXPECT_NE(Window().demoPage->driveCombo->currentIndex(), -1);
     Choose("far.dmo");
 
-    Main().DemoPage->Button3->click();
+    Window().demoPage->playDemoButton->click();
 
     // The renames happen there, but the game plays the demo of its own directory.
     EXPECT_NE(Log().find("demo DEMO1.DMO 10\n"), std::string::npos) << Log();
@@ -286,23 +286,23 @@ TEST_F(Playback, AnotherDirectoryHasItsOwnDemosWhileTheGameStaysHome) {
     EXPECT_EQ(fs::current_path(), before) << "browsing never moves the launcher";
 
     // Back up to the game directory through the list's way down from the root.
-    const auto up = Main().DemoPage->DemoDirList->findItems(QStringFromPath(dir_.Path().filename()),
-                                                            Qt::MatchEndsWith);
+    const auto up = Window().demoPage->directoryList->findItems(
+        QStringFromPath(dir_.Path().filename()), Qt::MatchEndsWith);
     ASSERT_FALSE(up.isEmpty());
-    emit Main().DemoPage->DemoDirList->itemActivated(up.front());
-    EXPECT_EQ(Main().DemoPage->Directory(), dir_.Path());
+    emit Window().demoPage->directoryList->itemActivated(up.front());
+    EXPECT_EQ(Window().demoPage->Directory(), dir_.Path());
 }
 
 TEST_F(Playback, TheMaskOrANameThatIsNotThereDoesNothing) {
     for (const char* name : {"*.dmo", "GONE.DMO", "DEMOS"}) {
-        Main().DemoPage->DemoName->setText(name);
-        Main().DemoPage->Button3->click();
+        Window().demoPage->demoNameEdit->setText(name);
+        Window().demoPage->playDemoButton->click();
         EXPECT_EQ(Log(), "") << name;
     }
     EXPECT_TRUE(prompter_.messages.isEmpty());
 }
 
-TEST(DemoDriveBox, OffersDrivesWhereThereAreLettersAndPlacesElsewhere) {
+TEST(DemoDrives, OffersDrivesWhereThereAreLettersAndPlacesElsewhere) {
     EXPECT_EQ(DrivePlaces({"C:/", "D:/"}, {"C:/Users/me", "C:/Games/VK"}),
               (QStringList{"C:/", "D:/"}));
     EXPECT_EQ(DrivePlaces({"/"}, {"/home/me", "/home/me/", "/games/vk", "/media/me/STICK"}),

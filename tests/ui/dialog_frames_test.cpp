@@ -33,11 +33,11 @@ TEST(DialogFrames, AreFixedTitledAndCentredOnTheScreenNotOnTheirWindow) {
     mainWindow.setGeometry(0, 0, 320, 200);
     mainWindow.show();
     test::ScriptedPrompter prompter;
-    TEditInfo entry(&mainWindow);
-    TDial dial("", prompter, entry, &mainWindow);
-    TNetNoPlayers players(&mainWindow);
-    TEditMacro macro(&mainWindow);
-    TSelectModem modems(prompter, &mainWindow);
+    PhonebookEntryDialog entry(&mainWindow);
+    PickOpponentDialog dial("", prompter, entry, &mainWindow);
+    PlayersDialog players(&mainWindow);
+    MacroDialog macro(&mainWindow);
+    SelectModemDialog modems(prompter, &mainWindow);
     ExpectFixedAndCentred(dial, "Pick Opponent");
     ExpectFixedAndCentred(entry, "Edit Entry");
     ExpectFixedAndCentred(players, "Number of Players");

@@ -29,11 +29,11 @@ TEST(DosboxDialog, WhatThePlayerAcceptsIsKeptAndTheNextStartUsesIt) {
     prompter.fileAnswers.push_back(QString::fromStdString((game / "my dosbox").string()));
     DosboxDialog dialog(prompter);
     WhenOpened(dialog, [&dialog] {
-        EXPECT_EQ(dialog.DosboxPath->text(), "") << "nothing set: the search path";
-        dialog.BrowseDosbox->click();
-        dialog.FullScreen->click();
-        dialog.PlayersConfiguration->setText("  ");
-        dialog.OKButton->click();
+        EXPECT_EQ(dialog.dosboxPathEdit->text(), "") << "nothing set: the search path";
+        dialog.browseDosboxButton->click();
+        dialog.fullScreenCheck->click();
+        dialog.playersConfigurationEdit->setText("  ");
+        dialog.okButton->click();
     });
     EditDosboxSettings(dialog, settings);
 
@@ -45,14 +45,14 @@ TEST(DosboxDialog, WhatThePlayerAcceptsIsKeptAndTheNextStartUsesIt) {
 
     // Never, and then Cancel: the stored choice stays until the player accepts another.
     WhenOpened(dialog, [&dialog] {
-        EXPECT_TRUE(dialog.FullScreen->isChecked());
-        dialog.Use->setCurrentIndex(static_cast<int>(DosboxUse::Never));
-        dialog.OKButton->click();
+        EXPECT_TRUE(dialog.fullScreenCheck->isChecked());
+        dialog.useCombo->setCurrentIndex(static_cast<int>(DosboxUse::Never));
+        dialog.okButton->click();
     });
     EditDosboxSettings(dialog, settings);
     EXPECT_FALSE(engine.Plan(single).throughDosbox);
     WhenOpened(dialog, [&dialog] {
-        dialog.Use->setCurrentIndex(static_cast<int>(DosboxUse::Always));
+        dialog.useCombo->setCurrentIndex(static_cast<int>(DosboxUse::Always));
         dialog.reject();
     });
     EditDosboxSettings(dialog, settings);
@@ -73,18 +73,18 @@ TEST(DosboxDialog, ShowsTheDosboxUsedWithItsVersionAndRefusesAPathToNothing) {
     ScriptedPrompter prompter;
     DosboxDialog dialog(prompter);
     WhenOpened(dialog, [&] {
-        dialog.DosboxPath->setText(QString::fromStdString((game / "gone").string()));
-        dialog.OKButton->click();
+        dialog.dosboxPathEdit->setText(QString::fromStdString((game / "gone").string()));
+        dialog.okButton->click();
         ASSERT_EQ(prompter.messages.size(), 1);
         EXPECT_TRUE(prompter.messages[0].endsWith("gone was not found. Choose a file that is "
                                                   "there, or leave the box empty."));
         EXPECT_TRUE(dialog.isVisible());
-        dialog.DosboxPath->setText(QString::fromStdString(fake));
-        emit dialog.DosboxPath->editingFinished();
-        EXPECT_EQ(dialog.Used->text(),
+        dialog.dosboxPathEdit->setText(QString::fromStdString(fake));
+        emit dialog.dosboxPathEdit->editingFinished();
+        EXPECT_EQ(dialog.usedLabel->text(),
                   QString::fromStdString("Used: " + fake + " (DOSBox version 9.9, ours)"));
-        EXPECT_EQ(dialog.Used->palette().color(QPalette::WindowText), QColor(Qt::white));
-        dialog.OKButton->click();
+        EXPECT_EQ(dialog.usedLabel->palette().color(QPalette::WindowText), QColor(Qt::white));
+        dialog.okButton->click();
     });
     EditDosboxSettings(dialog, settings);
     EXPECT_EQ(LoadDosboxSettings(settings).dosboxPath, fake);

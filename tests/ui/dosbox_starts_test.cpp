@@ -5,6 +5,7 @@
 // one start checks all it can.
 
 #include "tests/platform/standin_game.h"
+#include "tests/support/child_process.h"
 #include "tests/ui/launcher_fixture.h"
 
 #include "core/dosbox_start.h"
@@ -21,6 +22,10 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 #include <list>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace marloven::test {
 namespace {
@@ -60,7 +65,7 @@ class EngineLauncher : public testing::Test {
             }
         }
     }
-    ~EngineLauncher() override { launcher.Main().hide(); }
+    ~EngineLauncher() override { launcher.Window().hide(); }
 
     static std::string UpperName(std::string name) {
         for (char& c : name) {
@@ -80,7 +85,7 @@ class EngineLauncher : public testing::Test {
     DosboxSettings settings_;
     DosEngineRunner engine_;
     Launcher launcher;
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
 };
 
 // DOSBox without window or sound, each start ended after 60 seconds at the latest.
@@ -115,31 +120,31 @@ class ThroughDosbox : public EngineLauncher {
 };
 
 TEST_F(ThroughDosbox, SinglePlayerRecordingAndPlaybackReachTheDosGame) {
-    main.SingleButton->click();
+    main.singlePlayerButton->click();
     EXPECT_EQ(TakeLog(), "start VK.EXE\r\ntail  -nopred\r\nend\r\n");
     EXPECT_TRUE(main.isVisible());
     EXPECT_EQ(launcher.sound.played.size(), 2u);
 
-    main.GameOptionsPage->RecordDemo->click();
+    main.gameOptionsPage->recordDemoCheck->click();
     launcher.prompter.fileAnswers.push_back(
         QString::fromStdString((launcher.dir / "RUN.DMO").string()));
     launcher.prompter.yesNoAnswers.push_back(true);
-    main.SingleButton->click();
+    main.singlePlayerButton->click();
     const std::string recording = TakeLog();
     EXPECT_TRUE(Has(recording, "tail  -nopred -dr$$MRV$$.DMO -level")) << recording;
     EXPECT_TRUE(Has(recording, "wrote $$MRV$$.DMO\r\n")) << recording;
     EXPECT_EQ(launcher.dir.Read("RUN.DMO").substr(0, 5), std::string("VKDM\1"));
     EXPECT_EQ(launcher.dir.Read("RUN.DMO").size(), 53u);
     EXPECT_FALSE(launcher.dir.Exists("$$MRV$$.DMO"));
-    main.GameOptionsPage->RecordDemo->click();
+    main.gameOptionsPage->recordDemoCheck->click();
 
     launcher.dir.Write("DEMO1.DMO", "the game's");
     launcher.dir.Write("MINE.DMO", "mine");
-    main.DemoPage->SetDirectory(launcher.dir.Path());
-    const auto mine = main.DemoPage->DemoFileList->findItems("MINE.DMO", Qt::MatchExactly);
+    main.demoPage->SetDirectory(launcher.dir.Path());
+    const auto mine = main.demoPage->demoFileList->findItems("MINE.DMO", Qt::MatchExactly);
     ASSERT_EQ(mine.size(), 1);
-    main.DemoPage->DemoFileList->setCurrentItem(mine.front());
-    main.DemoPage->Button3->click();
+    main.demoPage->demoFileList->setCurrentItem(mine.front());
+    main.demoPage->playDemoButton->click();
     EXPECT_EQ(TakeLog(), "start VK.EXE\r\ntail \r\ndemo DEMO1.DMO 4\r\nend\r\n");
     EXPECT_EQ(launcher.dir.Read("DEMO1.DMO"), "the game's");
     EXPECT_FALSE(launcher.dir.Exists("DEMO1.$MV"));
@@ -165,12 +170,21 @@ TEST_F(ThroughDosbox, AGameInAFolderNamedInLatin1RunsThere) {
               "start VK.EXE\r\ntail  -nopred\r\nend\r\n");
 }
 
+// The player's [autoexec] lines go into ours, before the game's: one that DOSBox reads
+// as a section (indented by a tab) ended ours there, and the game never started.
+TEST_F(ThroughDosbox, ThePlayersAutoexecCannotOpenASectionInOurs) {
+    player_.Write("headless.conf",
+                  "[autoexec]\nrem the player's\n\t[sdl]\noutput=surface\n[mixer]\nnosound=true\n");
+    main.singlePlayerButton->click();
+    EXPECT_EQ(TakeLog(), "start VK.EXE\r\ntail  -nopred\r\nend\r\n");
+}
+
 TEST_F(ThroughDosbox, SetupAtStartUpLeavesItsConfigurationThroughDosbox) {
     CurrentDirectory inGame(launcher.dir.Path());
     launcher.prompter.yesNoAnswers = {true};
     ASSERT_TRUE(StartLauncher(launcher.context, *launcher.forms));
     EXPECT_EQ(TakeLog(), "start SETUP.EXE\r\ntail \r\nwrote VK.CFG\r\nend\r\n");
-    EXPECT_EQ(main.PlayerName->text(), "Newcomer");
+    EXPECT_EQ(main.playerNameEdit->text(), "Newcomer");
 }
 
 TEST_F(EngineLauncher, WithoutAWorkingDosboxThePlayerIsToldWhatToInstallAndTheWindowStays) {
@@ -182,7 +196,7 @@ TEST_F(EngineLauncher, WithoutAWorkingDosboxThePlayerIsToldWhatToInstallAndTheWi
     for (const fs::path& dosbox : {launcher.dir / "no-dosbox", launcher.dir / "NOT-A-PROGRAM"}) {
         settings_.dosboxPath = dosbox.string();
         launcher.prompter.messages.clear();
-        main.SingleButton->click();
+        main.singlePlayerButton->click();
         ASSERT_EQ(launcher.prompter.messages.size(), 1) << dosbox;
         // One that is there but cannot run is not "not found".
         EXPECT_EQ(launcher.prompter.messages[0].contains(kDosboxNotFoundMessage),
@@ -193,6 +207,32 @@ TEST_F(EngineLauncher, WithoutAWorkingDosboxThePlayerIsToldWhatToInstallAndTheWi
     EXPECT_TRUE(launcher.prompter.messages[0].contains("NOT-A-PROGRAM, cannot be run"));
     // Both are known before the start: nothing was started for them.
     EXPECT_EQ(starts_, 0);
+}
+
+// A launcher killed while DOSBox ran left its start's folder for ever: the next start
+// removes the folders of launchers that have ended, and no running launcher's.
+TEST_F(EngineLauncher, AStartRemovesTheFoldersThatEndedLaunchersLeft) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no fork here";
+#else
+    const pid_t ended = fork();
+    if (ended == 0) {
+        _exit(0);
+    }
+    ExitCodeOf(ended);
+    GameDir temporaries(
+        {{"marloven-start-" + std::to_string(ended) + "-a1B2c3/dosbox.conf", ""},
+         {"marloven-start-" + std::to_string(getppid()) + "-d4E5f6/dosbox.conf", ""},
+         {"dosbox/dosbox", "#!/bin/sh\n"}});
+    const ScopedEnvironment temporary("TMPDIR", QByteArray::fromStdString(temporaries.Path()));
+    fs::permissions(temporaries / "dosbox/dosbox", fs::perms::owner_all);
+    settings_.dosboxPath = (temporaries / "dosbox/dosbox").string();
+    launcher.dir.Write("vk.exe", "MZ");
+    main.singlePlayerButton->click();
+    EXPECT_EQ(starts_, 1);
+    EXPECT_FALSE(temporaries.Exists("marloven-start-" + std::to_string(ended) + "-a1B2c3"));
+    EXPECT_TRUE(temporaries.Exists("marloven-start-" + std::to_string(getppid()) + "-d4E5f6"));
+#endif
 }
 
 // DOSBox's Windows installers put it under the program folders, off the search path,

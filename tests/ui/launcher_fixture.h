@@ -19,7 +19,7 @@
 
 namespace marloven::test {
 
-// A launcher with its nine forms over a temporary game directory, with every question,
+// A launcher with its forms over a temporary game directory, with every question,
 // program start and sound answered by doubles.
 struct Launcher {
     // A sound player or program runner of the test's own replaces the double when given.
@@ -27,7 +27,7 @@ struct Launcher {
                       GameRunner* programRunner = nullptr);
     ~Launcher();
 
-    TMain& Main() const { return *forms->Main; }
+    MainWindow& Window() const { return *forms->mainWindow; }
     // The store's line for a key as it would be written, or "" when there is none.
     std::string LineOf(const std::string& key) const;
 

@@ -14,8 +14,8 @@ using test::ExecWhile;
 using test::PressKey;
 using test::TypeText;
 
-TEST(EditMacro, OkAndEnterAcceptTheTextAsTypedBytesIncluded) {
-    TEditMacro dialog;
+TEST(MacroDialog, OkAndEnterAcceptTheTextAsTypedBytesIncluded) {
+    MacroDialog dialog;
     // Leading blanks, quotes and a byte above 127 must come back unchanged.
     const std::string stored = "  say \"gg\" \xe9";
     dialog.SetMacroText(stored);
@@ -25,16 +25,16 @@ TEST(EditMacro, OkAndEnterAcceptTheTextAsTypedBytesIncluded) {
 
     dialog.SetMacroText("");
     const auto result = ExecWhile(dialog, [&] {
-        TypeText(dialog.Macro, "Run!");
-        dialog.OKButton->click();
+        TypeText(dialog.macroEdit, "Run!");
+        dialog.okButton->click();
     });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(dialog.MacroText(), "Run!");
 }
 
-TEST(EditMacro, CancelEscapeAndTheFrameReject) {
-    TEditMacro dialog;
-    EXPECT_EQ(ExecWhile(dialog, [&] { dialog.CancelButton->click(); }), QDialog::Rejected);
+TEST(MacroDialog, CancelEscapeAndTheFrameReject) {
+    MacroDialog dialog;
+    EXPECT_EQ(ExecWhile(dialog, [&] { dialog.cancelButton->click(); }), QDialog::Rejected);
     EXPECT_EQ(ExecWhile(dialog, [&] { PressKey(dialog.focusWidget(), Qt::Key_Escape); }),
               QDialog::Rejected);
     EXPECT_EQ(ExecWhile(dialog, [&] { dialog.close(); }), QDialog::Rejected);

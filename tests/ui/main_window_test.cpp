@@ -15,7 +15,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -36,173 +35,102 @@ const char* const kFullConfig = "; written by hand\r\n"
                                 "TicDup = 8\r\n"
                                 "CommbatMacro#3 = \"Watch your back\"\r\n";
 
-TEST(MainWindowLayout, HasTheCaptionFixedClientAreaAndButtonColumn) {
+// The window pictures show where each control stands and what it says; what they
+// cannot show is tested here.
+TEST(MainWindowLayout, OpensTitledOnTheFirstPageWithAFixedBorder) {
     Launcher launcher;
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     EXPECT_EQ(main.windowTitle(), "Marloven - Beta Release 3");
-    // The status bar lies inside the 521 by 421 client area, below the pages.
-    EXPECT_EQ(main.centralWidget()->width(), 521);
-    EXPECT_EQ(main.centralWidget()->height() + main.statusBar()->height(), 421);
     EXPECT_EQ(main.minimumSize(), main.maximumSize()) << "the border must not resize";
-
-    const struct {
-        QPushButton* button;
-        int top;
-        const char* caption;
-    } column[] = {{main.SingleButton, 72, "Single Player"}, {main.BotsButton, 104, "DM Bots"},
-                  {main.DialButton, 160, "&Dial"},          {main.AnswerButton, 192, "&Answer"},
-                  {main.AlreadyButton, 224, "A&lready"},    {main.NetworkButton, 280, "&Network"},
-                  {main.KaliButton, 312, "Kali / Khan"},    {main.Button5, 360, "E&xit"}};
-    for (const auto& entry : column) {
-        EXPECT_EQ(entry.button->geometry(), QRect(440, entry.top, 75, 25)) << entry.caption;
-        EXPECT_EQ(entry.button->text(), entry.caption);
-    }
-    EXPECT_EQ(main.PlayerName->geometry().topLeft(), QPoint(8, 88));
-    EXPECT_EQ(main.PlayerName->width(), 273);
-    EXPECT_EQ(main.PlayerColor->geometry().topLeft(), QPoint(296, 88));
-    EXPECT_EQ(main.PageControl1->geometry(), QRect(8, 128, 409, 265));
-
-    QStringList tabs;
-    for (int i = 0; i < main.PageControl1->count(); ++i) {
-        tabs << main.PageControl1->tabText(i);
-    }
-    EXPECT_EQ(tabs, QStringList({"Game Options", " User Map ", "Demo Playback", " Commbat Macros",
-                                 "Modem Setup"}));
-    EXPECT_EQ(main.PageControl1->currentIndex(), 0);
+    EXPECT_EQ(main.pages->currentIndex(), 0);
 }
 
 TEST(MainWindowLayout, KeyboardOrderRunsFromDialToThePages) {
     Launcher launcher;
-    TMain& main = launcher.Main();
-    const QList<QWidget*> expected = {main.DialButton,    main.AnswerButton, main.AlreadyButton,
-                                      main.NetworkButton, main.Button5,      main.PlayerName,
-                                      main.PlayerColor,   main.SingleButton, main.BotsButton,
-                                      main.KaliButton,    main.PageControl1};
+    MainWindow& main = launcher.Window();
+    const QList<QWidget*> expected = {main.dialButton,
+                                      main.answerButton,
+                                      main.alreadyConnectedButton,
+                                      main.networkButton,
+                                      main.exitButton,
+                                      main.playerNameEdit,
+                                      main.playerColorCombo,
+                                      main.singlePlayerButton,
+                                      main.botsButton,
+                                      main.kaliButton,
+                                      main.pages};
     QList<QWidget*> seen;
-    QWidget* widget = main.DialButton;
+    QWidget* widget = main.dialButton;
     while (seen.size() < expected.size()) {
         if (expected.contains(widget)) {
             seen << widget;
         }
         widget = widget->nextInFocusChain();
-        ASSERT_NE(widget, main.DialButton) << "the chain ended early";
+        ASSERT_NE(widget, main.dialButton) << "the chain ended early";
     }
     EXPECT_EQ(seen, expected);
 }
 
-TEST(MainWindowLayout, ControlsStartWithTheirInitialTextsAndStates) {
+TEST(MainWindowLayout, MenuItemsCarryTheirTextsWithoutShortcuts) {
     Launcher launcher;
-    TMain& main = launcher.Main();
-    EXPECT_EQ(main.PlayerName->text(), "Revu");
-    EXPECT_EQ(main.PlayerColor->currentIndex(), -1);
-    EXPECT_EQ(main.PlayerColor->placeholderText(), "Default");
-    EXPECT_EQ(main.GameOptionsPage->TicDup->currentText(), "Default");
-    EXPECT_TRUE(main.GameOptionsPage->NetPred->isChecked());
-    EXPECT_EQ(main.GameOptionsPage->NetPred->text(), "Disable Net Prediction ");
-    EXPECT_FALSE(main.GameOptionsPage->RecordDemo->isChecked());
-    EXPECT_EQ(main.GameOptionsPage->StartLevel->currentIndex(), 0);
-    EXPECT_EQ(main.GameOptionsPage->StartSkill->currentIndex(), 2);
-    EXPECT_EQ(main.GameOptionsPage->StartLevel->count(), 4);
-    EXPECT_EQ(main.GameOptionsPage->StartSkill->count(), 4);
-    EXPECT_FALSE(main.GameOptionsPage->SetMouse->isChecked());
-    EXPECT_EQ(main.GameOptionsPage->SmHorz->text(), "50");
-    EXPECT_EQ(main.GameOptionsPage->SMVert->text(), "0");
-    EXPECT_FALSE(main.GameOptionsPage->SmHorz->isEnabled());
-    EXPECT_FALSE(main.GameOptionsPage->SMVert->isEnabled());
-    EXPECT_EQ(main.UserMapPage->UserMap->text(), "UserMap");
-    EXPECT_TRUE(main.UserMapPage->MapNotes->toPlainText().startsWith('\n'));
-    EXPECT_EQ(main.DemoPage->DemoName->text(), "*.dmo");
-    EXPECT_FALSE(main.DemoPage->DemoDirLabel->isEnabled());
-    EXPECT_EQ(main.DemoPage->Button3->text(), "Play Selected Demo");
-    EXPECT_EQ(main.MacroPage->Button2->text(), "&Edit");
-    EXPECT_EQ(main.ModemPage->ComPort->count(), 9);
-    EXPECT_EQ(main.ModemPage->ComPort->itemText(8), "User Defined");
-    EXPECT_EQ(main.ModemPage->ComPort->placeholderText(), "COM 2");
-    for (QWidget* portDetail :
-         {static_cast<QWidget*>(main.ModemPage->Uart), static_cast<QWidget*>(main.ModemPage->IRQ),
-          static_cast<QWidget*>(main.ModemPage->UartLabel),
-          static_cast<QWidget*>(main.ModemPage->IRQLabel)}) {
-        EXPECT_FALSE(portDetail->isEnabled()) << portDetail->objectName().toStdString();
-    }
-    EXPECT_EQ(main.ModemPage->Uart->text(), "Uart");
-    EXPECT_EQ(main.ModemPage->IRQ->text(), "IRQ");
-    EXPECT_EQ(main.ModemPage->BaudRate->currentText(), "57600");
-    EXPECT_TRUE(main.ModemPage->UseTone->isChecked());
-    EXPECT_EQ(main.ModemPage->Init->text(), "AT&F1");
-    EXPECT_EQ(main.ModemPage->Hangup->text(), "ATH0=0");
-    EXPECT_EQ(main.ModemPage->DialOut->text(), "DialOut");
-    EXPECT_EQ(main.ModemPage->Button6->text(), "Detect Modem");
-}
-
-TEST(MainWindowLayout, MenuAndStatusBarCarryTheirTexts) {
-    Launcher launcher;
-    TMain& main = launcher.Main();
-    QStringList titles;
-    for (QAction* title : main.menuBar()->actions()) {
-        titles << title->text();
-    }
-    EXPECT_EQ(titles, QStringList({"&File", "&View", "&Options", "", "&Help"}));
-    EXPECT_FALSE(main.menuBar()->actions().at(3)->isEnabled());
-    EXPECT_EQ(main.LaunchSETUPEXE1->text(), "Launch &SETUP.EXE...");
-    EXPECT_EQ(main.Exit1->text(), "E&xit");
-    EXPECT_EQ(main.ShowCFGFile1->text(), "&Show .CFG File");
-    EXPECT_EQ(main.About1->text(), "&About");
-    for (QAction* item : {main.LaunchSETUPEXE1, main.Exit1, main.ShowCFGFile1, main.About1}) {
+    MainWindow& main = launcher.Window();
+    EXPECT_FALSE(main.menuBar()->actions().at(3)->isEnabled()) << "the blank title";
+    EXPECT_EQ(main.runSetupAction->text(), "Launch &SETUP.EXE...");
+    EXPECT_EQ(main.exitAction->text(), "E&xit");
+    EXPECT_EQ(main.showConfigAction->text(), "&Show .CFG File");
+    EXPECT_EQ(main.aboutAction->text(), "&About");
+    for (QAction* item :
+         {main.runSetupAction, main.exitAction, main.showConfigAction, main.aboutAction}) {
         EXPECT_TRUE(item->shortcut().isEmpty());
     }
-    EXPECT_EQ(main.statusBar()->height(), 19);
-    EXPECT_FALSE(main.statusBar()->isSizeGripEnabled());
-    EXPECT_EQ(main.VersionPanel->text(), "Velkaran v1.00 VK");
-    EXPECT_EQ(main.VersionPanel->width(), 265);
-    EXPECT_FALSE(main.CopyrightPanel->text().isEmpty());
 }
 
 TEST(ListsThatIgnoreTypedKeys, DropCharactersButStillMoveWithTheArrows) {
     Launcher launcher({{"VK.CFG", ""}});
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     ASSERT_TRUE(main.LoadSettings());
     // "G" would jump to "Gray" or "Green" in a plain list.
-    Type(main.PlayerColor, "G");
-    EXPECT_EQ(main.PlayerColor->currentIndex(), 0);
-    Type(main.ModemPage->BaudRate, "1");
-    EXPECT_EQ(main.ModemPage->BaudRate->currentText(), "57600");
-    Type(main.ModemPage->ComPort, "U");
-    EXPECT_EQ(main.ModemPage->ComPort->currentIndex(), 2);
-    Type(main.GameOptionsPage->StartLevel, "T");
-    EXPECT_EQ(main.GameOptionsPage->StartLevel->currentIndex(), 0);
+    Type(main.playerColorCombo, "G");
+    EXPECT_EQ(main.playerColorCombo->currentIndex(), 0);
+    Type(main.modemPage->baudRateCombo, "1");
+    EXPECT_EQ(main.modemPage->baudRateCombo->currentText(), "57600");
+    Type(main.modemPage->comPortCombo, "U");
+    EXPECT_EQ(main.modemPage->comPortCombo->currentIndex(), 2);
+    Type(main.gameOptionsPage->levelCombo, "T");
+    EXPECT_EQ(main.gameOptionsPage->levelCombo->currentIndex(), 0);
     EXPECT_EQ(launcher.LineOf("NetColor"), "");
 
-    PressKey(main.PlayerColor, Qt::Key_Down);
-    EXPECT_EQ(main.PlayerColor->currentIndex(), 1);
+    PressKey(main.playerColorCombo, Qt::Key_Down);
+    EXPECT_EQ(main.playerColorCombo->currentIndex(), 1);
     EXPECT_EQ(launcher.LineOf("NetColor"), "NetColor = 1");
 
-    main.MacroPage->MacroList->setCurrentItem(main.MacroPage->MacroList->topLevelItem(0));
-    Type(main.MacroPage->MacroList, "M");
-    EXPECT_EQ(main.MacroPage->MacroList->currentItem(), main.MacroPage->MacroList->topLevelItem(0));
+    main.macroPage->macroList->setCurrentItem(main.macroPage->macroList->topLevelItem(0));
+    Type(main.macroPage->macroList, "M");
+    EXPECT_EQ(main.macroPage->macroList->currentItem(), main.macroPage->macroList->topLevelItem(0));
 }
 
 // The open popup has a search of its own: "r" and Enter would pick "Red".
 TEST(ListsThatIgnoreTypedKeys, DropCharactersInTheOpenPopupToo) {
     Launcher launcher({{"VK.CFG", "NetColor = 1\r\n"}});
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     ASSERT_TRUE(main.LoadSettings());
     main.show();
-    main.PlayerColor->showPopup();
-    QAbstractItemView* popup = main.PlayerColor->view();
+    main.playerColorCombo->showPopup();
+    QAbstractItemView* popup = main.playerColorCombo->view();
     ASSERT_TRUE(popup->isVisible());
     QTest::keyClick(popup, 'r');
     QTest::keyClick(popup, Qt::Key_Down);
     QTest::keyClick(popup, Qt::Key_Return);
     EXPECT_FALSE(popup->isVisible());
-    EXPECT_EQ(main.PlayerColor->currentText(), "Purple");
+    EXPECT_EQ(main.playerColorCombo->currentText(), "Purple");
     EXPECT_EQ(launcher.LineOf("NetColor"), "NetColor = 2");
     main.hide();
 }
 
 TEST(PlayerColorBox, ShowsLimeOnBlackWhenClosed) {
     Launcher launcher({{"VK.CFG", "NetColor = 4\r\n"}});
-    ASSERT_TRUE(launcher.Main().LoadSettings());
-    const QImage face = launcher.Main().PlayerColor->grab().toImage();
+    ASSERT_TRUE(launcher.Window().LoadSettings());
+    const QImage face = launcher.Window().playerColorCombo->grab().toImage();
     int dark = 0;
     int lime = 0;
     for (int y = 0; y < face.height(); ++y) {
@@ -218,80 +146,80 @@ TEST(PlayerColorBox, ShowsLimeOnBlackWhenClosed) {
 
 TEST(LoadSettings, FillsEveryControlWithoutWritingTheStore) {
     Launcher launcher({{"VK.CFG", kFullConfig}});
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     ASSERT_TRUE(main.LoadSettings());
     EXPECT_EQ(launcher.store.WrittenForm(), kFullConfig);
-    EXPECT_EQ(main.PlayerName->text(), "Kestrel");
-    EXPECT_EQ(main.PlayerColor->currentText(), "Green");
-    EXPECT_EQ(main.ModemPage->ComPort->currentText(), "COM4");
-    EXPECT_EQ(main.ModemPage->BaudRate->currentText(), "115200");
-    EXPECT_FALSE(main.ModemPage->UseTone->isChecked());
-    EXPECT_EQ(main.ModemPage->Init->text(), "ATZ");
-    EXPECT_EQ(main.ModemPage->Hangup->text(), "ATH");
-    EXPECT_EQ(main.ModemPage->DialOut->text(), "9,");
-    EXPECT_EQ(main.GameOptionsPage->TicDup->currentText(), "Ticdup 8");
-    EXPECT_EQ(main.ModemPage->Uart->text(), "~");
-    EXPECT_EQ(main.ModemPage->IRQ->text(), "~");
-    EXPECT_FALSE(main.ModemPage->Uart->isEnabled());
-    ASSERT_EQ(main.MacroPage->MacroList->topLevelItemCount(), 10);
+    EXPECT_EQ(main.playerNameEdit->text(), "Kestrel");
+    EXPECT_EQ(main.playerColorCombo->currentText(), "Green");
+    EXPECT_EQ(main.modemPage->comPortCombo->currentText(), "COM4");
+    EXPECT_EQ(main.modemPage->baudRateCombo->currentText(), "115200");
+    EXPECT_FALSE(main.modemPage->toneDialCheck->isChecked());
+    EXPECT_EQ(main.modemPage->initEdit->text(), "ATZ");
+    EXPECT_EQ(main.modemPage->hangupEdit->text(), "ATH");
+    EXPECT_EQ(main.modemPage->dialOutEdit->text(), "9,");
+    EXPECT_EQ(main.gameOptionsPage->ticDupCombo->currentText(), "Ticdup 8");
+    EXPECT_EQ(main.modemPage->uartEdit->text(), "~");
+    EXPECT_EQ(main.modemPage->irqEdit->text(), "~");
+    EXPECT_FALSE(main.modemPage->uartEdit->isEnabled());
+    ASSERT_EQ(main.macroPage->macroList->topLevelItemCount(), 10);
     for (int n = 0; n < 10; ++n) {
-        EXPECT_EQ(main.MacroPage->MacroList->topLevelItem(n)->text(0), QString("Macro %1").arg(n));
+        EXPECT_EQ(main.macroPage->macroList->topLevelItem(n)->text(0), QString("Macro %1").arg(n));
     }
-    EXPECT_EQ(main.MacroPage->MacroList->topLevelItem(3)->text(1), "Watch your back");
-    EXPECT_EQ(main.MacroPage->MacroList->topLevelItem(4)->text(1), "");
+    EXPECT_EQ(main.macroPage->macroList->topLevelItem(3)->text(1), "Watch your back");
+    EXPECT_EQ(main.macroPage->macroList->topLevelItem(4)->text(1), "");
 
     // A second load rebuilds the rows instead of adding ten more.
     ASSERT_TRUE(main.LoadSettings());
-    EXPECT_EQ(main.MacroPage->MacroList->topLevelItemCount(), 10);
+    EXPECT_EQ(main.macroPage->macroList->topLevelItemCount(), 10);
 }
 
 TEST(LoadSettings, PortDetailsFollowTheStoredUartAndIrq) {
     {
         Launcher launcher({{"VK.CFG", "ComPort = 2\r\nUartAddress = 3F8\r\nIrqNumber = ~\r\n"}});
-        ASSERT_TRUE(launcher.Main().LoadSettings());
-        EXPECT_EQ(launcher.Main().ModemPage->ComPort->currentText(), "User Defined");
-        EXPECT_TRUE(launcher.Main().ModemPage->Uart->isEnabled());
-        EXPECT_TRUE(launcher.Main().ModemPage->IRQLabel->isEnabled());
-        EXPECT_EQ(launcher.Main().ModemPage->Uart->text(), "3F8");
+        ASSERT_TRUE(launcher.Window().LoadSettings());
+        EXPECT_EQ(launcher.Window().modemPage->comPortCombo->currentText(), "User Defined");
+        EXPECT_TRUE(launcher.Window().modemPage->uartEdit->isEnabled());
+        EXPECT_TRUE(launcher.Window().modemPage->irqLabel->isEnabled());
+        EXPECT_EQ(launcher.Window().modemPage->uartEdit->text(), "3F8");
     }
     {
         Launcher launcher({{"VK.CFG", "ComPort = 9\r\nUartAddress = ~\r\nIrqNumber = ~\r\n"}});
-        ASSERT_TRUE(launcher.Main().LoadSettings());
-        EXPECT_EQ(launcher.Main().ModemPage->ComPort->currentText(), "User Defined");
-        EXPECT_FALSE(launcher.Main().ModemPage->Uart->isEnabled());
-        EXPECT_FALSE(launcher.Main().ModemPage->IRQ->isEnabled());
+        ASSERT_TRUE(launcher.Window().LoadSettings());
+        EXPECT_EQ(launcher.Window().modemPage->comPortCombo->currentText(), "User Defined");
+        EXPECT_FALSE(launcher.Window().modemPage->uartEdit->isEnabled());
+        EXPECT_FALSE(launcher.Window().modemPage->irqEdit->isEnabled());
     }
 }
 
 TEST(LoadSettings, UnlistedOrNonNumericValuesLeaveTheirListsAndTheRestStillLoads) {
     Launcher launcher({{"VK.CFG", "PortSpeed = 14400\r\nTicDup = 1\r\nNetColor = red\r\n"
                                   "ComPort = two\r\nPlayerName = \"Ash\"\r\n"}});
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     ASSERT_TRUE(main.LoadSettings());
-    EXPECT_EQ(main.ModemPage->BaudRate->currentText(), "57600");
-    EXPECT_EQ(main.GameOptionsPage->TicDup->currentText(), "Default");
-    EXPECT_EQ(main.PlayerColor->placeholderText(), "Default");
-    EXPECT_EQ(main.ModemPage->ComPort->placeholderText(), "COM 2");
-    EXPECT_EQ(main.PlayerName->text(), "Ash");
+    EXPECT_EQ(main.modemPage->baudRateCombo->currentText(), "57600");
+    EXPECT_EQ(main.gameOptionsPage->ticDupCombo->currentText(), "Default");
+    EXPECT_EQ(main.playerColorCombo->placeholderText(), "Default");
+    EXPECT_EQ(main.modemPage->comPortCombo->placeholderText(), "COM 2");
+    EXPECT_EQ(main.playerNameEdit->text(), "Ash");
     EXPECT_TRUE(launcher.prompter.errors.isEmpty());
 
     // A number outside the list clears the choice and its initial text with it.
     launcher.dir.Write("VK.CFG", "NetColor = 8\r\nComPort = 12\r\n");
     ASSERT_TRUE(main.LoadSettings());
-    EXPECT_EQ(main.PlayerColor->currentIndex(), -1);
-    EXPECT_EQ(main.PlayerColor->currentText(), "");
-    EXPECT_EQ(main.ModemPage->ComPort->placeholderText(), "");
+    EXPECT_EQ(main.playerColorCombo->currentIndex(), -1);
+    EXPECT_EQ(main.playerColorCombo->currentText(), "");
+    EXPECT_EQ(main.modemPage->comPortCombo->placeholderText(), "");
 }
 
 TEST(LoadSettings, TurnsOnTheMouseBoxesWithTheStoredValuesAndKeepsThem) {
     Launcher launcher({{"VK.CFG", "SetMouse = 1\r\nSM_Horz = 70\r\nSM_Vert = 5\r\n"}});
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     ASSERT_TRUE(main.LoadSettings());
-    EXPECT_TRUE(main.GameOptionsPage->SetMouse->isChecked());
-    EXPECT_EQ(main.GameOptionsPage->SmHorz->text(), "70");
-    EXPECT_EQ(main.GameOptionsPage->SMVert->text(), "5");
-    EXPECT_TRUE(main.GameOptionsPage->SmHorz->isEnabled());
-    EXPECT_TRUE(main.GameOptionsPage->SMVert->isEnabled());
+    EXPECT_TRUE(main.gameOptionsPage->tweakMouseCheck->isChecked());
+    EXPECT_EQ(main.gameOptionsPage->mouseHorizontalEdit->text(), "70");
+    EXPECT_EQ(main.gameOptionsPage->mouseVerticalEdit->text(), "5");
+    EXPECT_TRUE(main.gameOptionsPage->mouseHorizontalEdit->isEnabled());
+    EXPECT_TRUE(main.gameOptionsPage->mouseVerticalEdit->isEnabled());
     EXPECT_EQ(launcher.store.CfgGet("SM_Horz"), "70");
     EXPECT_EQ(launcher.store.CfgGet("SM_Vert"), "5");
 }
@@ -299,18 +227,18 @@ TEST(LoadSettings, TurnsOnTheMouseBoxesWithTheStoredValuesAndKeepsThem) {
 TEST(SettingHandlers, WriteTheirKeysWithTheirQuotesAtOnceButNotToDisk) {
     const std::string original = "ComPort = 2\r\n";
     Launcher launcher({{"VK.CFG", original}});
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     ASSERT_TRUE(main.LoadSettings());
 
-    Choose(main.PlayerColor, 3);
-    Choose(main.GameOptionsPage->TicDup, 2); // the position, not the 4 of "Ticdup 4"
-    main.GameOptionsPage->NetPred->click();
-    Choose(main.ModemPage->BaudRate, 1);
-    main.ModemPage->UseTone->click();
-    main.ModemPage->Init->setText("AT&F");
-    main.ModemPage->Hangup->setText("ATH");
-    main.ModemPage->DialOut->setText("9W");
-    main.UserMapPage->UserMap->setText("E1M1.MAP");
+    Choose(main.playerColorCombo, 3);
+    Choose(main.gameOptionsPage->ticDupCombo, 2); // the position, not the 4 of "Ticdup 4"
+    main.gameOptionsPage->noPredictionCheck->click();
+    Choose(main.modemPage->baudRateCombo, 1);
+    main.modemPage->toneDialCheck->click();
+    main.modemPage->initEdit->setText("AT&F");
+    main.modemPage->hangupEdit->setText("ATH");
+    main.modemPage->dialOutEdit->setText("9W");
+    main.userMapPage->userMapEdit->setText("E1M1.MAP");
 
     EXPECT_EQ(launcher.LineOf("NetColor"), "NetColor = 3");
     EXPECT_EQ(launcher.LineOf("TicDup"), "TicDup = 2");
@@ -323,100 +251,100 @@ TEST(SettingHandlers, WriteTheirKeysWithTheirQuotesAtOnceButNotToDisk) {
     EXPECT_EQ(launcher.LineOf("UserMap"), "UserMap = \"E1M1.MAP\"");
     EXPECT_EQ(launcher.dir.Read("VK.CFG"), original);
 
-    main.GameOptionsPage->NetPred->click();
+    main.gameOptionsPage->noPredictionCheck->click();
     EXPECT_EQ(launcher.LineOf("UsePred"), "UsePred = 1");
 }
 
 TEST(SettingHandlers, EachKeystrokeInTheNameRewritesItsLineAndTheViewerShowsIt) {
     Launcher launcher({{"VK.CFG", "PlayerName = \"Revu\" ; first\r\nNetColor = 1\r\n"}});
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     ASSERT_TRUE(main.LoadSettings());
-    main.PlayerName->clear();
+    main.playerNameEdit->clear();
     EXPECT_EQ(launcher.store.Lines().front(), "PlayerName = \"\"");
-    Type(main.PlayerName, "Jo");
+    Type(main.playerNameEdit, "Jo");
     EXPECT_EQ(launcher.store.Lines().front(), "PlayerName = \"Jo\"");
     EXPECT_EQ(launcher.store.Lines().size(), 2u);
 
-    TShowCFG& viewer = *launcher.forms->ShowCFG;
+    ConfigViewer& viewer = *launcher.forms->configViewer;
     viewer.show();
-    EXPECT_EQ(viewer.CFGData->toPlainText(), "PlayerName = \"Jo\"\nNetColor = 1");
+    EXPECT_EQ(viewer.linesText->toPlainText(), "PlayerName = \"Jo\"\nNetColor = 1");
     viewer.hide();
-    Type(main.PlayerName, "e");
+    Type(main.playerNameEdit, "e");
     viewer.show();
-    EXPECT_TRUE(viewer.CFGData->toPlainText().startsWith("PlayerName = \"Joe\""));
+    EXPECT_TRUE(viewer.linesText->toPlainText().startsWith("PlayerName = \"Joe\""));
     viewer.hide();
 }
 
 TEST(SettingHandlers, PortDetailsAreStoredUnquotedAndBytesSurviveTheRoundTrip) {
     // 0xE9 is one byte in the file and one character on screen.
     Launcher launcher({{"VK.CFG", "PlayerName = \"Ren\xE9\"\r\n"}});
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     ASSERT_TRUE(main.LoadSettings());
-    EXPECT_EQ(main.PlayerName->text(), QString::fromUtf8("Ren\u00e9"));
-    Type(main.PlayerName, "!");
+    EXPECT_EQ(main.playerNameEdit->text(), QString::fromUtf8("Ren\u00e9"));
+    Type(main.playerNameEdit, "!");
     EXPECT_EQ(launcher.LineOf("PlayerName"), "PlayerName = \"Ren\xE9!\"");
 
-    Choose(main.ModemPage->ComPort, 8);
-    main.ModemPage->Uart->setText("2E8");
-    main.ModemPage->IRQ->setText("5");
+    Choose(main.modemPage->comPortCombo, 8);
+    main.modemPage->uartEdit->setText("2E8");
+    main.modemPage->irqEdit->setText("5");
     EXPECT_EQ(launcher.LineOf("UartAddress"), "UartAddress = 2E8");
     EXPECT_EQ(launcher.LineOf("IrqNumber"), "IrqNumber = 5");
 }
 
-TEST(ComPortChange, UserDefinedEnablesTheDetailsAndAStandardPortResetsThemInTheStore) {
+TEST(ComPortChoice, UserDefinedEnablesTheDetailsAndAStandardPortResetsThemInTheStore) {
     Launcher launcher({{"VK.CFG", "ComPort = 2\r\n"}});
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     ASSERT_TRUE(main.LoadSettings());
 
-    Choose(main.ModemPage->ComPort, 8);
+    Choose(main.modemPage->comPortCombo, 8);
     EXPECT_EQ(launcher.LineOf("ComPort"), "ComPort = 9");
-    EXPECT_TRUE(main.ModemPage->Uart->isEnabled());
-    EXPECT_TRUE(main.ModemPage->UartLabel->isEnabled());
-    main.ModemPage->Uart->setText("3E8");
-    main.ModemPage->IRQ->setText("7");
+    EXPECT_TRUE(main.modemPage->uartEdit->isEnabled());
+    EXPECT_TRUE(main.modemPage->uartLabel->isEnabled());
+    main.modemPage->uartEdit->setText("3E8");
+    main.modemPage->irqEdit->setText("7");
 
-    Choose(main.ModemPage->ComPort, 3);
+    Choose(main.modemPage->comPortCombo, 3);
     EXPECT_EQ(launcher.LineOf("ComPort"), "ComPort = 4");
     EXPECT_EQ(launcher.LineOf("IrqNumber"), "IrqNumber = ~");
     EXPECT_EQ(launcher.LineOf("UartAddress"), "UartAddress = ~");
-    EXPECT_FALSE(main.ModemPage->Uart->isEnabled());
-    EXPECT_FALSE(main.ModemPage->IRQLabel->isEnabled());
+    EXPECT_FALSE(main.modemPage->uartEdit->isEnabled());
+    EXPECT_FALSE(main.modemPage->irqLabel->isEnabled());
     // The disabled boxes still show what the player typed.
-    EXPECT_EQ(main.ModemPage->Uart->text(), "3E8");
-    EXPECT_EQ(main.ModemPage->IRQ->text(), "7");
+    EXPECT_EQ(main.modemPage->uartEdit->text(), "3E8");
+    EXPECT_EQ(main.modemPage->irqEdit->text(), "7");
 }
 
 TEST(MacroPage, OnlyTheCaptionIsEditedInPlace) {
     // A double click in the list is taken for "&Edit": see macro_page_test.cpp.
     Launcher launcher({{"VK.CFG", ""}});
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     ASSERT_TRUE(main.LoadSettings());
     // The macro text has its own dialog.
     main.show();
-    main.PageControl1->setCurrentIndex(3);
-    main.MacroPage->MacroList->editItem(main.MacroPage->MacroList->topLevelItem(6), 1);
-    EXPECT_TRUE(main.MacroPage->MacroList->findChildren<QLineEdit*>().isEmpty());
-    main.MacroPage->MacroList->editItem(main.MacroPage->MacroList->topLevelItem(6), 0);
-    EXPECT_FALSE(main.MacroPage->MacroList->findChildren<QLineEdit*>().isEmpty());
+    main.pages->setCurrentIndex(3);
+    main.macroPage->macroList->editItem(main.macroPage->macroList->topLevelItem(6), 1);
+    EXPECT_TRUE(main.macroPage->macroList->findChildren<QLineEdit*>().isEmpty());
+    main.macroPage->macroList->editItem(main.macroPage->macroList->topLevelItem(6), 0);
+    EXPECT_FALSE(main.macroPage->macroList->findChildren<QLineEdit*>().isEmpty());
     main.hide();
     // Each row remembers its number for the editor, whatever its caption becomes.
-    main.MacroPage->MacroList->topLevelItem(6)->setText(0, "Macro 2");
-    EXPECT_EQ(main.MacroPage->MacroList->topLevelItem(6)->data(0, Qt::UserRole).toInt(), 6);
+    main.macroPage->macroList->topLevelItem(6)->setText(0, "Macro 2");
+    EXPECT_EQ(main.macroPage->macroList->topLevelItem(6)->data(0, Qt::UserRole).toInt(), 6);
 }
 
 TEST(BrowseForUserMap, StoresAFileInsideTheGameDirectoryRelativeToIt) {
     Launcher launcher({{"VK.CFG", ""}, {"MAPS/ARENA.MAP", "m"}});
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     ASSERT_TRUE(main.LoadSettings());
     const auto chosen = launcher.dir / "MAPS/ARENA.MAP";
     launcher.prompter.fileAnswers = {QString::fromStdString(chosen.string()), std::nullopt};
-    main.UserMapPage->Button4->click();
+    main.userMapPage->browseButton->click();
     const std::string expected = std::filesystem::path("MAPS/ARENA.MAP").make_preferred().string();
-    EXPECT_EQ(main.UserMapPage->UserMap->text().toStdString(), expected);
+    EXPECT_EQ(main.userMapPage->userMapEdit->text().toStdString(), expected);
     EXPECT_EQ(launcher.LineOf("UserMap"), "UserMap = \"" + expected + "\"");
     // Cancelling the dialog keeps the map.
-    main.UserMapPage->Button4->click();
-    EXPECT_EQ(main.UserMapPage->UserMap->text().toStdString(), expected);
+    main.userMapPage->browseButton->click();
+    EXPECT_EQ(main.userMapPage->userMapEdit->text().toStdString(), expected);
 }
 
 } // namespace

@@ -52,7 +52,7 @@ class ModemDetection : public testing::Test {
         launcher_.context.openModems = [this] {
             return std::make_unique<SharedRegistry>(registry_);
         };
-        launcher_.Main().LoadSettings();
+        launcher_.Window().LoadSettings();
     }
 
     // A modem with everything detection reads.
@@ -66,41 +66,42 @@ class ModemDetection : public testing::Test {
     }
 
     // Clicks "Detect Modem" and acts on the dialog it opens.
-    void Detect(const std::function<void(TSelectModem&)>& whileOpen) {
-        TSelectModem& dialog = *launcher_.forms->SelectModem;
+    void Detect(const std::function<void(SelectModemDialog&)>& whileOpen) {
+        SelectModemDialog& dialog = *launcher_.forms->selectModem;
         OpenWhile(
-            dialog, [&] { launcher_.Main().ModemPage->Button6->click(); },
+            dialog, [&] { launcher_.Window().modemPage->detectModemButton->click(); },
             [&] { whileOpen(dialog); });
     }
 
-    static void PickAndConfirm(TSelectModem& dialog, int row) {
-        dialog.ModemList->setCurrentRow(row);
-        dialog.OKButton->click();
+    static void PickAndConfirm(SelectModemDialog& dialog, int row) {
+        dialog.modemList->setCurrentRow(row);
+        dialog.okButton->click();
     }
 
-    static QStringList Rows(const TSelectModem& dialog) {
+    static QStringList Rows(const SelectModemDialog& dialog) {
         QStringList rows;
-        for (int i = 0; i < dialog.ModemList->count(); ++i) {
-            rows << dialog.ModemList->item(i)->text();
+        for (int i = 0; i < dialog.modemList->count(); ++i) {
+            rows << dialog.modemList->item(i)->text();
         }
         return rows;
     }
 
     // What the player sees of the modem settings and what the store holds.
     std::vector<std::string> ModemState() const {
-        const TMain& main = launcher_.Main();
-        return {ToBytes(main.ModemPage->ComPort->currentText()),
-                ToBytes(main.ModemPage->Init->text()),
-                ToBytes(main.ModemPage->BaudRate->currentText()), launcher_.store.WrittenForm()};
+        const MainWindow& main = launcher_.Window();
+        return {ToBytes(main.modemPage->comPortCombo->currentText()),
+                ToBytes(main.modemPage->initEdit->text()),
+                ToBytes(main.modemPage->baudRateCombo->currentText()),
+                launcher_.store.WrittenForm()};
     }
 
     // The modem page shows the port, init string and speed, and the store holds them.
     void ExpectModemSettings(const std::string& port, const std::string& init,
                              const std::string& speed) const {
-        const TMain& main = launcher_.Main();
-        EXPECT_EQ(ToBytes(main.ModemPage->ComPort->currentText()), "COM" + port);
-        EXPECT_EQ(ToBytes(main.ModemPage->Init->text()), init);
-        EXPECT_EQ(ToBytes(main.ModemPage->BaudRate->currentText()), speed);
+        const MainWindow& main = launcher_.Window();
+        EXPECT_EQ(ToBytes(main.modemPage->comPortCombo->currentText()), "COM" + port);
+        EXPECT_EQ(ToBytes(main.modemPage->initEdit->text()), init);
+        EXPECT_EQ(ToBytes(main.modemPage->baudRateCombo->currentText()), speed);
         EXPECT_EQ(launcher_.LineOf("ComPort"), "ComPort = " + port);
         EXPECT_EQ(launcher_.LineOf("InitString"), "InitString = \"" + init + "\"");
         EXPECT_EQ(launcher_.LineOf("PortSpeed"), "PortSpeed = " + speed);
@@ -116,18 +117,18 @@ TEST_F(ModemDetection, EachDetectionRereadsTheModemsAndCancelChangesNothing) {
     AddModem("0002", "COM3", "Gamma");
     AddModem("0004", "COM4", "Behind the gap");
     const auto before = ModemState();
-    Detect([&](TSelectModem& dialog) {
+    Detect([&](SelectModemDialog& dialog) {
         EXPECT_EQ(Rows(dialog), (QStringList{"Alpha", "Gamma"}));
-        EXPECT_FALSE(dialog.OKButton->isEnabled());
-        dialog.ModemList->setCurrentRow(1);
-        dialog.CancelButton->click();
+        EXPECT_FALSE(dialog.okButton->isEnabled());
+        dialog.modemList->setCurrentRow(1);
+        dialog.cancelButton->click();
     });
 
     AddModem("0003", "COM5", "Delta");
-    Detect([&](TSelectModem& dialog) {
+    Detect([&](SelectModemDialog& dialog) {
         EXPECT_EQ(Rows(dialog), (QStringList{"Alpha", "Gamma", "Delta", "Behind the gap"}));
         EXPECT_EQ(dialog.PickedRow(), -1);
-        dialog.CancelButton->click();
+        dialog.cancelButton->click();
     });
     EXPECT_EQ(ModemState(), before);
     EXPECT_TRUE(launcher_.prompter.questions.isEmpty());
@@ -140,14 +141,14 @@ TEST_F(ModemDetection, TheListOpensScrolledToTheTopAfterAnEarlierDetection) {
                  "Modem " + std::to_string(n));
     }
     for (int detection = 0; detection < 2; ++detection) {
-        Detect([&](TSelectModem& dialog) {
-            QListWidget* list = dialog.ModemList;
+        Detect([&](SelectModemDialog& dialog) {
+            QListWidget* list = dialog.modemList;
             EXPECT_EQ(list->verticalScrollBar()->value(), 0) << detection;
             EXPECT_EQ(list->itemAt(2, 2), list->item(0)) << detection;
             list->setCurrentRow(list->count() - 1);
             list->scrollToBottom();
             ASSERT_GT(list->verticalScrollBar()->value(), 0);
-            dialog.CancelButton->click();
+            dialog.cancelButton->click();
         });
     }
 }
@@ -157,7 +158,7 @@ TEST_F(ModemDetection, YesTakesThePickedModemsOwnInitAndPortAt57600) {
     AddModem("0000", "LPT1", "Printer", "AT&F0");
     AddModem("0001", "COM3", "Modem");
     launcher_.prompter.yesNoAnswers = {true};
-    Detect([&](TSelectModem& dialog) {
+    Detect([&](SelectModemDialog& dialog) {
         ASSERT_EQ(Rows(dialog), QStringList{"Modem"});
         PickAndConfirm(dialog, 0);
     });
@@ -169,13 +170,13 @@ TEST_F(ModemDetection, YesTakesThePickedModemsOwnInitAndPortAt57600) {
 TEST_F(ModemDetection, NoPutsAtzAt9600ButStillTakesThePortOverUserDefined) {
     AddModem("0000", "COM4", "Modem", "AT&F E0<cr>ATS0=0<cr>");
     launcher_.prompter.yesNoAnswers = {false};
-    Detect([&](TSelectModem& dialog) { PickAndConfirm(dialog, 0); });
+    Detect([&](SelectModemDialog& dialog) { PickAndConfirm(dialog, 0); });
     ExpectModemSettings("4", "ATZ", "9600");
     // The port is set as the program sets it, not as the player's choice of a standard
     // port, which would mark the details "~".
     EXPECT_EQ(launcher_.LineOf("IrqNumber"), "IrqNumber = 5");
     EXPECT_EQ(launcher_.LineOf("UartAddress"), "UartAddress = 3e8");
-    EXPECT_TRUE(launcher_.Main().ModemPage->Uart->isEnabled());
+    EXPECT_TRUE(launcher_.Window().modemPage->uartEdit->isEnabled());
 }
 
 TEST_F(ModemDetection, AModemThatCannotBeReadIsReportedAndChangesNothing) {
@@ -183,14 +184,14 @@ TEST_F(ModemDetection, AModemThatCannotBeReadIsReportedAndChangesNothing) {
     registry_.SetText(kBranch + "0000\\Settings", "FlowControl_Hard", std::string(127, 'K'));
     AddModem("0001", "COM3", "Moves away");
     const auto before = ModemState();
-    Detect([&](TSelectModem& dialog) {
+    Detect([&](SelectModemDialog& dialog) {
         PickAndConfirm(dialog, 0);
         EXPECT_TRUE(dialog.isVisible());
         // The port changed since the list was read, to one the port list lacks.
         registry_.SetText(kBranch + "0001\\", "AttachedTo", "COM10");
         PickAndConfirm(dialog, 1);
         EXPECT_TRUE(dialog.isVisible());
-        dialog.CancelButton->click();
+        dialog.cancelButton->click();
     });
     const QString failed = "Could not Detect modem properly.";
     EXPECT_EQ(launcher_.prompter.messages, (QStringList{failed, failed}));
@@ -229,22 +230,35 @@ TEST(ModemDetectionFromAFile, TakesAnExportedModemIntoVkCfg) {
     launcher.context.openModems = [&] {
         return MakeSystemRegistrySource(file, launcher.dir.Path());
     };
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     main.LoadSettings();
     launcher.prompter.yesNoAnswers = {true, true};
-    TSelectModem& dialog = *launcher.forms->SelectModem;
+    SelectModemDialog& dialog = *launcher.forms->selectModem;
     OpenWhile(
-        dialog, [&] { main.ModemPage->Button6->click(); },
+        dialog, [&] { main.modemPage->detectModemButton->click(); },
         [&] {
-            ASSERT_EQ(dialog.ModemList->count(), 1);
-            EXPECT_EQ(dialog.ModemList->item(0)->text(), "Standard é 56000 bps Modem");
-            dialog.ModemList->setCurrentRow(0);
-            emit dialog.ModemList->itemDoubleClicked(dialog.ModemList->item(0));
+            ASSERT_EQ(dialog.modemList->count(), 1);
+            EXPECT_EQ(dialog.modemList->item(0)->text(), "Standard é 56000 bps Modem");
+            dialog.modemList->setCurrentRow(0);
+            emit dialog.modemList->itemDoubleClicked(dialog.modemList->item(0));
         });
     EXPECT_TRUE(main.close());
     EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Zed\"\r\nComPort = 5\r\n"
                                            "PortSpeed = 57600\r\n"
                                            "InitString = \"AT&F E0 &K3\"\r\n");
+}
+
+// A stray MODEMS.REG of a gigabyte was read whole, the window frozen meanwhile: it is
+// refused unread, with a word why, as an oversized VK.CFG is.
+TEST(ModemDetectionFromAFile, AnExportTooLargeToBeOneIsRefusedUnread) {
+    Launcher launcher;
+    launcher.dir.Write("MODEMS.REG", "REGEDIT4\r\n");
+    std::filesystem::resize_file(launcher.dir / "MODEMS.REG", std::uintmax_t{1} << 30);
+    launcher.context.openModems = [&] { return MakeSystemRegistrySource({}, launcher.dir.Path()); };
+    launcher.Window().modemPage->detectModemButton->click();
+    ASSERT_EQ(launcher.prompter.errors.size(), 1);
+    EXPECT_TRUE(launcher.prompter.errors.front().contains("more than the 16 MB"));
+    EXPECT_FALSE(launcher.forms->selectModem->isVisible());
 }
 
 TEST(ModemsOption, NamesTheFileFromWhereTheLauncherWasStarted) {

@@ -23,12 +23,12 @@ using test::ScriptedPrompter;
 
 constexpr auto Record = test::PhonebookRecord;
 
-class DialTest : public testing::Test {
+class PickOpponentTest : public testing::Test {
   protected:
-    explicit DialTest(GameDir::Files files = {})
-        : dir_(files), dial_(dir_.Path(), prompter_, editInfo_) {}
+    explicit PickOpponentTest(GameDir::Files files = {})
+        : dir_(files), dial_(dir_.Path(), prompter_, entryDialog_) {}
 
-    QTreeWidget* List() const { return dial_.PhoneList; }
+    QTreeWidget* List() const { return dial_.phoneList; }
     QStringList Row(int index) const {
         const auto* row = List()->topLevelItem(index);
         return {row->text(0), row->text(1)};
@@ -39,41 +39,41 @@ class DialTest : public testing::Test {
     // showed, then OK, or Cancel when `confirm` is false. Returns what it showed.
     QStringList AddEdit(const QString& name, const QString& number, bool confirm = true) {
         QStringList shown;
-        auto* info = &dial_.EditInfo();
+        auto* info = &dial_.EntryDialog();
         QTimer::singleShot(0, info, [=, &shown] {
             shown = {info->NameText(), info->NumberText()};
-            info->Name->setText(name);
-            info->Number->setText(number);
-            (confirm ? info->OKButton : info->CancelButton)->click();
+            info->nameEdit->setText(name);
+            info->numberEdit->setText(number);
+            (confirm ? info->okButton : info->cancelButton)->click();
         });
-        dial_.AddEditClick();
+        dial_.AddOrEditEntry();
         return shown;
     }
 
     GameDir dir_;
     ScriptedPrompter prompter_;
-    TEditInfo editInfo_;
-    TDial dial_;
+    PhonebookEntryDialog entryDialog_;
+    PickOpponentDialog dial_;
 };
 
-class DialWithBook : public DialTest {
+class PickOpponentWithBook : public PickOpponentTest {
   protected:
-    DialWithBook()
-        : DialTest({{"MARLOVEN.PBK",
-                     Record("Ann", "111") + Record("Bo\xe9", "(22) 2-2") + Record("Cy\xff", "")}}) {
+    PickOpponentWithBook()
+        : PickOpponentTest({{"MARLOVEN.PBK", Record("Ann", "111") + Record("Bo\xe9", "(22) 2-2") +
+                                                 Record("Cy\xff", "")}}) {
         EXPECT_TRUE(dial_.LoadPhonebook());
     }
     const std::string original_ = dir_.Read("MARLOVEN.PBK");
 };
 
-TEST_F(DialTest, NoPhonebookListsNothingAndTheFirstAddCreatesOneRecord) {
+TEST_F(PickOpponentTest, NoPhonebookListsNothingAndTheFirstAddCreatesOneRecord) {
     ASSERT_TRUE(dial_.LoadPhonebook());
     EXPECT_EQ(List()->topLevelItemCount(), 0);
     EXPECT_EQ(AddEdit("Dee", "5"), (QStringList{"", ""}));
     EXPECT_EQ(dir_.Read("MARLOVEN.PBK"), Record("Dee", "5"));
 }
 
-TEST_F(DialTest, ACancelledAddWritesNothing) {
+TEST_F(PickOpponentTest, ACancelledAddWritesNothing) {
     ASSERT_TRUE(dial_.LoadPhonebook());
     AddEdit("Dee", "5", false);
     EXPECT_EQ(List()->topLevelItemCount(), 0);
@@ -82,7 +82,7 @@ TEST_F(DialTest, ACancelledAddWritesNothing) {
 
 // The file keeps 40 characters of each text: that many are kept and dialled whole (the
 // entry dialog refuses more rather than have them cut).
-TEST_F(DialTest, FortyCharactersAreStoredAndDialledWhole) {
+TEST_F(PickOpponentTest, FortyCharactersAreStoredAndDialledWhole) {
     ASSERT_TRUE(dial_.LoadPhonebook());
     const std::string longNumber = "(555) 123-4567 1234567890 1234567890 123";
     ASSERT_EQ(longNumber.size(), 40u);
@@ -91,11 +91,11 @@ TEST_F(DialTest, FortyCharactersAreStoredAndDialledWhole) {
     EXPECT_EQ(dir_.Read("MARLOVEN.PBK"), Record(name40, longNumber));
 
     Select(0);
-    EXPECT_EQ(ExecWhile(dial_, [&] { dial_.DialButton->click(); }), QDialog::Accepted);
+    EXPECT_EQ(ExecWhile(dial_, [&] { dial_.dialButton->click(); }), QDialog::Accepted);
     EXPECT_EQ(dial_.ChosenNumber(), longNumber);
 }
 
-TEST_F(DialWithBook, ListsTheEntriesInFileOrderWithTheirBytes) {
+TEST_F(PickOpponentWithBook, ListsTheEntriesInFileOrderWithTheirBytes) {
     ASSERT_EQ(List()->topLevelItemCount(), 3);
     EXPECT_EQ(Row(1), (QStringList{"Boé", "(22) 2-2"}));
     // An edit elsewhere writes the untouched names back byte for byte.
@@ -105,7 +105,7 @@ TEST_F(DialWithBook, ListsTheEntriesInFileOrderWithTheirBytes) {
               Record("Ann", "112") + Record("Bo\xe9", "(22) 2-2") + Record("Cy\xff", ""));
 }
 
-TEST_F(DialWithBook, AnEditKeepsTheEntrysPlaceAndAnAddGoesToTheEnd) {
+TEST_F(PickOpponentWithBook, AnEditKeepsTheEntrysPlaceAndAnAddGoesToTheEnd) {
     Select(1);
     AddEdit("Bea", "3");
     List()->clearSelection();
@@ -114,17 +114,17 @@ TEST_F(DialWithBook, AnEditKeepsTheEntrysPlaceAndAnAddGoesToTheEnd) {
                                              Record("Cy\xff", "") + Record("Dee", "4"));
 }
 
-TEST_F(DialWithBook, ADeletionIsUndoneByReopeningUnlessAnEditSavedIt) {
+TEST_F(PickOpponentWithBook, ADeletionIsUndoneByReopeningUnlessAnEditSavedIt) {
     Select(0);
-    dial_.DeleteButton->click();
+    dial_.deleteButton->click();
     EXPECT_EQ(List()->topLevelItemCount(), 2);
-    EXPECT_EQ(ExecWhile(dial_, [&] { dial_.CancelButton->click(); }), QDialog::Rejected);
+    EXPECT_EQ(ExecWhile(dial_, [&] { dial_.cancelButton->click(); }), QDialog::Rejected);
     EXPECT_EQ(dir_.Read("MARLOVEN.PBK"), original_);
     ASSERT_TRUE(dial_.LoadPhonebook());
     EXPECT_EQ(Row(0), (QStringList{"Ann", "111"}));
 
     Select(0);
-    dial_.DeleteButton->click();
+    dial_.deleteButton->click();
     // No neighbour is picked for the player: "&Add / Edit" now adds.
     EXPECT_TRUE(List()->selectedItems().isEmpty());
     Select(1);
@@ -132,16 +132,16 @@ TEST_F(DialWithBook, ADeletionIsUndoneByReopeningUnlessAnEditSavedIt) {
     EXPECT_EQ(dir_.Read("MARLOVEN.PBK"), Record("Bo\xe9", "(22) 2-2") + Record("Cyd", "9"));
 }
 
-TEST_F(DialWithBook, DeletingEveryEntryAndClosingKeepsTheOldFile) {
+TEST_F(PickOpponentWithBook, DeletingEveryEntryAndClosingKeepsTheOldFile) {
     while (List()->topLevelItemCount() > 0) {
         Select(0);
-        dial_.DeleteClick();
+        dial_.DeleteEntry();
     }
     ExecWhile(dial_, [&] { dial_.close(); });
     EXPECT_EQ(dir_.Read("MARLOVEN.PBK"), original_);
 }
 
-TEST_F(DialWithBook, ANameEditedInPlaceIsSavedWithTheNextConfirmedEdit) {
+TEST_F(PickOpponentWithBook, ANameEditedInPlaceIsSavedWithTheNextConfirmedEdit) {
     List()->topLevelItem(2)->setText(0, "Cyrus");
     AddEdit("x", "1", false);
     EXPECT_EQ(dir_.Read("MARLOVEN.PBK"), original_);
@@ -151,7 +151,7 @@ TEST_F(DialWithBook, ANameEditedInPlaceIsSavedWithTheNextConfirmedEdit) {
               Record("Ann", "111") + Record("Bo\xe9", "(22) 2-2") + Record("Cyrus", ""));
 }
 
-TEST_F(DialWithBook, OnlyTheNameIsEditedInPlace) {
+TEST_F(PickOpponentWithBook, OnlyTheNameIsEditedInPlace) {
     dial_.show();
     const auto editorsAfterEditing = [&](int column) {
         List()->editItem(List()->topLevelItem(0), column);
@@ -163,12 +163,12 @@ TEST_F(DialWithBook, OnlyTheNameIsEditedInPlace) {
     EXPECT_EQ(editorsAfterEditing(0), 1);
 }
 
-TEST_F(DialWithBook, DialWithoutAPickSaysSoAndStaysOpen) {
+TEST_F(PickOpponentWithBook, DialWithoutAPickSaysSoAndStaysOpen) {
     const auto result = ExecWhile(dial_, [&] {
-        dial_.DialButton->click();
+        dial_.dialButton->click();
         EXPECT_TRUE(dial_.isVisible());
         Select(2);
-        dial_.DialButton->click();
+        dial_.dialButton->click();
     });
     EXPECT_EQ(prompter_.messages, QStringList{"Pick an opponent to call first."});
     EXPECT_EQ(result, QDialog::Accepted);
@@ -176,9 +176,9 @@ TEST_F(DialWithBook, DialWithoutAPickSaysSoAndStaysOpen) {
     EXPECT_EQ(dial_.ChosenNumber(), "");
 }
 
-TEST_F(DialWithBook, CancelLeavesNoNumberAndReloadingForgetsTheLastPick) {
+TEST_F(PickOpponentWithBook, CancelLeavesNoNumberAndReloadingForgetsTheLastPick) {
     Select(1);
-    ExecWhile(dial_, [&] { dial_.DialClick(); });
+    ExecWhile(dial_, [&] { dial_.DialPicked(); });
     EXPECT_EQ(dial_.ChosenNumber(), "(22) 2-2");
     ASSERT_TRUE(dial_.LoadPhonebook());
     EXPECT_EQ(dial_.ChosenNumber(), "");
@@ -186,7 +186,7 @@ TEST_F(DialWithBook, CancelLeavesNoNumberAndReloadingForgetsTheLastPick) {
     EXPECT_EQ(dial_.ChosenNumber(), "");
 }
 
-TEST_F(DialWithBook, AFailedSaveKeepsTheOldFileAndTheChangeInTheList) {
+TEST_F(PickOpponentWithBook, AFailedSaveKeepsTheOldFileAndTheChangeInTheList) {
     WriteFailureForTesting diskFull(std::make_error_code(std::errc::no_space_on_device));
     Select(0);
     AddEdit("Ann", "999");
@@ -197,7 +197,7 @@ TEST_F(DialWithBook, AFailedSaveKeepsTheOldFileAndTheChangeInTheList) {
         << prompter_.errors[0].toStdString();
 }
 
-TEST_F(DialTest, ACutShortPhonebookIsReportedAndLeavesTheListEmpty) {
+TEST_F(PickOpponentTest, ACutShortPhonebookIsReportedAndLeavesTheListEmpty) {
     dir_.Write("MARLOVEN.PBK", Record("Eve", "6"));
     ASSERT_TRUE(dial_.LoadPhonebook());
     dir_.Write("MARLOVEN.PBK", Record("Eve", "6") + Record("Fay", "7").substr(0, 50));

@@ -15,17 +15,17 @@ using test::ExecWhile;
 using test::PressKey;
 using test::TypeText;
 
-TEST(NetNoPlayersChoice, EnterRightAfterOpeningGivesTwoPlayersWhereverTheFocusIs) {
-    TNetNoPlayers dialog;
+TEST(PlayersDialogChoice, EnterRightAfterOpeningGivesTwoPlayersWhereverTheFocusIs) {
+    PlayersDialog dialog;
     EXPECT_EQ(ExecWhile(dialog, [&] { PressKey(dialog.focusWidget(), Qt::Key_Return); }),
               QDialog::Accepted);
     EXPECT_EQ(dialog.PlayerCount(), 2);
 
     dialog.SetSocketText("");
     const auto result = ExecWhile(dialog, [&] {
-        dialog.Socket->setFocus();
-        TypeText(dialog.Socket, "12");
-        PressKey(dialog.Socket, Qt::Key_Return);
+        dialog.socketEdit->setFocus();
+        TypeText(dialog.socketEdit, "12");
+        PressKey(dialog.socketEdit, Qt::Key_Return);
     });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(dialog.PlayerCount(), 2);
@@ -33,9 +33,9 @@ TEST(NetNoPlayersChoice, EnterRightAfterOpeningGivesTwoPlayersWhereverTheFocusIs
 }
 
 // The form is reused, and a clicked button keeps the focus into the next opening.
-TEST(NetNoPlayersChoice, EnterGivesTwoPlayersAgainAfterAnotherButtonWasClicked) {
-    TNetNoPlayers dialog;
-    for (QPushButton* clicked : {dialog.CountButton(5), dialog.CancelButton}) {
+TEST(PlayersDialogChoice, EnterGivesTwoPlayersAgainAfterAnotherButtonWasClicked) {
+    PlayersDialog dialog;
+    for (QPushButton* clicked : {dialog.CountButton(5), dialog.cancelButton}) {
         ExecWhile(dialog, [&] { QTest::mouseClick(clicked, Qt::LeftButton); });
         const auto result = ExecWhile(dialog, [&] {
             ASSERT_NE(dialog.focusWidget(), nullptr);
@@ -46,8 +46,8 @@ TEST(NetNoPlayersChoice, EnterGivesTwoPlayersAgainAfterAnotherButtonWasClicked) 
     }
 }
 
-TEST(NetNoPlayersChoice, EachCountButtonGivesItsOwnNumber) {
-    TNetNoPlayers dialog;
+TEST(PlayersDialogChoice, EachCountButtonGivesItsOwnNumber) {
+    PlayersDialog dialog;
     for (int players = 2; players <= 8; ++players) {
         EXPECT_EQ(ExecWhile(dialog, [&] { dialog.CountButton(players)->click(); }),
                   QDialog::Accepted);
@@ -56,18 +56,18 @@ TEST(NetNoPlayersChoice, EachCountButtonGivesItsOwnNumber) {
     }
 }
 
-TEST(NetNoPlayersChoice, CancelEscapeAndTheFrameRejectAndKeepTheLastCount) {
-    TNetNoPlayers dialog;
+TEST(PlayersDialogChoice, CancelEscapeAndTheFrameRejectAndKeepTheLastCount) {
+    PlayersDialog dialog;
     ExecWhile(dialog, [&] { dialog.CountButton(6)->click(); });
-    EXPECT_EQ(ExecWhile(dialog, [&] { dialog.CancelButton->click(); }), QDialog::Rejected);
+    EXPECT_EQ(ExecWhile(dialog, [&] { dialog.cancelButton->click(); }), QDialog::Rejected);
     EXPECT_EQ(ExecWhile(dialog, [&] { PressKey(dialog.focusWidget(), Qt::Key_Escape); }),
               QDialog::Rejected);
     EXPECT_EQ(ExecWhile(dialog, [&] { dialog.close(); }), QDialog::Rejected);
     EXPECT_EQ(dialog.PlayerCount(), 6);
 }
 
-TEST(NetNoPlayersSocket, PassesTheStoredTextOnAsItStands) {
-    TNetNoPlayers dialog;
+TEST(PlayersDialogSocket, PassesTheStoredTextOnAsItStands) {
+    PlayersDialog dialog;
     // Empty, several tildes, and bytes the keys would refuse all come back unchanged.
     for (const std::string socket : {"", "~~1~", "34889", "12 \xe9"}) {
         dialog.SetSocketText(socket);

@@ -48,7 +48,7 @@ TEST(PrintCommand, PrintsWhatANamedStartWouldRunWithThePlayersSettingsAndExits) 
     EXPECT_TRUE(Has(network, "fullscreen=true\n")) << network;
     EXPECT_TRUE(
         Has(network, "mount C \"" + game.Path().string() +
-                         "\"\nC:\nipxnet startserver 2130\nVKSETMS.EXE -nopred -f3\nexit\n"))
+                         "\"\nC:\nipxnet connect 127.0.0.1 2130\nVKSETMS.EXE -nopred -f3\nexit\n"))
         << network;
 
     std::string setup;
@@ -79,14 +79,14 @@ TEST(PrintCommand, TakesTheComPortAsTheWindowShowsIt) {
             {"--print-command", "answer", QString::fromStdString(game.Path().string())}, {},
             config.Path(), &printed);
         Launcher window({{"VK.CFG", cfg}});
-        ASSERT_TRUE(window.Main().LoadSettings());
-        const int shown = window.Main().ModemPage->ComPort->currentIndex();
+        ASSERT_TRUE(window.Window().LoadSettings());
+        const int shown = window.Window().modemPage->comPortCombo->currentIndex();
         if (cfg == standard) {
             EXPECT_EQ(shown, 2);
             EXPECT_EQ(code, 0) << printed;
             EXPECT_TRUE(Has(printed, "\nserial3=modem")) << printed;
         } else {
-            EXPECT_EQ(window.Main().ModemPage->ComPort->currentText(), "User Defined");
+            EXPECT_EQ(window.Window().modemPage->comPortCombo->currentText(), "User Defined");
             EXPECT_EQ(code, 1) << printed;
             EXPECT_TRUE(Has(printed, "COM1 to COM4 only")) << printed;
         }
@@ -128,7 +128,7 @@ int RunWithBytes(const std::vector<std::string>& arguments, const fs::path& conf
 #endif
 
 // A game directory whose name is not valid UTF-8 (Latin-1 "caf\xe9", as older disks have
-// them), named on the command line or started inside: the launcher keeps its bytes,
+// them), named on the command line, started inside or remembered: the launcher keeps its bytes,
 // where it once stopped with "Cannot convert character sequence" or could not change
 // to it.
 TEST(PrintCommand, AGameDirectoryNamedInLatin1IsTakenByItsBytes) {
@@ -153,6 +153,8 @@ TEST(PrintCommand, AGameDirectoryNamedInLatin1IsTakenByItsBytes) {
         0);
     EXPECT_TRUE(Has(inside, mount)) << inside;
     EXPECT_EQ(RunLauncherProgram({"--answers=no"}, home / "inside", config.Path()), 0);
+    // Remembered by its bytes, the next start from elsewhere finds it without asking.
+    EXPECT_EQ(RunLauncherProgram({"--answers=no"}, home.Path(), config.Path()), 0);
 #endif
 }
 

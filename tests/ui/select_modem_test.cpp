@@ -45,38 +45,38 @@ class SelectModemTest : public testing::Test {
             [this](const DetectedModem& modem) { appliedPorts_.push_back(modem.comPortIndex); });
     }
 
-    void PickRow(int row) { dialog_.ModemList->setCurrentRow(row); }
+    void PickRow(int row) { dialog_.modemList->setCurrentRow(row); }
 
     test::ScriptedPrompter prompter_;
-    TSelectModem dialog_{prompter_};
+    SelectModemDialog dialog_{prompter_};
     std::vector<int> appliedPorts_;
 };
 
 TEST_F(SelectModemTest, OkStartsDisabledAndAPickedRowEnablesItForGood) {
-    EXPECT_FALSE(dialog_.OKButton->isEnabled());
-    EXPECT_EQ(dialog_.ModemList->count(), 3);
-    EXPECT_EQ(dialog_.ModemList->item(1)->text(), "Modem é B");
+    EXPECT_FALSE(dialog_.okButton->isEnabled());
+    EXPECT_EQ(dialog_.modemList->count(), 3);
+    EXPECT_EQ(dialog_.modemList->item(1)->text(), "Modem é B");
     PickRow(1);
-    EXPECT_TRUE(dialog_.OKButton->isEnabled());
+    EXPECT_TRUE(dialog_.okButton->isEnabled());
     EXPECT_EQ(dialog_.PickedRow(), 1);
 
     // A new scan leaves no row picked but keeps "OK" enabled.
     dialog_.ListInstalledModems(nullptr);
-    EXPECT_EQ(dialog_.ModemList->count(), 0);
+    EXPECT_EQ(dialog_.modemList->count(), 0);
     EXPECT_EQ(dialog_.PickedRow(), -1);
-    EXPECT_TRUE(dialog_.OKButton->isEnabled());
-    dialog_.ModemListClick();
-    EXPECT_TRUE(dialog_.OKButton->isEnabled());
+    EXPECT_TRUE(dialog_.okButton->isEnabled());
+    dialog_.EnableOk();
+    EXPECT_TRUE(dialog_.okButton->isEnabled());
 }
 
 TEST_F(SelectModemTest, AModemThatCannotBeReadIsReportedAndTheDialogStaysOpen) {
     const auto result = ExecWhile(dialog_, [&] {
         PickRow(2);
-        dialog_.OKButton->click();
+        dialog_.okButton->click();
         EXPECT_TRUE(dialog_.isVisible());
         EXPECT_EQ(prompter_.messages, QStringList{"Could not Detect modem properly."});
         PickRow(1);
-        PressKey(dialog_.ModemList, Qt::Key_Return);
+        PressKey(dialog_.modemList, Qt::Key_Return);
     });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(appliedPorts_, std::vector<int>{1});
@@ -84,7 +84,7 @@ TEST_F(SelectModemTest, AModemThatCannotBeReadIsReportedAndTheDialogStaysOpen) {
 
 TEST_F(SelectModemTest, ADoubleClickOnARowActsAsOk) {
     const auto result = ExecWhile(dialog_, [&] {
-        auto* list = dialog_.ModemList;
+        auto* list = dialog_.modemList;
         list->setCurrentRow(0);
         emit list->itemDoubleClicked(list->item(0));
     });
@@ -93,8 +93,8 @@ TEST_F(SelectModemTest, ADoubleClickOnARowActsAsOk) {
 }
 
 TEST_F(SelectModemTest, CancelAndEscapeCloseWithoutApplying) {
-    EXPECT_EQ(ExecWhile(dialog_, [&] { dialog_.CancelButton->click(); }), QDialog::Rejected);
-    EXPECT_EQ(ExecWhile(dialog_, [&] { PressKey(dialog_.ModemList, Qt::Key_Escape); }),
+    EXPECT_EQ(ExecWhile(dialog_, [&] { dialog_.cancelButton->click(); }), QDialog::Rejected);
+    EXPECT_EQ(ExecWhile(dialog_, [&] { PressKey(dialog_.modemList, Qt::Key_Escape); }),
               QDialog::Rejected);
     EXPECT_TRUE(appliedPorts_.empty());
     EXPECT_TRUE(prompter_.messages.isEmpty());
@@ -103,7 +103,7 @@ TEST_F(SelectModemTest, CancelAndEscapeCloseWithoutApplying) {
 // The dialog is reused, and a clicked Cancel keeps the focus into the next opening.
 TEST_F(SelectModemTest, AfterACancelClickTheArrowsPickARowAndEnterIsOk) {
     PickRow(0);
-    ExecWhile(dialog_, [&] { QTest::mouseClick(dialog_.CancelButton, Qt::LeftButton); });
+    ExecWhile(dialog_, [&] { QTest::mouseClick(dialog_.cancelButton, Qt::LeftButton); });
     dialog_.ListInstalledModems(ThreeModems());
     const auto result = ExecWhile(dialog_, [&] {
         ASSERT_NE(dialog_.focusWidget(), nullptr);
@@ -120,7 +120,7 @@ TEST_F(SelectModemTest, OkWithNoRowPickedReportsTheFailure) {
     PickRow(0);
     dialog_.ListInstalledModems(ThreeModems());
     ExecWhile(dialog_, [&] {
-        dialog_.OKButton->click();
+        dialog_.okButton->click();
         EXPECT_TRUE(dialog_.isVisible());
         dialog_.reject();
     });

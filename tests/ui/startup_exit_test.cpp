@@ -6,7 +6,6 @@
 #include "launcher/launcher_settings.h"
 #include "tests/support/write_failure.h"
 #include "ui/dialogs/about_box.h"
-#include "ui/dialogs/commit_form.h"
 #include "ui/dialogs/config_viewer.h"
 #include "ui/dialogs/macro_dialog.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
@@ -57,15 +56,15 @@ TEST(StartupChecks, RunsSetupUntilItLeavesAConfigurationBehind) {
     EXPECT_EQ(launcher.runner.runs[0].arguments, "");
     EXPECT_EQ(launcher.runner.runs[0].directory, launcher.dir.Path().string());
     EXPECT_EQ(launcher.context.startDir, std::filesystem::current_path());
-    EXPECT_EQ(launcher.Main().PlayerName->text(), "New");
-    EXPECT_TRUE(launcher.Main().isVisible());
+    EXPECT_EQ(launcher.Window().playerNameEdit->text(), "New");
+    EXPECT_TRUE(launcher.Window().isVisible());
     // The start-up sound comes once the window has painted.
     EXPECT_TRUE(launcher.sound.asyncRequests.empty());
     for (int turn = 0; turn < 100 && launcher.sound.asyncRequests.empty(); ++turn) {
         QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     EXPECT_EQ(launcher.sound.asyncRequests, std::vector<std::string>{"SOUNDS.WAV"});
-    launcher.Main().hide();
+    launcher.Window().hide();
 }
 
 TEST(StartupChecks, DecliningSetupStopsWithNothingSavedOrPlayed) {
@@ -79,7 +78,7 @@ TEST(StartupChecks, DecliningSetupStopsWithNothingSavedOrPlayed) {
     EXPECT_TRUE(launcher.runner.runs.empty());
     EXPECT_TRUE(launcher.sound.requested.empty());
     EXPECT_FALSE(launcher.dir.Exists("VK.CFG"));
-    EXPECT_FALSE(launcher.Main().isVisible());
+    EXPECT_FALSE(launcher.Window().isVisible());
 }
 
 // A launcher killed while saving a 20 MB VK.CFG left its temporary file; the next start
@@ -103,18 +102,17 @@ TEST(StartupChecks, AFolderNamedLikeTheConfigurationDoesNotCount) {
     EXPECT_FALSE(StartupChecks(launcher.context, *launcher.forms));
 }
 
-TEST(Forms, AllNineExistHiddenUntilTheLauncherShowsThem) {
+TEST(Forms, AllExistHiddenUntilTheLauncherShowsThem) {
     Launcher launcher;
     const Forms& forms = *launcher.forms;
-    const QWidget* const all[] = {
-        forms.Main.get(),    forms.SelectModem.get(), forms.NetNoPlayers.get(),
-        forms.ShowCFG.get(), forms.AboutBox.get(),    forms.EditInfo.get(),
-        forms.My.get(),      forms.EditMacro.get(),   forms.Dial.get()};
+    const QWidget* const all[] = {forms.mainWindow.get(),  forms.selectModem.get(),
+                                  forms.players.get(),     forms.configViewer.get(),
+                                  forms.aboutBox.get(),    forms.phonebookEntry.get(),
+                                  forms.macroDialog.get(), forms.pickOpponent.get()};
     for (const QWidget* form : all) {
         ASSERT_NE(form, nullptr);
         EXPECT_FALSE(form->isVisible());
     }
-    EXPECT_EQ(forms.My->Commit->toPlainText(), "Memo1");
 }
 
 // Notes what the player sees while the farewell sound plays.
@@ -128,9 +126,9 @@ struct FarewellProbe : SoundPlayer {
     void PlayAsync(const std::string&) override {}
     void PlaySync(const std::string& fileName) override {
         syncSounds.push_back(fileName);
-        mainVisible = forms->Main->isVisible();
-        aboutVisible = forms->AboutBox->isVisible();
-        okVisible = forms->AboutBox->Button1->isVisible();
+        mainVisible = forms->mainWindow->isVisible();
+        aboutVisible = forms->aboutBox->isVisible();
+        okVisible = forms->aboutBox->okButton->isVisible();
     }
 };
 
@@ -143,50 +141,50 @@ class ExitSequence : public ::testing::Test {
 
     void SetUp() override {
         farewell.forms = launcher.forms.get();
-        ASSERT_TRUE(launcher.Main().LoadSettings());
-        launcher.Main().show();
-        launcher.Main().PlayerName->setText("Changed");
+        ASSERT_TRUE(launcher.Window().LoadSettings());
+        launcher.Window().show();
+        launcher.Window().playerNameEdit->setText("Changed");
     }
 };
 
 TEST_F(ExitSequence, NoLeavesTheFileAloneAndSaysGoodbyeFromTheAboutBox) {
     launcher.prompter.yesNoAnswers = {false};
-    launcher.Main().Button5->click();
+    launcher.Window().exitButton->click();
     EXPECT_EQ(launcher.prompter.questions, QStringList({kSaveQuestion}));
     EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Old\"\nNetColor = 2\n");
     EXPECT_EQ(farewell.syncSounds, std::vector<std::string>{"SOUNDD.WAV"});
     EXPECT_FALSE(farewell.mainVisible);
     EXPECT_TRUE(farewell.aboutVisible);
     EXPECT_FALSE(farewell.okVisible);
-    EXPECT_FALSE(launcher.Main().isVisible());
-    EXPECT_FALSE(launcher.forms->AboutBox->isVisible());
+    EXPECT_FALSE(launcher.Window().isVisible());
+    EXPECT_FALSE(launcher.forms->aboutBox->isVisible());
 }
 
 TEST_F(ExitSequence, YesRewritesTheFileEvenWhenNothingChanged) {
     launcher.prompter.yesNoAnswers = {true};
-    launcher.Main().PlayerName->setText("Old");
-    launcher.Main().Exit1->trigger();
+    launcher.Window().playerNameEdit->setText("Old");
+    launcher.Window().exitAction->trigger();
     EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Old\"\r\nNetColor = 2\r\n");
-    EXPECT_FALSE(launcher.Main().isVisible());
+    EXPECT_FALSE(launcher.Window().isVisible());
 }
 
 TEST_F(ExitSequence, AFailedSaveKeepsTheWindowOpenWithoutFarewell) {
     launcher.prompter.yesNoAnswers = {true, true};
     {
         WriteFailureForTesting diskFull(std::make_error_code(std::errc::no_space_on_device));
-        EXPECT_FALSE(launcher.Main().close());
+        EXPECT_FALSE(launcher.Window().close());
     }
     ASSERT_EQ(launcher.prompter.errors.size(), 1);
     EXPECT_TRUE(launcher.prompter.errors.front().startsWith("Cannot create file "));
     EXPECT_TRUE(launcher.prompter.errors.front().endsWith("VK.CFG"));
-    EXPECT_TRUE(launcher.Main().isVisible());
-    EXPECT_EQ(launcher.Main().PlayerName->text(), "Changed");
+    EXPECT_TRUE(launcher.Window().isVisible());
+    EXPECT_EQ(launcher.Window().playerNameEdit->text(), "Changed");
     EXPECT_TRUE(farewell.syncSounds.empty());
-    EXPECT_FALSE(launcher.forms->AboutBox->isVisible());
+    EXPECT_FALSE(launcher.forms->aboutBox->isVisible());
     EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Old\"\nNetColor = 2\n");
 
     // The player tries again once there is room.
-    EXPECT_TRUE(launcher.Main().close());
+    EXPECT_TRUE(launcher.Window().close());
     EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Changed\"\r\nNetColor = 2\r\n");
 }
 
@@ -195,8 +193,8 @@ class SetupFromTheMenu : public ::testing::Test {
     Launcher launcher{GameDir::Files{{"VK.CFG", "PlayerName = \"Old\"\r\n"}, {"SETUP.EXE", ""}}};
 
     void SetUp() override {
-        ASSERT_TRUE(launcher.Main().LoadSettings());
-        launcher.Main().PlayerName->setText("Mine");
+        ASSERT_TRUE(launcher.Window().LoadSettings());
+        launcher.Window().playerNameEdit->setText("Mine");
     }
 };
 
@@ -207,29 +205,29 @@ TEST_F(SetupFromTheMenu, SavesRunsSetupAndShowsWhatItWrote) {
         EXPECT_EQ(command.program, (launcher.dir / "SETUP.EXE").string());
         launcher.dir.Write("VK.CFG", "PlayerName = \"FromSetup\"\r\nNetColor = 4\r\n");
     };
-    launcher.Main().LaunchSETUPEXE1->trigger();
+    launcher.Window().runSetupAction->trigger();
     EXPECT_EQ(seenBySetup, "PlayerName = \"Mine\"\r\n");
-    EXPECT_EQ(launcher.Main().PlayerName->text(), "FromSetup");
-    EXPECT_EQ(launcher.Main().PlayerColor->currentText(), "Yellow");
+    EXPECT_EQ(launcher.Window().playerNameEdit->text(), "FromSetup");
+    EXPECT_EQ(launcher.Window().playerColorCombo->currentText(), "Yellow");
     EXPECT_TRUE(launcher.sound.requested.empty());
 }
 
 TEST_F(SetupFromTheMenu, AFailedSaveRunsNothing) {
     WriteFailureForTesting denied(std::make_error_code(std::errc::permission_denied));
-    launcher.Main().LaunchSETUPEXE1->trigger();
+    launcher.Window().runSetupAction->trigger();
     EXPECT_TRUE(launcher.runner.runs.empty());
     EXPECT_EQ(launcher.prompter.errors.size(), 1);
-    EXPECT_EQ(launcher.Main().PlayerName->text(), "Mine");
+    EXPECT_EQ(launcher.Window().playerNameEdit->text(), "Mine");
 }
 
 TEST_F(SetupFromTheMenu, AConfigurationRemovedBySetupKeepsControlsAndStore) {
     launcher.runner.whileRunning = [&](const GameStart&) {
         std::filesystem::remove(launcher.dir / "VK.CFG");
     };
-    launcher.Main().LaunchSETUPEXE1->trigger();
+    launcher.Window().runSetupAction->trigger();
     ASSERT_EQ(launcher.prompter.errors.size(), 1);
     EXPECT_TRUE(launcher.prompter.errors.front().startsWith("Cannot open file "));
-    EXPECT_EQ(launcher.Main().PlayerName->text(), "Mine");
+    EXPECT_EQ(launcher.Window().playerNameEdit->text(), "Mine");
     EXPECT_EQ(launcher.LineOf("PlayerName"), "PlayerName = \"Mine\"");
 }
 
@@ -239,8 +237,8 @@ TEST(OpenGameDirectory, OffersToSaveAndTurnsOnlyToAFolderThatHoldsTheGame) {
     launcher.context.openGameDirectory = [&](const std::filesystem::path& directory) {
         opened.push_back(directory);
     };
-    ASSERT_TRUE(launcher.Main().LoadSettings());
-    launcher.Main().PlayerName->setText("Mine");
+    ASSERT_TRUE(launcher.Window().LoadSettings());
+    launcher.Window().playerNameEdit->setText("Mine");
     GameDir notGame({{"VK.CFG", ""}});
     GameDir other({{"VK.EXE", ""}});
     const auto answer = [](const GameDir& dir) {
@@ -252,7 +250,7 @@ TEST(OpenGameDirectory, OffersToSaveAndTurnsOnlyToAFolderThatHoldsTheGame) {
         WriteFailureForTesting denied(std::make_error_code(std::errc::no_space_on_device));
         launcher.prompter.folderAnswers = {answer(other)};
         launcher.prompter.yesNoAnswers = {true};
-        launcher.Main().OpenGameDirectory1->trigger();
+        launcher.Window().openGameDirectoryAction->trigger();
     }
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(launcher.prompter.errors.size(), 1);
@@ -260,7 +258,7 @@ TEST(OpenGameDirectory, OffersToSaveAndTurnsOnlyToAFolderThatHoldsTheGame) {
     // A folder without VK.EXE is refused and the question comes again.
     launcher.prompter.folderAnswers = {answer(notGame), answer(other)};
     launcher.prompter.yesNoAnswers = {true};
-    launcher.Main().OpenGameDirectory1->trigger();
+    launcher.Window().openGameDirectoryAction->trigger();
     EXPECT_EQ(opened, std::vector<std::filesystem::path>{other.Path()});
     EXPECT_EQ(launcher.prompter.errors.size(), 2);
     EXPECT_EQ(launcher.dir.Read("VK.CFG"), "PlayerName = \"Mine\"\r\n");
@@ -268,47 +266,47 @@ TEST(OpenGameDirectory, OffersToSaveAndTurnsOnlyToAFolderThatHoldsTheGame) {
 
 TEST(SinglePlayer, StartsTheGameWithTheGatheredOptions) {
     Launcher launcher({{"VK.CFG", ""}, {"VK.EXE", ""}});
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     ASSERT_TRUE(main.LoadSettings());
-    main.SingleButton->click();
+    main.singlePlayerButton->click();
     ASSERT_EQ(launcher.runner.runs.size(), 1u);
     EXPECT_EQ(launcher.runner.runs[0].program, (launcher.dir / "VK.EXE").string());
     EXPECT_EQ(launcher.runner.runs[0].arguments, "-nopred");
     EXPECT_EQ(launcher.sound.asyncRequests.back(), "SOUNDE.WAV");
 
     // A skill typed over counts as no skill chosen.
-    main.GameOptionsPage->RecordDemo->setChecked(true);
-    main.GameOptionsPage->StartSkill->setEditText("Nightmare");
-    main.GameOptionsPage->StartLevel->setCurrentIndex(3);
+    main.gameOptionsPage->recordDemoCheck->setChecked(true);
+    main.gameOptionsPage->skillCombo->setEditText("Nightmare");
+    main.gameOptionsPage->levelCombo->setCurrentIndex(3);
     launcher.prompter.fileAnswers.push_back(std::nullopt); // no name for the recording
-    main.SingleButton->click();
+    main.singlePlayerButton->click();
     EXPECT_EQ(launcher.runner.runs.back().arguments, "-nopred -dr$$MRV$$.DMO -level4 -s0");
 
-    main.BotsButton->click();
+    main.botsButton->click();
     EXPECT_EQ(launcher.runner.runs.size(), 2u);
 }
 
 TEST(GameOptions, TicdupTypedOverIsNoTicdup) {
     Launcher launcher;
-    TMain& main = launcher.Main();
-    Choose(main.GameOptionsPage->TicDup, 3);
-    EXPECT_EQ(main.GameOptionsPage->Gather().ticDupPosition, 3);
-    main.GameOptionsPage->TicDup->setEditText("Ticdup 3");
-    EXPECT_EQ(main.GameOptionsPage->Gather().ticDupPosition, -1);
+    MainWindow& main = launcher.Window();
+    Choose(main.gameOptionsPage->ticDupCombo, 3);
+    EXPECT_EQ(main.gameOptionsPage->Gather().ticDupPosition, 3);
+    main.gameOptionsPage->ticDupCombo->setEditText("Ticdup 3");
+    EXPECT_EQ(main.gameOptionsPage->Gather().ticDupPosition, -1);
 }
 
 TEST(AboutFromTheMenu, HidesTheMainWindowWhileTheBoxIsOpen) {
     Launcher launcher;
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     main.show();
     bool mainVisibleMeanwhile = true;
     bool buttonVisible = false;
     QTimer::singleShot(0, [&] {
         mainVisibleMeanwhile = main.isVisible();
-        buttonVisible = launcher.forms->AboutBox->Button1->isVisible();
-        launcher.forms->AboutBox->Button1->click();
+        buttonVisible = launcher.forms->aboutBox->okButton->isVisible();
+        launcher.forms->aboutBox->okButton->click();
     });
-    main.About1->trigger();
+    main.aboutAction->trigger();
     EXPECT_FALSE(mainVisibleMeanwhile);
     EXPECT_TRUE(buttonVisible);
     EXPECT_TRUE(main.isVisible());
@@ -410,8 +408,9 @@ std::vector<pid_t> Descendants(pid_t root) {
 // A click in a chat program, as the desktop hands it on: xdg-open finds the desktop
 // entry by its MimeType and gives it the link as %u. The entry is ours, installed into
 // a data folder of the test's own, its Exec pointed at the program built here. A sound
-// link opens the join dialog filled in (what fills it is noted in the settings before
-// it opens) and waits for the player; a hostile one gets a message and opens nothing.
+// link opens the join dialog filled in and waits for the player, writing nothing into
+// the settings until the player goes with it; a hostile one gets a message and opens
+// nothing.
 TEST(LauncherProgram, XdgOpenHandsAnInvitationToTheDesktopEntrysProgram) {
     const QString xdgOpen = QStandardPaths::findExecutable("xdg-open");
     const QString updateDatabase = QStandardPaths::findExecutable("update-desktop-database");
@@ -462,11 +461,13 @@ TEST(LauncherProgram, XdgOpenHandsAnInvitationToTheDesktopEntrysProgram) {
         EXPECT_TRUE(process.waitForFinished(10000));
         return seen;
     };
-    const QString join = "[NullModem]\nHost=198.51.100.4\nPort=2324\nSide=join";
-    const QString sound = open("marloven://join?start=cable&address=198.51.100.4&port=2324",
-                               [&](const QString& seen) { return seen.contains(join); });
-    EXPECT_TRUE(sound.contains(join)) << sound.toStdString();
     const QString told = "marloven: This link is no Marloven invitation";
+    QElapsedTimer waited;
+    waited.start();
+    const QString sound = open("marloven://join?start=cable&address=198.51.100.4&port=2324",
+                               [&](const QString&) { return waited.elapsed() > 5000; });
+    EXPECT_FALSE(sound.contains("198.51.100.4")) << sound.toStdString();
+    EXPECT_FALSE(sound.contains(told)) << sound.toStdString();
     const QString hostile = open("marloven://join?start=cable&address=198.51.100.4&port=2324&x=%0A",
                                  [&](const QString& seen) { return seen.contains(told); });
     EXPECT_TRUE(hostile.contains(told)) << hostile.toStdString();
@@ -497,6 +498,15 @@ TEST(LauncherProgram, SettingsThatCannotBeWrittenAreToldOnce) {
     settings.Set(LauncherKey::IpxPort, 2131);
     EXPECT_EQ(tellings, 1);
     EXPECT_EQ(settings.Get(LauncherKey::IpxPort).toInt(), 2131) << "held until the end";
+
+    // A file that cannot be read (half written by a crash) is rewritten: nothing to tell.
+    GameDir broken({{"Marloven/marloven.ini", "[Ipx]\nPort=2131\n[DOS"}});
+    errors.clear();
+    EXPECT_EQ(RunLauncherProgram({"--answers=no", QString::fromStdString(game.Path().string())}, {},
+                                 broken.Path(), nullptr, &errors),
+              0);
+    EXPECT_EQ(errors.find(told), std::string::npos) << errors;
+    EXPECT_NE(broken.Read("Marloven/marloven.ini").find("[game]"), std::string::npos);
 }
 
 TEST(LauncherProgram, RefusesUnknownOptionsButLetsQtTakeItsOwn) {

@@ -2,7 +2,6 @@
 #include "tests/ui/launcher_fixture.h"
 
 #include "ui/dialogs/about_box.h"
-#include "ui/dialogs/commit_form.h"
 #include "ui/dialogs/config_viewer.h"
 #include "ui/dialogs/macro_dialog.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
@@ -37,7 +36,7 @@ double WallShare(const QImage& shown, const QRect& area, QPoint wallOrigin) {
     return double(matching) / (area.width() * area.height());
 }
 
-TEST(StoneBackground, LiesFirstBeneathEveryWindowButTheHiddenOne) {
+TEST(StoneBackground, LiesFirstBeneathEveryWindow) {
     Launcher launcher;
     Forms& forms = *launcher.forms;
     const struct {
@@ -45,31 +44,34 @@ TEST(StoneBackground, LiesFirstBeneathEveryWindowButTheHiddenOne) {
         QPoint at;
     } windows[] = {
         // On the main window it lies in the client area, under the menu.
-        {forms.Main->centralWidget(), {1, 0}}, {forms.SelectModem.get(), {0, 0}},
-        {forms.NetNoPlayers.get(), {0, 0}},    {forms.ShowCFG.get(), {0, 0}},
-        {forms.AboutBox.get(), {0, -8}},       {forms.EditInfo.get(), {0, 0}},
-        {forms.EditMacro.get(), {0, 0}},       {forms.Dial.get(), {0, 0}},
+        {forms.mainWindow->centralWidget(), {1, 0}},
+        {forms.selectModem.get(), {0, 0}},
+        {forms.players.get(), {0, 0}},
+        {forms.configViewer.get(), {0, 0}},
+        {forms.aboutBox.get(), {0, -8}},
+        {forms.phonebookEntry.get(), {0, 0}},
+        {forms.macroDialog.get(), {0, 0}},
+        {forms.pickOpponent.get(), {0, 0}},
     };
     for (const auto& window : windows) {
         const std::string name = window.surface->window()->windowTitle().toStdString();
         ASSERT_FALSE(window.surface->children().isEmpty()) << name;
-        const auto* background = qobject_cast<TLrsBmp*>(window.surface->children().first());
+        const auto* background = qobject_cast<BitmapPanel*>(window.surface->children().first());
         ASSERT_NE(background, nullptr) << name << ": the first child is not the wall";
         EXPECT_EQ(background->objectName(), "LrsBmp1") << name;
         EXPECT_EQ(background->geometry(), QRect(window.at, QSize(640, 480))) << name;
         EXPECT_FALSE(background->isHidden()) << name;
         EXPECT_FALSE(background->Stretch()) << name;
-        EXPECT_EQ(background->TransparentColor(), TLrsBmp::kNoColor) << name;
+        EXPECT_EQ(background->TransparentColor(), BitmapPanel::kNoColor) << name;
         // The window is smaller than the wall and cuts it at its right and bottom.
         EXPECT_LT(window.surface->width(), 640 + window.at.x()) << name;
         EXPECT_LT(window.surface->height(), 480 + window.at.y()) << name;
     }
-    EXPECT_EQ(forms.My->findChild<TLrsBmp*>(), nullptr);
 }
 
 TEST(StoneBackground, ShowsThroughTheCaptionsButNotThroughTheControlsAbove) {
     Launcher launcher;
-    TMain& main = launcher.Main();
+    MainWindow& main = launcher.Window();
     QWidget* client = main.centralWidget();
     const QImage shown = main.grab().toImage();
     const QPoint clientOrigin = client->mapTo(&main, QPoint(0, 0));
@@ -79,7 +81,7 @@ TEST(StoneBackground, ShowsThroughTheCaptionsButNotThroughTheControlsAbove) {
     };
 
     // The captions paint their letters only: a box of their own would hide the wall.
-    const QWidget* captions[] = {main.Title, main.Subtitle,
+    const QWidget* captions[] = {main.titleLabel, main.subtitleLabel,
                                  client->findChild<OutlinedLabel*>("PlayerNameCaption"),
                                  client->findChild<OutlinedLabel*>("PlayerColorCaption")};
     for (const QWidget* caption : captions) {
@@ -93,8 +95,8 @@ TEST(StoneBackground, ShowsThroughTheCaptionsButNotThroughTheControlsAbove) {
         EXPECT_EQ(shown.pixel(clientOrigin + QPoint(0, y)), face) << "row " << y;
     }
     // Boxes and the tab area, tabs and pages alike, stand above the wall.
-    EXPECT_EQ(WallShare(shown, inMain(main.PlayerName), wallOrigin), 0.0);
-    EXPECT_EQ(WallShare(shown, inMain(main.PageControl1), wallOrigin), 0.0);
+    EXPECT_EQ(WallShare(shown, inMain(main.playerNameEdit), wallOrigin), 0.0);
+    EXPECT_EQ(WallShare(shown, inMain(main.pages), wallOrigin), 0.0);
     // Between the controls the wall is seen as it is.
     EXPECT_EQ(WallShare(shown, QRect(clientOrigin + QPoint(300, 112), QSize(130, 12)), wallOrigin),
               1.0);
@@ -102,7 +104,7 @@ TEST(StoneBackground, ShowsThroughTheCaptionsButNotThroughTheControlsAbove) {
 
 TEST(StoneBackground, TheAboutBoxShowsTheWallEightPixelsHigher) {
     Launcher launcher;
-    TAboutBox& about = *launcher.forms->AboutBox;
+    AboutBox& about = *launcher.forms->aboutBox;
     const QImage shown = about.grab().toImage();
     EXPECT_EQ(WallShare(shown, QRect(300, 130, 50, 40), QPoint(0, -8)), 1.0);
     EXPECT_GT(WallShare(shown, about.findChild<QLabel*>("Subtitle")->geometry(), QPoint(0, -8)),
@@ -113,7 +115,7 @@ TEST(StoneBackground, TheAboutBoxShowsTheWallEightPixelsHigher) {
 // hardly show.
 TEST(WindowLook, ThePhoneListHeadingsAreNotLime) {
     Launcher launcher;
-    TDial& dial = *launcher.forms->Dial;
+    PickOpponentDialog& dial = *launcher.forms->pickOpponent;
     auto* headings = dial.findChild<QTreeWidget*>("PhoneList")->header();
     const QImage shown = headings->grab().toImage();
     int greenish = 0;

@@ -15,28 +15,24 @@ namespace {
 
 TEST(ConfigurationViewer, ShowsTheStoreReadOnlyAndUnwrapped) {
     Launcher launcher({{"VK.CFG", "A = 1\r\n[Section]\r\nB = 2\r\n"}});
-    ASSERT_TRUE(launcher.Main().LoadSettings());
-    TShowCFG& viewer = *launcher.forms->ShowCFG;
+    ASSERT_TRUE(launcher.Window().LoadSettings());
+    ConfigViewer& viewer = *launcher.forms->configViewer;
     EXPECT_EQ(viewer.windowTitle(), "Velkaran .CFG File");
-    EXPECT_EQ(viewer.size(), QSize(464, 335));
-    EXPECT_EQ(viewer.CFGData->geometry(), QRect(8, 8, 449, 281));
-    EXPECT_EQ(viewer.Button1->text(), "Close");
-    EXPECT_EQ(viewer.Button1->pos(), QPoint(192, 304));
     viewer.show();
-    EXPECT_EQ(viewer.CFGData->toPlainText(), "A = 1\n[Section]\nB = 2");
-    EXPECT_TRUE(viewer.CFGData->isReadOnly());
-    EXPECT_EQ(viewer.CFGData->lineWrapMode(), QPlainTextEdit::NoWrap);
-    Type(viewer.CFGData, "x");
-    EXPECT_EQ(viewer.CFGData->toPlainText(), "A = 1\n[Section]\nB = 2");
-    viewer.Button1->click();
+    EXPECT_EQ(viewer.linesText->toPlainText(), "A = 1\n[Section]\nB = 2");
+    EXPECT_TRUE(viewer.linesText->isReadOnly());
+    EXPECT_EQ(viewer.linesText->lineWrapMode(), QPlainTextEdit::NoWrap);
+    Type(viewer.linesText, "x");
+    EXPECT_EQ(viewer.linesText->toPlainText(), "A = 1\n[Section]\nB = 2");
+    viewer.closeButton->click();
     EXPECT_FALSE(viewer.isVisible());
 }
 
 TEST(ConfigurationViewer, EscapeClosesItFromTheTextAndFromTheButton) {
     Launcher launcher;
-    TShowCFG& viewer = *launcher.forms->ShowCFG;
+    ConfigViewer& viewer = *launcher.forms->configViewer;
     for (QWidget* focus :
-         {static_cast<QWidget*>(viewer.CFGData), static_cast<QWidget*>(viewer.Button1)}) {
+         {static_cast<QWidget*>(viewer.linesText), static_cast<QWidget*>(viewer.closeButton)}) {
         viewer.show();
         PressKey(focus, Qt::Key_Escape, "\x1b");
         EXPECT_FALSE(viewer.isVisible()) << focus->objectName().toStdString();
@@ -46,27 +42,25 @@ TEST(ConfigurationViewer, EscapeClosesItFromTheTextAndFromTheButton) {
 // "Close" is the dialog's only button, so it would take an Enter the text leaves unused.
 TEST(ConfigurationViewer, EnterInTheTextLeavesItOpen) {
     Launcher launcher({{"VK.CFG", "A = 1\r\n"}});
-    ASSERT_TRUE(launcher.Main().LoadSettings());
-    TShowCFG& viewer = *launcher.forms->ShowCFG;
+    ASSERT_TRUE(launcher.Window().LoadSettings());
+    ConfigViewer& viewer = *launcher.forms->configViewer;
     const int result = ExecWhile(viewer, [&] {
-        viewer.CFGData->setFocus();
+        viewer.linesText->setFocus();
         for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
-            QTest::keyClick(viewer.CFGData, key);
+            QTest::keyClick(viewer.linesText, key);
             EXPECT_TRUE(viewer.isVisible()) << key;
         }
-        EXPECT_EQ(viewer.CFGData->toPlainText(), "A = 1");
-        QTest::keyClick(viewer.CFGData, Qt::Key_Escape);
+        EXPECT_EQ(viewer.linesText->toPlainText(), "A = 1");
+        QTest::keyClick(viewer.linesText, Qt::Key_Escape);
     });
     EXPECT_EQ(result, QDialog::Rejected);
 }
 
-TEST(AboutBox, RepeatsTheTitleAndHasADefaultOkButton) {
+TEST(AboutBox, IsATitledToolWindowWithADefaultOkButton) {
     Launcher launcher;
-    TAboutBox& about = *launcher.forms->AboutBox;
+    AboutBox& about = *launcher.forms->aboutBox;
     EXPECT_EQ(about.windowTitle(), "About");
-    EXPECT_EQ(about.size(), QSize(354, 176));
-    EXPECT_EQ(about.Button1->geometry(), QRect(160, 144, 51, 25));
-    EXPECT_TRUE(about.Button1->isDefault());
+    EXPECT_TRUE(about.okButton->isDefault());
     EXPECT_TRUE(about.windowFlags() & Qt::Tool);
     EXPECT_FALSE(about.windowFlags() & Qt::WindowCloseButtonHint);
 }

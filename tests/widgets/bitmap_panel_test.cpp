@@ -33,23 +33,23 @@ QImage StripedPicture(int width, int height) {
 // A parent whose own painting would show in red wherever the control let it through.
 struct Window {
     QWidget widget;
-    TLrsBmp* control;
+    BitmapPanel* control;
 
     Window() {
         QPalette palette = widget.palette();
         palette.setColor(QPalette::Window, kFace);
         widget.setPalette(palette);
         widget.resize(700, 500);
-        control = new TLrsBmp(&widget);
+        control = new BitmapPanel(&widget);
     }
     QImage Grab() { return control->grab().toImage(); }
 };
 
-TEST(LrsBmp, StartsAsAnEmptyOpaqueSquareThatPaintsWhite) {
+TEST(BitmapPanel, StartsAsAnEmptyOpaqueSquareThatPaintsWhite) {
     Window window;
-    TLrsBmp& control = *window.control;
+    BitmapPanel& control = *window.control;
     EXPECT_EQ(control.size(), QSize(32, 32));
-    EXPECT_TRUE(control.BitMap().isNull());
+    EXPECT_TRUE(control.Picture().isNull());
     EXPECT_FALSE(control.Stretch());
     EXPECT_EQ(control.TransparentColor(), -1);
     EXPECT_TRUE(control.testAttribute(Qt::WA_OpaquePaintEvent));
@@ -59,32 +59,32 @@ TEST(LrsBmp, StartsAsAnEmptyOpaqueSquareThatPaintsWhite) {
     EXPECT_EQ(shown.pixelColor(31, 31), QColor(Qt::white));
 }
 
-TEST(LrsBmp, AssigningAPictureSizesTheControlToIt) {
+TEST(BitmapPanel, AssigningAPictureSizesTheControlToIt) {
     Window window;
-    TLrsBmp& control = *window.control;
+    BitmapPanel& control = *window.control;
     // Unequal odd sides catch width and height swapped.
-    control.SetBitMap(StripedPicture(37, 23));
+    control.SetPicture(StripedPicture(37, 23));
     EXPECT_EQ(control.size(), QSize(37, 23));
-    control.SetBitMap(StripedPicture(640, 480));
+    control.SetPicture(StripedPicture(640, 480));
     EXPECT_EQ(control.size(), QSize(640, 480));
-    control.SetBitMap(QImage());
+    control.SetPicture(QImage());
     EXPECT_EQ(control.size(), QSize(32, 32));
     EXPECT_EQ(window.Grab().pixelColor(5, 5), QColor(Qt::white));
 }
 
-TEST(LrsBmp, KeepsItsOwnCopyOfThePicture) {
+TEST(BitmapPanel, KeepsItsOwnCopyOfThePicture) {
     Window window;
     QImage picture = StripedPicture(8, 6);
-    window.control->SetBitMap(picture);
+    window.control->SetPicture(picture);
     picture.fill(kGreen);
-    EXPECT_EQ(window.control->BitMap().pixelColor(0, 0), kRed);
+    EXPECT_EQ(window.control->Picture().pixelColor(0, 0), kRed);
     EXPECT_EQ(window.Grab().pixelColor(0, 0), kRed);
 }
 
-TEST(LrsBmp, WithoutStretchAResizeIsUndoneAtTheNextPaint) {
+TEST(BitmapPanel, WithoutStretchAResizeIsUndoneAtTheNextPaint) {
     Window window;
-    TLrsBmp& control = *window.control;
-    control.SetBitMap(StripedPicture(37, 23));
+    BitmapPanel& control = *window.control;
+    control.SetPicture(StripedPicture(37, 23));
     control.resize(100, 50);
     window.Grab();
     EXPECT_EQ(control.size(), QSize(37, 23));
@@ -96,10 +96,10 @@ TEST(LrsBmp, WithoutStretchAResizeIsUndoneAtTheNextPaint) {
     EXPECT_EQ(shown.pixelColor(36, 22), kGreen);
 }
 
-TEST(LrsBmp, WithStretchDrawsTheWholePictureOverTheControlUnsmoothed) {
+TEST(BitmapPanel, WithStretchDrawsTheWholePictureOverTheControlUnsmoothed) {
     Window window;
-    TLrsBmp& control = *window.control;
-    control.SetBitMap(StripedPicture(640, 480));
+    BitmapPanel& control = *window.control;
+    control.SetPicture(StripedPicture(640, 480));
     control.SetStretch(true);
     control.resize(320, 240);
     const QImage shown = window.Grab();
@@ -120,12 +120,12 @@ TEST(LrsBmp, WithStretchDrawsTheWholePictureOverTheControlUnsmoothed) {
     EXPECT_EQ(doubled.pixelColor(1279, 959), kGreen);
 }
 
-TEST(LrsBmp, NegativeOrUnmatchableTransparentColorsDrawThePictureUnchanged) {
+TEST(BitmapPanel, NegativeOrUnmatchableTransparentColorsDrawThePictureUnchanged) {
     const std::int32_t systemButtonFace = std::int32_t(0x8000000Fu);
-    const std::int32_t redWithHighBits = 0x01000000 | TLrsBmp::ColorValue(kRed);
+    const std::int32_t redWithHighBits = 0x01000000 | BitmapPanel::ColorValue(kRed);
     for (std::int32_t value : {-1, systemButtonFace, redWithHighBits}) {
         Window window;
-        window.control->SetBitMap(StripedPicture(6, 4));
+        window.control->SetPicture(StripedPicture(6, 4));
         window.control->SetTransparentColor(value);
         const QImage shown = window.Grab();
         EXPECT_EQ(shown.pixelColor(0, 0), kRed) << value;
@@ -134,17 +134,17 @@ TEST(LrsBmp, NegativeOrUnmatchableTransparentColorsDrawThePictureUnchanged) {
     }
 }
 
-TEST(LrsBmp, TransparentColorIsPaintedInTheWindowsFaceColor) {
+TEST(BitmapPanel, TransparentColorIsPaintedInTheWindowsFaceColor) {
     Window window;
-    TLrsBmp& control = *window.control;
-    control.SetBitMap(StripedPicture(640, 480));
-    control.SetTransparentColor(TLrsBmp::ColorValue(kBlue));
+    BitmapPanel& control = *window.control;
+    control.SetPicture(StripedPicture(640, 480));
+    control.SetTransparentColor(BitmapPanel::ColorValue(kBlue));
     QImage shown = window.Grab();
     EXPECT_EQ(shown.pixelColor(0, 0), kRed);
     EXPECT_EQ(shown.pixelColor(1, 0), kFace);
     EXPECT_EQ(shown.pixelColor(639, 479), kGreen);
     // The stored picture itself is left alone.
-    EXPECT_EQ(control.BitMap().pixelColor(1, 0), kBlue);
+    EXPECT_EQ(control.Picture().pixelColor(1, 0), kBlue);
 
     control.SetStretch(true);
     control.resize(1280, 960);
@@ -155,8 +155,8 @@ TEST(LrsBmp, TransparentColorIsPaintedInTheWindowsFaceColor) {
     EXPECT_EQ(shown.pixelColor(1279, 959), kGreen);
 }
 
-TEST(LrsBmp, ColorValueIsBlueGreenRed) {
-    EXPECT_EQ(TLrsBmp::ColorValue(QColor(0x12, 0x34, 0x56)), 0x563412);
+TEST(BitmapPanel, ColorValueIsBlueGreenRed) {
+    EXPECT_EQ(BitmapPanel::ColorValue(QColor(0x12, 0x34, 0x56)), 0x563412);
 }
 
 } // namespace

@@ -2,14 +2,13 @@
 #include "tests/widgets/gif_image_fixture.h"
 
 #include "gif/gif_encoder.h"
-#include "tests/support/composed_pixels.h"
 #include "widgets/stone_background.h"
 
 namespace marloven::test {
 
 namespace {
 
-const std::vector<gifenc::Colour> kPalette = {
+const std::vector<GifColour> kPalette = {
     {255, 0, 255}, {0xc8, 0x1e, 0x28}, {0x14, 0x28, 0xd2}, {0x1e, 0xbe, 0x3c}, {0xe6, 0xc8, 0x14},
 };
 
@@ -35,18 +34,17 @@ FrameSpec Marked(int width, int height) {
 
 std::string MakeGif(int width, int height, const std::vector<FrameSpec>& frames,
                     std::optional<int> loopCount) {
-    gifenc::GifWriter gif(width, height, kPalette);
+    GifWriter gif(width, height, kPalette);
     if (loopCount) {
         gif.Loop(*loopCount);
     }
     for (const FrameSpec& frame : frames) {
-        gifenc::ControlBlock control{frame.disposal, frame.delay, std::nullopt};
+        GifControlBlock control{frame.disposal, frame.delay, std::nullopt};
         if (frame.transparent) {
             control.transparentIndex = kClear;
         }
         gif.Control(control);
-        gif.Image(
-            gifenc::MakeImage(frame.left, frame.top, frame.width, frame.height, frame.indices));
+        gif.Image(MakeGifImage(frame.left, frame.top, frame.width, frame.height, frame.indices));
     }
     return gif.Trailer().Bytes();
 }
@@ -54,7 +52,7 @@ std::string MakeGif(int width, int height, const std::vector<FrameSpec>& frames,
 StoneScene::StoneScene() {
     window.resize(120, 100);
     AddBackground(&window);
-    gif = new TGIFImage(&window);
+    gif = new GifImage(&window);
     gif->setGeometry(0, 0, 49, 41);
 }
 
@@ -71,8 +69,8 @@ QRgb StoneScene::Stone(int x, int y) {
     return StonePicture().pixel(x, y);
 }
 
-QRgb StoneScene::Composed(int x, int y) const {
-    return ComposedAt(gif->Composition(), x, y);
+QRgb StoneScene::Shown(int x, int y) {
+    return Grab().pixel(x, y);
 }
 
 void StoneScene::Tick(int times) {

@@ -53,13 +53,13 @@ struct StoneScene {
     QImage Grab();
     // The wall's own pixel at a point of the window.
     static QRgb Stone(int x, int y);
-    // The colour of the composed frame's pixel (frames filled whole tell them apart).
-    QRgb Composed(int x = 0, int y = 0) const;
+    // The colour the control shows at a point (frames filled whole tell them apart).
+    QRgb Shown(int x = 0, int y = 0);
     void Tick(int times = 1);
 
     GameDir dir;
     QWidget window;
-    TGIFImage* gif;
+    GifImage* gif;
 };
 
 } // namespace marloven::test

@@ -21,10 +21,10 @@ void ExpectStoneOutside(const QImage& shown, const QRegion& picture) {
 
 TEST(GifImagePlacement, ASmallerPictureSitsTopLeftOrCentredWithTheWallAround) {
     StoneScene scene;
-    TGIFImage& gif = *scene.gif;
+    GifImage& gif = *scene.gif;
     scene.Load(MakeGif(40, 30, {Marked(40, 30)}));
-    EXPECT_FALSE(gif.Opaque()) << "the wall must be painted around the picture";
-    EXPECT_FALSE(gif.testAttribute(Qt::WA_OpaquePaintEvent));
+    EXPECT_FALSE(gif.testAttribute(Qt::WA_OpaquePaintEvent))
+        << "the wall must be painted around the picture";
 
     QImage shown = scene.Grab();
     EXPECT_EQ(shown.pixel(0, 0), kRed);
@@ -49,16 +49,15 @@ TEST(GifImagePlacement, CentringALargerPictureRoundsTowardZero) {
     const QImage shown = scene.Grab();
     EXPECT_EQ(shown.pixel(0, 0), kRed);
     EXPECT_EQ(shown.pixel(1, 1), kBlue);
-    EXPECT_TRUE(scene.gif->Opaque()) << "an opaque picture covers the whole control";
-    EXPECT_TRUE(scene.gif->testAttribute(Qt::WA_OpaquePaintEvent));
+    EXPECT_TRUE(scene.gif->testAttribute(Qt::WA_OpaquePaintEvent))
+        << "an opaque picture covers the whole control";
 }
 
 TEST(GifImagePlacement, StretchFillsTheControlUnlessThePictureAlreadyHasItsSize) {
     StoneScene own;
     own.Load(MakeGif(49, 41, {Marked(49, 41)}));
     own.gif->SetStretch(true);
-    EXPECT_FALSE(own.gif->StretchActive());
-    EXPECT_TRUE(own.gif->Opaque());
+    EXPECT_TRUE(own.gif->testAttribute(Qt::WA_OpaquePaintEvent));
     QImage shown = own.Grab();
     EXPECT_EQ(shown.pixel(0, 0), kRed);
     EXPECT_EQ(shown.pixel(1, 0), kBlue);
@@ -66,10 +65,9 @@ TEST(GifImagePlacement, StretchFillsTheControlUnlessThePictureAlreadyHasItsSize)
 
     StoneScene small;
     small.Load(MakeGif(10, 10, {Marked(10, 10)}));
-    EXPECT_FALSE(small.gif->Opaque());
+    EXPECT_FALSE(small.gif->testAttribute(Qt::WA_OpaquePaintEvent));
     small.gif->SetStretch(true);
-    EXPECT_TRUE(small.gif->StretchActive());
-    EXPECT_TRUE(small.gif->Opaque());
+    EXPECT_TRUE(small.gif->testAttribute(Qt::WA_OpaquePaintEvent));
     shown = small.Grab();
     EXPECT_EQ(shown.pixel(0, 0), kRed);
     EXPECT_EQ(shown.pixel(3, 3), kRed) << "one pixel becomes about 5 x 4";
@@ -83,7 +81,7 @@ TEST(GifImagePlacement, TileRepeatsThePictureAndCutsTheLastRowAndColumn) {
     StoneScene scene;
     scene.Load(MakeGif(20, 20, {Marked(20, 20)}));
     scene.gif->SetTile(true);
-    EXPECT_TRUE(scene.gif->Opaque());
+    EXPECT_TRUE(scene.gif->testAttribute(Qt::WA_OpaquePaintEvent));
     const QImage shown = scene.Grab();
     for (int row = 0; row < 3; ++row) {
         for (int column = 0; column < 3; ++column) {
@@ -102,9 +100,9 @@ TEST(GifImagePlacement, NothingIsDrawnWithoutAPictureOrWithVisibleOff) {
 
     StoneScene hidden;
     hidden.Load(MakeGif(49, 41, {Marked(49, 41)}));
-    ASSERT_TRUE(hidden.gif->Opaque());
+    ASSERT_TRUE(hidden.gif->testAttribute(Qt::WA_OpaquePaintEvent));
     hidden.gif->SetPictureVisible(false);
-    EXPECT_FALSE(hidden.gif->Opaque());
+    EXPECT_FALSE(hidden.gif->testAttribute(Qt::WA_OpaquePaintEvent));
     ExpectStoneOutside(hidden.Grab(), QRect());
     hidden.gif->SetPictureVisible(true);
     EXPECT_EQ(hidden.Grab().pixel(0, 0), kRed);
@@ -113,15 +111,13 @@ TEST(GifImagePlacement, NothingIsDrawnWithoutAPictureOrWithVisibleOff) {
     StoneScene flat;
     flat.gif->SetTile(true);
     flat.Load(MakeGif(0, 5, {Filled(0, 0, 0, 5, kRedIndex)}));
-    EXPECT_TRUE(flat.gif->Loaded());
-    EXPECT_FALSE(flat.gif->Opaque());
+    EXPECT_FALSE(flat.gif->testAttribute(Qt::WA_OpaquePaintEvent));
     ExpectStoneOutside(flat.Grab(), QRect());
 
     // A file with a screen but no image draws nothing, so it must not claim the rectangle.
     StoneScene frameless;
     frameless.Load(MakeGif(60, 60, {}));
-    EXPECT_TRUE(frameless.gif->Loaded());
-    EXPECT_FALSE(frameless.gif->Opaque());
+    EXPECT_FALSE(frameless.gif->testAttribute(Qt::WA_OpaquePaintEvent));
     ExpectStoneOutside(frameless.Grab(), QRect());
 }
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "gif/gif_decoder.h"
 #include "tests/widgets/gif_image_fixture.h"
 
 #include <fstream>
@@ -14,32 +15,35 @@ std::string CommittedStar() {
 }
 
 TEST(Star, FitsTheEmblemUnscaledAndTwinklesAtAGentlePace) {
-    StoneScene scene;
-    scene.gif->SetAnimate(true);
-    scene.Load(CommittedStar());
-    TGIFImage& star = *scene.gif;
-    ASSERT_TRUE(star.Loaded());
-    EXPECT_LE(star.ImageWidth(), 49);
-    EXPECT_LE(star.ImageHeight(), 41);
-    EXPECT_GE(star.FrameCount(), 4);
-    EXPECT_TRUE(star.Gif().Frames.front().Transparent);
-    for (const TFrame& frame : star.Gif().Frames) {
+    const std::string bytes = CommittedStar();
+    GifDecoder file;
+    ASSERT_TRUE(file.DecodeGif(std::string_view(bytes)));
+    EXPECT_LE(file.ImageWidth, 49);
+    EXPECT_LE(file.ImageHeight, 41);
+    EXPECT_GE(file.FrameCount(), 4);
+    EXPECT_TRUE(file.Frames.front().Transparent);
+    for (const GifFrame& frame : file.Frames) {
         // Fast enough to read as a twinkle, slow enough not to flicker or load the machine.
         EXPECT_GE(frame.Delay, 50);
         EXPECT_LE(frame.Delay, 3000);
     }
 
+    StoneScene scene;
+    scene.gif->SetAnimate(true);
+    scene.Load(bytes);
+    GifImage& star = *scene.gif;
+
     // The corners show the wall, the middle shows the star.
     const QImage rest = scene.Grab();
     EXPECT_EQ(rest.pixel(0, 0), StoneScene::Stone(0, 0));
     EXPECT_EQ(rest.pixel(48, 40), StoneScene::Stone(48, 40));
-    const QColor arm = rest.pixelColor(star.ImageWidth() / 2, star.ImageHeight() / 4);
+    const QColor arm = rest.pixelColor(file.ImageWidth / 2, file.ImageHeight / 4);
     EXPECT_GT(arm.red(), arm.blue() + 40) << "not gold";
 
     // One whole pass changes the picture and comes back to the resting star exactly.
     bool changed = false;
     scene.Tick(); // only times frame 1
-    for (int frame = 2; frame <= star.FrameCount() + 1; ++frame) {
+    for (int frame = 2; frame <= file.FrameCount() + 1; ++frame) {
         scene.Tick();
         changed = changed || scene.Grab() != rest;
     }

@@ -39,7 +39,7 @@ TEST(AddBackground, PutsTheWallBeneathEveryOtherControl) {
     auto* button = new QPushButton("Ok", &window);
     button->setGeometry(100, 80, 60, 24);
 
-    TLrsBmp* background = AddBackground(&window, {1, 0});
+    BitmapPanel* background = AddBackground(&window, {1, 0});
     ASSERT_FALSE(window.children().isEmpty());
     EXPECT_EQ(window.children().first(), background);
     EXPECT_EQ(background->objectName(), "LrsBmp1");
@@ -57,10 +57,10 @@ TEST(AddBackground, PutsTheWallBeneathEveryOtherControl) {
 
 TEST(AddBackground, EveryWindowSharesOneCopyOfThePicture) {
     QWidget first, second;
-    const TLrsBmp* a = AddBackground(&first);
-    const TLrsBmp* b = AddBackground(&second, {0, -8});
+    const BitmapPanel* a = AddBackground(&first);
+    const BitmapPanel* b = AddBackground(&second, {0, -8});
     EXPECT_EQ(b->pos(), QPoint(0, -8));
-    EXPECT_EQ(a->BitMap().constBits(), b->BitMap().constBits());
+    EXPECT_EQ(a->Picture().constBits(), b->Picture().constBits());
 }
 
 } // namespace

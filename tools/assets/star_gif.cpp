@@ -15,8 +15,6 @@ namespace marloven::star {
 
 namespace {
 
-using gifenc::Colour;
-
 // Palette indices.
 enum : std::uint8_t {
     kClear = 0,
@@ -31,7 +29,7 @@ enum : std::uint8_t {
     kBlue,
 };
 
-const std::vector<Colour> kPalette = {
+const std::vector<GifColour> kPalette = {
     {0, 0, 0},       {74, 40, 8},     {176, 104, 16},  {222, 156, 32},  {246, 204, 64},
     {255, 236, 150}, {255, 250, 215}, {255, 255, 255}, {200, 225, 255}, {150, 190, 250},
 };
@@ -180,7 +178,7 @@ std::uint8_t RayColour(int distance, int reach) {
 }
 
 // The glint within its own square around the centre, clipped to the picture.
-gifenc::ImageBlock DrawGlint(const Glint& glint) {
+GifImageBlock DrawGlint(const Glint& glint) {
     const int left = std::max(kGlintX - glint.reach, 0);
     const int top = std::max(kGlintY - glint.reach, 0);
     const int right = std::min(kGlintX + glint.reach, kWidth - 1);
@@ -214,16 +212,16 @@ gifenc::ImageBlock DrawGlint(const Glint& glint) {
             put(kGlintX + x, kGlintY + y, kWhite);
         }
     }
-    return gifenc::MakeImage(left, top, width, height, std::move(pixels));
+    return MakeGifImage(left, top, width, height, std::move(pixels));
 }
 
 } // namespace
 
 std::string StarGif(int loopCount) {
-    gifenc::GifWriter gif(kWidth, kHeight, kPalette);
+    GifWriter gif(kWidth, kHeight, kPalette);
     gif.Loop(loopCount);
     gif.Control({.disposal = 1, .delay = 180, .transparentIndex = kClear});
-    gif.Image(gifenc::MakeImage(0, 0, kWidth, kHeight, DrawStar()));
+    gif.Image(MakeGifImage(0, 0, kWidth, kHeight, DrawStar()));
     for (const Glint& glint : kGlints) {
         // Restore to previous: the glint goes and the resting star is back.
         gif.Control({.disposal = 3, .delay = glint.delay, .transparentIndex = kClear});

@@ -15,9 +15,9 @@
 namespace {
 
 using marloven::GifDecoder;
+using marloven::GifFrame;
 using marloven::GifMask;
 using marloven::GifPicture;
-using marloven::TFrame;
 
 bool WritePam(const std::filesystem::path& path, int width, int height, int depth,
               const std::string& tupleType, const std::string& pixels) {
@@ -48,7 +48,7 @@ bool WriteMask(const std::filesystem::path& path, const GifMask& mask) {
     return WritePam(path, mask.Width, mask.Height, 1, "GRAYSCALE", gray);
 }
 
-void PrintFrame(int number, const TFrame& frame) {
+void PrintFrame(int number, const GifFrame& frame) {
     std::printf("frame %d: left %d top %d width %d height %d table-bits %d local-table %s "
                 "interlaced %s transparent %s index %d delay %d disposal %d\n",
                 number, frame.Left, frame.Top, frame.Width, frame.Height, frame.TableBits,
@@ -62,7 +62,7 @@ bool WriteFrames(const GifDecoder& gif, const std::filesystem::path& outDir) {
     std::filesystem::create_directories(outDir, error);
     bool ok = !error;
     for (int n = 1; n <= gif.FrameCount() && ok; ++n) {
-        const TFrame& frame = gif.Frames[n - 1];
+        const GifFrame& frame = gif.Frames[n - 1];
         const std::string stem = "frame" + std::to_string(n);
         ok = WriteImage(outDir / (stem + "-image.pam"), FramePicture(frame)) &&
              (!frame.Transparent || WriteMask(outDir / (stem + "-mask.pam"), FrameMask(frame)));

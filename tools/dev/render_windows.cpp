@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     marloven::LauncherSettings settings(temporary.filePath("marloven.ini"));
     marloven::AppContext context{gameDir, store, prompter, runner, sound, settings};
     const auto forms = marloven::CreateForms(context);
-    marloven::TMain& main = *forms->Main;
+    marloven::MainWindow& main = *forms->mainWindow;
     if (!main.LoadSettings()) {
         return 1;
     }
@@ -131,31 +131,31 @@ int main(int argc, char** argv) {
     const QString pages[] = {"main-window", "main-window-user-map", "main-window-demo",
                              "main-window-macros", "main-window-modem"};
     bool ok = true;
-    for (int i = 0; i < main.PageControl1->count(); ++i) {
-        main.PageControl1->setCurrentIndex(i);
+    for (int i = 0; i < main.pages->count(); ++i) {
+        main.pages->setCurrentIndex(i);
         ok = Save(main, out, pages[i]) && ok;
     }
-    main.PageControl1->setCurrentIndex(0);
-    ok = Save(*forms->ShowCFG, out, "cfg-viewer") && ok;
-    ok = Save(*forms->AboutBox, out, "about-box") && ok;
-    ok = Save(*forms->SelectModem, out, "select-modem") && ok;
-    ok = Save(*forms->NetNoPlayers, out, "number-of-players") && ok;
-    ok = Save(*forms->EditInfo, out, "edit-entry") && ok;
-    ok = Save(*forms->EditMacro, out, "edit-macro") && ok;
-    ok = Save(*forms->Dial, out, "pick-opponent") && ok;
+    main.pages->setCurrentIndex(0);
+    ok = Save(*forms->configViewer, out, "cfg-viewer") && ok;
+    ok = Save(*forms->aboutBox, out, "about-box") && ok;
+    ok = Save(*forms->selectModem, out, "select-modem") && ok;
+    ok = Save(*forms->players, out, "number-of-players") && ok;
+    ok = Save(*forms->phonebookEntry, out, "edit-entry") && ok;
+    ok = Save(*forms->macroDialog, out, "edit-macro") && ok;
+    ok = Save(*forms->pickOpponent, out, "pick-opponent") && ok;
     // Made-up addresses, so the pictures do not depend on this machine's.
     const std::vector<std::string> addresses{"127.0.0.1", "192.168.1.20"};
-    forms->Link->Prepare({marloven::LaunchMode::Answer,
+    forms->link->Prepare({marloven::LaunchMode::Answer,
                           1,
                           marloven::LinkSide::Host,
                           {{}, marloven::kDefaultModemListenPort, false}},
                          addresses);
-    ok = Save(*forms->Link, out, "answer-link") && ok;
-    forms->Link->Prepare({marloven::LaunchMode::Network,
+    ok = Save(*forms->link, out, "answer-link") && ok;
+    forms->link->Prepare({marloven::LaunchMode::Network,
                           -1,
                           marloven::LinkSide::Join,
                           {"203.0.113.7", marloven::kDefaultIpxPort, false}},
                          addresses);
-    ok = Save(*forms->Link, out, "network-link") && ok;
+    ok = Save(*forms->link, out, "network-link") && ok;
     return ok ? 0 : 1;
 }

@@ -10,7 +10,7 @@
 
 namespace marloven {
 
-TAboutBox::TAboutBox(QWidget* parent)
+AboutBox::AboutBox(QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName("AboutBox");
     setWindowTitle("About");
@@ -20,7 +20,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     AddBackground(this, {0, -8});
 
     AddTitle(this);
-    GIFImage1 = AddStar(this);
+    emblem = AddStar(this);
     QLabel* subtitle = AddSubtitle(this);
     subtitle->setGeometry(62, 38, 283, 43);
     subtitle->setWordWrap(true);
@@ -40,9 +40,9 @@ TAboutBox::TAboutBox(QWidget* parent)
         top += 16;
     }
 
-    Button1 = AddButton(this, "Button1", "OK", 160, 144, 51);
-    Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    okButton = AddButton(this, "Button1", "OK", 160, 144, 51);
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 } // namespace marloven

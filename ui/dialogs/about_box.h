@@ -7,18 +7,18 @@ class QPushButton;
 
 namespace marloven {
 
-class TGIFImage;
+class GifImage;
 
 // The About box, also shown without its button while the farewell sound plays.
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
     Q_OBJECT
   public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    explicit AboutBox(QWidget* parent = nullptr);
 
-    QPushButton* Button1 = nullptr; // "OK"
+    QPushButton* okButton = nullptr; // "OK"
 
     // The animated star in the top left corner.
-    TGIFImage* GIFImage1 = nullptr;
+    GifImage* emblem = nullptr;
 };
 
 } // namespace marloven

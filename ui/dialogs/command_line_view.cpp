@@ -15,25 +15,25 @@ namespace marloven {
 
 CommandLineView::CommandLineView(QWidget* parent)
     : FixedDialog("Command Line", {560, 400}, parent) {
-    Start = new QComboBox(this);
-    Start->setObjectName("Start");
-    Start->setGeometry(8, 8, 200, 23);
+    startCombo = new QComboBox(this);
+    startCombo->setObjectName("Start");
+    startCombo->setGeometry(8, 8, 200, 23);
     for (const StartName& name : StartNames()) {
-        Start->addItem(MessageText(name.caption));
+        startCombo->addItem(MessageText(name.caption));
     }
-    connect(Start, &QComboBox::currentIndexChanged, this, &CommandLineView::ShowChosen);
+    connect(startCombo, &QComboBox::currentIndexChanged, this, &CommandLineView::ShowChosen);
 
-    StartText = new QPlainTextEdit(this);
-    StartText->setObjectName("StartText");
-    StartText->setGeometry(8, 38, 544, 317);
-    StartText->setReadOnly(true);
-    StartText->setLineWrapMode(QPlainTextEdit::NoWrap);
-    StartText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    PaintLimeOnBlack(StartText);
+    startText = new QPlainTextEdit(this);
+    startText->setObjectName("StartText");
+    startText->setGeometry(8, 38, 544, 317);
+    startText->setReadOnly(true);
+    startText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    startText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    PaintLimeOnBlack(startText);
 
-    CopyButton = AddButton(this, "CopyButton", "Copy", 398, 367);
-    connect(CopyButton, &QPushButton::clicked, this,
-            [this] { QGuiApplication::clipboard()->setText(StartText->toPlainText()); });
+    copyButton = AddButton(this, "CopyButton", "Copy", 398, 367);
+    connect(copyButton, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(startText->toPlainText()); });
     QPushButton* close = AddButton(this, "CloseButton", "Close", 477, 367);
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
@@ -41,18 +41,18 @@ CommandLineView::CommandLineView(QWidget* parent)
 
 void CommandLineView::Show(Describe describe) {
     describe_ = std::move(describe);
-    Start->setCurrentIndex(0);
+    startCombo->setCurrentIndex(0);
     ShowChosen();
     exec();
 }
 
 void CommandLineView::ShowChosen() {
-    const int chosen = Start->currentIndex();
+    const int chosen = startCombo->currentIndex();
     if (!describe_ || chosen < 0) {
         return;
     }
     // Paths and switches are the system's 8-bit text, as the launcher passes them on.
-    StartText->setPlainText(
+    startText->setPlainText(
         MessageText(describe_(StartNames()[static_cast<std::size_t>(chosen)].name)));
 }
 

@@ -27,9 +27,9 @@ class CommandLineView : public FixedDialog {
     // Opens the view on Single Player, and waits until it is closed.
     void Show(Describe describe);
 
-    QComboBox* Start = nullptr;
-    QPlainTextEdit* StartText = nullptr;
-    QPushButton* CopyButton = nullptr;
+    QComboBox* startCombo = nullptr;
+    QPlainTextEdit* startText = nullptr;
+    QPushButton* copyButton = nullptr;
 
   private:
     void ShowChosen();

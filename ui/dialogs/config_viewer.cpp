@@ -12,44 +12,45 @@
 
 namespace marloven {
 
-TShowCFG::TShowCFG(const CfgStore& store, QWidget* parent) : QDialog(parent), store_(store) {
+ConfigViewer::ConfigViewer(const CfgStore& store, QWidget* parent)
+    : QDialog(parent), store_(store) {
     setObjectName("ShowCFG");
     setWindowTitle("Velkaran .CFG File");
     setFont(FormFont());
     setFixedSize(464, 335);
     AddBackground(this);
 
-    CFGData = new QPlainTextEdit(this);
-    CFGData->setObjectName("CFGData");
-    CFGData->setGeometry(8, 8, 449, 281);
-    CFGData->setReadOnly(true);
-    CFGData->setLineWrapMode(QPlainTextEdit::NoWrap);
-    CFGData->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    PaintLimeOnBlack(CFGData);
-    CFGData->installEventFilter(this);
+    linesText = new QPlainTextEdit(this);
+    linesText->setObjectName("CFGData");
+    linesText->setGeometry(8, 8, 449, 281);
+    linesText->setReadOnly(true);
+    linesText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    linesText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    PaintLimeOnBlack(linesText);
+    linesText->installEventFilter(this);
 
-    Button1 = AddButton(this, "Button1", "Close", 192, 304);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
+    closeButton = AddButton(this, "Button1", "Close", 192, 304);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TShowCFG::ShowStoreLines() {
+void ConfigViewer::ShowStoreLines() {
     QStringList lines;
     for (const auto& line : store_.Lines()) {
         lines << FromBytes(line);
     }
-    CFGData->setPlainText(lines.join('\n'));
+    linesText->setPlainText(lines.join('\n'));
 }
 
-void TShowCFG::showEvent(QShowEvent* event) {
+void ConfigViewer::showEvent(QShowEvent* event) {
     ShowStoreLines();
     QDialog::showEvent(event);
 }
 
-// CFGDataKeyPress: Escape closes the viewer from inside the text as well. Every other
+// Escape closes the viewer from inside the text as well. Every other
 // key stays with the read-only text: Enter, which the text leaves unused, would
 // otherwise reach the dialog and press "Close".
-bool TShowCFG::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == CFGData && event->type() == QEvent::KeyPress) {
+bool ConfigViewer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == linesText && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Escape) {
             reject();

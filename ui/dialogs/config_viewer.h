@@ -11,16 +11,16 @@ namespace marloven {
 class CfgStore;
 
 // Shows the lines of the configuration store as they stand, saved or not.
-class TShowCFG : public QDialog {
+class ConfigViewer : public QDialog {
     Q_OBJECT
   public:
-    explicit TShowCFG(const CfgStore& store, QWidget* parent = nullptr);
+    explicit ConfigViewer(const CfgStore& store, QWidget* parent = nullptr);
 
     // Shows the store's current lines; runs each time the viewer opens.
     void ShowStoreLines();
 
-    QPlainTextEdit* CFGData = nullptr;
-    QPushButton* Button1 = nullptr; // "Close"
+    QPlainTextEdit* linesText = nullptr;
+    QPushButton* closeButton = nullptr; // "Close"
 
   protected:
     void showEvent(QShowEvent* event) override;

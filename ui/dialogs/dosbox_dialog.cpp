@@ -51,67 +51,67 @@ QString UsedDosbox(const QString& path) {
 DosboxDialog::DosboxDialog(Prompter& prompter, QWidget* parent)
     : FixedDialog("DOSBox", {kWidth, 256}, parent), prompter_(prompter) {
     AddCaption(this, "DOSBox program", {kMargin, 8, kBoxWidth, 18}, 10);
-    DosboxPath = AddPathBox(this, "DosboxPath", 28);
-    DosboxPath->setPlaceholderText("Empty: searched on the path");
-    BrowseDosbox = AddButton(this, "BrowseDosbox", "Browse", kWidth - kMargin - 75, 27);
-    Used = new QLabel(this);
-    Used->setObjectName("Used");
-    Used->setGeometry(kMargin, 54, kWidth - 2 * kMargin, 18);
-    Used->setFont(SansFont(11, true));
-    PaintTextColor(Used, Qt::white);
+    dosboxPathEdit = AddPathBox(this, "DosboxPath", 28);
+    dosboxPathEdit->setPlaceholderText("Empty: searched on the path");
+    browseDosboxButton = AddButton(this, "BrowseDosbox", "Browse", kWidth - kMargin - 75, 27);
+    usedLabel = new QLabel(this);
+    usedLabel->setObjectName("Used");
+    usedLabel->setGeometry(kMargin, 54, kWidth - 2 * kMargin, 18);
+    usedLabel->setFont(SansFont(11, true));
+    PaintTextColor(usedLabel, Qt::white);
 
     AddCaption(this, "Use DOSBox for DOS programs", {kMargin, 82, kBoxWidth, 18}, 10);
-    Use = new QComboBox(this);
-    Use->setObjectName("Use");
-    Use->setGeometry(kMargin, 102, kBoxWidth, 23);
+    useCombo = new QComboBox(this);
+    useCombo->setObjectName("Use");
+    useCombo->setGeometry(kMargin, 102, kBoxWidth, 23);
     for (const char* item : kUseItems) {
-        Use->addItem(item);
+        useCombo->addItem(item);
     }
-    FullScreen = new QCheckBox("Full screen (otherwise a window)", this);
-    FullScreen->setObjectName("FullScreen");
-    FullScreen->setGeometry(kMargin, 134, kBoxWidth, 20);
-    FullScreen->setStyleSheet("QCheckBox { color: white; }");
+    fullScreenCheck = new QCheckBox("Full screen (otherwise a window)", this);
+    fullScreenCheck->setObjectName("FullScreen");
+    fullScreenCheck->setGeometry(kMargin, 134, kBoxWidth, 20);
+    fullScreenCheck->setStyleSheet("QCheckBox { color: white; }");
 
     AddCaption(this, "Your own DOSBox configuration file, read after Marloven's",
                {kMargin, 164, kWidth - 2 * kMargin, 18}, 10);
-    PlayersConfiguration = AddPathBox(this, "PlayersConfiguration", 184);
-    PlayersConfiguration->setPlaceholderText("None");
-    BrowseConfiguration =
+    playersConfigurationEdit = AddPathBox(this, "PlayersConfiguration", 184);
+    playersConfigurationEdit->setPlaceholderText("None");
+    browseConfigurationButton =
         AddButton(this, "BrowseConfiguration", "Browse", kWidth - kMargin - 75, 183);
 
     const OkCancel buttons =
-        AddOkCancel(kWidth - 2 * kMargin - 150, kWidth - kMargin - 75, 223, DosboxPath, false);
-    OKButton = buttons.ok;
-    CancelButton = buttons.cancel;
+        AddOkCancel(kWidth - 2 * kMargin - 150, kWidth - kMargin - 75, 223, dosboxPathEdit, false);
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
 
-    connect(OKButton, &QPushButton::clicked, this, &DosboxDialog::Accept);
-    connect(DosboxPath, &QLineEdit::editingFinished, this,
-            [this] { Used->setText(UsedDosbox(DosboxPath->text())); });
-    connect(BrowseDosbox, &QPushButton::clicked, this, [this] { Browse(DosboxPath); });
-    connect(BrowseConfiguration, &QPushButton::clicked, this,
-            [this] { Browse(PlayersConfiguration); });
+    connect(okButton, &QPushButton::clicked, this, &DosboxDialog::Accept);
+    connect(dosboxPathEdit, &QLineEdit::editingFinished, this,
+            [this] { usedLabel->setText(UsedDosbox(dosboxPathEdit->text())); });
+    connect(browseDosboxButton, &QPushButton::clicked, this, [this] { Browse(dosboxPathEdit); });
+    connect(browseConfigurationButton, &QPushButton::clicked, this,
+            [this] { Browse(playersConfigurationEdit); });
 }
 
 void DosboxDialog::Load(const DosboxSettings& settings) {
-    DosboxPath->setText(MessageText(settings.dosboxPath));
-    Used->setText(UsedDosbox(DosboxPath->text()));
-    Use->setCurrentIndex(static_cast<int>(settings.use));
-    FullScreen->setChecked(settings.fullScreen);
-    PlayersConfiguration->setText(MessageText(settings.playersConfiguration));
+    dosboxPathEdit->setText(MessageText(settings.dosboxPath));
+    usedLabel->setText(UsedDosbox(dosboxPathEdit->text()));
+    useCombo->setCurrentIndex(static_cast<int>(settings.use));
+    fullScreenCheck->setChecked(settings.fullScreen);
+    playersConfigurationEdit->setText(MessageText(settings.playersConfiguration));
 }
 
 DosboxSettings DosboxDialog::Settings() const {
     DosboxSettings settings;
-    settings.dosboxPath = NarrowText(DosboxPath->text().trimmed());
-    settings.use = static_cast<DosboxUse>(Use->currentIndex());
-    settings.fullScreen = FullScreen->isChecked();
-    settings.playersConfiguration = NarrowText(PlayersConfiguration->text().trimmed());
+    settings.dosboxPath = NarrowText(dosboxPathEdit->text().trimmed());
+    settings.use = static_cast<DosboxUse>(useCombo->currentIndex());
+    settings.fullScreen = fullScreenCheck->isChecked();
+    settings.playersConfiguration = NarrowText(playersConfigurationEdit->text().trimmed());
     return settings;
 }
 
 // A path that names no file would leave every start refused: it is not taken.
 void DosboxDialog::Accept() {
-    for (const QLineEdit* box : {DosboxPath, PlayersConfiguration}) {
+    for (const QLineEdit* box : {dosboxPathEdit, playersConfigurationEdit}) {
         const QString path = box->text().trimmed();
         if (!path.isEmpty() && !QFileInfo(path).isFile()) {
             prompter_.Inform(path + " was not found. Choose a file that is there, or leave the "
@@ -127,7 +127,7 @@ void DosboxDialog::Browse(QLineEdit* box) {
     const QString directory = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
     if (const auto chosen = prompter_.AskOpenFileName(directory, QString())) {
         box->setText(*chosen);
-        Used->setText(UsedDosbox(DosboxPath->text()));
+        usedLabel->setText(UsedDosbox(dosboxPathEdit->text()));
     }
 }
 

@@ -25,16 +25,16 @@ class DosboxDialog : public FixedDialog {
     void Load(const DosboxSettings& settings);
     DosboxSettings Settings() const;
 
-    QLineEdit* DosboxPath = nullptr;
-    QPushButton* BrowseDosbox = nullptr;
+    QLineEdit* dosboxPathEdit = nullptr;
+    QPushButton* browseDosboxButton = nullptr;
     // The DOSBox a start would use, and its version.
-    QLabel* Used = nullptr;
-    QComboBox* Use = nullptr;
-    QCheckBox* FullScreen = nullptr;
-    QLineEdit* PlayersConfiguration = nullptr;
-    QPushButton* BrowseConfiguration = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QLabel* usedLabel = nullptr;
+    QComboBox* useCombo = nullptr;
+    QCheckBox* fullScreenCheck = nullptr;
+    QLineEdit* playersConfigurationEdit = nullptr;
+    QPushButton* browseConfigurationButton = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
   private:
     void Accept();

@@ -67,20 +67,25 @@ QString HintOf(LaunchMode mode, int port, bool routerAsked) {
 
 LinkDialog::LinkDialog(QWidget* parent)
     : FixedDialog(TitleOf(LaunchMode::Answer), {kWidth, 292}, parent) {
-    HostButton = AddChoice(this, "HostButton", "Host: the others join this machine", 8);
-    JoinButton = AddChoice(this, "JoinButton", "Join the host at:", 32);
-    Address = new QLineEdit(this);
-    Address->setObjectName("Address");
-    Address->setGeometry(28, 56, kInner - 20, 21);
-    PaintLimeOnBlack(Address);
-    CharFilter::Install(Address, kAddressChars);
+    hostButton = AddChoice(this, "HostButton", "Host: the others join this machine", 8);
+    joinButton = AddChoice(this, "JoinButton", "Join the host at:", 32);
+    addressEdit = new QLineEdit(this);
+    addressEdit->setObjectName("Address");
+    addressEdit->setGeometry(28, 56, kInner - 20, 21);
+    PaintLimeOnBlack(addressEdit);
+    CharFilter::Install(addressEdit, kAddressChars);
 
     AddCaption(this, "Port", {kMargin, 90, 60, 18}, 10);
-    Port = new QSpinBox(this);
-    Port->setObjectName("Port");
-    Port->setGeometry(72, 86, 90, 22);
-    Port->setRange(kLowestHostingPort, kHighestPort);
-    PaintLimeOnBlack(Port);
+    portSpin = new QSpinBox(this);
+    portSpin->setObjectName("Port");
+    portSpin->setGeometry(72, 86, 90, 22);
+    // Any five digits may be typed: a port out of range is refused beside the box, not
+    // silently put back to the last one.
+    portSpin->setRange(0, 99999);
+    PaintLimeOnBlack(portSpin);
+    // Refusals in place, empty until there is one.
+    portNote_ = AddStoneNote(this, "PortNote", {}, {170, 84, kWidth - 170 - kMargin, 28}, 10);
+    addressNote_ = AddStoneNote(this, "AddressNote", {}, {kMargin, 118, kInner, 130}, 10);
 
     tellCaption_ = new QLabel(this);
     tellCaption_->setGeometry(kMargin, 118, kInner, 18);
@@ -91,21 +96,22 @@ LinkDialog::LinkDialog(QWidget* parent)
     tell_->setGeometry(kMargin, 138, kInner - 83, 70);
     tell_->setReadOnly(true);
     PaintLimeOnBlack(tell_);
-    CopyButton = AddButton(this, "CopyButton", "&Copy", kWidth - kMargin - 75, 138);
+    copyButton = AddButton(this, "CopyButton", "&Copy", kWidth - kMargin - 75, 138);
     hint_ = new QLabel(this);
     hint_->setGeometry(kMargin, 212, kInner, 40);
     hint_->setWordWrap(true);
     hint_->setFont(SansFont(11));
     PaintTextColor(hint_, Qt::white);
 
-    const OkCancel buttons = AddOkCancel(64, 161, 259, Port);
-    OKButton = buttons.ok;
-    CancelButton = buttons.cancel;
+    const OkCancel buttons = AddOkCancel(64, 161, 259, portSpin);
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
 
-    connect(HostButton, &QRadioButton::toggled, this, &LinkDialog::Update);
-    connect(Address, &QLineEdit::textChanged, this, &LinkDialog::Update);
-    connect(Port, &QSpinBox::valueChanged, this, &LinkDialog::Update);
-    connect(CopyButton, &QPushButton::clicked, this,
+    connect(hostButton, &QRadioButton::toggled, this, &LinkDialog::Update);
+    connect(addressEdit, &QLineEdit::textChanged, this, &LinkDialog::Update);
+    connect(portSpin, &QSpinBox::textChanged, this, &LinkDialog::Update);
+    connect(addressEdit, &QLineEdit::textChanged, addressNote_, &QLabel::clear);
+    connect(copyButton, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(TextToTell()); });
 }
 
@@ -116,21 +122,33 @@ void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string
     routerAsked_ = routerAsked;
     setWindowTitle(TitleOf(link.mode));
     const bool choose = link.mode != LaunchMode::Answer;
-    HostButton->setVisible(choose);
-    JoinButton->setVisible(choose);
-    Address->setVisible(choose);
-    (link.side == LinkSide::Join && choose ? JoinButton : HostButton)->setChecked(true);
-    SetBoxText(Address, MessageText(ShowLinkHost(link.address)));
-    Port->setValue(link.address.port);
+    hostButton->setVisible(choose);
+    joinButton->setVisible(choose);
+    addressEdit->setVisible(choose);
+    (link.side == LinkSide::Join && choose ? joinButton : hostButton)->setChecked(true);
+    SetBoxText(addressEdit, MessageText(ShowLinkHost(link.address)));
+    portSpin->setValue(link.address.port);
+    addressNote_->clear();
     Update();
+}
+
+std::optional<int> LinkDialog::TypedPort() const {
+    const int lowest = joinButton->isChecked() ? 1 : kLowestHostingPort;
+    bool number = false;
+    const int port = portSpin->cleanText().toInt(&number);
+    return number && port >= lowest && port <= kHighestPort ? std::optional(port) : std::nullopt;
 }
 
 std::optional<InternetLink> LinkDialog::Choice() const {
     InternetLink link = link_;
-    link.side = JoinButton->isChecked() ? LinkSide::Join : LinkSide::Host;
-    link.address.port = Port->value();
+    link.side = joinButton->isChecked() ? LinkSide::Join : LinkSide::Host;
+    const auto port = TypedPort();
+    if (!port) {
+        return std::nullopt;
+    }
+    link.address.port = *port;
     if (link.side == LinkSide::Join) {
-        const auto host = ParseLinkAddress(NarrowText(Address->text()), Port->value());
+        const auto host = ParseLinkAddress(NarrowText(addressEdit->text()), *port);
         if (!host) {
             return std::nullopt;
         }
@@ -140,31 +158,52 @@ std::optional<InternetLink> LinkDialog::Choice() const {
 }
 
 std::string LinkDialog::ChoiceRefusal() const {
-    return LinkAddressRefusal(NarrowText(Address->text()));
+    if (!TypedPort()) {
+        return NarrowText(portNote_->text());
+    }
+    return LinkAddressRefusal(NarrowText(addressEdit->text()));
+}
+
+// What the player typed stays for mending: the dialog closes only on a link it can start.
+void LinkDialog::accept() {
+    if (!Choice()) {
+        addressNote_->setText(MessageText(ChoiceRefusal()));
+        return;
+    }
+    FixedDialog::accept();
+}
+
+std::optional<InternetLink> LinkDialog::TakeOffer(LaunchMode mode) {
+    auto offered = std::exchange(offered_, std::nullopt);
+    return offered && offered->mode == mode ? offered : std::nullopt;
 }
 
 QString LinkDialog::TextToTell() const {
     QStringList lines;
-    for (const std::string& line : AddressesToTell(localAddresses_, Port->value())) {
+    for (const std::string& line : AddressesToTell(localAddresses_, portSpin->value())) {
         lines << MessageText(line);
     }
     return lines.join('\n');
 }
 
 void LinkDialog::Update() {
-    const bool joining = JoinButton->isChecked();
+    const bool joining = joinButton->isChecked();
     // A host takes the ports it may bind; a joining player the host's, whichever it is.
-    Port->setMinimum(joining ? 1 : kLowestHostingPort);
-    Address->setEnabled(joining);
+    portNote_->setText(TypedPort() ? QString()
+                                   : QStringLiteral("Ports: %1 to %2")
+                                         .arg(joining ? 1 : kLowestHostingPort)
+                                         .arg(kHighestPort));
+    addressEdit->setEnabled(joining);
+    addressNote_->setVisible(joining);
     for (QWidget* widget : {static_cast<QWidget*>(tellCaption_), static_cast<QWidget*>(tell_),
-                            static_cast<QWidget*>(CopyButton), static_cast<QWidget*>(hint_)}) {
+                            static_cast<QWidget*>(copyButton), static_cast<QWidget*>(hint_)}) {
         widget->setVisible(!joining);
     }
     tellCaption_->setText(link_.mode == LaunchMode::Answer ? "Tell the caller to dial:"
                                                            : "Tell the others to join:");
     tell_->setPlainText(TextToTell());
-    hint_->setText(HintOf(link_.mode, Port->value(), routerAsked_));
-    OKButton->setEnabled(!joining || !Address->text().isEmpty());
+    hint_->setText(HintOf(link_.mode, portSpin->value(), routerAsked_));
+    okButton->setEnabled(TypedPort() && (!joining || !addressEdit->text().isEmpty()));
 }
 
 } // namespace marloven

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QLabel;
@@ -39,24 +40,36 @@ class LinkDialog : public FixedDialog {
     std::string ChoiceRefusal() const;
     // The lines to tell the others: this machine's addresses with the port.
     QString TextToTell() const;
+    // An invitation's link, to fill the next opening for its mode instead of the link
+    // last chosen: nothing is saved until the player goes with it. Taken once.
+    void Offer(std::optional<InternetLink> link) { offered_ = std::move(link); }
+    std::optional<InternetLink> TakeOffer(LaunchMode mode);
 
-    QRadioButton* HostButton = nullptr;
-    QRadioButton* JoinButton = nullptr;
-    QLineEdit* Address = nullptr;
-    QSpinBox* Port = nullptr;
-    QPushButton* CopyButton = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QRadioButton* hostButton = nullptr;
+    QRadioButton* joinButton = nullptr;
+    QLineEdit* addressEdit = nullptr;
+    QSpinBox* portSpin = nullptr;
+    QPushButton* copyButton = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
+
+  protected:
+    void accept() override;
 
   private:
     void Update();
+    // The port as typed, when it is one this side may use.
+    std::optional<int> TypedPort() const;
 
     InternetLink link_;
+    std::optional<InternetLink> offered_;
     bool routerAsked_ = false;
     std::vector<std::string> localAddresses_;
     QLabel* tellCaption_ = nullptr;
     QPlainTextEdit* tell_ = nullptr;
     QLabel* hint_ = nullptr;
+    QLabel* portNote_ = nullptr;
+    QLabel* addressNote_ = nullptr;
 };
 
 } // namespace marloven

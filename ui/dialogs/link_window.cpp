@@ -3,6 +3,7 @@
 
 #include "comm/link_address.h"
 #include "launcher/router_port.h"
+#include "launcher/text_conversions.h"
 #include "link/relay.h"
 #include "ui/look/look.h"
 
@@ -22,18 +23,6 @@ constexpr int kButtonWidth = 95;
 // One line while the router is asked; the window grows to the lines of its answer.
 constexpr int kRouterHeight = 20;
 
-QLabel* AddNote(QWidget* parent, const char* name, const QString& text, const QRect& box) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(box);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // White on the stone, as the link dialog's own notes, so it reads on any wall.
-    label->setFont(SansFont(12, true));
-    PaintTextColor(label, Qt::white);
-    return label;
-}
-
 } // namespace
 
 LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
@@ -46,43 +35,45 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
     // Cancel, must not end the launcher as its last window, and DOSBox with it.
     setAttribute(Qt::WA_QuitOnClose, false);
     const int textWidth = kWidth - 2 * kMargin;
-    Progress = AddNote(this, "Progress", relay.Progress(), {kMargin, kMargin, textWidth, 40});
+    progressLabel =
+        AddStoneNote(this, "Progress", relay.Progress(), {kMargin, kMargin, textWidth, 40}, 12);
     int y = 54;
     if (router_) {
-        Router = AddNote(this, "Router", QStringLiteral("Asking your router to open the port..."),
-                         {kMargin, y, textWidth, kRouterHeight});
+        routerLabel =
+            AddStoneNote(this, "Router", QStringLiteral("Asking your router to open the port..."),
+                         {kMargin, y, textWidth, kRouterHeight}, 12);
         y += kRouterHeight + 4;
-        connect(router_.get(), &RouterPort::answered, this, &LinkWindow::ShowRouterAnswer);
+        connect(router_.get(), &RouterPort::Answered, this, &LinkWindow::ShowRouterAnswer);
     }
-    Tell = new QPlainTextEdit(this);
-    Tell->setObjectName("Tell");
-    Tell->setGeometry(kMargin, y, textWidth - kButtonWidth - 8, 80);
-    Tell->setReadOnly(true);
+    tellText = new QPlainTextEdit(this);
+    tellText->setObjectName("Tell");
+    tellText->setGeometry(kMargin, y, textWidth - kButtonWidth - 8, 80);
+    tellText->setReadOnly(true);
     const int buttonX = kWidth - kMargin - kButtonWidth;
-    CopyButton = AddButton(this, "CopyButton", "&Copy", buttonX, y, kButtonWidth);
-    InviteButton =
+    copyButton = AddButton(this, "CopyButton", "&Copy", buttonX, y, kButtonWidth);
+    inviteButton =
         AddButton(this, "InviteButton", "Copy &invitation", buttonX, y + 30, kButtonWidth);
-    CancelButton = AddButton(this, "CancelButton", "Cancel", (kWidth - 75) / 2, y + 90);
+    cancelButton = AddButton(this, "CancelButton", "Cancel", (kWidth - 75) / 2, y + 90);
     // Only a host has something to tell: where the others reach it.
     told_ = relay.Hosting() ? relay.AddressesToTell() : QStringList();
-    Tell->setPlainText(told_.join('\n'));
-    for (QWidget* part : {static_cast<QWidget*>(Tell), static_cast<QWidget*>(CopyButton)}) {
+    ShowTold();
+    for (QWidget* part : {static_cast<QWidget*>(tellText), static_cast<QWidget*>(copyButton)}) {
         part->setVisible(!told_.isEmpty());
     }
-    InviteButton->setVisible(!told_.isEmpty() && invites_.has_value());
-    connect(CopyButton, &QPushButton::clicked, this,
-            [this] { QGuiApplication::clipboard()->setText(told_.join('\n')); });
-    connect(InviteButton, &QPushButton::clicked, this, [this] {
+    inviteButton->setVisible(!told_.isEmpty() && invites_.has_value());
+    connect(copyButton, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(Told().first); });
+    connect(inviteButton, &QPushButton::clicked, this, [this] {
         if (const auto invitation = ToSend()) {
-            QGuiApplication::clipboard()->setText(QString::fromStdString(
+            QGuiApplication::clipboard()->setText(MessageText(
                 InvitationLink(*invitation) + "\n" + InvitationPlainLine(*invitation) + "\n"));
         }
     });
-    connect(CancelButton, &QPushButton::clicked, this, &LinkWindow::reject);
-    connect(&relay, &Relay::progressed, Progress, &QLabel::setText);
-    connect(&relay, &Relay::linkUp, this, &QDialog::accept);
-    connect(&relay, &Relay::failed, this, &QDialog::accept);
-    if (Router != nullptr) {
+    connect(cancelButton, &QPushButton::clicked, this, &LinkWindow::reject);
+    connect(&relay, &Relay::Progressed, progressLabel, &QLabel::setText);
+    connect(&relay, &Relay::LinkUp, this, &QDialog::accept);
+    connect(&relay, &Relay::Failed, this, &QDialog::accept);
+    if (routerLabel != nullptr) {
         FitRouterAnswer();
     }
 }
@@ -92,21 +83,39 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
 LinkWindow::~LinkWindow() = default;
 
 void LinkWindow::ShowRouterAnswer() {
-    Router->setText(router_->Words());
+    routerLabel->setText(router_->Words());
     FitRouterAnswer();
+    ShowTold();
+}
+
+// One address, so that the player cannot tell the wrong one: the router's when it
+// opened the port, else this machine's on the home network; and which it is.
+std::pair<QString, QString> LinkWindow::Told() const {
+    if (router_) {
+        if (const auto invitation = router_->RouterInvitation()) {
+            return {MessageText(ShowLinkAddress(invitation->address)),
+                    QStringLiteral("your router's address on the internet")};
+        }
+    }
+    return {told_.value(0), QStringLiteral("this machine's address on your home network")};
+}
+
+void LinkWindow::ShowTold() {
+    const auto [address, which] = Told();
+    tellText->setPlainText(address.isEmpty() ? QString() : address + "\n(" + which + ")");
 }
 
 // The answer may be one line to tell or a few lines of advice: the window takes room
 // for what it says, and what stands below moves down with it.
 void LinkWindow::FitRouterAnswer() {
-    const int grow = Router->heightForWidth(Router->width()) - Router->height();
+    const int grow = routerLabel->heightForWidth(routerLabel->width()) - routerLabel->height();
     if (grow <= 0) {
         return;
     }
-    Router->resize(Router->width(), Router->height() + grow);
+    routerLabel->resize(routerLabel->width(), routerLabel->height() + grow);
     for (QWidget* below :
-         {static_cast<QWidget*>(Tell), static_cast<QWidget*>(CopyButton),
-          static_cast<QWidget*>(InviteButton), static_cast<QWidget*>(CancelButton)}) {
+         {static_cast<QWidget*>(tellText), static_cast<QWidget*>(copyButton),
+          static_cast<QWidget*>(inviteButton), static_cast<QWidget*>(cancelButton)}) {
         below->move(below->x(), below->y() + grow);
     }
     setFixedSize(width(), height() + grow);
@@ -120,7 +129,7 @@ std::optional<Invitation> LinkWindow::ToSend() const {
             return invitation;
         }
     }
-    const auto address = ParseLinkAddress(told_.value(0).toStdString(), publicPort_);
+    const auto address = ParseLinkAddress(NarrowText(told_.value(0)), publicPort_);
     if (!invites_ || !address) {
         return std::nullopt;
     }

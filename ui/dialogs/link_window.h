@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QLabel;
 class QPlainTextEdit;
@@ -34,12 +35,12 @@ class LinkWindow : public FixedDialog {
                std::unique_ptr<RouterPort> router = nullptr);
     ~LinkWindow() override;
 
-    QLabel* Progress = nullptr;
-    QLabel* Router = nullptr;
-    QPlainTextEdit* Tell = nullptr;
-    QPushButton* CopyButton = nullptr;
-    QPushButton* InviteButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QLabel* progressLabel = nullptr;
+    QLabel* routerLabel = nullptr;
+    QPlainTextEdit* tellText = nullptr;
+    QPushButton* copyButton = nullptr;
+    QPushButton* inviteButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
     // The window of each start's link, as the DOS engine asks for it, with a hosting
     // start's port asked of the router as the settings let it.
@@ -52,6 +53,8 @@ class LinkWindow : public FixedDialog {
   private:
     void ShowRouterAnswer();
     void FitRouterAnswer();
+    std::pair<QString, QString> Told() const;
+    void ShowTold();
     std::optional<Invitation> ToSend() const;
 
     std::function<void()> cancel_;

@@ -8,29 +8,29 @@
 
 namespace marloven {
 
-TEditMacro::TEditMacro(QWidget* parent) : FixedDialog("Edit Macro", {292, 92}, parent) {
+MacroDialog::MacroDialog(QWidget* parent) : FixedDialog("Edit Macro", {292, 92}, parent) {
     AddCaption(this, "Edit Macro", {9, 6, 273, 20}, 12);
 
-    Macro = new QLineEdit(this);
-    Macro->setObjectName("Macro");
-    Macro->setGeometry(9, 32, 273, 21);
-    PaintLimeOnBlack(Macro);
+    macroEdit = new QLineEdit(this);
+    macroEdit->setObjectName("Macro");
+    macroEdit->setGeometry(9, 32, 273, 21);
+    PaintLimeOnBlack(macroEdit);
 
     const OkCancel buttons = AddOkCancel(60, 157, 61, nullptr);
-    OKButton = buttons.ok;
-    CancelButton = buttons.cancel;
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
 }
 
-void TEditMacro::SetMacroText(const std::string& text) {
-    Macro->setText(FromBytes(text));
+void MacroDialog::SetMacroText(const std::string& text) {
+    macroEdit->setText(FromBytes(text));
     // The dialog opens in the box with the text selected, whichever control had the
     // focus when it last closed: typing replaces the macro, End keeps it.
-    Macro->selectAll();
-    Macro->setFocus();
+    macroEdit->selectAll();
+    macroEdit->setFocus();
 }
 
-std::string TEditMacro::MacroText() const {
-    return ToBytes(Macro->text());
+std::string MacroDialog::MacroText() const {
+    return ToBytes(macroEdit->text());
 }
 
 } // namespace marloven

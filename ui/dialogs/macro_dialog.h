@@ -13,18 +13,18 @@ namespace marloven {
 // Edits the text of one combat macro. The main window puts the text in with
 // SetMacroText, shows the dialog with exec() and, when it is accepted, reads
 // MacroText(); any other result changes nothing.
-class TEditMacro : public FixedDialog {
+class MacroDialog : public FixedDialog {
     Q_OBJECT
   public:
-    explicit TEditMacro(QWidget* parent = nullptr);
+    explicit MacroDialog(QWidget* parent = nullptr);
 
     // Fills the box and puts the focus there, all of the text selected.
     void SetMacroText(const std::string& text);
     std::string MacroText() const;
 
-    QLineEdit* Macro = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QLineEdit* macroEdit = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
   private:
 };

@@ -14,13 +14,13 @@ namespace marloven {
 // Edits one phonebook entry. The phonebook fills it with SetEntry, shows it with
 // exec() and, when it is accepted, reads NameText() and NumberText(). "OK" is
 // enabled exactly while both boxes hold text.
-class TEditInfo : public FixedDialog {
+class PhonebookEntryDialog : public FixedDialog {
     Q_OBJECT
   public:
     // What the number box lets the player type.
     static inline const QString kNumberChars = QStringLiteral("1234567890()- ");
 
-    explicit TEditInfo(QWidget* parent = nullptr);
+    explicit PhonebookEntryDialog(QWidget* parent = nullptr);
 
     void SetEntry(const QString& name, const QString& number);
     // Where DOSBox's modem dials, a number may also be an internet address
@@ -29,18 +29,18 @@ class TEditInfo : public FixedDialog {
     QString NameText() const;
     QString NumberText() const;
 
-    QLineEdit* Name = nullptr;
-    QLineEdit* Number = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QLineEdit* nameEdit = nullptr;
+    QLineEdit* numberEdit = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
     // Says why OK is off when a text is longer than the file keeps.
-    QLabel* TooLong = nullptr;
+    QLabel* tooLongLabel = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;
 
   private:
-    void NameChange();
+    void CheckEntry();
 };
 
 } // namespace marloven

@@ -58,28 +58,28 @@ QTreeWidget* MakePhoneList(QWidget* parent) {
 
 } // namespace
 
-TDial::TDial(std::filesystem::path gameDir, Prompter& prompter, TEditInfo& editInfo,
-             QWidget* parent)
+PickOpponentDialog::PickOpponentDialog(std::filesystem::path gameDir, Prompter& prompter,
+                                       PhonebookEntryDialog& entryDialog, QWidget* parent)
     : FixedDialog("Pick Opponent", {361, 250}, parent), gameDir_(std::move(gameDir)),
-      prompter_(prompter), editInfo_(editInfo) {
-    PhoneList = MakePhoneList(this);
+      prompter_(prompter), entryDialog_(entryDialog) {
+    phoneList = MakePhoneList(this);
     const auto addButton = [this](const char* name, const QString& text, int left) {
         auto* button = AddButton(this, name, text, left, 217, 81);
         button->setAutoDefault(false); // no default button: Enter in the list does nothing
         return button;
     };
-    AddEditButton = addButton("AddEditButton", "&Add / Edit", 8);
-    DeleteButton = addButton("DeleteButton", "&Delete", 96);
-    DialButton = addButton("DialButton", "&Dial", 184);
-    CancelButton = addButton("CancelButton", "Cancel", 272);
-    connect(AddEditButton, &QPushButton::clicked, this, &TDial::AddEditClick);
-    connect(DeleteButton, &QPushButton::clicked, this, &TDial::DeleteClick);
-    connect(DialButton, &QPushButton::clicked, this, &TDial::DialClick);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    addEditButton = addButton("AddEditButton", "&Add / Edit", 8);
+    deleteButton = addButton("DeleteButton", "&Delete", 96);
+    dialButton = addButton("DialButton", "&Dial", 184);
+    cancelButton = addButton("CancelButton", "Cancel", 272);
+    connect(addEditButton, &QPushButton::clicked, this, &PickOpponentDialog::AddOrEditEntry);
+    connect(deleteButton, &QPushButton::clicked, this, &PickOpponentDialog::DeleteEntry);
+    connect(dialButton, &QPushButton::clicked, this, &PickOpponentDialog::DialPicked);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-bool TDial::LoadPhonebook() {
-    PhoneList->clear();
+bool PickOpponentDialog::LoadPhonebook() {
+    phoneList->clear();
     chosenNumber_.clear();
     const bool read = ReportFileErrors(prompter_, [this] {
         for (const auto& entry : ReadPhonebook(gameDir_)) {
@@ -87,32 +87,32 @@ bool TDial::LoadPhonebook() {
         }
     });
     if (!read) {
-        PhoneList->clear();
+        phoneList->clear();
     }
     if (read && !invitationNumber_.isEmpty()) {
-        auto* row = new QTreeWidgetItem(PhoneList, {kInvitationName, invitationNumber_});
+        auto* row = new QTreeWidgetItem(phoneList, {kInvitationName, invitationNumber_});
         row->setData(kNameColumn, Qt::UserRole, true);
         row->setSelected(true);
-        PhoneList->setCurrentItem(row);
+        phoneList->setCurrentItem(row);
     }
     invitationNumber_.clear();
     return read;
 }
 
-QTreeWidgetItem* TDial::SelectedRow() const {
-    const auto selected = PhoneList->selectedItems();
+QTreeWidgetItem* PickOpponentDialog::SelectedRow() const {
+    const auto selected = phoneList->selectedItems();
     return selected.isEmpty() ? nullptr : selected.front();
 }
 
-void TDial::AppendRow(const QString& name, const QString& number) {
-    auto* row = new QTreeWidgetItem(PhoneList, {name, number});
+void PickOpponentDialog::AppendRow(const QString& name, const QString& number) {
+    auto* row = new QTreeWidgetItem(phoneList, {name, number});
     row->setFlags(row->flags() | Qt::ItemIsEditable);
 }
 
-std::vector<PhonebookEntry> TDial::Rows() const {
+std::vector<PhonebookEntry> PickOpponentDialog::Rows() const {
     std::vector<PhonebookEntry> rows;
-    for (int index = 0; index < PhoneList->topLevelItemCount(); ++index) {
-        const auto* row = PhoneList->topLevelItem(index);
+    for (int index = 0; index < phoneList->topLevelItemCount(); ++index) {
+        const auto* row = phoneList->topLevelItem(index);
         if (row->data(kNameColumn, Qt::UserRole).toBool()) {
             continue; // the invitation's entry lives only in this showing
         }
@@ -121,35 +121,35 @@ std::vector<PhonebookEntry> TDial::Rows() const {
     return rows;
 }
 
-void TDial::SavePhonebook() {
+void PickOpponentDialog::SavePhonebook() {
     ReportFileErrors(prompter_, [this] { WritePhonebook(gameDir_, Rows()); });
 }
 
 // Edits the selected entry, or adds one when none is selected.
-void TDial::AddEditClick() {
+void PickOpponentDialog::AddOrEditEntry() {
     auto* row = SelectedRow();
-    editInfo_.SetEntry(row ? row->text(kNameColumn) : QString(),
-                       row ? row->text(kNumberColumn) : QString());
-    if (editInfo_.exec() != QDialog::Accepted) {
+    entryDialog_.SetEntry(row ? row->text(kNameColumn) : QString(),
+                          row ? row->text(kNumberColumn) : QString());
+    if (entryDialog_.exec() != QDialog::Accepted) {
         return;
     }
     if (row) {
-        row->setText(kNameColumn, editInfo_.NameText());
-        row->setText(kNumberColumn, editInfo_.NumberText());
+        row->setText(kNameColumn, entryDialog_.NameText());
+        row->setText(kNumberColumn, entryDialog_.NumberText());
     } else {
-        AppendRow(editInfo_.NameText(), editInfo_.NumberText());
+        AppendRow(entryDialog_.NameText(), entryDialog_.NumberText());
     }
     SavePhonebook();
 }
 
 // The list would move the selection to a neighbour; leaving none keeps a following
 // "&Add / Edit" from editing an entry the player never picked.
-void TDial::DeleteClick() {
+void PickOpponentDialog::DeleteEntry() {
     delete SelectedRow();
-    PhoneList->clearSelection();
+    phoneList->clearSelection();
 }
 
-void TDial::DialClick() {
+void PickOpponentDialog::DialPicked() {
     const auto* row = SelectedRow();
     if (!row) {
         prompter_.Inform(kNoPickMessage);

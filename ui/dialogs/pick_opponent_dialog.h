@@ -16,7 +16,7 @@ class QTreeWidgetItem;
 namespace marloven {
 
 class Prompter;
-class TEditInfo;
+class PhonebookEntryDialog;
 
 // The phonebook: the player picks the opponent to dial, and adds, edits and deletes
 // entries on the way.
@@ -26,14 +26,14 @@ class TEditInfo;
 // reads ChosenNumber(): the picked entry's number, or empty when the player did not
 // pick one. Only a confirmed add or edit writes MARLOVEN.PBK; deletions and names
 // edited in place reach the file with the next such save, or are dropped.
-class TDial : public FixedDialog {
+class PickOpponentDialog : public FixedDialog {
     Q_OBJECT
   public:
     static inline const QString kNoPickMessage = QStringLiteral("Pick an opponent to call first.");
 
-    // editInfo is the launcher's one entry dialog, which outlives this one.
-    TDial(std::filesystem::path gameDir, Prompter& prompter, TEditInfo& editInfo,
-          QWidget* parent = nullptr);
+    // entryDialog is the launcher's one entry dialog, which outlives this one.
+    PickOpponentDialog(std::filesystem::path gameDir, Prompter& prompter,
+                       PhonebookEntryDialog& entryDialog, QWidget* parent = nullptr);
 
     bool LoadPhonebook();
     // The next showing lists the invitation's address as an entry "From invitation",
@@ -41,17 +41,17 @@ class TDial : public FixedDialog {
     void OfferInvitation(const QString& number) { invitationNumber_ = number; }
     static inline const QString kInvitationName = QStringLiteral("From invitation");
     std::string ChosenNumber() const { return chosenNumber_; }
-    TEditInfo& EditInfo() const { return editInfo_; }
+    PhonebookEntryDialog& EntryDialog() const { return entryDialog_; }
 
-    QTreeWidget* PhoneList = nullptr;
-    QPushButton* AddEditButton = nullptr;
-    QPushButton* DeleteButton = nullptr;
-    QPushButton* DialButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QTreeWidget* phoneList = nullptr;
+    QPushButton* addEditButton = nullptr;
+    QPushButton* deleteButton = nullptr;
+    QPushButton* dialButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
-    void AddEditClick();
-    void DeleteClick();
-    void DialClick();
+    void AddOrEditEntry();
+    void DeleteEntry();
+    void DialPicked();
 
   private:
     QTreeWidgetItem* SelectedRow() const;
@@ -61,7 +61,7 @@ class TDial : public FixedDialog {
 
     std::filesystem::path gameDir_;
     Prompter& prompter_;
-    TEditInfo& editInfo_;
+    PhonebookEntryDialog& entryDialog_;
     std::string chosenNumber_;
     QString invitationNumber_;
 };

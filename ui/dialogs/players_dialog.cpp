@@ -30,7 +30,7 @@ QFrame* AddSeparator(QWidget* parent, int top) {
 // Two columns of count buttons, the last one centred under them.
 QRect CountButtonBox(int index) {
     const int row = index / 2;
-    if (index == TNetNoPlayers::kMostPlayers - TNetNoPlayers::kFewestPlayers) {
+    if (index == PlayersDialog::kMostPlayers - PlayersDialog::kFewestPlayers) {
         return {(kWidth - kButtonWidth) / 2, kFirstRowTop + row * kRowPitch, kButtonWidth,
                 kButtonHeight};
     }
@@ -40,7 +40,7 @@ QRect CountButtonBox(int index) {
 
 } // namespace
 
-TNetNoPlayers::TNetNoPlayers(QWidget* parent)
+PlayersDialog::PlayersDialog(QWidget* parent)
     : FixedDialog("Number of Players", {kWidth, 272}, parent) {
     AddCaption(this, "Select the number of players who will be playing",
                {kMargin, kMargin, kWidth - 2 * kMargin, 36}, 10, Qt::AlignHCenter | Qt::AlignTop);
@@ -50,8 +50,7 @@ TNetNoPlayers::TNetNoPlayers(QWidget* parent)
         auto* button = new QPushButton(QString("%1 Players").arg(players), this);
         button->setObjectName(QString("Players%1").arg(players));
         button->setGeometry(CountButtonBox(index));
-        connect(button, &QPushButton::clicked, this,
-                [this, players] { CountButtonClick(players); });
+        connect(button, &QPushButton::clicked, this, [this, players] { ChooseCount(players); });
         countButtons_[static_cast<std::size_t>(index)] = button;
     }
     // "2 Players" is the default button, so Enter chooses two players.
@@ -60,27 +59,27 @@ TNetNoPlayers::TNetNoPlayers(QWidget* parent)
     AddSeparator(this, 172);
     AddCaption(this, "Network Socket", {kMargin, 180, kWidth - 2 * kMargin, 18}, 10,
                Qt::AlignHCenter | Qt::AlignTop);
-    Socket = new QLineEdit(this);
-    Socket->setObjectName("Socket");
-    Socket->setGeometry(44, 200, 121, 21);
-    PaintLimeOnBlack(Socket);
-    CharFilter::Install(Socket, kSocketChars);
+    socketEdit = new QLineEdit(this);
+    socketEdit->setObjectName("Socket");
+    socketEdit->setGeometry(44, 200, 121, 21);
+    PaintLimeOnBlack(socketEdit);
+    CharFilter::Install(socketEdit, kSocketChars);
     AddSeparator(this, 230);
 
-    CancelButton = AddButton(this, "CancelButton", "Cancel", kMargin, 239, kWidth - 2 * kMargin);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    cancelButton = AddButton(this, "CancelButton", "Cancel", kMargin, 239, kWidth - 2 * kMargin);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     OpenWith(countButtons_.front(), countButtons_.front());
 }
 
-void TNetNoPlayers::SetSocketText(const std::string& socket) {
-    SetBoxText(Socket, FromBytes(socket));
+void PlayersDialog::SetSocketText(const std::string& socket) {
+    SetBoxText(socketEdit, FromBytes(socket));
 }
 
-std::string TNetNoPlayers::SocketText() const {
-    return ToBytes(Socket->text());
+std::string PlayersDialog::SocketText() const {
+    return ToBytes(socketEdit->text());
 }
 
-void TNetNoPlayers::CountButtonClick(int players) {
+void PlayersDialog::ChooseCount(int players) {
     playerCount_ = players;
     accept();
 }

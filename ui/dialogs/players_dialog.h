@@ -18,7 +18,7 @@ namespace marloven {
 // exec(). Accepted means a count button closed it: then PlayerCount() (2 to 8) and
 // SocketText() hold the choice. Rejected (Cancel, Escape, the title bar) means the
 // caller stores and writes nothing.
-class TNetNoPlayers : public FixedDialog {
+class PlayersDialog : public FixedDialog {
     Q_OBJECT
   public:
     static constexpr int kFewestPlayers = 2;
@@ -26,7 +26,7 @@ class TNetNoPlayers : public FixedDialog {
     // What the socket box lets the player type: digits, and "~" for the default socket.
     static inline const QString kSocketChars = QStringLiteral("1234567890~");
 
-    explicit TNetNoPlayers(QWidget* parent = nullptr);
+    explicit PlayersDialog(QWidget* parent = nullptr);
 
     void SetSocketText(const std::string& socket);
     std::string SocketText() const;
@@ -36,11 +36,11 @@ class TNetNoPlayers : public FixedDialog {
     QPushButton* CountButton(int players) const {
         return countButtons_.at(players - kFewestPlayers);
     }
-    QPushButton* CancelButton = nullptr;
-    QLineEdit* Socket = nullptr;
+    QPushButton* cancelButton = nullptr;
+    QLineEdit* socketEdit = nullptr;
 
   private:
-    void CountButtonClick(int players);
+    void ChooseCount(int players);
 
     std::array<QPushButton*, kMostPlayers - kFewestPlayers + 1> countButtons_{};
     int playerCount_ = kFewestPlayers;

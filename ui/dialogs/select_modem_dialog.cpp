@@ -9,53 +9,53 @@
 
 namespace marloven {
 
-TSelectModem::TSelectModem(Prompter& prompter, QWidget* parent)
+SelectModemDialog::SelectModemDialog(Prompter& prompter, QWidget* parent)
     : FixedDialog("Select Modem", {361, 234}, parent), prompter_(prompter) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint);
     AddCaption(this, kCaption, {8, 6, 345, 36}, 10, Qt::AlignHCenter | Qt::AlignTop);
 
-    ModemList = new QListWidget(this);
-    ModemList->setObjectName("ModemList");
-    ModemList->setGeometry(8, 48, 345, 145);
-    ModemList->setSelectionMode(QAbstractItemView::SingleSelection);
-    PaintLimeOnBlack(ModemList);
+    modemList = new QListWidget(this);
+    modemList->setObjectName("ModemList");
+    modemList->setGeometry(8, 48, 345, 145);
+    modemList->setSelectionMode(QAbstractItemView::SingleSelection);
+    PaintLimeOnBlack(modemList);
 
-    const OkCancel buttons = AddOkCancel(96, 190, 201, ModemList, false);
-    OKButton = buttons.ok;
-    CancelButton = buttons.cancel;
-    OKButton->setEnabled(false);
+    const OkCancel buttons = AddOkCancel(96, 190, 201, modemList, false);
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
+    okButton->setEnabled(false);
 
     // Picking a row by keyboard counts as much as a click.
-    connect(ModemList, &QListWidget::itemSelectionChanged, this, &TSelectModem::ModemListClick);
-    connect(ModemList, &QListWidget::itemDoubleClicked, this, &TSelectModem::Button1Click);
-    connect(OKButton, &QPushButton::clicked, this, &TSelectModem::Button1Click);
+    connect(modemList, &QListWidget::itemSelectionChanged, this, &SelectModemDialog::EnableOk);
+    connect(modemList, &QListWidget::itemDoubleClicked, this, &SelectModemDialog::ApplyPickedModem);
+    connect(okButton, &QPushButton::clicked, this, &SelectModemDialog::ApplyPickedModem);
     // The arrows pick a row in the list, and Enter is "OK" even after a Cancel.
 }
 
-void TSelectModem::ListInstalledModems(std::unique_ptr<RegistrySource> source) {
+void SelectModemDialog::ListInstalledModems(std::unique_ptr<RegistrySource> source) {
     source_ = std::move(source);
     modems_ = source_ ? marloven::ListInstalledModems(*source_) : std::vector<ModemRow>();
-    ModemList->clear();
+    modemList->clear();
     for (const auto& modem : modems_) {
-        ModemList->addItem(FromBytes(modem.description));
+        modemList->addItem(FromBytes(modem.description));
     }
     // The view would keep the scroll position of the last detection.
-    ModemList->scrollToTop();
+    modemList->scrollToTop();
 }
 
-int TSelectModem::PickedRow() const {
-    const auto selected = ModemList->selectedItems();
-    return selected.isEmpty() ? -1 : ModemList->row(selected.front());
+int SelectModemDialog::PickedRow() const {
+    const auto selected = modemList->selectedItems();
+    return selected.isEmpty() ? -1 : modemList->row(selected.front());
 }
 
-void TSelectModem::ModemListClick() {
+void SelectModemDialog::EnableOk() {
     if (PickedRow() >= 0) {
-        OKButton->setEnabled(true);
+        okButton->setEnabled(true);
     }
 }
 
-void TSelectModem::Button1Click() {
+void SelectModemDialog::ApplyPickedModem() {
     const auto row = PickedRow();
     const auto* picked = row >= 0 ? &modems_.at(static_cast<std::size_t>(row)) : nullptr;
     const auto modem = source_ ? DetectModem(*source_, picked) : std::nullopt;

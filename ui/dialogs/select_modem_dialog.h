@@ -24,14 +24,14 @@ class Prompter;
 // otherwise the handler puts the modem into the main window and the dialog closes as
 // accepted. "OK" starts disabled and is enabled by the first row picked, then stays
 // enabled; with no row picked it reports the failure.
-class TSelectModem : public FixedDialog {
+class SelectModemDialog : public FixedDialog {
     Q_OBJECT
   public:
     static inline const QString kCaption = QStringLiteral(
         "The following modems are installed on your computer. Please select your modem from "
         "the list below.");
 
-    explicit TSelectModem(Prompter& prompter, QWidget* parent = nullptr);
+    explicit SelectModemDialog(Prompter& prompter, QWidget* parent = nullptr);
 
     using ApplyHandler = std::function<void(const DetectedModem& modem)>;
     void SetApplyHandler(ApplyHandler handler) { apply_ = std::move(handler); }
@@ -42,12 +42,12 @@ class TSelectModem : public FixedDialog {
     // The picked row's index, or -1.
     int PickedRow() const;
 
-    QListWidget* ModemList = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QListWidget* modemList = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
-    void ModemListClick();
-    void Button1Click();
+    void EnableOk();
+    void ApplyPickedModem();
 
   private:
     Prompter& prompter_;

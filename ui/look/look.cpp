@@ -49,6 +49,18 @@ void PaintTextColor(QLabel* label, const QColor& color) {
     label->setAttribute(Qt::WA_TranslucentBackground);
 }
 
+QLabel* AddStoneNote(QWidget* parent, const char* name, const QString& text, const QRect& box,
+                     int pixelSize) {
+    auto* note = new QLabel(text, parent);
+    note->setObjectName(name);
+    note->setGeometry(box);
+    note->setWordWrap(true);
+    note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    note->setFont(SansFont(pixelSize, true));
+    PaintTextColor(note, Qt::white);
+    return note;
+}
+
 QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, int x, int y,
                        int width) {
     auto* button = new QPushButton(caption, parent);

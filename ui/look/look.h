@@ -31,6 +31,11 @@ void PaintLimeOnBlack(QWidget* widget);
 // A plain label with a transparent ground and the given text colour.
 void PaintTextColor(QLabel* label, const QColor& color);
 
+// Bold white words on the stone, wrapped from the top left of `box`: a window's notes,
+// which read on any wall. Named for the tests.
+QLabel* AddStoneNote(QWidget* parent, const char* name, const QString& text, const QRect& box,
+                     int pixelSize);
+
 // A push button of the windows' usual height, 25 pixels, named for the tests.
 QPushButton* AddButton(QWidget* parent, const char* name, const QString& caption, int x, int y,
                        int width = 75);

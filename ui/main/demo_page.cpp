@@ -20,31 +20,32 @@
 
 namespace marloven {
 
-TDemoPage::TDemoPage(AppContext& context) : context_(context) {
+DemoPage::DemoPage(AppContext& context) : context_(context) {
     setObjectName("DemoPage");
     AddLabel(this, "Name:", 8, 8);
-    DemoName = AddEdit(this, "DemoName", kDemoMask, 8, 24, 169);
-    DemoFileList = Place(new QListWidget(this), "DemoFileList", 8, 50, 169, 177);
-    DemoDirLabel = Place(new QLabel(this), "DemoDirLabel", 192, 8, 201, 14);
-    DemoDirLabel->setEnabled(false);
-    DemoDirList = Place(new QListWidget(this), "DemoDirList", 192, 24, 201, 137);
-    DemoDriveBox = AddList(this, "DemoDriveBox", {}, 192, 168, 201);
-    Button3 = AddButton(this, "Button3", "Play Selected Demo", 272, 202, 121);
+    demoNameEdit = AddEdit(this, "DemoName", kDemoMask, 8, 24, 169);
+    demoFileList = Place(new QListWidget(this), "DemoFileList", 8, 50, 169, 177);
+    directoryLabel = Place(new QLabel(this), "DemoDirLabel", 192, 8, 201, 14);
+    directoryLabel->setEnabled(false);
+    directoryList = Place(new QListWidget(this), "DemoDirList", 192, 24, 201, 137);
+    driveCombo = AddList(this, "DemoDriveBox", {}, 192, 168, 201);
+    playDemoButton = AddButton(this, "Button3", "Play Selected Demo", 272, 202, 121);
 
-    browser_ = new DemoBrowser({DemoName, DemoFileList, DemoDirList, DemoDriveBox, DemoDirLabel},
-                               context_.startDir, this);
-    connect(Button3, &QPushButton::clicked, this, &TDemoPage::Button3Click);
+    browser_ =
+        new DemoBrowser({demoNameEdit, demoFileList, directoryList, driveCombo, directoryLabel},
+                        context_.startDir, this);
+    connect(playDemoButton, &QPushButton::clicked, this, &DemoPage::PlaySelectedDemo);
 }
 
-std::filesystem::path TDemoPage::Directory() const {
+std::filesystem::path DemoPage::Directory() const {
     return browser_->Directory();
 }
 
-void TDemoPage::SetDirectory(const std::filesystem::path& directory) {
+void DemoPage::SetDirectory(const std::filesystem::path& directory) {
     browser_->SetDirectory(directory);
 }
 
-void TDemoPage::SaveRecordedDemo() {
+void DemoPage::SaveRecordedDemo() {
     SaveFileRequest request;
     request.directory = QStringFromPath(browser_->Directory());
     request.defaultSuffix = "DMO";
@@ -74,18 +75,19 @@ void TDemoPage::SaveRecordedDemo() {
     browser_->ReadFileList();
 }
 
-void TDemoPage::RecordDemoClick(bool ticked) {
+void DemoPage::EnableBrowsing(bool ticked) {
     for (QWidget* control :
-         {static_cast<QWidget*>(DemoName), static_cast<QWidget*>(DemoFileList),
-          static_cast<QWidget*>(DemoDirList), static_cast<QWidget*>(DemoDriveBox),
-          static_cast<QWidget*>(DemoDirLabel)}) {
+         {static_cast<QWidget*>(demoNameEdit), static_cast<QWidget*>(demoFileList),
+          static_cast<QWidget*>(directoryList), static_cast<QWidget*>(driveCombo),
+          static_cast<QWidget*>(directoryLabel)}) {
         control->setEnabled(ticked);
     }
 }
 
-void TDemoPage::Button3Click() {
+void DemoPage::PlaySelectedDemo() {
     // The main window, not the page, steps aside while the game runs.
-    PlayDemo(browser_->Directory(), PathFromQString(DemoName->text()), SystemDemoFileOperations(),
+    PlayDemo(browser_->Directory(), PathFromQString(demoNameEdit->text()),
+             SystemDemoFileOperations(),
              [this] { RunProgram(context_, window(), kGameProgram, ""); });
 }
 

@@ -18,9 +18,9 @@ class DemoBrowser;
 
 // "Demo Playback": picks a demo file in a directory of the player's choice and plays
 // it; also where a recorded demo is saved.
-class TDemoPage : public Page {
+class DemoPage : public Page {
   public:
-    explicit TDemoPage(AppContext& context);
+    explicit DemoPage(AppContext& context);
     // The demos are files of the game directory; nothing of the page is in VK.CFG.
     void Load(const MainSettings&) override {}
 
@@ -31,17 +31,17 @@ class TDemoPage : public Page {
     // of the player's choice, then lists the page's directory again.
     void SaveRecordedDemo();
     // "Record Demo" enables and disables the name box, the lists and the label.
-    void RecordDemoClick(bool ticked);
+    void EnableBrowsing(bool ticked);
 
-    QLineEdit* DemoName = nullptr;
-    QListWidget* DemoFileList = nullptr;
-    QListWidget* DemoDirList = nullptr;
-    QComboBox* DemoDriveBox = nullptr;
-    QLabel* DemoDirLabel = nullptr;
-    QPushButton* Button3 = nullptr; // "Play Selected Demo"
+    QLineEdit* demoNameEdit = nullptr;
+    QListWidget* demoFileList = nullptr;
+    QListWidget* directoryList = nullptr;
+    QComboBox* driveCombo = nullptr;
+    QLabel* directoryLabel = nullptr;
+    QPushButton* playDemoButton = nullptr; // "Play Selected Demo"
 
   private:
-    void Button3Click();
+    void PlaySelectedDemo();
 
     AppContext& context_;
     DemoBrowser* browser_ = nullptr;

@@ -19,79 +19,80 @@
 
 namespace marloven {
 
-TGameOptionsPage::TGameOptionsPage(AppContext& context) : context_(context), store_(context.store) {
+GameOptionsPage::GameOptionsPage(AppContext& context) : context_(context), store_(context.store) {
     setObjectName("GameOptionsPage");
     AddLabel(this, "Ticdup:", 8, 12);
-    TicDup = AddList(this, "TicDup", {"Default", "Ticdup 2", "Ticdup 4", "Ticdup 8"}, 48, 8, 89);
-    TicDup->setEditable(true);
-    TicDup->setInsertPolicy(QComboBox::NoInsert);
-    NetPred =
+    ticDupCombo =
+        AddList(this, "TicDup", {"Default", "Ticdup 2", "Ticdup 4", "Ticdup 8"}, 48, 8, 89);
+    ticDupCombo->setEditable(true);
+    ticDupCombo->setInsertPolicy(QComboBox::NoInsert);
+    noPredictionCheck =
         AddCheck(this, "NetPred", "Disable Net Prediction ", 152, 10, 137, kNetPredTickedOnOpening);
-    RecordDemo = AddCheck(this, "RecordDemo", "Record Demo", 300, 10, 93, false);
+    recordDemoCheck = AddCheck(this, "RecordDemo", "Record Demo", 300, 10, 93, false);
 
     AddNote(this, "These settings are only used when you are recording a demo. ", 8, 38, 385, 16);
     AddLabel(this, "Starting Level", 8, 58);
-    StartLevel = AddList(
+    levelCombo = AddList(
         this, "StartLevel",
         {"Ashfall Gate", "The Sunken Vaults", "Marrow Foundry", "Throne of Kaboro"}, 8, 74, 185);
     AddLabel(this, "Skill Level", 208, 58);
-    StartSkill = AddList(this, "StartSkill",
+    skillCombo = AddList(this, "StartSkill",
                          {"Gentle Stroll", "Fair Fight", "Hard Steel", "No Mercy"}, 208, 74, 185);
-    StartSkill->setEditable(true);
-    StartSkill->setInsertPolicy(QComboBox::NoInsert);
+    skillCombo->setEditable(true);
+    skillCombo->setInsertPolicy(QComboBox::NoInsert);
     BuildMouseGroup();
 
     // The first level and the third skill until the player chooses.
-    StartLevel->setCurrentIndex(0);
-    StartSkill->setCurrentIndex(2);
-    DiscardTypedKeys(StartLevel);
+    levelCombo->setCurrentIndex(0);
+    skillCombo->setCurrentIndex(2);
+    DiscardTypedKeys(levelCombo);
 
     // Lists answer "activated": the player's own choice, not a change made by the program.
-    connect(TicDup, &QComboBox::activated, this, &TGameOptionsPage::TicDupChange);
-    connect(NetPred, &QCheckBox::clicked, this, &TGameOptionsPage::NetPredClick);
-    connect(SetMouse, &QCheckBox::clicked, this, &TGameOptionsPage::SetMouseClick);
-    OnClick(SmHorz, [this] { SmHorzClick(); });
-    OnClick(SMVert, [this] { SMVertClick(); });
+    connect(ticDupCombo, &QComboBox::activated, this, &GameOptionsPage::StoreTicDup);
+    connect(noPredictionCheck, &QCheckBox::clicked, this, &GameOptionsPage::StorePrediction);
+    connect(tweakMouseCheck, &QCheckBox::clicked, this, &GameOptionsPage::TweakMouse);
+    OnClick(mouseHorizontalEdit, [this] { StoreMouseHorizontal(); });
+    OnClick(mouseVerticalEdit, [this] { StoreMouseVertical(); });
 }
 
-void TGameOptionsPage::BuildMouseGroup() {
+void GameOptionsPage::BuildMouseGroup() {
     auto* mouse = Place(new QGroupBox(this), "MouseGroup", 8, 104, 385, 121);
     AddNote(mouse,
             "Marloven can tweak your mouse settings in the DOS box to alter the horziontal and "
             "vertical acceleration.",
             8, 10, 369, 32);
-    SetMouse = AddCheck(mouse, "SetMouse", "Tweek Mouse Settings", 8, 52, 161, false);
+    tweakMouseCheck = AddCheck(mouse, "SetMouse", "Tweek Mouse Settings", 8, 52, 161, false);
     AddLabel(mouse, "Horz. Setting", 8, 86);
-    SmHorz = AddEdit(mouse, "SmHorz", cfg_default::SmHorz, 88, 82, 57);
+    mouseHorizontalEdit = AddEdit(mouse, "SmHorz", cfg_default::kSmHorz, 88, 82, 57);
     AddLabel(mouse, "Vert. Setting", 176, 86);
-    SMVert = AddEdit(mouse, "SMVert", cfg_default::SmVert, 256, 82, 57);
-    SmHorz->setEnabled(false);
-    SMVert->setEnabled(false);
+    mouseVerticalEdit = AddEdit(mouse, "SMVert", cfg_default::kSmVert, 256, 82, 57);
+    mouseHorizontalEdit->setEnabled(false);
+    mouseVerticalEdit->setEnabled(false);
 }
 
-void TGameOptionsPage::Load(const MainSettings& settings) {
+void GameOptionsPage::Load(const MainSettings& settings) {
     const auto filling = store_.Filling();
-    SetMouse->setChecked(settings.setMouse);
-    SmHorz->setText(FromBytes(settings.smHorz));
-    SMVert->setText(FromBytes(settings.smVert));
-    Select(TicDup, settings.ticDup);
-    SmHorz->setEnabled(SetMouse->isChecked());
-    SMVert->setEnabled(SetMouse->isChecked());
+    tweakMouseCheck->setChecked(settings.setMouse);
+    mouseHorizontalEdit->setText(FromBytes(settings.smHorz));
+    mouseVerticalEdit->setText(FromBytes(settings.smVert));
+    Select(ticDupCombo, settings.ticDup);
+    mouseHorizontalEdit->setEnabled(tweakMouseCheck->isChecked());
+    mouseVerticalEdit->setEnabled(tweakMouseCheck->isChecked());
 }
 
-GameOptions TGameOptionsPage::Gather() const {
+GameOptions GameOptionsPage::Gather() const {
     GameOptions options;
-    options.netPred = NetPred->isChecked();
-    options.recordDemo = RecordDemo->isChecked();
-    options.levelPosition = ListPosition(StartLevel);
-    options.skillPosition = ListPosition(StartSkill);
-    options.ticDupPosition = ListPosition(TicDup);
+    options.netPred = noPredictionCheck->isChecked();
+    options.recordDemo = recordDemoCheck->isChecked();
+    options.levelPosition = ListPosition(levelCombo);
+    options.skillPosition = ListPosition(skillCombo);
+    options.ticDupPosition = ListPosition(ticDupCombo);
     return options;
 }
 
-bool TGameOptionsPage::WriteMouseTweak(std::string& program, const std::string& arguments) {
-    const MouseTweakOrder order{program, arguments, ToBytes(SmHorz->text()),
-                                ToBytes(SMVert->text())};
+bool GameOptionsPage::WriteMouseTweak(std::string& program, const std::string& arguments) {
+    const MouseTweakOrder order{program, arguments, ToBytes(mouseHorizontalEdit->text()),
+                                ToBytes(mouseVerticalEdit->text())};
     if (const std::error_code error = WriteMouseTweakFile(context_.startDir, order)) {
         context_.prompter.ShowError(MessageText(DescribeWriteError(error)));
         return false;
@@ -100,30 +101,30 @@ bool TGameOptionsPage::WriteMouseTweak(std::string& program, const std::string& 
     return true;
 }
 
-void TGameOptionsPage::TicDupChange(int position) {
-    store_.Set(cfg_key::TicDup, QString::number(position), false);
+void GameOptionsPage::StoreTicDup(int position) {
+    store_.Set(cfg_key::kTicDup, QString::number(position), false);
 }
 
-void TGameOptionsPage::NetPredClick(bool ticked) {
-    store_.Set(cfg_key::UsePred, ticked ? "1" : "0", false);
+void GameOptionsPage::StorePrediction(bool ticked) {
+    store_.Set(cfg_key::kUsePred, ticked ? "1" : "0", false);
 }
 
-void TGameOptionsPage::SetMouseClick(bool ticked) {
-    SmHorz->setEnabled(ticked);
-    SMVert->setEnabled(ticked);
-    store_.Set(cfg_key::SetMouse, ticked ? "1" : "0", false);
+void GameOptionsPage::TweakMouse(bool ticked) {
+    mouseHorizontalEdit->setEnabled(ticked);
+    mouseVerticalEdit->setEnabled(ticked);
+    store_.Set(cfg_key::kSetMouse, ticked ? "1" : "0", false);
     if (ticked) {
-        SmHorzClick();
-        SMVertClick();
+        StoreMouseHorizontal();
+        StoreMouseVertical();
     }
 }
 
-void TGameOptionsPage::SmHorzClick() {
-    store_.Set(cfg_key::SmHorz, SmHorz->text(), false);
+void GameOptionsPage::StoreMouseHorizontal() {
+    store_.Set(cfg_key::kSmHorz, mouseHorizontalEdit->text(), false);
 }
 
-void TGameOptionsPage::SMVertClick() {
-    store_.Set(cfg_key::SmVert, SMVert->text(), false);
+void GameOptionsPage::StoreMouseVertical() {
+    store_.Set(cfg_key::kSmVert, mouseVerticalEdit->text(), false);
 }
 
 } // namespace marloven

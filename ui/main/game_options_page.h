@@ -18,9 +18,9 @@ struct AppContext;
 struct MainSettings;
 
 // "Game Options": the switches a start passes to the game, and the mouse tweak.
-class TGameOptionsPage : public Page {
+class GameOptionsPage : public Page {
   public:
-    explicit TGameOptionsPage(AppContext& context);
+    explicit GameOptionsPage(AppContext& context);
 
     // Fills the ticdup list and the mouse tweak from the store's values.
     void Load(const MainSettings& settings) override;
@@ -31,22 +31,22 @@ class TGameOptionsPage : public Page {
     // written.
     bool WriteMouseTweak(std::string& program, const std::string& arguments);
 
-    QComboBox* TicDup = nullptr;
-    QCheckBox* NetPred = nullptr;
-    QCheckBox* RecordDemo = nullptr;
-    QComboBox* StartLevel = nullptr;
-    QComboBox* StartSkill = nullptr;
-    QCheckBox* SetMouse = nullptr;
-    QLineEdit* SmHorz = nullptr;
-    QLineEdit* SMVert = nullptr;
+    QComboBox* ticDupCombo = nullptr;
+    QCheckBox* noPredictionCheck = nullptr;
+    QCheckBox* recordDemoCheck = nullptr;
+    QComboBox* levelCombo = nullptr;
+    QComboBox* skillCombo = nullptr;
+    QCheckBox* tweakMouseCheck = nullptr;
+    QLineEdit* mouseHorizontalEdit = nullptr;
+    QLineEdit* mouseVerticalEdit = nullptr;
 
   private:
     void BuildMouseGroup();
-    void TicDupChange(int position);
-    void NetPredClick(bool ticked);
-    void SetMouseClick(bool ticked);
-    void SmHorzClick();
-    void SMVertClick();
+    void StoreTicDup(int position);
+    void StorePrediction(bool ticked);
+    void TweakMouse(bool ticked);
+    void StoreMouseHorizontal();
+    void StoreMouseVertical();
 
     AppContext& context_;
     StoreWriter store_;

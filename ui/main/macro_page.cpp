@@ -33,56 +33,56 @@ class NoEditDelegate : public QStyledItemDelegate {
 
 } // namespace
 
-TMacroPage::TMacroPage(AppContext& context, Forms& forms) : context_(context), forms_(forms) {
+MacroPage::MacroPage(AppContext& context, Forms& forms) : context_(context), forms_(forms) {
     setObjectName("MacroPage");
     AddCaption(this, "Commbat Macros", 8, 8)->setObjectName("MacroCaption");
-    MacroList = Place(new QTreeWidget(this), "MacroList", 8, 26, 385, 173);
-    MacroList->setColumnCount(2);
-    MacroList->setHeaderLabels({"Macro #", "Macro"});
-    MacroList->setRootIsDecorated(false);
-    MacroList->setAllColumnsShowFocus(true);
-    MacroList->header()->setStretchLastSection(false);
-    MacroList->setColumnWidth(1, 296);
-    MacroList->setItemDelegateForColumn(1, new NoEditDelegate(MacroList));
-    MacroList->setEditTriggers(QAbstractItemView::EditKeyPressed |
+    macroList = Place(new QTreeWidget(this), "MacroList", 8, 26, 385, 173);
+    macroList->setColumnCount(2);
+    macroList->setHeaderLabels({"Macro #", "Macro"});
+    macroList->setRootIsDecorated(false);
+    macroList->setAllColumnsShowFocus(true);
+    macroList->header()->setStretchLastSection(false);
+    macroList->setColumnWidth(1, 296);
+    macroList->setItemDelegateForColumn(1, new NoEditDelegate(macroList));
+    macroList->setEditTriggers(QAbstractItemView::EditKeyPressed |
                                QAbstractItemView::SelectedClicked);
-    Button2 = AddButton(this, "Button2", "&Edit", 318, 204);
+    editButton = AddButton(this, "Button2", "&Edit", 318, 204);
 
-    DiscardTypedKeys(MacroList);
-    MacroList->viewport()->installEventFilter(this);
-    connect(Button2, &QPushButton::clicked, this, &TMacroPage::Button2Click);
+    DiscardTypedKeys(macroList);
+    macroList->viewport()->installEventFilter(this);
+    connect(editButton, &QPushButton::clicked, this, &MacroPage::EditSelectedMacro);
 }
 
-void TMacroPage::FillMacroList() {
-    MacroList->clear();
+void MacroPage::FillMacroList() {
+    macroList->clear();
     const auto macros = ReadMacros(context_.store);
     for (int n = 0; n < kMacroCount; ++n) {
         auto* row = new QTreeWidgetItem(
-            MacroList, {FromBytes(MacroCaption(n)), FromBytes(macros[static_cast<size_t>(n)])});
+            macroList, {FromBytes(MacroCaption(n)), FromBytes(macros[static_cast<size_t>(n)])});
         row->setFlags(row->flags() | Qt::ItemIsEditable);
         // The row keeps its number, whatever the player makes of its caption.
         row->setData(0, Qt::UserRole, n);
     }
     // As wide as the heading, and the captions as filled, need in the list's own font.
-    MacroList->resizeColumnToContents(0);
+    macroList->resizeColumnToContents(0);
 }
 
-bool TMacroPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == MacroList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+bool MacroPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == macroList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         // "&Edit" once the list has taken the double click in: that cancels the caption
         // editing that the first click on a selected row starts after a pause.
-        QMetaObject::invokeMethod(Button2, &QPushButton::click, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(editButton, &QPushButton::click, Qt::QueuedConnection);
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TMacroPage::Button2Click() {
-    const QList<QTreeWidgetItem*> selected = MacroList->selectedItems();
+void MacroPage::EditSelectedMacro() {
+    const QList<QTreeWidgetItem*> selected = macroList->selectedItems();
     if (selected.isEmpty()) {
         return;
     }
     QTreeWidgetItem* row = selected.front();
-    TEditMacro& dialog = *forms_.EditMacro;
+    MacroDialog& dialog = *forms_.macroDialog;
     dialog.SetMacroText(ToBytes(row->text(1)));
     if (dialog.exec() != QDialog::Accepted) {
         return;

@@ -13,6 +13,7 @@
 #include "link/relay.h"
 #include "platform/program_runner.h"
 #include "ui/app_context.h"
+#include "ui/dialogs/link_dialog.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
 #include "ui/dialogs/pick_opponent_dialog.h"
 #include "ui/dialogs/players_dialog.h"
@@ -28,13 +29,13 @@
 
 namespace marloven {
 
-void TMain::StartCommDriver(LaunchMode mode, const std::string& value,
-                            std::optional<InternetLink> link) {
+void MainWindow::StartCommDriver(LaunchMode mode, const std::string& value,
+                                 std::optional<InternetLink> link) {
     CommitSettings settings;
     settings.mode = mode;
     settings.value = value;
-    ModemPage->FillCommitSettings(settings);
-    settings.socket = forms_.NetNoPlayers->SocketText();
+    modemPage->FillCommitSettings(settings);
+    settings.socket = forms_.players->SocketText();
     // The link is opened first: a hosting port in use stops the start before anything
     // is written, and a dial's driver is given the port of the launcher's end, which
     // then calls the number itself.
@@ -56,28 +57,28 @@ void TMain::StartCommDriver(LaunchMode mode, const std::string& value,
     });
 }
 
-bool TMain::CommDriverRunsInDosbox() const {
+bool MainWindow::CommDriverRunsInDosbox() const {
     const std::string program =
-        GameOptionsPage->SetMouse->isChecked() ? kMouseTweakProgram : kCommDriverProgram;
+        gameOptionsPage->tweakMouseCheck->isChecked() ? kMouseTweakProgram : kCommDriverProgram;
     return context_.runner.Plan(MakeGameStart(context_.startDir, program, "")).throughDosbox;
 }
 
-bool TMain::ChooseLink(LaunchMode mode, std::optional<InternetLink>& link) {
+bool MainWindow::ChooseLink(LaunchMode mode, std::optional<InternetLink>& link) {
     if (!CommDriverRunsInDosbox()) {
         return true; // the driver reaches the others as the system lets it
     }
-    link = AskInternetLink(context_.prompter, context_.settings, *forms_.Link, mode,
-                           ModemPage->ComPort->currentIndex());
+    link = AskInternetLink(context_.prompter, context_.settings, *forms_.link, mode,
+                           modemPage->comPortCombo->currentIndex());
     return link.has_value();
 }
 
-void TMain::DialButtonClick() {
+void MainWindow::DialOpponent() {
     std::optional<InternetLink> link;
     if (!ChooseLink(LaunchMode::Dial, link)) {
         return;
     }
-    forms_.EditInfo->AcceptInternetAddresses(link.has_value());
-    TDial& phonebook = *forms_.Dial;
+    forms_.phonebookEntry->AcceptInternetAddresses(link.has_value());
+    PickOpponentDialog& phonebook = *forms_.pickOpponent;
     if (!phonebook.LoadPhonebook()) {
         return;
     }
@@ -102,7 +103,7 @@ void TMain::DialButtonClick() {
     StartCommDriver(LaunchMode::Dial, number, link);
 }
 
-void TMain::OpenInvitation(const Invitation& invitation) {
+void MainWindow::OpenInvitation(const Invitation& invitation) {
     // Without DOSBox the driver reaches the others as the system lets it, with no
     // address to fill in.
     if (!CommDriverRunsInDosbox()) {
@@ -110,40 +111,42 @@ void TMain::OpenInvitation(const Invitation& invitation) {
         return;
     }
     if (invitation.start == InvitationStart::ModemCall) {
-        forms_.Dial->OfferInvitation(QString::fromStdString(InvitationAddressAndPort(invitation)));
-        DialButtonClick();
+        forms_.pickOpponent->OfferInvitation(FromBytes(InvitationAddressAndPort(invitation)));
+        DialOpponent();
         return;
     }
-    // The host-or-join dialog opens with the link last chosen: the invitation's.
+    // The host-or-join dialog opens with the invitation's link, saved only once the
+    // player goes with it.
     const LaunchMode mode = invitation.start == InvitationStart::Cable
                                 ? LaunchMode::AlreadyConnected
                                 : LaunchMode::Network;
-    SaveLinkChoice(context_.settings,
-                   {mode, ModemPage->ComPort->currentIndex(), LinkSide::Join, invitation.address});
+    forms_.link->Offer(InternetLink{mode, modemPage->comPortCombo->currentIndex(), LinkSide::Join,
+                                    invitation.address});
     if (mode == LaunchMode::Network) {
-        NetworkButtonClick();
+        StartNetworkGame();
     } else {
-        AlreadyButtonClick();
+        StartAlreadyConnected();
     }
+    forms_.link->Offer(std::nullopt); // the players' count may have been cancelled first
 }
 
-void TMain::AnswerButtonClick() {
+void MainWindow::AnswerCall() {
     std::optional<InternetLink> link;
     if (ChooseLink(LaunchMode::Answer, link)) {
         StartCommDriver(LaunchMode::Answer, "", link);
     }
 }
 
-void TMain::AlreadyButtonClick() {
+void MainWindow::StartAlreadyConnected() {
     std::optional<InternetLink> link;
     if (ChooseLink(LaunchMode::AlreadyConnected, link)) {
         StartCommDriver(LaunchMode::AlreadyConnected, "", link);
     }
 }
 
-void TMain::NetworkButtonClick() {
-    TNetNoPlayers& players = *forms_.NetNoPlayers;
-    players.SetSocketText(context_.store.CfgGet(cfg_key::SocketNumber));
+void MainWindow::StartNetworkGame() {
+    PlayersDialog& players = *forms_.players;
+    players.SetSocketText(context_.store.CfgGet(cfg_key::kSocketNumber));
     if (players.exec() != QDialog::Accepted) {
         return;
     }
@@ -151,7 +154,7 @@ void TMain::NetworkButtonClick() {
     if (!ChooseLink(LaunchMode::Network, link)) {
         return;
     }
-    context_.store.CfgSet(cfg_key::SocketNumber, players.SocketText(), false);
+    context_.store.CfgSet(cfg_key::kSocketNumber, players.SocketText(), false);
     StartCommDriver(LaunchMode::Network, std::to_string(players.PlayerCount()), link);
 }
 

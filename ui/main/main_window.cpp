@@ -62,7 +62,7 @@ constexpr int kStatusBarHeight = 19;
 
 } // namespace
 
-TMain::TMain(AppContext& context, Forms& forms, QWidget* parent)
+MainWindow::MainWindow(AppContext& context, Forms& forms, QWidget* parent)
     : QMainWindow(parent), context_(context), forms_(forms), store_(context.store) {
     setObjectName("Main");
     setWindowTitle("Marloven - Beta Release 3");
@@ -75,7 +75,7 @@ TMain::TMain(AppContext& context, Forms& forms, QWidget* parent)
 
     // Built in this order, which is the order of their layers from the bottom up.
     BuildDecoration(client);
-    GIFImage1 = AddStar(client);
+    emblem = AddStar(client);
     BuildPlayerRowAndButtons(client);
     BuildPages(client);
     BuildBackground(client);
@@ -88,64 +88,65 @@ TMain::TMain(AppContext& context, Forms& forms, QWidget* parent)
     move(screen()->availableGeometry().center() - rect().center());
 }
 
-TMain::~TMain() = default;
+MainWindow::~MainWindow() = default;
 
-void TMain::BuildDecoration(QWidget* client) {
-    Title = AddTitle(client);
-    Subtitle = AddSubtitle(client);
-    Subtitle->move(72, 38);
-    Subtitle->adjustSize();
+void MainWindow::BuildDecoration(QWidget* client) {
+    titleLabel = AddTitle(client);
+    subtitleLabel = AddSubtitle(client);
+    subtitleLabel->move(72, 38);
+    subtitleLabel->adjustSize();
 }
 
-void TMain::BuildPlayerRowAndButtons(QWidget* client) {
+void MainWindow::BuildPlayerRowAndButtons(QWidget* client) {
     // Created in keyboard order: the comm buttons and Exit first, then the player row.
-    DialButton = AddButton(client, "DialButton", "&Dial", 440, 160);
-    AnswerButton = AddButton(client, "AnswerButton", "&Answer", 440, 192);
-    AlreadyButton = AddButton(client, "AlreadyButton", "A&lready", 440, 224);
-    NetworkButton = AddButton(client, "NetworkButton", "&Network", 440, 280);
-    Button5 = AddButton(client, "Button5", "E&xit", 440, 360);
+    dialButton = AddButton(client, "DialButton", "&Dial", 440, 160);
+    answerButton = AddButton(client, "AnswerButton", "&Answer", 440, 192);
+    alreadyConnectedButton = AddButton(client, "AlreadyButton", "A&lready", 440, 224);
+    networkButton = AddButton(client, "NetworkButton", "&Network", 440, 280);
+    exitButton = AddButton(client, "Button5", "E&xit", 440, 360);
 
     AddCaption(client, "Player Name", 8, 72)->setObjectName("PlayerNameCaption");
     AddCaption(client, "Player Color", 296, 72)->setObjectName("PlayerColorCaption");
-    PlayerName = AddEdit(client, "PlayerName", cfg_default::PlayerName, 8, 88, 273);
-    PaintLimeOnBlack(PlayerName);
-    PlayerColor = AddList(client, "PlayerColor",
-                          {"Brown", "Gray", "Purple", "Red", "Yellow", "Olive", "Green", "Blue"},
-                          296, 88, 121);
-    PlayerColor->setPlaceholderText("Default");
-    PlayerColor->setCurrentIndex(-1);
-    PaintLimeOnBlack(PlayerColor);
-    PaintLimeOnBlack(PlayerColor->view());
+    playerNameEdit = AddEdit(client, "PlayerName", cfg_default::kPlayerName, 8, 88, 273);
+    PaintLimeOnBlack(playerNameEdit);
+    playerColorCombo = AddList(
+        client, "PlayerColor",
+        {"Brown", "Gray", "Purple", "Red", "Yellow", "Olive", "Green", "Blue"}, 296, 88, 121);
+    playerColorCombo->setPlaceholderText("Default");
+    playerColorCombo->setCurrentIndex(-1);
+    PaintLimeOnBlack(playerColorCombo);
+    PaintLimeOnBlack(playerColorCombo->view());
 
-    SingleButton = AddButton(client, "SingleButton", "Single Player", 440, 72);
-    BotsButton = AddButton(client, "BotsButton", "DM Bots", 440, 104);
-    KaliButton = AddButton(client, "KaliButton", "Kali / Khan", 440, 312);
+    singlePlayerButton = AddButton(client, "SingleButton", "Single Player", 440, 72);
+    botsButton = AddButton(client, "BotsButton", "DM Bots", 440, 104);
+    kaliButton = AddButton(client, "KaliButton", "Kali / Khan", 440, 312);
 }
 
-void TMain::BuildPages(QWidget* client) {
-    PageControl1 = Place(new QTabWidget(client), "PageControl1", 8, 128, 409, 265);
-    GameOptionsPage = new TGameOptionsPage(context_);
-    UserMapPage = new TUserMapPage(context_);
-    DemoPage = new TDemoPage(context_);
-    MacroPage = new TMacroPage(context_, forms_);
-    ModemPage = new TModemPage(context_, forms_);
-    PageControl1->addTab(GameOptionsPage, "Game Options");
-    PageControl1->addTab(UserMapPage, " User Map ");
-    PageControl1->addTab(DemoPage, "Demo Playback");
-    PageControl1->addTab(MacroPage, " Commbat Macros");
-    PageControl1->addTab(ModemPage, "Modem Setup");
-    PageControl1->setCurrentIndex(0);
+void MainWindow::BuildPages(QWidget* client) {
+    pages = Place(new QTabWidget(client), "PageControl1", 8, 128, 409, 265);
+    gameOptionsPage = new GameOptionsPage(context_);
+    userMapPage = new UserMapPage(context_);
+    demoPage = new DemoPage(context_);
+    macroPage = new MacroPage(context_, forms_);
+    modemPage = new ModemPage(context_, forms_);
+    pages->addTab(gameOptionsPage, "Game Options");
+    pages->addTab(userMapPage, " User Map ");
+    pages->addTab(demoPage, "Demo Playback");
+    pages->addTab(macroPage, " Commbat Macros");
+    pages->addTab(modemPage, "Modem Setup");
+    pages->setCurrentIndex(0);
     // Tabs as narrow as the launcher's own, so all five stand in one row.
-    PageControl1->setUsesScrollButtons(false);
-    PageControl1->tabBar()->setStyleSheet(
+    pages->setUsesScrollButtons(false);
+    pages->tabBar()->setStyleSheet(
         "QTabBar::tab { padding: 3px 4px; border: 1px solid #a0a0a0; border-bottom: none;"
         " border-top-left-radius: 2px; border-top-right-radius: 2px; background: #dcdcdc; }"
         "QTabBar::tab:selected { background: palette(window); }"
         "QTabBar::tab:!selected { margin-top: 2px; }");
 
-    const QList<QWidget*> order = {DialButton, AnswerButton, AlreadyButton, NetworkButton,
-                                   Button5,    PlayerName,   PlayerColor,   SingleButton,
-                                   BotsButton, KaliButton,   PageControl1};
+    const QList<QWidget*> order = {
+        dialButton,     answerButton,     alreadyConnectedButton, networkButton, exitButton,
+        playerNameEdit, playerColorCombo, singlePlayerButton,     botsButton,    kaliButton,
+        pages};
     for (qsizetype i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
@@ -153,36 +154,36 @@ void TMain::BuildPages(QWidget* client) {
 
 // The stone lies under the menu, in the client area, one pixel in from the left edge.
 // The tab area is a window of its own above it: its tabs and pages keep the face colour.
-void TMain::BuildBackground(QWidget* client) {
+void MainWindow::BuildBackground(QWidget* client) {
     AddBackground(client, {1, 0});
-    PageControl1->setAutoFillBackground(true);
+    pages->setAutoFillBackground(true);
 }
 
-void TMain::BuildMenu() {
+void MainWindow::BuildMenu() {
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("File1");
-    OpenGameDirectory1 = file->addAction("&Open Game Directory...");
-    OpenGameDirectory1->setObjectName("OpenGameDirectory1");
-    LaunchSETUPEXE1 = file->addAction("Launch &SETUP.EXE...");
-    LaunchSETUPEXE1->setObjectName("LaunchSETUPEXE1");
-    Exit1 = file->addAction("E&xit");
-    Exit1->setObjectName("Exit1");
+    openGameDirectoryAction = file->addAction("&Open Game Directory...");
+    openGameDirectoryAction->setObjectName("OpenGameDirectory1");
+    runSetupAction = file->addAction("Launch &SETUP.EXE...");
+    runSetupAction->setObjectName("LaunchSETUPEXE1");
+    exitAction = file->addAction("E&xit");
+    exitAction->setObjectName("Exit1");
 
     QMenu* view = menuBar()->addMenu("&View");
     view->setObjectName("View1");
-    ShowCFGFile1 = view->addAction("&Show .CFG File");
-    ShowCFGFile1->setObjectName("ShowCFGFile1");
-    CommandLine1 = view->addAction("&Command Line...");
-    CommandLine1->setObjectName("CommandLine1");
+    showConfigAction = view->addAction("&Show .CFG File");
+    showConfigAction->setObjectName("ShowCFGFile1");
+    commandLineAction = view->addAction("&Command Line...");
+    commandLineAction->setObjectName("CommandLine1");
 
     QMenu* options = menuBar()->addMenu("&Options");
     options->setObjectName("Options1");
-    DOSBox1 = options->addAction("&DOSBox...");
-    DOSBox1->setObjectName("DOSBox1");
-    AskRouter1 = options->addAction("Ask the &Router to Open the Port");
-    AskRouter1->setObjectName("AskRouter1");
-    AskRouter1->setCheckable(true);
-    AskRouter1->setChecked(context_.settings.Get(LauncherKey::RouterAsk).toBool());
+    dosboxAction = options->addAction("&DOSBox...");
+    dosboxAction->setObjectName("DOSBox1");
+    askRouterAction = options->addAction("Ask the &Router to Open the Port");
+    askRouterAction->setObjectName("AskRouter1");
+    askRouterAction->setCheckable(true);
+    askRouterAction->setChecked(context_.settings.Get(LauncherKey::RouterAsk).toBool());
 
     QMenu* blank = menuBar()->addMenu(QString());
     blank->setObjectName("BlankTitle");
@@ -190,98 +191,99 @@ void TMain::BuildMenu() {
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("Help1");
-    About1 = help->addAction("&About");
-    About1->setObjectName("About1");
+    aboutAction = help->addAction("&About");
+    aboutAction->setObjectName("About1");
 }
 
-void TMain::BuildStatusBar() {
+void MainWindow::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName("StatusBar1");
     bar->setSizeGripEnabled(false);
     bar->setFixedHeight(kStatusBarHeight);
-    VersionPanel = new QLabel("Velkaran v1.00 VK");
-    VersionPanel->setObjectName("VersionPanel");
-    VersionPanel->setFixedWidth(265);
-    CopyrightPanel = new QLabel("Copyright (C) 2026 the Marloven developers");
-    CopyrightPanel->setObjectName("CopyrightPanel");
-    bar->addWidget(VersionPanel);
-    bar->addWidget(CopyrightPanel, 1);
+    versionLabel = new QLabel("Velkaran v1.00 VK");
+    versionLabel->setObjectName("VersionPanel");
+    versionLabel->setFixedWidth(265);
+    copyrightLabel = new QLabel("Copyright (C) 2026 the Marloven developers");
+    copyrightLabel->setObjectName("CopyrightPanel");
+    bar->addWidget(versionLabel);
+    bar->addWidget(copyrightLabel, 1);
 }
 
-void TMain::ConnectHandlers() {
-    store_.FollowEdits(PlayerName, cfg_key::PlayerName, true);
+void MainWindow::ConnectHandlers() {
+    store_.FollowEdits(playerNameEdit, cfg_key::kPlayerName, true);
     // "activated": the player's own choice, not a change made by the program.
-    connect(PlayerColor, &QComboBox::activated, this, &TMain::PlayerColorChange);
-    DiscardTypedKeys(PlayerColor);
-    connect(GameOptionsPage->RecordDemo, &QCheckBox::clicked, DemoPage,
-            &TDemoPage::RecordDemoClick);
+    connect(playerColorCombo, &QComboBox::activated, this, &MainWindow::StorePlayerColor);
+    DiscardTypedKeys(playerColorCombo);
+    connect(gameOptionsPage->recordDemoCheck, &QCheckBox::clicked, demoPage,
+            &DemoPage::EnableBrowsing);
 
-    connect(SingleButton, &QPushButton::clicked, this, &TMain::SingleButtonClick);
-    connect(DialButton, &QPushButton::clicked, this, &TMain::DialButtonClick);
-    connect(AnswerButton, &QPushButton::clicked, this, &TMain::AnswerButtonClick);
-    connect(AlreadyButton, &QPushButton::clicked, this, &TMain::AlreadyButtonClick);
-    connect(NetworkButton, &QPushButton::clicked, this, &TMain::NetworkButtonClick);
-    connect(KaliButton, &QPushButton::clicked, this, &TMain::NetworkButtonClick);
-    connect(Button5, &QPushButton::clicked, this, &TMain::Button5Click);
-    connect(OpenGameDirectory1, &QAction::triggered, this, &TMain::OpenGameDirectory1Click);
-    connect(LaunchSETUPEXE1, &QAction::triggered, this, &TMain::LaunchSETUPEXE1Click);
-    connect(Exit1, &QAction::triggered, this, &TMain::Button5Click);
-    connect(ShowCFGFile1, &QAction::triggered, this, &TMain::ShowCFGFile1Click);
-    connect(About1, &QAction::triggered, this, &TMain::About1Click);
-    connect(CommandLine1, &QAction::triggered, this, &TMain::CommandLine1Click);
-    connect(DOSBox1, &QAction::triggered, this,
-            [this] { EditDosboxSettings(*forms_.Dosbox, context_.settings); });
-    connect(AskRouter1, &QAction::toggled, this, [this](bool ask) {
+    connect(singlePlayerButton, &QPushButton::clicked, this, &MainWindow::StartSinglePlayer);
+    connect(dialButton, &QPushButton::clicked, this, &MainWindow::DialOpponent);
+    connect(answerButton, &QPushButton::clicked, this, &MainWindow::AnswerCall);
+    connect(alreadyConnectedButton, &QPushButton::clicked, this,
+            &MainWindow::StartAlreadyConnected);
+    connect(networkButton, &QPushButton::clicked, this, &MainWindow::StartNetworkGame);
+    connect(kaliButton, &QPushButton::clicked, this, &MainWindow::StartNetworkGame);
+    connect(exitButton, &QPushButton::clicked, this, &MainWindow::Exit);
+    connect(openGameDirectoryAction, &QAction::triggered, this, &MainWindow::OpenGameDirectory);
+    connect(runSetupAction, &QAction::triggered, this, &MainWindow::RunSetup);
+    connect(exitAction, &QAction::triggered, this, &MainWindow::Exit);
+    connect(showConfigAction, &QAction::triggered, this, &MainWindow::ShowConfig);
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::ShowAbout);
+    connect(commandLineAction, &QAction::triggered, this, &MainWindow::ShowCommandLines);
+    connect(dosboxAction, &QAction::triggered, this,
+            [this] { EditDosboxSettings(*forms_.dosbox, context_.settings); });
+    connect(askRouterAction, &QAction::toggled, this, [this](bool ask) {
         context_.settings.Set(LauncherKey::RouterAsk, ask);
         context_.settings.Sync();
     });
 }
 
 // What each start would run with the options as they stand now.
-void TMain::CommandLine1Click() {
-    forms_.CommandLine->Show([this](std::string_view name) {
+void MainWindow::ShowCommandLines() {
+    forms_.commandLine->Show([this](std::string_view name) {
         // A comm-driver start shows the link the player chose last for it.
         const auto plan = PlanNamedStart(
-            context_.runner, context_.startDir, name, GameOptionsPage->Gather(),
-            GameOptionsPage->SetMouse->isChecked(),
-            RememberedLink(context_.settings, name, ModemPage->ComPort->currentIndex()));
+            context_.runner, context_.startDir, name, gameOptionsPage->Gather(),
+            gameOptionsPage->tweakMouseCheck->isChecked(),
+            RememberedLink(context_.settings, name, modemPage->comPortCombo->currentIndex()));
         return plan ? DescribePlannedStart(*plan) : std::string();
     });
 }
 
-bool TMain::LoadSettings() {
+bool MainWindow::LoadSettings() {
     if (!ReportFileErrors(context_.prompter, [this] { context_.store.CfgLoad(); })) {
         return false;
     }
     const MainSettings settings = ReadMainSettings(context_.store);
     {
         const auto filling = store_.Filling();
-        PlayerName->setText(FromBytes(settings.playerName));
-        Select(PlayerColor, settings.color);
+        playerNameEdit->setText(FromBytes(settings.playerName));
+        Select(playerColorCombo, settings.color);
     }
-    for (Page* page : std::initializer_list<Page*>{GameOptionsPage, UserMapPage, DemoPage,
-                                                   MacroPage, ModemPage}) {
+    for (Page* page : std::initializer_list<Page*>{gameOptionsPage, userMapPage, demoPage,
+                                                   macroPage, modemPage}) {
         page->Load(settings);
     }
     return true;
 }
 
-void TMain::PlayerColorChange(int position) {
-    store_.Set(cfg_key::NetColor, QString::number(position), false);
+void MainWindow::StorePlayerColor(int position) {
+    store_.Set(cfg_key::kNetColor, QString::number(position), false);
 }
 
-void TMain::Launch(LaunchMode mode, const std::string& program,
-                   const std::optional<InternetLink>& link, std::shared_ptr<Relay> relay) {
+void MainWindow::Launch(LaunchMode mode, const std::string& program,
+                        const std::optional<InternetLink>& link, std::shared_ptr<Relay> relay) {
     LaunchHooks hooks;
     hooks.link = link;
     hooks.relay = std::move(relay);
-    if (GameOptionsPage->SetMouse->isChecked()) {
+    if (gameOptionsPage->tweakMouseCheck->isChecked()) {
         hooks.mouseTweak = [this](std::string& name, const std::string& arguments) {
-            return GameOptionsPage->WriteMouseTweak(name, arguments);
+            return gameOptionsPage->WriteMouseTweak(name, arguments);
         };
     }
-    hooks.saveRecordedDemo = [this] { DemoPage->SaveRecordedDemo(); };
-    LaunchGame(context_, this, mode, program, GameOptionsPage->Gather(), hooks);
+    hooks.saveRecordedDemo = [this] { demoPage->SaveRecordedDemo(); };
+    LaunchGame(context_, this, mode, program, gameOptionsPage->Gather(), hooks);
     // A start that stopped early, or found no program, may follow a caller that hid
     // this window; the player gets it back either way.
     if (!isVisible()) {
@@ -289,31 +291,31 @@ void TMain::Launch(LaunchMode mode, const std::string& program,
     }
 }
 
-void TMain::SingleButtonClick() {
+void MainWindow::StartSinglePlayer() {
     Launch(LaunchMode::SinglePlayer, kGameProgram);
 }
 
-void TMain::Button5Click() {
+void MainWindow::Exit() {
     close();
 }
 
-void TMain::closeEvent(QCloseEvent* event) {
-    FormClose(event);
+void MainWindow::closeEvent(QCloseEvent* event) {
+    CloseWithFarewell(event);
 }
 
-bool TMain::OfferToSave() {
+bool MainWindow::OfferToSave() {
     return !context_.prompter.AskYesNo("Would you like to save the current settings?") ||
            ReportFileErrors(context_.prompter, [this] { context_.store.CfgSave(); });
 }
 
-void TMain::FormClose(QCloseEvent* event) {
+void MainWindow::CloseWithFarewell(QCloseEvent* event) {
     if (!OfferToSave()) {
         event->ignore();
         return;
     }
     hide();
-    TAboutBox& about = *forms_.AboutBox;
-    about.Button1->hide();
+    AboutBox& about = *forms_.aboutBox;
+    about.okButton->hide();
     about.show();
     about.activateWindow();
     about.repaint();
@@ -324,14 +326,14 @@ void TMain::FormClose(QCloseEvent* event) {
 
 // The settings shown belong to this game directory, so they are offered for saving
 // before the launcher turns to the other one.
-void TMain::OpenGameDirectory1Click() {
+void MainWindow::OpenGameDirectory() {
     const auto chosen = AskGameDirectory(context_.prompter, context_.startDir);
     if (chosen && context_.openGameDirectory && OfferToSave()) {
         context_.openGameDirectory(*chosen);
     }
 }
 
-void TMain::LaunchSETUPEXE1Click() {
+void MainWindow::RunSetup() {
     if (!ReportFileErrors(context_.prompter, [this] { context_.store.CfgSave(); })) {
         return;
     }
@@ -339,14 +341,14 @@ void TMain::LaunchSETUPEXE1Click() {
     LoadSettings();
 }
 
-void TMain::ShowCFGFile1Click() {
-    forms_.ShowCFG->exec();
+void MainWindow::ShowConfig() {
+    forms_.configViewer->exec();
 }
 
-void TMain::About1Click() {
+void MainWindow::ShowAbout() {
     hide();
-    forms_.AboutBox->Button1->show();
-    forms_.AboutBox->exec();
+    forms_.aboutBox->okButton->show();
+    forms_.aboutBox->exec();
     show();
 }
 

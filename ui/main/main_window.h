@@ -24,23 +24,23 @@ struct AppContext;
 struct Forms;
 class Relay;
 class OutlinedLabel;
-class TDemoPage;
-class TGameOptionsPage;
-class TGIFImage;
-class TMacroPage;
-class TModemPage;
-class TUserMapPage;
+class DemoPage;
+class GameOptionsPage;
+class GifImage;
+class MacroPage;
+class ModemPage;
+class UserMapPage;
 
 // The launcher's main window: the player row, the action buttons, five pages of
 // settings, a menu and a status bar. Every setting control writes its key into the
 // store as soon as the player changes it; the buttons start the game or the comm
 // driver with what the pages show.
-class TMain : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
     // The forms are created after this window; it reaches them only once they exist.
-    TMain(AppContext& context, Forms& forms, QWidget* parent = nullptr);
-    ~TMain() override;
+    MainWindow(AppContext& context, Forms& forms, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Reads VK.CFG and fills every control from it without writing anything back. A
     // file that cannot be read is reported, and the controls and the store keep what
@@ -64,43 +64,43 @@ class TMain : public QMainWindow {
                        "DOSBox in Options > DOSBox, then open the invitation again.");
 
     // Decoration.
-    TGIFImage* GIFImage1 = nullptr; // the animated star in the top left corner
-    OutlinedLabel* Title = nullptr;
-    QLabel* Subtitle = nullptr;
+    GifImage* emblem = nullptr; // the animated star in the top left corner
+    OutlinedLabel* titleLabel = nullptr;
+    QLabel* subtitleLabel = nullptr;
 
     // The player row and the action buttons.
-    QLineEdit* PlayerName = nullptr;
-    QComboBox* PlayerColor = nullptr;
-    QPushButton* SingleButton = nullptr;
-    QPushButton* BotsButton = nullptr;
-    QPushButton* DialButton = nullptr;
-    QPushButton* AnswerButton = nullptr;
-    QPushButton* AlreadyButton = nullptr;
-    QPushButton* NetworkButton = nullptr;
-    QPushButton* KaliButton = nullptr;
-    QPushButton* Button5 = nullptr; // "E&xit"
+    QLineEdit* playerNameEdit = nullptr;
+    QComboBox* playerColorCombo = nullptr;
+    QPushButton* singlePlayerButton = nullptr;
+    QPushButton* botsButton = nullptr;
+    QPushButton* dialButton = nullptr;
+    QPushButton* answerButton = nullptr;
+    QPushButton* alreadyConnectedButton = nullptr;
+    QPushButton* networkButton = nullptr;
+    QPushButton* kaliButton = nullptr;
+    QPushButton* exitButton = nullptr; // "E&xit"
 
     // The tab control and its pages, which hold their own controls.
-    QTabWidget* PageControl1 = nullptr;
-    TGameOptionsPage* GameOptionsPage = nullptr;
-    TUserMapPage* UserMapPage = nullptr;
-    TDemoPage* DemoPage = nullptr;
-    TMacroPage* MacroPage = nullptr;
-    TModemPage* ModemPage = nullptr;
+    QTabWidget* pages = nullptr;
+    GameOptionsPage* gameOptionsPage = nullptr;
+    UserMapPage* userMapPage = nullptr;
+    DemoPage* demoPage = nullptr;
+    MacroPage* macroPage = nullptr;
+    ModemPage* modemPage = nullptr;
 
     // The two panels of the status bar.
-    QLabel* VersionPanel = nullptr;
-    QLabel* CopyrightPanel = nullptr;
+    QLabel* versionLabel = nullptr;
+    QLabel* copyrightLabel = nullptr;
 
     // The menu.
-    QAction* OpenGameDirectory1 = nullptr;
-    QAction* LaunchSETUPEXE1 = nullptr;
-    QAction* Exit1 = nullptr;
-    QAction* ShowCFGFile1 = nullptr;
-    QAction* CommandLine1 = nullptr; // "View > Command Line...": what each start runs
-    QAction* DOSBox1 = nullptr;      // "Options > DOSBox..."
-    QAction* AskRouter1 = nullptr;   // whether hosting asks the home router for the port
-    QAction* About1 = nullptr;
+    QAction* openGameDirectoryAction = nullptr;
+    QAction* runSetupAction = nullptr;
+    QAction* exitAction = nullptr;
+    QAction* showConfigAction = nullptr;
+    QAction* commandLineAction = nullptr; // "View > Command Line...": what each start runs
+    QAction* dosboxAction = nullptr;      // "Options > DOSBox..."
+    QAction* askRouterAction = nullptr;   // whether hosting asks the home router for the port
+    QAction* aboutAction = nullptr;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -114,23 +114,23 @@ class TMain : public QMainWindow {
     void BuildStatusBar();
     void ConnectHandlers();
 
-    void PlayerColorChange(int position);
-    void SingleButtonClick();
-    void Button5Click();
-    void FormClose(QCloseEvent* event);
+    void StorePlayerColor(int position);
+    void StartSinglePlayer();
+    void Exit();
+    void CloseWithFarewell(QCloseEvent* event);
     // "Would you like to save the current settings?"; false when Yes could not save.
     bool OfferToSave();
-    void OpenGameDirectory1Click();
-    void LaunchSETUPEXE1Click();
-    void ShowCFGFile1Click();
-    void CommandLine1Click();
-    void About1Click();
+    void OpenGameDirectory();
+    void RunSetup();
+    void ShowConfig();
+    void ShowCommandLines();
+    void ShowAbout();
 
     // The four comm-driver starts.
-    void DialButtonClick();
-    void AnswerButtonClick();
-    void AlreadyButtonClick();
-    void NetworkButtonClick();
+    void DialOpponent();
+    void AnswerCall();
+    void StartAlreadyConnected();
+    void StartNetworkGame();
     // Writes COMMIT.DAT for the start and starts the driver, through DOSBox with the
     // link when there is one, opened first; a link that cannot be opened or a file that
     // cannot be written is reported and nothing is started.

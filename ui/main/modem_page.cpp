@@ -21,129 +21,134 @@
 
 namespace marloven {
 
-TModemPage::TModemPage(AppContext& context, Forms& forms)
+ModemPage::ModemPage(AppContext& context, Forms& forms)
     : context_(context), forms_(forms), store_(context.store) {
     setObjectName("ModemPage");
     BuildPortRow();
     AddLabel(this, "Baud Rate:", 8, 68);
-    BaudRate =
+    baudRateCombo =
         AddList(this, "BaudRate", {"9600", "19200", "38400", "57600", "115200"}, 88, 64, 105);
-    BaudRate->setCurrentText(cfg_default::PortSpeed);
-    UseTone = AddCheck(this, "UseTone", "Touch Tone Dialing", 208, 66, 137, true);
+    baudRateCombo->setCurrentText(cfg_default::kPortSpeed);
+    toneDialCheck = AddCheck(this, "UseTone", "Touch Tone Dialing", 208, 66, 137, true);
 
     AddLabel(this, "Init String:", 8, 100);
-    Init = AddEdit(this, "Init", cfg_default::InitString, 88, 96, 305);
+    initEdit = AddEdit(this, "Init", cfg_default::kInitString, 88, 96, 305);
     AddLabel(this, "Hangup String:", 8, 128);
-    Hangup = AddEdit(this, "Hangup", cfg_default::HangupString, 88, 124, 305);
+    hangupEdit = AddEdit(this, "Hangup", cfg_default::kHangupString, 88, 124, 305);
     AddLabel(this, "Dialout String:", 8, 156);
-    DialOut = AddEdit(this, "DialOut", "DialOut", 88, 152, 305);
-    Button6 = AddButton(this, "Button6", "Detect Modem", 304, 186, 89);
-    Connect();
+    dialOutEdit = AddEdit(this, "DialOut", "DialOut", 88, 152, 305);
+    detectModemButton = AddButton(this, "Button6", "Detect Modem", 304, 186, 89);
+    ConnectHandlers();
 }
 
-void TModemPage::BuildPortRow() {
+void ModemPage::BuildPortRow() {
     AddLabel(this, "COM port:", 8, 12);
-    ComPort =
+    comPortCombo =
         AddList(this, "ComPort",
                 {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "User Defined"},
                 88, 8, 105);
-    ComPort->setPlaceholderText("COM 2");
-    ComPort->setCurrentIndex(-1);
-    UartLabel = AddLabel(this, "UART:", 8, 40);
-    UartLabel->setObjectName("UartLabel");
-    Uart = AddEdit(this, "Uart", "Uart", 88, 36, 105);
-    IRQLabel = AddLabel(this, "IRQ:", 208, 40);
-    IRQLabel->setObjectName("IRQLabel");
-    IRQ = AddEdit(this, "IRQ", "IRQ", 240, 36, 73);
+    comPortCombo->setPlaceholderText("COM 2");
+    comPortCombo->setCurrentIndex(-1);
+    uartLabel = AddLabel(this, "UART:", 8, 40);
+    uartLabel->setObjectName("UartLabel");
+    uartEdit = AddEdit(this, "Uart", "Uart", 88, 36, 105);
+    irqLabel = AddLabel(this, "IRQ:", 208, 40);
+    irqLabel->setObjectName("IRQLabel");
+    irqEdit = AddEdit(this, "IRQ", "IRQ", 240, 36, 73);
     SetPortDetailsEnabled(false);
 }
 
-void TModemPage::Connect() {
-    store_.FollowEdits(Init, cfg_key::InitString, true);
-    store_.FollowEdits(Hangup, cfg_key::HangupString, true);
-    store_.FollowEdits(DialOut, cfg_key::DialOutString, true);
-    store_.FollowEdits(Uart, cfg_key::UartAddress, false);
-    store_.FollowEdits(IRQ, cfg_key::IrqNumber, false);
+void ModemPage::ConnectHandlers() {
+    store_.FollowEdits(initEdit, cfg_key::kInitString, true);
+    store_.FollowEdits(hangupEdit, cfg_key::kHangupString, true);
+    store_.FollowEdits(dialOutEdit, cfg_key::kDialOutString, true);
+    store_.FollowEdits(uartEdit, cfg_key::kUartAddress, false);
+    store_.FollowEdits(irqEdit, cfg_key::kIrqNumber, false);
     // Lists answer "activated": the player's own choice, not a change made by the program.
-    connect(BaudRate, &QComboBox::activated, this, &TModemPage::BaudRateChange);
-    connect(ComPort, &QComboBox::activated, this, &TModemPage::ComPortChange);
-    connect(UseTone, &QCheckBox::clicked, this, &TModemPage::UseToneClick);
-    connect(Button6, &QPushButton::clicked, this, &TModemPage::Button6Click);
-    DiscardTypedKeys(ComPort);
-    DiscardTypedKeys(BaudRate);
+    connect(baudRateCombo, &QComboBox::activated, this, &ModemPage::StoreBaudRate);
+    connect(comPortCombo, &QComboBox::activated, this, &ModemPage::StoreComPort);
+    connect(toneDialCheck, &QCheckBox::clicked, this, &ModemPage::StoreToneDial);
+    connect(detectModemButton, &QPushButton::clicked, this, &ModemPage::DetectInstalledModem);
+    DiscardTypedKeys(comPortCombo);
+    DiscardTypedKeys(baudRateCombo);
 }
 
-void TModemPage::Load(const MainSettings& settings) {
+void ModemPage::Load(const MainSettings& settings) {
     const auto filling = store_.Filling();
-    Select(ComPort, settings.comPort);
-    IRQ->setText(FromBytes(settings.irq));
-    Uart->setText(FromBytes(settings.uart));
-    Select(BaudRate, settings.baudRate);
-    UseTone->setChecked(settings.toneDial);
-    Init->setText(FromBytes(settings.init));
-    Hangup->setText(FromBytes(settings.hangup));
-    DialOut->setText(FromBytes(settings.dialOut));
+    Select(comPortCombo, settings.comPort);
+    irqEdit->setText(FromBytes(settings.irq));
+    uartEdit->setText(FromBytes(settings.uart));
+    Select(baudRateCombo, settings.baudRate);
+    toneDialCheck->setChecked(settings.toneDial);
+    initEdit->setText(FromBytes(settings.init));
+    hangupEdit->setText(FromBytes(settings.hangup));
+    dialOutEdit->setText(FromBytes(settings.dialOut));
     if (settings.userDefinedPort) {
         SetPortDetailsEnabled(true);
     }
 }
 
-void TModemPage::FillCommitSettings(CommitSettings& settings) const {
-    settings.init = ToBytes(Init->text());
-    settings.hangup = ToBytes(Hangup->text());
-    settings.dialOut = ToBytes(DialOut->text());
-    settings.useTone = UseTone->isChecked();
-    settings.comPortIndex = ComPort->currentIndex();
-    settings.irq = ToBytes(IRQ->text());
-    settings.uart = ToBytes(Uart->text());
-    settings.baudRate = ToBytes(BaudRate->currentText());
+void ModemPage::FillCommitSettings(CommitSettings& settings) const {
+    settings.init = ToBytes(initEdit->text());
+    settings.hangup = ToBytes(hangupEdit->text());
+    settings.dialOut = ToBytes(dialOutEdit->text());
+    settings.useTone = toneDialCheck->isChecked();
+    settings.comPortIndex = comPortCombo->currentIndex();
+    settings.irq = ToBytes(irqEdit->text());
+    settings.uart = ToBytes(uartEdit->text());
+    settings.baudRate = ToBytes(baudRateCombo->currentText());
 }
 
-void TModemPage::SetPortDetailsEnabled(bool enabled) {
-    for (QWidget* control : {static_cast<QWidget*>(UartLabel), static_cast<QWidget*>(IRQLabel),
-                             static_cast<QWidget*>(Uart), static_cast<QWidget*>(IRQ)}) {
+void ModemPage::SetPortDetailsEnabled(bool enabled) {
+    for (QWidget* control : {static_cast<QWidget*>(uartLabel), static_cast<QWidget*>(irqLabel),
+                             static_cast<QWidget*>(uartEdit), static_cast<QWidget*>(irqEdit)}) {
         control->setEnabled(enabled);
     }
 }
 
-void TModemPage::ComPortChange(int position) {
+void ModemPage::StoreComPort(int position) {
     const bool userDefined = position == kUserDefinedPortPosition;
     SetPortDetailsEnabled(userDefined);
-    store_.Set(cfg_key::ComPort, FromBytes(ComPortValue(position)), false);
+    store_.Set(cfg_key::kComPort, FromBytes(ComPortValue(position)), false);
     // A standard port drops the port details from the store, but the boxes keep their
     // texts: these reach the store again only when the player edits them.
     if (!userDefined) {
-        store_.Set(cfg_key::IrqNumber, kStandardPortMark, false);
-        store_.Set(cfg_key::UartAddress, kStandardPortMark, false);
+        store_.Set(cfg_key::kIrqNumber, kStandardPortMark, false);
+        store_.Set(cfg_key::kUartAddress, kStandardPortMark, false);
     }
 }
 
-void TModemPage::BaudRateChange() {
-    store_.Set(cfg_key::PortSpeed, BaudRate->currentText(), false);
+void ModemPage::StoreBaudRate() {
+    store_.Set(cfg_key::kPortSpeed, baudRateCombo->currentText(), false);
 }
 
-void TModemPage::UseToneClick(bool ticked) {
-    store_.Set(cfg_key::ToneDial, ticked ? "1" : "0", false);
+void ModemPage::StoreToneDial(bool ticked) {
+    store_.Set(cfg_key::kToneDial, ticked ? "1" : "0", false);
 }
 
-void TModemPage::Button6Click() {
-    TSelectModem& dialog = *forms_.SelectModem;
+void ModemPage::DetectInstalledModem() {
+    SelectModemDialog& dialog = *forms_.selectModem;
     dialog.SetApplyHandler([this](const DetectedModem& modem) { ApplyDetectedModem(modem); });
-    dialog.ListInstalledModems(context_.openModems ? context_.openModems() : nullptr);
+    std::unique_ptr<RegistrySource> modems;
+    if (context_.openModems &&
+        !ReportFileErrors(context_.prompter, [&] { modems = context_.openModems(); })) {
+        return;
+    }
+    dialog.ListInstalledModems(std::move(modems));
     dialog.exec();
 }
 
 // The lists are set directly, so the port's own handling (the UART and IRQ boxes and
 // their keys) stays out of it; Init's change handler runs, and the stores come last.
-void TModemPage::ApplyDetectedModem(const DetectedModem& modem) {
-    ComPort->setCurrentIndex(modem.comPortIndex);
+void ModemPage::ApplyDetectedModem(const DetectedModem& modem) {
+    comPortCombo->setCurrentIndex(modem.comPortIndex);
     const bool suggestion =
         context_.prompter.AskYesNo(FromBytes(kModemSuggestionQuestion), QuestionIcon::Information);
     const ModemChoice choice = ChooseModemSettings(modem, suggestion);
-    Init->setText(FromBytes(choice.init));
-    BaudRate->setCurrentIndex(choice.baudRateIndex);
-    StoreModemSettings(context_.store, ToBytes(Init->text()), ToBytes(BaudRate->currentText()),
-                       ComPort->currentIndex());
+    initEdit->setText(FromBytes(choice.init));
+    baudRateCombo->setCurrentIndex(choice.baudRateIndex);
+    StoreModemSettings(context_.store, ToBytes(initEdit->text()),
+                       ToBytes(baudRateCombo->currentText()), comPortCombo->currentIndex());
 }
 
 } // namespace marloven

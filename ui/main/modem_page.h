@@ -21,36 +21,36 @@ struct MainSettings;
 
 // "Modem Setup": the serial port and modem strings a modem start hands the driver, and
 // the detection of an installed modem.
-class TModemPage : public Page {
+class ModemPage : public Page {
   public:
     // The forms are created after this page; it reaches them only once they exist.
-    TModemPage(AppContext& context, Forms& forms);
+    ModemPage(AppContext& context, Forms& forms);
 
     // Fills the controls from the store's values.
     void Load(const MainSettings& settings) override;
     // Puts the page's texts into a driver start, as they stand, unchecked.
     void FillCommitSettings(CommitSettings& settings) const;
 
-    QComboBox* ComPort = nullptr;
-    QLabel* UartLabel = nullptr;
-    QLineEdit* Uart = nullptr;
-    QLabel* IRQLabel = nullptr;
-    QLineEdit* IRQ = nullptr;
-    QComboBox* BaudRate = nullptr;
-    QCheckBox* UseTone = nullptr;
-    QLineEdit* Init = nullptr;
-    QLineEdit* Hangup = nullptr;
-    QLineEdit* DialOut = nullptr;
-    QPushButton* Button6 = nullptr; // "Detect Modem"
+    QComboBox* comPortCombo = nullptr;
+    QLabel* uartLabel = nullptr;
+    QLineEdit* uartEdit = nullptr;
+    QLabel* irqLabel = nullptr;
+    QLineEdit* irqEdit = nullptr;
+    QComboBox* baudRateCombo = nullptr;
+    QCheckBox* toneDialCheck = nullptr;
+    QLineEdit* initEdit = nullptr;
+    QLineEdit* hangupEdit = nullptr;
+    QLineEdit* dialOutEdit = nullptr;
+    QPushButton* detectModemButton = nullptr; // "Detect Modem"
 
   private:
     void BuildPortRow();
-    void Connect();
+    void ConnectHandlers();
     void SetPortDetailsEnabled(bool enabled);
-    void ComPortChange(int position);
-    void BaudRateChange();
-    void UseToneClick(bool ticked);
-    void Button6Click();
+    void StoreComPort(int position);
+    void StoreBaudRate();
+    void StoreToneDial(bool ticked);
+    void DetectInstalledModem();
     void ApplyDetectedModem(const DetectedModem& modem);
 
     AppContext& context_;

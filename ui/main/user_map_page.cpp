@@ -14,30 +14,30 @@
 
 namespace marloven {
 
-TUserMapPage::TUserMapPage(AppContext& context) : context_(context), store_(context.store) {
+UserMapPage::UserMapPage(AppContext& context) : context_(context), store_(context.store) {
     setObjectName("UserMapPage");
     AddLabel(this, "User Map to Load:", 8, 12);
-    UserMap = AddEdit(this, "UserMap", "UserMap", 8, 28, 305);
-    Button4 = AddButton(this, "Button4", "Browse", 318, 26);
+    userMapEdit = AddEdit(this, "UserMap", "UserMap", 8, 28, 305);
+    browseButton = AddButton(this, "Button4", "Browse", 318, 26);
     AddLabel(this, "Map Notes", 8, 62);
-    MapNotes = Place(new QPlainTextEdit(this), "MapNotes", 8, 78, 385, 149);
+    mapNotesText = Place(new QPlainTextEdit(this), "MapNotes", 8, 78, 385, 149);
     QFont terminal("Terminal");
     terminal.setStyleHint(QFont::TypeWriter);
     terminal.setPixelSize(12);
-    MapNotes->setFont(terminal);
-    MapNotes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    MapNotes->setPlainText("\nName a map file of your own above, or Browse.\n"
-                           "The game loads it at its next start.");
+    mapNotesText->setFont(terminal);
+    mapNotesText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mapNotesText->setPlainText("\nName a map file of your own above, or Browse.\n"
+                               "The game loads it at its next start.");
 
-    store_.FollowEdits(UserMap, cfg_key::UserMap, true);
-    connect(Button4, &QPushButton::clicked, this, &TUserMapPage::Button4Click);
+    store_.FollowEdits(userMapEdit, cfg_key::kUserMap, true);
+    connect(browseButton, &QPushButton::clicked, this, &UserMapPage::BrowseUserMap);
 }
 
-void TUserMapPage::Button4Click() {
+void UserMapPage::BrowseUserMap() {
     const auto chosen =
         context_.prompter.AskOpenFileName(QStringFromPath(context_.startDir), QString());
     if (chosen) {
-        UserMap->setText(FromBytes(MapPathFor(context_.startDir, PathFromQString(*chosen))));
+        userMapEdit->setText(FromBytes(MapPathFor(context_.startDir, PathFromQString(*chosen))));
     }
 }
 

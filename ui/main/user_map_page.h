@@ -13,19 +13,19 @@ namespace marloven {
 struct AppContext;
 
 // " User Map ": a map file of the player's own for the game's next start.
-class TUserMapPage : public Page {
+class UserMapPage : public Page {
   public:
-    explicit TUserMapPage(AppContext& context);
+    explicit UserMapPage(AppContext& context);
     // The box shows its own first text, not the stored map: the store is written, never
     // read, for the user map.
     void Load(const MainSettings&) override {}
 
-    QLineEdit* UserMap = nullptr;
-    QPushButton* Button4 = nullptr; // "Browse"
-    QPlainTextEdit* MapNotes = nullptr;
+    QLineEdit* userMapEdit = nullptr;
+    QPushButton* browseButton = nullptr; // "Browse"
+    QPlainTextEdit* mapNotesText = nullptr;
 
   private:
-    void Button4Click();
+    void BrowseUserMap();
 
     AppContext& context_;
     StoreWriter store_;

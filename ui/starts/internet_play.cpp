@@ -17,7 +17,7 @@ std::optional<InternetLink> AskInternetLink(Prompter& prompter, LauncherSettings
         prompter.Inform(FromBytes(*refusal));
         return std::nullopt;
     }
-    InternetLink link = LoadLinkChoice(settings, mode);
+    InternetLink link = dialog.TakeOffer(mode).value_or(LoadLinkChoice(settings, mode));
     link.comPortIndex = comPortIndex;
     if (mode == LaunchMode::Dial) {
         return link;

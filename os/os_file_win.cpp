@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/os_file.h"
+#include "os/os_file.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/socket_library.h"
+#include "os/socket_library.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/socket_library.h"
+#include "os/socket_library.h"
 
 namespace marloven {
 

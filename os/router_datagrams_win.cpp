@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/router_datagrams.h"
+#include "os/router_datagrams.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "meet/game_offer.h"
+
+namespace marloven {
+namespace {
+
+constexpr int kMostPlayers = 8;
+
+} // namespace
+
+QJsonObject OfferJson(const GameOffer& offer) {
+    return {{"name", offer.hostName.left(kMostHostNameLength)},
+            {"start", offer.start},
+            {"wanted", offer.playersWanted},
+            {"free", offer.playersFree}};
+}
+
+std::optional<GameOffer> ReadOffer(const QJsonObject& json) {
+    GameOffer offer;
+    offer.hostName = json.value("name").toString();
+    offer.start = json.value("start").toString();
+    offer.playersWanted = json.value("wanted").toInt();
+    offer.playersFree = json.value("free").toInt();
+    const bool knownStart = offer.start == QLatin1String("modem") ||
+                            offer.start == QLatin1String("cable") ||
+                            offer.start == QLatin1String("ipx");
+    if (offer.hostName.isEmpty() || offer.hostName.size() > kMostHostNameLength || !knownStart ||
+        offer.playersWanted < 2 || offer.playersWanted > kMostPlayers || offer.playersFree < 0 ||
+        offer.playersFree >= offer.playersWanted) {
+        return std::nullopt;
+    }
+    return offer;
+}
+
+} // namespace marloven

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <optional>
+
+namespace marloven {
+
+inline constexpr int kMostHostNameLength = 40;
+
+// What a hosting player offers, as the games list and the home network show it.
+struct GameOffer {
+    QString hostName;
+    // "modem", "cable" or "ipx".
+    QString start;
+    int playersWanted = 2;
+    int playersFree = 1;
+};
+
+QJsonObject OfferJson(const GameOffer& offer);
+// Nothing when a field is missing or out of bounds: what is heard comes from anyone.
+std::optional<GameOffer> ReadOffer(const QJsonObject& json);
+
+} // namespace marloven
