@@ -41,8 +41,7 @@ std::string HostCommandText(const std::string& program, const std::vector<std::s
 std::string GameDirectoryOf(const GameStart& command) {
     std::error_code error;
     const std::filesystem::path directory = std::filesystem::absolute(
-        command.directory.empty() ? std::filesystem::path(".")
-                                  : std::filesystem::path(command.directory),
+        command.directory.empty() ? std::filesystem::path(".") : PathFromNarrow(command.directory),
         error);
     return error ? command.directory : directory.string();
 }
@@ -120,8 +119,11 @@ Preparation Prepare(const GameRunner& engine, const GameStart& command,
                     const DosboxSettings& settings, int launcherPort) {
     Preparation prepared{engine.GameRunner::Plan(command), {}, {}};
     PlannedStart& plan = prepared.plan;
-    const std::string name = std::filesystem::path(command.program).filename().string();
-    const ProgramKind kind = ReadProgramKind(command.program);
+    // Read as UTF-8, which MinGW's library would not do by itself: a program in a folder
+    // named beyond ASCII was not found, and so was started without DOSBox.
+    const std::filesystem::path program = PathFromNarrow(command.program);
+    const std::string name = program.filename().string();
+    const ProgramKind kind = ReadProgramKind(program);
     switch (ChooseStartRoute(kind, settings.use, SystemRunsDosPrograms())) {
     case StartRoute::Direct:
         plan.refusal = DirectRefusal(kind, name);
@@ -133,7 +135,9 @@ Preparation Prepare(const GameRunner& engine, const GameStart& command,
         break;
     }
     // DOS names are upper case; DOSBox finds the file whatever case it has here.
-    DosboxStart start = MakeDosboxStart(GameDirectoryOf(command), UpperAscii(name),
+    const std::string directory = GameDirectoryOf(command);
+    const std::optional<std::string> dosboxDirectory = DosboxFolderPath(directory);
+    DosboxStart start = MakeDosboxStart(dosboxDirectory.value_or(directory), UpperAscii(name),
                                         command.arguments, settings.fullScreen);
     if (command.link) {
         // Until the start, DOSBox's port is shown as the player's; each start takes a
@@ -157,6 +161,12 @@ Preparation Prepare(const GameRunner& engine, const GameStart& command,
                         DosboxArguments(kDosboxConfigurationName, settings.playersConfiguration));
     if (const auto refusal = DosboxRefusal(start); refusal && !plan.refusal) {
         plan.refusal = refusal;
+    }
+    if (!dosboxDirectory && !plan.refusal) {
+        plan.refusal = "DOSBox cannot open the game directory " + directory +
+                       ": its name has letters that this system's code page for older "
+                       "programs lacks, and the folder has no short name. Move the game "
+                       "to a folder named with other letters.";
     }
     if (!plan.refusal) {
         plan.refusal = DosboxProgramRefusal(prepared.dosbox);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace marloven {
@@ -19,5 +21,11 @@ std::filesystem::path BundledDosboxFolder();
 // DOSBox-X under the program folders), searched after the program search path;
 // none outside Windows, where DOSBox comes with the system's packages.
 std::vector<std::filesystem::path> DosboxInstallFolders();
+
+// A folder's path (UTF-8) as DOSBox opens it. DOSBox for Windows reads its configuration
+// in the system's code page for older programs, not UTF-8: a path beyond ASCII goes by
+// its short (8.3) name, which is ASCII, or else in that code page; nothing when neither
+// can name it. Elsewhere the path as it is.
+std::optional<std::string> DosboxFolderPath(const std::string& path);
 
 } // namespace marloven

@@ -15,4 +15,8 @@ std::vector<std::filesystem::path> DosboxInstallFolders() {
     return {};
 }
 
+std::optional<std::string> DosboxFolderPath(const std::string& path) {
+    return path;
+}
+
 } // namespace marloven

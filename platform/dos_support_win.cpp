@@ -107,4 +107,70 @@ std::vector<std::filesystem::path> DosboxInstallFolders() {
     return folders;
 }
 
+namespace {
+
+bool IsAscii(const std::wstring& text) {
+    for (const wchar_t c : text) {
+        if (c > 127) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string AsciiOf(const std::wstring& text) {
+    return {text.begin(), text.end()};
+}
+
+// The text in the code page, or nothing when a character has no place in it.
+std::optional<std::string> InCodePage(const std::wstring& text, UINT codePage) {
+    const int length = static_cast<int>(text.size());
+    // UTF-8 takes every character, and refuses to be asked whether one was missing.
+    BOOL missing = FALSE;
+    BOOL* const askMissing = codePage == CP_UTF8 ? nullptr : &missing;
+    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int bytes =
+        WideCharToMultiByte(codePage, flags, text.data(), length, nullptr, 0, nullptr, askMissing);
+    if (bytes <= 0 || missing) {
+        return std::nullopt;
+    }
+    std::string out(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(codePage, flags, text.data(), length, out.data(), bytes, nullptr,
+                        askMissing);
+    return missing ? std::nullopt : std::optional<std::string>(out);
+}
+
+} // namespace
+
+std::optional<std::string> DosboxFolderPath(const std::string& path) {
+    const int length = static_cast<int>(path.size());
+    std::wstring wide(
+        static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, path.data(), length, nullptr, 0)),
+        L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, path.data(), length, wide.data(),
+                        static_cast<int>(wide.size()));
+    if (IsAscii(wide)) {
+        return AsciiOf(wide);
+    }
+    // Volumes where Windows makes no short names give the long one back.
+    const DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
+    if (size > 0) {
+        std::wstring shortPath(size, L'\0');
+        const DWORD written = GetShortPathNameW(wide.c_str(), shortPath.data(), size);
+        shortPath.resize(written < size ? written : 0);
+        if (!shortPath.empty() && IsAscii(shortPath)) {
+            return AsciiOf(shortPath);
+        }
+    }
+    // The system's code page, which DOSBox has; this program's own is UTF-8 (its
+    // manifest), so GetACP would not tell it.
+    UINT codePage = CP_ACP;
+    if (GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                       reinterpret_cast<LPWSTR>(&codePage),
+                       sizeof codePage / sizeof(wchar_t)) == 0) {
+        return std::nullopt;
+    }
+    return InCodePage(wide, codePage);
+}
+
 } // namespace marloven

@@ -157,16 +157,23 @@ TEST_F(ThroughDosbox, SinglePlayerRecordingAndPlaybackReachTheDosGame) {
 // The comm-driver starts link two DOSBox instances: see internet_play_test.cpp, where
 // the answering side also runs the mouse-tweak chain inside one DOSBox.
 
-// A game in a folder whose name is not valid UTF-8 (Latin-1 "caf\xe9", as older disks
-// have them): DOSBox mounts that folder, by its own bytes, and the game runs there.
-TEST_F(ThroughDosbox, AGameInAFolderNamedInLatin1RunsThere) {
-    const fs::path latin1 = launcher.dir / "caf\xe9";
-    fs::create_directory(latin1);
-    fs::copy_file(launcher.dir / "vk.exe", latin1 / "VK.EXE");
+// A game in a folder named beyond ASCII runs there. Here one whose name is not even
+// valid UTF-8 (Latin-1 "caf\xe9", as older disks have them), which DOSBox mounts by its
+// own bytes; on Windows one with letters that DOSBox's code page lacks (Cyrillic beside
+// Latin-1), which DOSBox reaches by the folder's short name.
+TEST_F(ThroughDosbox, AGameInAFolderNamedBeyondAsciiRunsThere) {
+#ifdef _WIN32
+    const fs::path folder =
+        launcher.dir.Path() / fs::path(u8"caf\u00e9 \u0412\u0435\u043b\u043a\u0430");
+#else
+    const fs::path folder = launcher.dir / "caf\xe9";
+#endif
+    fs::create_directory(folder);
+    fs::copy_file(launcher.dir / "vk.exe", folder / "VK.EXE");
     const RunResult result =
-        engine_.Run({(latin1 / "VK.EXE").string(), "-nopred", latin1.string()});
+        engine_.Run({(folder / "VK.EXE").string(), "-nopred", folder.string()});
     EXPECT_EQ(result.outcome, RunOutcome::Ended) << result.message;
-    EXPECT_EQ(ReadWholeFile(FindGameFile(latin1, "STANDIN.LOG")).value_or(""),
+    EXPECT_EQ(ReadWholeFile(FindGameFile(folder, "STANDIN.LOG")).value_or(""),
               "start VK.EXE\r\ntail  -nopred\r\nend\r\n");
 }
 
