@@ -8,10 +8,10 @@
 #include "core/launch.h"
 #include "core/program_kind.h"
 #include "core/text.h"
-#include "launcher/text_conversions.h"
 #include "os/os_file.h"
 #include "platform/dos_support.h"
 #include "platform/ending.h"
+#include "qt_text/text_conversions.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -19,12 +19,12 @@ struct KeyDeclaration {
 };
 
 const std::array<KeyDeclaration, 15>& Declarations() {
-    static const DosboxSettings dosbox;
-    static const std::array<KeyDeclaration, 15> declarations{{
+    static const DosboxSettings kDosbox;
+    static const std::array<KeyDeclaration, 15> kDeclarations{{
         {LauncherKey::LastGameDirectory, "game/directory", QString()},
         {LauncherKey::DosboxPath, "DOSBox/Path", QString()},
         {LauncherKey::DosboxUse, "DOSBox/Use", QStringLiteral("automatic")},
-        {LauncherKey::DosboxFullScreen, "DOSBox/FullScreen", dosbox.fullScreen},
+        {LauncherKey::DosboxFullScreen, "DOSBox/FullScreen", kDosbox.fullScreen},
         {LauncherKey::DosboxPlayersConfiguration, "DOSBox/PlayersConfiguration", QString()},
         {LauncherKey::ModemAnswerPort, "ModemAnswer/Port", kDefaultModemListenPort},
         {LauncherKey::NullModemSide, "NullModem/Side", QStringLiteral("host")},
@@ -37,7 +37,7 @@ const std::array<KeyDeclaration, 15>& Declarations() {
         {LauncherKey::RouterAsk, "Router/Ask", true},
         {LauncherKey::RouterMapping, "Router/Mapping", QString()},
     }};
-    return declarations;
+    return kDeclarations;
 }
 
 const KeyDeclaration& Declaration(LauncherKey key) {

@@ -3,7 +3,7 @@
 
 #include "core/named_start.h"
 #include "launcher/launcher_settings.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 namespace marloven {
 

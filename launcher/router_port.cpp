@@ -3,8 +3,8 @@
 
 #include "comm/link_address.h"
 #include "launcher/launcher_settings.h"
-#include "launcher/text_conversions.h"
 #include "link/relay.h"
+#include "qt_text/text_conversions.h"
 
 namespace marloven {
 

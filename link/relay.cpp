@@ -3,7 +3,7 @@
 
 #include "link/relay_parts.h"
 
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 #include <QHostAddress>
 #include <QHostInfo>

@@ -2,8 +2,8 @@
 #include "platform/program_runner.h"
 
 #include "core/file_ops.h"
-#include "launcher/text_conversions.h"
 #include "platform/ending.h"
+#include "qt_text/text_conversions.h"
 
 #include <QEventLoop>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 #include "ui/prompter.h"
 
 #include "core/errors.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -66,12 +66,12 @@ struct Players {
             const GameCode& code = kCode)
         : hostBroker(Connected(hostPort, "host")), joinBroker(Connected(joinPort, "joiner")),
           host(*hostBroker, code, mode, true), joiner(*joinBroker, code, mode, false) {
-        QObject::connect(&host, &MeetGame::playerArrived, [this](MeetChannel* channel, quint32) {
+        QObject::connect(&host, &MeetGame::PlayerArrived, [this](MeetChannel* channel, quint32) {
             toJoiner = channel;
-            QObject::connect(channel, &MeetChannel::received,
+            QObject::connect(channel, &MeetChannel::Received,
                              [this](const QByteArray& bytes) { atHost += bytes; });
         });
-        QObject::connect(joiner.HostChannel(), &MeetChannel::received,
+        QObject::connect(joiner.HostChannel(), &MeetChannel::Received,
                          [this](const QByteArray& bytes) { atJoiner += bytes; });
         EXPECT_TRUE(QTest::qWaitFor([this] { return toJoiner != nullptr; }, kBoundMs));
     }
@@ -87,10 +87,10 @@ struct Players {
 
 // The host echoes each datagram; the joiner times `trips` round trips, one at a time.
 qint64 AverageRoundTripNs(Players& players, int trips) {
-    QObject::connect(players.toJoiner, &MeetChannel::received,
+    QObject::connect(players.toJoiner, &MeetChannel::Received,
                      [&players](const QByteArray& bytes) { players.toJoiner->Write(bytes); });
     QEventLoop answered;
-    QObject::connect(players.joiner.HostChannel(), &MeetChannel::received, &answered,
+    QObject::connect(players.joiner.HostChannel(), &MeetChannel::Received, &answered,
                      &QEventLoop::quit);
     QElapsedTimer clock;
     clock.start();
@@ -168,7 +168,7 @@ TEST(MeetingPlace, AnEavesdropperReadsNothingAndInjectsNothing) {
     ASSERT_TRUE(broker.Start());
     auto spy = Connected(broker.Port(), "spy");
     QList<QPair<QString, QByteArray>> heard;
-    QObject::connect(spy.get(), &BrokerClient::message,
+    QObject::connect(spy.get(), &BrokerClient::Message,
                      [&](const QString& topic, const QByteArray& payload) {
                          heard.append({topic, payload});
                      });

@@ -3,8 +3,8 @@
 
 #include "comm/link_address.h"
 #include "launcher/router_port.h"
-#include "launcher/text_conversions.h"
 #include "link/relay.h"
+#include "qt_text/text_conversions.h"
 #include "ui/look/look.h"
 
 #include <QClipboard>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/starts/internet_play.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 #include "launcher/launcher_settings.h"
 #include "launcher/link_settings.h"
