@@ -169,6 +169,7 @@ TEST_F(InternetPlay, AModemCallOverIpv6ToTheAnsweringMachineCarriesTheGame) {
     PlayTogether(
         {[&] { host_->ChooseLink([&] { host_->Window().answerButton->click(); }, {}, port); },
          [&] {
+             caller.TellCode(*host_);
              WhenOpened(phonebook, [&] {
                  WhenOpened(entry, [&] {
                      Type(entry.nameEdit, "Friend");
@@ -227,6 +228,7 @@ TEST_F(InternetPlay, TheNullModemJoinerReachesTheHostAtTheAddressItWasTold) {
                  // The hosting DOSBox reaches the launcher: nothing of it waits for others.
                  EXPECT_EQ(DosboxOpenToOthers().listening, 0);
 #endif
+                 guest_->TellCode(*host_);
                  guest_->ChooseLink([&] { guest_->Window().alreadyConnectedButton->click(); },
                                     QString("127.0.0.1:%1").arg(port), 1);
              }});
@@ -252,13 +254,7 @@ TEST_F(InternetPlay, ThreeNetworkPlayersMeetThroughTheHostsIpxTunnel) {
             EXPECT_EQ(open.listening, 0);
             EXPECT_EQ(open.datagram, static_cast<int>(running));
 #endif
-            PlayersDialog& players = *player->launcher.forms->players;
-            player->ChooseLink(
-                [&] {
-                    WhenOpened(players, [&players] { players.CountButton(3)->click(); });
-                    player->Window().kaliButton->click();
-                },
-                player == host ? QString() : QString("127.0.0.1"), port);
+            player->PlayNetwork(player->Window().kaliButton, 3, *host, port);
         });
     }
     PlayTogether(starts);
@@ -274,6 +270,7 @@ TEST_F(InternetPlay, ThePrintedStartShowsTheLinkLastChosen) {
     host_ = std::make_unique<Player>(settings_, true);
     guest_ = std::make_unique<Player>(settings_, true);
     PlayersDialog& players = *guest_->launcher.forms->players;
+    guest_->launcher.prompter.textAnswers.push_back("K7PW-2QXM"); // the host's code
     guest_->ChooseLink(
         [&] {
             WhenOpened(players, [&players] { players.CountButton(3)->click(); });
