@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Strangers at a hosting launcher's port, as port scanners and worse find it, before the
-// invited player joins: the host's start (real relay, real DOSBox) turns them away, its
-// memory stays flat, it sends back no more than they sent, and the invited player links
-// and plays. The figures are printed for the record.
+// Strangers at a hosting launcher's port (real relay, real DOSBox) are turned away with
+// its memory flat and no more sent back than they sent; the invited player still plays.
 
 #include "tests/integration/players.h"
 
+#include "launcher/launcher_settings.h"
 #include "tests/support/resident_memory.h"
 
 #include <QNetworkDatagram>
+#include <QProcess>
 #include <QTcpSocket>
 #include <atomic>
 #include <iostream>
@@ -125,6 +125,51 @@ TEST_F(InternetPlay, StrangersAtTheHostingPortLeaveTheInvitedPlayerLinked) {
     EXPECT_LE(back, sent);
     ExpectLinked(host_->Log(), "already");
     ExpectLinked(guest_->Log(), "already");
+}
+
+// Plain DOSBox, its cable straight at the host's port as the invitation's "Without
+// Marloven" line says, is turned away unless the host ticked "Let players without
+// Marloven join"; then the game is carried as before.
+TEST_F(InternetPlay, PlainDosboxJoinsTheCableOnlyWhenTheHostLetsIt) {
+    for (const bool let : {false, true}) {
+        const int port = FreePort(Protocol::Tcp);
+        host_ = std::make_unique<Player>(settings_);
+        host_->launcher.settings.Set(LauncherKey::PlainPeersJoin, let);
+        // The plain player's COMMIT.DAT and DOSBox configuration as a join would make them,
+        // the cable then pointed at the host's port rather than at a launcher.
+        Player plain(settings_, true);
+        plain.ChooseLink([&] { plain.Window().alreadyConnectedButton->click(); },
+                         QString("127.0.0.1:%1").arg(port), 1);
+        const QString configuration =
+            QString::fromStdString(plain.keeping->configuration)
+                .replace(QRegularExpression("port:[0-9]+"), QString("port:%1").arg(port));
+        plain.launcher.dir.Write("plain.conf", configuration.toStdString());
+        QProcess dosbox;
+        dosbox.setWorkingDirectory(QString::fromStdString(plain.launcher.dir.Path().string()));
+        QString told;
+        const WhenReady hosting([&] { return !host_->window.isNull(); },
+                                [&] {
+                                    dosbox.start(
+                                        QString::fromStdString(dosbox_),
+                                        {"-conf", "plain.conf", "-conf",
+                                         QString::fromStdString(settings_.playersConfiguration)});
+                                });
+        const WhenReady turnedAway(
+            [&] { return host_->window && !host_->window->strangersLabel->text().isEmpty(); },
+            [&] {
+                told = host_->window ? host_->window->strangersLabel->text() : QString();
+                if (host_->window && !let) {
+                    host_->window->cancelButton->click();
+                }
+            },
+            let ? 15000 : kDosboxBoundMs);
+        host_->ChooseLink([&] { host_->Window().alreadyConnectedButton->click(); }, {}, port);
+        dosbox.kill();
+        dosbox.waitForFinished();
+        EXPECT_EQ(told, let ? QString() : QString("1 stranger turned away"));
+        EXPECT_EQ(Has(host_->Log(), "link up"), let) << host_->Log();
+        EXPECT_EQ(Has(plain.Log(), "link up"), let) << plain.Log();
+    }
 }
 
 // Seven spoofed sources and a forged one (the address a reflection would hit) at the
