@@ -17,13 +17,17 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QThread>
+#include <cerrno>
 #include <csignal>
+#include <set>
 
 namespace marloven::test {
 namespace {
 
 using marloven::testing::InNamespace;
+using marloven::testing::kHomeAddress;
 using marloven::testing::Lab;
+using marloven::testing::Reach;
 using marloven::testing::RouterKind;
 
 // What a helper run is given: the folder it reports into, and the invitation it opens.
@@ -108,6 +112,7 @@ class InternetPlayFromHome : public InternetPlay {
     // The lab around a router of that kind; this thread, and the host's launcher on
     // it, in the home network.
     void Stand(RouterKind kind) {
+        home_.reset();
         lab_.emplace(kind);
         ASSERT_EQ(lab_->Failure(), "");
         home_.emplace(*lab_, "home");
@@ -249,6 +254,81 @@ TEST_F(InternetPlayFromHome, APortLeftByAKilledLauncherIsRemovedAtItsNextStart) 
                                  config.Path()),
               0);
     EXPECT_FALSE(Listed(2324));
+}
+
+// Whatever the start, no other machine of the home network reaches DOSBox past the
+// launcher: each socket DOSBox waits on while two players link is refused from the
+// router's side, while the hosting launcher's own port takes what comes.
+TEST_F(InternetPlayFromHome, NoOtherMachineReachesDosboxPastTheLauncher) {
+    Stand(RouterKind::Bare);
+    if (HasFatalFailure()) {
+        return;
+    }
+    using Start = std::function<void(Player&, const QString& join, int port)>;
+    const auto chosen = [](auto button, bool counted) -> Start {
+        return [button, counted](Player& player, const QString& join, int port) {
+            PlayersDialog& players = *player.launcher.forms->players;
+            if (counted) {
+                WhenOpened(players, [&players] { players.CountButton(2)->click(); });
+            }
+            player.ChooseLink([&] { (player.Window().*button)->click(); }, join, port);
+        };
+    };
+    const struct {
+        const char* peers[2]; // as each driver names the other
+        Protocol protocol;
+        // At least: the answering modem's, the hosting tunnel's client (a joiner's may
+        // come and go between two looks). None is the launcher's, inherited by DOSBox.
+        std::size_t dosboxSockets;
+        Start start;
+    } kinds[] = {
+        {{"already", "already"},
+         Protocol::Tcp,
+         0,
+         chosen(&MainWindow::alreadyConnectedButton, false)},
+        {{"network", "network"}, Protocol::Udp, 1, chosen(&MainWindow::networkButton, true)},
+        {{"dial", "answer"},
+         Protocol::Tcp,
+         1,
+         [](Player& player, const QString& join, int port) {
+             if (join.isEmpty()) {
+                 player.ChooseLink([&] { player.Window().answerButton->click(); }, {}, port);
+             } else {
+                 player.DialNewEntry("Host", QString("%1:%2").arg(join).arg(port));
+             }
+         }},
+    };
+    for (const auto& [peers, protocol, dosboxSockets, start] : kinds) {
+        const int port = FreePort(protocol);
+        const bool datagram = protocol == Protocol::Udp;
+        std::set<std::pair<bool, int>> tried;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&, peer = peers[0]] {
+            for (const auto& socket : marloven::testing::DosboxSockets()) {
+                if (tried.insert({socket.datagram, socket.port}).second) {
+                    EXPECT_EQ(Reach(*lab_, "router", kHomeAddress, socket.port, socket.datagram),
+                              ECONNREFUSED)
+                        << peer << " DOSBox's " << socket.address << ':' << socket.port;
+                }
+            }
+        });
+        watch.start(50);
+        PlayTogether({[&] { start(*host_, {}, port); },
+                      [&] {
+                          // The answering modem's relay is the cable's, tried first; a
+                          // stranger there would ring the waiting driver.
+                          if (peers[1] != std::string("answer")) {
+                              EXPECT_EQ(Reach(*lab_, "router", kHomeAddress, port, datagram), 0);
+                          }
+                          start(*guest_, "127.0.0.1", port);
+                      }});
+        watch.stop();
+        EXPECT_GE(tried.size(), dosboxSockets) << peers[0];
+        RecordProperty(std::string("dosbox_sockets_refused_") + peers[1],
+                       static_cast<int>(tried.size()));
+        ExpectLinked(host_->Log(), peers[0]);
+        ExpectLinked(guest_->Log(), peers[1]);
+    }
 }
 
 // Hosting never waits on a router that does not answer: the window says within the

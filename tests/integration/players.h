@@ -12,6 +12,8 @@
 #include "tests/ui/dialog_driver.h"
 #include "ui/dialogs/link_dialog.h"
 #include "ui/dialogs/link_window.h"
+#include "ui/dialogs/phonebook_entry_dialog.h"
+#include "ui/dialogs/pick_opponent_dialog.h"
 #include "ui/main/game_options_page.h"
 
 #include <QCheckBox>
@@ -27,6 +29,7 @@
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
 
@@ -123,6 +126,23 @@ struct Player {
             dialog.okButton->click();
         });
         click();
+    }
+
+    // Dials the number from a new entry of the phonebook, as a player would.
+    void DialNewEntry(const QString& name, const QString& number) {
+        PickOpponentDialog& phonebook = *launcher.forms->pickOpponent;
+        PhonebookEntryDialog& entry = *launcher.forms->phonebookEntry;
+        WhenOpened(phonebook, [&] {
+            WhenOpened(entry, [&] {
+                Type(entry.nameEdit, name);
+                Type(entry.numberEdit, number);
+                entry.okButton->click();
+            });
+            phonebook.addEditButton->click();
+            phonebook.phoneList->setCurrentItem(phonebook.phoneList->topLevelItem(0));
+            phonebook.dialButton->click();
+        });
+        Window().dialButton->click();
     }
 
     std::string Log() const {
