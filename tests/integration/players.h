@@ -12,6 +12,8 @@
 #include "tests/ui/dialog_driver.h"
 #include "ui/dialogs/link_dialog.h"
 #include "ui/dialogs/link_window.h"
+#include "ui/dialogs/phonebook_entry_dialog.h"
+#include "ui/dialogs/pick_opponent_dialog.h"
 #include "ui/dialogs/players_dialog.h"
 #include "ui/main/game_options_page.h"
 
@@ -28,6 +30,7 @@
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
 
@@ -147,6 +150,23 @@ struct Player {
                 button->click();
             },
             this == &host ? QString() : QString("127.0.0.1"), port);
+    }
+
+    // Dials the number from a new entry of the phonebook, as a player would.
+    void DialNewEntry(const QString& name, const QString& number) {
+        PickOpponentDialog& phonebook = *launcher.forms->pickOpponent;
+        PhonebookEntryDialog& entry = *launcher.forms->phonebookEntry;
+        WhenOpened(phonebook, [&] {
+            WhenOpened(entry, [&] {
+                Type(entry.nameEdit, name);
+                Type(entry.numberEdit, number);
+                entry.okButton->click();
+            });
+            phonebook.addEditButton->click();
+            phonebook.phoneList->setCurrentItem(phonebook.phoneList->topLevelItem(0));
+            phonebook.dialButton->click();
+        });
+        Window().dialButton->click();
     }
 
     std::string Log() const {
