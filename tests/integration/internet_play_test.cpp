@@ -269,7 +269,7 @@ TEST_F(InternetPlay, TheLinkWindowTellsWhatTheRouterAnsweredAndCopiesTheInvitati
     } cases[] = {
         {RouterOutcome::Opened,
          QString::fromUtf8("Tell: 198.20.23.1:%1 \u2014 opened on your router"),
-         "marloven://join?start=cable&address=198.20.23.1&port=%1\nWithout Marloven: "},
+         "marloven://join?start=cable&address=198.20.23.1&port=%1&code="},
         {RouterOutcome::Refused, "Your router would not open TCP port %1",
          "marloven://join?start=cable&address="},
     };
