@@ -213,7 +213,8 @@ int Run(int argc, char** argv) {
     }
 
     // DOSBox beneath, for DOS programs, with a window for each start's link.
-    const auto runner = marloven::MakeGameRunner(settings, marloven::LinkWindow::Watcher(settings));
+    const auto runner =
+        marloven::MakeGameRunner(settings, marloven::LinkWindow::Watcher(settings, *prompter));
     const auto sound = marloven::MakeSystemSoundPlayer();
     for (;;) {
         if (!EnterGameDirectory(next, prompter.get())) {

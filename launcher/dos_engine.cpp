@@ -291,7 +291,7 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
     const RunResult result = system_->Run(
         {prepared.dosbox, DosboxArguments(configuration.string(), prepared.playersConfiguration),
          command.directory, output.string(),
-         [&stop](std::function<void()> end) { stop = std::move(end); }});
+         [&stop](std::function<void()> end) { stop = std::move(end); }, relay != nullptr});
     watch.reset();
     if (result.outcome == RunOutcome::NotFound || result.outcome == RunOutcome::CouldNotStart) {
         return {RunOutcome::Refused, *DosboxProgramRefusal(std::string())};

@@ -18,9 +18,9 @@ struct KeyDeclaration {
     QVariant defaultValue;
 };
 
-const std::array<KeyDeclaration, 15>& Declarations() {
+const std::array<KeyDeclaration, 16>& Declarations() {
     static const DosboxSettings kDosbox;
-    static const std::array<KeyDeclaration, 15> kDeclarations{{
+    static const std::array<KeyDeclaration, 16> kDeclarations{{
         {LauncherKey::LastGameDirectory, "game/directory", QString()},
         {LauncherKey::DosboxPath, "DOSBox/Path", QString()},
         {LauncherKey::DosboxUse, "DOSBox/Use", QStringLiteral("automatic")},
@@ -36,6 +36,7 @@ const std::array<KeyDeclaration, 15>& Declarations() {
         {LauncherKey::DialNumber, "ModemDial/Number", QString()},
         {LauncherKey::RouterAsk, "Router/Ask", true},
         {LauncherKey::RouterMapping, "Router/Mapping", QString()},
+        {LauncherKey::PlainPeersJoin, "Link/PlainPeersJoin", false},
     }};
     return kDeclarations;
 }

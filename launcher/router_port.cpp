@@ -94,11 +94,13 @@ void RouterPort::Note() {
     }
 }
 
+// Announced once the answer is known, whoever read it first: a router that answers
+// while the window is being made must not leave it saying that the router is asked.
 void RouterPort::Poll() {
-    const bool known = answer_.has_value();
     const bool silent = mapping_->RouterSilent();
-    if (Answer() && (!known || silent != silent_)) {
+    if (Answer() && (!announced_ || silent != silent_)) {
         poll_.setInterval(kAfterAnswerMs);
+        announced_ = true;
         silent_ = silent;
         emit Answered();
     }

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace marloven {
@@ -76,6 +77,14 @@ std::optional<QString> QtPrompter::AskDirectory(const QString& caption, const QS
         return std::nullopt;
     }
     return chosen;
+}
+
+std::optional<QString> QtPrompter::AskText(const QString& question) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(QApplication::activeWindow(), QApplication::applicationName(),
+                              question, QLineEdit::Normal, {}, &ok);
+    return ok ? std::optional(text) : std::nullopt;
 }
 
 } // namespace marloven
