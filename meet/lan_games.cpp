@@ -137,7 +137,7 @@ void LanListener::Read(QUdpSocket& socket) {
         }
     }
     if (changed) {
-        emit this->changed();
+        emit this->Changed();
     }
 }
 
