@@ -10,6 +10,7 @@
 #include <QNetworkDatagram>
 #include <QProcess>
 #include <QTcpSocket>
+#include <QTest>
 #include <atomic>
 #include <iostream>
 #include <thread>
@@ -164,6 +165,12 @@ TEST_F(InternetPlay, PlainDosboxJoinsTheCableOnlyWhenTheHostLetsIt) {
             },
             let ? 15000 : kDosboxBoundMs);
         host_->ChooseLink([&] { host_->Window().alreadyConnectedButton->click(); }, {}, port);
+        // A linked plain player ends its game a moment after the host: its log is whole
+        // only then.
+        if (let && !QTest::qWaitFor([&] { return dosbox.state() == QProcess::NotRunning; },
+                                    kDosboxBoundMs)) {
+            ADD_FAILURE() << "the plain player's DOSBox did not end with its game";
+        }
         dosbox.kill();
         dosbox.waitForFinished();
         EXPECT_EQ(told, let ? QString() : QString("1 stranger turned away"));
