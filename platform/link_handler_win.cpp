@@ -33,8 +33,10 @@ LinkRegistration RegisterLinks(const std::filesystem::path& given) {
     const std::filesystem::path program = std::filesystem::path(given).make_preferred();
     const std::wstring base = kClassKey;
     const std::wstring quoted = L"\"" + program.wstring() + L"\"";
+    // An empty value made from L"" trips GCC 12's false -Warray-bounds on the copy of
+    // its one character, which -Werror turns into a failed build.
     const bool done = SetText(base, nullptr, L"URL:Marloven invitation") &&
-                      SetText(base, L"URL Protocol", L"") &&
+                      SetText(base, L"URL Protocol", std::wstring()) &&
                       SetText(base + L"\\DefaultIcon", nullptr, quoted + L",0") &&
                       SetText(base + L"\\shell\\open\\command", nullptr, quoted + L" \"%1\"");
     if (!done) {
