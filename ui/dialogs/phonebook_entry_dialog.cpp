@@ -90,8 +90,8 @@ void PhonebookEntryDialog::CheckEntry() {
         return static_cast<std::size_t>(text.size()) <= kPhonebookFieldSize;
     };
     const bool fit = fits(NameText()) && fits(NumberText());
-    tooLongLabel->setText(
-        QStringLiteral("Too long: %1 characters at most.").arg(kPhonebookFieldSize));
+    // Short enough for the dialog's width in Windows' fonts too, which are wider.
+    tooLongLabel->setText(QStringLiteral("%1 characters at most.").arg(kPhonebookFieldSize));
     tooLongLabel->setVisible(!fit);
     okButton->setEnabled(fit && !nameEdit->text().isEmpty() && !numberEdit->text().isEmpty());
 }
