@@ -254,7 +254,11 @@ TEST(ModemDetectionFromAFile, AnExportTooLargeToBeOneIsRefusedUnread) {
     Launcher launcher;
     launcher.dir.Write("MODEMS.REG", "REGEDIT4\r\n");
     std::filesystem::resize_file(launcher.dir / "MODEMS.REG", std::uintmax_t{1} << 30);
-    launcher.context.openModems = [&] { return MakeSystemRegistrySource({}, launcher.dir.Path()); };
+    // Named as --modems names it: Windows reads the game directory's file only then.
+    launcher.context.openModems = [&] {
+        return MakeSystemRegistrySource((launcher.dir / "MODEMS.REG").string(),
+                                        launcher.dir.Path());
+    };
     launcher.Window().modemPage->detectModemButton->click();
     ASSERT_EQ(launcher.prompter.errors.size(), 1);
     EXPECT_TRUE(launcher.prompter.errors.front().contains("more than the 16 MB"));
