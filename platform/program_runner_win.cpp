@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWinEventNotifier>
 #include <string>
+#include <vector>
 #include <windows.h>
 
 namespace marloven {
@@ -49,6 +50,64 @@ HANDLE LauncherJob() {
     return job;
 }
 
+// The file that takes a program's output (both channels), open for it to inherit; null
+// when none is asked for or it cannot be made, and the program then writes where it
+// would (DOSBox for Windows: stdout.txt, or its own console window).
+class OutputFile {
+  public:
+    explicit OutputFile(const std::string& path) {
+        if (path.empty()) {
+            return;
+        }
+        SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+        handle_ = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle_ == INVALID_HANDLE_VALUE) {
+            handle_ = nullptr;
+        }
+    }
+    ~OutputFile() {
+        if (handle_ != nullptr) {
+            CloseHandle(handle_);
+        }
+    }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    HANDLE handle_ = nullptr;
+};
+
+// Lets the program inherit that one handle and no other of the launcher's (the output
+// files of other starts running beside it among them, which would stay open, and their
+// folders with them, until this program ends).
+class InheritOnly {
+  public:
+    explicit InheritOnly(HANDLE handle) : handle_(handle) {
+        SIZE_T bytes = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &bytes);
+        space_.resize(bytes);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(space_.data());
+        if (InitializeProcThreadAttributeList(list, 1, 0, &bytes) &&
+            UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle_,
+                                      sizeof handle_, nullptr, nullptr)) {
+            list_ = list;
+        }
+    }
+    ~InheritOnly() {
+        if (list_ != nullptr) {
+            DeleteProcThreadAttributeList(list_);
+        }
+    }
+    InheritOnly(const InheritOnly&) = delete;
+    InheritOnly& operator=(const InheritOnly&) = delete;
+
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+
+  private:
+    HANDLE handle_;
+    std::vector<char> space_;
+};
+
 class WindowsProgramRunner : public ProgramRunner {
   public:
     RunResult Run(const CommandLine& command) override {
@@ -60,18 +119,29 @@ class WindowsProgramRunner : public ProgramRunner {
             Wide(QuotedCommandLine(command.program, WindowsArgumentLine(command.arguments)));
         const std::wstring directory = Wide(command.directory);
 
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = SW_SHOW;
+        STARTUPINFOEXW startup{};
+        startup.StartupInfo.cb = sizeof(startup);
+        startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+        startup.StartupInfo.wShowWindow = SW_SHOW;
+        const OutputFile output(command.outputFile);
+        const InheritOnly inherit(output.handle_);
+        DWORD flags = NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED;
+        if (output.handle_ != nullptr && inherit.list_ != nullptr) {
+            startup.StartupInfo.dwFlags |= STARTF_USESTDHANDLES;
+            startup.StartupInfo.hStdOutput = output.handle_;
+            startup.StartupInfo.hStdError = output.handle_;
+            startup.lpAttributeList = inherit.list_;
+            flags |= EXTENDED_STARTUPINFO_PRESENT;
+        }
+        const BOOL inherits = (flags & EXTENDED_STARTUPINFO_PRESENT) != 0;
         PROCESS_INFORMATION process{};
         // No application name: the system takes the program from the line, the way it
         // must for a DOS program. An empty directory means the launcher's own, as the
         // system refuses an empty name.
         // Started suspended, so that it is in the job before it can start anything itself.
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
-                            NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED, nullptr,
-                            directory.empty() ? nullptr : directory.c_str(), &startup, &process)) {
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, inherits, flags, nullptr,
+                            directory.empty() ? nullptr : directory.c_str(), &startup.StartupInfo,
+                            &process)) {
             return RunOutcome::CouldNotStart;
         }
         if (const HANDLE job = LauncherJob()) {
