@@ -18,8 +18,8 @@ namespace {
 using Bind = int (*)(int, const sockaddr*, socklen_t);
 
 Bind NextBind() {
-    static const auto next = reinterpret_cast<Bind>(dlsym(RTLD_NEXT, "bind"));
-    return next;
+    static const auto kNext = reinterpret_cast<Bind>(dlsym(RTLD_NEXT, "bind"));
+    return kNext;
 }
 
 } // namespace

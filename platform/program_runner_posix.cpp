@@ -37,12 +37,12 @@ QStringList ArgumentsOf(const CommandLine& command) {
 // closing, Ctrl+C.
 constexpr std::array kEndingSignals = {SIGTERM, SIGHUP, SIGINT};
 
-int signalPipe[2] = {-1, -1};
+int g_signalPipe[2] = {-1, -1};
 
 extern "C" void NoteEndingSignal(int signal) {
     const int saved = errno;
     const auto byte = static_cast<unsigned char>(signal);
-    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
     errno = saved;
 }
 
@@ -52,7 +52,7 @@ extern "C" void NoteEndingSignal(int signal) {
 class EndingSignals {
   public:
     EndingSignals() {
-        if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        if (g_signalPipe[0] < 0 && ::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
             return;
         }
         struct sigaction action {};
@@ -62,7 +62,7 @@ class EndingSignals {
         for (std::size_t i = 0; i < kEndingSignals.size(); ++i) {
             sigaction(kEndingSignals[i], &action, &previous_[i]);
         }
-        notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        notifier_ = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
     }
     ~EndingSignals() {
         if (notifier_) {
@@ -77,7 +77,7 @@ class EndingSignals {
     QSocketNotifier* Notifier() const { return notifier_.get(); }
     int Take() const {
         unsigned char byte = 0;
-        return ::read(signalPipe[0], &byte, 1) == 1 ? byte : 0;
+        return ::read(g_signalPipe[0], &byte, 1) == 1 ? byte : 0;
     }
 
   private:

@@ -39,14 +39,14 @@ std::optional<QString> ScriptedPrompter::AskOpenFileName(const QString&, const Q
 }
 
 std::optional<QString> ScriptedPrompter::AskDirectory(const QString& caption, const QString&) {
-    const auto answer = NextAnswer(folderAnswers, "folder dialog: " + caption);
+    auto answer = NextAnswer(folderAnswers, "folder dialog: " + caption);
     Shown(answer ? "folder chosen" : "folder question cancelled", answer.value_or(caption));
     return answer;
 }
 
 std::optional<QString> ScriptedPrompter::AskText(const QString& question) {
     questions << question;
-    const auto answer = NextAnswer(textAnswers, "text question: " + question);
+    auto answer = NextAnswer(textAnswers, "text question: " + question);
     Shown(answer ? "text typed" : "text question cancelled", answer.value_or(question));
     return answer;
 }
