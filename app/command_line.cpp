@@ -3,7 +3,7 @@
 
 #include "comm/invitation.h"
 #include "core/named_start.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

@@ -8,10 +8,10 @@
 #include "launcher/game_runner.h"
 #include "launcher/launcher_settings.h"
 #include "launcher/start_plan.h"
-#include "launcher/text_conversions.h"
 #include "platform/link_handler.h"
 #include "platform/registry_source.h"
 #include "platform/sound_player.h"
+#include "qt_text/text_conversions.h"
 #include "ui/app_context.h"
 #include "ui/dialogs/link_window.h"
 #include "ui/game_directory.h"
@@ -213,7 +213,8 @@ int Run(int argc, char** argv) {
     }
 
     // DOSBox beneath, for DOS programs, with a window for each start's link.
-    const auto runner = marloven::MakeGameRunner(settings, marloven::LinkWindow::Watcher(settings));
+    const auto runner =
+        marloven::MakeGameRunner(settings, marloven::LinkWindow::Watcher(settings, *prompter));
     const auto sound = marloven::MakeSystemSoundPlayer();
     for (;;) {
         if (!EnterGameDirectory(next, prompter.get())) {

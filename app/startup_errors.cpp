@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/startup_errors.h"
 
-#include "launcher/text_conversions.h"
 #include "platform/terminal.h"
+#include "qt_text/text_conversions.h"
 #include "ui/prompter.h"
 
 #include <cstdio>

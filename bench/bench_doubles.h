@@ -22,6 +22,7 @@ class SilentPrompter : public Prompter {
     std::optional<QString> AskDirectory(const QString&, const QString&) override {
         return std::nullopt;
     }
+    std::optional<QString> AskText(const QString&) override { return std::nullopt; }
 };
 
 class SilentSoundPlayer : public SoundPlayer {

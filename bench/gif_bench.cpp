@@ -140,8 +140,8 @@ std::size_t LoadWithGiflib(const std::string& bytes, Rasters* rasters = nullptr)
     for (std::size_t i = 0; rasters != nullptr && i < frames; ++i) {
         const SavedImage& image = file->SavedImages[i];
         const auto* bits = image.RasterBits;
-        rasters->emplace_back(bits, bits + static_cast<std::ptrdiff_t>(image.ImageDesc.Width) *
-                                               image.ImageDesc.Height);
+        rasters->emplace_back(bits, bits + static_cast<std::ptrdiff_t>(image.ImageDesc.width) *
+                                               image.ImageDesc.height);
     }
     DGifCloseFile(file, &error);
     return frames;
@@ -154,10 +154,10 @@ std::size_t LoadWithOurs(const std::string& bytes, Rasters* rasters = nullptr) {
     GifComposition composition;
     composition.Start(gif);
     composition.DrawFrame(gif, 1);
-    for (std::size_t i = 0; rasters != nullptr && i < gif.Frames.size(); ++i) {
-        rasters->push_back(gif.Frames[i].IndexRaster);
+    for (std::size_t i = 0; rasters != nullptr && i < gif.frames.size(); ++i) {
+        rasters->push_back(gif.frames[i].indexRaster);
     }
-    return gif.Frames.size();
+    return gif.frames.size();
 }
 
 // CPU time rather than wall time: the machine may be busy with other work.

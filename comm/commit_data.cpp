@@ -39,7 +39,7 @@ void SetModemKeys(CommitLines& lines, const CommitSettings& settings) {
 } // namespace
 
 const std::vector<std::string>& DefaultCommitLines() {
-    static const std::vector<std::string> lines = {
+    static const std::vector<std::string> kLines = {
         "[Commit]",
         ";COMMIT data file",
         ";",
@@ -82,7 +82,7 @@ const std::vector<std::string>& DefaultCommitLines() {
         "PORTSPEED = 14400",
         "SHOWSTATS = 0",
     };
-    return lines;
+    return kLines;
 }
 
 std::string DefaultCommitText() {

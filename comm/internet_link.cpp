@@ -93,6 +93,8 @@ InternetLink LinkThroughLauncher(const InternetLink& link, int launcherPort) {
     // machine of the home network would reach it past the launcher. So wherever the
     // driver allows, DOSBox reaches the launcher on 127.0.0.1 instead: the hosting
     // cable and tunnel are joins towards the launcher's end, which carries the players.
+    // What DOSBox still binds (the answering modem's socket, the tunnel's own) the
+    // program runner keeps to 127.0.0.1 (CommandLine::loopbackOnly).
     if (!DosboxListens(link) && local.mode != LaunchMode::Dial) {
         local.side = LinkSide::Join;
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "comm/commit_data.h"
+#include "comm/game_code.h"
 #include "comm/link_address.h"
 #include "core/dosbox_start.h"
 
@@ -36,6 +37,12 @@ struct InternetLink {
     // picked in the phonebook (no host before). Answering and hosting: only the port,
     // the one to listen on.
     LinkAddress address;
+    // Joining and dialling: the host's game code, when an invitation gave it; without it
+    // the player is asked when the host asks for it.
+    std::optional<GameCode> code = std::nullopt;
+    // Hosting: players without Marloven (plain DOSBox, who cannot prove the code) may
+    // join, and so may anyone else who finds the port.
+    bool plainPeersJoin = false;
 };
 
 // The port a modem call goes to when the number names none: DOSBox's modem's own.

@@ -85,9 +85,9 @@ std::string_view StartName(InvitationStart start) {
     return {};
 }
 
-// The query's three values, each once; the refusal otherwise.
+// The query's values, each once; the refusal otherwise.
 struct Fields {
-    std::optional<std::string> start, address, port;
+    std::optional<std::string> start, address, port, code;
 };
 
 std::string ReadFields(std::string_view query, Fields& fields) {
@@ -101,11 +101,12 @@ std::string ReadFields(std::string_view query, Fields& fields) {
         std::optional<std::string>* field = key == "start"     ? &fields.start
                                             : key == "address" ? &fields.address
                                             : key == "port"    ? &fields.port
+                                            : key == "code"    ? &fields.code
                                                                : nullptr;
         if (field == nullptr) {
             return "it holds \"" + std::string(key) +
-                   "\", and an invitation holds nothing but the start, the address and the "
-                   "port.";
+                   "\", and an invitation holds nothing but the start, the address, the port "
+                   "and the game code.";
         }
         if (field->has_value()) {
             return "it names the " + std::string(key) + " twice.";
@@ -191,6 +192,13 @@ InvitationParse ParseInvitation(std::string_view link) {
                                "\" is not a number from 1 to 65535.");
             }
             invitation.address.port = *port;
+            if (fields.code) {
+                invitation.code = ParseGameCode(*fields.code);
+                if (!invitation.code) {
+                    return Refused("the game code \"" + *fields.code +
+                                   "\" is not eight letters and digits such as K7PW-2QXM.");
+                }
+            }
             return {std::move(invitation), {}};
         }
     }
@@ -202,7 +210,8 @@ std::string InvitationLink(const Invitation& invitation) {
     const LinkAddress& host = invitation.address;
     const std::string address = host.ipv6 ? "%5B" + host.host + "%5D" : host.host;
     return "marloven://join?start=" + std::string(StartName(invitation.start)) +
-           "&address=" + address + "&port=" + std::to_string(host.port);
+           "&address=" + address + "&port=" + std::to_string(host.port) +
+           (invitation.code ? "&code=" + ShowGameCode(*invitation.code) : std::string());
 }
 
 std::string InvitationAddressAndPort(const Invitation& invitation) {
@@ -211,6 +220,10 @@ std::string InvitationAddressAndPort(const Invitation& invitation) {
 
 std::string InvitationPlainLine(const Invitation& invitation) {
     const std::string port = std::to_string(invitation.address.port);
+    if (!invitation.plainPeersJoin && invitation.start != InvitationStart::Network) {
+        return "Without Marloven: this host lets only players with Marloven join; install it, "
+               "then open this invitation.";
+    }
     switch (invitation.start) {
     case InvitationStart::ModemCall:
         return "Without Marloven: in DOSBox with serial1=modem, have the game's driver dial " +

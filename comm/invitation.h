@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "comm/game_code.h"
 #include "comm/link_address.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-// The link a hosting player sends a friend, "marloven://join?start=cable&address=...&port=...".
-// It names where to join and nothing else: opening it fills a dialog and starts nothing.
+// The link a hosting player sends a friend,
+// "marloven://join?start=cable&address=...&port=...&code=K7PW-2QXM". It names where to join
+// and the game's code, nothing else: opening it fills a dialog and starts nothing.
 namespace marloven {
 
 enum class InvitationStart {
@@ -21,6 +23,12 @@ struct Invitation {
     InvitationStart start = InvitationStart::Cable;
     // The host (a name, dotted IPv4 or IPv6) and its port, read once from the link.
     LinkAddress address;
+    // The host's game code, which the joining launcher proves; an invitation written
+    // without one leaves the player to type it when the host asks.
+    std::optional<GameCode> code = std::nullopt;
+    // Not in the link: whether the host lets plain DOSBox join, for the line that tells
+    // a friend without Marloven what to do.
+    bool plainPeersJoin = false;
 };
 
 // Links arrive from chat programs and web pages: anything longer is no invitation.

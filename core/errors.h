@@ -14,7 +14,7 @@
 //   InternetLinkRefusal, ...) or by a step that may refuse (Relay::Open): why a start
 //   would be refused, in the player's words; nothing when it may go ahead. Asked before
 //   anything is written or started. The same type in every layer, Qt's included: the
-//   window turns it into its text where it shows it (launcher/text_conversions.h).
+//   window turns it into its text where it shows it (qt_text/text_conversions.h).
 // - RunResult (platform/program_runner.h): what became of a start, with the reason
 //   of a refusal.
 // - GifLoadAborted (widgets/gif_image.h), thrown: a picture file that is no GIF ends

@@ -30,7 +30,7 @@ const std::array<NamedStart, 7> kNamedStarts{{
 } // namespace
 
 const std::vector<StartName>& StartNames() {
-    static const std::vector<StartName> names = [] {
+    static const std::vector<StartName> kNames = [] {
         std::vector<StartName> list;
         list.reserve(std::size(kNamedStarts));
         for (const NamedStart& start : kNamedStarts) {
@@ -38,7 +38,7 @@ const std::vector<StartName>& StartNames() {
         }
         return list;
     }();
-    return names;
+    return kNames;
 }
 
 std::string StartNameList() {

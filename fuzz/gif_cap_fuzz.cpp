@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     if (marloven::GifProcessBytes() > marloven::kGifProcessMaxBytes ||
-        (mainWindow.FrameCount() > aboutBox.FrameCount() && !aboutBox.LimitReached)) {
+        (mainWindow.FrameCount() > aboutBox.FrameCount() && !aboutBox.limitReached)) {
         std::abort();
     }
     // The first frames as the control first shows them.

@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     marloven::GifDecoder gif;
     // Pictures of many megapixels cost time, not coverage.
-    gif.MaxBytes = 1 << 20;
+    gif.maxBytes = 1 << 20;
     if (!gif.DecodeGif(std::span<const std::uint8_t>(data, size))) {
         return 0;
     }

@@ -11,13 +11,13 @@ namespace marloven {
 
 class GifComposition {
   public:
-    // The picture's size, ImageWidth x ImageHeight of the file (0 x 0 before Start).
-    int Width = 0;
-    int Height = 0;
+    // The picture's size, imageWidth x imageHeight of the file (0 x 0 before Start).
+    int width = 0;
+    int height = 0;
 
     // Starts a new composition for the decoded file: black and wholly transparent.
     // Only the rectangle the frames cover is held in memory; the rest of the picture
-    // never changes. One larger than the decoder's MaxBytes allows is not held.
+    // never changes. One larger than the decoder's maxBytes allows is not held.
     void Start(const GifDecoder& gif);
     // Draws frame number n (from 1): its opaque pixels replace the composed ones and
     // become opaque; its transparent ones leave the composition as it was. A frame

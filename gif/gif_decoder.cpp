@@ -27,16 +27,16 @@ std::size_t Area(int width, int height) {
 
 } // namespace
 
-void GifPicture::Resize(int width, int height, std::uint32_t fill) {
-    Width = width;
-    Height = height;
-    Pixels.assign(Area(width, height), fill);
+void GifPicture::Resize(int toWidth, int toHeight, std::uint32_t fill) {
+    width = toWidth;
+    height = toHeight;
+    pixels.assign(Area(toWidth, toHeight), fill);
 }
 
-void GifMask::Resize(int width, int height, std::uint8_t fill) {
-    Width = width;
-    Height = height;
-    Bits.assign(Area(width, height), fill);
+void GifMask::Resize(int toWidth, int toHeight, std::uint8_t fill) {
+    width = toWidth;
+    height = toHeight;
+    bits.assign(Area(toWidth, toHeight), fill);
 }
 
 int GifReader::Peek(std::size_t offset) const {
@@ -100,7 +100,7 @@ void GifReader::GatherSubBlocks(std::vector<std::uint8_t>& out) {
 }
 
 const GifColourTable& GifFrame::ColourTable() const {
-    return HasLocalTable ? *LocalTable : Owner->GlobalTable;
+    return hasLocalTable ? *localTable : owner->globalTable;
 }
 
 bool GifFrame::ReadImage(GifReader& in, const std::array<std::uint8_t, 6>& pendingControl,
@@ -109,41 +109,41 @@ bool GifFrame::ReadImage(GifReader& in, const std::array<std::uint8_t, 6>& pendi
     if (!in.Read(descriptor, sizeof descriptor) || descriptor[0] != kImageSeparator) {
         return false;
     }
-    Left = Word(descriptor + 1);
-    Top = Word(descriptor + 3);
-    Width = Word(descriptor + 5);
-    Height = Word(descriptor + 7);
+    left = Word(descriptor + 1);
+    top = Word(descriptor + 3);
+    width = Word(descriptor + 5);
+    height = Word(descriptor + 7);
     const std::uint8_t packed = descriptor[9];
 
     const std::uint8_t control = pendingControl[1];
-    Disposal = (control >> 2) & 7;
-    if (Disposal > 3) {
-        Disposal = 2;
+    disposal = (control >> 2) & 7;
+    if (disposal > 3) {
+        disposal = 2;
     }
-    Delay = std::max(Word(pendingControl.data() + 2) * 10, 1);
-    Transparent = (control & 1) != 0;
-    TransparentIndex = pendingControl[4];
+    delay = std::max(Word(pendingControl.data() + 2) * 10, 1);
+    transparent = (control & 1) != 0;
+    transparentIndex = pendingControl[4];
 
-    IndexRowLength = static_cast<std::size_t>(Width);
-    MaskRowLength = Transparent ? (static_cast<std::size_t>(Width) + 7) / 8 : 0;
-    const std::size_t rows = static_cast<std::size_t>(Height);
-    if (!Owner->Affords(*this,
-                        static_cast<std::int64_t>((IndexRowLength + MaskRowLength) * rows))) {
+    indexRowLength = static_cast<std::size_t>(width);
+    maskRowLength = transparent ? (static_cast<std::size_t>(width) + 7) / 8 : 0;
+    const std::size_t rows = static_cast<std::size_t>(height);
+    if (!owner->Affords(*this,
+                        static_cast<std::int64_t>((indexRowLength + maskRowLength) * rows))) {
         return false;
     }
 
-    HasLocalTable = (packed & 0x80) != 0;
-    if (HasLocalTable) {
-        TableBits = (packed & 7) + 1;
-        LocalTable = std::make_unique<GifColourTable>();
-        if (!in.Read(LocalTable->data(), std::size_t{3} << TableBits)) {
+    hasLocalTable = (packed & 0x80) != 0;
+    if (hasLocalTable) {
+        tableBits = (packed & 7) + 1;
+        localTable = std::make_unique<GifColourTable>();
+        if (!in.Read(localTable->data(), std::size_t{3} << tableBits)) {
             return false;
         }
     }
-    Interlaced = (packed & 0x40) != 0;
+    interlaced = (packed & 0x40) != 0;
 
-    IndexRaster.assign(IndexRowLength * rows, 0);
-    MaskRaster.assign(MaskRowLength * rows, 0);
+    indexRaster.assign(indexRowLength * rows, 0);
+    maskRaster.assign(maskRowLength * rows, 0);
     DecodePixels(in, scratch);
     return true;
 }
@@ -153,7 +153,7 @@ std::array<std::uint32_t, 256> GifFrame::Palette() const {
     std::array<std::uint32_t, 256> palette;
     palette.fill(kGifBlack);
     const GifColourTable& table = ColourTable();
-    const int entries = 1 << std::clamp(HasLocalTable ? TableBits : Owner->GlobalBits, 0, 8);
+    const int entries = 1 << std::clamp(hasLocalTable ? tableBits : owner->globalBits, 0, 8);
     for (int i = 0; i < entries; ++i) {
         const std::size_t at = std::size_t{3} * static_cast<std::size_t>(i);
         palette[i] = kGifBlack | (std::uint32_t{table[at]} << 16) |
@@ -202,17 +202,17 @@ bool GifDecoder::DecodeGif(std::span<const std::uint8_t> data) {
 }
 
 void GifDecoder::Reset() {
-    Frames.clear();
-    ScreenWidth = ScreenHeight = ImageWidth = ImageHeight = 0;
-    GlobalTable.fill(0);
-    GlobalBits = 0;
-    LoopCount = 1;
-    AnyTransparent = false;
-    PendingControl.fill(0);
-    DrawnLeft = DrawnTop = DrawnRight = DrawnBottom = 0;
-    LargestSavedArea = 0;
-    RasterBytes = 0;
-    LimitReached = false;
+    frames.clear();
+    screenWidth = screenHeight = imageWidth = imageHeight = 0;
+    globalTable.fill(0);
+    globalBits = 0;
+    loopCount = 1;
+    anyTransparent = false;
+    pendingControl.fill(0);
+    drawnLeft = drawnTop = drawnRight = drawnBottom = 0;
+    largestSavedArea = 0;
+    rasterBytes = 0;
+    limitReached = false;
     reading_ = 0;
     Hold(0);
 }
@@ -223,13 +223,13 @@ void GifDecoder::ReadScreen(GifReader& in) {
         in.Skip(sizeof screen);
         return;
     }
-    ScreenWidth = ImageWidth = Word(screen);
-    ScreenHeight = ImageHeight = Word(screen + 2);
+    screenWidth = imageWidth = Word(screen);
+    screenHeight = imageHeight = Word(screen + 2);
     const std::uint8_t packed = screen[4];
     if (packed & 0x80) {
-        GlobalBits = (packed & 7) + 1;
-        const std::size_t size = std::min(std::size_t{3} << GlobalBits, in.Remaining());
-        in.Read(GlobalTable.data(), size);
+        globalBits = (packed & 7) + 1;
+        const std::size_t size = std::min(std::size_t{3} << globalBits, in.Remaining());
+        in.Read(globalTable.data(), size);
     }
 }
 
@@ -237,9 +237,9 @@ void GifDecoder::ReadExtension(GifReader& in) {
     const int label = in.Peek(1);
     if (label == kGraphicControlLabel) {
         in.Skip(2);
-        PendingControl.fill(0);
-        const std::size_t size = std::min(PendingControl.size(), in.Remaining());
-        in.Read(PendingControl.data(), size);
+        pendingControl.fill(0);
+        const std::size_t size = std::min(pendingControl.size(), in.Remaining());
+        in.Read(pendingControl.data(), size);
     } else if (label == kApplicationLabel) {
         static constexpr char kLooping[] = "NETSCAPE2.0";
         bool looping = true;
@@ -252,7 +252,7 @@ void GifDecoder::ReadExtension(GifReader& in) {
             // The loop count sits after the first byte of the first sub-block; any
             // further sub-blocks (a buffering hint, say) are passed over.
             if (in.Peek() >= 3 && in.Peek(3) >= 0) {
-                LoopCount = in.Peek(2) | (in.Peek(3) << 8);
+                loopCount = in.Peek(2) | (in.Peek(3) << 8);
             }
         }
         in.SkipSubBlocks();
@@ -264,9 +264,9 @@ void GifDecoder::ReadExtension(GifReader& in) {
 }
 
 GifDecoder::Box GifDecoder::DrawnWith(const GifFrame& frame) const {
-    const Box drawn{DrawnLeft, DrawnTop, DrawnRight, DrawnBottom};
-    const Box own{frame.Left, frame.Top, frame.Left + frame.Width, frame.Top + frame.Height};
-    if (frame.Width == 0 || frame.Height == 0) {
+    const Box drawn{drawnLeft, drawnTop, drawnRight, drawnBottom};
+    const Box own{frame.left, frame.top, frame.left + frame.width, frame.top + frame.height};
+    if (frame.width == 0 || frame.height == 0) {
         return drawn;
     }
     if (drawn.Area() == 0) {
@@ -295,44 +295,44 @@ void GifDecoder::Hold(std::int64_t bytes) {
     held_ = bytes;
 }
 
-bool GifDecoder::Affords(const GifFrame& frame, std::int64_t rasterBytes) const {
-    const std::int64_t area = std::int64_t{frame.Width} * frame.Height;
-    const std::int64_t saved = std::max(LargestSavedArea, frame.Disposal == 3 ? area : 0);
+bool GifDecoder::Affords(const GifFrame& frame, std::int64_t frameBytes) const {
+    const std::int64_t area = std::int64_t{frame.width} * frame.height;
+    const std::int64_t saved = std::max(largestSavedArea, frame.disposal == 3 ? area : 0);
     const std::int64_t total =
-        reading_ + RasterBytes + rasterBytes + 4 * (DrawnWith(frame).Area() + saved);
+        reading_ + rasterBytes + frameBytes + 4 * (DrawnWith(frame).Area() + saved);
     const bool affords =
-        total <= MaxBytes && GifProcessBytes() - held_ + total <= kGifProcessMaxBytes;
-    LimitReached = LimitReached || !affords;
+        total <= maxBytes && GifProcessBytes() - held_ + total <= kGifProcessMaxBytes;
+    limitReached = limitReached || !affords;
     return affords;
 }
 
 bool GifDecoder::ReadFrame(GifReader& in) {
     GifFrame frame(*this);
-    if (!frame.ReadImage(in, PendingControl, scratch_)) {
+    if (!frame.ReadImage(in, pendingControl, scratch_)) {
         return false;
     }
     const Box drawn = DrawnWith(frame);
-    DrawnLeft = static_cast<int>(drawn.left);
-    DrawnTop = static_cast<int>(drawn.top);
-    DrawnRight = static_cast<int>(drawn.right);
-    DrawnBottom = static_cast<int>(drawn.bottom);
-    if (frame.Disposal == 3) {
-        LargestSavedArea = std::max(LargestSavedArea, std::int64_t{frame.Width} * frame.Height);
+    drawnLeft = static_cast<int>(drawn.left);
+    drawnTop = static_cast<int>(drawn.top);
+    drawnRight = static_cast<int>(drawn.right);
+    drawnBottom = static_cast<int>(drawn.bottom);
+    if (frame.disposal == 3) {
+        largestSavedArea = std::max(largestSavedArea, std::int64_t{frame.width} * frame.height);
     }
-    RasterBytes += static_cast<std::int64_t>(frame.RasterBytes());
-    GlobalBits = std::max(GlobalBits, frame.TableBits);
-    AnyTransparent = AnyTransparent || frame.Transparent;
-    PendingControl.fill(0);
-    ImageWidth = std::max(ImageWidth, frame.Left + frame.Width);
-    ImageHeight = std::max(ImageHeight, frame.Top + frame.Height);
-    Frames.push_back(std::move(frame));
+    rasterBytes += static_cast<std::int64_t>(frame.RasterBytes());
+    globalBits = std::max(globalBits, frame.tableBits);
+    anyTransparent = anyTransparent || frame.transparent;
+    pendingControl.fill(0);
+    imageWidth = std::max(imageWidth, frame.left + frame.width);
+    imageHeight = std::max(imageHeight, frame.top + frame.height);
+    frames.push_back(std::move(frame));
     Hold(reading_ + KeptBytes());
     return true;
 }
 
 std::int64_t GifDecoder::KeptBytes() const {
-    return RasterBytes +
-           4 * (std::int64_t{DrawnRight - DrawnLeft} * (DrawnBottom - DrawnTop) + LargestSavedArea);
+    return rasterBytes +
+           4 * (std::int64_t{drawnRight - drawnLeft} * (drawnBottom - drawnTop) + largestSavedArea);
 }
 
 } // namespace marloven

@@ -18,14 +18,14 @@ namespace marloven {
 
 // A picture of 32-bit pixels 0xffRRGGBB, rows top to bottom without padding.
 struct GifPicture {
-    int Width = 0;
-    int Height = 0;
-    std::vector<std::uint32_t> Pixels;
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
 
     void Resize(int width, int height, std::uint32_t fill);
-    std::uint32_t At(int x, int y) const { return Pixels[Index(x, y)]; }
+    std::uint32_t At(int x, int y) const { return pixels[Index(x, y)]; }
     std::size_t Index(int x, int y) const {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) +
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
                static_cast<std::size_t>(x);
     }
 };
@@ -33,14 +33,14 @@ struct GifPicture {
 // A black-and-white picture, one byte a pixel: 1 (white) where the picture is
 // transparent, 0 (black) where it is opaque.
 struct GifMask {
-    int Width = 0;
-    int Height = 0;
-    std::vector<std::uint8_t> Bits;
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> bits;
 
     void Resize(int width, int height, std::uint8_t fill);
-    bool IsWhite(int x, int y) const { return Bits[Index(x, y)] != 0; }
+    bool IsWhite(int x, int y) const { return bits[Index(x, y)] != 0; }
     std::size_t Index(int x, int y) const {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) +
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
                static_cast<std::size_t>(x);
     }
 };
@@ -59,7 +59,7 @@ inline constexpr std::int64_t kGifMaxBytes = std::int64_t{256} * 1024 * 1024;
 // The most memory the pictures of the whole process may take together, counted as above
 // for each decoder alive: two windows that show one hostile picture must not take twice
 // as much. A file that would pass it is read up to the frame that would, and says so
-// (LimitReached).
+// (limitReached).
 inline constexpr std::int64_t kGifProcessMaxBytes = std::int64_t{300} * 1000 * 1000;
 // What the decoders alive hold of that now.
 std::int64_t GifProcessBytes();
@@ -93,41 +93,41 @@ class GifDecoder;
 // One image of the file.
 class GifFrame {
   public:
-    explicit GifFrame(const GifDecoder& owner) : Owner(&owner) {}
+    explicit GifFrame(const GifDecoder& frameOwner) : owner(&frameOwner) {}
 
-    int Left = 0;
-    int Top = 0;
-    int Width = 0;
-    int Height = 0;
-    const GifDecoder* Owner;
-    int TableBits = 0;
-    int Delay = 1; // milliseconds, at least 1
-    std::uint8_t Disposal = 0;
-    bool HasLocalTable = false;
-    bool Interlaced = false;
-    bool Transparent = false;
-    std::uint8_t TransparentIndex = 0;
-    std::unique_ptr<GifColourTable> LocalTable; // only when HasLocalTable
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    const GifDecoder* owner;
+    int tableBits = 0;
+    int delay = 1; // milliseconds, at least 1
+    std::uint8_t disposal = 0;
+    bool hasLocalTable = false;
+    bool interlaced = false;
+    bool transparent = false;
+    std::uint8_t transparentIndex = 0;
+    std::unique_ptr<GifColourTable> localTable; // only when hasLocalTable
 
     // Rows of colour indices, Width bytes each, and (when Transparent) rows of mask
     // bits, 1 where the pixel is transparent, first pixel in the top bit, each row
     // padded to a whole byte.
-    std::vector<std::uint8_t> IndexRaster;
-    std::size_t IndexRowLength = 0;
-    std::vector<std::uint8_t> MaskRaster;
-    std::size_t MaskRowLength = 0;
+    std::vector<std::uint8_t> indexRaster;
+    std::size_t indexRowLength = 0;
+    std::vector<std::uint8_t> maskRaster;
+    std::size_t maskRowLength = 0;
 
     const GifColourTable& ColourTable() const;
     // The display colour of each index; entries the table does not hold are black.
     std::array<std::uint32_t, 256> Palette() const;
     bool IsTransparent(int x, int y) const {
-        return Transparent && ((MaskRaster[MaskRowLength * static_cast<std::size_t>(y) +
+        return transparent && ((maskRaster[maskRowLength * static_cast<std::size_t>(y) +
                                            static_cast<std::size_t>(x >> 3)] >>
                                 (7 - (x & 7))) &
                                1) != 0;
     }
     // The memory the rasters take.
-    std::size_t RasterBytes() const { return IndexRaster.size() + MaskRaster.size(); }
+    std::size_t RasterBytes() const { return indexRaster.size() + maskRaster.size(); }
 
     // Reads the image at the reader (on its separator), with the graphic control
     // extension that precedes it, into the rasters. False when there is no whole image
@@ -149,35 +149,35 @@ class GifDecoder {
     GifDecoder(const GifDecoder&) = delete;
     GifDecoder& operator=(const GifDecoder&) = delete;
 
-    std::vector<GifFrame> Frames; // file order; frame number n is Frames[n - 1]
-    int ScreenWidth = 0;
-    int ScreenHeight = 0;
-    int ImageWidth = 0; // the logical screen grown by frames that reach beyond it
-    int ImageHeight = 0;
-    GifColourTable GlobalTable{};
-    int GlobalBits = 0;
-    int LoopCount = 1; // 0 loops for ever
-    bool AnyTransparent = false;
-    std::array<std::uint8_t, 6> PendingControl{};
+    std::vector<GifFrame> frames; // file order; frame number n is frames[n - 1]
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int imageWidth = 0; // the logical screen grown by frames that reach beyond it
+    int imageHeight = 0;
+    GifColourTable globalTable{};
+    int globalBits = 0;
+    int loopCount = 1; // 0 loops for ever
+    bool anyTransparent = false;
+    std::array<std::uint8_t, 6> pendingControl{};
     // The memory limit of the frames together with their composition.
-    std::int64_t MaxBytes = kGifMaxBytes;
+    std::int64_t maxBytes = kGifMaxBytes;
     // The smallest rectangle holding every frame: all the composition ever changes.
-    int DrawnLeft = 0;
-    int DrawnTop = 0;
-    int DrawnRight = 0;
-    int DrawnBottom = 0;
+    int drawnLeft = 0;
+    int drawnTop = 0;
+    int drawnRight = 0;
+    int drawnBottom = 0;
     // The largest frame area that restores to previous, in pixels.
-    std::int64_t LargestSavedArea = 0;
+    std::int64_t largestSavedArea = 0;
     // What the frames' rasters take together.
-    std::int64_t RasterBytes = 0;
-    // Set when a frame was left unread because it would pass MaxBytes or the process's
+    std::int64_t rasterBytes = 0;
+    // Set when a frame was left unread because it would pass maxBytes or the process's
     // limit; the frames before it are kept.
-    mutable bool LimitReached = false; // set while a frame is weighed (Affords)
+    mutable bool limitReached = false; // set while a frame is weighed (Affords)
 
-    int FrameCount() const { return static_cast<int>(Frames.size()); }
+    int FrameCount() const { return static_cast<int>(frames.size()); }
     // Whether a frame of this placement, disposal and raster size keeps the file within
-    // MaxBytes, together with the frames read before it.
-    bool Affords(const GifFrame& frame, std::int64_t rasterBytes) const;
+    // maxBytes, together with the frames read before it.
+    bool Affords(const GifFrame& frame, std::int64_t frameBytes) const;
 
     // False for empty data or data that does not begin with "GIF". Otherwise reads
     // frames up to the trailer, an unknown block, the 257th image or the end of the

@@ -6,12 +6,12 @@ namespace marloven {
 GifPicture FramePicture(const GifFrame& frame) {
     const std::array<std::uint32_t, 256> palette = frame.Palette();
     GifPicture image;
-    image.Resize(frame.Width, frame.Height, kGifBlack);
-    for (int y = 0; y < frame.Height; ++y) {
-        for (int x = 0; x < frame.Width; ++x) {
+    image.Resize(frame.width, frame.height, kGifBlack);
+    for (int y = 0; y < frame.height; ++y) {
+        for (int x = 0; x < frame.width; ++x) {
             if (!frame.IsTransparent(x, y)) {
-                image.Pixels[image.Index(x, y)] =
-                    palette[frame.IndexRaster[frame.IndexRowLength * y + x]];
+                image.pixels[image.Index(x, y)] =
+                    palette[frame.indexRaster[frame.indexRowLength * y + x]];
             }
         }
     }
@@ -20,10 +20,10 @@ GifPicture FramePicture(const GifFrame& frame) {
 
 GifMask FrameMask(const GifFrame& frame) {
     GifMask mask;
-    mask.Resize(frame.Width, frame.Height, 0);
-    for (int y = 0; y < frame.Height; ++y) {
-        for (int x = 0; x < frame.Width; ++x) {
-            mask.Bits[mask.Index(x, y)] = frame.IsTransparent(x, y) ? 1 : 0;
+    mask.Resize(frame.width, frame.height, 0);
+    for (int y = 0; y < frame.height; ++y) {
+        for (int x = 0; x < frame.width; ++x) {
+            mask.bits[mask.Index(x, y)] = frame.IsTransparent(x, y) ? 1 : 0;
         }
     }
     return mask;

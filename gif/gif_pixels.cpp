@@ -48,14 +48,14 @@ class PixelSink {
   public:
     PixelSink(const GifFrame& frame, std::uint8_t* indexRaster, std::size_t indexRowLength,
               std::uint8_t* maskRaster, std::size_t maskRowLength)
-        : frame_(frame), rows_(frame.Height, frame.Interlaced), indexRaster_(indexRaster),
+        : frame_(frame), rows_(frame.height, frame.interlaced), indexRaster_(indexRaster),
           indexRowLength_(indexRowLength), maskRaster_(maskRaster), maskRowLength_(maskRowLength) {}
 
     bool Full() const { return rows_.Done(); }
 
     // Where count pixels go when they fit in the current row, or null; Advance follows.
     std::uint8_t* Room(std::size_t count) {
-        if (rows_.Done() || count > static_cast<std::size_t>(frame_.Width - column_)) {
+        if (rows_.Done() || count > static_cast<std::size_t>(frame_.width - column_)) {
             return nullptr;
         }
         return indexRaster_ + indexRowLength_ * static_cast<std::size_t>(rows_.Row()) +
@@ -64,7 +64,7 @@ class PixelSink {
 
     void Advance(std::size_t count) {
         column_ += static_cast<int>(count);
-        if (column_ == frame_.Width) {
+        if (column_ == frame_.width) {
             EndRow();
         }
     }
@@ -73,7 +73,7 @@ class PixelSink {
         while (count > 0 && !rows_.Done()) {
             std::uint8_t* row = indexRaster_ + indexRowLength_ * rows_.Row();
             const std::size_t taken =
-                std::min(count, static_cast<std::size_t>(frame_.Width - column_));
+                std::min(count, static_cast<std::size_t>(frame_.width - column_));
             std::memcpy(row + column_, pixels, taken);
             pixels += taken;
             count -= taken;
@@ -96,13 +96,13 @@ class PixelSink {
     }
 
     void MarkTransparent(int from, int to) {
-        if (!frame_.Transparent) {
+        if (!frame_.transparent) {
             return;
         }
         const std::uint8_t* row = indexRaster_ + indexRowLength_ * rows_.Row();
         std::uint8_t* mask = maskRaster_ + maskRowLength_ * rows_.Row();
         for (int x = from; x < to; ++x) {
-            if (row[x] == frame_.TransparentIndex) {
+            if (row[x] == frame_.transparentIndex) {
                 mask[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
             }
         }
@@ -283,11 +283,11 @@ void GifFrame::DecodePixels(GifReader& in, std::vector<std::uint8_t>& data) {
     const int minimumCodeSize = in.Peek();
     in.Skip(1);
     in.GatherSubBlocks(data);
-    if (minimumCodeSize < 0 || minimumCodeSize > kMaxMinimumCodeSize || Width == 0 || Height == 0) {
+    if (minimumCodeSize < 0 || minimumCodeSize > kMaxMinimumCodeSize || width == 0 || height == 0) {
         return;
     }
     CodeReader codes(data);
-    PixelSink sink(*this, IndexRaster.data(), IndexRowLength, MaskRaster.data(), MaskRowLength);
+    PixelSink sink(*this, indexRaster.data(), indexRowLength, maskRaster.data(), maskRowLength);
     LzwDecoder decoder(minimumCodeSize);
     decoder.Run(codes, sink);
     sink.Finish();

@@ -8,10 +8,10 @@
 #include "core/launch.h"
 #include "core/program_kind.h"
 #include "core/text.h"
-#include "launcher/text_conversions.h"
 #include "os/os_file.h"
 #include "platform/dos_support.h"
 #include "platform/ending.h"
+#include "qt_text/text_conversions.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -307,7 +307,7 @@ RunResult DosEngineRunner::Run(const GameStart& command) {
     const RunResult result = system_->Run(
         {prepared.dosbox, DosboxArguments(configuration.string(), prepared.playersConfiguration),
          command.directory, output.string(),
-         [&stop](std::function<void()> end) { stop = std::move(end); }});
+         [&stop](std::function<void()> end) { stop = std::move(end); }, relay != nullptr});
     watch.reset();
     if (result.outcome == RunOutcome::NotFound || result.outcome == RunOutcome::CouldNotStart) {
         return {RunOutcome::Refused, *DosboxProgramRefusal(std::string())};

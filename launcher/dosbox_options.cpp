@@ -3,7 +3,7 @@
 
 #include "launcher/dos_engine.h"
 #include "launcher/launcher_settings.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 #include <array>
 #include <utility>

@@ -18,13 +18,13 @@ struct KeyDeclaration {
     QVariant defaultValue;
 };
 
-const std::array<KeyDeclaration, 15>& Declarations() {
-    static const DosboxSettings dosbox;
-    static const std::array<KeyDeclaration, 15> declarations{{
+const std::array<KeyDeclaration, 16>& Declarations() {
+    static const DosboxSettings kDosbox;
+    static const std::array<KeyDeclaration, 16> kDeclarations{{
         {LauncherKey::LastGameDirectory, "game/directory", QString()},
         {LauncherKey::DosboxPath, "DOSBox/Path", QString()},
         {LauncherKey::DosboxUse, "DOSBox/Use", QStringLiteral("automatic")},
-        {LauncherKey::DosboxFullScreen, "DOSBox/FullScreen", dosbox.fullScreen},
+        {LauncherKey::DosboxFullScreen, "DOSBox/FullScreen", kDosbox.fullScreen},
         {LauncherKey::DosboxPlayersConfiguration, "DOSBox/PlayersConfiguration", QString()},
         {LauncherKey::ModemAnswerPort, "ModemAnswer/Port", kDefaultModemListenPort},
         {LauncherKey::NullModemSide, "NullModem/Side", QStringLiteral("host")},
@@ -36,8 +36,9 @@ const std::array<KeyDeclaration, 15>& Declarations() {
         {LauncherKey::DialNumber, "ModemDial/Number", QString()},
         {LauncherKey::RouterAsk, "Router/Ask", true},
         {LauncherKey::RouterMapping, "Router/Mapping", QString()},
+        {LauncherKey::PlainPeersJoin, "Link/PlainPeersJoin", false},
     }};
-    return declarations;
+    return kDeclarations;
 }
 
 const KeyDeclaration& Declaration(LauncherKey key) {

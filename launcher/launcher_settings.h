@@ -27,8 +27,9 @@ enum class LauncherKey {
     IpxHost,
     IpxPort,
     DialNumber,
-    RouterAsk,     // whether hosting asks the home router to forward the port
-    RouterMapping, // what the router forwards now, removed at the next start after a crash
+    RouterAsk,      // whether hosting asks the home router to forward the port
+    RouterMapping,  // what the router forwards now, removed at the next start after a crash
+    PlainPeersJoin, // whether a hosted game lets players without Marloven join
 };
 
 class LauncherSettings {

@@ -3,7 +3,7 @@
 
 #include "core/named_start.h"
 #include "launcher/launcher_settings.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 namespace marloven {
 
@@ -53,6 +53,7 @@ InternetLink LoadLinkChoice(const LauncherSettings& settings, LaunchMode mode) {
         link.address = ReadAddress(settings, LauncherKey::DialNumber, kDosboxModemDialPort);
         return link;
     }
+    link.plainPeersJoin = settings.Get(LauncherKey::PlainPeersJoin).toBool();
     bool number = false;
     link.address.port = settings.Get(keys.port).toInt(&number);
     if (!number || link.address.port < 1 || link.address.port > kHighestPort) {
@@ -73,6 +74,10 @@ void SaveLinkChoice(LauncherSettings& settings, const InternetLink& link) {
     }
     const LinkKeys keys = KeysOf(link.mode);
     settings.Set(keys.port, link.address.port);
+    // Only the modem and the cable ask it: the tunnel always needs Marloven.
+    if (!LinkReaches(link) && link.mode != LaunchMode::Network) {
+        settings.Set(LauncherKey::PlainPeersJoin, link.plainPeersJoin);
+    }
     if (ChoosesSide(link.mode)) {
         settings.Set(keys.side, link.side == LinkSide::Join ? "join" : "host");
         settings.Set(keys.host, MessageText(ShowLinkHost(link.address)));

@@ -12,7 +12,8 @@ class LauncherSettings;
 
 // What the player chose for a link through DOSBox the last time, kept with the
 // launcher's own settings: the answering port; for the null-modem cable and for the
-// network, hosting or joining, the host's address and the port. What was never set
+// network, hosting or joining, the host's address and the port; whether a hosted modem or
+// cable game lets players without Marloven join. What was never set
 // reads as hosting on the default port. Only the choice is filled in: the COM port
 // comes from the modem page.
 InternetLink LoadLinkChoice(const LauncherSettings& settings, LaunchMode mode);

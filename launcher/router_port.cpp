@@ -3,8 +3,8 @@
 
 #include "comm/link_address.h"
 #include "launcher/launcher_settings.h"
-#include "launcher/text_conversions.h"
 #include "link/relay.h"
+#include "qt_text/text_conversions.h"
 
 namespace marloven {
 
@@ -94,11 +94,13 @@ void RouterPort::Note() {
     }
 }
 
+// Announced once the answer is known, whoever read it first: a router that answers
+// while the window is being made must not leave it saying that the router is asked.
 void RouterPort::Poll() {
-    const bool known = answer_.has_value();
     const bool silent = mapping_->RouterSilent();
-    if (Answer() && (!known || silent != silent_)) {
+    if (Answer() && (!announced_ || silent != silent_)) {
         poll_.setInterval(kAfterAnswerMs);
+        announced_ = true;
         silent_ = silent;
         emit Answered();
     }

@@ -56,6 +56,8 @@ class RouterPort : public QObject {
     std::optional<RouterAnswer> answer_;
     QString noted_;
     bool silent_ = false;
+    // Whether Answered was sent: the window may read the answer before, at its making.
+    bool announced_ = false;
     QTimer poll_;
 };
 

@@ -7,7 +7,7 @@
 #include "core/game_file.h"
 #include "core/named_start.h"
 #include "launcher/link_settings.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 #include <ostream>
 

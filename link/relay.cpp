@@ -3,13 +3,19 @@
 
 #include "link/relay_parts.h"
 
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
+#include <QCryptographicHash>
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QMessageAuthenticationCode>
 #include <QNetworkInterface>
+#include <QRandomGenerator>
 #include <QTcpServer>
+#include <QTimer>
 #include <QUdpSocket>
+#include <array>
+#include <cstring>
 
 namespace marloven {
 
@@ -38,6 +44,45 @@ bool Reachable(const QHostAddress& address) {
     return !address.isLoopback() && !address.isLinkLocal() && !address.isMulticast();
 }
 
+std::string_view View(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+QByteArray Bytes(std::string_view text) {
+    return {text.data(), static_cast<qsizetype>(text.size())};
+}
+
+// A fresh code at each hosting start, from the system's source of randomness.
+GameCode FreshGameCode() {
+    std::array<quint32, 2> words{};
+    QRandomGenerator::system()->fillRange(words.data(), words.size());
+    std::array<std::uint8_t, kGameCodeBytes> bytes{};
+    std::memcpy(bytes.data(), words.data(), bytes.size());
+    return MakeGameCode(bytes);
+}
+
+QByteArray Answer(const GameCode& code, ProofSide side, const QByteArray& hostNonce,
+                  const QByteArray& joinerNonce) {
+    const QByteArray key(reinterpret_cast<const char*>(code.bytes.data()),
+                         static_cast<qsizetype>(code.bytes.size()));
+    return QMessageAuthenticationCode::hash(
+        Bytes(AnswerInput(side, View(hostNonce), View(joinerNonce))), key,
+        QCryptographicHash::Sha256);
+}
+
+// Compares every byte whatever the first difference, so that the time taken tells a
+// stranger nothing of how much of an answer was right.
+bool SameAnswer(const QByteArray& a, const QByteArray& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    char difference = 0;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        difference = static_cast<char>(difference | (a[i] ^ b[i]));
+    }
+    return difference == 0;
+}
+
 } // namespace
 
 RelayPlan PlanRelay(const InternetLink& link) {
@@ -50,6 +95,10 @@ RelayPlan PlanRelay(const InternetLink& link) {
     plan.remote = link.address;
     plan.driverCallsAgain = link.mode == LaunchMode::Dial;
     plan.dosboxConnects = !DosboxListens(link);
+    plan.code = link.code;
+    // The tunnel's host lets no one in unproven: a plain DOSBox source there would be any
+    // address at all, forged ones too.
+    plan.plainPeersJoin = link.plainPeersJoin && plan.transport == LinkTransport::Tcp;
     if (link.mode == LaunchMode::Answer) {
         plan.waitingFor = QStringLiteral("a call");
     } else if (link.mode == LaunchMode::Network) {
@@ -68,6 +117,31 @@ QString DescribePeer(const QHostAddress& address, int port) {
     const QString host = shown.toString();
     return MessageText(ShowLinkAddress(
         {NarrowText(host), port, shown.protocol() == QAbstractSocket::IPv6Protocol}));
+}
+
+QString StrangersText(int count) {
+    return count == 1 ? QStringLiteral("1 stranger turned away")
+                      : QStringLiteral("%1 strangers turned away").arg(count);
+}
+
+QByteArray RandomNonce() {
+    QByteArray nonce(kNonceBytes, '\0');
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(nonce.data()),
+                                          kNonceBytes / sizeof(quint32));
+    return nonce;
+}
+
+QByteArray ProofFrameBytes(ProofFrame kind, const QByteArray& body) {
+    return Bytes(MakeFrame(kind, View(body)));
+}
+
+std::optional<QByteArray> ProofFrameBody(const QByteArray& bytes, ProofFrame kind) {
+    const auto body = FrameBody(View(bytes), kind);
+    return body ? std::optional(Bytes(*body)) : std::nullopt;
+}
+
+bool MayBeMagic(const QByteArray& firstBytes) {
+    return MayBeMagic(View(firstBytes));
 }
 
 int FreeLocalPort(LinkTransport transport) {
@@ -115,6 +189,11 @@ QString CouldNotReach(const RelayPlan& plan, TryEnd end) {
         return QStringLiteral("Could not reach %1: unreachable. This machine has no way to that "
                               "network; check the address and this machine's connection.")
             .arg(address);
+    case TryEnd::CodeRefused:
+        return QStringLiteral("The host at %1 did not take the game code. Check the code with "
+                              "the host, then join again.")
+            .arg(address);
+    case TryEnd::Closed:
     case TryEnd::HungUp:
         break;
     }
@@ -142,7 +221,11 @@ void HostLookup::Finish(const QList<QHostAddress>& addresses) {
     }
 }
 
-Relay::Relay(RelayPlan plan) : plan_(std::move(plan)) {}
+Relay::Relay(RelayPlan plan)
+    : plan_(std::move(plan)),
+      code_(plan_.side == LinkSide::Host ? std::optional(FreshGameCode()) : plan_.code) {
+    proofClock_.start();
+}
 
 Relay::~Relay() = default;
 
@@ -165,6 +248,42 @@ QStringList Relay::AddressesToTell() const {
 
 std::optional<std::string> Relay::HostingRefusal() const {
     return HostingPortRefusal(plan_.publicPort);
+}
+
+void Relay::CountStranger() {
+    emit TurnedAway(++strangers_);
+}
+
+std::int64_t Relay::ProofWaitMs() {
+    return limiter_.WaitMs(proofClock_.elapsed());
+}
+
+bool Relay::ProofHolds(const ProofParts& parts) {
+    const bool holds = code_ && SameAnswer(Bytes(parts.answer),
+                                           Answer(*code_, ProofSide::Joiner, Bytes(parts.hostNonce),
+                                                  Bytes(parts.joinerNonce)));
+    if (!holds) {
+        limiter_.Failed(proofClock_.elapsed());
+    }
+    return holds;
+}
+
+QByteArray Relay::AcceptedFrame(const ProofParts& parts) const {
+    return ProofFrameBytes(
+        ProofFrame::Accepted,
+        Answer(*code_, ProofSide::Host, Bytes(parts.hostNonce), Bytes(parts.joinerNonce)));
+}
+
+QByteArray Relay::ProofFrameFor(const QByteArray& hostNonce, const QByteArray& joinerNonce) const {
+    const QByteArray answer = Answer(*code_, ProofSide::Joiner, hostNonce, joinerNonce);
+    return ProofFrameBytes(ProofFrame::Proof, Bytes(ProofBody({std::string(View(hostNonce)),
+                                                               std::string(View(joinerNonce)),
+                                                               std::string(View(answer))})));
+}
+
+bool Relay::HostAnswerHolds(const QByteArray& answer, const QByteArray& hostNonce,
+                            const QByteArray& joinerNonce) const {
+    return code_ && SameAnswer(answer, Answer(*code_, ProofSide::Host, hostNonce, joinerNonce));
 }
 
 void Relay::SetProgress(const QString& text) {
@@ -223,6 +342,32 @@ void JoinRelay::StopTry() {
     trying_ = false;
     tryTimer_.stop();
     ticker_.stop();
+}
+
+void JoinRelay::NeedCode(std::function<void()> then) {
+    StopTry();
+    SetProgress(
+        QStringLiteral("The host at %1 asks for its game code").arg(AddressText(plan_.remote)));
+    // Out of the socket's handler: the question runs an event loop of its own.
+    QTimer::singleShot(0, this, [this, then = std::move(then)] {
+        const auto code = askCode_ ? askCode_() : std::nullopt;
+        if (!code) {
+            Fail(QStringLiteral("The host at %1 asks for its game code, and none was given: the "
+                                "join was cancelled.")
+                     .arg(AddressText(plan_.remote)));
+            return;
+        }
+        code_ = code;
+        codeTyped_ = true;
+        StartTry();
+        then();
+    });
+}
+
+void JoinRelay::CodeRefused() {
+    if (codeTyped_) {
+        code_.reset();
+    }
 }
 
 void JoinRelay::ShowWhere() {

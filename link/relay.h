@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "comm/game_code.h"
 #include "comm/internet_link.h"
 #include "comm/link_address.h"
+#include "comm/link_proof.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +38,11 @@ struct RelayPlan {
     bool driverCallsAgain = false;
     // How long one try waits for the host to answer.
     int tryMs = 10000;
+    // Joining: the host's game code, when the start has it.
+    std::optional<GameCode> code;
+    // Hosting: a peer that does not begin the handshake is carried as plain DOSBox
+    // rather than turned away.
+    bool plainPeersJoin = false;
     // How the player names the start in the texts: "a call", "the other player", ...
     QString waitingFor = QStringLiteral("the other player");
     QString joining = QStringLiteral("Joining");
@@ -53,6 +62,8 @@ class Relay : public QObject {
   public:
     // How long a player who has arrived waits for DOSBox to take the link.
     static constexpr int kDosboxReadyMs = 30000;
+    // How long a peer has to prove the game code, from its first contact.
+    static constexpr int kProofMs = 5000;
     // The host's tunnel tells players apart by their address: one local end for each,
     // and eight players at most, the host included.
     static constexpr int kMostPlayers = 8;
@@ -80,6 +91,15 @@ class Relay : public QObject {
     QString Failure() const { return failure_; }
     // Closes every socket; nothing is carried afterwards.
     virtual void Close() = 0;
+    // Hosting: the start's own game code, fresh at each start, which joiners prove.
+    std::optional<GameCode> Code() const { return code_; }
+    // Hosting: the peers that failed the proof, said nothing in time or were not
+    // Marloven where only Marloven may join.
+    int StrangersTurnedAway() const { return strangers_; }
+    bool PlainPeersJoin() const { return plan_.plainPeersJoin; }
+    // Joining without a code: what asks the player for the host's, once the host asks
+    // for it; nothing when the player cancels.
+    void AskCodeWith(std::function<std::optional<GameCode>()> ask) { askCode_ = std::move(ask); }
 
   signals:
     void Progressed(const QString& text);
@@ -89,6 +109,8 @@ class Relay : public QObject {
     void TryFailed(const QString& message);
     // Nothing more can come of the link; DOSBox's start should end.
     void Failed(const QString& message);
+    // Hosting: one more stranger was turned away; `count` in all.
+    void TurnedAway(int count);
 
   protected:
     explicit Relay(RelayPlan plan);
@@ -97,9 +119,25 @@ class Relay : public QObject {
     void FailTry(const QString& message);
     void Fail(const QString& message);
     std::optional<std::string> HostingRefusal() const;
+    void CountStranger();
+
+    // Hosting: how long a proof must wait before it may be checked (0: now), so that the
+    // code cannot be guessed (TryLimiter).
+    std::int64_t ProofWaitMs();
+    // Whether the joiner's answer is the code's for the nonces; a failure counts against
+    // the limiter.
+    bool ProofHolds(const ProofParts& parts);
+    // Hosting: the frame that tells a proven joiner the host knows the code too.
+    QByteArray AcceptedFrame(const ProofParts& parts) const;
+    // Joining: the proof of the code for the host's challenge.
+    QByteArray ProofFrameFor(const QByteArray& hostNonce, const QByteArray& joinerNonce) const;
+    bool HostAnswerHolds(const QByteArray& answer, const QByteArray& hostNonce,
+                         const QByteArray& joinerNonce) const;
 
     RelayPlan plan_;
     int dosboxPort_ = 0;
+    std::optional<GameCode> code_;
+    std::function<std::optional<GameCode>()> askCode_;
 
   private:
     QString progress_;
@@ -107,6 +145,9 @@ class Relay : public QObject {
     QString failure_;
     bool up_ = false;
     bool over_ = false;
+    int strangers_ = 0;
+    TryLimiter limiter_;
+    QElapsedTimer proofClock_;
 };
 
 std::unique_ptr<Relay> MakeRelay(const RelayPlan& plan);
@@ -121,5 +162,7 @@ OpenedRelay OpenRelay(const InternetLink& link);
 
 // Texts shared with the windows.
 QString DescribePeer(const QHostAddress& address, int port);
+// "1 stranger turned away", "2 strangers turned away".
+QString StrangersText(int count);
 
 } // namespace marloven

@@ -16,7 +16,13 @@
 namespace marloven {
 
 // How a try at the host ended.
-enum class TryEnd { Refused, NoAnswer, NoSuchHost, Unreachable, HungUp };
+enum class TryEnd { Refused, NoAnswer, NoSuchHost, Unreachable, CodeRefused, Closed, HungUp };
+
+// The handshake's bytes as Qt holds them (comm/link_proof.h).
+QByteArray RandomNonce();
+QByteArray ProofFrameBytes(ProofFrame kind, const QByteArray& body = {});
+std::optional<QByteArray> ProofFrameBody(const QByteArray& bytes, ProofFrame kind);
+bool MayBeMagic(const QByteArray& firstBytes);
 
 // A free port on 127.0.0.1 for DOSBox's end, or 0.
 int FreeLocalPort(LinkTransport transport);
@@ -60,6 +66,12 @@ class JoinRelay : public Relay {
     virtual void NoSuchHost() {}
     // The try's bound has passed without an answer.
     virtual void NoAnswer() = 0;
+    // The host asked for its code and the start has none: asks the player, out of the
+    // handler that heard the host, then goes on with `then`; a player's Cancel ends the
+    // link.
+    void NeedCode(std::function<void()> then);
+    // The host did not take the code: one the player typed is asked again at the next try.
+    void CodeRefused();
     void StartTry();
     void StopTry();
     bool Trying() const { return trying_; }
@@ -75,6 +87,7 @@ class JoinRelay : public Relay {
     QTimer ticker_;
     QElapsedTimer clock_;
     bool trying_ = false;
+    bool codeTyped_ = false;
 };
 
 std::unique_ptr<Relay> MakeTcpHostRelay(const RelayPlan& plan);

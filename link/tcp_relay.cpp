@@ -9,6 +9,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <list>
+#include <vector>
 
 namespace marloven {
 
@@ -131,12 +133,29 @@ class Pipe : public QObject {
     bool over_ = false;
 };
 
+// What the launcher reads of a peer before it has proven the code: the largest frame,
+// and not a byte more is taken from the system while the peer is a stranger.
+constexpr qint64 kGreetingBytes = 128;
+// Peers greeted at once; one more drops the one greeted longest, so that silent strangers
+// cannot keep the invited player out.
+constexpr std::size_t kMostGreeted = 4;
+// Hosting with plain DOSBox let in: a peer that says nothing this long is taken for one,
+// whose driver speaks only once linked. A Marloven joiner says hello at once.
+constexpr int kPlainSilenceMs = 1000;
+// Joining: a host that says nothing this long after the hello is plain DOSBox, not
+// Marloven (which challenges at once): the link is carried as it is.
+constexpr int kPlainHostSilenceMs = 3000;
+constexpr int kGreetTickMs = 100;
+
 // Hosting: the public port takes one player at a time and reaches DOSBox for each:
 // the answering modem by connecting to where it listens, the cable by the connection
-// DOSBox made to the launcher's end at its start.
+// DOSBox made to the launcher's end at its start. Only a peer that proved the game code
+// (or plain DOSBox, where the host lets it join) gets that far.
 class TcpHostRelay : public Relay {
   public:
-    explicit TcpHostRelay(const RelayPlan& plan) : Relay(plan) {}
+    explicit TcpHostRelay(const RelayPlan& plan) : Relay(plan) {
+        connect(&greetTicker_, &QTimer::timeout, this, [this] { GreetTick(); });
+    }
 
     std::optional<std::string> Open() override {
         if (auto refusal = HostingRefusal()) {
@@ -163,8 +182,12 @@ class TcpHostRelay : public Relay {
     }
 
     void Close() override {
+        greetTicker_.stop();
         server_.close();
         dosboxEnd_.close();
+        while (!greeted_.empty()) {
+            Drop(greeted_.front().socket, false);
+        }
         if (pipe_) {
             pipe_->End();
         }
@@ -174,6 +197,14 @@ class TcpHostRelay : public Relay {
     }
 
   private:
+    // A peer on the public port that has not proven the code yet.
+    struct Greeted {
+        QPointer<QTcpSocket> socket;
+        QElapsedTimer since;
+        QByteArray hostNonce; // empty until its hello
+        QByteArray joinerNonce;
+    };
+
     void Wait() {
         const QStringList told = AddressesToTell();
         SetProgress(QStringLiteral("Waiting for %1 on port %2 \u2014 tell: %3")
@@ -205,18 +236,144 @@ class TcpHostRelay : public Relay {
                 remote->deleteLater();
                 continue;
             }
-            const QString peer = DescribePeer(remote->peerAddress(), remote->peerPort());
-            QTcpSocket* local = plan_.dosboxConnects ? dosbox_.data() : new QTcpSocket;
-            dosbox_ = nullptr;
-            pipe_ = new Pipe(this, local, remote);
-            pipe_->firstFromRemote = [this, peer] { MarkUp(peer); };
-            pipe_->keepsLocal = plan_.dosboxConnects;
-            pipe_->ended = [this](QTcpSocket* kept) { Ended(kept); };
-            SetProgress(QStringLiteral("Linking with %1").arg(peer));
-            if (!plan_.dosboxConnects) {
-                dosboxWait_.start();
-                ReachDosbox(pipe_);
+            if (greeted_.size() >= kMostGreeted) {
+                Drop(greeted_.front().socket, true);
             }
+            remote->setParent(this);
+            remote->setReadBufferSize(kGreetingBytes);
+            greeted_.push_back({remote, {}, {}, {}});
+            greeted_.back().since.start();
+            connect(remote, &QTcpSocket::readyRead, this, [this, remote] { Greet(remote); });
+            // A peer that leaves by itself was not turned away.
+            connect(remote, &QTcpSocket::disconnected, this,
+                    [this, remote] { Drop(remote, false); });
+            greetTicker_.start(kGreetTickMs);
+        }
+    }
+
+    Greeted* Find(const QTcpSocket* socket) {
+        for (Greeted& greeted : greeted_) {
+            if (greeted.socket == socket) {
+                return &greeted;
+            }
+        }
+        return nullptr;
+    }
+
+    // Reads the peer's frames as far as they have come: hello, then proof.
+    void Greet(QTcpSocket* socket) {
+        Greeted* greeted = Find(socket);
+        if (greeted == nullptr) {
+            return;
+        }
+        if (greeted->hostNonce.isEmpty()) {
+            const qint64 size = static_cast<qint64>(FrameSize(ProofFrame::Hello));
+            const QByteArray first = socket->peek(size);
+            if (!MayBeMagic(first)) {
+                if (plan_.plainPeersJoin) {
+                    Link(socket);
+                } else {
+                    Drop(socket, true);
+                }
+                return;
+            }
+            if (first.size() < size) {
+                return;
+            }
+            const auto hello = ProofFrameBody(socket->read(size), ProofFrame::Hello);
+            if (!hello) {
+                Drop(socket, true);
+                return;
+            }
+            greeted->joinerNonce = *hello;
+            greeted->hostNonce = RandomNonce();
+            socket->write(ProofFrameBytes(ProofFrame::Challenge, greeted->hostNonce));
+            return;
+        }
+        const qint64 size = static_cast<qint64>(FrameSize(ProofFrame::Proof));
+        // A proof that must wait stays unread; the ticker comes back for it.
+        if (socket->bytesAvailable() < size || ProofWaitMs() > 0) {
+            return;
+        }
+        const auto body = ProofFrameBody(socket->read(size), ProofFrame::Proof);
+        const auto parts =
+            body ? ReadProofBody({body->constData(), std::size_t(body->size())}) : std::nullopt;
+        if (!parts || parts->hostNonce != greeted->hostNonce.toStdString() ||
+            parts->joinerNonce != greeted->joinerNonce.toStdString() || !ProofHolds(*parts)) {
+            socket->write(ProofFrameBytes(ProofFrame::Refused));
+            Drop(socket, true);
+            return;
+        }
+        socket->write(AcceptedFrame(*parts));
+        Link(socket);
+    }
+
+    void GreetTick() {
+        std::vector<QPointer<QTcpSocket>> sockets;
+        for (const Greeted& greeted : greeted_) {
+            sockets.push_back(greeted.socket);
+        }
+        for (const QPointer<QTcpSocket>& socket : sockets) {
+            Greeted* greeted = socket ? Find(socket) : nullptr;
+            if (greeted == nullptr) {
+                continue;
+            }
+            const qint64 since = greeted->since.elapsed();
+            if (plan_.plainPeersJoin && greeted->hostNonce.isEmpty() &&
+                socket->bytesAvailable() == 0 && since > kPlainSilenceMs) {
+                Link(socket);
+            } else if (since > kProofMs) {
+                Drop(socket, true);
+            } else {
+                Greet(socket);
+            }
+        }
+        if (greeted_.empty()) {
+            greetTicker_.stop();
+        }
+    }
+
+    // Turned away: what was written (a refusal) leaves before the socket closes.
+    void Drop(QTcpSocket* socket, bool turnedAway) {
+        std::erase_if(greeted_, [socket](const Greeted& greeted) {
+            return greeted.socket == socket || greeted.socket.isNull();
+        });
+        if (socket == nullptr) {
+            return;
+        }
+        socket->disconnect(this);
+        if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() > 0) {
+            connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+            socket->disconnectFromHost();
+        } else {
+            socket->abort();
+            socket->deleteLater();
+        }
+        if (turnedAway) {
+            CountStranger();
+        }
+    }
+
+    // The peer proved the code (or is plain DOSBox, let in): it takes the link, and the
+    // others still greeted go.
+    void Link(QTcpSocket* remote) {
+        std::erase_if(greeted_,
+                      [remote](const Greeted& greeted) { return greeted.socket == remote; });
+        remote->disconnect(this);
+        while (!greeted_.empty()) {
+            Drop(greeted_.front().socket, false);
+        }
+        const QString peer = DescribePeer(remote->peerAddress(), remote->peerPort());
+        QTcpSocket* local = plan_.dosboxConnects ? dosbox_.data() : new QTcpSocket;
+        dosbox_ = nullptr;
+        pipe_ = new Pipe(this, local, remote);
+        pipe_->firstFromRemote = [this, peer] { MarkUp(peer); };
+        pipe_->keepsLocal = plan_.dosboxConnects;
+        pipe_->ended = [this](QTcpSocket* kept) { Ended(kept); };
+        SetProgress(QStringLiteral("Linking with %1").arg(peer));
+        if (!plan_.dosboxConnects) {
+            dosboxWait_.start();
+            ReachDosbox(pipe_);
         }
     }
 
@@ -261,12 +418,18 @@ class TcpHostRelay : public Relay {
     QPointer<QTcpSocket> dosbox_;
     QPointer<Pipe> pipe_;
     QElapsedTimer dosboxWait_;
+    std::list<Greeted> greeted_;
+    QTimer greetTicker_;
 };
 
-// Joining: each connection DOSBox makes to the local end is one try at the host.
+// Joining: each connection DOSBox makes to the local end is one try at the host. DOSBox's
+// connection waits, its bytes held, until the launcher has proven the code to the host.
 class TcpJoinRelay : public JoinRelay {
   public:
-    explicit TcpJoinRelay(const RelayPlan& plan) : JoinRelay(plan) {}
+    explicit TcpJoinRelay(const RelayPlan& plan) : JoinRelay(plan) {
+        plainHost_.setSingleShot(true);
+        connect(&plainHost_, &QTimer::timeout, this, [this] { Link(); });
+    }
 
     std::optional<QString> BindLocalEnd() override {
         if (!server_.listen(QHostAddress::LocalHost, 0)) {
@@ -279,7 +442,7 @@ class TcpJoinRelay : public JoinRelay {
 
     // DOSBox may have called before the host's name was looked up.
     void HostFound(const QList<QHostAddress>&) override {
-        if (pipe_ && !pipe_->Remote()->isOpen()) {
+        if (local_ && !remote_) {
             ConnectTo(0);
         }
     }
@@ -294,18 +457,15 @@ class TcpJoinRelay : public JoinRelay {
   private:
     void Accept() {
         while (QTcpSocket* local = server_.nextPendingConnection()) {
-            if (pipe_) {
+            if (local_ || pipe_) {
                 local->abort();
                 local->deleteLater();
                 continue;
             }
-            pipe_ = new Pipe(this, local, new QTcpSocket);
-            pipe_->firstFromRemote = [this] { MarkUp(AddressText(plan_.remote)); };
-            pipe_->ended = [this](QTcpSocket*) { StopTry(); };
-            QTcpSocket* remote = pipe_->Remote();
-            connect(remote, &QTcpSocket::connected, this, [this] { Connected(); });
-            connect(remote, &QTcpSocket::errorOccurred, this,
-                    [this](QAbstractSocket::SocketError error) { Missed(error); });
+            local_ = local;
+            local->setParent(this);
+            local->setReadBufferSize(kHeldBytes);
+            connect(local, &QTcpSocket::disconnected, this, [this] { EndTry(TryEnd::HungUp); });
             StartTry();
             if (lookup_.Finished() && !lookup_.Addresses().isEmpty()) {
                 ConnectTo(0);
@@ -315,22 +475,118 @@ class TcpJoinRelay : public JoinRelay {
 
     void ConnectTo(int index) {
         address_ = index;
-        pipe_->Remote()->connectToHost(lookup_.Addresses().at(index),
-                                       static_cast<quint16>(plan_.remote.port));
+        DropRemote();
+        remote_ = new QTcpSocket(this);
+        remote_->setReadBufferSize(kGreetingBytes);
+        connect(remote_, &QTcpSocket::connected, this, [this] { Connected(); });
+        connect(remote_, &QTcpSocket::readyRead, this, [this] { Greet(); });
+        connect(remote_, &QTcpSocket::errorOccurred, this,
+                [this](QAbstractSocket::SocketError error) { Missed(error); });
+        hostNonce_.clear();
+        greeting_ = false;
+        remote_->connectToHost(lookup_.Addresses().at(index),
+                               static_cast<quint16>(plan_.remote.port));
+    }
+
+    void DropRemote() {
+        plainHost_.stop();
+        if (remote_) {
+            remote_->disconnect(this);
+            remote_->abort();
+            remote_->deleteLater();
+        }
+        remote_ = nullptr;
     }
 
     void Connected() {
+        greeting_ = true;
+        joinerNonce_ = RandomNonce();
+        remote_->write(ProofFrameBytes(ProofFrame::Hello, joinerNonce_));
+        plainHost_.start(kPlainHostSilenceMs);
+    }
+
+    // The host's frames as far as they have come: challenge, then its answer.
+    void Greet() {
+        if (hostNonce_.isEmpty()) {
+            const qint64 size = static_cast<qint64>(FrameSize(ProofFrame::Challenge));
+            const QByteArray first = remote_->peek(size);
+            if (!MayBeMagic(first)) {
+                Link(); // plain DOSBox hosts, and speaks first
+                return;
+            }
+            if (first.size() < size) {
+                return;
+            }
+            plainHost_.stop();
+            const auto challenge = ProofFrameBody(remote_->read(size), ProofFrame::Challenge);
+            if (!challenge) {
+                EndTry(TryEnd::Closed);
+                return;
+            }
+            hostNonce_ = *challenge;
+            if (!code_) {
+                // The host waits for no one who asks a player: this connection goes, and
+                // the next one brings the code.
+                DropRemote();
+                NeedCode([this] {
+                    if (local_) {
+                        ConnectTo(address_);
+                    }
+                });
+                return;
+            }
+            remote_->write(ProofFrameFor(hostNonce_, joinerNonce_));
+            return;
+        }
+        if (ProofFrameBody(remote_->peek(FrameSize(ProofFrame::Refused)), ProofFrame::Refused)) {
+            CodeRefused();
+            EndTry(TryEnd::CodeRefused);
+            return;
+        }
+        const qint64 size = static_cast<qint64>(FrameSize(ProofFrame::Accepted));
+        if (remote_->bytesAvailable() < size) {
+            return;
+        }
+        const auto answer = ProofFrameBody(remote_->read(size), ProofFrame::Accepted);
+        if (!answer || !HostAnswerHolds(*answer, hostNonce_, joinerNonce_)) {
+            EndTry(TryEnd::CodeRefused); // a host that does not know the code either
+            return;
+        }
+        Link();
+    }
+
+    // The code is proven, or the host is plain DOSBox: DOSBox's connection and the
+    // host's are carried from here on.
+    void Link() {
+        plainHost_.stop();
+        if (!local_ || !remote_) {
+            return;
+        }
+        local_->disconnect(this);
+        remote_->disconnect(this);
+        pipe_ = new Pipe(this, local_, remote_);
+        local_ = nullptr;
+        remote_ = nullptr;
+        pipe_->firstFromRemote = [this] { MarkUp(AddressText(plan_.remote)); };
+        pipe_->ended = [this](QTcpSocket*) { StopTry(); };
         StopTry();
         SetProgress(QStringLiteral("Linked with %1, waiting for the other player's game")
                         .arg(AddressText(plan_.remote)));
     }
 
     void Missed(QAbstractSocket::SocketError error) {
-        if (!pipe_ || !Trying()) {
-            return; // the link was up: its end is the pipe's
+        if (!remote_ || !Trying()) {
+            return;
+        }
+        if (greeting_) {
+            // Closed by the host before the proof was taken: turned away.
+            if (!hostNonce_.isEmpty()) {
+                CodeRefused();
+            }
+            EndTry(hostNonce_.isEmpty() ? TryEnd::Closed : TryEnd::CodeRefused);
+            return;
         }
         if (address_ + 1 < lookup_.Addresses().size()) {
-            pipe_->Remote()->abort();
             ConnectTo(address_ + 1);
             return;
         }
@@ -345,6 +601,13 @@ class TcpJoinRelay : public JoinRelay {
     void EndTry(TryEnd end) {
         const bool trying = Trying();
         StopTry();
+        DropRemote();
+        if (local_) {
+            local_->disconnect(this);
+            local_->abort();
+            local_->deleteLater();
+            local_ = nullptr;
+        }
         if (pipe_) {
             pipe_->End();
         }
@@ -354,7 +617,13 @@ class TcpJoinRelay : public JoinRelay {
     }
 
     QTcpServer server_;
+    QPointer<QTcpSocket> local_;
+    QPointer<QTcpSocket> remote_;
     QPointer<Pipe> pipe_;
+    QTimer plainHost_;
+    QByteArray joinerNonce_;
+    QByteArray hostNonce_;
+    bool greeting_ = false;
     int address_ = 0;
 };
 

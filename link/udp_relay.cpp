@@ -36,16 +36,17 @@ constexpr char kRegistrationSocket = 0x02;
 constexpr int kSilentMs = 30000;
 constexpr int kSweepMs = 5000;
 
-// Between the launchers only, never passed to DOSBox. A registration from a source not
-// yet proven is answered with a challenge: a token only that source's address earns,
-// shorter than the registration, so that a forged source makes the host send no more
-// than it received. The joining launcher sends the token back in a proof as long as the
-// answer it then gets; only then does the source take a slot. The keep-alive keeps a
-// quiet player's slot.
-const QByteArray kChallenge = QByteArrayLiteral("MVLK?");
-const QByteArray kProof = QByteArrayLiteral("MVLK!");
+// Between the launchers only, never passed to DOSBox: the handshake's frames
+// (comm/link_proof.h), and the joining launcher's keep-alive, which keeps a quiet
+// player's slot. The host keeps nothing of a source until it has proven the code: its
+// challenge is a token only that source's address earns, no larger than the hello it
+// answers, so that a forged source makes the host send no more than it received.
 const QByteArray kKeepAlive = QByteArrayLiteral("MVLK.");
-constexpr int kTokenSize = 16;
+// Joining: how often the hello or the proof is sent again while the host has not
+// answered (datagrams may be lost).
+constexpr int kResendMs = 1000;
+// Joining: DOSBox's datagrams held until the code is proven.
+constexpr std::size_t kMostHeld = 64;
 
 // Hosting: the launcher is the tunnel's server. DOSBox's own tunnel client reaches it on
 // 127.0.0.1, the other players on the public port; it names each player with a node of
@@ -106,32 +107,24 @@ class UdpHostRelay : public Relay {
 
     void Take(QUdpSocket& via, const QHostAddress& address, quint16 port, const QByteArray& data) {
         Player* player = Find(via, address, port);
+        // DOSBox on this machine reaches the launcher on 127.0.0.1 only: nothing to prove.
+        if (player == nullptr && &via != &local_) {
+            Stranger(address, port, data);
+            return;
+        }
         if (player != nullptr) {
             player->heard.start();
         }
         if (data.size() < kHeaderSize) {
             return; // a keep-alive, or nothing of the tunnel's
         }
-        // DOSBox on this machine reaches the launcher on 127.0.0.1 only: nothing to prove.
-        const bool proven = player != nullptr || &via == &local_;
-        if (data.startsWith(kProof)) {
-            if (!proven && data.mid(kProof.size(), kTokenSize) == Token(address, port)) {
-                Register(via, address, port, player);
-            }
-            return;
-        }
         const bool registration = data.at(kDestSocket) == 0 &&
                                   data.at(kDestSocket + 1) == kRegistrationSocket &&
                                   data.mid(kDestNode, 4) == QByteArray(4, '\0');
-        if (registration && !proven) {
-            via.writeDatagram(kChallenge + Token(address, port), address, port);
-            return;
-        }
         if (registration) {
             Register(via, address, port, player);
             return;
         }
-        // A source that never registered gets nothing back.
         if (player == nullptr) {
             return;
         }
@@ -144,14 +137,42 @@ class UdpHostRelay : public Relay {
         }
     }
 
+    // A source that has proven nothing gets one datagram back for a hello or a proof, no
+    // larger than it, and nothing for anything else; it takes a slot once proven.
+    void Stranger(const QHostAddress& address, quint16 port, const QByteArray& data) {
+        if (ProofFrameBody(data, ProofFrame::Hello)) {
+            public_.writeDatagram(ProofFrameBytes(ProofFrame::Challenge, Token(address, port)),
+                                  address, port);
+            return;
+        }
+        const auto body = ProofFrameBody(data, ProofFrame::Proof);
+        const auto parts =
+            body ? ReadProofBody({body->constData(), std::size_t(body->size())}) : std::nullopt;
+        // A proof for another address's token, or one the limiter holds back (the joiner
+        // sends it again), is not looked at.
+        if (!parts || QByteArray::fromStdString(parts->hostNonce) != Token(address, port) ||
+            ProofWaitMs() > 0) {
+            return;
+        }
+        if (!ProofHolds(*parts)) {
+            CountStranger();
+            public_.writeDatagram(ProofFrameBytes(ProofFrame::Refused), address, port);
+            return;
+        }
+        if (static_cast<int>(players_.size()) >= kMostPlayers) {
+            SetProgress(QStringLiteral("%1 was turned away: %2 players are linked already.")
+                            .arg(DescribePeer(address, port))
+                            .arg(kMostPlayers));
+            public_.writeDatagram(ProofFrameBytes(ProofFrame::Refused), address, port);
+            return;
+        }
+        players_.push_back({&public_, address, port, NextNode(), {}});
+        players_.back().heard.start();
+        public_.writeDatagram(AcceptedFrame(*parts), address, port);
+    }
+
     void Register(QUdpSocket& via, const QHostAddress& address, quint16 port, Player* player) {
-        if (player == nullptr) {
-            if (static_cast<int>(players_.size()) >= kMostPlayers) {
-                SetProgress(QStringLiteral("%1 was turned away: %2 players are linked already.")
-                                .arg(DescribePeer(address, port))
-                                .arg(kMostPlayers));
-                return;
-            }
+        if (player == nullptr) { // DOSBox's own client: a remote one was proven first
             players_.push_back({&via, address, port, NextNode(), {}});
             player = &players_.back();
             player->heard.start();
@@ -171,12 +192,12 @@ class UdpHostRelay : public Relay {
         }
     }
 
-    // What a source's address earns: it reaches only that address, and the host keeps
-    // nothing of a source until the source sends it back.
+    // What a source's address earns, the host's nonce in its proof: it reaches only that
+    // address, and the host keeps nothing of a source until the source sends it back.
     QByteArray Token(const QHostAddress& address, quint16 port) const {
         const QByteArray source = address.toString().toUtf8() + ':' + QByteArray::number(port);
         return QMessageAuthenticationCode::hash(source, secret_, QCryptographicHash::Sha256)
-            .left(kTokenSize);
+            .left(kNonceBytes);
     }
 
     Player* Find(const QUdpSocket& via, const QHostAddress& address, quint16 port) {
@@ -211,10 +232,12 @@ class UdpHostRelay : public Relay {
 };
 
 // Joining: DOSBox's tunnel client sends to the local end; what it sends goes on to the
-// host, and what the host sends back comes to it.
+// host once the launcher has proven the code, and what the host sends back comes to it.
 class UdpJoinRelay : public JoinRelay {
   public:
-    explicit UdpJoinRelay(const RelayPlan& plan) : JoinRelay(plan) {}
+    explicit UdpJoinRelay(const RelayPlan& plan) : JoinRelay(plan) {
+        connect(&resend_, &QTimer::timeout, this, [this] { Prove(); });
+    }
 
     std::optional<QString> BindLocalEnd() override {
         if (!local_.bind(QHostAddress::LocalHost, 0)) {
@@ -229,6 +252,7 @@ class UdpJoinRelay : public JoinRelay {
 
     void Close() override {
         keepAlive_.stop();
+        resend_.stop();
         StopTry();
         local_.close();
         host_.close();
@@ -244,7 +268,6 @@ class UdpJoinRelay : public JoinRelay {
         open_ = true;
         // The host frees the slot of a player it has not heard for a while.
         connect(&keepAlive_, &QTimer::timeout, this, [this] { host_.write(kKeepAlive); });
-        keepAlive_.start(kSilentMs / 3);
         SendHeld();
     }
 
@@ -253,21 +276,44 @@ class UdpJoinRelay : public JoinRelay {
             const QNetworkDatagram datagram = local_.receiveDatagram();
             dosbox_ = datagram.senderAddress();
             dosboxClientPort_ = static_cast<quint16>(datagram.senderPort());
-            held_.push_back(datagram.data());
+            if (held_.size() < kMostHeld) {
+                held_.push_back(datagram.data());
+            }
         }
         if (open_) {
             SendHeld();
         }
     }
 
+    // DOSBox's first datagram starts the try, and the handshake with it; what it sends
+    // goes on once the code is proven.
     void SendHeld() {
+        if (held_.empty()) {
+            return;
+        }
+        if (!proven_) {
+            if (!IsUp() && !Trying() && !asking_) {
+                StartTry();
+                joinerNonce_ = RandomNonce();
+                Prove();
+                resend_.start(kResendMs);
+            }
+            return;
+        }
         for (const QByteArray& data : held_) {
             host_.write(data);
-            if (!IsUp() && !Trying()) {
-                StartTry();
-            }
         }
         held_.clear();
+    }
+
+    // The hello, or once the host has challenged, the proof.
+    void Prove() {
+        if (proven_ || !Trying()) {
+            resend_.stop();
+            return;
+        }
+        host_.write(token_.isEmpty() ? ProofFrameBytes(ProofFrame::Hello, joinerNonce_)
+                                     : ProofFrameFor(token_, joinerNonce_));
     }
 
     void FromHost() {
@@ -279,21 +325,51 @@ class UdpJoinRelay : public JoinRelay {
             return;
         }
         while (host_.hasPendingDatagrams()) {
-            const QNetworkDatagram datagram = host_.receiveDatagram();
-            if (datagram.data().startsWith(kChallenge)) {
-                QByteArray proof = kProof + datagram.data().mid(kChallenge.size(), kTokenSize);
-                host_.write(proof.leftJustified(kHeaderSize, '\0'));
+            const QByteArray data = host_.receiveDatagram().data();
+            if (!proven_) {
+                Handshake(data);
                 continue;
             }
             if (dosboxClientPort_ != 0) {
-                local_.writeDatagram(datagram.data(), dosbox_, dosboxClientPort_);
+                local_.writeDatagram(data, dosbox_, dosboxClientPort_);
                 StopTry();
                 MarkUp(AddressText(plan_.remote));
             }
         }
     }
 
+    void Handshake(const QByteArray& data) {
+        if (const auto challenge = ProofFrameBody(data, ProofFrame::Challenge)) {
+            token_ = *challenge;
+            if (code_) {
+                Prove();
+            } else if (!asking_) {
+                asking_ = true;
+                resend_.stop();
+                NeedCode([this] {
+                    asking_ = false;
+                    Prove();
+                    resend_.start(kResendMs);
+                });
+            }
+        } else if (const auto answer = ProofFrameBody(data, ProofFrame::Accepted)) {
+            if (!token_.isEmpty() && HostAnswerHolds(*answer, token_, joinerNonce_)) {
+                proven_ = true;
+                resend_.stop();
+                keepAlive_.start(kSilentMs / 3);
+                SendHeld();
+            }
+        } else if (ProofFrameBody(data, ProofFrame::Refused) && Trying()) {
+            resend_.stop();
+            token_.clear();
+            CodeRefused();
+            StopTry();
+            FailTry(CouldNotReach(plan_, TryEnd::CodeRefused));
+        }
+    }
+
     void NoAnswer() override {
+        resend_.stop();
         StopTry();
         FailTry(CouldNotReach(plan_, TryEnd::NoAnswer));
     }
@@ -304,7 +380,12 @@ class UdpJoinRelay : public JoinRelay {
     quint16 dosboxClientPort_ = 0;
     std::vector<QByteArray> held_;
     QTimer keepAlive_;
+    QTimer resend_;
+    QByteArray joinerNonce_;
+    QByteArray token_; // the host's challenge
     bool open_ = false;
+    bool proven_ = false;
+    bool asking_ = false;
 };
 
 } // namespace

@@ -139,7 +139,7 @@ BrokerClient::BrokerClient(const QString& clientId, QObject* parent)
             client.connectTimer_.stop();
             client.connected_ = true;
             client.everConnected_ = true;
-            emit client.connected();
+            emit client.Connected();
         });
     });
     mosquitto_disconnect_callback_set(shared_->handle, [](mosquitto*, void* data, int rc) {
@@ -148,7 +148,7 @@ BrokerClient::BrokerClient(const QString& clientId, QObject* parent)
         shared.Post([why](BrokerClient& client) {
             if (client.connected_) {
                 client.connected_ = false;
-                emit client.connectionLost(why);
+                emit client.ConnectionLost(why);
             }
         });
     });
@@ -159,7 +159,7 @@ BrokerClient::BrokerClient(const QString& clientId, QObject* parent)
         const QByteArray payload(static_cast<const char*>(message->payload), message->payloadlen);
         shared.Post([topic, payload](BrokerClient& client) {
             if (!client.over_) {
-                emit client.message(topic, payload);
+                emit client.Message(topic, payload);
             }
         });
     });

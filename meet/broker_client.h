@@ -60,11 +60,11 @@ class BrokerClient : public QObject {
     QString Where() const { return where_; }
 
   signals:
-    void connected();
-    void connectionLost(const QString& why);
+    void Connected();
+    void ConnectionLost(const QString& why);
     // The first connection could not be made, in the player's words; nothing more comes.
     void Failed(const QString& why);
-    void message(const QString& topic, const QByteArray& payload);
+    void Message(const QString& topic, const QByteArray& payload);
 
   private:
     struct Shared;

@@ -76,7 +76,7 @@ ListingPublisher::ListingPublisher(BrokerClient& broker, const SigningKey& key, 
         }
     });
     again_.start(kAgainMs);
-    connect(&broker_, &BrokerClient::connected, this, [this] {
+    connect(&broker_, &BrokerClient::Connected, this, [this] {
         if (listing_) {
             Send();
         }
@@ -98,7 +98,7 @@ void ListingPublisher::Clear() {
 }
 
 GamesList::GamesList(BrokerClient& broker, QObject* parent) : QObject(parent) {
-    connect(&broker, &BrokerClient::message, this, &GamesList::Hear);
+    connect(&broker, &BrokerClient::Message, this, &GamesList::Hear);
     broker.Subscribe(QLatin1String(kListingPrefix) + QLatin1Char('+'));
     connect(&forgetTimer_, &QTimer::timeout, this, &GamesList::Forget);
     forgetTimer_.start(kFreshMs / 8);
@@ -124,7 +124,7 @@ void GamesList::Hear(const QString& topic, const QByteArray& payload) {
         heard.age.start();
     }
     if (had || listing) {
-        emit changed();
+        emit Changed();
     }
 }
 
@@ -132,7 +132,7 @@ void GamesList::Forget() {
     const auto before = games_.size();
     games_.removeIf([](const auto& game) { return game.value().age.hasExpired(kFreshMs); });
     if (games_.size() != before) {
-        emit changed();
+        emit Changed();
     }
 }
 

@@ -81,7 +81,7 @@ class GamesList : public QObject {
     QList<GameListing> Games() const;
 
   signals:
-    void changed();
+    void Changed();
 
   private:
     struct Heard {

@@ -137,7 +137,7 @@ void LanListener::Read(QUdpSocket& socket) {
         }
     }
     if (changed) {
-        emit this->changed();
+        emit this->Changed();
     }
 }
 
@@ -146,7 +146,7 @@ void LanListener::Forget() {
     const auto oldest = Now() - kForgetMs;
     heard_.removeIf([oldest](const Heard& heard) { return heard.at < oldest; });
     if (heard_.size() != before) {
-        emit changed();
+        emit Changed();
     }
 }
 

@@ -63,7 +63,7 @@ class LanListener : public QObject {
     QList<LanGame> Games() const;
 
   signals:
-    void changed();
+    void Changed();
 
   private:
     struct Heard {

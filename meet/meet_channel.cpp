@@ -90,7 +90,7 @@ void MeetChannel::Tick() {
     const auto now = clock_.elapsed();
     if (heardAt_ + kSilenceMs < now) {
         over_ = true;
-        emit closed(QStringLiteral("The other player has not been heard from for %1 s.")
+        emit Closed(QStringLiteral("The other player has not been heard from for %1 s.")
                         .arg(kSilenceMs / 1000));
         return;
     }
@@ -122,7 +122,7 @@ void MeetChannel::Handle(const QByteArray& plain) {
     switch (kind) {
     case kDatagram:
         if (mode_ == ChannelMode::Datagrams) {
-            emit received(plain.mid(1));
+            emit Received(plain.mid(1));
         }
         break;
     case kData:
@@ -141,7 +141,7 @@ void MeetChannel::Handle(const QByteArray& plain) {
             Fill();
             const auto half = kMostQueued / 2;
             if ((before > half && queuedBytes_ <= half) || (before > 0 && queuedBytes_ == 0)) {
-                emit drained();
+                emit Drained();
             }
         }
         break;
@@ -157,13 +157,13 @@ void MeetChannel::Handle(const QByteArray& plain) {
                 roundTripMs_ = static_cast<int>(clock_.elapsed() - sentAt);
                 smoothedMs_ =
                     smoothedMs_ < 0 ? roundTripMs_ : 0.875 * smoothedMs_ + 0.125 * roundTripMs_;
-                emit roundTripMeasured(roundTripMs_);
+                emit RoundTripMeasured(roundTripMs_);
             }
         }
         break;
     case kBye:
         over_ = true;
-        emit closed(QStringLiteral("The other player ended the link."));
+        emit Closed(QStringLiteral("The other player ended the link."));
         break;
     default:
         break;
@@ -190,7 +190,7 @@ void MeetChannel::Take(std::uint64_t seq, const QByteArray& bytes) {
         ++expected_;
     }
     early_.erase(early_.begin(), early_.lowerBound(expected_));
-    emit received(ready);
+    emit Received(ready);
 }
 
 void MeetChannel::Close() {

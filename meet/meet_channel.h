@@ -51,11 +51,11 @@ class MeetChannel : public QObject {
     quint64 Resent() const { return resent_; }
 
   signals:
-    void received(const QByteArray& bytes);
-    void roundTripMeasured(int ms);
-    void drained();
+    void Received(const QByteArray& bytes);
+    void RoundTripMeasured(int ms);
+    void Drained();
     // The other player said goodbye or fell silent.
-    void closed(const QString& why);
+    void Closed(const QString& why);
 
   private:
     struct Piece {

@@ -40,7 +40,7 @@ MeetGame::MeetGame(BrokerClient& broker, const GameCode& code, ChannelMode mode,
     : QObject(parent), broker_(broker), secrets_(SecretsOf(code)), mode_(mode),
       ownId_(hosting ? kHostPlayerId : RandomJoinerId()), box_(secrets_.linkKey, ownId_),
       inbox_(InboxOf(ownId_)) {
-    connect(&broker_, &BrokerClient::message, this, &MeetGame::Heard);
+    connect(&broker_, &BrokerClient::Message, this, &MeetGame::Heard);
     broker_.Subscribe(inbox_);
     if (!hosting) {
         Open(kHostPlayerId);
@@ -85,7 +85,7 @@ void MeetGame::Heard(const QString& topic, const QByteArray& payload) {
         }
         // Told before its first message is handed on, so that no byte reaches nobody.
         channel = Open(opened->sender);
-        emit playerArrived(channel, opened->sender);
+        emit PlayerArrived(channel, opened->sender);
     }
     channel->Handle(opened->plain);
 }

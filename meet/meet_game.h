@@ -52,7 +52,7 @@ class MeetGame : public QObject {
 
   signals:
     // Hosting: a player with the code has arrived.
-    void playerArrived(MeetChannel* channel, quint32 playerId);
+    void PlayerArrived(MeetChannel* channel, quint32 playerId);
 
   private:
     QString InboxOf(std::uint32_t playerId) const;

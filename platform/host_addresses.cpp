@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/host_addresses.h"
 
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 #include <QHostAddress>
 #include <QNetworkInterface>

@@ -19,6 +19,10 @@ struct CommandLine {
     std::string outputFile = {};
     // Called once the program runs, with what ends it before its time.
     std::function<void(std::function<void()> stop)> started = {};
+    // The program's sockets bound to "any address" take connections and datagrams from
+    // this machine only: a start whose DOSBox the launcher's link carries. On Linux; there,
+    // when the launcher's means for it is missing, nothing is started.
+    bool loopbackOnly = false;
 };
 
 enum class RunOutcome {

@@ -2,8 +2,9 @@
 #include "platform/program_runner.h"
 
 #include "core/file_ops.h"
-#include "launcher/text_conversions.h"
 #include "platform/ending.h"
+#include "platform/module_places.h"
+#include "qt_text/text_conversions.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <unistd.h>
 #ifdef __linux__
 #include <sys/prctl.h>
@@ -35,12 +37,12 @@ QStringList ArgumentsOf(const CommandLine& command) {
 // closing, Ctrl+C.
 constexpr std::array kEndingSignals = {SIGTERM, SIGHUP, SIGINT};
 
-int signalPipe[2] = {-1, -1};
+int g_signalPipe[2] = {-1, -1};
 
 extern "C" void NoteEndingSignal(int signal) {
     const int saved = errno;
     const auto byte = static_cast<unsigned char>(signal);
-    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
     errno = saved;
 }
 
@@ -50,7 +52,7 @@ extern "C" void NoteEndingSignal(int signal) {
 class EndingSignals {
   public:
     EndingSignals() {
-        if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        if (g_signalPipe[0] < 0 && ::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
             return;
         }
         struct sigaction action {};
@@ -60,7 +62,7 @@ class EndingSignals {
         for (std::size_t i = 0; i < kEndingSignals.size(); ++i) {
             sigaction(kEndingSignals[i], &action, &previous_[i]);
         }
-        notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        notifier_ = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
     }
     ~EndingSignals() {
         if (notifier_) {
@@ -75,7 +77,7 @@ class EndingSignals {
     QSocketNotifier* Notifier() const { return notifier_.get(); }
     int Take() const {
         unsigned char byte = 0;
-        return ::read(signalPipe[0], &byte, 1) == 1 ? byte : 0;
+        return ::read(g_signalPipe[0], &byte, 1) == 1 ? byte : 0;
     }
 
   private:
@@ -111,6 +113,25 @@ void DieWithLauncher(pid_t launcher) {
 #endif
 }
 
+// What the launcher holds open and did not mark to close at a start (the router
+// library's sockets among them) closes as the program starts: else the program would
+// hold their ports bound to every address for its whole life. Run in the child; its
+// standard channels stay.
+void KeepLaunchersFilesFromProgram() {
+#ifdef CLOSE_RANGE_CLOEXEC
+    if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) {
+        return;
+    }
+#endif
+    constexpr int kMostFilesLooked = 4096;
+    for (int file = 3; file < kMostFilesLooked; ++file) {
+        const int flags = ::fcntl(file, F_GETFD);
+        if (flags >= 0) {
+            ::fcntl(file, F_SETFD, flags | FD_CLOEXEC);
+        }
+    }
+}
+
 // Whether Qt's strings carry these bytes of a path unchanged: a name that is not valid
 // UTF-8 (a Latin-1 folder from an older disk) would come out as another name.
 bool QtKeeps(const std::string& bytes) {
@@ -138,6 +159,29 @@ bool SetPlace(QProcess& process, const CommandLine& command) {
     return true;
 }
 
+// Loads the launcher's loopback library into the program (see loopback_only_posix.cpp);
+// why it cannot, or nothing.
+std::optional<std::string> KeepToThisMachine([[maybe_unused]] QProcess& process) {
+#ifdef MARLOVEN_LOOPBACK_MODULE_NAME
+    for (const QString& place : ModulePlaces(MARLOVEN_LOOPBACK_MODULE_NAME)) {
+        if (QFileInfo(place).isFile()) {
+            auto environment = QProcessEnvironment::systemEnvironment();
+            const QString others = environment.value(QStringLiteral("LD_PRELOAD"));
+            environment.insert(QStringLiteral("LD_PRELOAD"),
+                               QFileInfo(place).absoluteFilePath() +
+                                   (others.isEmpty() ? QString() : ':' + others));
+            process.setProcessEnvironment(environment);
+            return std::nullopt;
+        }
+    }
+    return std::string("Marloven's part that keeps DOSBox's link on this machine (" +
+                       std::string(MARLOVEN_LOOPBACK_MODULE_NAME) +
+                       ") is missing beside the program. Install Marloven again.");
+#else
+    return std::nullopt; // no such means on this system
+#endif
+}
+
 // Starts the file itself with each switch as an argument of its own, never through a
 // shell, so "-dr$$MRV$$.DMO" arrives as written.
 class PosixProgramRunner : public ProgramRunner {
@@ -147,6 +191,11 @@ class PosixProgramRunner : public ProgramRunner {
             return RunOutcome::NotFound;
         }
         QProcess process;
+        if (command.loopbackOnly) {
+            if (auto refusal = KeepToThisMachine(process)) {
+                return {RunOutcome::Refused, *refusal};
+            }
+        }
         const bool bytesOnly = SetPlace(process, command);
         process.setArguments(ArgumentsOf(command));
         // The game owns the terminal while it runs, unless its output is to be kept.
@@ -160,6 +209,7 @@ class PosixProgramRunner : public ProgramRunner {
         process.setChildProcessModifier(
             [launcher = ::getpid(), directory = bytesOnly ? command.directory : std::string()] {
                 DieWithLauncher(launcher);
+                KeepLaunchersFilesFromProgram();
                 if (!directory.empty() && ::chdir(directory.c_str()) != 0) {
                     ::_exit(127);
                 }

@@ -3,6 +3,7 @@
 
 #include "core/file_ops.h"
 #include "core/game_file.h"
+#include "platform/module_places.h"
 
 #include <QApplication>
 #include <QLibrary>
@@ -55,19 +56,8 @@ class LazySoundPlayer : public SoundPlayer {
         return player_.get();
     }
 
-    // The module lies beside the program (as in the build tree), or in its own folder
-    // beside the installed program's bin folder; nowhere else, so that no library left
-    // at some other path is ever loaded into the launcher. A test program, built apart
-    // from the module, names its folder in MARLOVEN_SOUND_MODULE_DIR.
     static SoundPlayer* Load() {
-        const QString programDir = QApplication::applicationDirPath();
-        QStringList places = {programDir + "/" MARLOVEN_SOUND_MODULE_NAME,
-                              programDir + "/../" MARLOVEN_SOUND_MODULE_INSTALL_DIR
-                                           "/" MARLOVEN_SOUND_MODULE_NAME};
-        const QString named = qEnvironmentVariable("MARLOVEN_SOUND_MODULE_DIR");
-        if (!named.isEmpty()) {
-            places.prepend(named + "/" MARLOVEN_SOUND_MODULE_NAME);
-        }
+        const QStringList places = ModulePlaces(MARLOVEN_SOUND_MODULE_NAME);
         QStringList failures;
         for (const QString& place : places) {
             QLibrary module(place);

@@ -82,6 +82,10 @@ std::optional<MappingRecord> ParseMappingRecord(std::string_view text) {
     return record;
 }
 
+bool IsIpv4Address(std::string_view text) {
+    return ParseIpv4(text).has_value();
+}
+
 bool IsPrivateOrShared(std::string_view ipv4) {
     const auto address = ParseIpv4(ipv4);
     if (!address) {
@@ -102,7 +106,7 @@ RouterAnswer MappedAnswer(const PortRequest& request, std::string_view method,
     result.method = method == "upnp" ? "UPnP" : "NAT-PMP";
     // What does not read as an IPv4 address is no address to tell: the player is sent
     // to find it out, as when the router says none.
-    if (!ParseIpv4(publicAddress)) {
+    if (!IsIpv4Address(publicAddress)) {
         publicAddress.clear();
     }
     result.outcome =

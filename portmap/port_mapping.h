@@ -61,6 +61,9 @@ struct RouterAnswer {
 // The plain words for the player: what to tell, or what to do instead.
 std::string DescribeRouterAnswer(const RouterAnswer& result);
 
+// Whether the text is a dotted IPv4 address ("198.51.100.4"), each number in decimal.
+bool IsIpv4Address(std::string_view text);
+
 // A router's outside address that another router stands in front of: the private
 // ranges and the carrier-grade NAT range, 10/8, 172.16/12, 192.168/16, 100.64/10.
 bool IsPrivateOrShared(std::string_view ipv4);

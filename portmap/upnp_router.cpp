@@ -129,6 +129,15 @@ class UpnpRouter final : public HomeRouter {
         if (UPNP_GetExternalIPAddress(urls_.controlURL, data_.first.servicetype, external) != 0) {
             external[0] = '\0';
         }
+        // A device that names something else than an address as its own is no gateway
+        // to trust with the port: nothing is asked of it, and the player is sent to
+        // forward the port by hand.
+        if (external[0] != '\0' && !IsIpv4Address(external)) {
+            result.outcome = RouterOutcome::Refused;
+            result.method = "UPnP";
+            result.reason = "it named no address of its own on the internet";
+            return result;
+        }
         int code = Add(request, lease);
         if (code == kOnlyPermanentLeasesSupported) {
             // Such a router keeps the mapping until it is removed, which we do.

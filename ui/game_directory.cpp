@@ -6,7 +6,7 @@
 #include "core/file_ops.h"
 #include "core/game_file.h"
 #include "core/launch.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 #include "ui/prompter.h"
 
 #include <QDir>

@@ -2,10 +2,11 @@
 #include "ui/prompter.h"
 
 #include "core/errors.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace marloven {
@@ -76,6 +77,14 @@ std::optional<QString> QtPrompter::AskDirectory(const QString& caption, const QS
         return std::nullopt;
     }
     return chosen;
+}
+
+std::optional<QString> QtPrompter::AskText(const QString& question) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(QApplication::activeWindow(), QApplication::applicationName(),
+                              question, QLineEdit::Normal, {}, &ok);
+    return ok ? std::optional(text) : std::nullopt;
 }
 
 } // namespace marloven

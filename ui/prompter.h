@@ -37,6 +37,8 @@ class Prompter {
     // A folder dialog with the caption given, opened at directory.
     virtual std::optional<QString> AskDirectory(const QString& caption,
                                                 const QString& directory) = 0;
+    // A line the player types (the host's game code): what was typed, or nothing on Cancel.
+    virtual std::optional<QString> AskText(const QString& question) = 0;
 };
 
 // Runs action; a file error it throws is shown in the error box. Returns whether the
@@ -53,6 +55,7 @@ class QtPrompter : public Prompter {
     std::optional<QString> AskOpenFileName(const QString& directory,
                                            const QString& filter) override;
     std::optional<QString> AskDirectory(const QString& caption, const QString& directory) override;
+    std::optional<QString> AskText(const QString& question) override;
 };
 
 } // namespace marloven

@@ -31,24 +31,23 @@ bool ScriptedPrompter::AskYesNo(const QString& question, QuestionIcon icon) {
 
 std::optional<QString> ScriptedPrompter::AskSaveFileName(const SaveFileRequest& request) {
     saveRequests.push_back(request);
-    return NextFileAnswer();
+    return NextAnswer(fileAnswers, "file dialog");
 }
 
 std::optional<QString> ScriptedPrompter::AskOpenFileName(const QString&, const QString&) {
-    return NextFileAnswer();
+    return NextAnswer(fileAnswers, "file dialog");
 }
 
 std::optional<QString> ScriptedPrompter::AskDirectory(const QString& caption, const QString&) {
-    std::optional<QString> answer;
-    if (folderAnswers.empty()) {
-        if (onUnforeseen) {
-            onUnforeseen("folder dialog: " + caption);
-        }
-    } else {
-        answer.swap(folderAnswers.front());
-        folderAnswers.pop_front();
-    }
+    auto answer = NextAnswer(folderAnswers, "folder dialog: " + caption);
     Shown(answer ? "folder chosen" : "folder question cancelled", answer.value_or(caption));
+    return answer;
+}
+
+std::optional<QString> ScriptedPrompter::AskText(const QString& question) {
+    questions << question;
+    auto answer = NextAnswer(textAnswers, "text question: " + question);
+    Shown(answer ? "text typed" : "text question cancelled", answer.value_or(question));
     return answer;
 }
 
@@ -58,23 +57,26 @@ void ScriptedPrompter::Shown(const char* kind, const QString& text) const {
     }
 }
 
-std::optional<QString> ScriptedPrompter::NextFileAnswer() {
-    if (fileAnswers.empty()) {
+std::optional<QString> ScriptedPrompter::NextAnswer(std::deque<std::optional<QString>>& answers,
+                                                    const QString& what) {
+    if (answers.empty()) {
         if (onUnforeseen) {
-            onUnforeseen("file dialog");
+            onUnforeseen(what);
         }
         return std::nullopt;
     }
     std::optional<QString> answer;
-    answer.swap(fileAnswers.front());
-    fileAnswers.pop_front();
+    answer.swap(answers.front());
+    answers.pop_front();
     return answer;
 }
 
 void ScriptAnswers(ScriptedPrompter& prompter, const QString& list) {
     for (const QString& entry : list.split(',', Qt::SkipEmptyParts)) {
         const QString answer = entry.trimmed();
-        if (answer.contains('/') || answer.contains('\\')) {
+        if (answer.startsWith("text=")) {
+            prompter.textAnswers.push_back(answer.mid(5));
+        } else if (answer.contains('/') || answer.contains('\\')) {
             prompter.folderAnswers.push_back(answer);
         } else {
             prompter.yesNoAnswers.push_back(answer.toLower() == "yes");

@@ -18,10 +18,11 @@ class ScriptedPrompter : public Prompter {
     std::deque<bool> yesNoAnswers;
     std::deque<std::optional<QString>> fileAnswers;
     std::deque<std::optional<QString>> folderAnswers;
+    std::deque<std::optional<QString>> textAnswers;
 
     QStringList messages;  // Inform
     QStringList errors;    // ShowError
-    QStringList questions; // AskYesNo
+    QStringList questions; // AskYesNo and AskText
     std::vector<QuestionIcon> questionIcons;
     std::vector<SaveFileRequest> saveRequests;
 
@@ -39,14 +40,17 @@ class ScriptedPrompter : public Prompter {
     std::optional<QString> AskOpenFileName(const QString& directory,
                                            const QString& filter) override;
     std::optional<QString> AskDirectory(const QString& caption, const QString& directory) override;
+    std::optional<QString> AskText(const QString& question) override;
 
   private:
     void Shown(const char* kind, const QString& text) const;
-    std::optional<QString> NextFileAnswer();
+    std::optional<QString> NextAnswer(std::deque<std::optional<QString>>& answers,
+                                      const QString& what);
 };
 
 // Fills the answers from a list such as "yes,no" or "/games/vk,no": an entry that holds
-// a slash or backslash is a folder answer, "yes" in any case is Yes, anything else No.
+// a slash or backslash is a folder answer, one that begins "text=" a typed line (the rest),
+// "yes" in any case is Yes, anything else No.
 void ScriptAnswers(ScriptedPrompter& prompter, const QString& list);
 
 } // namespace marloven

@@ -157,7 +157,7 @@ bool GifImage::LoadFromFile(const QString& name) {
     if (!DecodeGif(bytes)) {
         throw GifLoadAborted();
     }
-    if (gif_.LimitReached) {
+    if (gif_.limitReached) {
         std::fprintf(stderr,
                      "marloven: %s: %d of its frames shown; the rest would take more memory "
                      "than the launcher's pictures may take together (300 MB)\n",
@@ -307,7 +307,7 @@ void GifImage::Paint() {
 void GifImage::DrawPicture(QPainter& painter, QPoint origin) const {
     // Only a transparent first frame makes the picture masked; otherwise the composed
     // frame is drawn as it stands, its transparent and untouched areas black.
-    const bool masked = gif_.Frames.front().Transparent;
+    const bool masked = gif_.frames.front().transparent;
     if (!masked) {
         painter.fillRect(QRect(origin, QSize(ImageWidth(), ImageHeight())), Qt::black);
     }
@@ -335,7 +335,7 @@ int GifImage::ScaledDelay(int frame) const {
     // Shorter than 20 ms, a frame is drawn for 20 ms, as browsers draw it: a file of
     // frames without delays would otherwise keep a core busy for as long as it shows.
     constexpr std::int64_t kShortestDelay = 20;
-    const std::int64_t delay = gif_.Frames[frame - 1].Delay;
+    const std::int64_t delay = gif_.frames[frame - 1].delay;
     return static_cast<int>(std::max<std::int64_t>(delay * 100 / speed_, kShortestDelay));
 }
 
@@ -350,7 +350,7 @@ bool GifImage::ComputeStretchActive() const {
 bool GifImage::ComputeOpaque() const {
     // A picture that draws nothing (no frames, or too large to compose) must not keep
     // the window from painting beneath it, or stale pixels would show there.
-    const bool drawsPicture = FrameCount() > 0 && composition_.Width > 0 && composition_.Height > 0;
+    const bool drawsPicture = FrameCount() > 0 && composition_.width > 0 && composition_.height > 0;
     return pictureVisible_ && loaded_ && drawsPicture && !AnyTransparent() &&
            (tile_ || stretchActive_ || (width() <= ImageWidth() && height() <= ImageHeight()));
 }

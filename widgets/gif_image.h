@@ -79,10 +79,10 @@ class GifImage : public QWidget {
 
   private:
     int FrameCount() const { return gif_.FrameCount(); }
-    int ImageWidth() const { return gif_.ImageWidth; }
-    int ImageHeight() const { return gif_.ImageHeight; }
-    int LoopCount() const { return gif_.LoopCount; }
-    bool AnyTransparent() const { return gif_.AnyTransparent; }
+    int ImageWidth() const { return gif_.imageWidth; }
+    int ImageHeight() const { return gif_.imageHeight; }
+    int LoopCount() const { return gif_.loopCount; }
+    bool AnyTransparent() const { return gif_.anyTransparent; }
 
     bool DecodeGif(const QByteArray& bytes);
     void DrawFrame(int frame);

@@ -12,11 +12,11 @@ static void RegisterStoneResource() {
 namespace marloven {
 
 const QImage& StonePicture() {
-    static const QImage picture = [] {
+    static const QImage kPicture = [] {
         RegisterStoneResource();
         return QImage(":/marloven/stone.bmp");
     }();
-    return picture;
+    return kPicture;
 }
 
 BitmapPanel* AddBackground(QWidget* window, QPoint at) {

@@ -14,12 +14,13 @@ TEST(Invitation, WhatIsSentIsWhatArrivesForEveryStartAndKindOfAddress) {
              {LinkAddress{"velkaran.example.org", 2323, false},
               LinkAddress{"203.0.113.7", 2323, false}, LinkAddress{"2001:db8::7", 2323, true},
               LinkAddress{"::ffff:192.0.2.1", 2323, true}}) {
-            const Invitation sent{start, address};
+            const Invitation sent{start, address, ParseGameCode("K7PW-2QXM")};
             const std::string link = InvitationLink(sent);
             const auto parsed = ParseInvitation(link);
             ASSERT_TRUE(parsed.invitation) << link << ": " << parsed.refusal;
             EXPECT_EQ(parsed.invitation->start, start);
             EXPECT_EQ(parsed.invitation->address, address);
+            EXPECT_EQ(parsed.invitation->code, sent.code);
             // Chat programs end a link at a bracket or a space: the link has neither.
             EXPECT_EQ(link.find_first_of("[] "), std::string::npos) << link;
         }
@@ -59,6 +60,8 @@ TEST(Invitation, HostileAndMalformedLinksAreRefusedWithTheirReason) {
         {"marloven://join?start=cable&address=h\xc3\xb6st&port=2324", "ASCII"},
         {good + "&run=format", "nothing but"},
         {good + "&port=2325", "twice"},
+        {good + "&code=K7PW-2QX", "game code \"K7PW-2QX\" is not"},
+        {good + "&code=K7PW-2QXM&code=K7PW-2QXM", "twice"},
         {good + "#x", "not a number"},
         {"marloven://join?start=shell&address=198.51.100.4&port=2324", "no start"},
         {"marloven://join?start=cable&address=999.1.1.1&port=2324", "not an address"},
@@ -90,12 +93,17 @@ TEST(Invitation, ThePlainLineNamesWhatPlainDosboxNeeds) {
     EXPECT_EQ(InvitationPlainLine({InvitationStart::Network, {"198.51.100.4", 2130, false}}),
               "Without Marloven: a network game needs Marloven to join; install it, then "
               "open this invitation.");
-    EXPECT_NE(InvitationPlainLine({InvitationStart::Cable, {"198.51.100.4", 2324, false}})
+    // Plain DOSBox joins only a host that lets it.
+    EXPECT_NE(InvitationPlainLine({InvitationStart::Cable, {"198.51.100.4", 2324, false}, {}, true})
                   .find("serial1=nullmodem server:198.51.100.4 port:2324"),
               std::string::npos);
-    EXPECT_NE(InvitationPlainLine({InvitationStart::ModemCall, {"2001:db8::7", 2323, true}})
-                  .find("dial [2001:db8::7]:2323"),
-              std::string::npos);
+    EXPECT_NE(
+        InvitationPlainLine({InvitationStart::ModemCall, {"2001:db8::7", 2323, true}, {}, true})
+            .find("dial [2001:db8::7]:2323"),
+        std::string::npos);
+    EXPECT_EQ(InvitationPlainLine({InvitationStart::Cable, {"198.51.100.4", 2324, false}}),
+              "Without Marloven: this host lets only players with Marloven join; install it, "
+              "then open this invitation.");
 }
 
 } // namespace

@@ -14,8 +14,8 @@ using namespace testgif;
 // -1 for opaque black, -2 where the mask is white (transparent).
 std::vector<int> View(const GifComposition& composition) {
     std::vector<int> view;
-    for (int y = 0; y < composition.Height; ++y) {
-        for (int x = 0; x < composition.Width; ++x) {
+    for (int y = 0; y < composition.height; ++y) {
+        for (int x = 0; x < composition.width; ++x) {
             const std::uint32_t pixel = ComposedAt(composition, x, y);
             if (ComposedTransparent(composition, x, y)) {
                 EXPECT_EQ(pixel, kGifBlack) << "transparent but not black";
@@ -113,7 +113,7 @@ TEST(GifComposition, OnlyTheAreaTheFramesCoverIsHeld) {
     ASSERT_TRUE(gif.DecodeGif(corner.Image(Solid(7999, 7999, 1, 1, 3)).Trailer().Bytes()));
     composition.Start(gif);
     composition.DrawFrame(gif, 1);
-    EXPECT_EQ(composition.Width, 8000);
+    EXPECT_EQ(composition.width, 8000);
     EXPECT_EQ(composition.HeldWidth() * composition.HeldHeight(), 1);
     EXPECT_EQ(ComposedAt(composition, 7999, 7999), ShownColour(3));
     EXPECT_TRUE(ComposedTransparent(composition, 7998, 7999));

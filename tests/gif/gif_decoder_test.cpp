@@ -29,11 +29,11 @@ TEST(GifDecoder, FileWithoutAnyColourTableIsAllBlackAtItsSize) {
     GifWriter file(7, 5);
     const auto gif = Decode(file.Image(Block(0, 0, 7, 5, 16)).Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 1);
-    const GifPicture image = FramePicture(gif->Frames[0]);
-    EXPECT_EQ(image.Width, 7);
-    EXPECT_EQ(image.Height, 5);
-    EXPECT_EQ(image.Pixels, std::vector<std::uint32_t>(35, kGifBlack));
-    EXPECT_EQ(gif->GlobalBits, 0);
+    const GifPicture image = FramePicture(gif->frames[0]);
+    EXPECT_EQ(image.width, 7);
+    EXPECT_EQ(image.height, 5);
+    EXPECT_EQ(image.pixels, std::vector<std::uint32_t>(35, kGifBlack));
+    EXPECT_EQ(gif->globalBits, 0);
 }
 
 TEST(GifDecoder, PixelsTakeTheirColoursFromTheFramesOwnTableOrTheGlobalOne) {
@@ -44,10 +44,10 @@ TEST(GifDecoder, PixelsTakeTheirColoursFromTheFramesOwnTableOrTheGlobalOne) {
     std::vector<GifColour> global = {{200, 1, 1}, {201, 2, 2}};
     const auto gif = Decode(GifWriter(5, 3, global).Image(own).Image(shared).Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 2);
-    EXPECT_EQ(ShownIndices(gif->Frames[0]), AsInts(own.indices));
+    EXPECT_EQ(ShownIndices(gif->frames[0]), AsInts(own.indices));
     for (std::size_t i = 0; i < shared.indices.size(); ++i) {
         const std::uint32_t expected = shared.indices[i] ? 0xffc90202u : 0xffc80101u;
-        EXPECT_EQ(FramePicture(gif->Frames[1]).Pixels[i], expected) << i;
+        EXPECT_EQ(FramePicture(gif->frames[1]).pixels[i], expected) << i;
     }
 }
 
@@ -60,9 +60,9 @@ TEST(GifDecoder, LocalTableLargerThanTheGlobalOneRaisesGlobalBitsForLaterFrames)
     file.Image(Block(0, 0, 2, 2, 2));
     const auto gif = Decode(file.Image(large).Image(small).Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 3);
-    EXPECT_EQ(gif->Frames[1].TableBits, 4);
-    EXPECT_EQ(gif->Frames[2].TableBits, 2);
-    EXPECT_EQ(gif->GlobalBits, 4); // a smaller table later does not lower it
+    EXPECT_EQ(gif->frames[1].tableBits, 4);
+    EXPECT_EQ(gif->frames[2].tableBits, 2);
+    EXPECT_EQ(gif->globalBits, 4); // a smaller table later does not lower it
 }
 
 TEST(GifDecoder, GraphicControlAppliesToTheNextImageOnlyAndTheLaterOfTwoWins) {
@@ -73,15 +73,15 @@ TEST(GifDecoder, GraphicControlAppliesToTheNextImageOnlyAndTheLaterOfTwoWins) {
     file.Control({.disposal = 2, .delay = 9, .transparentIndex = 0});
     const auto gif = Decode(file.Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 2);
-    const GifFrame& first = gif->Frames[0];
-    EXPECT_EQ(first.Disposal, 1);
-    EXPECT_EQ(first.Delay, 250);
-    EXPECT_FALSE(first.Transparent);
-    const GifFrame& second = gif->Frames[1];
-    EXPECT_EQ(second.Disposal, 0);
-    EXPECT_EQ(second.Delay, 1);
-    EXPECT_FALSE(second.Transparent);
-    EXPECT_FALSE(gif->AnyTransparent); // the last extension applies to nothing
+    const GifFrame& first = gif->frames[0];
+    EXPECT_EQ(first.disposal, 1);
+    EXPECT_EQ(first.delay, 250);
+    EXPECT_FALSE(first.transparent);
+    const GifFrame& second = gif->frames[1];
+    EXPECT_EQ(second.disposal, 0);
+    EXPECT_EQ(second.delay, 1);
+    EXPECT_FALSE(second.transparent);
+    EXPECT_FALSE(gif->anyTransparent); // the last extension applies to nothing
 }
 
 TEST(GifDecoder, ReservedDisposalsReadAsRestoreToBackgroundAndDelaysAreHundredths) {
@@ -95,10 +95,10 @@ TEST(GifDecoder, ReservedDisposalsReadAsRestoreToBackgroundAndDelaysAreHundredth
     ASSERT_EQ(gif->FrameCount(), 8);
     const int expected[] = {0, 1, 2, 3, 2, 2, 2, 2};
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(gif->Frames[i].Disposal, expected[i]) << i;
+        EXPECT_EQ(gif->frames[i].disposal, expected[i]) << i;
     }
-    EXPECT_EQ(gif->Frames[0].Delay, 1);
-    EXPECT_EQ(gif->Frames[1].Delay, 250);
+    EXPECT_EQ(gif->frames[0].delay, 1);
+    EXPECT_EQ(gif->frames[1].delay, 250);
 }
 
 TEST(GifDecoder, LoopCountComesFromNetscapeTwoPointZeroOnly) {
@@ -107,28 +107,28 @@ TEST(GifDecoder, LoopCountComesFromNetscapeTwoPointZeroOnly) {
         return Decode(GifWriter(2, 2).Raw(extension).Image(Block(0, 0, 2, 2)).Trailer().Bytes());
     };
     const std::string netscape = "\x21\xff\x0bNETSCAPE2.0\x03\x01"s;
-    EXPECT_EQ(withExtension(netscape + "\x00\x00\x00"s)->LoopCount, 0);
-    EXPECT_EQ(withExtension(netscape + "\x34\x12\x00"s)->LoopCount, 0x1234); // little-endian
-    EXPECT_EQ(withExtension("")->LoopCount, 1);
+    EXPECT_EQ(withExtension(netscape + "\x00\x00\x00"s)->loopCount, 0);
+    EXPECT_EQ(withExtension(netscape + "\x34\x12\x00"s)->loopCount, 0x1234); // little-endian
+    EXPECT_EQ(withExtension("")->loopCount, 1);
 
     const auto otherVersion = withExtension("\x21\xff\x0bNETSCAPE2.1\x03\x01\x05\x00\x00"s);
-    EXPECT_EQ(otherVersion->LoopCount, 1);
+    EXPECT_EQ(otherVersion->loopCount, 1);
     EXPECT_EQ(otherVersion->FrameCount(), 1);
 
     // A buffering sub-block after the loop count must not cost the pictures.
     const auto buffered = withExtension(netscape + "\x03\x00\x05\x02\x00\x04\x00\x00\x00"s);
-    EXPECT_EQ(buffered->LoopCount, 3);
+    EXPECT_EQ(buffered->loopCount, 3);
     EXPECT_EQ(buffered->FrameCount(), 1);
 }
 
 TEST(GifDecoder, FramesReachingBeyondTheScreenEnlargeThePicture) {
     const auto gif = Decode(GifWriter(16, 16).Image(Block(10, 10, 20, 20)).Trailer().Bytes());
-    EXPECT_EQ(gif->ScreenWidth, 16);
-    EXPECT_EQ(gif->ImageWidth, 30);
-    EXPECT_EQ(gif->ImageHeight, 30);
+    EXPECT_EQ(gif->screenWidth, 16);
+    EXPECT_EQ(gif->imageWidth, 30);
+    EXPECT_EQ(gif->imageHeight, 30);
     const auto inside = Decode(GifWriter(16, 12).Image(Block(1, 1, 3, 3)).Trailer().Bytes());
-    EXPECT_EQ(inside->ImageWidth, 16); // never smaller than the screen
-    EXPECT_EQ(inside->ImageHeight, 12);
+    EXPECT_EQ(inside->imageWidth, 16); // never smaller than the screen
+    EXPECT_EQ(inside->imageHeight, 12);
 }
 
 TEST(GifDecoder, InterlacedRowsLandInTheirPlaceForEveryHeightFromOneToNine) {
@@ -144,8 +144,8 @@ TEST(GifDecoder, InterlacedRowsLandInTheirPlaceForEveryHeightFromOneToNine) {
         const auto gif =
             Decode(GifWriter(3, height, DistinctColours(16)).Image(block).Trailer().Bytes());
         ASSERT_EQ(gif->FrameCount(), 1);
-        EXPECT_TRUE(gif->Frames[0].Interlaced);
-        EXPECT_EQ(ShownIndices(gif->Frames[0]), AsInts(block.indices));
+        EXPECT_TRUE(gif->frames[0].interlaced);
+        EXPECT_EQ(ShownIndices(gif->frames[0]), AsInts(block.indices));
     }
 }
 
@@ -155,14 +155,14 @@ TEST(GifDecoder, TransparentPixelsAreBlackInTheImageExactlyWhereTheMaskIsWhite) 
     file.Control({.transparentIndex = 2});
     const auto gif = Decode(file.Image(block).Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 1);
-    const GifFrame& frame = gif->Frames[0];
-    EXPECT_TRUE(gif->AnyTransparent);
-    EXPECT_EQ(frame.TransparentIndex, 2);
-    ASSERT_EQ(FrameMask(frame).Bits.size(), block.indices.size());
+    const GifFrame& frame = gif->frames[0];
+    EXPECT_TRUE(gif->anyTransparent);
+    EXPECT_EQ(frame.transparentIndex, 2);
+    ASSERT_EQ(FrameMask(frame).bits.size(), block.indices.size());
     for (std::size_t i = 0; i < block.indices.size(); ++i) {
         const bool transparent = block.indices[i] == 2;
-        EXPECT_EQ(FrameMask(frame).Bits[i] != 0, transparent) << i;
-        EXPECT_EQ(FramePicture(frame).Pixels[i],
+        EXPECT_EQ(FrameMask(frame).bits[i] != 0, transparent) << i;
+        EXPECT_EQ(FramePicture(frame).pixels[i],
                   transparent ? kGifBlack : ShownColour(block.indices[i]))
             << i;
     }
@@ -180,7 +180,7 @@ TEST(GifDecoder, CommentsPlainTextAndOtherApplicationExtensionsArePassedOver) {
                                 .Trailer()
                                 .Bytes());
     EXPECT_EQ(gif->FrameCount(), 1);
-    EXPECT_EQ(gif->LoopCount, 1);
+    EXPECT_EQ(gif->loopCount, 1);
 }
 
 TEST(GifDecoder, UnknownBlockOrExtensionEndsTheReadingAndKeepsEarlierFrames) {
@@ -202,12 +202,12 @@ TEST(GifDecoder, DecodingAgainForgetsTheEarlierFile) {
     ASSERT_TRUE(gif.DecodeGif(first.Trailer().Bytes()));
     ASSERT_TRUE(gif.DecodeGif(GifWriter(2, 3).Image(Block(0, 0, 2, 3)).Trailer().Bytes()));
     EXPECT_EQ(gif.FrameCount(), 1);
-    EXPECT_EQ(gif.LoopCount, 1);
-    EXPECT_FALSE(gif.AnyTransparent);
-    EXPECT_EQ(gif.GlobalBits, 0);
-    EXPECT_EQ(gif.ImageWidth, 2);
-    EXPECT_EQ(gif.ImageHeight, 3);
-    EXPECT_EQ(gif.GlobalTable, GifColourTable{});
+    EXPECT_EQ(gif.loopCount, 1);
+    EXPECT_FALSE(gif.anyTransparent);
+    EXPECT_EQ(gif.globalBits, 0);
+    EXPECT_EQ(gif.imageWidth, 2);
+    EXPECT_EQ(gif.imageHeight, 3);
+    EXPECT_EQ(gif.globalTable, GifColourTable{});
     EXPECT_FALSE(gif.DecodeGif(std::string("PNG")));
     EXPECT_EQ(gif.FrameCount(), 0);
 }

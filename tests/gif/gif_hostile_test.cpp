@@ -62,8 +62,8 @@ TEST(GifHostile, FileCutShortAtAnyByteKeepsTheFramesCompletedBeforeTheCut) {
         ASSERT_GE(gif->FrameCount(), complete);
         ASSERT_LE(gif->FrameCount(), complete + 1); // the frame being cut keeps what it had
         for (int n = 0; n < complete; ++n) {
-            EXPECT_EQ(FramePicture(gif->Frames[n]).Pixels, FramePicture(full->Frames[n]).Pixels);
-            EXPECT_EQ(FrameMask(gif->Frames[n]).Bits, FrameMask(full->Frames[n]).Bits);
+            EXPECT_EQ(FramePicture(gif->frames[n]).pixels, FramePicture(full->frames[n]).pixels);
+            EXPECT_EQ(FrameMask(gif->frames[n]).bits, FrameMask(full->frames[n]).bits);
         }
     }
 }
@@ -78,7 +78,7 @@ TEST(GifHostile, FramesTooLargeToHoldEndTheReadingWithoutAllocatingThem) {
                                 .Trailer()
                                 .Bytes());
     EXPECT_EQ(far->FrameCount(), 1);
-    EXPECT_EQ(far->ImageWidth, 16);
+    EXPECT_EQ(far->imageWidth, 16);
     // 65535 x 65535 frames.
     const auto huge = Decode(GifWriter(16, 16)
                                  .Image(Block(0, 0, 4, 4))
@@ -105,10 +105,10 @@ TEST(GifHostile, AllPicturesOfTheProcessTogetherStayWithinOneLimit) {
         GifWriter(7000, 7000).Raw(FrameDescriptor(0, 0, 7000, 7000) + emptyData).Trailer().Bytes();
     auto first = Decode(star);
     EXPECT_EQ(first->FrameCount(), 1);
-    EXPECT_FALSE(first->LimitReached);
+    EXPECT_FALSE(first->limitReached);
     const auto second = Decode(star);
     EXPECT_EQ(second->FrameCount(), 0);
-    EXPECT_TRUE(second->LimitReached);
+    EXPECT_TRUE(second->limitReached);
     EXPECT_LE(GifProcessBytes(), kGifProcessMaxBytes);
     first.reset();
     EXPECT_EQ(Decode(star)->FrameCount(), 1) << "the first one's share came back";
@@ -128,7 +128,7 @@ TEST(GifHostile, TheLongestValidAnimationOfFullScreenFramesIsReadWhole) {
     }
     const auto gif = Decode(whole + ";");
     ASSERT_EQ(gif->FrameCount(), 256);
-    EXPECT_EQ(FramePicture(gif->Frames.back()).Pixels, FramePicture(gif->Frames.front()).Pixels);
+    EXPECT_EQ(FramePicture(gif->frames.back()).pixels, FramePicture(gif->frames.front()).pixels);
 }
 
 TEST(GifHostile, ZeroSizedFramesAreKeptWithEmptyPictures) {
@@ -140,10 +140,10 @@ TEST(GifHostile, ZeroSizedFramesAreKeptWithEmptyPictures) {
     file.Image(Block(1, 1, 2, 2));
     const auto gif = DecodeAndCompose(file.Trailer().Bytes());
     ASSERT_EQ(gif->FrameCount(), 3);
-    EXPECT_TRUE(FramePicture(gif->Frames[0]).Pixels.empty());
-    EXPECT_TRUE(FramePicture(gif->Frames[1]).Pixels.empty());
-    EXPECT_EQ(gif->ImageWidth, 5);
-    EXPECT_EQ(gif->ImageHeight, 7);
+    EXPECT_TRUE(FramePicture(gif->frames[0]).pixels.empty());
+    EXPECT_TRUE(FramePicture(gif->frames[1]).pixels.empty());
+    EXPECT_EQ(gif->imageWidth, 5);
+    EXPECT_EQ(gif->imageHeight, 7);
 }
 
 TEST(GifHostile, BlocksThatClaimMoreThanRemainStopAtTheEnd) {
@@ -160,10 +160,10 @@ TEST(GifHostile, BlocksThatClaimMoreThanRemainStopAtTheEnd) {
         const auto gif = DecodeAndCompose(start + tail);
         EXPECT_GE(gif->FrameCount(), 1);
         EXPECT_LE(gif->FrameCount(), 2);
-        EXPECT_EQ(gif->LoopCount, 1);
+        EXPECT_EQ(gif->loopCount, 1);
     }
     // A screen with a global table cut short.
-    EXPECT_EQ(Decode("GIF89a\x04\x00\x04\x00\x87\x00\x00\x01\x02"s)->GlobalBits, 8);
+    EXPECT_EQ(Decode("GIF89a\x04\x00\x04\x00\x87\x00\x00\x01\x02"s)->globalBits, 8);
 }
 
 TEST(GifHostile, OnlyTheFirst256ImagesAreRead) {
@@ -177,8 +177,8 @@ TEST(GifHostile, OnlyTheFirst256ImagesAreRead) {
     }
     const auto gif = Decode(file.Trailer().Bytes());
     EXPECT_EQ(gif->FrameCount(), 256);
-    EXPECT_EQ(gif->LoopCount, 1);
-    EXPECT_EQ(gif->Frames.back().Delay, 10);
+    EXPECT_EQ(gif->loopCount, 1);
+    EXPECT_EQ(gif->frames.back().delay, 10);
 }
 
 TEST(GifHostile, DamagedCopiesOfAGoodFileDecodeWithoutHarm) {

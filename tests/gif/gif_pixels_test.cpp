@@ -41,7 +41,7 @@ TEST(GifPixels, EveryCodeSizeAndSubBlockLengthRoundTrips) {
             const auto gif =
                 Decode(GifWriter(61, 7, DistinctColours(256)).Image(block).Trailer().Bytes());
             ASSERT_EQ(gif->FrameCount(), 1);
-            EXPECT_EQ(ShownIndices(gif->Frames[0]), AsInts(block.indices));
+            EXPECT_EQ(ShownIndices(gif->frames[0]), AsInts(block.indices));
         }
     }
 }
@@ -56,15 +56,15 @@ TEST(GifPixels, FullCodeTableServesUntilTheNextClearCode) {
         const auto gif = Decode(
             GifWriter(300, 90, DistinctColours(256)).Image(noise).Image(runs).Trailer().Bytes());
         ASSERT_EQ(gif->FrameCount(), 2);
-        EXPECT_EQ(ShownIndices(gif->Frames[0]), AsInts(noise.indices));
-        EXPECT_EQ(ShownIndices(gif->Frames[1]), AsInts(runs.indices));
+        EXPECT_EQ(ShownIndices(gif->frames[0]), AsInts(noise.indices));
+        EXPECT_EQ(ShownIndices(gif->frames[1]), AsInts(runs.indices));
     }
 }
 
 TEST(GifPixels, CodeAboveTheNextFreeOneDecodesAsTheNextFreeOne) {
     // Minimum code size 2: clear 4, end 5, next free 6. Code 7 stands for 6: "1 1".
     const auto gif = DecodeData(3, 1, Codes(2, 3, {4, 1, 7, 5}));
-    EXPECT_EQ(ShownIndices(gif->Frames[0]), (std::vector<int>{1, 1, 1}));
+    EXPECT_EQ(ShownIndices(gif->frames[0]), (std::vector<int>{1, 1, 1}));
 }
 
 TEST(GifPixels, ClearCodesRestartTheTableAndCodeWidthAnywhere) {
@@ -82,7 +82,7 @@ TEST(GifPixels, ClearCodesRestartTheTableAndCodeWidthAnywhere) {
                                                        {6, 3},
                                                        {3, 3},
                                                        {5, 4}}));
-    EXPECT_EQ(ShownIndices(gif->Frames[0]), (std::vector<int>{1, 2, 1, 2, 3, 3, 3, 3, 0}));
+    EXPECT_EQ(ShownIndices(gif->frames[0]), (std::vector<int>{1, 2, 1, 2, 3, 3, 3, 3, 0}));
     EXPECT_EQ(gif->FrameCount(), 2);
 }
 
@@ -91,17 +91,17 @@ TEST(GifPixels, PixelsTheDataDoesNotSupplyAreIndexZeroAndOpaque) {
     // transparent too.
     const auto early = DecodeData(4, 1, Codes(2, 3, {4, 0, 2, 5}), 0);
     ASSERT_EQ(early->FrameCount(), 2);
-    EXPECT_EQ(FrameMask(early->Frames[0]).Bits, (std::vector<std::uint8_t>{1, 0, 0, 0}));
+    EXPECT_EQ(FrameMask(early->frames[0]).bits, (std::vector<std::uint8_t>{1, 0, 0, 0}));
     // An end code right after a clear supplies no pixel at all.
     const auto none = DecodeData(2, 1, Codes(2, 3, {4, 5, 3, 3}), 0);
     ASSERT_EQ(none->FrameCount(), 2);
-    EXPECT_EQ(FrameMask(none->Frames[0]).Bits, (std::vector<std::uint8_t>{0, 0}));
+    EXPECT_EQ(FrameMask(none->frames[0]).bits, (std::vector<std::uint8_t>{0, 0}));
     // Data that stops without an end code, on a byte boundary.
     const auto cut =
         DecodeData(3, 2, "\x02" + PackGifCodes({{4, 3}, {3, 3}, {3, 3}, {3, 3}, {3, 4}}), 0);
     ASSERT_EQ(cut->FrameCount(), 2);
-    EXPECT_EQ(ShownIndices(cut->Frames[0]), (std::vector<int>{3, 3, 3, 3, 0, 0}));
-    EXPECT_EQ(FrameMask(cut->Frames[0]).Bits, std::vector<std::uint8_t>(6, 0));
+    EXPECT_EQ(ShownIndices(cut->frames[0]), (std::vector<int>{3, 3, 3, 3, 0, 0}));
+    EXPECT_EQ(FrameMask(cut->frames[0]).bits, std::vector<std::uint8_t>(6, 0));
 }
 
 TEST(GifPixels, DataBeyondTheLastRowIsPassedOverUpToTheTerminator) {
@@ -114,7 +114,7 @@ TEST(GifPixels, DataBeyondTheLastRowIsPassedOverUpToTheTerminator) {
                                 .Bytes());
     ASSERT_EQ(gif->FrameCount(), 2);
     extra.indices.resize(8);
-    EXPECT_EQ(ShownIndices(gif->Frames[0]), AsInts(extra.indices));
+    EXPECT_EQ(ShownIndices(gif->frames[0]), AsInts(extra.indices));
 }
 
 TEST(GifPixels, MinimumCodeSizesTooLargeForTheTablesEndOnlyThatFrame) {
@@ -123,8 +123,8 @@ TEST(GifPixels, MinimumCodeSizesTooLargeForTheTablesEndOnlyThatFrame) {
         const auto gif = DecodeData(
             3, 1, std::string(1, static_cast<char>(size)) + GifSubBlocks("\xff\xff\xff"), 1);
         ASSERT_EQ(gif->FrameCount(), 2);
-        EXPECT_EQ(FrameMask(gif->Frames[0]).Bits, (std::vector<std::uint8_t>{0, 0, 0}));
-        EXPECT_EQ(gif->Frames[1].Width, 2);
+        EXPECT_EQ(FrameMask(gif->frames[0]).bits, (std::vector<std::uint8_t>{0, 0, 0}));
+        EXPECT_EQ(gif->frames[1].width, 2);
     }
 }
 
@@ -142,7 +142,7 @@ TEST(GifPixels, CodeChainsAsLongAsTheTableOrEndlessAreBounded) {
     longest.insert(longest.end(), 20, {4095, 12});
     const auto chain = DecodeData(1000, 1000, "\x02" + PackGifCodes(longest));
     ASSERT_EQ(chain->FrameCount(), 2);
-    EXPECT_EQ(ShownIndices(chain->Frames[0]), std::vector<int>(1000 * 1000, 0));
+    EXPECT_EQ(ShownIndices(chain->frames[0]), std::vector<int>(1000 * 1000, 0));
 
     // Code 7, read while 6 is the next free one, becomes the previous code, so entry 7
     // is made to extend itself: following it never ends.
@@ -150,7 +150,7 @@ TEST(GifPixels, CodeChainsAsLongAsTheTableOrEndlessAreBounded) {
         "\x02" + PackGifCodes({{4, 3}, {0, 3}, {7, 3}, {3, 3}, {7, 4}, {5, 4}});
     const auto endless = DecodeData(8, 1, loop);
     ASSERT_EQ(endless->FrameCount(), 2);
-    EXPECT_EQ(ShownIndices(endless->Frames[0]), (std::vector<int>{0, 0, 0, 3, 0, 0, 0, 0}));
+    EXPECT_EQ(ShownIndices(endless->frames[0]), (std::vector<int>{0, 0, 0, 3, 0, 0, 0, 0}));
 }
 
 } // namespace

@@ -118,8 +118,8 @@ std::string Canvas(const GifDecoder& gif, const GifComposition& composition, int
     if (gif.FrameCount() == 0) {
         return rgba;
     }
-    const int shownWidth = std::min(width, composition.Width);
-    const int shownHeight = std::min(height, composition.Height);
+    const int shownWidth = std::min(width, composition.width);
+    const int shownHeight = std::min(height, composition.height);
     for (int y = 0; y < shownHeight; ++y) {
         for (int x = 0; x < shownWidth; ++x) {
             if (ComposedTransparent(composition, x, y)) {
@@ -185,15 +185,15 @@ void ExpectCanvasesMatch(const Result& result, const Expected& expected) {
         const std::string& ours = frameByFrame ? result.canvases[i] : result.canvases.back();
         EXPECT_EQ(FirstDifference(ours, expected.canvases[i]), -1) << "canvas " << i + 1;
         if (frameByFrame) {
-            EXPECT_EQ(result.gif.Frames[i].Delay, expected.delays[i]) << "frame " << i + 1;
+            EXPECT_EQ(result.gif.frames[i].delay, expected.delays[i]) << "frame " << i + 1;
         }
     }
 }
 
 void ExpectHeaderMatches(const Result& result, const Expected& expected) {
-    EXPECT_EQ(result.gif.ImageWidth, expected.width);
-    EXPECT_EQ(result.gif.ImageHeight, expected.height);
-    EXPECT_EQ(result.gif.LoopCount, expected.loopCount);
+    EXPECT_EQ(result.gif.imageWidth, expected.width);
+    EXPECT_EQ(result.gif.imageHeight, expected.height);
+    EXPECT_EQ(result.gif.loopCount, expected.loopCount);
 }
 
 // Cases where this decoder's rules give another result on purpose, with what they give.
@@ -207,9 +207,9 @@ struct Difference {
 Difference Enlarged(int width, int height) {
     return {"frames beyond the screen enlarge the picture",
             [width, height](const Result& result, const Expected& expected) {
-                EXPECT_EQ(result.gif.ImageWidth, width);
-                EXPECT_EQ(result.gif.ImageHeight, height);
-                EXPECT_EQ(result.gif.LoopCount, expected.loopCount);
+                EXPECT_EQ(result.gif.imageWidth, width);
+                EXPECT_EQ(result.gif.imageHeight, height);
+                EXPECT_EQ(result.gif.loopCount, expected.loopCount);
                 ExpectCanvasesMatch(result, expected);
             }};
 }
@@ -218,8 +218,8 @@ Difference Enlarged(int width, int height) {
 Difference PlaysOnce() {
     return {"only NETSCAPE2.0 sets the loop count",
             [](const Result& result, const Expected& expected) {
-                EXPECT_EQ(result.gif.LoopCount, 1);
-                EXPECT_EQ(result.gif.ImageWidth, expected.width);
+                EXPECT_EQ(result.gif.loopCount, 1);
+                EXPECT_EQ(result.gif.imageWidth, expected.width);
                 ExpectCanvasesMatch(result, expected);
             }};
 }
@@ -234,7 +234,7 @@ const std::map<std::string, Difference>& Differences() {
          {"an unknown extension label ends the reading, here before the only image",
           [](const Result& result, const Expected& expected) {
               EXPECT_EQ(result.gif.FrameCount(), 0);
-              EXPECT_EQ(result.gif.ImageWidth, expected.width);
+              EXPECT_EQ(result.gif.imageWidth, expected.width);
               EXPECT_EQ(FirstDifference(result.canvases.back(),
                                         std::string(expected.canvases.back().size(), '\0')),
                         -1);

@@ -41,7 +41,7 @@ std::unique_ptr<GifDecoder> Decode(const std::string& bytes) {
 
 std::vector<int> ShownIndices(const GifFrame& frame) {
     std::vector<int> indices;
-    for (const std::uint32_t pixel : FramePicture(frame).Pixels) {
+    for (const std::uint32_t pixel : FramePicture(frame).pixels) {
         const int red = static_cast<int>((pixel >> 16) & 0xff);
         indices.push_back(pixel == ShownColour(red) ? red : -1);
     }

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/integration/netns.h"
 
+#include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sched.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -282,7 +285,7 @@ bool Lab::Build(RouterKind kind) {
         Step({"ip", "-n", home, "route", "add", "default", "via", "192.168.77.1"}) &&
         Step({"ip", "netns", "exec", router, "sysctl", "-q", "-w", "net.ipv4.ip_forward=1"}) &&
         Step({"ip", "netns", "exec", router, "nft", "-f", rules});
-    if (!built || kind == RouterKind::Silent) {
+    if (!built || kind == RouterKind::Silent || kind == RouterKind::Bare) {
         return built;
     }
     return StartMiniupnpd(kind == RouterKind::UpnpOnly);
@@ -322,6 +325,77 @@ bool Lab::MiniupnpdReady(bool upnp) const {
     }
     return RouterLog().find("HTTP listening") != std::string::npos &&
            !RunIn("router", {"ss", "-Hlun", "sport", "=", ":1900"}).output.empty();
+}
+
+namespace {
+
+// The parent of a process, from what follows its name in /proc/PID/stat.
+long ParentOf(long pid) {
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    std::istringstream rest(stat.substr(std::min(stat.size(), stat.rfind(')') + 1)));
+    std::string state;
+    long parent = 0;
+    rest >> state >> parent;
+    return parent;
+}
+
+bool StartedHere(long pid) {
+    for (int depth = 0; depth < 4 && pid > 1; ++depth) {
+        pid = ParentOf(pid);
+        if (pid == getpid()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<OpenSocket> DosboxSockets() {
+    std::vector<OpenSocket> sockets;
+    std::istringstream lines(RunProgram({"ss", "-Hlnptu"}).output);
+    for (std::string line; std::getline(lines, line);) {
+        const auto named = line.find("\"dosbox\",pid=");
+        if (named == std::string::npos || !StartedHere(std::atol(line.c_str() + named + 13))) {
+            continue;
+        }
+        std::istringstream columns(line);
+        std::string protocol, state, received, sent, local;
+        columns >> protocol >> state >> received >> sent >> local;
+        const auto colon = local.rfind(':');
+        sockets.push_back(
+            {protocol == "udp", local.substr(0, colon), std::atoi(local.c_str() + colon + 1)});
+    }
+    return sockets;
+}
+
+int Reach(const Lab& lab, const std::string& where, const std::string& address, int port,
+          bool datagram) {
+    int result = -1;
+    std::thread([&] {
+        const InNamespace inside(lab, where);
+        const int socket = ::socket(AF_INET, datagram ? SOCK_DGRAM : SOCK_STREAM, 0);
+        const timeval bound{0, 200000};
+        setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
+        setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &bound, sizeof bound);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(static_cast<std::uint16_t>(port));
+        inet_pton(AF_INET, address.c_str(), &to.sin_addr);
+        result = inside.Entered() &&
+                         connect(socket, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0
+                     ? 0
+                     : errno;
+        if (result == 0 && datagram) {
+            char byte = 0;
+            // A refusal comes back as an error on the connected socket's next receive.
+            if (send(socket, "?", 1, 0) != 1 || recv(socket, &byte, 1, 0) < 0) {
+                result = errno == EAGAIN || errno == EWOULDBLOCK ? 0 : errno;
+            }
+        }
+        close(socket);
+    }).join();
+    return result;
 }
 
 InNamespace::InNamespace(const Lab& lab, const std::string& where) {

@@ -37,6 +37,7 @@ enum class RouterKind {
     UpnpOnly,   // miniupnpd with NAT-PMP off
     NatPmpOnly, // miniupnpd with UPnP off
     Silent,     // no miniupnpd, and the router drops whatever is sent to it
+    Bare,       // no miniupnpd; what the test runs in the router's namespace answers
 };
 
 class Lab {
@@ -65,6 +66,23 @@ class Lab {
     int miniupnpd_ = -1;
     std::string failure_;
 };
+
+// A socket waiting for others, as `ss` lists it: listening (TCP) or bound (UDP).
+struct OpenSocket {
+    bool datagram = false;
+    std::string address; // as bound: "127.0.0.1", "0.0.0.0", "*", "[::]"
+    int port = 0;
+};
+
+// The waiting sockets of the DOSBoxes this process started (other programs may run
+// DOSBox too), in the calling thread's namespace.
+std::vector<OpenSocket> DosboxSockets();
+
+// Reaches for the port at the IPv4 address from inside one of the lab's namespaces: 0
+// when a connection is taken (TCP), or when no refusal comes within 200 ms of a
+// datagram (UDP); else the error, ECONNREFUSED for a refusal.
+int Reach(const Lab& lab, const std::string& where, const std::string& address, int port,
+          bool datagram);
 
 // While it lives, the calling thread (and every thread it starts) is in the namespace.
 class InNamespace {

@@ -12,6 +12,9 @@
 #include "tests/ui/dialog_driver.h"
 #include "ui/dialogs/link_dialog.h"
 #include "ui/dialogs/link_window.h"
+#include "ui/dialogs/phonebook_entry_dialog.h"
+#include "ui/dialogs/pick_opponent_dialog.h"
+#include "ui/dialogs/players_dialog.h"
 #include "ui/main/game_options_page.h"
 
 #include <QCheckBox>
@@ -27,6 +30,7 @@
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
 
@@ -93,7 +97,7 @@ struct Player {
     // The link window of each start; a hosting start asks routers as `routers` say.
     void WatchLinks(const MappingOptions& routers) {
         engine.WatchLinks(
-            [this, watcher = LinkWindow::Watcher(launcher.settings, routers)](
+            [this, watcher = LinkWindow::Watcher(launcher.settings, launcher.prompter, routers)](
                 const InternetLink& link, Relay& relay, std::function<void()> cancel) {
                 auto shown = watcher(link, relay, std::move(cancel));
                 window = static_cast<LinkWindow*>(shown.get());
@@ -123,6 +127,46 @@ struct Player {
             dialog.okButton->click();
         });
         click();
+    }
+
+    // The game code that the host's link window shows, ready to be typed when this
+    // player's join asks for it.
+    void TellCode(const Player& host) {
+        EXPECT_TRUE(host.window && host.window->gameCodeLabel);
+        launcher.prompter.textAnswers.push_back(
+            host.window ? host.window->gameCodeLabel->text().section(' ', 2) : QString());
+    }
+
+    // A network start by `button` for `count` players: hosting when this is `host`, else
+    // joining it on 127.0.0.1 with the code its window shows.
+    void PlayNetwork(QAbstractButton* button, int count, const Player& host, int port) {
+        PlayersDialog& players = *launcher.forms->players;
+        if (this != &host) {
+            TellCode(host);
+        }
+        ChooseLink(
+            [&] {
+                WhenOpened(players, [&players, count] { players.CountButton(count)->click(); });
+                button->click();
+            },
+            this == &host ? QString() : QString("127.0.0.1"), port);
+    }
+
+    // Dials the number from a new entry of the phonebook, as a player would.
+    void DialNewEntry(const QString& name, const QString& number) {
+        PickOpponentDialog& phonebook = *launcher.forms->pickOpponent;
+        PhonebookEntryDialog& entry = *launcher.forms->phonebookEntry;
+        WhenOpened(phonebook, [&] {
+            WhenOpened(entry, [&] {
+                Type(entry.nameEdit, name);
+                Type(entry.numberEdit, number);
+                entry.okButton->click();
+            });
+            phonebook.addEditButton->click();
+            phonebook.phoneList->setCurrentItem(phonebook.phoneList->topLevelItem(0));
+            phonebook.dialButton->click();
+        });
+        Window().dialButton->click();
     }
 
     std::string Log() const {

@@ -2,9 +2,9 @@
 #include "link/relay.h"
 
 #include "tests/support/deaf_host.h"
+#include "tests/support/resident_memory.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QNetworkDatagram>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -20,6 +20,7 @@ namespace marloven {
 namespace {
 
 using test::DeafHost;
+using test::ResidentKb;
 
 constexpr int kBoundMs = 5000;
 
@@ -81,7 +82,9 @@ TEST(Relay, TcpCarriesBytesBothWaysOverIpv6AndSaysWhenTheyCross) {
         QStringLiteral("Waiting for the other player on port %1 \u2014 tell: ").arg(port)));
     QTcpServer hostDosbox;
     ASSERT_TRUE(hostDosbox.listen(QHostAddress::LocalHost, host->DosboxPort()));
-    auto join = Opened(Plan(LinkTransport::Tcp, LinkSide::Join, port, "::1", true));
+    RelayPlan joining = Plan(LinkTransport::Tcp, LinkSide::Join, port, "::1", true);
+    joining.code = host->Code();
+    auto join = Opened(joining);
     QSignalSpy joinUp(join.get(), &Relay::LinkUp);
     QTcpSocket caller;
     caller.connectToHost(QHostAddress::LocalHost, join->DosboxPort());
@@ -102,17 +105,35 @@ TEST(Relay, TcpCarriesBytesBothWaysOverIpv6AndSaysWhenTheyCross) {
         [&] { return answerer->state() == QAbstractSocket::UnconnectedState; }, kBoundMs));
 }
 
-long ResidentKb() {
-    QFile status("/proc/self/status");
-    if (!status.open(QIODevice::ReadOnly)) {
-        return 0;
+// A wrong code, or a player who cancels the question for it, gets nothing through to
+// the host's DOSBox, and the host waits on; the invited player's typed code links.
+TEST(Relay, OnlyAJoinerThatProvesTheGameCodeReachesTheHostsDosbox) {
+    RelayPlan hosting = Plan(LinkTransport::Tcp, LinkSide::Host, FreeHostingPort(false));
+    auto host = Opened(hosting);
+    QTcpServer hostDosbox;
+    ASSERT_TRUE(hostDosbox.listen(QHostAddress::LocalHost, host->DosboxPort()));
+    const auto join = [&](std::optional<GameCode> code, std::optional<GameCode> typed) {
+        RelayPlan joining = Plan(LinkTransport::Tcp, LinkSide::Join, hosting.publicPort);
+        joining.code = code;
+        auto relay = Opened(joining);
+        relay->AskCodeWith([typed] { return typed; });
+        auto* dosbox = new QTcpSocket(relay.get());
+        dosbox->connectToHost(QHostAddress::LocalHost, relay->DosboxPort());
+        dosbox->write("ATDT");
+        return relay;
+    };
+    auto wrong = join(ParseGameCode("0000-0000"), std::nullopt);
+    auto cancelled = join(std::nullopt, std::nullopt);
+    for (Relay* relay : {wrong.get(), cancelled.get()}) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !relay->Failure().isEmpty(); }, kBoundMs));
     }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').front().toLong();
-        }
-    }
-    return 0;
+    EXPECT_TRUE(wrong->Failure().contains("did not take the game code"));
+    EXPECT_TRUE(cancelled->Failure().contains("asks for its game code, and none was given"));
+    EXPECT_EQ(StrangersText(host->StrangersTurnedAway()), "1 stranger turned away");
+    EXPECT_FALSE(hostDosbox.hasPendingConnections() || host->IsUp());
+    auto invited = join(std::nullopt, host->Code());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hostDosbox.hasPendingConnections(); }, kBoundMs));
+    EXPECT_EQ(ReadSome(*hostDosbox.nextPendingConnection()), "ATDT");
 }
 
 // Hosting a cable, DOSBox reaches the launcher on 127.0.0.1 once, at its start: a
@@ -124,6 +145,7 @@ TEST(Relay, AFloodOfTheHostingPortLeavesTheLaunchersMemoryFlat) {
     const int port = FreeHostingPort(false);
     RelayPlan plan = Plan(LinkTransport::Tcp, LinkSide::Host, port);
     plan.dosboxConnects = true;
+    plan.plainPeersJoin = true; // the flood is carried as plain DOSBox would be
     auto host = Opened(plan);
     constexpr qint64 kFlood = 300LL << 20;
     const long before = ResidentKb();
@@ -286,8 +308,11 @@ TEST(Relay, TheTunnelHostPassesEachPlayersDatagramsToTheNodesTheyName) {
             sent += socket->writeDatagram(datagram, QHostAddress::LocalHost, port);
         }
     }
-    auto first = Opened(Plan(LinkTransport::Udp, LinkSide::Join, port));
-    auto second = Opened(Plan(LinkTransport::Udp, LinkSide::Join, port, "::1", true));
+    RelayPlan firstPlan = Plan(LinkTransport::Udp, LinkSide::Join, port);
+    RelayPlan secondPlan = Plan(LinkTransport::Udp, LinkSide::Join, port, "::1", true);
+    firstPlan.code = secondPlan.code = host->Code();
+    auto first = Opened(firstPlan);
+    auto second = Opened(secondPlan);
     TunnelClient one(first->DosboxPort());
     TunnelClient two(second->DosboxPort());
     EXPECT_EQ(std::set<QByteArray>({hostDosbox.node, one.node, two.node}).size(), 3u);

@@ -37,12 +37,12 @@ TEST(SystemSoundPlayer, LoadsItsModuleOnlyFromWhereItMayAndSaysWhyNot) {
     GameDir dir;
     const QString tone = QString::fromStdString((dir / "TONE.WAV").string());
     ASSERT_EQ(QProcess::execute(WAVTONE_PATH, {tone, "20", "880", "660"}), 0);
-    const QByteArray named = qgetenv("MARLOVEN_SOUND_MODULE_DIR");
-    qunsetenv("MARLOVEN_SOUND_MODULE_DIR");
+    const QByteArray named = qgetenv("MARLOVEN_MODULE_DIR");
+    qunsetenv("MARLOVEN_MODULE_DIR");
     testing::internal::CaptureStderr();
     MakeSystemSoundPlayer()->PlaySync(tone.toStdString());
     const std::string unnamed = testing::internal::GetCapturedStderr();
-    qputenv("MARLOVEN_SOUND_MODULE_DIR", named);
+    qputenv("MARLOVEN_MODULE_DIR", named);
     EXPECT_NE(unnamed.find("no sounds: cannot load"), std::string::npos) << unnamed;
     EXPECT_NE(unnamed.find("/tests/"), std::string::npos) << "no reason given: " << unnamed;
 

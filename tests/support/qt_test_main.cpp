@@ -6,8 +6,8 @@
 // Window tests share one application object and never need a display.
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The sounds' module lies beside the launcher, not beside the tests.
-    qputenv("MARLOVEN_SOUND_MODULE_DIR", MARLOVEN_BINARY_DIR "/app");
+    // The launcher's modules lie beside it, not beside the tests.
+    qputenv("MARLOVEN_MODULE_DIR", MARLOVEN_BINARY_DIR "/app");
     QApplication app(argc, argv);
     QApplication::setApplicationName("Marloven");
     // The launcher's own settings go to a test location, never the player's file.

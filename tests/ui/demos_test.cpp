@@ -2,7 +2,7 @@
 #include "comm/commit_file.h"
 #include "core/cfg_store.h"
 #include "launcher/game_runner.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 #include "tests/support/game_dir.h"
 #include "tests/support/qt_scripted_prompter.h"
 #include "tests/support/recording_sound_player.h"

@@ -12,7 +12,7 @@
 #include "core/file_io.h"
 #include "core/game_file.h"
 #include "launcher/dos_engine.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 #include "ui/main/demo_page.h"
 #include "ui/main/game_options_page.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "comm/modem_detect.h"
-#include "launcher/text_conversions.h"
 #include "platform/registry_source.h"
+#include "qt_text/text_conversions.h"
 #include "tests/support/texts.h"
 #include "tests/ui/dialog_driver.h"
 #include "tests/ui/launcher_fixture.h"

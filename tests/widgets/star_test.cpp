@@ -18,14 +18,14 @@ TEST(Star, FitsTheEmblemUnscaledAndTwinklesAtAGentlePace) {
     const std::string bytes = CommittedStar();
     GifDecoder file;
     ASSERT_TRUE(file.DecodeGif(std::string_view(bytes)));
-    EXPECT_LE(file.ImageWidth, 49);
-    EXPECT_LE(file.ImageHeight, 41);
+    EXPECT_LE(file.imageWidth, 49);
+    EXPECT_LE(file.imageHeight, 41);
     EXPECT_GE(file.FrameCount(), 4);
-    EXPECT_TRUE(file.Frames.front().Transparent);
-    for (const GifFrame& frame : file.Frames) {
+    EXPECT_TRUE(file.frames.front().transparent);
+    for (const GifFrame& frame : file.frames) {
         // Fast enough to read as a twinkle, slow enough not to flicker or load the machine.
-        EXPECT_GE(frame.Delay, 50);
-        EXPECT_LE(frame.Delay, 3000);
+        EXPECT_GE(frame.delay, 50);
+        EXPECT_LE(frame.delay, 3000);
     }
 
     StoneScene scene;
@@ -37,7 +37,7 @@ TEST(Star, FitsTheEmblemUnscaledAndTwinklesAtAGentlePace) {
     const QImage rest = scene.Grab();
     EXPECT_EQ(rest.pixel(0, 0), StoneScene::Stone(0, 0));
     EXPECT_EQ(rest.pixel(48, 40), StoneScene::Stone(48, 40));
-    const QColor arm = rest.pixelColor(file.ImageWidth / 2, file.ImageHeight / 4);
+    const QColor arm = rest.pixelColor(file.imageWidth / 2, file.imageHeight / 4);
     EXPECT_GT(arm.red(), arm.blue() + 40) << "not gold";
 
     // One whole pass changes the picture and comes back to the resting star exactly.

@@ -64,11 +64,11 @@ std::array<std::array<double, 2>, 10> Outline() {
 // Even-odd rule: a point is inside when a ray to its right crosses the outline an odd
 // number of times.
 bool Inside(double x, double y) {
-    static const auto corners = Outline();
+    static const auto kCorners = Outline();
     bool inside = false;
-    for (std::size_t i = 0, j = corners.size() - 1; i < corners.size(); j = i++) {
-        const auto [xi, yi] = corners[i];
-        const auto [xj, yj] = corners[j];
+    for (std::size_t i = 0, j = kCorners.size() - 1; i < kCorners.size(); j = i++) {
+        const auto [xi, yi] = kCorners[i];
+        const auto [xj, yj] = kCorners[j];
         if ((yi > y) != (yj > y) && x < xi + (y - yi) * (xj - xi) / (yj - yi)) {
             inside = !inside;
         }
@@ -133,11 +133,11 @@ Raster DrawStar() {
 
 // How far a point lies from the star's outline, for the icon's dark rim.
 double DistanceToOutline(double x, double y) {
-    static const auto corners = Outline();
+    static const auto kCorners = Outline();
     double nearest = std::numeric_limits<double>::max();
-    for (std::size_t i = 0, j = corners.size() - 1; i < corners.size(); j = i++) {
-        const auto [ax, ay] = corners[j];
-        const double dx = corners[i][0] - ax, dy = corners[i][1] - ay;
+    for (std::size_t i = 0, j = kCorners.size() - 1; i < kCorners.size(); j = i++) {
+        const auto [ax, ay] = kCorners[j];
+        const double dx = kCorners[i][0] - ax, dy = kCorners[i][1] - ay;
         const double along =
             std::clamp(((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
         nearest = std::min(nearest, std::hypot(x - ax - along * dx, y - ay - along * dy));

@@ -30,31 +30,31 @@ bool WritePam(const std::filesystem::path& path, int width, int height, int dept
 
 bool WriteImage(const std::filesystem::path& path, const GifPicture& picture) {
     std::string rgb;
-    rgb.reserve(picture.Pixels.size() * 3);
-    for (const std::uint32_t pixel : picture.Pixels) {
+    rgb.reserve(picture.pixels.size() * 3);
+    for (const std::uint32_t pixel : picture.pixels) {
         rgb += static_cast<char>((pixel >> 16) & 0xff);
         rgb += static_cast<char>((pixel >> 8) & 0xff);
         rgb += static_cast<char>(pixel & 0xff);
     }
-    return WritePam(path, picture.Width, picture.Height, 3, "RGB", rgb);
+    return WritePam(path, picture.width, picture.height, 3, "RGB", rgb);
 }
 
 bool WriteMask(const std::filesystem::path& path, const GifMask& mask) {
     std::string gray;
-    gray.reserve(mask.Bits.size());
-    for (const std::uint8_t bit : mask.Bits) {
+    gray.reserve(mask.bits.size());
+    for (const std::uint8_t bit : mask.bits) {
         gray += static_cast<char>(bit ? 255 : 0);
     }
-    return WritePam(path, mask.Width, mask.Height, 1, "GRAYSCALE", gray);
+    return WritePam(path, mask.width, mask.height, 1, "GRAYSCALE", gray);
 }
 
 void PrintFrame(int number, const GifFrame& frame) {
     std::printf("frame %d: left %d top %d width %d height %d table-bits %d local-table %s "
                 "interlaced %s transparent %s index %d delay %d disposal %d\n",
-                number, frame.Left, frame.Top, frame.Width, frame.Height, frame.TableBits,
-                frame.HasLocalTable ? "yes" : "no", frame.Interlaced ? "yes" : "no",
-                frame.Transparent ? "yes" : "no", frame.TransparentIndex, frame.Delay,
-                frame.Disposal);
+                number, frame.left, frame.top, frame.width, frame.height, frame.tableBits,
+                frame.hasLocalTable ? "yes" : "no", frame.interlaced ? "yes" : "no",
+                frame.transparent ? "yes" : "no", frame.transparentIndex, frame.delay,
+                frame.disposal);
 }
 
 bool WriteFrames(const GifDecoder& gif, const std::filesystem::path& outDir) {
@@ -62,10 +62,10 @@ bool WriteFrames(const GifDecoder& gif, const std::filesystem::path& outDir) {
     std::filesystem::create_directories(outDir, error);
     bool ok = !error;
     for (int n = 1; n <= gif.FrameCount() && ok; ++n) {
-        const GifFrame& frame = gif.Frames[n - 1];
+        const GifFrame& frame = gif.frames[n - 1];
         const std::string stem = "frame" + std::to_string(n);
         ok = WriteImage(outDir / (stem + "-image.pam"), FramePicture(frame)) &&
-             (!frame.Transparent || WriteMask(outDir / (stem + "-mask.pam"), FrameMask(frame)));
+             (!frame.transparent || WriteMask(outDir / (stem + "-mask.pam"), FrameMask(frame)));
     }
     if (!ok) {
         std::cerr << "gifdump: cannot write to " << outDir.string() << '\n';
@@ -95,10 +95,10 @@ int main(int argc, char** argv) {
     }
     std::printf("screen %d x %d, picture %d x %d, global-bits %d, loop-count %d, "
                 "any-transparent %s, frames %d\n",
-                gif.ScreenWidth, gif.ScreenHeight, gif.ImageWidth, gif.ImageHeight, gif.GlobalBits,
-                gif.LoopCount, gif.AnyTransparent ? "yes" : "no", gif.FrameCount());
+                gif.screenWidth, gif.screenHeight, gif.imageWidth, gif.imageHeight, gif.globalBits,
+                gif.loopCount, gif.anyTransparent ? "yes" : "no", gif.FrameCount());
     for (int n = 1; n <= gif.FrameCount(); ++n) {
-        PrintFrame(n, gif.Frames[n - 1]);
+        PrintFrame(n, gif.frames[n - 1]);
     }
     return argc == 3 && !WriteFrames(gif, argv[2]) ? 1 : 0;
 }

@@ -2,7 +2,7 @@
 #include "ui/dialogs/command_line_view.h"
 
 #include "core/named_start.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 #include <QClipboard>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 #include "ui/dialogs/config_viewer.h"
 
 #include "core/cfg_store.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 #include "ui/look/look.h"
 #include "widgets/stone_background.h"
 

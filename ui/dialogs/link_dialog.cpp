@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/dialogs/link_dialog.h"
 
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 #include "ui/look/char_filter.h"
 #include "widgets/outlined_label.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -66,7 +67,7 @@ QString HintOf(LaunchMode mode, int port, bool routerAsked) {
 } // namespace
 
 LinkDialog::LinkDialog(QWidget* parent)
-    : FixedDialog(TitleOf(LaunchMode::Answer), {kWidth, 292}, parent) {
+    : FixedDialog(TitleOf(LaunchMode::Answer), {kWidth, 336}, parent) {
     hostButton = AddChoice(this, "HostButton", "Host: the others join this machine", 8);
     joinButton = AddChoice(this, "JoinButton", "Join the host at:", 32);
     addressEdit = new QLineEdit(this);
@@ -103,7 +104,19 @@ LinkDialog::LinkDialog(QWidget* parent)
     hint_->setFont(SansFont(11));
     PaintTextColor(hint_, Qt::white);
 
-    const OkCancel buttons = AddOkCancel(64, 161, 259, portSpin);
+    // Off at first: a player without Marloven cannot prove the game code, and neither can
+    // whoever else finds the port.
+    plainPeersCheck = new QCheckBox(QStringLiteral("Let players without Marloven join"), this);
+    plainPeersCheck->setObjectName("PlainPeers");
+    plainPeersCheck->setGeometry(kMargin, 254, kInner, 20);
+    plainPeersCheck->setStyleSheet("QCheckBox { color: white; }");
+    plainPeersNote_ =
+        AddStoneNote(this, "PlainPeersNote",
+                     QStringLiteral("They join without the game code, and so can anyone who "
+                                    "finds the port: a stranger may take the game."),
+                     {kMargin + 20, 274, kInner - 20, 28}, 10);
+
+    const OkCancel buttons = AddOkCancel(64, 161, 303, portSpin);
     okButton = buttons.ok;
     cancelButton = buttons.cancel;
 
@@ -128,6 +141,7 @@ void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string
     (link.side == LinkSide::Join && choose ? joinButton : hostButton)->setChecked(true);
     SetBoxText(addressEdit, MessageText(ShowLinkHost(link.address)));
     portSpin->setValue(link.address.port);
+    plainPeersCheck->setChecked(link.plainPeersJoin);
     addressNote_->clear();
     Update();
 }
@@ -147,10 +161,16 @@ std::optional<InternetLink> LinkDialog::Choice() const {
         return std::nullopt;
     }
     link.address.port = *port;
+    link.plainPeersJoin = link.side == LinkSide::Host && plainPeersCheck->isChecked() &&
+                          link.mode != LaunchMode::Network;
     if (link.side == LinkSide::Join) {
         const auto host = ParseLinkAddress(NarrowText(addressEdit->text()), *port);
         if (!host) {
             return std::nullopt;
+        }
+        // An invitation's code is that host's: another host typed over it has its own.
+        if (host->host != link_.address.host) {
+            link.code.reset();
         }
         link.address = *host;
     }
@@ -199,6 +219,10 @@ void LinkDialog::Update() {
                             static_cast<QWidget*>(copyButton), static_cast<QWidget*>(hint_)}) {
         widget->setVisible(!joining);
     }
+    // The tunnel lets no one in unproven, so only the modem and the cable ask.
+    const bool asksPlain = !joining && link_.mode != LaunchMode::Network;
+    plainPeersCheck->setVisible(asksPlain);
+    plainPeersNote_->setVisible(asksPlain);
     tellCaption_->setText(link_.mode == LaunchMode::Answer ? "Tell the caller to dial:"
                                                            : "Tell the others to join:");
     tell_->setPlainText(TextToTell());

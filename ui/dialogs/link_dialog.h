@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -49,6 +50,8 @@ class LinkDialog : public FixedDialog {
     QRadioButton* joinButton = nullptr;
     QLineEdit* addressEdit = nullptr;
     QSpinBox* portSpin = nullptr;
+    // Hosting the modem or the cable: whether plain DOSBox may join without the game code.
+    QCheckBox* plainPeersCheck = nullptr;
     QPushButton* copyButton = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
@@ -70,6 +73,7 @@ class LinkDialog : public FixedDialog {
     QLabel* hint_ = nullptr;
     QLabel* portNote_ = nullptr;
     QLabel* addressNote_ = nullptr;
+    QLabel* plainPeersNote_ = nullptr;
 };
 
 } // namespace marloven

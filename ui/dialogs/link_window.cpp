@@ -3,9 +3,11 @@
 
 #include "comm/link_address.h"
 #include "launcher/router_port.h"
-#include "launcher/text_conversions.h"
 #include "link/relay.h"
+#include "qt_text/text_conversions.h"
 #include "ui/look/look.h"
+#include "ui/prompter.h"
+#include "ui/starts/internet_play.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -22,15 +24,20 @@ constexpr int kMargin = 8;
 constexpr int kButtonWidth = 95;
 // One line while the router is asked; the window grows to the lines of its answer.
 constexpr int kRouterHeight = 20;
+// Hosting: the game's code, and the strangers turned away beside it.
+constexpr int kCodeHeight = 20;
 
 } // namespace
 
 LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
                        std::optional<InvitationStart> invites, std::unique_ptr<RouterPort> router)
     : FixedDialog(QStringLiteral("Marloven - Link"),
-                  {kWidth, 176 + (router ? kRouterHeight + 4 : 0)}, nullptr),
+                  {kWidth, 176 + (router ? kRouterHeight + 4 : 0) +
+                               (relay.Hosting() ? kCodeHeight + 4 : 0)},
+                  nullptr),
       cancel_(std::move(cancel)), router_(std::move(router)), invites_(invites),
-      publicPort_(relay.PublicPort()) {
+      publicPort_(relay.PublicPort()), code_(relay.Hosting() ? relay.Code() : std::nullopt),
+      plainPeersJoin_(relay.PlainPeersJoin()) {
     // The main window is hidden while DOSBox runs: this window closing, at link up or
     // Cancel, must not end the launcher as its last window, and DOSBox with it.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -38,6 +45,18 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
     progressLabel =
         AddStoneNote(this, "Progress", relay.Progress(), {kMargin, kMargin, textWidth, 40}, 12);
     int y = 54;
+    if (code_) {
+        // Read out over the phone, so it stands apart from the rest.
+        gameCodeLabel =
+            AddStoneNote(this, "GameCode",
+                         QStringLiteral("Game code: %1").arg(MessageText(ShowGameCode(*code_))),
+                         {kMargin, y, textWidth / 2, kCodeHeight}, 14);
+        strangersLabel = AddStoneNote(this, "Strangers", {},
+                                      {kMargin + textWidth / 2, y, textWidth / 2, kCodeHeight}, 12);
+        connect(&relay, &Relay::TurnedAway, strangersLabel,
+                [this](int count) { strangersLabel->setText(StrangersText(count)); });
+        y += kCodeHeight + 4;
+    }
     if (router_) {
         routerLabel =
             AddStoneNote(this, "Router", QStringLiteral("Asking your router to open the port..."),
@@ -124,16 +143,16 @@ void LinkWindow::FitRouterAnswer() {
 // The router's address on the internet when it gave one; else this machine's likeliest
 // address, for players at home.
 std::optional<Invitation> LinkWindow::ToSend() const {
-    if (router_) {
-        if (auto invitation = router_->RouterInvitation()) {
-            return invitation;
-        }
-    }
+    std::optional<Invitation> invitation = router_ ? router_->RouterInvitation() : std::nullopt;
     const auto address = ParseLinkAddress(NarrowText(told_.value(0)), publicPort_);
-    if (!invites_ || !address) {
-        return std::nullopt;
+    if (!invitation && invites_ && address) {
+        invitation = Invitation{*invites_, *address};
     }
-    return Invitation{*invites_, *address};
+    if (invitation) {
+        invitation->code = code_;
+        invitation->plainPeersJoin = plainPeersJoin_;
+    }
+    return invitation;
 }
 
 void LinkWindow::reject() {
@@ -143,11 +162,13 @@ void LinkWindow::reject() {
     }
 }
 
-DosEngineRunner::LinkWatcher LinkWindow::Watcher(LauncherSettings& settings,
+DosEngineRunner::LinkWatcher LinkWindow::Watcher(LauncherSettings& settings, Prompter& prompter,
                                                  MappingOptions routerOptions) {
-    return [&settings, routerOptions = std::move(routerOptions)](
+    return [&settings, &prompter, routerOptions = std::move(routerOptions)](
                const InternetLink& link, Relay& relay,
                std::function<void()> cancel) -> std::unique_ptr<QObject> {
+        const QString host = MessageText(ShowLinkAddress(link.address));
+        relay.AskCodeWith([&prompter, host] { return AskGameCode(prompter, host); });
         auto window =
             std::make_unique<LinkWindow>(relay, std::move(cancel), HostedStart(link),
                                          AskRouterFor(settings, link, relay, routerOptions));

@@ -18,13 +18,15 @@ class QPushButton;
 namespace marloven {
 
 class LauncherSettings;
+class Prompter;
 class Relay;
 class RouterPort;
 
 // "Marloven - Link": while DOSBox runs and the main window is hidden, what the link is
 // doing until it is up, what to tell the other players when hosting (with Copy and Copy
-// invitation), what the home router answered when it was asked, and Cancel (Escape
-// too), which ends the start. It closes by itself once the link is up.
+// invitation) with the game's code and the strangers turned away, what the home router
+// answered when it was asked, and Cancel (Escape too), which ends the start. It closes by
+// itself once the link is up.
 class LinkWindow : public FixedDialog {
     Q_OBJECT
   public:
@@ -36,6 +38,8 @@ class LinkWindow : public FixedDialog {
     ~LinkWindow() override;
 
     QLabel* progressLabel = nullptr;
+    QLabel* gameCodeLabel = nullptr; // hosting: "Game code: K7PW-2QXM"
+    QLabel* strangersLabel = nullptr;
     QLabel* routerLabel = nullptr;
     QPlainTextEdit* tellText = nullptr;
     QPushButton* copyButton = nullptr;
@@ -43,8 +47,9 @@ class LinkWindow : public FixedDialog {
     QPushButton* cancelButton = nullptr;
 
     // The window of each start's link, as the DOS engine asks for it, with a hosting
-    // start's port asked of the router as the settings let it.
-    static DosEngineRunner::LinkWatcher Watcher(LauncherSettings& settings,
+    // start's port asked of the router as the settings let it. A join that has no code
+    // asks the player for the host's through the prompter, when the host asks for it.
+    static DosEngineRunner::LinkWatcher Watcher(LauncherSettings& settings, Prompter& prompter,
                                                 MappingOptions routerOptions = {});
 
   protected:
@@ -62,6 +67,8 @@ class LinkWindow : public FixedDialog {
     std::optional<InvitationStart> invites_;
     QStringList told_;
     int publicPort_ = 0;
+    std::optional<GameCode> code_;
+    bool plainPeersJoin_ = false;
 };
 
 } // namespace marloven

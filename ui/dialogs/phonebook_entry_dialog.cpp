@@ -4,7 +4,7 @@
 #include "comm/internet_link.h"
 #include "comm/link_address.h"
 #include "comm/phonebook.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 #include "ui/look/char_filter.h"
 
 #include <QHostAddress>

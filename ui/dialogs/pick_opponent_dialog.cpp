@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/dialogs/pick_opponent_dialog.h"
 
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
 #include "ui/prompter.h"
 

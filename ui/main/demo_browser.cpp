@@ -2,7 +2,7 @@
 #include "ui/main/demo_browser.h"
 
 #include "core/demo_files.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,8 +24,8 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 
 bool HasDriveLetter(const QString& root) {
-    static const QRegularExpression drive("^[A-Za-z]:/?$");
-    return drive.match(root).hasMatch();
+    static const QRegularExpression kDrive("^[A-Za-z]:/?$");
+    return kDrive.match(root).hasMatch();
 }
 
 // Where removable and extra disks appear on systems without drive letters.

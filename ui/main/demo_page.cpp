@@ -3,7 +3,7 @@
 
 #include "core/demo_files.h"
 #include "core/launch.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 #include "ui/app_context.h"
 #include "ui/look/look.h"
 #include "ui/main/demo_browser.h"

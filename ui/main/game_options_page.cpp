@@ -5,7 +5,7 @@
 #include "core/launch.h"
 #include "core/mouse_tweak.h"
 #include "core/settings.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 #include "ui/app_context.h"
 #include "ui/look/char_filter.h"
 #include "ui/look/click_handler.h"

@@ -2,7 +2,7 @@
 #include "ui/main/macro_page.h"
 
 #include "core/settings.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 #include "ui/app_context.h"
 #include "ui/dialogs/macro_dialog.h"
 #include "ui/look/char_filter.h"

@@ -9,9 +9,9 @@
 #include "core/settings.h"
 #include "launcher/link_settings.h"
 #include "launcher/start_plan.h"
-#include "launcher/text_conversions.h"
 #include "link/relay.h"
 #include "platform/program_runner.h"
+#include "qt_text/text_conversions.h"
 #include "ui/app_context.h"
 #include "ui/dialogs/link_dialog.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
@@ -95,6 +95,9 @@ void MainWindow::DialOpponent() {
             return;
         }
         link->address = *called;
+        if (invitedCall_ && invitedCall_->address == *called) {
+            link->code = invitedCall_->code;
+        }
         SaveLinkChoice(context_.settings, *link);
     }
     hide();
@@ -112,6 +115,8 @@ void MainWindow::OpenInvitation(const Invitation& invitation) {
     }
     if (invitation.start == InvitationStart::ModemCall) {
         forms_.pickOpponent->OfferInvitation(FromBytes(InvitationAddressAndPort(invitation)));
+        invitedCall_ = invitation;
+        const auto forget = qScopeGuard([this] { invitedCall_.reset(); });
         DialOpponent();
         return;
     }
@@ -121,7 +126,7 @@ void MainWindow::OpenInvitation(const Invitation& invitation) {
                                 ? LaunchMode::AlreadyConnected
                                 : LaunchMode::Network;
     forms_.link->Offer(InternetLink{mode, modemPage->comPortCombo->currentIndex(), LinkSide::Join,
-                                    invitation.address});
+                                    invitation.address, invitation.code});
     if (mode == LaunchMode::Network) {
         StartNetworkGame();
     } else {

@@ -144,6 +144,9 @@ class MainWindow : public QMainWindow {
     AppContext& context_;
     Forms& forms_;
     StoreWriter store_;
+    // An invitation's call, while its dial is chosen: its number and its code, which the
+    // call proves when that number is the one dialled.
+    std::optional<Invitation> invitedCall_;
 };
 
 } // namespace marloven

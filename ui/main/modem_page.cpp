@@ -4,7 +4,7 @@
 #include "comm/commit_data.h"
 #include "comm/modem_detect.h"
 #include "core/settings.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 #include "ui/app_context.h"
 #include "ui/dialogs/select_modem_dialog.h"
 #include "ui/look/char_filter.h"

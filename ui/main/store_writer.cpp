@@ -2,7 +2,7 @@
 #include "ui/main/store_writer.h"
 
 #include "core/cfg_store.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 #include <QLineEdit>
 

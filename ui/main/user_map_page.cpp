@@ -2,7 +2,7 @@
 #include "ui/main/user_map_page.h"
 
 #include "core/settings.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 #include "ui/app_context.h"
 #include "ui/look/look.h"
 #include "ui/main/page_controls.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/starts/internet_play.h"
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 #include "launcher/launcher_settings.h"
 #include "launcher/link_settings.h"
@@ -37,7 +37,32 @@ std::optional<InternetLink> AskInternetLink(Prompter& prompter, LauncherSettings
         return std::nullopt;
     }
     SaveLinkChoice(settings, link);
+    // The tunnel's host always asks for its code, and DOSBox waits only 5 s for the
+    // tunnel's answer: the player is asked before DOSBox starts rather than while it waits.
+    if (link.mode == LaunchMode::Network && link.side == LinkSide::Join && !link.code) {
+        link.code = AskGameCode(prompter, MessageText(ShowLinkAddress(link.address)));
+        if (!link.code) {
+            return std::nullopt;
+        }
+    }
     return link;
+}
+
+std::optional<GameCode> AskGameCode(Prompter& prompter, const QString& host) {
+    QString note;
+    for (;;) {
+        const auto typed = prompter.AskText(
+            note + QStringLiteral("The host at %1 asks for its game code. Type the code the host "
+                                  "told you (such as K7PW-2QXM):")
+                       .arg(host));
+        if (!typed) {
+            return std::nullopt;
+        }
+        if (const auto code = ParseGameCode(NarrowText(typed->trimmed()))) {
+            return code;
+        }
+        note = QStringLiteral("\"%1\" is no game code: eight letters and digits.\n\n").arg(*typed);
+    }
 }
 
 } // namespace marloven

@@ -3,6 +3,7 @@
 
 #include "comm/internet_link.h"
 
+#include <QString>
 #include <optional>
 
 namespace marloven {
@@ -19,5 +20,8 @@ class Prompter;
 // nothing is returned, as when the player cancels: the start stops.
 std::optional<InternetLink> AskInternetLink(Prompter& prompter, LauncherSettings& settings,
                                             LinkDialog& dialog, LaunchMode mode, int comPortIndex);
+
+// Asks for the game code of the host at `host` until the player types one or cancels.
+std::optional<GameCode> AskGameCode(Prompter& prompter, const QString& host);
 
 } // namespace marloven

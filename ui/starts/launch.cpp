@@ -3,8 +3,8 @@
 
 #include "core/file_ops.h"
 #include "launcher/start_plan.h"
-#include "launcher/text_conversions.h"
 #include "platform/sound_player.h"
+#include "qt_text/text_conversions.h"
 #include "ui/prompter.h"
 
 #include <QWidget>

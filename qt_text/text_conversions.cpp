@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "launcher/text_conversions.h"
+#include "qt_text/text_conversions.h"
 
 #include <QFile>
 
