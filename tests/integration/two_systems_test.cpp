@@ -42,6 +42,11 @@ bool Held(Protocol protocol, int port) {
                         QAbstractSocket::DontShareAddress);
 }
 
+// The code the host's Link window shows, which a joiner types when asked.
+QString ShownCode(const Player& host) {
+    return host.window ? host.window->gameCodeLabel->text().section(' ', 2) : QString();
+}
+
 class TwoSystems : public InternetPlay {
   protected:
     // Plays `start` with the other program: the side MARLOVEN_PEER_SIDE names when this
@@ -63,10 +68,15 @@ class TwoSystems : public InternetPlay {
             const WhenReady open([&] { return hosts && Held(protocol, port); },
                                  [&] {
                                      if (hosts) {
-                                         std::printf("%s\n", kHosting);
+                                         std::printf("%s %s\n", kHosting,
+                                                     qPrintable(ShownCode(me)));
                                          std::fflush(stdout);
                                      }
                                  });
+            if (!hosts) {
+                me.launcher.prompter.textAnswers.push_back(
+                    qEnvironmentVariable("MARLOVEN_PEER_CODE"));
+            }
             start(me, hosts ? QString() : QString("127.0.0.1"), port);
             ExpectLinked(me.Log(), hosts ? peer : hostPeer);
             return;
@@ -89,7 +99,11 @@ class TwoSystems : public InternetPlay {
         if (hostHere) {
             // The other joins once this side's link is open.
             const WhenReady open([&] { return Held(protocol, port); },
-                                 [&] { other.start(program, command); });
+                                 [&] {
+                                     environment.insert("MARLOVEN_PEER_CODE", ShownCode(me));
+                                     other.setProcessEnvironment(environment);
+                                     other.start(program, command);
+                                 });
             start(me, {}, port);
         } else {
             other.start(program, command);
@@ -101,6 +115,9 @@ class TwoSystems : public InternetPlay {
                 said += other.readAll();
             }
             ASSERT_TRUE(said.contains(kHosting)) << said.toStdString();
+            const QByteArray told = said.mid(said.indexOf(kHosting) + sizeof(kHosting));
+            me.launcher.prompter.textAnswers.push_back(
+                QString::fromLatin1(told.left(told.indexOf('\n')).trimmed()));
             // The host's DOSBox may still be starting behind its open port.
             QTest::qWait(kJoinAfterMs);
             start(me, "127.0.0.1", port);
