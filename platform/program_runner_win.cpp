@@ -60,21 +60,21 @@ class OutputFile {
             return;
         }
         SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-        handle_ = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle_ == INVALID_HANDLE_VALUE) {
-            handle_ = nullptr;
+        handle = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            handle = nullptr;
         }
     }
     ~OutputFile() {
-        if (handle_ != nullptr) {
-            CloseHandle(handle_);
+        if (handle != nullptr) {
+            CloseHandle(handle);
         }
     }
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    HANDLE handle_ = nullptr;
+    HANDLE handle = nullptr;
 };
 
 // Lets the program inherit that one handle and no other of the launcher's (the output
@@ -86,22 +86,22 @@ class InheritOnly {
         SIZE_T bytes = 0;
         InitializeProcThreadAttributeList(nullptr, 1, 0, &bytes);
         space_.resize(bytes);
-        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(space_.data());
-        if (InitializeProcThreadAttributeList(list, 1, 0, &bytes) &&
-            UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle_,
+        auto* made = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(space_.data());
+        if (InitializeProcThreadAttributeList(made, 1, 0, &bytes) &&
+            UpdateProcThreadAttribute(made, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle_,
                                       sizeof handle_, nullptr, nullptr)) {
-            list_ = list;
+            list = made;
         }
     }
     ~InheritOnly() {
-        if (list_ != nullptr) {
-            DeleteProcThreadAttributeList(list_);
+        if (list != nullptr) {
+            DeleteProcThreadAttributeList(list);
         }
     }
     InheritOnly(const InheritOnly&) = delete;
     InheritOnly& operator=(const InheritOnly&) = delete;
 
-    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+    LPPROC_THREAD_ATTRIBUTE_LIST list = nullptr;
 
   private:
     HANDLE handle_;
@@ -124,13 +124,13 @@ class WindowsProgramRunner : public ProgramRunner {
         startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
         startup.StartupInfo.wShowWindow = SW_SHOW;
         const OutputFile output(command.outputFile);
-        const InheritOnly inherit(output.handle_);
+        const InheritOnly inherit(output.handle);
         DWORD flags = NORMAL_PRIORITY_CLASS | CREATE_SUSPENDED;
-        if (output.handle_ != nullptr && inherit.list_ != nullptr) {
+        if (output.handle != nullptr && inherit.list != nullptr) {
             startup.StartupInfo.dwFlags |= STARTF_USESTDHANDLES;
-            startup.StartupInfo.hStdOutput = output.handle_;
-            startup.StartupInfo.hStdError = output.handle_;
-            startup.lpAttributeList = inherit.list_;
+            startup.StartupInfo.hStdOutput = output.handle;
+            startup.StartupInfo.hStdError = output.handle;
+            startup.lpAttributeList = inherit.list;
             flags |= EXTENDED_STARTUPINFO_PRESENT;
         }
         const BOOL inherits = (flags & EXTENDED_STARTUPINFO_PRESENT) != 0;
