@@ -177,11 +177,22 @@ class TcpHostRelay : public Relay {
             dosboxPort_ = FreeLocalPort(LinkTransport::Tcp);
         }
         connect(&server_, &QTcpServer::newConnection, this, [this] { Accept(); });
+        if (MeetingPlaceWay* way = HostAtMeetingPlace()) {
+            way->streamArrived = [this](QTcpSocket* remote) {
+                if (pipe_) {
+                    remote->abort(); // one link at a time, as on the public port
+                    remote->deleteLater();
+                    return;
+                }
+                Link(remote, true);
+            };
+        }
         Wait();
         return std::nullopt;
     }
 
     void Close() override {
+        CloseMeetingPlace();
         greetTicker_.stop();
         server_.close();
         dosboxEnd_.close();
@@ -205,13 +216,7 @@ class TcpHostRelay : public Relay {
         QByteArray joinerNonce;
     };
 
-    void Wait() {
-        const QStringList told = AddressesToTell();
-        SetProgress(QStringLiteral("Waiting for %1 on port %2 \u2014 tell: %3")
-                        .arg(plan_.waitingFor)
-                        .arg(plan_.publicPort)
-                        .arg(told.value(0)));
-    }
+    void Wait() { SetProgress(WaitingText()); }
 
     // DOSBox's cable reaches the launcher once, at its start.
     void DosboxArrived() {
@@ -354,16 +359,19 @@ class TcpHostRelay : public Relay {
         }
     }
 
-    // The peer proved the code (or is plain DOSBox, let in): it takes the link, and the
-    // others still greeted go.
-    void Link(QTcpSocket* remote) {
+    // The peer proved the code (or is plain DOSBox, let in, or came through the meeting
+    // place): it takes the link, and the others still greeted go.
+    void Link(QTcpSocket* remote, bool throughMeetingPlace = false) {
         std::erase_if(greeted_,
                       [remote](const Greeted& greeted) { return greeted.socket == remote; });
         remote->disconnect(this);
         while (!greeted_.empty()) {
             Drop(greeted_.front().socket, false);
         }
-        const QString peer = DescribePeer(remote->peerAddress(), remote->peerPort());
+        const QString peer = throughMeetingPlace
+                                 ? MeetingPlacePlayer()
+                                 : DescribePeer(remote->peerAddress(), remote->peerPort());
+        LinkedBy(throughMeetingPlace);
         QTcpSocket* local = plan_.dosboxConnects ? dosbox_.data() : new QTcpSocket;
         dosbox_ = nullptr;
         pipe_ = new Pipe(this, local, remote);
@@ -570,6 +578,7 @@ class TcpJoinRelay : public JoinRelay {
         pipe_->firstFromRemote = [this] { MarkUp(AddressText(plan_.remote)); };
         pipe_->ended = [this](QTcpSocket*) { StopTry(); };
         StopTry();
+        LinkedBy(false);
         SetProgress(QStringLiteral("Linked with %1, waiting for the other player's game")
                         .arg(AddressText(plan_.remote)));
     }
@@ -597,9 +606,18 @@ class TcpJoinRelay : public JoinRelay {
 
     void NoAnswer() override { EndTry(TryEnd::NoAnswer); }
 
-    // A try that failed hangs up on DOSBox, which tells the driver ("NO CARRIER").
-    void EndTry(TryEnd end) {
+    // A try that failed hangs up on DOSBox, which tells the driver ("NO CARRIER"), unless
+    // the meeting place takes DOSBox's connection on to the host.
+    void EndTry(TryEnd end) override {
+        if (local_ && FallsBack(end)) {
+            DropRemote();
+            // The way tells when DOSBox hangs up, once what it sent has left.
+            local_->disconnect(this);
+            meet_->CarryStream(local_);
+            return;
+        }
         const bool trying = Trying();
+        CloseMeetingPlace();
         StopTry();
         DropRemote();
         if (local_) {
@@ -612,7 +630,7 @@ class TcpJoinRelay : public JoinRelay {
             pipe_->End();
         }
         if (trying && end != TryEnd::HungUp && end != TryEnd::NoSuchHost) {
-            FailTry(CouldNotReach(plan_, end));
+            FailTry(TryFailure(end));
         }
     }
 
