@@ -25,8 +25,8 @@ class RouterPort;
 // "Marloven - Link": while DOSBox runs and the main window is hidden, what the link is
 // doing until it is up, what to tell the other players when hosting (with Copy and Copy
 // invitation) with the game's code and the strangers turned away, what the home router
-// answered when it was asked, and Cancel (Escape too), which ends the start. It closes by
-// itself once the link is up.
+// answered when it was asked, which way the game goes once a player is linked, and Cancel
+// (Escape too), which ends the start. It closes by itself once the link is up.
 class LinkWindow : public FixedDialog {
     Q_OBJECT
   public:
@@ -38,6 +38,9 @@ class LinkWindow : public FixedDialog {
     ~LinkWindow() override;
 
     QLabel* progressLabel = nullptr;
+    // Once a player is linked: "Path: direct", or "Path: through the meeting place at
+    // meet.example.org, round trip 12 ms".
+    QLabel* pathLabel = nullptr;
     QLabel* gameCodeLabel = nullptr; // hosting: "Game code: K7PW-2QXM"
     QLabel* strangersLabel = nullptr;
     QLabel* routerLabel = nullptr;
