@@ -51,6 +51,10 @@ class StreamBridge : public QObject {
         connect(socket, &QTcpSocket::readyRead, this, &StreamBridge::Pump);
         connect(channel, &MeetChannel::Drained, this, &StreamBridge::Pump);
         connect(socket, &QTcpSocket::disconnected, this, [this] {
+            if (channelOver_) {
+                End(channelWhy_); // what the channel brought has been written
+                return;
+            }
             hungUp_ = true;
             Pump();
         });
@@ -61,10 +65,14 @@ class StreamBridge : public QObject {
             }
         });
         connect(channel, &MeetChannel::Closed, this, [this](const QString& why) {
-            if (socket_) {
-                socket_->disconnectFromHost();
+            channelOver_ = true;
+            channelWhy_ = why;
+            if (socket_ && socket_->state() != QAbstractSocket::UnconnectedState) {
+                socket_->disconnectFromHost(); // disconnected() once what it holds is written
             }
-            End(why);
+            if (!socket_ || socket_->state() == QAbstractSocket::UnconnectedState) {
+                End(why);
+            }
         });
         Pump();
     }
@@ -88,6 +96,8 @@ class StreamBridge : public QObject {
 
     QPointer<QTcpSocket> socket_;
     QPointer<MeetChannel> channel_;
+    QString channelWhy_;
+    bool channelOver_ = false;
     bool hungUp_ = false;
 };
 

@@ -100,12 +100,17 @@ class Pipe : public QObject {
         connect(socket, &QTcpSocket::connected, this, [this, socket] { Carry(Other(socket)); });
         // What left one socket makes room for more from the other.
         connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { Carry(Other(socket)); });
-        connect(socket, &QTcpSocket::disconnected, this, [this] { End(); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            // What it sent before hanging up is still read, and goes on before the end.
+            Carry(socket, true);
+            End();
+        });
     }
 
     QTcpSocket* Other(QTcpSocket* socket) const { return socket == local_ ? remote_ : local_; }
 
-    void Carry(QTcpSocket* from) {
+    // `everything`: past the bound, for the last bytes of a socket that hung up.
+    void Carry(QTcpSocket* from, bool everything = false) {
         if (from == nullptr || over_ || !from->isOpen()) {
             return;
         }
@@ -113,7 +118,7 @@ class Pipe : public QObject {
         if (to == nullptr || to->state() != QAbstractSocket::ConnectedState) {
             return; // held in `from`'s bounded buffer until `to` is there
         }
-        const qint64 room = kHeldBytes - to->bytesToWrite();
+        const qint64 room = everything ? from->bytesAvailable() : kHeldBytes - to->bytesToWrite();
         const QByteArray bytes = from->read(std::min(room, from->bytesAvailable()));
         if (bytes.isEmpty()) {
             return;

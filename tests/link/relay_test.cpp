@@ -79,8 +79,12 @@ TEST(Relay, TcpCarriesBytesBothWaysOverIpv6AndSaysWhenTheyCross) {
     EXPECT_EQ(joinUp.count(), 1);
     EXPECT_EQ(join->Peer(), QStringLiteral("[::1]:%1").arg(port));
     EXPECT_TRUE(host->Peer().startsWith("[::1]:"));
-    // The caller hangs up; the answering DOSBox sees the line drop.
+    // The caller hangs up right after its last megabyte: all of it reaches the answering
+    // DOSBox before the line drops there.
+    const QByteArray last = test::Pattern(1 << 20, 3);
+    caller.write(last);
     caller.disconnectFromHost();
+    EXPECT_TRUE(test::ReadAll(*answerer, last.size()) == last);
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return answerer->state() == QAbstractSocket::UnconnectedState; }, kBoundMs));
 }

@@ -6,16 +6,22 @@
 #include "link/relay.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QNetworkDatagram>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 #include <QUdpSocket>
+#include <functional>
 #include <gtest/gtest.h>
 #include <set>
 
 namespace marloven::test {
 
 inline constexpr int kRelayBoundMs = 5000;
+// Bytes through the meeting place on a loaded machine may take longer.
+inline constexpr int kMeasureBoundMs = 20000;
 
 // A port that nothing holds now, for hosting in a test.
 inline int FreeHostingPort(bool udp) {
@@ -54,6 +60,43 @@ inline QByteArray Ipx(const QByteArray& node, char socket, const QByteArray& pay
 }
 inline const QByteArray kRegistration = Ipx(QByteArray(6, '\0'), 2);
 inline const QByteArray kBroadcast(6, '\xff');
+
+inline QByteArray Pattern(int size, int seed) {
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i) {
+        bytes[i] = static_cast<char>((i * 7 + seed + i / 251) % 256);
+    }
+    return bytes;
+}
+
+// Turns the event loop as the launcher does, looking every millisecond, until `done` or
+// the bound: QTest::qWaitFor sleeps 10 ms between its looks, which would stretch the
+// figures measured here (both sides run on this thread).
+inline bool Spin(const std::function<bool()>& done, int boundMs = kMeasureBoundMs) {
+    QEventLoop loop;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (done()) {
+            loop.quit();
+        }
+    });
+    look.start(1);
+    QTimer::singleShot(boundMs, &loop, &QEventLoop::quit);
+    if (!done()) {
+        loop.exec();
+    }
+    return done();
+}
+
+// Reads what arrives until `size` bytes or the bound.
+inline QByteArray ReadAll(QTcpSocket& socket, qsizetype size) {
+    QByteArray read;
+    Spin([&] {
+        read += socket.readAll();
+        return read.size() >= size;
+    });
+    return read;
+}
 
 // DOSBox's tunnel client: registers with the server and learns its node from the answer.
 struct TunnelClient {
