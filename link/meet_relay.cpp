@@ -74,6 +74,8 @@ class StreamBridge : public QObject {
                 End(why);
             }
         });
+        // DOSBox may have hung up while the broker was being reached.
+        hungUp_ = socket->state() == QAbstractSocket::UnconnectedState;
         Pump();
     }
 
