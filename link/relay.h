@@ -146,6 +146,7 @@ class Relay : public QObject {
     QString MeetingPlaceName() const;
     // Hosting: what the relay waits for, and where.
     QString WaitingText() const;
+    void NoteMeetingPlace(const QString& note);
     // Hosting: who a player who came through the meeting place is, for the texts.
     QString MeetingPlacePlayer() const;
 
@@ -178,7 +179,7 @@ class Relay : public QObject {
     QString path_;
     bool direct_ = false;
     bool throughMeetingPlace_ = false;
-    bool atMeetingPlace_ = false; // hosting: the game is taken there
+    QString meetingPlaceNote_; // hosting: whether the game is taken there too
     int roundTripMs_ = -1;
     TryLimiter limiter_;
     QElapsedTimer proofClock_;

@@ -47,35 +47,41 @@ MeetingPlaceWay* Relay::OpenMeetingPlace(QString& failure) {
     return meet_.get();
 }
 
+// The public port takes players whatever becomes of the meeting place: the host only
+// says where it waits.
 MeetingPlaceWay* Relay::HostAtMeetingPlace() {
     QString failure;
     if (!OpenMeetingPlace(failure)) {
+        if (!failure.isEmpty()) {
+            NoteMeetingPlace(QStringLiteral("; not at the meeting place: %1").arg(failure));
+        }
         return nullptr;
     }
     meet_->roundTrip = [this](int ms) { SetRoundTrip(ms); };
     meet_->reached = [this] {
-        const bool waiting = Progress() == WaitingText();
-        atMeetingPlace_ = true;
-        if (waiting) {
-            SetProgress(WaitingText());
-        }
+        NoteMeetingPlace(
+            QStringLiteral(", and at the meeting place at %1").arg(MeetingPlaceName()));
     };
-    // The public port still takes players: the host only says what it lacks.
     meet_->ended = [this](const QString& why) {
-        SetProgress(QStringLiteral("%1\nThe meeting place at %2 could not be reached: %3")
-                        .arg(Progress(), MeetingPlaceName(), why));
+        NoteMeetingPlace(QStringLiteral("; the meeting place at %1 could not be reached: %2")
+                             .arg(MeetingPlaceName(), why));
     };
     return meet_.get();
 }
 
+void Relay::NoteMeetingPlace(const QString& note) {
+    const bool waiting = Progress() == WaitingText();
+    meetingPlaceNote_ = note;
+    if (waiting) {
+        SetProgress(WaitingText());
+    }
+}
+
 QString Relay::WaitingText() const {
-    const QString text = QStringLiteral("Waiting for %1 on port %2 \u2014 tell: %3")
-                             .arg(plan_.waitingFor)
-                             .arg(plan_.publicPort)
-                             .arg(AddressesToTell().value(0));
-    return atMeetingPlace_
-               ? text + QStringLiteral(", and at the meeting place at %1").arg(MeetingPlaceName())
-               : text;
+    return QStringLiteral("Waiting for %1 on port %2 \u2014 tell: %3%4")
+        .arg(plan_.waitingFor)
+        .arg(plan_.publicPort)
+        .arg(AddressesToTell().value(0), meetingPlaceNote_);
 }
 
 QString Relay::MeetingPlacePlayer() const {

@@ -195,6 +195,31 @@ TEST(Relay, AFloodOfTheHostingPortLeavesTheLaunchersMemoryFlat) {
     EXPECT_LT(most - before, 20 * 1024);
 }
 
+#ifndef MARLOVEN_MEETING_PLACE
+// A build without the meeting place (Windows, for now) hosts on its public port alone and
+// says so; a join whose direct try is refused fails saying why it went no further.
+TEST(Relay, ABuildWithoutTheMeetingPlaceSaysSoOnBothSides) {
+    const LinkAddress meetingPlace{"meet.example.org", 1883, false};
+    const QString none = QStringLiteral("there is no meeting place in this build of Marloven");
+    RelayPlan hosting = Plan(LinkTransport::Tcp, LinkSide::Host, FreeHostingPort(false));
+    hosting.meetingPlace = meetingPlace;
+    auto host = Opened(hosting);
+    EXPECT_TRUE(host->Progress().endsWith("; not at the meeting place: " + none));
+    RelayPlan joining = Plan(LinkTransport::Tcp, LinkSide::Join, FreeHostingPort(false));
+    joining.meetingPlace = meetingPlace;
+    joining.code = host->Code();
+    auto join = Opened(joining);
+    QTcpSocket dosbox;
+    dosbox.connectToHost(QHostAddress::LocalHost, join->DosboxPort());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !join->Failure().isEmpty(); }, kBoundMs));
+    EXPECT_EQ(join->Failure(), QStringLiteral("Could not reach 127.0.0.1:%1 directly (refused), "
+                                              "nor through the meeting place at "
+                                              "meet.example.org: %2.")
+                                   .arg(joining.remote.port)
+                                   .arg(none));
+}
+#endif
+
 // Each call the driver makes is one try; a refused port says so, hangs up on DOSBox
 // and leaves the next call its own try.
 TEST(Relay, ARefusedCallHangsUpOnDosboxAndTheNextCallTriesAgain) {
