@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Players finding each other: a game hosted on the home network, heard by the join
-// dialog of another launcher.
+// dialog of another launcher, and the meeting place the player names in the options.
 
 #include "launcher/dos_engine.h"
+#include "launcher/launcher_settings.h"
 #include "platform/program_runner.h"
 #include "tests/ui/dialog_driver.h"
 #include "tests/ui/launcher_fixture.h"
 #include "ui/dialogs/link_dialog.h"
 #include "ui/dialogs/link_window.h"
+#include "ui/dialogs/meeting_place_dialog.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -106,6 +109,42 @@ TEST(JoinDialog, ListsAGameHostedOnTheHomeNetworkAndChoosingItFillsInItsAddress)
     });
     host.launcher.Window().alreadyConnectedButton->click();
     EXPECT_TRUE(heard) << "not listed within 2 s";
+}
+
+// What cannot be read as "host:port" is refused with the reason and stays for mending;
+// what can is written back whole and read again by the next launcher.
+TEST(MeetingPlaceOption, ABadServerIsRefusedAndAGoodOneIsKeptForTheNextLauncher) {
+    Launcher launcher;
+    MeetingPlaceDialog& dialog = *launcher.forms->meetingPlace;
+    const auto edit = [&](const std::function<void()>& whileOpen) {
+        OpenWhile(
+            dialog, [&] { launcher.Window().meetingPlaceAction->trigger(); }, whileOpen);
+    };
+    edit([&] {
+        EXPECT_EQ(dialog.meetServerEdit->text(), "") << "no meeting place until one is named";
+        for (const char* bad : {"meet.example.org:0", "meet.example.org:65536", "2001:db8::7",
+                                "[2001:db8::7:1883", "meet example.org"}) {
+            dialog.meetServerEdit->setText(bad);
+            dialog.okButton->click();
+            EXPECT_TRUE(dialog.isVisible()) << bad;
+        }
+        ASSERT_EQ(launcher.prompter.messages.size(), 5);
+        EXPECT_TRUE(launcher.prompter.messages[1].startsWith(
+            "\"65536\" after the colon is no port. Ports run from 1 to 65535."));
+        EXPECT_TRUE(launcher.prompter.messages[2].contains("an IPv6 address in brackets"));
+        dialog.meetServerEdit->setText(" [2001:DB8::7]:8883 ");
+        dialog.okButton->click();
+    });
+    EXPECT_EQ(LauncherSettings(launcher.settings.FileName()).Get(LauncherKey::MeetServer),
+              "[2001:DB8::7]:8883");
+    edit([&] {
+        EXPECT_EQ(dialog.meetServerEdit->text(), "[2001:DB8::7]:8883");
+        dialog.meetServerEdit->setText("meet.example.org");
+        dialog.okButton->click();
+    });
+    EXPECT_EQ(LauncherSettings(launcher.settings.FileName()).Get(LauncherKey::MeetServer),
+              "meet.example.org:1883")
+        << "the port the meeting place is reached on when none is named";
 }
 
 } // namespace
