@@ -27,7 +27,7 @@ MeetingPlaceDialog::MeetingPlaceDialog(Prompter& prompter, QWidget* parent)
     meetServerEdit->setGeometry(kMargin, 28, kInner, 23);
     meetServerEdit->setPlaceholderText(QStringLiteral("None (host:port)"));
     PaintLimeOnBlack(meetServerEdit);
-    AddStoneNote(this, "meetServerNote",
+    AddStoneNote(this, "meetServerLabel",
                  QStringLiteral("Where players beyond your home network find each other's games: "
                                 "a name or address, and the port after a colon (1883 when left "
                                 "out). Empty: Marloven reaches no meeting place."),
