@@ -179,15 +179,18 @@ void LinkWindow::reject() {
 }
 
 DosEngineRunner::LinkWatcher LinkWindow::Watcher(LauncherSettings& settings, Prompter& prompter,
-                                                 MappingOptions routerOptions) {
-    return [&settings, &prompter, routerOptions = std::move(routerOptions)](
-               const InternetLink& link, Relay& relay,
-               std::function<void()> cancel) -> std::unique_ptr<QObject> {
+                                                 MappingOptions routerOptions,
+                                                 HomeNetworkOptions homeOptions) {
+    return [&settings, &prompter, routerOptions = std::move(routerOptions),
+            homeOptions](const InternetLink& link, Relay& relay,
+                         std::function<void()> cancel) -> std::unique_ptr<QObject> {
         const QString host = MessageText(ShowLinkAddress(link.address));
         relay.AskCodeWith([&prompter, host] { return AskGameCode(prompter, host); });
         auto window =
             std::make_unique<LinkWindow>(relay, std::move(cancel), HostedStart(link),
                                          AskRouterFor(settings, link, relay, routerOptions));
+        // The window lasts as long as the start, and so does the offer it holds.
+        OfferOnHomeNetwork(link, relay, window.get(), homeOptions);
         window->show();
         return window;
     };

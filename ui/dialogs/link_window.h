@@ -3,6 +3,7 @@
 
 #include "comm/invitation.h"
 #include "launcher/dos_engine.h"
+#include "launcher/home_offer.h"
 #include "portmap/port_mapping.h"
 #include "ui/look/dialog_look.h"
 
@@ -50,10 +51,12 @@ class LinkWindow : public FixedDialog {
     QPushButton* cancelButton = nullptr;
 
     // The window of each start's link, as the DOS engine asks for it, with a hosting
-    // start's port asked of the router as the settings let it. A join that has no code
-    // asks the player for the host's through the prompter, when the host asks for it.
+    // start's port asked of the router as the settings let it, and the game offered on
+    // the home network while the start lasts. A join that has no code asks the player for
+    // the host's through the prompter, when the host asks for it.
     static DosEngineRunner::LinkWatcher Watcher(LauncherSettings& settings, Prompter& prompter,
-                                                MappingOptions routerOptions = {});
+                                                MappingOptions routerOptions = {},
+                                                HomeNetworkOptions homeOptions = {});
 
   protected:
     void reject() override;
