@@ -20,8 +20,9 @@ struct CommandLine {
     // Called once the program runs, with what ends it before its time.
     std::function<void(std::function<void()> stop)> started = {};
     // The program's sockets bound to "any address" take connections and datagrams from
-    // this machine only: a start whose DOSBox the launcher's link carries. On Linux; there,
-    // when the launcher's means for it is missing, nothing is started.
+    // this machine only: a start whose DOSBox the launcher's link carries. On Linux, when
+    // the launcher's means for it is missing, nothing is started; on Windows, the DOSBox
+    // that comes with Marloven does it, another make of DOSBox does not.
     bool loopbackOnly = false;
 };
 

@@ -4,6 +4,7 @@
 #include "core/launch.h"
 
 #include <QEventLoop>
+#include <QProcessEnvironment>
 #include <QTimer>
 #include <QWinEventNotifier>
 #include <string>
@@ -108,6 +109,22 @@ class InheritOnly {
     std::vector<char> space_;
 };
 
+// The launcher's own environment with MARLOVEN_LOOPBACK_ONLY=1, as a block for
+// CreateProcessW. The DOSBox that comes with Marloven then binds its modem's listener and
+// its IPX tunnel to 127.0.0.1 (its network part is the launcher's own), so that no other
+// machine reaches the driver past the launcher; a DOSBox of another make ignores it.
+std::wstring LoopbackOnlyEnvironment() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("MARLOVEN_LOOPBACK_ONLY"), QStringLiteral("1"));
+    std::wstring block;
+    for (const QString& entry : environment.toStringList()) {
+        block += entry.toStdWString();
+        block.push_back(L'\0');
+    }
+    block.push_back(L'\0');
+    return block;
+}
+
 class WindowsProgramRunner : public ProgramRunner {
   public:
     RunResult Run(const CommandLine& command) override {
@@ -134,12 +151,18 @@ class WindowsProgramRunner : public ProgramRunner {
             flags |= EXTENDED_STARTUPINFO_PRESENT;
         }
         const BOOL inherits = (flags & EXTENDED_STARTUPINFO_PRESENT) != 0;
+        std::wstring environment;
+        if (command.loopbackOnly) {
+            environment = LoopbackOnlyEnvironment();
+            flags |= CREATE_UNICODE_ENVIRONMENT;
+        }
         PROCESS_INFORMATION process{};
         // No application name: the system takes the program from the line, the way it
         // must for a DOS program. An empty directory means the launcher's own, as the
         // system refuses an empty name.
         // Started suspended, so that it is in the job before it can start anything itself.
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, inherits, flags, nullptr,
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, inherits, flags,
+                            environment.empty() ? nullptr : environment.data(),
                             directory.empty() ? nullptr : directory.c_str(), &startup.StartupInfo,
                             &process)) {
             return RunOutcome::CouldNotStart;

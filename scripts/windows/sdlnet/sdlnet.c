@@ -141,6 +141,15 @@ static TCPsocket new_tcp(SOCKET channel) {
     return new_socket(channel, sizeof(struct _TCPsocket));
 }
 
+/* The address a listener or a tunnel takes. A start whose link the launcher carries sets
+ * MARLOVEN_LOOPBACK_ONLY=1: DOSBox then talks to the launcher on 127.0.0.1 alone, so its
+ * sockets are bound there and no other machine reaches the driver past the launcher,
+ * which proves who a player is. */
+static u_long any_address(void) {
+    const char* only = getenv("MARLOVEN_LOOPBACK_ONLY");
+    return only != NULL && strcmp(only, "1") == 0 ? htonl(INADDR_LOOPBACK) : INADDR_ANY;
+}
+
 TCPsocket SDLNet_TCP_Open(IPaddress* ip) {
     SOCKET channel = socket(AF_INET, SOCK_STREAM, 0);
     if (channel == INVALID_SOCKET) {
@@ -152,7 +161,7 @@ TCPsocket SDLNet_TCP_Open(IPaddress* ip) {
     if (ip->host == INADDR_ANY || ip->host == INADDR_NONE) {
         /* A listener. Winsock's SO_REUSEADDR would let another program's listener take
          * the same port, so it stays off. Accepting never waits. */
-        address.sin_addr.s_addr = INADDR_ANY;
+        address.sin_addr.s_addr = any_address();
         if (bind(channel, (struct sockaddr*)&address, sizeof address) == SOCKET_ERROR ||
             listen(channel, 5) == SOCKET_ERROR || set_blocking(channel, 0) == SOCKET_ERROR) {
             socket_error("listening");
@@ -260,7 +269,7 @@ UDPsocket SDLNet_UDP_Open(Uint16 port) {
     struct sockaddr_in address;
     memset(&address, 0, sizeof address);
     address.sin_family = AF_INET;
-    address.sin_addr.s_addr = INADDR_ANY;
+    address.sin_addr.s_addr = any_address();
     address.sin_port = htons(port);
     int length = sizeof address;
     const int on = 1;

@@ -2,7 +2,8 @@
 /* Checks the SDL_net calls of sdlnet.c as DOSBox makes them, on 127.0.0.1 only: the
  * modem's and the null modem's TCP (a listener that never blocks DOSBox's emulation,
  * data both ways, the socket set's ready flags, the other side's closing) and IPX's UDP
- * (channels, the sender's channel, a receive that never waits). Prints what failed;
+ * (channels, the sender's channel, a receive that never waits); and that a start whose
+ * link the launcher carries keeps both to 127.0.0.1. Prints what failed;
  * ends with 0 when nothing did. Built and run under Wine by scripts/windows-dosbox. */
 #include "SDL_net.h"
 
@@ -118,6 +119,17 @@ static void tcp(void) {
     CHECK(SDLNet_TCP_Open(&to) == NULL);
 }
 
+/* Bounded wait for one datagram: 1 when it came, 0 when the wait ran out. */
+static int receive(UDPsocket sock, UDPpacket* packet, int tries) {
+    for (int i = 0; i < tries; ++i) {
+        if (SDLNet_UDP_Recv(sock, packet) != 0) {
+            return 1;
+        }
+        Sleep(20);
+    }
+    return 0;
+}
+
 static void udp(void) {
     UDPsocket server = NULL;
     Uint16 port = 0;
@@ -148,14 +160,7 @@ static void udp(void) {
     Uint8 in_buffer[1500];
     in.data = in_buffer;
     in.maxlen = sizeof in_buffer;
-    int got = 0;
-    for (int i = 0; i < 100 && got == 0; ++i) {
-        got = SDLNet_UDP_Recv(server, &in);
-        if (got == 0) {
-            Sleep(20);
-        }
-    }
-    CHECK(got == 1 && in.len == 12 && memcmp(in_buffer, "IPX Register", 12) == 0);
+    CHECK(receive(server, &in, 100) && in.len == 12 && memcmp(in_buffer, "IPX Register", 12) == 0);
     CHECK(in.channel == -1 && in.address.host == loopback());
 
     /* The server answers the address it read (channel -1); the client knows the server's
@@ -163,14 +168,7 @@ static void udp(void) {
     memcpy(in_buffer, "ack", 3);
     in.len = 3;
     CHECK(SDLNet_UDP_Send(server, -1, &in) == 1);
-    got = 0;
-    for (int i = 0; i < 100 && got == 0; ++i) {
-        got = SDLNet_UDP_Recv(client, &packet);
-        if (got == 0) {
-            Sleep(20);
-        }
-    }
-    CHECK(got == 1 && packet.len == 3 && packet.channel == channel);
+    CHECK(receive(client, &packet, 100) && packet.len == 3 && packet.channel == channel);
     CHECK(SDLNet_UDP_Recv(client, &packet) == 0);
 
     /* A datagram to a port nobody holds any more must not stop the client's receiving:
@@ -183,6 +181,58 @@ static void udp(void) {
     SDLNet_UDP_Close(client);
 }
 
+/* MARLOVEN_LOOPBACK_ONLY=1: the listener and the tunnel take what comes to 127.0.0.1 and
+ * nothing that comes to another address of this machine. */
+static void loopback_only(void) {
+    _putenv("MARLOVEN_LOOPBACK_ONLY=1");
+    TCPsocket listener = NULL;
+    UDPsocket tunnel = NULL;
+    Uint16 port = 0;
+    for (int tries = 0; tries < 20 && (listener == NULL || tunnel == NULL); ++tries) {
+        SDLNet_TCP_Close(listener);
+        SDLNet_UDP_Close(tunnel);
+        port = next_port();
+        IPaddress any;
+        SDLNet_ResolveHost(&any, NULL, port);
+        listener = SDLNet_TCP_Open(&any);
+        tunnel = SDLNet_UDP_Open(port);
+    }
+    UDPsocket sender = SDLNet_UDP_Open(0);
+    CHECK(listener != NULL && tunnel != NULL && sender != NULL);
+    if (listener == NULL || tunnel == NULL || sender == NULL) {
+        return;
+    }
+    IPaddress other;
+    IPaddress local;
+    SDLNet_ResolveHost(&other, "127.0.0.2", port);
+    SDLNet_ResolveHost(&local, "127.0.0.1", port);
+    TCPsocket stranger = SDLNet_TCP_Open(&other);
+    CHECK(stranger == NULL);
+    TCPsocket launcher = SDLNet_TCP_Open(&local);
+    CHECK(launcher != NULL);
+
+    Uint8 buffer[16];
+    UDPpacket packet;
+    packet.data = buffer;
+    packet.maxlen = sizeof buffer;
+    memcpy(buffer, "IPX Register", 12);
+    packet.len = 12;
+    packet.address = other;
+    SDLNet_UDP_Send(sender, -1, &packet);
+    CHECK(!receive(tunnel, &packet, 15));
+    packet.len = 12;
+    packet.address = local;
+    CHECK(SDLNet_UDP_Send(sender, -1, &packet) == 1);
+    CHECK(receive(tunnel, &packet, 100));
+
+    SDLNet_TCP_Close(stranger);
+    SDLNet_TCP_Close(launcher);
+    SDLNet_TCP_Close(listener);
+    SDLNet_UDP_Close(sender);
+    SDLNet_UDP_Close(tunnel);
+    _putenv("MARLOVEN_LOOPBACK_ONLY=");
+}
+
 int main(void) {
     CHECK(SDLNet_Init() == 0);
     Uint8 bytes[4];
@@ -192,6 +242,7 @@ int main(void) {
     CHECK(bytes[0] == 0xff && SDLNet_Read16(bytes) == 0xfffe);
     tcp();
     udp();
+    loopback_only();
     SDLNet_Quit();
     printf("sdlnet_test: %s\n", failures == 0 ? "passed" : "FAILED");
     return failures == 0 ? 0 : 1;
