@@ -182,8 +182,9 @@ DosEngineRunner::LinkWatcher LinkWindow::Watcher(LauncherSettings& settings, Pro
                                                  MappingOptions routerOptions,
                                                  HomeNetworkOptions homeOptions) {
     return [&settings, &prompter, routerOptions = std::move(routerOptions),
-            homeOptions](const InternetLink& link, Relay& relay,
-                         std::function<void()> cancel) -> std::unique_ptr<QObject> {
+            homeOptions =
+                std::move(homeOptions)](const InternetLink& link, Relay& relay,
+                                        std::function<void()> cancel) -> std::unique_ptr<QObject> {
         const QString host = MessageText(ShowLinkAddress(link.address));
         relay.AskCodeWith([&prompter, host] { return AskGameCode(prompter, host); });
         auto window =
