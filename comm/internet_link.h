@@ -43,6 +43,11 @@ struct InternetLink {
     // Hosting: players without Marloven (plain DOSBox, who cannot prove the code) may
     // join, and so may anyone else who finds the port.
     bool plainPeersJoin = false;
+    // Hosting: what the players on the home network are told of the game: who hosts it
+    // (the player's name, in the game's bytes) and how many players it wants, the host
+    // among them.
+    std::string hostName = {};
+    int playersWanted = 2;
 };
 
 // The port a modem call goes to when the number names none: DOSBox's modem's own.

@@ -18,9 +18,9 @@ struct KeyDeclaration {
     QVariant defaultValue;
 };
 
-const std::array<KeyDeclaration, 16>& Declarations() {
+const std::array<KeyDeclaration, 17>& Declarations() {
     static const DosboxSettings kDosbox;
-    static const std::array<KeyDeclaration, 16> kDeclarations{{
+    static const std::array<KeyDeclaration, 17> kDeclarations{{
         {LauncherKey::LastGameDirectory, "game/directory", QString()},
         {LauncherKey::DosboxPath, "DOSBox/Path", QString()},
         {LauncherKey::DosboxUse, "DOSBox/Use", QStringLiteral("automatic")},
@@ -37,6 +37,7 @@ const std::array<KeyDeclaration, 16>& Declarations() {
         {LauncherKey::RouterAsk, "Router/Ask", true},
         {LauncherKey::RouterMapping, "Router/Mapping", QString()},
         {LauncherKey::PlainPeersJoin, "Link/PlainPeersJoin", false},
+        {LauncherKey::MeetServer, "Meet/Server", QString()},
     }};
     return kDeclarations;
 }

@@ -30,6 +30,7 @@ enum class LauncherKey {
     RouterAsk,      // whether hosting asks the home router to forward the port
     RouterMapping,  // what the router forwards now, removed at the next start after a crash
     PlainPeersJoin, // whether a hosted game lets players without Marloven join
+    MeetServer,     // the meeting place's "host:port"; empty: none, nothing leaves the machine
 };
 
 class LauncherSettings {

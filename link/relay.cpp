@@ -227,7 +227,11 @@ Relay::Relay(RelayPlan plan)
     proofClock_.start();
 }
 
-Relay::~Relay() = default;
+Relay::~Relay() {
+    if (meet_) {
+        meet_->Close(); // says goodbye, and calls back no more
+    }
+}
 
 QStringList Relay::AddressesToTell() const {
     std::vector<std::string> ipv4;
@@ -375,8 +379,10 @@ void JoinRelay::ShowWhere() {
 }
 
 void JoinRelay::ShowTry() {
-    SetProgress(QStringLiteral("%1 %2 ... %3 s")
-                    .arg(plan_.joining, AddressText(plan_.remote))
+    const QString way =
+        meet_ ? QStringLiteral(" through the meeting place at ") + MeetingPlaceName() : QString();
+    SetProgress(QStringLiteral("%1 %2%3 ... %4 s")
+                    .arg(plan_.joining, AddressText(plan_.remote), way)
                     .arg(clock_.elapsed() / 1000));
 }
 

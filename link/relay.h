@@ -46,10 +46,15 @@ struct RelayPlan {
     // How the player names the start in the texts: "a call", "the other player", ...
     QString waitingFor = QStringLiteral("the other player");
     QString joining = QStringLiteral("Joining");
+    // The meeting place's broker, when the start names one: hosting waits there too, and
+    // a join whose direct try finds no way to the host goes through it (with the code).
+    std::optional<LinkAddress> meetingPlace;
 };
 
 // The plan for a comm-driver start's link.
 RelayPlan PlanRelay(const InternetLink& link);
+
+class MeetingPlaceWay;
 
 // Carries one start's link. Hosting binds the public port before DOSBox starts and,
 // for each player who arrives, reaches DOSBox on its local port. Joining opens a local
@@ -97,6 +102,12 @@ class Relay : public QObject {
     // Marloven where only Marloven may join.
     int StrangersTurnedAway() const { return strangers_; }
     bool PlainPeersJoin() const { return plan_.plainPeersJoin; }
+    // Which way the game is carried, once a player is linked: "direct", or "through the
+    // meeting place at meet.example.org"; empty before.
+    QString Path() const { return path_; }
+    // The round trip through the meeting place as last measured, updated while the game
+    // runs; -1 when unknown (a direct link is not measured).
+    int RoundTripMs() const { return roundTripMs_; }
     // Joining without a code: what asks the player for the host's, once the host asks
     // for it; nothing when the player cancels.
     void AskCodeWith(std::function<std::optional<GameCode>()> ask) { askCode_ = std::move(ask); }
@@ -111,6 +122,8 @@ class Relay : public QObject {
     void Failed(const QString& message);
     // Hosting: one more stranger was turned away; `count` in all.
     void TurnedAway(int count);
+    // Path() or RoundTripMs() changed.
+    void PathChanged();
 
   protected:
     explicit Relay(RelayPlan plan);
@@ -120,6 +133,22 @@ class Relay : public QObject {
     void Fail(const QString& message);
     std::optional<std::string> HostingRefusal() const;
     void CountStranger();
+    // A player is linked, directly or through the meeting place.
+    void LinkedBy(bool throughMeetingPlace);
+    void SetRoundTrip(int ms);
+    // The meeting place the plan names, reached for this start (hosting: the game is
+    // taken there; joining: the host is looked for there); nothing, with the reason in
+    // `failure`, when this build has no meeting place.
+    MeetingPlaceWay* OpenMeetingPlace(QString& failure);
+    // Hosting: the game taken at the meeting place too, when the plan names one.
+    MeetingPlaceWay* HostAtMeetingPlace();
+    void CloseMeetingPlace();
+    QString MeetingPlaceName() const;
+    // Hosting: what the relay waits for, and where.
+    QString WaitingText() const;
+    void NoteMeetingPlace(const QString& note);
+    // Hosting: who a player who came through the meeting place is, for the texts.
+    QString MeetingPlacePlayer() const;
 
     // Hosting: how long a proof must wait before it may be checked (0: now), so that the
     // code cannot be guessed (TryLimiter).
@@ -136,6 +165,7 @@ class Relay : public QObject {
 
     RelayPlan plan_;
     int dosboxPort_ = 0;
+    std::unique_ptr<MeetingPlaceWay> meet_;
     std::optional<GameCode> code_;
     std::function<std::optional<GameCode>()> askCode_;
 
@@ -146,6 +176,11 @@ class Relay : public QObject {
     bool up_ = false;
     bool over_ = false;
     int strangers_ = 0;
+    QString path_;
+    bool direct_ = false;
+    bool throughMeetingPlace_ = false;
+    QString meetingPlaceNote_; // hosting: whether the game is taken there too
+    int roundTripMs_ = -1;
     TryLimiter limiter_;
     QElapsedTimer proofClock_;
 };

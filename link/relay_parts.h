@@ -13,6 +13,8 @@
 #include <functional>
 #include <string>
 
+class QTcpSocket;
+
 namespace marloven {
 
 // How a try at the host ended.
@@ -31,6 +33,49 @@ std::string PortInUseMessage(LinkTransport transport, int port);
 std::string PortNotOpenedMessage(int port, const QString& error);
 QString CouldNotReach(const RelayPlan& plan, TryEnd end);
 QString AddressText(const LinkAddress& address);
+
+// What a joining tunnel sends the host now and then, never passed to DOSBox: the host
+// frees the slot of a player it has not heard for a while.
+inline const QByteArray kTunnelKeepAlive = QByteArrayLiteral("MVLK.");
+
+// The link's way through the meeting place (link/meet_relay.cpp, in a build that has
+// one): the start's own connection to the broker, and the game there under the start's
+// code. Its topics and its seal are made from the code, so whoever arrives there has
+// proven it. The callbacks are called with nothing of this way's on the stack that the
+// callee may not destroy.
+class MeetingPlaceWay : public QObject {
+  public:
+    // Hosting the modem or the cable: one more player, carried over a connection on
+    // 127.0.0.1 whose end for the relay this is.
+    std::function<void(QTcpSocket* remote)> streamArrived;
+    // Hosting the tunnel: one more player, whose datagrams reach the public port from
+    // this port on 127.0.0.1.
+    std::function<void(quint16 port)> sourceArrived;
+    // The broker is reached: hosting, the game is taken there.
+    std::function<void()> reached;
+    // Joining: the host answered, and the round trip to it (to a player, hosting).
+    std::function<void(int ms)> roundTrip;
+    // Joining the modem or the cable: the host's first bytes reached DOSBox.
+    std::function<void()> firstFromHost;
+    // Joining the tunnel: a datagram from the host, for DOSBox.
+    std::function<void(const QByteArray&)> fromHost;
+    // Nothing more comes this way: the broker could not be reached, or (joining) the host
+    // left or fell silent, or DOSBox hung up (an empty `why`).
+    std::function<void(const QString& why)> ended;
+
+    // Joining the modem or the cable: carries DOSBox's connection to the host both ways,
+    // nothing lost and the order kept.
+    virtual void CarryStream(QTcpSocket* dosbox) = 0;
+    // Joining the tunnel: one of DOSBox's datagrams for the host.
+    virtual void SendToHost(const QByteArray& datagram) = 0;
+    // Says goodbye to the other players; the callbacks are not called again.
+    virtual void Close() = 0;
+};
+
+// The way for the start the plan names (a meeting place, and for a host or a joiner);
+// nothing, and the reason in `failure`, in a build without the meeting place.
+std::unique_ptr<MeetingPlaceWay> MakeMeetingPlaceWay(const RelayPlan& plan, const GameCode& code,
+                                                     QString& failure);
 
 // The host's addresses: at once for an address, through the system's resolver for a
 // name. `done` gets them, or nothing when there is no such host.
@@ -75,6 +120,17 @@ class JoinRelay : public Relay {
     void StartTry();
     void StopTry();
     bool Trying() const { return trying_; }
+    // Ends the try, the link too; a try that ended so fails the link (or, for the modem,
+    // this call).
+    virtual void EndTry(TryEnd end) = 0;
+    // A direct try that ended so goes on through the meeting place the plan names, when
+    // the code is known: true when it does, the way then open and its try started. The
+    // way's end comes back as EndTry(HungUp) (DOSBox hung up) or EndTry(Closed).
+    bool FallsBack(TryEnd end);
+    // What to tell of a failed try, the meeting place's part included.
+    QString TryFailure(TryEnd end) const;
+    // The host answered through the meeting place, or its bytes came that way.
+    void ReachedThroughMeetingPlace();
 
     HostLookup lookup_;
 
@@ -86,6 +142,9 @@ class JoinRelay : public Relay {
     QTimer tryTimer_;
     QTimer ticker_;
     QElapsedTimer clock_;
+    // Through the meeting place: why the direct try failed, and why this one did.
+    QString directMiss_;
+    QString meetMiss_;
     bool trying_ = false;
     bool codeTyped_ = false;
 };

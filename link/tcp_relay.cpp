@@ -100,12 +100,17 @@ class Pipe : public QObject {
         connect(socket, &QTcpSocket::connected, this, [this, socket] { Carry(Other(socket)); });
         // What left one socket makes room for more from the other.
         connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { Carry(Other(socket)); });
-        connect(socket, &QTcpSocket::disconnected, this, [this] { End(); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            // What it sent before hanging up is still read, and goes on before the end.
+            Carry(socket, true);
+            End();
+        });
     }
 
     QTcpSocket* Other(QTcpSocket* socket) const { return socket == local_ ? remote_ : local_; }
 
-    void Carry(QTcpSocket* from) {
+    // `everything`: past the bound, for the last bytes of a socket that hung up.
+    void Carry(QTcpSocket* from, bool everything = false) {
         if (from == nullptr || over_ || !from->isOpen()) {
             return;
         }
@@ -113,7 +118,7 @@ class Pipe : public QObject {
         if (to == nullptr || to->state() != QAbstractSocket::ConnectedState) {
             return; // held in `from`'s bounded buffer until `to` is there
         }
-        const qint64 room = kHeldBytes - to->bytesToWrite();
+        const qint64 room = everything ? from->bytesAvailable() : kHeldBytes - to->bytesToWrite();
         const QByteArray bytes = from->read(std::min(room, from->bytesAvailable()));
         if (bytes.isEmpty()) {
             return;
@@ -177,11 +182,22 @@ class TcpHostRelay : public Relay {
             dosboxPort_ = FreeLocalPort(LinkTransport::Tcp);
         }
         connect(&server_, &QTcpServer::newConnection, this, [this] { Accept(); });
+        if (MeetingPlaceWay* way = HostAtMeetingPlace()) {
+            way->streamArrived = [this](QTcpSocket* remote) {
+                if (pipe_) {
+                    remote->abort(); // one link at a time, as on the public port
+                    remote->deleteLater();
+                    return;
+                }
+                Link(remote, true);
+            };
+        }
         Wait();
         return std::nullopt;
     }
 
     void Close() override {
+        CloseMeetingPlace();
         greetTicker_.stop();
         server_.close();
         dosboxEnd_.close();
@@ -205,13 +221,7 @@ class TcpHostRelay : public Relay {
         QByteArray joinerNonce;
     };
 
-    void Wait() {
-        const QStringList told = AddressesToTell();
-        SetProgress(QStringLiteral("Waiting for %1 on port %2 \u2014 tell: %3")
-                        .arg(plan_.waitingFor)
-                        .arg(plan_.publicPort)
-                        .arg(told.value(0)));
-    }
+    void Wait() { SetProgress(WaitingText()); }
 
     // DOSBox's cable reaches the launcher once, at its start.
     void DosboxArrived() {
@@ -354,16 +364,19 @@ class TcpHostRelay : public Relay {
         }
     }
 
-    // The peer proved the code (or is plain DOSBox, let in): it takes the link, and the
-    // others still greeted go.
-    void Link(QTcpSocket* remote) {
+    // The peer proved the code (or is plain DOSBox, let in, or came through the meeting
+    // place): it takes the link, and the others still greeted go.
+    void Link(QTcpSocket* remote, bool throughMeetingPlace = false) {
         std::erase_if(greeted_,
                       [remote](const Greeted& greeted) { return greeted.socket == remote; });
         remote->disconnect(this);
         while (!greeted_.empty()) {
             Drop(greeted_.front().socket, false);
         }
-        const QString peer = DescribePeer(remote->peerAddress(), remote->peerPort());
+        const QString peer = throughMeetingPlace
+                                 ? MeetingPlacePlayer()
+                                 : DescribePeer(remote->peerAddress(), remote->peerPort());
+        LinkedBy(throughMeetingPlace);
         QTcpSocket* local = plan_.dosboxConnects ? dosbox_.data() : new QTcpSocket;
         dosbox_ = nullptr;
         pipe_ = new Pipe(this, local, remote);
@@ -570,6 +583,7 @@ class TcpJoinRelay : public JoinRelay {
         pipe_->firstFromRemote = [this] { MarkUp(AddressText(plan_.remote)); };
         pipe_->ended = [this](QTcpSocket*) { StopTry(); };
         StopTry();
+        LinkedBy(false);
         SetProgress(QStringLiteral("Linked with %1, waiting for the other player's game")
                         .arg(AddressText(plan_.remote)));
     }
@@ -597,9 +611,18 @@ class TcpJoinRelay : public JoinRelay {
 
     void NoAnswer() override { EndTry(TryEnd::NoAnswer); }
 
-    // A try that failed hangs up on DOSBox, which tells the driver ("NO CARRIER").
-    void EndTry(TryEnd end) {
+    // A try that failed hangs up on DOSBox, which tells the driver ("NO CARRIER"), unless
+    // the meeting place takes DOSBox's connection on to the host.
+    void EndTry(TryEnd end) override {
+        if (local_ && FallsBack(end)) {
+            DropRemote();
+            // The way tells when DOSBox hangs up, once what it sent has left.
+            local_->disconnect(this);
+            meet_->CarryStream(local_);
+            return;
+        }
         const bool trying = Trying();
+        CloseMeetingPlace();
         StopTry();
         DropRemote();
         if (local_) {
@@ -612,7 +635,7 @@ class TcpJoinRelay : public JoinRelay {
             pipe_->End();
         }
         if (trying && end != TryEnd::HungUp && end != TryEnd::NoSuchHost) {
-            FailTry(CouldNotReach(plan_, end));
+            FailTry(TryFailure(end));
         }
     }
 

@@ -37,11 +37,11 @@ constexpr int kSilentMs = 30000;
 constexpr int kSweepMs = 5000;
 
 // Between the launchers only, never passed to DOSBox: the handshake's frames
-// (comm/link_proof.h), and the joining launcher's keep-alive, which keeps a quiet
-// player's slot. The host keeps nothing of a source until it has proven the code: its
-// challenge is a token only that source's address earns, no larger than the hello it
-// answers, so that a forged source makes the host send no more than it received.
-const QByteArray kKeepAlive = QByteArrayLiteral("MVLK.");
+// (comm/link_proof.h), and the joining launcher's keep-alive (kTunnelKeepAlive), which
+// keeps a quiet player's slot. The host keeps nothing of a source until it has proven the
+// code: its challenge is a token only that source's address earns, no larger than the
+// hello it answers, so that a forged source makes the host send no more than it received.
+//
 // Joining: how often the hello or the proof is sent again while the host has not
 // answered (datagrams may be lost).
 constexpr int kResendMs = 1000;
@@ -75,14 +75,15 @@ class UdpHostRelay : public Relay {
         connect(&local_, &QUdpSocket::readyRead, this, [this] { Receive(local_); });
         connect(&sweep_, &QTimer::timeout, this, [this] { FreeSilentSlots(); });
         sweep_.start(kSweepMs);
-        SetProgress(QStringLiteral("Waiting for %1 on port %2 \u2014 tell: %3")
-                        .arg(plan_.waitingFor)
-                        .arg(plan_.publicPort)
-                        .arg(AddressesToTell().value(0)));
+        if (MeetingPlaceWay* way = HostAtMeetingPlace()) {
+            way->sourceArrived = [this](quint16 port) { Admit(port); };
+        }
+        SetProgress(WaitingText());
         return std::nullopt;
     }
 
     void Close() override {
+        CloseMeetingPlace();
         sweep_.stop();
         public_.close();
         local_.close();
@@ -95,6 +96,7 @@ class UdpHostRelay : public Relay {
         quint16 port = 0;
         QByteArray node;
         QElapsedTimer heard;
+        bool throughMeetingPlace = false;
     };
 
     void Receive(QUdpSocket& via) {
@@ -171,6 +173,16 @@ class UdpHostRelay : public Relay {
         public_.writeDatagram(AcceptedFrame(*parts), address, port);
     }
 
+    // A player who arrived at the meeting place, proven there: its datagrams come to the
+    // public port from this port on 127.0.0.1. Past the most players they go unheard.
+    void Admit(quint16 port) {
+        if (static_cast<int>(players_.size()) < kMostPlayers) {
+            players_.push_back(
+                {&public_, QHostAddress(QHostAddress::LocalHost), port, NextNode(), {}, true});
+            players_.back().heard.start();
+        }
+    }
+
     void Register(QUdpSocket& via, const QHostAddress& address, quint16 port, Player* player) {
         if (player == nullptr) { // DOSBox's own client: a remote one was proven first
             players_.push_back({&via, address, port, NextNode(), {}});
@@ -188,7 +200,9 @@ class UdpHostRelay : public Relay {
         ack[29] = kRegistrationSocket;
         via.writeDatagram(ack, address, port);
         if (&via == &public_) {
-            MarkUp(DescribePeer(address, port));
+            MarkUp(player->throughMeetingPlace ? MeetingPlacePlayer()
+                                               : DescribePeer(address, port));
+            LinkedBy(player->throughMeetingPlace);
         }
     }
 
@@ -251,6 +265,7 @@ class UdpJoinRelay : public JoinRelay {
     void HostFound(const QList<QHostAddress>& addresses) override { OpenToHost(addresses.front()); }
 
     void Close() override {
+        CloseMeetingPlace();
         keepAlive_.stop();
         resend_.stop();
         StopTry();
@@ -267,7 +282,7 @@ class UdpJoinRelay : public JoinRelay {
         connect(&host_, &QUdpSocket::readyRead, this, [this] { FromHost(); });
         open_ = true;
         // The host frees the slot of a player it has not heard for a while.
-        connect(&keepAlive_, &QTimer::timeout, this, [this] { host_.write(kKeepAlive); });
+        connect(&keepAlive_, &QTimer::timeout, this, [this] { host_.write(kTunnelKeepAlive); });
         SendHeld();
     }
 
@@ -289,6 +304,13 @@ class UdpJoinRelay : public JoinRelay {
     // goes on once the code is proven.
     void SendHeld() {
         if (held_.empty()) {
+            return;
+        }
+        if (meet_) {
+            for (const QByteArray& data : held_) {
+                meet_->SendToHost(data);
+            }
+            held_.clear();
             return;
         }
         if (!proven_) {
@@ -320,8 +342,7 @@ class UdpJoinRelay : public JoinRelay {
         // Readable with nothing to read: the system's note that nobody holds the port
         // there, which Qt reports no other way.
         if (!host_.hasPendingDatagrams() && !IsUp()) {
-            StopTry();
-            FailTry(CouldNotReach(plan_, TryEnd::Refused));
+            EndTry(TryEnd::Refused);
             return;
         }
         while (host_.hasPendingDatagrams()) {
@@ -330,11 +351,18 @@ class UdpJoinRelay : public JoinRelay {
                 Handshake(data);
                 continue;
             }
-            if (dosboxClientPort_ != 0) {
-                local_.writeDatagram(data, dosbox_, dosboxClientPort_);
-                StopTry();
-                MarkUp(AddressText(plan_.remote));
+            ToDosbox(data);
+        }
+    }
+
+    void ToDosbox(const QByteArray& data) {
+        if (dosboxClientPort_ != 0) {
+            local_.writeDatagram(data, dosbox_, dosboxClientPort_);
+            if (meet_) {
+                ReachedThroughMeetingPlace();
             }
+            StopTry();
+            MarkUp(AddressText(plan_.remote));
         }
     }
 
@@ -355,23 +383,36 @@ class UdpJoinRelay : public JoinRelay {
         } else if (const auto answer = ProofFrameBody(data, ProofFrame::Accepted)) {
             if (!token_.isEmpty() && HostAnswerHolds(*answer, token_, joinerNonce_)) {
                 proven_ = true;
+                LinkedBy(false);
                 resend_.stop();
                 keepAlive_.start(kSilentMs / 3);
                 SendHeld();
             }
         } else if (ProofFrameBody(data, ProofFrame::Refused) && Trying()) {
-            resend_.stop();
             token_.clear();
             CodeRefused();
-            StopTry();
-            FailTry(CouldNotReach(plan_, TryEnd::CodeRefused));
+            EndTry(TryEnd::CodeRefused);
         }
     }
 
-    void NoAnswer() override {
+    void NoAnswer() override { EndTry(TryEnd::NoAnswer); }
+
+    // The tunnel's join ends, unless the meeting place takes DOSBox's datagrams on to the
+    // host.
+    void EndTry(TryEnd end) override {
         resend_.stop();
+        if (FallsBack(end)) {
+            host_.close();
+            meet_->fromHost = [this](const QByteArray& data) { ToDosbox(data); };
+            SendHeld();
+            return;
+        }
+        const bool trying = Trying();
         StopTry();
-        FailTry(CouldNotReach(plan_, TryEnd::NoAnswer));
+        CloseMeetingPlace();
+        if (trying && end != TryEnd::HungUp) {
+            FailTry(TryFailure(end));
+        }
     }
 
     QUdpSocket local_;

@@ -38,14 +38,6 @@ QString Plain(int rc) {
 
 } // namespace
 
-std::optional<LinkAddress> ParseMeetingPlace(const QString& text) {
-    const auto trimmed = text.trimmed().toStdString();
-    if (trimmed.empty()) {
-        return std::nullopt;
-    }
-    return ParseLinkAddress(trimmed, kMeetingPlacePort);
-}
-
 // What the client's thread and the client share. It outlives the client while the thread
 // still runs; `owner` is cleared, under the lock, before the client goes.
 struct BrokerClient::Shared {

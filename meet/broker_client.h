@@ -2,6 +2,7 @@
 #pragma once
 
 #include "comm/link_address.h"
+#include "meet/meeting_place.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -15,15 +16,6 @@
 // slow name lookup or a broker that does not answer never holds the launcher's windows;
 // what it hears comes back on the thread that made the client.
 namespace marloven {
-
-// The meeting place's usual ports: plain MQTT, and MQTT over TLS, which is taken to mean
-// the broker shows a certificate for its name that the system's authorities vouch for.
-inline constexpr int kMeetingPlacePort = 1883;
-inline constexpr int kMeetingPlaceTlsPort = 8883;
-
-// Reads the Options' "host:port" (the port is 1883 when left out); nothing for any other
-// text.
-std::optional<LinkAddress> ParseMeetingPlace(const QString& text);
 
 class BrokerClient : public QObject {
     Q_OBJECT

@@ -8,6 +8,21 @@ constexpr int kMostPlayers = 8;
 
 } // namespace
 
+QString OfferedStart(LaunchMode mode) {
+    switch (mode) {
+    case LaunchMode::Answer:
+    case LaunchMode::Dial:
+        return QStringLiteral("modem");
+    case LaunchMode::AlreadyConnected:
+        return QStringLiteral("cable");
+    case LaunchMode::Network:
+        return QStringLiteral("ipx");
+    case LaunchMode::SinglePlayer:
+        break;
+    }
+    return {};
+}
+
 QJsonObject OfferJson(const GameOffer& offer) {
     return {{"name", offer.hostName.left(kMostHostNameLength)},
             {"start", offer.start},

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/launch.h"
+
 #include <QJsonObject>
 #include <QString>
 #include <optional>
@@ -17,6 +19,10 @@ struct GameOffer {
     int playersWanted = 2;
     int playersFree = 1;
 };
+
+// The kind of start a comm-driver start hosts or joins: "modem" for the modem's call,
+// "cable" for the null-modem cable, "ipx" for the network; empty for the others.
+QString OfferedStart(LaunchMode mode);
 
 QJsonObject OfferJson(const GameOffer& offer);
 // Nothing when a field is missing or out of bounds: what is heard comes from anyone.

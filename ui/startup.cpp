@@ -13,6 +13,7 @@
 #include "ui/dialogs/dosbox_dialog.h"
 #include "ui/dialogs/link_dialog.h"
 #include "ui/dialogs/macro_dialog.h"
+#include "ui/dialogs/meeting_place_dialog.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
 #include "ui/dialogs/pick_opponent_dialog.h"
 #include "ui/dialogs/players_dialog.h"
@@ -75,6 +76,7 @@ std::unique_ptr<Forms> CreateForms(AppContext& context) {
     forms->link = std::make_unique<LinkDialog>();
     forms->dosbox = std::make_unique<DosboxDialog>(context.prompter);
     forms->commandLine = std::make_unique<CommandLineView>();
+    forms->meetingPlace = std::make_unique<MeetingPlaceDialog>(context.prompter);
     return forms;
 }
 

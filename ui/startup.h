@@ -14,6 +14,7 @@ class PickOpponentDialog;
 class PhonebookEntryDialog;
 class MacroDialog;
 class MainWindow;
+class MeetingPlaceDialog;
 class PlayersDialog;
 class SelectModemDialog;
 class ConfigViewer;
@@ -35,11 +36,12 @@ struct Forms {
     std::unique_ptr<PhonebookEntryDialog> phonebookEntry;
     std::unique_ptr<MacroDialog> macroDialog;
     std::unique_ptr<PickOpponentDialog> pickOpponent;
-    // Ours: how a start through DOSBox meets the other players, the DOSBox options and
-    // the command line of each start.
+    // Ours: how a start through DOSBox meets the other players, the DOSBox options, the
+    // command line of each start and the meeting place.
     std::unique_ptr<LinkDialog> link;
     std::unique_ptr<DosboxDialog> dosbox;
     std::unique_ptr<CommandLineView> commandLine;
+    std::unique_ptr<MeetingPlaceDialog> meetingPlace;
 };
 
 std::unique_ptr<Forms> CreateForms(AppContext& context);

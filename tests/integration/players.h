@@ -94,10 +94,13 @@ struct Player {
         Window().show();
         WatchLinks({});
     }
-    // The link window of each start; a hosting start asks routers as `routers` say.
+    // The link window of each start; a hosting start asks routers as `routers` say, and
+    // offers its game on loopback alone: a test's traffic stays on this machine.
     void WatchLinks(const MappingOptions& routers) {
+        const HomeNetworkOptions home{kLanGamesPort, {QHostAddress::LocalHost}};
         engine.WatchLinks(
-            [this, watcher = LinkWindow::Watcher(launcher.settings, launcher.prompter, routers)](
+            [this,
+             watcher = LinkWindow::Watcher(launcher.settings, launcher.prompter, routers, home)](
                 const InternetLink& link, Relay& relay, std::function<void()> cancel) {
                 auto shown = watcher(link, relay, std::move(cancel));
                 window = static_cast<LinkWindow*>(shown.get());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/relay.h"
 
+#include "tests/link/relay_test_parts.h"
 #include "tests/support/deaf_host.h"
 #include "tests/support/resident_memory.h"
 
@@ -13,43 +14,22 @@
 #include <QUdpSocket>
 #include <atomic>
 #include <gtest/gtest.h>
-#include <set>
 #include <thread>
 
 namespace marloven {
 namespace {
 
 using test::DeafHost;
+using test::FreeHostingPort;
+using test::Ipx;
+using test::kBroadcast;
+using test::kRegistration;
+using test::Opened;
+using test::Plan;
 using test::ResidentKb;
+using test::TunnelClient;
 
-constexpr int kBoundMs = 5000;
-
-// A port that nothing holds now, for hosting in a test.
-int FreeHostingPort(bool udp) {
-    for (int port = 20000 + static_cast<int>(QCoreApplication::applicationPid() % 20000);; ++port) {
-        if (udp ? QUdpSocket().bind(QHostAddress::Any, port, QAbstractSocket::DontShareAddress)
-                : QTcpServer().listen(QHostAddress::Any, port)) {
-            return port;
-        }
-    }
-}
-
-RelayPlan Plan(LinkTransport transport, LinkSide side, int port, std::string host = "127.0.0.1",
-               bool ipv6 = false) {
-    RelayPlan plan;
-    plan.transport = transport;
-    plan.side = side;
-    plan.publicPort = port;
-    plan.remote = {std::move(host), port, ipv6};
-    return plan;
-}
-
-std::unique_ptr<Relay> Opened(const RelayPlan& plan) {
-    auto relay = MakeRelay(plan);
-    const auto refusal = relay->Open();
-    EXPECT_FALSE(refusal) << *refusal;
-    return relay;
-}
+constexpr int kBoundMs = test::kRelayBoundMs;
 
 QByteArray ReadSome(QTcpSocket& socket) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return socket.bytesAvailable() > 0; }, kBoundMs));
@@ -99,8 +79,12 @@ TEST(Relay, TcpCarriesBytesBothWaysOverIpv6AndSaysWhenTheyCross) {
     EXPECT_EQ(joinUp.count(), 1);
     EXPECT_EQ(join->Peer(), QStringLiteral("[::1]:%1").arg(port));
     EXPECT_TRUE(host->Peer().startsWith("[::1]:"));
-    // The caller hangs up; the answering DOSBox sees the line drop.
+    // The caller hangs up right after its last megabyte: all of it reaches the answering
+    // DOSBox before the line drops there.
+    const QByteArray last = test::Pattern(1 << 20, 3);
+    caller.write(last);
     caller.disconnectFromHost();
+    EXPECT_TRUE(test::ReadAll(*answerer, last.size()) == last);
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return answerer->state() == QAbstractSocket::UnconnectedState; }, kBoundMs));
 }
@@ -211,6 +195,31 @@ TEST(Relay, AFloodOfTheHostingPortLeavesTheLaunchersMemoryFlat) {
     EXPECT_LT(most - before, 20 * 1024);
 }
 
+#ifndef MARLOVEN_MEETING_PLACE
+// A build without the meeting place (Windows, for now) hosts on its public port alone and
+// says so; a join whose direct try is refused fails saying why it went no further.
+TEST(Relay, ABuildWithoutTheMeetingPlaceSaysSoOnBothSides) {
+    const LinkAddress meetingPlace{"meet.example.org", 1883, false};
+    const QString none = QStringLiteral("there is no meeting place in this build of Marloven");
+    RelayPlan hosting = Plan(LinkTransport::Tcp, LinkSide::Host, FreeHostingPort(false));
+    hosting.meetingPlace = meetingPlace;
+    auto host = Opened(hosting);
+    EXPECT_TRUE(host->Progress().endsWith("; not at the meeting place: " + none));
+    RelayPlan joining = Plan(LinkTransport::Tcp, LinkSide::Join, FreeHostingPort(false));
+    joining.meetingPlace = meetingPlace;
+    joining.code = host->Code();
+    auto join = Opened(joining);
+    QTcpSocket dosbox;
+    dosbox.connectToHost(QHostAddress::LocalHost, join->DosboxPort());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !join->Failure().isEmpty(); }, kBoundMs));
+    EXPECT_EQ(join->Failure(), QStringLiteral("Could not reach 127.0.0.1:%1 directly (refused), "
+                                              "nor through the meeting place at "
+                                              "meet.example.org: %2.")
+                                   .arg(joining.remote.port)
+                                   .arg(none));
+}
+#endif
+
 // Each call the driver makes is one try; a refused port says so, hangs up on DOSBox
 // and leaves the next call its own try.
 TEST(Relay, ARefusedCallHangsUpOnDosboxAndTheNextCallTriesAgain) {
@@ -263,34 +272,6 @@ TEST(Relay, AHostThatNeverAnswersEndsTheTryAtItsBoundOrAtCancel) {
     }
 }
 
-// A tunnel datagram: the IPX header naming the destination node and socket, then the
-// game's bytes.
-QByteArray Ipx(const QByteArray& node, char socket, const QByteArray& payload = {}) {
-    QByteArray datagram(30, '\0');
-    datagram.replace(10, 6, node);
-    datagram[17] = socket;
-    return datagram + payload;
-}
-const QByteArray kRegistration = Ipx(QByteArray(6, '\0'), 2);
-const QByteArray kBroadcast(6, '\xff');
-
-// DOSBox's tunnel client: registers with the server and learns its node from the answer.
-struct TunnelClient {
-    QUdpSocket socket;
-    QByteArray node;
-    explicit TunnelClient(int port, bool answered = true) {
-        socket.bind(QHostAddress::LocalHost, 0);
-        socket.writeDatagram(kRegistration, QHostAddress::LocalHost, port);
-        if (answered) {
-            node = Receive().mid(10, 6);
-        }
-    }
-    QByteArray Receive() {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return socket.hasPendingDatagrams(); }, kBoundMs));
-        return socket.receiveDatagram().data();
-    }
-};
-
 // The launcher is the host's tunnel server, DOSBox's tunnel its client on 127.0.0.1:
 // it names each player, passes what is sent to one node or to all. Sources that never
 // prove their address (forged ones, on other machines' behalf) take no slot, however
@@ -315,17 +296,10 @@ TEST(Relay, TheTunnelHostPassesEachPlayersDatagramsToTheNodesTheyName) {
     auto second = Opened(secondPlan);
     TunnelClient one(first->DosboxPort());
     TunnelClient two(second->DosboxPort());
-    EXPECT_EQ(std::set<QByteArray>({hostDosbox.node, one.node, two.node}).size(), 3u);
     QUdpSocket stranger;
     stranger.bind(QHostAddress::LocalHost, 0);
     stranger.writeDatagram(Ipx(kBroadcast, 0x45, "who"), QHostAddress::LocalHost, port);
-    hostDosbox.socket.writeDatagram(Ipx(kBroadcast, 0x45, "all"), QHostAddress::LocalHost,
-                                    host->DosboxPort());
-    EXPECT_TRUE(one.Receive().endsWith("all"));
-    EXPECT_TRUE(two.Receive().endsWith("all"));
-    one.socket.writeDatagram(Ipx(two.node, 0x45, "only two"), QHostAddress::LocalHost,
-                             first->DosboxPort());
-    EXPECT_TRUE(two.Receive().endsWith("only two"));
+    test::ExpectEachDatagramAtItsNodes(hostDosbox, one, two);
     QTest::qWait(200);
     EXPECT_FALSE(hostDosbox.socket.hasPendingDatagrams()); // the stranger's never came
     EXPECT_FALSE(one.socket.hasPendingDatagrams());

@@ -21,6 +21,7 @@
 #include "ui/dialogs/config_viewer.h"
 #include "ui/dialogs/link_dialog.h"
 #include "ui/dialogs/macro_dialog.h"
+#include "ui/dialogs/meeting_place_dialog.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
 #include "ui/dialogs/pick_opponent_dialog.h"
 #include "ui/dialogs/players_dialog.h"
@@ -31,6 +32,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QSaveFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -157,5 +159,7 @@ int main(int argc, char** argv) {
                           {"203.0.113.7", marloven::kDefaultIpxPort, false}},
                          addresses);
     ok = Save(*forms->link, out, "network-link") && ok;
+    forms->meetingPlace->meetServerEdit->setText("meet.example.org:1883");
+    ok = Save(*forms->meetingPlace, out, "meeting-place") && ok;
     return ok ? 0 : 1;
 }

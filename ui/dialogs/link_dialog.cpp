@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/dialogs/link_dialog.h"
 
+#include "meet/game_offer.h"
+#include "meet/lan_games_model.h"
 #include "qt_text/text_conversions.h"
 #include "ui/look/char_filter.h"
 #include "widgets/outlined_label.h"
@@ -10,6 +12,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -86,7 +89,24 @@ LinkDialog::LinkDialog(QWidget* parent)
     PaintLimeOnBlack(portSpin);
     // Refusals in place, empty until there is one.
     portNote_ = AddStoneNote(this, "PortNote", {}, {170, 84, kWidth - 170 - kMargin, 28}, 10);
-    addressNote_ = AddStoneNote(this, "AddressNote", {}, {kMargin, 118, kInner, 130}, 10);
+    addressNote_ = AddStoneNote(this, "AddressNote", {}, {kMargin, 208, kInner, 92}, 10);
+
+    // Joining: the hosts on the home network, where the host's part of the window is.
+    homeGamesCaption_ = AddCaption(this, QStringLiteral("Games on your home network"),
+                                   {kMargin, 116, kInner, 18}, 10);
+    homeGames_ = new LanGamesModel(this);
+    homeGamesList = new QListView(this);
+    homeGamesList->setObjectName("homeGamesList");
+    homeGamesList->setGeometry(kMargin, 136, kInner, 66);
+    homeGamesList->setFont(SansFont(11));
+    homeGamesList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    homeGamesList->setModel(homeGames_);
+    PaintLimeOnBlack(homeGamesList);
+    homeGamesLabel = new QLabel(QStringLiteral("No game on your home network yet."), this);
+    homeGamesLabel->setObjectName("homeGamesLabel");
+    homeGamesLabel->setGeometry(kMargin + 4, 138, kInner - 8, 18);
+    homeGamesLabel->setFont(SansFont(11));
+    PaintTextColor(homeGamesLabel, kLime);
 
     tellCaption_ = new QLabel(this);
     tellCaption_->setGeometry(kMargin, 118, kInner, 18);
@@ -126,6 +146,9 @@ LinkDialog::LinkDialog(QWidget* parent)
     connect(addressEdit, &QLineEdit::textChanged, addressNote_, &QLabel::clear);
     connect(copyButton, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(TextToTell()); });
+    connect(homeGames_, &LanGamesModel::modelReset, this, &LinkDialog::Update);
+    connect(homeGamesList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { ChooseHomeGame(current.row()); });
 }
 
 void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string>& localAddresses,
@@ -193,6 +216,30 @@ void LinkDialog::accept() {
     FixedDialog::accept();
 }
 
+// The list hears the home network only while the dialog is open, and only where there is
+// a host to join.
+void LinkDialog::showEvent(QShowEvent* event) {
+    FixedDialog::showEvent(event);
+    if (link_.mode != LaunchMode::Answer) {
+        homeGames_->Listen(OfferedStart(link_.mode), homePort_);
+    }
+}
+
+void LinkDialog::hideEvent(QHideEvent* event) {
+    homeGames_->Stop();
+    FixedDialog::hideEvent(event);
+}
+
+void LinkDialog::ChooseHomeGame(int row) {
+    const auto address = homeGames_->AddressAt(row);
+    if (!address) {
+        return;
+    }
+    joinButton->setChecked(true);
+    SetBoxText(addressEdit, MessageText(ShowLinkHost(*address)));
+    portSpin->setValue(address->port);
+}
+
 std::optional<InternetLink> LinkDialog::TakeOffer(LaunchMode mode) {
     auto offered = std::exchange(offered_, std::nullopt);
     return offered && offered->mode == mode ? offered : std::nullopt;
@@ -215,6 +262,9 @@ void LinkDialog::Update() {
                                          .arg(kHighestPort));
     addressEdit->setEnabled(joining);
     addressNote_->setVisible(joining);
+    homeGamesCaption_->setVisible(joining);
+    homeGamesList->setVisible(joining);
+    homeGamesLabel->setVisible(joining && homeGames_->rowCount() == 0);
     for (QWidget* widget : {static_cast<QWidget*>(tellCaption_), static_cast<QWidget*>(tell_),
                             static_cast<QWidget*>(copyButton), static_cast<QWidget*>(hint_)}) {
         widget->setVisible(!joining);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "comm/internet_link.h"
+#include "meet/lan_games.h"
 #include "ui/look/dialog_look.h"
 
 #include <optional>
@@ -12,6 +13,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -19,10 +21,15 @@ class QSpinBox;
 
 namespace marloven {
 
+class LanGamesModel;
+class OutlinedLabel;
+
 // Asks how a start through DOSBox meets the other players. Answering shows the port to
 // listen on and the addresses to tell the caller, ready to copy; the null-modem cable
 // and the network also ask whether this machine hosts (and what to tell the others)
-// or joins a host (at which address and port).
+// or joins a host (at which address and port). Joining, it lists the games of the same
+// kind that hosts on the home network announce while it is open; choosing one fills in
+// its address and port.
 //
 // The caller fills it with Prepare, shows it with exec() and, when accepted, reads
 // Choice(). Rejected means nothing is started.
@@ -45,6 +52,9 @@ class LinkDialog : public FixedDialog {
     // last chosen: nothing is saved until the player goes with it. Taken once.
     void Offer(std::optional<InternetLink> link) { offered_ = std::move(link); }
     std::optional<InternetLink> TakeOffer(LaunchMode mode);
+    // The port the home network's games are heard on from the next opening (the tests'
+    // own, so that they hear only their own hosts).
+    void HearHomeGamesOn(quint16 port) { homePort_ = port; }
 
     QRadioButton* hostButton = nullptr;
     QRadioButton* joinButton = nullptr;
@@ -55,12 +65,18 @@ class LinkDialog : public FixedDialog {
     QPushButton* copyButton = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
+    // Joining: the games heard on the home network, and the line shown while there is none.
+    QListView* homeGamesList = nullptr;
+    QLabel* homeGamesLabel = nullptr;
 
   protected:
     void accept() override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     void Update();
+    void ChooseHomeGame(int row);
     // The port as typed, when it is one this side may use.
     std::optional<int> TypedPort() const;
 
@@ -74,6 +90,9 @@ class LinkDialog : public FixedDialog {
     QLabel* portNote_ = nullptr;
     QLabel* addressNote_ = nullptr;
     QLabel* plainPeersNote_ = nullptr;
+    OutlinedLabel* homeGamesCaption_ = nullptr;
+    LanGamesModel* homeGames_ = nullptr;
+    quint16 homePort_ = kLanGamesPort;
 };
 
 } // namespace marloven

@@ -26,13 +26,24 @@ constexpr int kButtonWidth = 95;
 constexpr int kRouterHeight = 20;
 // Hosting: the game's code, and the strangers turned away beside it.
 constexpr int kCodeHeight = 20;
+constexpr int kPathHeight = 20;
+
+QString PathText(const Relay& relay) {
+    if (relay.Path().isEmpty()) {
+        return {};
+    }
+    const QString path = QStringLiteral("Path: ") + relay.Path();
+    return relay.RoundTripMs() < 0
+               ? path
+               : QStringLiteral("%1, round trip %2 ms").arg(path).arg(relay.RoundTripMs());
+}
 
 } // namespace
 
 LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
                        std::optional<InvitationStart> invites, std::unique_ptr<RouterPort> router)
     : FixedDialog(QStringLiteral("Marloven - Link"),
-                  {kWidth, 176 + (router ? kRouterHeight + 4 : 0) +
+                  {kWidth, 176 + kPathHeight + 4 + (router ? kRouterHeight + 4 : 0) +
                                (relay.Hosting() ? kCodeHeight + 4 : 0)},
                   nullptr),
       cancel_(std::move(cancel)), router_(std::move(router)), invites_(invites),
@@ -45,6 +56,11 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
     progressLabel =
         AddStoneNote(this, "Progress", relay.Progress(), {kMargin, kMargin, textWidth, 40}, 12);
     int y = 54;
+    pathLabel =
+        AddStoneNote(this, "Path", PathText(relay), {kMargin, y, textWidth, kPathHeight}, 12);
+    connect(&relay, &Relay::PathChanged, pathLabel,
+            [this, &relay] { pathLabel->setText(PathText(relay)); });
+    y += kPathHeight + 4;
     if (code_) {
         // Read out over the phone, so it stands apart from the rest.
         gameCodeLabel =
@@ -163,15 +179,19 @@ void LinkWindow::reject() {
 }
 
 DosEngineRunner::LinkWatcher LinkWindow::Watcher(LauncherSettings& settings, Prompter& prompter,
-                                                 MappingOptions routerOptions) {
-    return [&settings, &prompter, routerOptions = std::move(routerOptions)](
-               const InternetLink& link, Relay& relay,
-               std::function<void()> cancel) -> std::unique_ptr<QObject> {
+                                                 MappingOptions routerOptions,
+                                                 HomeNetworkOptions homeOptions) {
+    return [&settings, &prompter, routerOptions = std::move(routerOptions),
+            homeOptions =
+                std::move(homeOptions)](const InternetLink& link, Relay& relay,
+                                        std::function<void()> cancel) -> std::unique_ptr<QObject> {
         const QString host = MessageText(ShowLinkAddress(link.address));
         relay.AskCodeWith([&prompter, host] { return AskGameCode(prompter, host); });
         auto window =
             std::make_unique<LinkWindow>(relay, std::move(cancel), HostedStart(link),
                                          AskRouterFor(settings, link, relay, routerOptions));
+        // The window lasts as long as the start, and so does the offer it holds.
+        OfferOnHomeNetwork(link, relay, window.get(), homeOptions);
         window->show();
         return window;
     };

@@ -3,6 +3,7 @@
 
 #include "comm/invitation.h"
 #include "launcher/dos_engine.h"
+#include "launcher/home_offer.h"
 #include "portmap/port_mapping.h"
 #include "ui/look/dialog_look.h"
 
@@ -25,8 +26,8 @@ class RouterPort;
 // "Marloven - Link": while DOSBox runs and the main window is hidden, what the link is
 // doing until it is up, what to tell the other players when hosting (with Copy and Copy
 // invitation) with the game's code and the strangers turned away, what the home router
-// answered when it was asked, and Cancel (Escape too), which ends the start. It closes by
-// itself once the link is up.
+// answered when it was asked, which way the game goes once a player is linked, and Cancel
+// (Escape too), which ends the start. It closes by itself once the link is up.
 class LinkWindow : public FixedDialog {
     Q_OBJECT
   public:
@@ -38,6 +39,9 @@ class LinkWindow : public FixedDialog {
     ~LinkWindow() override;
 
     QLabel* progressLabel = nullptr;
+    // Once a player is linked: "Path: direct", or "Path: through the meeting place at
+    // meet.example.org, round trip 12 ms".
+    QLabel* pathLabel = nullptr;
     QLabel* gameCodeLabel = nullptr; // hosting: "Game code: K7PW-2QXM"
     QLabel* strangersLabel = nullptr;
     QLabel* routerLabel = nullptr;
@@ -47,10 +51,12 @@ class LinkWindow : public FixedDialog {
     QPushButton* cancelButton = nullptr;
 
     // The window of each start's link, as the DOS engine asks for it, with a hosting
-    // start's port asked of the router as the settings let it. A join that has no code
-    // asks the player for the host's through the prompter, when the host asks for it.
+    // start's port asked of the router as the settings let it, and the game offered on
+    // the home network while the start lasts. A join that has no code asks the player for
+    // the host's through the prompter, when the host asks for it.
     static DosEngineRunner::LinkWatcher Watcher(LauncherSettings& settings, Prompter& prompter,
-                                                MappingOptions routerOptions = {});
+                                                MappingOptions routerOptions = {},
+                                                HomeNetworkOptions homeOptions = {});
 
   protected:
     void reject() override;

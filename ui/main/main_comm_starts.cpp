@@ -41,6 +41,8 @@ void MainWindow::StartCommDriver(LaunchMode mode, const std::string& value,
     // then calls the number itself.
     std::shared_ptr<Relay> relay;
     if (link) {
+        // A hosted game is offered on the home network under the player's name.
+        link->hostName = context_.store.CfgGet(cfg_key::kPlayerName);
         OpenedRelay opened = OpenRelay(*link);
         if (opened.refusal) {
             context_.prompter.Inform(MessageText(*opened.refusal));
@@ -160,6 +162,9 @@ void MainWindow::StartNetworkGame() {
         return;
     }
     context_.store.CfgSet(cfg_key::kSocketNumber, players.SocketText(), false);
+    if (link) {
+        link->playersWanted = players.PlayerCount();
+    }
     StartCommDriver(LaunchMode::Network, std::to_string(players.PlayerCount()), link);
 }
 

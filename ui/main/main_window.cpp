@@ -16,6 +16,7 @@
 #include "ui/dialogs/command_line_view.h"
 #include "ui/dialogs/config_viewer.h"
 #include "ui/dialogs/dosbox_dialog.h"
+#include "ui/dialogs/meeting_place_dialog.h"
 #include "ui/dialogs/phonebook_entry_dialog.h"
 #include "ui/dialogs/pick_opponent_dialog.h"
 #include "ui/dialogs/players_dialog.h"
@@ -184,6 +185,8 @@ void MainWindow::BuildMenu() {
     askRouterAction->setObjectName("AskRouter1");
     askRouterAction->setCheckable(true);
     askRouterAction->setChecked(context_.settings.Get(LauncherKey::RouterAsk).toBool());
+    meetingPlaceAction = options->addAction("&Meeting Place...");
+    meetingPlaceAction->setObjectName("meetingPlaceAction");
 
     QMenu* blank = menuBar()->addMenu(QString());
     blank->setObjectName("BlankTitle");
@@ -233,6 +236,8 @@ void MainWindow::ConnectHandlers() {
     connect(commandLineAction, &QAction::triggered, this, &MainWindow::ShowCommandLines);
     connect(dosboxAction, &QAction::triggered, this,
             [this] { EditDosboxSettings(*forms_.dosbox, context_.settings); });
+    connect(meetingPlaceAction, &QAction::triggered, this,
+            [this] { EditMeetingPlace(*forms_.meetingPlace, context_.settings); });
     connect(askRouterAction, &QAction::toggled, this, [this](bool ask) {
         context_.settings.Set(LauncherKey::RouterAsk, ask);
         context_.settings.Sync();

@@ -100,6 +100,8 @@ class MainWindow : public QMainWindow {
     QAction* commandLineAction = nullptr; // "View > Command Line...": what each start runs
     QAction* dosboxAction = nullptr;      // "Options > DOSBox..."
     QAction* askRouterAction = nullptr;   // whether hosting asks the home router for the port
+    // "Options > Meeting Place...": the server where players beyond the home network meet.
+    QAction* meetingPlaceAction = nullptr;
     QAction* aboutAction = nullptr;
 
   protected:
