@@ -192,7 +192,7 @@ DosEngineRunner::LinkWatcher LinkWindow::Watcher(LauncherSettings& settings, Pro
             std::make_unique<LinkWindow>(relay, std::move(cancel), HostedStart(link),
                                          AskRouterFor(settings, link, relay, routerOptions));
         // The window lasts as long as the start, and so does the offer it holds.
-        OfferOnHomeNetwork(link, relay, window.get(), homeOptions);
+        OfferHostedGame(link, relay, window.get(), homeOptions);
         window->show();
         return window;
     };

@@ -3,7 +3,7 @@
 
 #include "comm/invitation.h"
 #include "launcher/dos_engine.h"
-#include "launcher/home_offer.h"
+#include "launcher/game_offering.h"
 #include "portmap/port_mapping.h"
 #include "ui/look/dialog_look.h"
 
