@@ -106,7 +106,10 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
     });
     connect(cancelButton, &QPushButton::clicked, this, &LinkWindow::reject);
     connect(&relay, &Relay::Progressed, progressLabel, &QLabel::setText);
-    connect(&relay, &Relay::LinkUp, this, &QDialog::accept);
+    connect(&relay, &Relay::LinkUp, this, [this] {
+        linked_ = true;
+        cancelButton->setText(QStringLiteral("Close"));
+    });
     connect(&relay, &Relay::Failed, this, &QDialog::accept);
     if (routerLabel != nullptr) {
         FitRouterAnswer();
@@ -174,7 +177,7 @@ std::optional<Invitation> LinkWindow::ToSend() const {
 
 void LinkWindow::reject() {
     QDialog::reject();
-    if (cancel_) {
+    if (cancel_ && !linked_) {
         cancel_();
     }
 }
