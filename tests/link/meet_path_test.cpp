@@ -122,6 +122,22 @@ TEST(MeetingPlaceRelay, ARefusedCableGoesThroughTheMeetingPlaceLosingNothing) {
     EXPECT_TRUE(Spin([&] { return game.joinDosbox.state() == QAbstractSocket::UnconnectedState; }));
 }
 
+// A joiner's DOSBox that stops taking what the host sends (a host sending far past the
+// serial port's speed) ends the link instead of having it held without bound.
+TEST(MeetingPlaceRelay, WhatDosboxDoesNotTakeIsNotHeldWithoutBound) {
+    SKIP_WITHOUT_MOSQUITTO();
+    TestBroker broker;
+    ASSERT_TRUE(broker.Start()) << broker.Log().toStdString();
+    CableGame game(broker, 0);
+    ASSERT_TRUE(game.join->IsUp());
+    game.joinDosbox.setReadBufferSize(1);
+    // The joiner's DOSBox is not read, so it cannot see its end hang up: the host's does.
+    game.hostDosbox.write(Pattern(32 << 20, 3));
+    EXPECT_TRUE(
+        Spin([&] { return game.hostDosbox.state() == QAbstractSocket::UnconnectedState; }, 60000))
+        << "32 MiB sent and still carried";
+}
+
 // A host that never answers directly (a firewall dropping the call) is reached through
 // the meeting place once the direct try's bound has passed; without a host there either,
 // the join fails naming both ways.
@@ -166,8 +182,8 @@ TEST(MeetingPlaceRelay, AJoinWhoseDirectTryGetsNoAnswerFallsBackToTheMeetingPlac
 }
 
 // Two joiners reach the host's tunnel through the meeting place, one whose direct try is
-// refused and one who chose the game from the list: each is a player of its own there, broadcasts reach everyone and a
-// datagram for one node reaches that player only.
+// refused and one who chose the game from the list: each is a player of its own there, broadcasts
+// reach everyone and a datagram for one node reaches that player only.
 TEST(MeetingPlaceRelay, ThreeTunnelPlayersThroughTheMeetingPlaceReachTheRightPlayers) {
     SKIP_WITHOUT_MOSQUITTO();
     TestBroker broker;
