@@ -380,7 +380,10 @@ class TcpHostRelay : public Relay {
         QTcpSocket* local = plan_.dosboxConnects ? dosbox_.data() : new QTcpSocket;
         dosbox_ = nullptr;
         pipe_ = new Pipe(this, local, remote);
-        pipe_->firstFromRemote = [this, peer] { MarkUp(peer); };
+        pipe_->firstFromRemote = [this, peer] {
+            MarkUp(peer);
+            PlayerArrived();
+        };
         pipe_->keepsLocal = plan_.dosboxConnects;
         pipe_->ended = [this](QTcpSocket* kept) { Ended(kept); };
         SetProgress(QStringLiteral("Linking with %1").arg(peer));

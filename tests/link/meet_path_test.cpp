@@ -189,6 +189,7 @@ TEST(MeetingPlaceRelay, ThreeTunnelPlayersThroughTheMeetingPlaceReachTheRightPla
     TestBroker broker;
     ASSERT_TRUE(broker.Start()) << broker.Log().toStdString();
     auto host = Opened(ByBroker(LinkTransport::Udp, LinkSide::Host, FreeHostingPort(true), broker));
+    QSignalSpy linked(host.get(), &Relay::PlayersLinked);
     TunnelClient hostDosbox(host->DosboxPort());
     ASSERT_TRUE(Spin([&] { return AtMeetingPlace(*host); }));
     RelayPlan joining = ByBroker(LinkTransport::Udp, LinkSide::Join, FreeHostingPort(true), broker);
@@ -208,6 +209,9 @@ TEST(MeetingPlaceRelay, ThreeTunnelPlayersThroughTheMeetingPlaceReachTheRightPla
     EXPECT_FALSE(one.socket.hasPendingDatagrams());
     EXPECT_FALSE(hostDosbox.socket.hasPendingDatagrams());
     EXPECT_TRUE(first->IsUp() && second->IsUp() && host->IsUp());
+    // Each counted once, for the places the host's offer still has.
+    ASSERT_EQ(linked.count(), 2);
+    EXPECT_EQ(linked.last().at(0).toInt(), 2);
     EXPECT_EQ(first->Path(), QStringLiteral("through the meeting place at 127.0.0.1"));
     EXPECT_EQ(host->Path(), QStringLiteral("through the meeting place at 127.0.0.1"));
     EXPECT_TRUE(Spin([&] { return second->RoundTripMs() >= 0; }));
