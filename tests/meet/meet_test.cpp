@@ -4,13 +4,16 @@
 #include "meet/broker_client.h"
 #include "meet/broker_echo.h"
 #include "meet/game_listing.h"
+#include "meet/hosted_listing.h"
 #include "meet/lan_games.h"
 #include "meet/meet_game.h"
 #include "tests/meet/test_broker.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkDatagram>
+#include <QProcess>
 #include <QTest>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
@@ -252,6 +255,41 @@ TEST(MeetingPlace, ListingsNameTheirHostAndLeaveWithIt) {
     clock.start();
     EXPECT_TRUE(QTest::qWaitFor([&] { return list.Games().isEmpty(); }, 10000));
     std::cout << "A vanished host's listing was gone after " << clock.elapsed() << " ms\n";
+}
+
+// What the hosting test program below is given: the broker's port.
+constexpr const char* kHostingAt = "MARLOVEN_TEST_HOSTING_AT";
+
+// This program again, as a launcher hosting a listed game until it is killed.
+TEST(MeetingPlaceHelper, DISABLED_ListsAGameUntilKilled) {
+    GameListing listing;
+    listing.hostName = QStringLiteral("Ada");
+    listing.start = QStringLiteral("cable");
+    HostedListing hosted(Local(qEnvironmentVariableIntValue(kHostingAt)), listing);
+    QEventLoop().exec();
+}
+
+// A hosting launcher killed (no goodbye, its connection closed by the system) leaves the
+// list within 10 s: the broker sends its last will.
+TEST(MeetingPlace, AKilledHostLeavesTheListWithinTenSeconds) {
+    SKIP_WITHOUT_MOSQUITTO();
+    TestBroker broker;
+    ASSERT_TRUE(broker.Start());
+    auto viewer = Connected(broker.Port(), "viewer");
+    GamesList list(*viewer);
+    QProcess host;
+    auto environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(kHostingAt, QString::number(broker.Port()));
+    host.setProcessEnvironment(environment);
+    host.start(QCoreApplication::applicationFilePath(),
+               {"--gtest_filter=MeetingPlaceHelper.*", "--gtest_also_run_disabled_tests"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list.Games().size() == 1; }, kBoundMs));
+    QElapsedTimer clock;
+    host.kill();
+    clock.start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list.Games().isEmpty(); }, 10000));
+    std::cout << "A killed host's listing was gone after " << clock.elapsed() << " ms\n";
+    host.waitForFinished();
 }
 
 // Under the shipped access rules a client cannot clear or replace another's listing, while
