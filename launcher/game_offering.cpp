@@ -48,8 +48,10 @@ void GameOffering::TakeOff() {
 
 void GameOffering::ListAt(const LinkAddress& meetingPlace, bool forEveryone, const QString& code) {
 #ifdef MARLOVEN_MEETING_PLACE
+    // The offer alone: where the home network reaches the host is not the list's.
+    const GameOffer& offer = game_;
     GameListing listing;
-    static_cast<GameOffer&>(listing) = game_;
+    static_cast<GameOffer&>(listing) = offer;
     listing.open = forEveryone;
     listing.code = forEveryone ? code : QString();
     listing_ = std::make_unique<HostedListing>(meetingPlace, listing);

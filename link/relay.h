@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTcpSocket>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -107,8 +108,9 @@ class Relay : public QObject {
     // Which way the game is carried, once a player is linked: "direct", or "through the
     // meeting place at meet.example.org"; empty before.
     QString Path() const { return path_; }
-    // The round trip through the meeting place as last measured, updated while the game
-    // runs; -1 when unknown (a direct link is not measured).
+    // The round trip as last measured, updated while the game runs: through the meeting
+    // place by the link's own pings, direct by the system's measure on the connection; -1
+    // when unknown (a direct tunnel, or a system that does not tell).
     int RoundTripMs() const { return roundTripMs_; }
     // Joining without a code: what asks the player for the host's, once the host asks
     // for it; nothing when the player cancels.
@@ -142,6 +144,9 @@ class Relay : public QObject {
     // A player is linked, directly or through the meeting place.
     void LinkedBy(bool throughMeetingPlace);
     void SetRoundTrip(int ms);
+    // A direct TCP link: its round trip as the system measures it on the connection,
+    // each second while the connection lasts.
+    void WatchDirectRoundTrip(QTcpSocket* remote);
     // The meeting place the plan names, reached for this start (hosting: the game is
     // taken there; joining: the host is looked for there); nothing, with the reason in
     // `failure`, when this build has no meeting place.

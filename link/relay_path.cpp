@@ -5,7 +5,10 @@
 
 #include "link/relay_parts.h"
 
+#include "os/tcp_round_trip.h"
 #include "qt_text/text_conversions.h"
+
+#include <QTimer>
 
 namespace marloven {
 
@@ -38,6 +41,19 @@ void Relay::SetRoundTrip(int ms) {
         roundTripMs_ = ms;
         emit PathChanged();
     }
+}
+
+void Relay::WatchDirectRoundTrip(QTcpSocket* remote) {
+    constexpr int kEveryMs = 1000;
+    // Owned by the socket, so that it ends with the connection.
+    auto* timer = new QTimer(remote);
+    const auto read = [this, remote] {
+        if (const auto us = TcpRoundTripMicroseconds(remote->socketDescriptor())) {
+            SetRoundTrip(static_cast<int>((*us + 500) / 1000));
+        }
+    };
+    connect(timer, &QTimer::timeout, this, read);
+    timer->start(kEveryMs);
 }
 
 MeetingPlaceWay* Relay::OpenMeetingPlace(QString& failure) {

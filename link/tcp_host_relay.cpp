@@ -252,6 +252,9 @@ class TcpHostRelay : public Relay {
         QTcpSocket* local = plan_.dosboxConnects ? dosbox_.data() : new QTcpSocket;
         dosbox_ = nullptr;
         pipe_ = new Pipe(this, local, remote);
+        if (!throughMeetingPlace) {
+            WatchDirectRoundTrip(remote);
+        }
         pipe_->firstFromRemote = [this, peer] {
             MarkUp(peer);
             PlayerArrived();

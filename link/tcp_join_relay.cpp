@@ -161,6 +161,7 @@ class TcpJoinRelay : public JoinRelay {
         local_->disconnect(this);
         remote_->disconnect(this);
         pipe_ = new Pipe(this, local_, remote_);
+        WatchDirectRoundTrip(remote_);
         local_ = nullptr;
         remote_ = nullptr;
         pipe_->firstFromRemote = [this] { MarkUp(AddressText(plan_.remote)); };

@@ -118,6 +118,11 @@ TEST(Relay, OnlyAJoinerThatProvesTheGameCodeReachesTheHostsDosbox) {
     auto invited = join(std::nullopt, host->Code());
     ASSERT_TRUE(QTest::qWaitFor([&] { return hostDosbox.hasPendingConnections(); }, kBoundMs));
     EXPECT_EQ(ReadSome(*hostDosbox.nextPendingConnection()), "ATDT");
+#ifdef __linux__
+    // A direct link's round trip is the system's measure of the connection.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return host->RoundTripMs() >= 0; }, 3000));
+    EXPECT_EQ(host->Path(), "direct");
+#endif
 }
 
 // Hosting a cable, DOSBox reaches the launcher on 127.0.0.1 once, at its start: a
