@@ -48,6 +48,9 @@ struct InternetLink {
     // among them.
     std::string hostName = {};
     int playersWanted = 2;
+    // The meeting place the start goes through when no direct way is found, from the
+    // options or the invitation; none: nothing leaves for anywhere but the other players.
+    std::optional<LinkAddress> meetingPlace = std::nullopt;
 };
 
 // The port a modem call goes to when the number names none: DOSBox's modem's own.

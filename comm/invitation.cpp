@@ -87,7 +87,7 @@ std::string_view StartName(InvitationStart start) {
 
 // The query's values, each once; the refusal otherwise.
 struct Fields {
-    std::optional<std::string> start, address, port, code;
+    std::optional<std::string> start, address, port, code, meet;
 };
 
 std::string ReadFields(std::string_view query, Fields& fields) {
@@ -102,11 +102,12 @@ std::string ReadFields(std::string_view query, Fields& fields) {
                                             : key == "address" ? &fields.address
                                             : key == "port"    ? &fields.port
                                             : key == "code"    ? &fields.code
+                                            : key == "meet"    ? &fields.meet
                                                                : nullptr;
         if (field == nullptr) {
             return "it holds \"" + std::string(key) +
-                   "\", and an invitation holds nothing but the start, the address, the port "
-                   "and the game code.";
+                   "\", and an invitation holds nothing but the start, the address, the port, "
+                   "the game code and the meeting place.";
         }
         if (field->has_value()) {
             return "it names the " + std::string(key) + " twice.";
@@ -199,19 +200,36 @@ InvitationParse ParseInvitation(std::string_view link) {
                                    "\" is not eight letters and digits such as K7PW-2QXM.");
                 }
             }
+            if (fields.meet) {
+                invitation.meetingPlace = ParseLinkAddress(*fields.meet, kMeetingPlacePort);
+                if (!invitation.meetingPlace) {
+                    return Refused("the meeting place \"" + *fields.meet +
+                                   "\" is not an address with its port, such as "
+                                   "meet.example.org:1883.");
+                }
+            }
             return {std::move(invitation), {}};
         }
     }
     return Refused("it does not say marloven://join?.");
 }
 
+// Brackets are escaped, since chat programs end a link at an unescaped one.
+std::string LinkHost(const LinkAddress& address) {
+    return address.ipv6 ? "%5B" + address.host + "%5D" : address.host;
+}
+
 std::string InvitationLink(const Invitation& invitation) {
-    // Brackets are escaped, since chat programs end a link at an unescaped one.
     const LinkAddress& host = invitation.address;
-    const std::string address = host.ipv6 ? "%5B" + host.host + "%5D" : host.host;
-    return "marloven://join?start=" + std::string(StartName(invitation.start)) +
-           "&address=" + address + "&port=" + std::to_string(host.port) +
-           (invitation.code ? "&code=" + ShowGameCode(*invitation.code) : std::string());
+    std::string link = "marloven://join?start=" + std::string(StartName(invitation.start)) +
+                       "&address=" + LinkHost(host) + "&port=" + std::to_string(host.port);
+    if (invitation.code) {
+        link += "&code=" + ShowGameCode(*invitation.code);
+    }
+    if (const auto& meet = invitation.meetingPlace) {
+        link += "&meet=" + LinkHost(*meet) + ":" + std::to_string(meet->port);
+    }
+    return link;
 }
 
 std::string InvitationAddressAndPort(const Invitation& invitation) {

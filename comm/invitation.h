@@ -9,8 +9,9 @@
 #include <string_view>
 
 // The link a hosting player sends a friend,
-// "marloven://join?start=cable&address=...&port=...&code=K7PW-2QXM". It names where to join
-// and the game's code, nothing else: opening it fills a dialog and starts nothing.
+// "marloven://join?start=cable&address=...&port=...&code=K7PW-2QXM&meet=...". It names where
+// to join, the game's code and the meeting place, nothing else: opening it fills a dialog and
+// starts nothing.
 namespace marloven {
 
 enum class InvitationStart {
@@ -29,10 +30,13 @@ struct Invitation {
     // Not in the link: whether the host lets plain DOSBox join, for the line that tells
     // a friend without Marloven what to do.
     bool plainPeersJoin = false;
+    // The meeting place the host waits at too, for a friend whose way to the host is shut.
+    std::optional<LinkAddress> meetingPlace = std::nullopt;
 };
 
 // Links arrive from chat programs and web pages: anything longer is no invitation.
-inline constexpr std::size_t kMaxInvitationLength = 300;
+// Room for two of the longest host names, the host's and the meeting place's.
+inline constexpr std::size_t kMaxInvitationLength = 600;
 
 struct InvitationParse {
     std::optional<Invitation> invitation;

@@ -9,6 +9,10 @@ namespace marloven {
 
 // The highest port there is, for TCP and UDP alike.
 inline constexpr int kHighestPort = 65535;
+// The meeting place's usual ports: plain MQTT, and MQTT over TLS, which is taken to mean
+// the broker shows a certificate for its name that the system's authorities vouch for.
+inline constexpr int kMeetingPlacePort = 1883;
+inline constexpr int kMeetingPlaceTlsPort = 8883;
 
 // The ports a player may host on, from here to kHighestPort: the launcher binds them
 // without privileges, on every system. The port box, the check before a start and its

@@ -3,6 +3,7 @@
 
 #include "core/named_start.h"
 #include "launcher/launcher_settings.h"
+#include "meet/meeting_place.h"
 #include "qt_text/text_conversions.h"
 
 namespace marloven {
@@ -44,10 +45,15 @@ LinkAddress ReadAddress(const LauncherSettings& settings, LauncherKey key, int p
 
 } // namespace
 
+std::optional<LinkAddress> MeetingPlaceOf(const LauncherSettings& settings) {
+    return ParseMeetingPlace(settings.Get(LauncherKey::MeetServer).toString());
+}
+
 InternetLink LoadLinkChoice(const LauncherSettings& settings, LaunchMode mode) {
     const LinkKeys keys = KeysOf(mode);
     InternetLink link;
     link.mode = mode;
+    link.meetingPlace = MeetingPlaceOf(settings);
     if (mode == LaunchMode::Dial) {
         // The number called last, for the player to see what a dial would call.
         link.address = ReadAddress(settings, LauncherKey::DialNumber, kDosboxModemDialPort);

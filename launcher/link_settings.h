@@ -14,9 +14,11 @@ class LauncherSettings;
 // launcher's own settings: the answering port; for the null-modem cable and for the
 // network, hosting or joining, the host's address and the port; whether a hosted modem or
 // cable game lets players without Marloven join. What was never set
-// reads as hosting on the default port. Only the choice is filled in: the COM port
-// comes from the modem page.
+// reads as hosting on the default port. Only the choice is filled in, and the meeting
+// place from the options: the COM port comes from the modem page.
 InternetLink LoadLinkChoice(const LauncherSettings& settings, LaunchMode mode);
+// The meeting place the options name; none when they name none, or nothing readable.
+std::optional<LinkAddress> MeetingPlaceOf(const LauncherSettings& settings);
 void SaveLinkChoice(LauncherSettings& settings, const InternetLink& link);
 
 // The link that the named comm-driver start ("dial", "answer", "connected",

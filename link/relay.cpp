@@ -96,6 +96,7 @@ RelayPlan PlanRelay(const InternetLink& link) {
     plan.driverCallsAgain = link.mode == LaunchMode::Dial;
     plan.dosboxConnects = !DosboxListens(link);
     plan.code = link.code;
+    plan.meetingPlace = link.meetingPlace;
     // The tunnel's host lets no one in unproven: a plain DOSBox source there would be any
     // address at all, forged ones too.
     plan.plainPeersJoin = link.plainPeersJoin && plan.transport == LinkTransport::Tcp;

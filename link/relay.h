@@ -102,6 +102,8 @@ class Relay : public QObject {
     // Marloven where only Marloven may join.
     int StrangersTurnedAway() const { return strangers_; }
     bool PlainPeersJoin() const { return plan_.plainPeersJoin; }
+    // Where the start meets the others when no direct way is found, if anywhere.
+    const std::optional<LinkAddress>& MeetingPlace() const { return plan_.meetingPlace; }
     // Which way the game is carried, once a player is linked: "direct", or "through the
     // meeting place at meet.example.org"; empty before.
     QString Path() const { return path_; }

@@ -10,11 +10,6 @@
 // options take it on every system, with or without the client that reaches it.
 namespace marloven {
 
-// The meeting place's usual ports: plain MQTT, and MQTT over TLS, which is taken to mean
-// the broker shows a certificate for its name that the system's authorities vouch for.
-inline constexpr int kMeetingPlacePort = 1883;
-inline constexpr int kMeetingPlaceTlsPort = 8883;
-
 // Reads the Options' "host:port" (the port is 1883 when left out); nothing for any other
 // text, an empty one included.
 std::optional<LinkAddress> ParseMeetingPlace(const QString& text);

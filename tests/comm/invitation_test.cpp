@@ -14,13 +14,16 @@ TEST(Invitation, WhatIsSentIsWhatArrivesForEveryStartAndKindOfAddress) {
              {LinkAddress{"velkaran.example.org", 2323, false},
               LinkAddress{"203.0.113.7", 2323, false}, LinkAddress{"2001:db8::7", 2323, true},
               LinkAddress{"::ffff:192.0.2.1", 2323, true}}) {
-            const Invitation sent{start, address, ParseGameCode("K7PW-2QXM")};
+            Invitation sent{start, address, ParseGameCode("K7PW-2QXM")};
+            sent.meetingPlace = address.ipv6 ? LinkAddress{"2001:db8::9", 8883, true}
+                                             : LinkAddress{"meet.example.org", 1883, false};
             const std::string link = InvitationLink(sent);
             const auto parsed = ParseInvitation(link);
             ASSERT_TRUE(parsed.invitation) << link << ": " << parsed.refusal;
             EXPECT_EQ(parsed.invitation->start, start);
             EXPECT_EQ(parsed.invitation->address, address);
             EXPECT_EQ(parsed.invitation->code, sent.code);
+            EXPECT_EQ(parsed.invitation->meetingPlace, sent.meetingPlace);
             // Chat programs end a link at a bracket or a space: the link has neither.
             EXPECT_EQ(link.find_first_of("[] "), std::string::npos) << link;
         }
@@ -51,7 +54,7 @@ TEST(Invitation, LinksAsPeopleAndProgramsWriteThemAreRead) {
 TEST(Invitation, HostileAndMalformedLinksAreRefusedWithTheirReason) {
     const std::string good = "marloven://join?start=cable&address=198.51.100.4&port=2324";
     const std::pair<std::string, std::string> cases[] = {
-        {good + std::string(kMaxInvitationLength, 'x'), "longer than 300"},
+        {good + std::string(kMaxInvitationLength, 'x'), "longer than 600"},
         {"marloven://join?start=cable&address=198.51.100.4&port=2324\n", "control"},
         {"marloven://join?start=cable&address=198.51.100.4&port=23\x01"
          "24",
@@ -62,6 +65,8 @@ TEST(Invitation, HostileAndMalformedLinksAreRefusedWithTheirReason) {
         {good + "&port=2325", "twice"},
         {good + "&code=K7PW-2QX", "game code \"K7PW-2QX\" is not"},
         {good + "&code=K7PW-2QXM&code=K7PW-2QXM", "twice"},
+        {good + "&meet=[2001:db8::9", "meeting place \"[2001:db8::9\" is not"},
+        {good + "&meet=meet.example.org:0", "meeting place"},
         {good + "#x", "not a number"},
         {"marloven://join?start=shell&address=198.51.100.4&port=2324", "no start"},
         {"marloven://join?start=cable&address=999.1.1.1&port=2324", "not an address"},

@@ -333,20 +333,29 @@ TEST_F(InternetPlay, AnInvitationFillsTheJoiningDialogAndStartsNothingByItself) 
     LinkDialog& link = host_->Link();
     const InternetLink before =
         LoadLinkChoice(host_->launcher.settings, LaunchMode::AlreadyConnected);
-    // An IPv6 host is shown in brackets, as the dialog reads it back.
+    host_->launcher.settings.Set(LauncherKey::MeetServer, "meet.example.org");
+    const LinkAddress hostsMeetingPlace{"2001:db8::9", 8883, true};
+    // An IPv6 host is shown in brackets, as the dialog reads it back. The start goes
+    // through the host's meeting place, and through the player's own when it names none.
     for (const auto& [host, shown] :
          {std::pair{LinkAddress{"198.51.100.4", 2324, false}, QString("198.51.100.4")},
           {LinkAddress{"2001:db8::7", 2324, true}, QString("[2001:db8::7]")}}) {
+        Invitation invitation{InvitationStart::Cable, host};
+        if (host.ipv6) {
+            invitation.meetingPlace = hostsMeetingPlace;
+        }
         std::optional<InternetLink> chosen;
         WhenOpened(link, [&] {
             chosen = link.Choice();
             EXPECT_EQ(link.addressEdit->text(), shown);
             link.cancelButton->click();
         });
-        host_->Window().OpenInvitation({InvitationStart::Cable, host});
+        host_->Window().OpenInvitation(invitation);
         ASSERT_TRUE(chosen) << shown.toStdString();
         EXPECT_EQ(chosen->side, LinkSide::Join);
         EXPECT_EQ(chosen->address, host);
+        EXPECT_EQ(chosen->meetingPlace,
+                  (host.ipv6 ? hostsMeetingPlace : LinkAddress{"meet.example.org", 1883, false}));
         // Cancelled: the settings keep the link the player chose last.
         const InternetLink after =
             LoadLinkChoice(host_->launcher.settings, LaunchMode::AlreadyConnected);

@@ -48,7 +48,7 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
                   nullptr),
       cancel_(std::move(cancel)), router_(std::move(router)), invites_(invites),
       publicPort_(relay.PublicPort()), code_(relay.Hosting() ? relay.Code() : std::nullopt),
-      plainPeersJoin_(relay.PlainPeersJoin()) {
+      plainPeersJoin_(relay.PlainPeersJoin()), meetingPlace_(relay.MeetingPlace()) {
     // The main window is hidden while DOSBox runs: this window closing, at link up or
     // Cancel, must not end the launcher as its last window, and DOSBox with it.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -167,6 +167,7 @@ std::optional<Invitation> LinkWindow::ToSend() const {
     if (invitation) {
         invitation->code = code_;
         invitation->plainPeersJoin = plainPeersJoin_;
+        invitation->meetingPlace = meetingPlace_;
     }
     return invitation;
 }

@@ -75,6 +75,7 @@ class LinkWindow : public FixedDialog {
     int publicPort_ = 0;
     std::optional<GameCode> code_;
     bool plainPeersJoin_ = false;
+    std::optional<LinkAddress> meetingPlace_;
 };
 
 } // namespace marloven

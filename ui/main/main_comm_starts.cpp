@@ -99,6 +99,9 @@ void MainWindow::DialOpponent() {
         link->address = *called;
         if (invitedCall_ && invitedCall_->address == *called) {
             link->code = invitedCall_->code;
+            if (invitedCall_->meetingPlace) {
+                link->meetingPlace = invitedCall_->meetingPlace;
+            }
         }
         SaveLinkChoice(context_.settings, *link);
     }
@@ -127,8 +130,12 @@ void MainWindow::OpenInvitation(const Invitation& invitation) {
     const LaunchMode mode = invitation.start == InvitationStart::Cable
                                 ? LaunchMode::AlreadyConnected
                                 : LaunchMode::Network;
-    forms_.link->Offer(InternetLink{mode, modemPage->comPortCombo->currentIndex(), LinkSide::Join,
-                                    invitation.address, invitation.code});
+    InternetLink offer{mode, modemPage->comPortCombo->currentIndex(), LinkSide::Join,
+                       invitation.address, invitation.code};
+    // The host's meeting place over the player's own: that is where the host waits.
+    offer.meetingPlace =
+        invitation.meetingPlace ? invitation.meetingPlace : MeetingPlaceOf(context_.settings);
+    forms_.link->Offer(offer);
     if (mode == LaunchMode::Network) {
         StartNetworkGame();
     } else {
