@@ -212,6 +212,16 @@ TEST_F(MeetingPlaceLab, PlayersWithNoWayToEachOtherLinkThroughTheMeetingPlace) {
             for (const auto& joiner : played.joinerPaths) {
                 EXPECT_TRUE(joiner.starts_with(path)) << name << ": " << joiner;
             }
+            // Generous bounds, far from the figures, that still catch a join that waits out
+            // a direct try the internet never answers (10 s), or a link that holds back
+            // its small messages (40 ms and more at each hop).
+            for (const long ms : played.joinedMs) {
+                EXPECT_LT(ms, 9000) << name;
+            }
+            if (delayMs > 0) {
+                EXPECT_TRUE(played.roundTripMs >= 0 && played.roundTripMs < 1.5 * legs + 5)
+                    << name << ": " << played.roundTripMs << " ms";
+            }
             std::ostringstream figures;
             figures << name << ": round trip " << played.roundTripMs << " ms, legs " << legs
                     << " ms, joined after";

@@ -114,7 +114,12 @@ void RemoveOrphans() {
         }
     }
     closedir(folder);
+    // What the killed run started there (mosquitto, miniupnpd) would keep it alive.
     for (const auto& name : orphans) {
+        std::istringstream pids(RunProgram({"ip", "netns", "pids", name}).output);
+        for (pid_t pid = 0; pids >> pid;) {
+            kill(pid, SIGKILL);
+        }
         RunProgram({"ip", "netns", "del", name});
     }
 }
