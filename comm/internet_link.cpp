@@ -54,8 +54,9 @@ std::optional<std::string> InternetLinkRefusal(const InternetLink& link) {
     if (!LinkReaches(link)) {
         return HostingPortRefusal(link.address.port);
     }
-    // A dial's number is picked in the phonebook at the start itself.
-    if (link.mode != LaunchMode::Dial && link.address.host.empty()) {
+    // A dial's number is picked in the phonebook at the start itself; a game chosen from
+    // the meeting place's list is found there by its code.
+    if (link.mode != LaunchMode::Dial && link.address.host.empty() && !link.meetingPlace) {
         return std::string("Joining needs the host's address: write it in the box under "
                            "\"Join the host at\", as the host tells it.");
     }

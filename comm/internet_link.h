@@ -51,6 +51,9 @@ struct InternetLink {
     // The meeting place the start goes through when no direct way is found, from the
     // options or the invitation; none: nothing leaves for anywhere but the other players.
     std::optional<LinkAddress> meetingPlace = std::nullopt;
+    // Hosting the cable or the network at a meeting place: the game is listed there with
+    // its code, for everyone to join; else it is listed for the invited, who have the code.
+    bool listedForEveryone = false;
 };
 
 // The port a modem call goes to when the number names none: DOSBox's modem's own.

@@ -18,9 +18,9 @@ struct KeyDeclaration {
     QVariant defaultValue;
 };
 
-const std::array<KeyDeclaration, 17>& Declarations() {
+const std::array<KeyDeclaration, 18>& Declarations() {
     static const DosboxSettings kDosbox;
-    static const std::array<KeyDeclaration, 17> kDeclarations{{
+    static const std::array<KeyDeclaration, 18> kDeclarations{{
         {LauncherKey::LastGameDirectory, "game/directory", QString()},
         {LauncherKey::DosboxPath, "DOSBox/Path", QString()},
         {LauncherKey::DosboxUse, "DOSBox/Use", QStringLiteral("automatic")},
@@ -38,6 +38,7 @@ const std::array<KeyDeclaration, 17>& Declarations() {
         {LauncherKey::RouterMapping, "Router/Mapping", QString()},
         {LauncherKey::PlainPeersJoin, "Link/PlainPeersJoin", false},
         {LauncherKey::MeetServer, "Meet/Server", QString()},
+        {LauncherKey::ListedForEveryone, "Meet/ListedForEveryone", false},
     }};
     return kDeclarations;
 }

@@ -27,10 +27,11 @@ enum class LauncherKey {
     IpxHost,
     IpxPort,
     DialNumber,
-    RouterAsk,      // whether hosting asks the home router to forward the port
-    RouterMapping,  // what the router forwards now, removed at the next start after a crash
-    PlainPeersJoin, // whether a hosted game lets players without Marloven join
-    MeetServer,     // the meeting place's "host:port"; empty: none, nothing leaves the machine
+    RouterAsk,         // whether hosting asks the home router to forward the port
+    RouterMapping,     // what the router forwards now, removed at the next start after a crash
+    PlainPeersJoin,    // whether a hosted game lets players without Marloven join
+    MeetServer,        // the meeting place's "host:port"; empty: none, nothing leaves the machine
+    ListedForEveryone, // whether a hosted game is listed at the meeting place with its code
 };
 
 class LauncherSettings {

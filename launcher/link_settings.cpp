@@ -60,6 +60,7 @@ InternetLink LoadLinkChoice(const LauncherSettings& settings, LaunchMode mode) {
         return link;
     }
     link.plainPeersJoin = settings.Get(LauncherKey::PlainPeersJoin).toBool();
+    link.listedForEveryone = settings.Get(LauncherKey::ListedForEveryone).toBool();
     bool number = false;
     link.address.port = settings.Get(keys.port).toInt(&number);
     if (!number || link.address.port < 1 || link.address.port > kHighestPort) {
@@ -83,6 +84,9 @@ void SaveLinkChoice(LauncherSettings& settings, const InternetLink& link) {
     // Only the modem and the cable ask it: the tunnel always needs Marloven.
     if (!LinkReaches(link) && link.mode != LaunchMode::Network) {
         settings.Set(LauncherKey::PlainPeersJoin, link.plainPeersJoin);
+    }
+    if (ChoosesSide(link.mode) && link.side == LinkSide::Host) {
+        settings.Set(LauncherKey::ListedForEveryone, link.listedForEveryone);
     }
     if (ChoosesSide(link.mode)) {
         settings.Set(keys.side, link.side == LinkSide::Join ? "join" : "host");

@@ -167,7 +167,8 @@ std::string PortNotOpenedMessage(int port, const QString& error) {
 }
 
 QString AddressText(const LinkAddress& address) {
-    return MessageText(ShowLinkAddress(address));
+    return address.host.empty() ? QStringLiteral("the host")
+                                : MessageText(ShowLinkAddress(address));
 }
 
 QString CouldNotReach(const RelayPlan& plan, TryEnd end) {
@@ -400,6 +401,9 @@ std::optional<std::string> JoinRelay::Open() {
         return "The launcher could not open its end of the link: " + NarrowText(*error);
     }
     ShowWhere();
+    if (MeetsOnly()) {
+        return std::nullopt;
+    }
     lookup_.Start(plan_.remote, [this](const QList<QHostAddress>& addresses) {
         if (addresses.isEmpty()) {
             NoSuchHost();

@@ -120,6 +120,9 @@ class JoinRelay : public Relay {
     void StartTry();
     void StopTry();
     bool Trying() const { return trying_; }
+    // A game chosen from the meeting place's list has no address: it is joined there
+    // alone, each try going to the meeting place at once.
+    bool MeetsOnly() const { return plan_.remote.host.empty(); }
     // Ends the try, the link too; a try that ended so fails the link (or, for the modem,
     // this call).
     virtual void EndTry(TryEnd end) = 0;

@@ -107,7 +107,8 @@ bool JoinRelay::FallsBack(TryEnd end) {
     if (!noWay || !Trying() || !plan_.meetingPlace || !code_) {
         return false;
     }
-    directMiss_ = end == TryEnd::Refused ? QStringLiteral("refused")
+    directMiss_ = MeetsOnly()              ? QString()
+                  : end == TryEnd::Refused ? QStringLiteral("refused")
                   : end == TryEnd::Unreachable
                       ? QStringLiteral("unreachable")
                       : QStringLiteral("no answer in %1 s").arg(tryTimer_.interval() / 1000.0);
@@ -145,6 +146,10 @@ void JoinRelay::ReachedThroughMeetingPlace() {
 }
 
 QString JoinRelay::TryFailure(TryEnd end) const {
+    if (MeetsOnly() && !meetMiss_.isEmpty()) {
+        return QStringLiteral("Could not reach the host through the meeting place at %1: %2.")
+            .arg(MeetingPlaceName(), meetMiss_);
+    }
     if (directMiss_.isEmpty()) {
         return CouldNotReach(plan_, end);
     }

@@ -480,7 +480,9 @@ class TcpJoinRelay : public JoinRelay {
             local->setReadBufferSize(kHeldBytes);
             connect(local, &QTcpSocket::disconnected, this, [this] { EndTry(TryEnd::HungUp); });
             StartTry();
-            if (lookup_.Finished() && !lookup_.Addresses().isEmpty()) {
+            if (MeetsOnly()) {
+                EndTry(TryEnd::Unreachable); // on to the meeting place
+            } else if (lookup_.Finished() && !lookup_.Addresses().isEmpty()) {
                 ConnectTo(0);
             }
         }

@@ -295,7 +295,12 @@ class UdpJoinRelay : public JoinRelay {
                 held_.push_back(datagram.data());
             }
         }
-        if (open_) {
+        if (MeetsOnly() && !meet_ && !Trying() && !held_.empty()) {
+            StartTry();
+            EndTry(TryEnd::Unreachable); // on to the meeting place
+            return;
+        }
+        if (open_ || meet_) {
             SendHeld();
         }
     }

@@ -22,11 +22,21 @@ QByteArray SignedListing(const GameListing& listing, const QString& clientId,
     if (listing.open) {
         body.insert("code", listing.code);
     }
+    if (listing.hostLegMs >= 0) {
+        body.insert("ms", listing.hostLegMs);
+    }
     const auto bodyBytes = QJsonDocument(body).toJson(QJsonDocument::Compact);
     const QJsonObject signedListing{{"body", QString::fromUtf8(bodyBytes)},
                                     {"sig", QString::fromLatin1(key.Sign(bodyBytes).toBase64())}};
     return QJsonDocument(signedListing).toJson(QJsonDocument::Compact);
 }
+
+namespace {
+
+// A longer round trip than this is no measure of anything a game could use.
+constexpr int kLongestLegMs = 60000;
+
+} // namespace
 
 std::optional<GameListing> ReadListing(const QString& topic, const QByteArray& payload) {
     if (payload.isEmpty() || payload.size() > kMostListingBytes ||
@@ -50,6 +60,8 @@ std::optional<GameListing> ReadListing(const QString& topic, const QByteArray& p
     listing.clientId = body.value("client").toString();
     listing.open = body.value("open").toBool();
     listing.code = body.value("code").toString();
+    const int legMs = body.value("ms").toInt(-1);
+    listing.hostLegMs = legMs >= 0 && legMs <= kLongestLegMs ? legMs : -1;
     const bool sound =
         topic.mid(static_cast<qsizetype>(std::strlen(kListingPrefix))) == listing.clientId &&
         !listing.clientId.isEmpty() &&
@@ -88,6 +100,12 @@ void ListingPublisher::Publish(const GameListing& listing) {
     Send();
 }
 
+void ListingPublisher::Amend(const GameListing& listing) {
+    if (listing_) {
+        listing_ = listing;
+    }
+}
+
 void ListingPublisher::Send() {
     broker_.Publish(topic_, SignedListing(*listing_, broker_.ClientId(), key_), true);
 }
@@ -118,7 +136,7 @@ void GamesList::Hear(const QString& topic, const QByteArray& payload) {
     }
     const auto listing = ReadListing(topic, payload);
     const bool had = games_.remove(topic) > 0;
-    if (listing) {
+    if (listing && games_.size() < kMostGames) {
         auto& heard = games_[topic];
         heard.listing = *listing;
         heard.age.start();

@@ -31,6 +31,9 @@ struct GameListing : GameOffer {
     // Everyone may join (the code is in the listing), or only the invited, who have it.
     bool open = false;
     QString code;
+    // The round trip between the host and the meeting place, the host's half of the way
+    // a joiner's bytes go; -1 when not yet measured.
+    int hostLegMs = -1;
     // Filled in when a listing is read: who signed it, and the client id it is under.
     QByteArray hostKey;
     QString clientId;
@@ -57,6 +60,8 @@ class ListingPublisher : public QObject {
     ListingPublisher(BrokerClient& broker, const SigningKey& key, QObject* parent = nullptr);
     // Lists the game, or lists it anew (players free changed).
     void Publish(const GameListing& listing);
+    // What the next sending carries, a listing being kept; nothing is sent now.
+    void Amend(const GameListing& listing);
     // Takes the game off the list.
     void Clear();
 
@@ -76,6 +81,8 @@ class GamesList : public QObject {
   public:
     // A listing not sent again for this long has gone with its host.
     static constexpr int kFreshMs = 8000;
+    // Anyone may list a game: past this many, more are not kept.
+    static constexpr int kMostGames = 256;
 
     explicit GamesList(BrokerClient& broker, QObject* parent = nullptr);
     QList<GameListing> Games() const;

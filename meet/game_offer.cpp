@@ -23,6 +23,12 @@ QString OfferedStart(LaunchMode mode) {
     return {};
 }
 
+QString PlacesText(const GameOffer& offer) {
+    return offer.playersFree <= 0
+               ? QStringLiteral("full")
+               : QStringLiteral("%1 of %2 free").arg(offer.playersFree).arg(offer.playersWanted);
+}
+
 QJsonObject OfferJson(const GameOffer& offer) {
     return {{"name", offer.hostName.left(kMostHostNameLength)},
             {"start", offer.start},

@@ -24,6 +24,9 @@ struct GameOffer {
 // "cable" for the null-modem cable, "ipx" for the network; empty for the others.
 QString OfferedStart(LaunchMode mode);
 
+// "1 of 2 free", or "full".
+QString PlacesText(const GameOffer& offer);
+
 QJsonObject OfferJson(const GameOffer& offer);
 // Nothing when a field is missing or out of bounds: what is heard comes from anyone.
 std::optional<GameOffer> ReadOffer(const QJsonObject& json);

@@ -16,12 +16,6 @@ std::optional<LinkAddress> Reachable(const LanGame& game) {
     return LinkAddress{game.address.toString().toStdString(), game.port, ipv6};
 }
 
-QString Places(const LanGame& game) {
-    return game.playersFree <= 0
-               ? QStringLiteral("full")
-               : QStringLiteral("%1 of %2 free").arg(game.playersFree).arg(game.playersWanted);
-}
-
 } // namespace
 
 LanGamesModel::LanGamesModel(QObject* parent) : QAbstractListModel(parent) {}
@@ -72,7 +66,7 @@ QVariant LanGamesModel::data(const QModelIndex& index, int role) const {
     }
     const LanGame& game = games_.at(index.row());
     return QStringLiteral("%1 at %2 (%3)")
-        .arg(game.hostName, QString::fromStdString(ShowLinkAddress(*address)), Places(game));
+        .arg(game.hostName, QString::fromStdString(ShowLinkAddress(*address)), PlacesText(game));
 }
 
 std::optional<LinkAddress> LanGamesModel::AddressAt(int row) const {

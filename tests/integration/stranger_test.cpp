@@ -105,7 +105,7 @@ TEST_F(InternetPlay, StrangersAtTheHostingPortLeaveTheInvitedPlayerLinked) {
                                     [&] { guest_->Window().alreadyConnectedButton->click(); },
                                     QString("127.0.0.1:%1").arg(port), 1);
                             });
-    const WhenReady linked([&] { return host_->window && !host_->window->isVisible(); },
+    const WhenReady linked([&] { return host_->window && host_->window->Linked(); },
                            [&] {
                                linkedAfter = linking.elapsed();
                                turnedAway = host_->window->strangersLabel->text();

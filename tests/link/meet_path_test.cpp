@@ -42,8 +42,9 @@ bool AtMeetingPlace(const Relay& host) {
 }
 
 // A hosted cable, and a joiner whose direct try goes to `directPort` (0: a port nobody
-// holds, which refuses it): both DOSBox stand-ins connected, and the time from the
-// joiner's call to the host's first bytes at its DOSBox.
+// holds, which refuses it; -1: no address at all, the game chosen from the meeting place's
+// list): both DOSBox stand-ins connected, and the time from the joiner's call to the
+// host's first bytes at its DOSBox.
 struct CableGame {
     CableGame(const TestBroker& broker, int directPort, int tryMs = 10000) {
         RelayPlan hosting =
@@ -56,6 +57,9 @@ struct CableGame {
                                      directPort != 0 ? directPort : FreeHostingPort(false), broker);
         joining.code = host->Code();
         joining.tryMs = tryMs;
+        if (directPort < 0) {
+            joining.remote.host.clear();
+        }
         join = Opened(joining);
         QElapsedTimer clock;
         clock.start();
@@ -138,6 +142,14 @@ TEST(MeetingPlaceRelay, AJoinWhoseDirectTryGetsNoAnswerFallsBackToTheMeetingPlac
         // Direct first, for its whole bound (a coarse timer may end it a little early).
         EXPECT_GE(game.joinToLinkedMs, 1000);
     }
+    {
+        // Chosen from the list: no direct try to wait for.
+        CableGame game(broker, -1, 10000);
+        ASSERT_TRUE(game.join->IsUp());
+        EXPECT_LT(game.joinToLinkedMs, 5000);
+        std::cout << "join to linked for a game chosen from the list: " << game.joinToLinkedMs
+                  << " ms\n";
+    }
     RelayPlan alone = ByBroker(LinkTransport::Tcp, LinkSide::Join, deaf.port, broker);
     alone.code = ParseGameCode("K7PW-2QXM");
     alone.tryMs = 1000;
@@ -153,8 +165,8 @@ TEST(MeetingPlaceRelay, AJoinWhoseDirectTryGetsNoAnswerFallsBackToTheMeetingPlac
     EXPECT_TRUE(Spin([&] { return dosbox.state() == QAbstractSocket::UnconnectedState; }));
 }
 
-// Two joiners whose direct tries are refused reach the host's tunnel through the
-// meeting place: each is a player of its own there, broadcasts reach everyone and a
+// Two joiners reach the host's tunnel through the meeting place, one whose direct try is
+// refused and one who chose the game from the list: each is a player of its own there, broadcasts reach everyone and a
 // datagram for one node reaches that player only.
 TEST(MeetingPlaceRelay, ThreeTunnelPlayersThroughTheMeetingPlaceReachTheRightPlayers) {
     SKIP_WITHOUT_MOSQUITTO();
@@ -166,6 +178,7 @@ TEST(MeetingPlaceRelay, ThreeTunnelPlayersThroughTheMeetingPlaceReachTheRightPla
     RelayPlan joining = ByBroker(LinkTransport::Udp, LinkSide::Join, FreeHostingPort(true), broker);
     joining.code = host->Code();
     auto first = Opened(joining);
+    joining.remote.host.clear();
     auto second = Opened(joining);
     QElapsedTimer clock;
     clock.start();

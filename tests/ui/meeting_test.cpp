@@ -10,8 +10,12 @@
 #include "ui/dialogs/link_dialog.h"
 #include "ui/dialogs/link_window.h"
 #include "ui/dialogs/meeting_place_dialog.h"
+#ifdef MARLOVEN_MEETING_PLACE
+#include "tests/meet/test_broker.h"
+#endif
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -110,6 +114,71 @@ TEST(JoinDialog, ListsAGameHostedOnTheHomeNetworkAndChoosingItFillsInItsAddress)
     host.launcher.Window().alreadyConnectedButton->click();
     EXPECT_TRUE(heard) << "not listed within 2 s";
 }
+
+#ifdef MARLOVEN_MEETING_PLACE
+// A host lists its cable game at the meeting place for everyone; another launcher's join
+// dialog shows it with the round trip to the host, and choosing it joins the game there,
+// by the host's code, with no address to try first.
+TEST(JoinDialog, ListsTheMeetingPlacesGamesAndChoosingOneJoinsItThereByItsCode) {
+    if (TestBroker::Program().isEmpty()) {
+        GTEST_SKIP() << "mosquitto is not installed (scripts/setup installs it)";
+    }
+    TestBroker broker;
+    ASSERT_TRUE(broker.Start());
+    const HomeNetworkOptions home{FreePort<QUdpSocket>(), {QHostAddress::LocalHost}};
+    Player host("Tamsin", home);
+    Player joiner("Orrin", home);
+    const LinkAddress meetingPlace{"127.0.0.1", broker.Port(), false};
+    for (Player* player : {&host, &joiner}) {
+        player->launcher.settings.Set(LauncherKey::MeetServer,
+                                      QString::fromStdString(ShowLinkAddress(meetingPlace)));
+    }
+    QString row;
+    QString hostCode;
+    std::optional<InternetLink> chosen;
+    host.system->during = [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* window = qobject_cast<LinkWindow*>(widget); window && window->gameCodeLabel) {
+                hostCode = window->gameCodeLabel->text().section(' ', -1);
+            }
+        }
+        LinkDialog& dialog = *joiner.launcher.forms->link;
+        WhenOpened(dialog, [&] {
+            dialog.joinButton->click();
+            const QAbstractItemModel& games = *dialog.meetGamesList->model();
+            (void)QTest::qWaitFor(
+                [&] {
+                    return games.rowCount() == 1 && games.index(0, 0).data().toString().contains(
+                                                        QRegularExpression(" [0-9]+ ms, "));
+                },
+                10000);
+            row = games.index(0, 0).data().toString();
+            dialog.meetGamesList->setCurrentIndex(games.index(0, 0));
+            chosen = dialog.Choice();
+            dialog.cancelButton->click();
+        });
+        joiner.launcher.Window().alreadyConnectedButton->click();
+    };
+    LinkDialog& hosting = *host.launcher.forms->link;
+    WhenOpened(hosting, [&] {
+        hosting.hostButton->click();
+        hosting.portSpin->setValue(FreePort<QTcpServer>());
+        EXPECT_TRUE(hosting.listForEveryoneCheck->isVisible());
+        hosting.listForEveryoneCheck->setChecked(true);
+        hosting.okButton->click();
+    });
+    host.launcher.Window().alreadyConnectedButton->click();
+    EXPECT_TRUE(
+        row.contains(QRegularExpression("^Tamsin \\(1 of 2 free\\), [0-9]+ ms, for everyone$")))
+        << row.toStdString();
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->side, LinkSide::Join);
+    EXPECT_TRUE(chosen->address.host.empty());
+    EXPECT_EQ(chosen->meetingPlace, meetingPlace);
+    ASSERT_TRUE(chosen->code);
+    EXPECT_EQ(QString::fromStdString(ShowGameCode(*chosen->code)), hostCode);
+}
+#endif
 
 // What cannot be read as "host:port" is refused with the reason and stays for mending;
 // what can is written back whole and read again by the next launcher.

@@ -159,6 +159,14 @@ int main(int argc, char** argv) {
                           {"203.0.113.7", marloven::kDefaultIpxPort, false}},
                          addresses);
     ok = Save(*forms->link, out, "network-link") && ok;
+    // Hosting with a meeting place named; one on this machine, so that nothing is looked up.
+    marloven::InternetLink hosting{marloven::LaunchMode::AlreadyConnected,
+                                   0,
+                                   marloven::LinkSide::Host,
+                                   {{}, marloven::kDefaultNullModemPort, false}};
+    hosting.meetingPlace = marloven::LinkAddress{"127.0.0.1", 1, false};
+    forms->link->Prepare(hosting, addresses);
+    ok = Save(*forms->link, out, "cable-host-link") && ok;
     forms->meetingPlace->meetServerEdit->setText("meet.example.org:1883");
     ok = Save(*forms->meetingPlace, out, "meeting-place") && ok;
     return ok ? 0 : 1;

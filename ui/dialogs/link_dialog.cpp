@@ -3,6 +3,9 @@
 
 #include "meet/game_offer.h"
 #include "meet/lan_games_model.h"
+#ifdef MARLOVEN_MEETING_PLACE
+#include "meet/meet_games_model.h"
+#endif
 #include "qt_text/text_conversions.h"
 #include "ui/look/char_filter.h"
 #include "widgets/outlined_label.h"
@@ -25,6 +28,9 @@ namespace {
 constexpr int kWidth = 300;
 constexpr int kMargin = 8;
 constexpr int kInner = kWidth - 2 * kMargin;
+constexpr int kShortHeight = 336;
+constexpr int kTallHeight = 430;
+constexpr int kButtonsFromBottom = 33;
 
 // What a host's address box lets the player type: a name, an IPv4 address or an IPv6
 // one in brackets, and the port after a colon as the host's own list shows it.
@@ -40,6 +46,26 @@ QRadioButton* AddChoice(QWidget* parent, const char* name, const QString& text, 
     palette.setColor(QPalette::WindowText, Qt::white);
     button->setPalette(palette);
     return button;
+}
+
+// A list of games to join, lime on black, and the line shown in it while it is empty.
+std::pair<QListView*, QLabel*> AddGamesList(QWidget* parent, const char* name,
+                                            QAbstractItemModel* model, int top) {
+    auto* list = new QListView(parent);
+    list->setObjectName(QStringLiteral("%1List").arg(name));
+    list->setGeometry(kMargin, top, kInner, 66);
+    list->setFont(SansFont(11));
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setModel(model);
+    PaintLimeOnBlack(list);
+    auto* label = new QLabel(parent);
+    label->setObjectName(QStringLiteral("%1Label").arg(name));
+    label->setGeometry(kMargin + 4, top + 2, kInner - 8, 36);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setFont(SansFont(11));
+    PaintTextColor(label, kLime);
+    return {list, label};
 }
 
 QString TitleOf(LaunchMode mode) {
@@ -70,7 +96,7 @@ QString HintOf(LaunchMode mode, int port, bool routerAsked) {
 } // namespace
 
 LinkDialog::LinkDialog(QWidget* parent)
-    : FixedDialog(TitleOf(LaunchMode::Answer), {kWidth, 336}, parent) {
+    : FixedDialog(TitleOf(LaunchMode::Answer), {kWidth, kTallHeight}, parent) {
     hostButton = AddChoice(this, "HostButton", "Host: the others join this machine", 8);
     joinButton = AddChoice(this, "JoinButton", "Join the host at:", 32);
     addressEdit = new QLineEdit(this);
@@ -89,24 +115,25 @@ LinkDialog::LinkDialog(QWidget* parent)
     PaintLimeOnBlack(portSpin);
     // Refusals in place, empty until there is one.
     portNote_ = AddStoneNote(this, "PortNote", {}, {170, 84, kWidth - 170 - kMargin, 28}, 10);
-    addressNote_ = AddStoneNote(this, "AddressNote", {}, {kMargin, 208, kInner, 92}, 10);
+    addressNote_ = AddStoneNote(this, "AddressNote", {}, {kMargin, 300, kInner, 92}, 10);
 
-    // Joining: the hosts on the home network, where the host's part of the window is.
+    // Joining: the hosts on the home network and at the meeting place, where the host's
+    // part of the window is.
     homeGamesCaption_ = AddCaption(this, QStringLiteral("Games on your home network"),
                                    {kMargin, 116, kInner, 18}, 10);
     homeGames_ = new LanGamesModel(this);
-    homeGamesList = new QListView(this);
-    homeGamesList->setObjectName("homeGamesList");
-    homeGamesList->setGeometry(kMargin, 136, kInner, 66);
-    homeGamesList->setFont(SansFont(11));
-    homeGamesList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    homeGamesList->setModel(homeGames_);
-    PaintLimeOnBlack(homeGamesList);
-    homeGamesLabel = new QLabel(QStringLiteral("No game on your home network yet."), this);
-    homeGamesLabel->setObjectName("homeGamesLabel");
-    homeGamesLabel->setGeometry(kMargin + 4, 138, kInner - 8, 18);
-    homeGamesLabel->setFont(SansFont(11));
-    PaintTextColor(homeGamesLabel, kLime);
+    std::tie(homeGamesList, homeGamesLabel) = AddGamesList(this, "homeGames", homeGames_, 136);
+    homeGamesLabel->setText(QStringLiteral("No game on your home network yet."));
+    meetGamesCaption_ = AddCaption(this, QStringLiteral("Games at the meeting place"),
+                                   {kMargin, 208, kInner, 18}, 10);
+    QAbstractItemModel* meetModel = nullptr;
+#ifdef MARLOVEN_MEETING_PLACE
+    meetGames_ = new MeetGamesModel(this);
+    meetModel = meetGames_;
+    connect(meetGames_, &MeetGamesModel::StateChanged, this, &LinkDialog::Update);
+    connect(meetGames_, &MeetGamesModel::modelReset, this, &LinkDialog::Update);
+#endif
+    std::tie(meetGamesList, meetGamesLabel) = AddGamesList(this, "meetGames", meetModel, 228);
 
     tellCaption_ = new QLabel(this);
     tellCaption_->setGeometry(kMargin, 118, kInner, 18);
@@ -135,8 +162,14 @@ LinkDialog::LinkDialog(QWidget* parent)
                      QStringLiteral("They join without the game code, and so can anyone who "
                                     "finds the port: a stranger may take the game."),
                      {kMargin + 20, 274, kInner - 20, 28}, 10);
+    // Off at first: a listed game is for the invited, who have its code.
+    listForEveryoneCheck = new QCheckBox(QStringLiteral("List this game for everyone"), this);
+    listForEveryoneCheck->setObjectName("listForEveryoneCheck");
+    listForEveryoneCheck->setGeometry(kMargin, 306, kInner, 20);
+    listForEveryoneCheck->setStyleSheet("QCheckBox { color: white; }");
+    listNote_ = AddStoneNote(this, "ListNote", {}, {kMargin + 20, 326, kInner - 20, 56}, 10);
 
-    const OkCancel buttons = AddOkCancel(64, 161, 303, portSpin);
+    const OkCancel buttons = AddOkCancel(64, 161, kTallHeight - kButtonsFromBottom, portSpin);
     okButton = buttons.ok;
     cancelButton = buttons.cancel;
 
@@ -149,6 +182,13 @@ LinkDialog::LinkDialog(QWidget* parent)
     connect(homeGames_, &LanGamesModel::modelReset, this, &LinkDialog::Update);
     connect(homeGamesList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { ChooseHomeGame(current.row()); });
+    if (meetGames_ != nullptr) {
+        connect(meetGamesList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this](const QModelIndex& current) { ChooseMeetGame(current.row()); });
+    }
+    // An address typed over a game chosen from the list joins that address instead.
+    connect(addressEdit, &QLineEdit::textEdited, this, [this] { listed_.reset(); });
+    connect(listForEveryoneCheck, &QCheckBox::toggled, this, &LinkDialog::Update);
 }
 
 void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string>& localAddresses,
@@ -165,6 +205,8 @@ void LinkDialog::Prepare(const InternetLink& link, const std::vector<std::string
     SetBoxText(addressEdit, MessageText(ShowLinkHost(link.address)));
     portSpin->setValue(link.address.port);
     plainPeersCheck->setChecked(link.plainPeersJoin);
+    listForEveryoneCheck->setChecked(link.listedForEveryone);
+    listed_.reset();
     addressNote_->clear();
     Update();
 }
@@ -186,6 +228,12 @@ std::optional<InternetLink> LinkDialog::Choice() const {
     link.address.port = *port;
     link.plainPeersJoin = link.side == LinkSide::Host && plainPeersCheck->isChecked() &&
                           link.mode != LaunchMode::Network;
+    link.listedForEveryone = listForEveryoneCheck->isChecked();
+    if (link.side == LinkSide::Join && listed_ && addressEdit->text().isEmpty()) {
+        link.address = LinkAddress{{}, *port, false};
+        link.code = listed_->code;
+        return link;
+    }
     if (link.side == LinkSide::Join) {
         const auto host = ParseLinkAddress(NarrowText(addressEdit->text()), *port);
         if (!host) {
@@ -222,11 +270,19 @@ void LinkDialog::showEvent(QShowEvent* event) {
     FixedDialog::showEvent(event);
     if (link_.mode != LaunchMode::Answer) {
         homeGames_->Listen(OfferedStart(link_.mode), homePort_);
+#ifdef MARLOVEN_MEETING_PLACE
+        if (link_.meetingPlace) {
+            meetGames_->Listen(*link_.meetingPlace, OfferedStart(link_.mode));
+        }
+#endif
     }
 }
 
 void LinkDialog::hideEvent(QHideEvent* event) {
     homeGames_->Stop();
+#ifdef MARLOVEN_MEETING_PLACE
+    meetGames_->Stop();
+#endif
     FixedDialog::hideEvent(event);
 }
 
@@ -238,6 +294,46 @@ void LinkDialog::ChooseHomeGame(int row) {
     joinButton->setChecked(true);
     SetBoxText(addressEdit, MessageText(ShowLinkHost(*address)));
     portSpin->setValue(address->port);
+}
+
+void LinkDialog::ChooseMeetGame(int row) {
+#ifdef MARLOVEN_MEETING_PLACE
+    const auto listing = meetGames_->ListingAt(row);
+    if (!listing) {
+        return;
+    }
+    joinButton->setChecked(true);
+    addressEdit->clear();
+    listed_ = ListedGame{listing->hostName,
+                         listing->open ? ParseGameCode(listing->code.toStdString()) : std::nullopt};
+    addressNote_->setText(
+        QStringLiteral("Joining %1's game through the meeting place.%2")
+            .arg(listing->hostName,
+                 listed_->code ? QString() : QStringLiteral(" The host's code is asked.")));
+    Update();
+#else
+    (void)row;
+#endif
+}
+
+QString LinkDialog::MeetGamesState() const {
+    if (meetGames_ == nullptr) {
+        return QStringLiteral("This build of Marloven has no meeting place.");
+    }
+    if (!link_.meetingPlace) {
+        return QStringLiteral("Name a meeting place in Options > Meeting Place to find games "
+                              "beyond your home network.");
+    }
+#ifdef MARLOVEN_MEETING_PLACE
+    return meetGames_->State();
+#else
+    return {};
+#endif
+}
+
+QString LinkDialog::ListedHostName() const {
+    return QStringLiteral("the meeting place (%1's game)")
+        .arg(listed_ ? listed_->hostName : QStringLiteral("a player"));
 }
 
 std::optional<InternetLink> LinkDialog::TakeOffer(LaunchMode mode) {
@@ -265,6 +361,10 @@ void LinkDialog::Update() {
     homeGamesCaption_->setVisible(joining);
     homeGamesList->setVisible(joining);
     homeGamesLabel->setVisible(joining && homeGames_->rowCount() == 0);
+    meetGamesCaption_->setVisible(joining);
+    meetGamesList->setVisible(joining);
+    meetGamesLabel->setVisible(joining && (meetGames_ == nullptr || meetGames_->rowCount() == 0));
+    meetGamesLabel->setText(MeetGamesState());
     for (QWidget* widget : {static_cast<QWidget*>(tellCaption_), static_cast<QWidget*>(tell_),
                             static_cast<QWidget*>(copyButton), static_cast<QWidget*>(hint_)}) {
         widget->setVisible(!joining);
@@ -273,11 +373,28 @@ void LinkDialog::Update() {
     const bool asksPlain = !joining && link_.mode != LaunchMode::Network;
     plainPeersCheck->setVisible(asksPlain);
     plainPeersNote_->setVisible(asksPlain);
+    const bool lists =
+        !joining && link_.mode != LaunchMode::Answer && link_.meetingPlace && meetGames_ != nullptr;
+    listForEveryoneCheck->setVisible(lists);
+    listNote_->setVisible(lists);
+    listNote_->setText(listForEveryoneCheck->isChecked()
+                           ? QStringLiteral("The meeting place's list shows the game's code: "
+                                            "anyone there may join.")
+                           : QStringLiteral("The game is listed for the invited: only players "
+                                            "you told its code can join."));
     tellCaption_->setText(link_.mode == LaunchMode::Answer ? "Tell the caller to dial:"
                                                            : "Tell the others to join:");
     tell_->setPlainText(TextToTell());
     hint_->setText(HintOf(link_.mode, portSpin->value(), routerAsked_));
-    okButton->setEnabled(TypedPort() && (!joining || !addressEdit->text().isEmpty()));
+    // The window is as tall as what it shows: the lists when joining, the listing's choice
+    // when hosting at a meeting place.
+    const bool tall = joining || lists;
+    setFixedHeight(tall ? kTallHeight : kShortHeight);
+    for (QPushButton* button : {okButton, cancelButton}) {
+        button->move(button->x(), height() - kButtonsFromBottom);
+    }
+    okButton->setEnabled(TypedPort() &&
+                         (!joining || !addressEdit->text().isEmpty() || listed_.has_value()));
 }
 
 } // namespace marloven

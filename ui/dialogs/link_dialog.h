@@ -22,6 +22,7 @@ class QSpinBox;
 namespace marloven {
 
 class LanGamesModel;
+class MeetGamesModel;
 class OutlinedLabel;
 
 // Asks how a start through DOSBox meets the other players. Answering shows the port to
@@ -29,7 +30,9 @@ class OutlinedLabel;
 // and the network also ask whether this machine hosts (and what to tell the others)
 // or joins a host (at which address and port). Joining, it lists the games of the same
 // kind that hosts on the home network announce while it is open; choosing one fills in
-// its address and port.
+// its address and port. With a meeting place named, it lists that place's games too,
+// which are joined there by their code; a host chooses whether its game is listed with
+// the code, for everyone.
 //
 // The caller fills it with Prepare, shows it with exec() and, when accepted, reads
 // Choice(). Rejected means nothing is started.
@@ -55,6 +58,9 @@ class LinkDialog : public FixedDialog {
     // The port the home network's games are heard on from the next opening (the tests'
     // own, so that they hear only their own hosts).
     void HearHomeGamesOn(quint16 port) { homePort_ = port; }
+    // Joining a game chosen from the meeting place's list: whose game it is, for the
+    // question that asks its code.
+    QString ListedHostName() const;
 
     QRadioButton* hostButton = nullptr;
     QRadioButton* joinButton = nullptr;
@@ -68,6 +74,11 @@ class LinkDialog : public FixedDialog {
     // Joining: the games heard on the home network, and the line shown while there is none.
     QListView* homeGamesList = nullptr;
     QLabel* homeGamesLabel = nullptr;
+    // Joining: the games the meeting place lists, and the line shown while there is none.
+    QListView* meetGamesList = nullptr;
+    QLabel* meetGamesLabel = nullptr;
+    // Hosting the cable or the network with a meeting place named: listed with the code.
+    QCheckBox* listForEveryoneCheck = nullptr;
 
   protected:
     void accept() override;
@@ -77,6 +88,8 @@ class LinkDialog : public FixedDialog {
   private:
     void Update();
     void ChooseHomeGame(int row);
+    void ChooseMeetGame(int row);
+    QString MeetGamesState() const;
     // The port as typed, when it is one this side may use.
     std::optional<int> TypedPort() const;
 
@@ -93,6 +106,16 @@ class LinkDialog : public FixedDialog {
     OutlinedLabel* homeGamesCaption_ = nullptr;
     LanGamesModel* homeGames_ = nullptr;
     quint16 homePort_ = kLanGamesPort;
+    OutlinedLabel* meetGamesCaption_ = nullptr;
+    MeetGamesModel* meetGames_ = nullptr;
+    QLabel* listNote_ = nullptr;
+    // The game chosen from the meeting place's list while the address box stays empty:
+    // its host's name, and its code when it is listed for everyone.
+    struct ListedGame {
+        QString hostName;
+        std::optional<GameCode> code;
+    };
+    std::optional<ListedGame> listed_;
 };
 
 } // namespace marloven

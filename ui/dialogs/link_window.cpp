@@ -106,7 +106,10 @@ LinkWindow::LinkWindow(Relay& relay, std::function<void()> cancel,
     });
     connect(cancelButton, &QPushButton::clicked, this, &LinkWindow::reject);
     connect(&relay, &Relay::Progressed, progressLabel, &QLabel::setText);
-    connect(&relay, &Relay::LinkUp, this, &QDialog::accept);
+    connect(&relay, &Relay::LinkUp, this, [this] {
+        linked_ = true;
+        cancelButton->setText(QStringLiteral("Close"));
+    });
     connect(&relay, &Relay::Failed, this, &QDialog::accept);
     if (routerLabel != nullptr) {
         FitRouterAnswer();
@@ -174,7 +177,7 @@ std::optional<Invitation> LinkWindow::ToSend() const {
 
 void LinkWindow::reject() {
     QDialog::reject();
-    if (cancel_) {
+    if (cancel_ && !linked_) {
         cancel_();
     }
 }
@@ -192,7 +195,7 @@ DosEngineRunner::LinkWatcher LinkWindow::Watcher(LauncherSettings& settings, Pro
             std::make_unique<LinkWindow>(relay, std::move(cancel), HostedStart(link),
                                          AskRouterFor(settings, link, relay, routerOptions));
         // The window lasts as long as the start, and so does the offer it holds.
-        OfferOnHomeNetwork(link, relay, window.get(), homeOptions);
+        OfferHostedGame(link, relay, window.get(), homeOptions);
         window->show();
         return window;
     };

@@ -3,7 +3,7 @@
 
 #include "comm/invitation.h"
 #include "launcher/dos_engine.h"
-#include "launcher/home_offer.h"
+#include "launcher/game_offering.h"
 #include "portmap/port_mapping.h"
 #include "ui/look/dialog_look.h"
 
@@ -27,7 +27,9 @@ class RouterPort;
 // doing until it is up, what to tell the other players when hosting (with Copy and Copy
 // invitation) with the game's code and the strangers turned away, what the home router
 // answered when it was asked, which way the game goes once a player is linked, and Cancel
-// (Escape too), which ends the start. It closes by itself once the link is up.
+// (Escape too), which ends the start. Once the link is up it stays, showing the path and
+// the round trip while the game runs (and, for a host, what to tell players still to
+// come); Cancel is then Close, which only hides it.
 class LinkWindow : public FixedDialog {
     Q_OBJECT
   public:
@@ -49,6 +51,7 @@ class LinkWindow : public FixedDialog {
     QPushButton* copyButton = nullptr;
     QPushButton* inviteButton = nullptr;
     QPushButton* cancelButton = nullptr;
+    bool Linked() const { return linked_; }
 
     // The window of each start's link, as the DOS engine asks for it, with a hosting
     // start's port asked of the router as the settings let it, and the game offered on
@@ -69,6 +72,7 @@ class LinkWindow : public FixedDialog {
     std::optional<Invitation> ToSend() const;
 
     std::function<void()> cancel_;
+    bool linked_ = false;
     std::unique_ptr<RouterPort> router_;
     std::optional<InvitationStart> invites_;
     QStringList told_;

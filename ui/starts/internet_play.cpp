@@ -39,8 +39,12 @@ std::optional<InternetLink> AskInternetLink(Prompter& prompter, LauncherSettings
     SaveLinkChoice(settings, link);
     // The tunnel's host always asks for its code, and DOSBox waits only 5 s for the
     // tunnel's answer: the player is asked before DOSBox starts rather than while it waits.
-    if (link.mode == LaunchMode::Network && link.side == LinkSide::Join && !link.code) {
-        link.code = AskGameCode(prompter, MessageText(ShowLinkAddress(link.address)));
+    // A game from the meeting place's list is found there by its code alone.
+    const bool meetsOnly = link.address.host.empty();
+    if ((link.mode == LaunchMode::Network || meetsOnly) && link.side == LinkSide::Join &&
+        !link.code) {
+        link.code = AskGameCode(prompter, meetsOnly ? dialog.ListedHostName()
+                                                    : MessageText(ShowLinkAddress(link.address)));
         if (!link.code) {
             return std::nullopt;
         }

@@ -11,6 +11,7 @@
 
 namespace marloven {
 
+class HostedListing;
 class Relay;
 
 // Where a hosting start's announcements go: the listeners' port, and every interface's
@@ -20,25 +21,31 @@ struct HomeNetworkOptions {
     QList<QHostAddress> targets;
 };
 
-// A hosted game told to the players on the home network: who hosts it, the kind of start,
-// the players it still waits for and the relay's public port, each second until no
+// A hosted game offered to the others: who hosts it, the kind of start, the players it
+// still waits for. It is told to the players on the home network each second, with the
+// relay's public port, and listed at the meeting place when the start names one, until no
 // player is free or the link fails. It goes with the start.
-class HomeOffer : public QObject {
+class GameOffering : public QObject {
     Q_OBJECT
   public:
-    HomeOffer(const LanGame& game, const Relay& relay, const HomeNetworkOptions& options,
-              QObject* parent = nullptr);
-    ~HomeOffer() override;
+    GameOffering(const LanGame& game, const Relay& relay, const HomeNetworkOptions& options,
+                 QObject* parent = nullptr);
+    ~GameOffering() override;
     bool Announcing() const { return announcer_ != nullptr; }
+    // Lists the game at the meeting place too; with its code when it is for everyone.
+    void ListAt(const LinkAddress& meetingPlace, bool forEveryone, const QString& code);
 
   private:
+    void TakeOff();
+
     LanGame game_;
     std::unique_ptr<LanAnnouncer> announcer_;
+    std::unique_ptr<HostedListing> listing_;
 };
 
 // The offer of a start that hosts (a modem answering, the cable's or the network's host),
 // owned by `parent`; nothing for any other start.
-HomeOffer* OfferOnHomeNetwork(const InternetLink& link, const Relay& relay, QObject* parent,
+GameOffering* OfferHostedGame(const InternetLink& link, const Relay& relay, QObject* parent,
                               const HomeNetworkOptions& options = {});
 
 } // namespace marloven
