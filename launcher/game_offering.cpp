@@ -20,10 +20,9 @@ GameOffering::GameOffering(const LanGame& game, const Relay& relay,
                            const HomeNetworkOptions& options, QObject* parent)
     : QObject(parent), game_(game),
       announcer_(std::make_unique<LanAnnouncer>(game, options.port, options.targets)) {
-    // The relay says only when the first player arrives: from then on the game waits for
-    // one player fewer, and a full game is no longer offered.
-    connect(&relay, &Relay::LinkUp, this, [this] {
-        game_.playersFree = std::max(0, game_.playersFree - 1);
+    // Each player who arrives leaves one place fewer, and a full game is no longer offered.
+    connect(&relay, &Relay::PlayersLinked, this, [this](int count) {
+        game_.playersFree = std::max(0, game_.playersWanted - 1 - count);
         if (game_.playersFree == 0) {
             TakeOff();
             return;

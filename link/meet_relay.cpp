@@ -29,6 +29,10 @@ constexpr qint64 kReadAhead = qint64{64} * 1024;
 constexpr int kPairMs = 2000;
 // Joining the tunnel: DOSBox's datagrams held until the broker is reached.
 constexpr std::size_t kMostHeld = 64;
+// DOSBox takes the link's bytes at its serial port's speed, the speed the other side's
+// DOSBox sends them at: a peer that sends far past it is not playing, and what DOSBox has
+// not taken is not held without bound (a megabyte is some 90 s of the fastest port).
+constexpr qint64 kMostUnwritten = qint64{1} << 20;
 
 template <typename Call, typename... Args> void Tell(const Call& call, Args&&... args) {
     if (auto copy = call) {
@@ -59,10 +63,24 @@ class StreamBridge : public QObject {
             Pump();
         });
         connect(channel, &MeetChannel::Received, this, [this](const QByteArray& bytes) {
-            if (socket_) {
-                socket_->write(bytes);
-                Tell(std::exchange(firstReceived, nullptr));
+            if (!socket_) {
+                return;
             }
+            if (socket_->bytesToWrite() > kMostUnwritten) {
+                // Told first: the socket's end would otherwise read as DOSBox hanging up.
+                const QPointer<QTcpSocket> socket = socket_;
+                End(QStringLiteral("The other side sent far more than DOSBox takes; the link "
+                                   "was ended."));
+                if (channel_) {
+                    channel_->Close();
+                }
+                if (socket) {
+                    socket->abort();
+                }
+                return;
+            }
+            socket_->write(bytes);
+            Tell(std::exchange(firstReceived, nullptr));
         });
         connect(channel, &MeetChannel::Closed, this, [this](const QString& why) {
             channelOver_ = true;

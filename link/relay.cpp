@@ -309,6 +309,10 @@ void Relay::MarkUp(const QString& peer) {
     }
 }
 
+void Relay::PlayerArrived() {
+    emit PlayersLinked(++playersLinked_);
+}
+
 void Relay::FailTry(const QString& message) {
     failure_ = message;
     if (!plan_.driverCallsAgain) {

@@ -126,11 +126,15 @@ class Relay : public QObject {
     void TurnedAway(int count);
     // Path() or RoundTripMs() changed.
     void PathChanged();
+    // Hosting: one more player is linked; `count` in all, the host left out.
+    void PlayersLinked(int count);
 
   protected:
     explicit Relay(RelayPlan plan);
     void SetProgress(const QString& text);
     void MarkUp(const QString& peer);
+    // Hosting: a player is linked (the tunnel's each once, the cable's or modem's one).
+    void PlayerArrived();
     void FailTry(const QString& message);
     void Fail(const QString& message);
     std::optional<std::string> HostingRefusal() const;
@@ -178,6 +182,7 @@ class Relay : public QObject {
     bool up_ = false;
     bool over_ = false;
     int strangers_ = 0;
+    int playersLinked_ = 0;
     QString path_;
     bool direct_ = false;
     bool throughMeetingPlace_ = false;

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QUdpSocket>
 #include <list>
+#include <utility>
 #include <vector>
 
 namespace marloven {
@@ -97,6 +98,7 @@ class UdpHostRelay : public Relay {
         QByteArray node;
         QElapsedTimer heard;
         bool throughMeetingPlace = false;
+        bool registered = false; // its registration answered once already
     };
 
     void Receive(QUdpSocket& via) {
@@ -203,6 +205,9 @@ class UdpHostRelay : public Relay {
             MarkUp(player->throughMeetingPlace ? MeetingPlacePlayer()
                                                : DescribePeer(address, port));
             LinkedBy(player->throughMeetingPlace);
+            if (!std::exchange(player->registered, true)) {
+                PlayerArrived();
+            }
         }
     }
 

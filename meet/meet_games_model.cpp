@@ -56,6 +56,18 @@ void MeetGamesModel::Refresh() {
     std::stable_sort(games.begin(), games.end(), [](const GameListing& a, const GameListing& b) {
         return static_cast<unsigned>(a.hostLegMs) < static_cast<unsigned>(b.hostLegMs);
     });
+    // Listings come again every few seconds and round trips change: the same games in the
+    // same order are only redrawn, so that the row the player chose stays chosen.
+    const bool same = std::equal(
+        games.begin(), games.end(), games_.begin(), games_.end(),
+        [](const GameListing& a, const GameListing& b) { return a.clientId == b.clientId; });
+    if (same) {
+        games_ = games;
+        if (!games_.isEmpty()) {
+            emit dataChanged(index(0), index(static_cast<int>(games_.size()) - 1));
+        }
+        return;
+    }
     beginResetModel();
     games_ = games;
     endResetModel();

@@ -122,6 +122,22 @@ TEST(MeetingPlaceRelay, ARefusedCableGoesThroughTheMeetingPlaceLosingNothing) {
     EXPECT_TRUE(Spin([&] { return game.joinDosbox.state() == QAbstractSocket::UnconnectedState; }));
 }
 
+// A joiner's DOSBox that stops taking what the host sends (a host sending far past the
+// serial port's speed) ends the link instead of having it held without bound.
+TEST(MeetingPlaceRelay, WhatDosboxDoesNotTakeIsNotHeldWithoutBound) {
+    SKIP_WITHOUT_MOSQUITTO();
+    TestBroker broker;
+    ASSERT_TRUE(broker.Start()) << broker.Log().toStdString();
+    CableGame game(broker, 0);
+    ASSERT_TRUE(game.join->IsUp());
+    game.joinDosbox.setReadBufferSize(1);
+    // The joiner's DOSBox is not read, so it cannot see its end hang up: the host's does.
+    game.hostDosbox.write(Pattern(32 << 20, 3));
+    EXPECT_TRUE(
+        Spin([&] { return game.hostDosbox.state() == QAbstractSocket::UnconnectedState; }, 60000))
+        << "32 MiB sent and still carried";
+}
+
 // A host that never answers directly (a firewall dropping the call) is reached through
 // the meeting place once the direct try's bound has passed; without a host there either,
 // the join fails naming both ways.
@@ -166,13 +182,14 @@ TEST(MeetingPlaceRelay, AJoinWhoseDirectTryGetsNoAnswerFallsBackToTheMeetingPlac
 }
 
 // Two joiners reach the host's tunnel through the meeting place, one whose direct try is
-// refused and one who chose the game from the list: each is a player of its own there, broadcasts reach everyone and a
-// datagram for one node reaches that player only.
+// refused and one who chose the game from the list: each is a player of its own there, broadcasts
+// reach everyone and a datagram for one node reaches that player only.
 TEST(MeetingPlaceRelay, ThreeTunnelPlayersThroughTheMeetingPlaceReachTheRightPlayers) {
     SKIP_WITHOUT_MOSQUITTO();
     TestBroker broker;
     ASSERT_TRUE(broker.Start()) << broker.Log().toStdString();
     auto host = Opened(ByBroker(LinkTransport::Udp, LinkSide::Host, FreeHostingPort(true), broker));
+    QSignalSpy linked(host.get(), &Relay::PlayersLinked);
     TunnelClient hostDosbox(host->DosboxPort());
     ASSERT_TRUE(Spin([&] { return AtMeetingPlace(*host); }));
     RelayPlan joining = ByBroker(LinkTransport::Udp, LinkSide::Join, FreeHostingPort(true), broker);
@@ -192,6 +209,9 @@ TEST(MeetingPlaceRelay, ThreeTunnelPlayersThroughTheMeetingPlaceReachTheRightPla
     EXPECT_FALSE(one.socket.hasPendingDatagrams());
     EXPECT_FALSE(hostDosbox.socket.hasPendingDatagrams());
     EXPECT_TRUE(first->IsUp() && second->IsUp() && host->IsUp());
+    // Each counted once, for the places the host's offer still has.
+    ASSERT_EQ(linked.count(), 2);
+    EXPECT_EQ(linked.last().at(0).toInt(), 2);
     EXPECT_EQ(first->Path(), QStringLiteral("through the meeting place at 127.0.0.1"));
     EXPECT_EQ(host->Path(), QStringLiteral("through the meeting place at 127.0.0.1"));
     EXPECT_TRUE(Spin([&] { return second->RoundTripMs() >= 0; }));

@@ -2,14 +2,18 @@
 // The meeting place through a real mosquitto on 127.0.0.1: links, the games list, and the
 // home network's announcements.
 #include "meet/broker_client.h"
+#include "meet/broker_echo.h"
 #include "meet/game_listing.h"
+#include "meet/hosted_listing.h"
 #include "meet/lan_games.h"
 #include "meet/meet_game.h"
 #include "tests/meet/test_broker.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkDatagram>
+#include <QProcess>
 #include <QTest>
 #include <QUdpSocket>
 #include <gtest/gtest.h>
@@ -253,6 +257,41 @@ TEST(MeetingPlace, ListingsNameTheirHostAndLeaveWithIt) {
     std::cout << "A vanished host's listing was gone after " << clock.elapsed() << " ms\n";
 }
 
+// What the hosting test program below is given: the broker's port.
+constexpr const char* kHostingAt = "MARLOVEN_TEST_HOSTING_AT";
+
+// This program again, as a launcher hosting a listed game until it is killed.
+TEST(MeetingPlaceHelper, DISABLED_ListsAGameUntilKilled) {
+    GameListing listing;
+    listing.hostName = QStringLiteral("Ada");
+    listing.start = QStringLiteral("cable");
+    HostedListing hosted(Local(qEnvironmentVariableIntValue(kHostingAt)), listing);
+    QEventLoop().exec();
+}
+
+// A hosting launcher killed (no goodbye, its connection closed by the system) leaves the
+// list within 10 s: the broker sends its last will.
+TEST(MeetingPlace, AKilledHostLeavesTheListWithinTenSeconds) {
+    SKIP_WITHOUT_MOSQUITTO();
+    TestBroker broker;
+    ASSERT_TRUE(broker.Start());
+    auto viewer = Connected(broker.Port(), "viewer");
+    GamesList list(*viewer);
+    QProcess host;
+    auto environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(kHostingAt, QString::number(broker.Port()));
+    host.setProcessEnvironment(environment);
+    host.start(QCoreApplication::applicationFilePath(),
+               {"--gtest_filter=MeetingPlaceHelper.*", "--gtest_also_run_disabled_tests"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list.Games().size() == 1; }, kBoundMs));
+    QElapsedTimer clock;
+    host.kill();
+    clock.start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list.Games().isEmpty(); }, 10000));
+    std::cout << "A killed host's listing was gone after " << clock.elapsed() << " ms\n";
+    host.waitForFinished();
+}
+
 // Under the shipped access rules a client cannot clear or replace another's listing, while
 // games are carried as before.
 TEST(MeetingPlace, ShippedAccessRulesKeepEachClientToItsOwnListing) {
@@ -264,6 +303,7 @@ TEST(MeetingPlace, ShippedAccessRulesKeepEachClientToItsOwnListing) {
     const auto key = SigningKey::Generate();
     BrokerClient hostBroker(QStringLiteral("host-1"));
     ListingPublisher publisher(hostBroker, key);
+    BrokerEcho echo(hostBroker);
     hostBroker.Connect(Local(broker.Port()));
     ASSERT_TRUE(QTest::qWaitFor([&] { return hostBroker.IsConnected(); }, kBoundMs));
     GameListing listing;
@@ -283,6 +323,8 @@ TEST(MeetingPlace, ShippedAccessRulesKeepEachClientToItsOwnListing) {
     QTest::qWait(500);
     ASSERT_EQ(list.Games().size(), 1);
     EXPECT_EQ(list.Games().front().hostName.toStdString(), "Ada");
+    // The host times its way to the meeting place, for the list's round trips.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return echo.LastMs() >= 0; }, kBoundMs));
 
     Players players(broker.Port(), broker.Port());
     ASSERT_TRUE(players.toJoiner);
