@@ -14,6 +14,7 @@
 #include <QTcpServer>
 #include <QTimer>
 #include <QUdpSocket>
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -333,8 +334,15 @@ void Relay::Fail(const QString& message) {
 
 JoinRelay::JoinRelay(const RelayPlan& plan) : Relay(plan) {
     constexpr int kTickMs = 1000;
+    // With the meeting place to go to, a direct try that gets no answer gives way to it
+    // soon: the internet drops what goes to a home's own address without a word, a host
+    // that can be reached answers within a few round trips, and DOSBox's IPX gives up its
+    // tunnel's server within seconds.
+    constexpr int kDirectBeforeMeetingPlaceMs = 1500;
     tryTimer_.setSingleShot(true);
-    tryTimer_.setInterval(plan.tryMs);
+    tryTimer_.setInterval(plan.meetingPlace && plan.code
+                              ? std::min(plan.tryMs, kDirectBeforeMeetingPlaceMs)
+                              : plan.tryMs);
     ticker_.setInterval(kTickMs);
     connect(&tryTimer_, &QTimer::timeout, this, [this] { NoAnswer(); });
     connect(&ticker_, &QTimer::timeout, this, [this] { ShowTry(); });

@@ -127,10 +127,11 @@ bool JoinRelay::FallsBack(TryEnd end) {
                   : end == TryEnd::Refused ? QStringLiteral("refused")
                   : end == TryEnd::Unreachable
                       ? QStringLiteral("unreachable")
-                      : QStringLiteral("no answer in %1 s").arg(plan_.tryMs / 1000.0);
+                      : QStringLiteral("no answer in %1 s").arg(tryTimer_.interval() / 1000.0);
     if (!OpenMeetingPlace(meetMiss_)) {
         return false;
     }
+    tryTimer_.setInterval(plan_.tryMs);
     meetMiss_ = QStringLiteral("the host did not answer there in %1 s").arg(plan_.tryMs / 1000.0);
     meet_->roundTrip = [this](int ms) {
         SetRoundTrip(ms);

@@ -7,6 +7,8 @@
 // again, with one of the helper tests, in a network namespace of their own.
 #include "tests/integration/players.h"
 
+#include "tests/integration/lab_helpers.h"
+
 #include "comm/invitation.h"
 #include "launcher/launcher_settings.h"
 #include "tests/integration/netns.h"
@@ -34,40 +36,14 @@
 namespace marloven::test {
 namespace {
 
-using marloven::testing::InNamespace;
 using marloven::testing::kHomeAddress;
-using marloven::testing::Lab;
 using marloven::testing::Reach;
-using marloven::testing::RouterKind;
-
-// What a helper run is given: the folder it reports into, and the invitation it opens.
-constexpr const char* kHelperFolder = "MARLOVEN_TEST_HELPER_FOLDER";
-constexpr const char* kHelperInvitation = "MARLOVEN_TEST_HELPER_INVITATION";
-
-// This program again inside one of the lab's namespaces, running one helper test.
-std::unique_ptr<QProcess> StartHelper(const Lab& lab, const std::string& where, const QString& test,
-                                      const GameDir& folder, const QString& invitation = {}) {
-    auto environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(kHelperFolder, QString::fromStdString(folder.Path().string()));
-    environment.insert(kHelperInvitation, invitation);
-    auto process = std::make_unique<QProcess>();
-    process->setProcessEnvironment(environment);
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->start("ip",
-                   {"netns", "exec", QString::fromStdString(lab.NamespaceName(where)),
-                    QCoreApplication::applicationFilePath(),
-                    "--gtest_filter=FromHomeHelper." + test, "--gtest_also_run_disabled_tests"});
-    return process;
-}
-
-std::filesystem::path HelperFolder() {
-    return qEnvironmentVariable(kHelperFolder).toStdString();
-}
 
 class FromHomeHelper : public InternetPlay {};
 
 // The player outside: opens the invitation as a click in a chat program would, and
-// takes the dialogs it fills as they are.
+// takes the dialogs it fills as they are. Besides its driver's log it reports what its
+// link window said of the path, and how long after the click it first did.
 TEST_F(FromHomeHelper, DISABLED_JoinsTheInvitation) {
     const auto parsed = ParseInvitation(qEnvironmentVariable(kHelperInvitation).toStdString());
     ASSERT_TRUE(parsed.invitation) << parsed.refusal;
@@ -75,19 +51,24 @@ TEST_F(FromHomeHelper, DISABLED_JoinsTheInvitation) {
     LinkDialog& link = joiner.Link();
     PlayersDialog& players = *joiner.launcher.forms->players;
     PickOpponentDialog& phonebook = *joiner.launcher.forms->pickOpponent;
+    const int count = qEnvironmentVariableIntValue(kHelperPlayers);
     switch (parsed.invitation->start) {
     case InvitationStart::ModemCall:
         WhenOpened(phonebook, [&phonebook] { phonebook.dialButton->click(); });
         break;
     case InvitationStart::Network:
-        WhenOpened(players, [&players] { players.CountButton(2)->click(); });
+        WhenOpened(players, [&players, count] { players.CountButton(count)->click(); });
         [[fallthrough]];
     case InvitationStart::Cable:
         WhenOpened(link, [&link] { link.okButton->click(); });
         break;
     }
+    joiner.Linger(qEnvironmentVariableIntValue(kHelperLinger));
+    const PathWatch path(joiner);
     joiner.Window().OpenInvitation(*parsed.invitation);
     EXPECT_FALSE(WriteFileAtomically(HelperFolder() / "joiner.log", joiner.Log()));
+    EXPECT_FALSE(WriteFileAtomically(HelperFolder() / "path",
+                                     std::to_string(path.firstMs) + "\n" + path.Text()));
 }
 
 // A launcher hosting from home until it is killed: once its window shows the router's
@@ -105,20 +86,8 @@ TEST_F(FromHomeHelper, DISABLED_HostsUntilKilled) {
     host.ChooseLink([&] { host.Window().alreadyConnectedButton->click(); }, {}, 2324);
 }
 
-class InternetPlayFromHome : public InternetPlay {
+class InternetPlayFromHome : public LabPlay {
   protected:
-    void SetUp() override {
-        if (const auto reason = marloven::testing::LabUnavailable()) {
-            GTEST_SKIP() << *reason;
-        }
-        InternetPlay::SetUp();
-    }
-    void TearDown() override {
-        home_.reset();
-        lab_.reset();
-        InternetPlay::TearDown();
-    }
-
     // The lab around a router of that kind; this thread, and the host's launcher on
     // it, in the home network.
     void Stand(RouterKind kind) {
@@ -188,8 +157,6 @@ class InternetPlayFromHome : public InternetPlay {
         EXPECT_FALSE(Listed(port));
     }
 
-    std::optional<Lab> lab_;
-    std::optional<InNamespace> home_; // left before the lab goes
     RouterKind kind_ = RouterKind::UpnpOnly;
 };
 

@@ -4,6 +4,8 @@
 #include <arpa/inet.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sched.h>
 #include <signal.h>
 #include <spawn.h>
@@ -112,7 +114,12 @@ void RemoveOrphans() {
         }
     }
     closedir(folder);
+    // What the killed run started there (mosquitto, miniupnpd) would keep it alive.
     for (const auto& name : orphans) {
+        std::istringstream pids(RunProgram({"ip", "netns", "pids", name}).output);
+        for (pid_t pid = 0; pids >> pid;) {
+            kill(pid, SIGKILL);
+        }
         RunProgram({"ip", "netns", "del", name});
     }
 }
@@ -165,6 +172,42 @@ std::string RouterRules(bool silent) {
     return rules + "}\n";
 }
 
+// A router of the meeting place's lab: it forwards what goes out and the answers to it,
+// nothing unasked, and sends it out from its own address. `symmetric`: each connection
+// from a new random port, whatever was used before.
+std::string NatRules(bool symmetric) {
+    return std::string("table inet marloven {\n"
+                       "  chain forward {\n"
+                       "    type filter hook forward priority 0; policy drop;\n"
+                       "    ct state established,related accept\n"
+                       "    iifname \"lan\" accept\n"
+                       "  }\n"
+                       "  chain postrouting {\n"
+                       "    type nat hook postrouting priority 100; policy accept;\n"
+                       "    oifname \"wan\" masquerade") +
+           (symmetric ? " fully-random" : "") +
+           "\n"
+           "  }\n"
+           "}\n";
+}
+
+// The meeting place's package configuration, with its access rules from the lab's folder
+// and its log into the file the lab keeps.
+std::string MeetingPlaceConfiguration(const std::string& rulesFile) {
+    const std::string folder = MARLOVEN_SOURCE_DIR "/packaging/meeting-place/";
+    std::istringstream lines(ReadFile(folder + "marloven-meeting-place.conf"));
+    std::string configuration;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("acl_file ")) {
+            line = "acl_file " + rulesFile;
+        } else if (line == "log_dest syslog") {
+            line = "log_dest stderr";
+        }
+        configuration += line + "\n";
+    }
+    return configuration;
+}
+
 } // namespace
 
 ProgramRun RunProgram(const std::vector<std::string>& arguments, std::chrono::milliseconds limit) {
@@ -189,9 +232,12 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments, std::chrono::mi
     return run;
 }
 
-std::optional<std::string> LabUnavailable() {
+std::optional<std::string> LabUnavailable(bool meetingPlace) {
     if (geteuid() != 0) {
         return "network namespaces need root; run the tests as root";
+    }
+    if (meetingPlace && !OnPath("mosquitto")) {
+        return "mosquitto is missing (scripts/setup installs it)";
     }
     for (const char* program : {"ip", "nft", "miniupnpd", "upnpc"}) {
         if (!OnPath(program)) {
@@ -204,21 +250,34 @@ std::optional<std::string> LabUnavailable() {
 }
 
 Lab::Lab(RouterKind kind) : prefix_(kPrefix + std::to_string(getpid())) {
-    RemoveOrphans();
-    char path[] = "/tmp/marloven-lab-XXXXXX";
-    if (mkdtemp(path) == nullptr) {
-        failure_ = "no temporary folder";
-        return;
-    }
-    directory_ = path;
-    if (!Build(kind)) {
+    if (Prepare() && !Build(kind)) {
         failure_ += "\nrouter log:\n" + RouterLog();
     }
 }
 
+Lab::Lab(BehindNats) : prefix_(kPrefix + std::to_string(getpid())) {
+    if (Prepare() && !Build(BehindNats{})) {
+        failure_ += "\nmeeting place's log:\n" + MeetingPlaceLog();
+    }
+}
+
+// The lab's folder is read by mosquitto too, once it runs as its own user.
+bool Lab::Prepare() {
+    RemoveOrphans();
+    char path[] = "/tmp/marloven-lab-XXXXXX";
+    if (mkdtemp(path) == nullptr || chmod(path, 0755) != 0) {
+        failure_ = "no temporary folder";
+        return false;
+    }
+    directory_ = path;
+    return true;
+}
+
 Lab::~Lab() {
-    if (miniupnpd_ > 0) {
-        Stop(miniupnpd_);
+    for (const int process : {miniupnpd_, meetingPlace_}) {
+        if (process > 0) {
+            Stop(process);
+        }
     }
     // Removing the namespaces removes their links and rules with them.
     for (const auto& name : namespaces_) {
@@ -230,7 +289,7 @@ Lab::~Lab() {
 }
 
 std::string Lab::NamespaceName(const std::string& where) const {
-    return prefix_ + where.substr(0, 1);
+    return prefix_ + where;
 }
 
 ProgramRun Lab::RunIn(const std::string& where, std::vector<std::string> arguments) const {
@@ -255,10 +314,9 @@ bool Lab::Step(const std::vector<std::string>& arguments) {
     return false;
 }
 
-bool Lab::Build(RouterKind kind) {
-    const std::string home = NamespaceName("home"), router = NamespaceName("router"),
-                      outside = NamespaceName("outside");
-    for (const auto& name : {home, router, outside}) {
+bool Lab::AddNamespaces(const std::vector<std::string>& names) {
+    for (const auto& where : names) {
+        const std::string name = NamespaceName(where);
         if (!Step({"ip", "netns", "add", name})) {
             return false;
         }
@@ -267,28 +325,75 @@ bool Lab::Build(RouterKind kind) {
             return false;
         }
     }
-    const std::string rules = directory_ + "/router.nft";
-    std::ofstream(rules) << RouterRules(kind == RouterKind::Silent);
+    return true;
+}
+
+bool Lab::Wire(const std::string& a, const std::string& aDevice, const std::string& aAddress,
+               const std::string& b, const std::string& bDevice, const std::string& bAddress) {
+    const std::string first = NamespaceName(a), second = NamespaceName(b);
+    return Step({"ip", "link", "add", aDevice, "netns", first, "type", "veth", "peer", "name",
+                 bDevice, "netns", second}) &&
+           Step({"ip", "-n", first, "addr", "add", aAddress, "dev", aDevice}) &&
+           Step({"ip", "-n", second, "addr", "add", bAddress, "dev", bDevice}) &&
+           Step({"ip", "-n", first, "link", "set", "dev", aDevice, "up"}) &&
+           Step({"ip", "-n", second, "link", "set", "dev", bDevice, "up"});
+}
+
+bool Lab::Rules(const std::string& where, const std::string& rules) {
+    const std::string file = directory_ + "/" + where + ".nft";
+    std::ofstream(file) << rules;
+    return Step({"ip", "netns", "exec", NamespaceName(where), "nft", "-f", file});
+}
+
+// A router: its way out through `via` (none: only to where it is wired), forwarding on,
+// and its tables.
+bool Lab::Forwards(const std::string& where, const std::string& via, const std::string& rules) {
+    const std::string name = NamespaceName(where);
+    return (via.empty() || Step({"ip", "-n", name, "route", "add", "default", "via", via})) &&
+           Step({"ip", "netns", "exec", name, "sysctl", "-q", "-w", "net.ipv4.ip_forward=1"}) &&
+           Rules(where, rules);
+}
+
+bool Lab::Build(RouterKind kind) {
     const bool built =
-        Step({"ip", "link", "add", "lan", "netns", home, "type", "veth", "peer", "name", "lan",
-              "netns", router}) &&
-        Step({"ip", "link", "add", "wan", "netns", router, "type", "veth", "peer", "name", "wan",
-              "netns", outside}) &&
-        Step({"ip", "-n", home, "addr", "add", "192.168.77.2/24", "dev", "lan"}) &&
-        Step({"ip", "-n", router, "addr", "add", "192.168.77.1/24", "dev", "lan"}) &&
-        Step({"ip", "-n", router, "addr", "add", "198.20.23.1/24", "dev", "wan"}) &&
-        Step({"ip", "-n", outside, "addr", "add", "198.20.23.2/24", "dev", "wan"}) &&
-        Step({"ip", "-n", home, "link", "set", "lan", "up"}) &&
-        Step({"ip", "-n", router, "link", "set", "lan", "up"}) &&
-        Step({"ip", "-n", router, "link", "set", "wan", "up"}) &&
-        Step({"ip", "-n", outside, "link", "set", "wan", "up"}) &&
-        Step({"ip", "-n", home, "route", "add", "default", "via", "192.168.77.1"}) &&
-        Step({"ip", "netns", "exec", router, "sysctl", "-q", "-w", "net.ipv4.ip_forward=1"}) &&
-        Step({"ip", "netns", "exec", router, "nft", "-f", rules});
+        AddNamespaces({"home", "router", "outside"}) &&
+        Wire("home", "lan", "192.168.77.2/24", "router", "lan", "192.168.77.1/24") &&
+        Wire("router", "wan", "198.20.23.1/24", "outside", "wan", "198.20.23.2/24") &&
+        Step({"ip", "-n", NamespaceName("home"), "route", "add", "default", "via",
+              "192.168.77.1"}) &&
+        Forwards("router", {}, RouterRules(kind == RouterKind::Silent));
     if (!built || kind == RouterKind::Silent || kind == RouterKind::Bare) {
         return built;
     }
     return StartMiniupnpd(kind == RouterKind::UpnpOnly);
+}
+
+bool Lab::Build(BehindNats) {
+    const std::string diversions = "table ip meet {\n"
+                                   "  chain prerouting {\n"
+                                   "    type nat hook prerouting priority -100; policy accept;\n"
+                                   "  }\n"
+                                   "}\n";
+    const std::string internet = NamespaceName("internet");
+    return AddNamespaces({"homeA", "routerA", "homeB", "routerB", "carrier", "internet"}) &&
+           Wire("homeA", "lan", "192.168.10.2/24", "routerA", "lan", "192.168.10.1/24") &&
+           Wire("routerA", "wan", "198.51.100.2/30", "internet", "routerA", "198.51.100.1/30") &&
+           Wire("homeB", "lan", "192.168.20.2/24", "routerB", "lan", "192.168.20.1/24") &&
+           Wire("routerB", "wan", "100.64.0.2/30", "carrier", "lan", "100.64.0.1/30") &&
+           Wire("carrier", "wan", "198.51.100.6/30", "internet", "carrier", "198.51.100.5/30") &&
+           Step({"ip", "-n", NamespaceName("homeA"), "route", "add", "default", "via",
+                 "192.168.10.1"}) &&
+           Step({"ip", "-n", NamespaceName("homeB"), "route", "add", "default", "via",
+                 "192.168.20.1"}) &&
+           Forwards("routerA", "198.51.100.1", NatRules(true)) &&
+           Forwards("routerB", "100.64.0.1", NatRules(false)) &&
+           Forwards("carrier", "198.51.100.5", NatRules(false)) &&
+           Step({"ip", "-n", internet, "addr", "add", std::string(kMeetingPlaceAddress) + "/32",
+                 "dev", "lo"}) &&
+           // What is diverted to a forwarder on 127.0.0.1 must be routed there.
+           Step({"ip", "netns", "exec", internet, "sysctl", "-q", "-w",
+                 "net.ipv4.conf.all.route_localnet=1"}) &&
+           Rules("internet", diversions) && StartMeetingPlace("internet");
 }
 
 bool Lab::StartMiniupnpd(bool upnp) {
@@ -315,6 +420,47 @@ bool Lab::StartMiniupnpd(bool upnp) {
         std::this_thread::sleep_for(10ms);
     }
     return true;
+}
+
+bool Lab::StartMeetingPlace(const std::string& where) {
+    const std::string configuration = directory_ + "/meeting-place.conf";
+    const std::string rules = directory_ + "/meeting-place.acl";
+    std::ofstream(rules) << ReadFile(MARLOVEN_SOURCE_DIR
+                                     "/packaging/meeting-place/marloven-meeting-place.acl");
+    std::ofstream(configuration) << MeetingPlaceConfiguration(rules);
+    meetingPlace_ =
+        Spawn({"ip", "netns", "exec", NamespaceName(where), "mosquitto", "-c", configuration},
+              directory_ + "/meeting-place.log");
+    const auto until = Clock::now() + 5s;
+    while (meetingPlace_ > 0 &&
+           RunIn(where, {"ss", "-Hltn", "sport", "=", ":1883"}).output.empty()) {
+        if (Await(meetingPlace_, 0ms) || Clock::now() > until) {
+            failure_ = "mosquitto did not start listening within 5 s";
+            return false;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    return meetingPlace_ > 0;
+}
+
+std::string Lab::MeetingPlaceLog() const {
+    return ReadFile(directory_ + "/meeting-place.log");
+}
+
+bool Lab::Divert(const std::string& from, int port) {
+    return Step({"ip", "netns", "exec", NamespaceName("internet"), "nft", "add", "rule", "ip",
+                 "meet", "prerouting", "ip", "saddr", from, "tcp", "dport",
+                 std::to_string(kMeetingPlacePort), "dnat", "to",
+                 "127.0.0.1:" + std::to_string(port)});
+}
+
+long long Lab::DeviceBytes(const std::string& where, const std::string& device) const {
+    const std::string statistics = "/sys/class/net/" + device + "/statistics/";
+    std::istringstream counted(
+        RunIn(where, {"cat", statistics + "rx_bytes", statistics + "tx_bytes"}).output);
+    long long received = 0, sent = 0;
+    counted >> received >> sent;
+    return received + sent;
 }
 
 // NAT-PMP is the last thing it sets up; the searches for UPnP devices come to a socket
@@ -396,6 +542,64 @@ int Reach(const Lab& lab, const std::string& where, const std::string& address, 
         close(socket);
     }).join();
     return result;
+}
+
+namespace {
+
+bool SendAll(int socket, const std::string& bytes) {
+    return send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+           static_cast<ssize_t>(bytes.size());
+}
+
+bool ReceiveAll(int socket, std::size_t count) {
+    char bytes[8];
+    for (std::size_t got = 0; got < count;) {
+        const ssize_t part = recv(socket, bytes, std::min(sizeof bytes, count - got), 0);
+        if (part <= 0) {
+            return false;
+        }
+        got += static_cast<std::size_t>(part);
+    }
+    return true;
+}
+
+} // namespace
+
+double BrokerRoundTripMs(const Lab& lab, const std::string& where, const std::string& address,
+                         int port, int pings) {
+    double shortest = -1;
+    std::thread([&] {
+        const InNamespace inside(lab, where);
+        const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        const timeval bound{2, 0};
+        setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
+        setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &bound, sizeof bound);
+        const int on = 1;
+        setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(static_cast<std::uint16_t>(port));
+        inet_pton(AF_INET, address.c_str(), &to.sin_addr);
+        // MQTT 3.1.1: CONNECT with a clean session, a 10 s keep-alive and the client id
+        // "leg"; its CONNACK is 4 bytes, each PINGRESP 2.
+        const std::string hello("\x10\x0f\x00\x04MQTT\x04\x02\x00\x0a\x00\x03leg", 17);
+        if (inside.Entered() &&
+            connect(socket, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 0 &&
+            SendAll(socket, hello) && ReceiveAll(socket, 4)) {
+            for (int ping = 0; ping < pings; ++ping) {
+                const auto sent = Clock::now();
+                if (!SendAll(socket, std::string("\xc0\x00", 2)) || !ReceiveAll(socket, 2)) {
+                    break;
+                }
+                const double ms =
+                    std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+                shortest = shortest < 0 ? ms : std::min(shortest, ms);
+            }
+            SendAll(socket, std::string("\xe0\x00", 2));
+        }
+        close(socket);
+    }).join();
+    return shortest;
 }
 
 InNamespace::InNamespace(const Lab& lab, const std::string& where) {

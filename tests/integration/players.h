@@ -176,6 +176,13 @@ struct Player {
         return ReadWholeFile(FindGameFile(launcher.dir.Path(), "STANDIN.LOG")).value_or("");
     }
 
+    // The game stays that many seconds (at most 9) once started, its link idle.
+    void Linger(int seconds) {
+        if (seconds > 0) {
+            launcher.dir.Write("STANDIN.LNG", std::to_string(std::min(seconds, 9)));
+        }
+    }
+
     KeepingRunner* keeping;      // owned by the engine
     QPointer<LinkWindow> window; // the link window of the start that runs
     DosboxSettings settings;
@@ -202,6 +209,41 @@ class WhenReady {
   private:
     QTimer timer_;
     QElapsedTimer clock_;
+};
+
+// What the link window of a player's start says of the path, looked at every 10 ms while
+// the event loop runs: how long after the watch began it first named one, what it said
+// last, and the shortest round trip it showed.
+class PathWatch {
+  public:
+    explicit PathWatch(const Player& player) {
+        clock_.start();
+        QObject::connect(&timer_, &QTimer::timeout, [this, &player] {
+            const QLabel* label = player.window ? player.window->pathLabel : nullptr;
+            if (label == nullptr || label->text().isEmpty()) {
+                return;
+            }
+            if (firstMs < 0) {
+                firstMs = clock_.elapsed();
+            }
+            text_ = label->text();
+            const auto trip = QRegularExpression(" round trip ([0-9]+) ms$").match(text_);
+            if (trip.hasMatch() &&
+                (shortestRoundTripMs < 0 || trip.captured(1).toInt() < shortestRoundTripMs)) {
+                shortestRoundTripMs = trip.captured(1).toInt();
+            }
+        });
+        timer_.start(10);
+    }
+    std::string Text() const { return text_.toStdString(); }
+
+    qint64 firstMs = -1;
+    int shortestRoundTripMs = -1;
+
+  private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    QString text_;
 };
 
 // Whether the start's link window shows what the router answered.
