@@ -9,6 +9,15 @@
 #include <cstring>
 #include <mosquitto.h>
 #include <mutex>
+#ifdef _WIN32
+// Windows' headers first: OpenSSL's undo the names of wincrypt.h that clash with its own.
+// clang-format off
+#include <windows.h>
+#include <wincrypt.h>
+#include <openssl/ssl.h>
+#include <openssl/x509_vfy.h>
+// clang-format on
+#endif
 
 namespace marloven {
 namespace {
@@ -35,6 +44,40 @@ QString Plain(int rc) {
     }
     return QString::fromUtf8(mosquitto_strerror(rc));
 }
+
+#ifdef _WIN32
+// OpenSSL trusts the certificate files of a Unix system, of which Windows has none: the
+// client gets a TLS context that trusts the system's own root certificates and checks
+// the broker's name (or address), as libmosquitto's own context does elsewhere.
+void TrustWindowsRoots(mosquitto* handle, const std::string& host) {
+    SSL_CTX* context = SSL_CTX_new(TLS_client_method());
+    if (!context) {
+        return;
+    }
+    SSL_CTX_set_min_proto_version(context, TLS1_2_VERSION);
+    SSL_CTX_set_verify(context, SSL_VERIFY_PEER, nullptr);
+    X509_VERIFY_PARAM* expected = SSL_CTX_get0_param(context);
+    if (!X509_VERIFY_PARAM_set1_ip_asc(expected, host.c_str())) {
+        X509_VERIFY_PARAM_set1_host(expected, host.c_str(), host.size());
+    }
+    X509_STORE* trusted = SSL_CTX_get_cert_store(context);
+    if (HCERTSTORE roots = CertOpenSystemStoreW(0, L"ROOT")) {
+        PCCERT_CONTEXT root = nullptr;
+        while ((root = CertEnumCertificatesInStore(roots, root))) {
+            const unsigned char* der = root->pbCertEncoded;
+            if (X509* certificate =
+                    d2i_X509(nullptr, &der, static_cast<long>(root->cbCertEncoded))) {
+                X509_STORE_add_cert(trusted, certificate);
+                X509_free(certificate);
+            }
+        }
+        CertCloseStore(roots, 0);
+    }
+    mosquitto_int_option(handle, MOSQ_OPT_SSL_CTX_WITH_DEFAULTS, 0);
+    mosquitto_void_option(handle, MOSQ_OPT_SSL_CTX, context);
+    SSL_CTX_free(context);
+}
+#endif
 
 } // namespace
 
@@ -172,7 +215,11 @@ void BrokerClient::SetWill(const QString& topic, const QByteArray& payload, bool
 void BrokerClient::Connect(const LinkAddress& broker) {
     where_ = QString::fromStdString(ShowLinkAddress(broker));
     if (broker.port == kMeetingPlaceTlsPort) {
+#ifdef _WIN32
+        TrustWindowsRoots(shared_->handle, broker.host);
+#else
         mosquitto_int_option(shared_->handle, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+#endif
     }
     connectTimer_.start(kConnectMs);
     thread_ = std::thread(

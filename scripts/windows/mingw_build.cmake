@@ -2,13 +2,22 @@
 # The Windows build with MinGW-w64: every program's UTF-8 manifest; and made on Linux
 # (the windows preset, scripts/build-windows), Qt for Windows from scripts/windows-qt
 # with the host's Qt tools of the same version, miniupnpc from
-# scripts/windows-router-libs, and the tests run under Wine.
+# scripts/windows-router-libs, OpenSSL and libmosquitto from scripts/windows-meet-libs,
+# and the tests run under Wine.
 set(MARLOVEN_WINDOWS_QT "" CACHE PATH "Qt for Windows, as built by scripts/windows-qt")
 set(MARLOVEN_WINDOWS_ROUTER_LIBS "" CACHE PATH
     "miniupnpc for Windows, as built by scripts/windows-router-libs")
 set(MARLOVEN_WINDOWS_DOSBOX "" CACHE PATH "DOSBox for Windows, as built by scripts/windows-dosbox")
+set(MARLOVEN_WINDOWS_MEET_LIBS "" CACHE PATH
+    "OpenSSL and libmosquitto for Windows, as built by scripts/windows-meet-libs")
 if(CMAKE_CROSSCOMPILING AND MARLOVEN_WINDOWS_ROUTER_LIBS)
   list(APPEND CMAKE_FIND_ROOT_PATH ${MARLOVEN_WINDOWS_ROUTER_LIBS})
+endif()
+if(CMAKE_CROSSCOMPILING AND MARLOVEN_WINDOWS_MEET_LIBS)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${MARLOVEN_WINDOWS_MEET_LIBS})
+  # Built static only, so that the download carries no OpenSSL DLL that another
+  # program's could be taken for; static, it needs Winsock and the crypto API.
+  set(OPENSSL_USE_STATIC_LIBS TRUE)
 endif()
 if(CMAKE_CROSSCOMPILING AND MARLOVEN_WINDOWS_QT)
   list(APPEND CMAKE_FIND_ROOT_PATH ${MARLOVEN_WINDOWS_QT})
@@ -24,14 +33,14 @@ if(CMAKE_CROSSCOMPILING AND MARLOVEN_WINDOWS_QT)
   set(CMAKE_AUTORCC_OPTIONS --no-zstd)
 
   # ctest and the tests that start programs run them under Wine, with Qt's and the
-  # compiler's DLLs on its path, and the DOSBox the download carries, in a Wine prefix
-  # of the build's own.
-  set(dosbox_path)
-  if(MARLOVEN_WINDOWS_DOSBOX)
-    set(dosbox_path --path ${MARLOVEN_WINDOWS_DOSBOX}/bin)
-  endif()
+  # compiler's DLLs on its path, the DOSBox the download carries and the Windows
+  # mosquitto the meeting place's tests start, in a Wine prefix of the build's own.
+  set(wine_paths)
+  foreach(folder IN ITEMS ${MARLOVEN_WINDOWS_DOSBOX} ${MARLOVEN_WINDOWS_MEET_LIBS})
+    list(APPEND wine_paths --path ${folder}/bin)
+  endforeach()
   set(CMAKE_CROSSCOMPILING_EMULATOR
-      ${PROJECT_SOURCE_DIR}/scripts/windows/wine-run --qt ${MARLOVEN_WINDOWS_QT} ${dosbox_path}
+      ${PROJECT_SOURCE_DIR}/scripts/windows/wine-run --qt ${MARLOVEN_WINDOWS_QT} ${wine_paths}
       --prefix ${PROJECT_BINARY_DIR}/wine --)
 endif()
 

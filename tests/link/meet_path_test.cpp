@@ -194,6 +194,9 @@ TEST(MeetingPlaceRelay, ThreeTunnelPlayersThroughTheMeetingPlaceReachTheRightPla
     ASSERT_TRUE(Spin([&] { return AtMeetingPlace(*host); }));
     RelayPlan joining = ByBroker(LinkTransport::Udp, LinkSide::Join, FreeHostingPort(true), broker);
     joining.code = host->Code();
+    // Windows does not report a datagram to a port nobody holds as refused: there the
+    // direct try ends at its bound, which must lie within the tunnel client's.
+    joining.tryMs = 1500;
     auto first = Opened(joining);
     joining.remote.host.clear();
     auto second = Opened(joining);
@@ -216,7 +219,7 @@ TEST(MeetingPlaceRelay, ThreeTunnelPlayersThroughTheMeetingPlaceReachTheRightPla
     EXPECT_EQ(host->Path(), QStringLiteral("through the meeting place at 127.0.0.1"));
     EXPECT_TRUE(Spin([&] { return second->RoundTripMs() >= 0; }));
     std::cout << "tunnel through the meeting place: two joiners registered in " << joinToLinkedMs
-              << " ms (direct tries refused)\n";
+              << " ms (after their direct tries)\n";
 }
 
 } // namespace

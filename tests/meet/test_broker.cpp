@@ -8,6 +8,14 @@
 namespace marloven {
 namespace {
 
+// The Windows C library holds a redirected error output back until its buffer fills;
+// mosquitto writes its log file out line by line.
+#ifdef _WIN32
+constexpr bool kLogToFile = true;
+#else
+constexpr bool kLogToFile = false;
+#endif
+
 int FreePort() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
@@ -40,21 +48,25 @@ bool TestBroker::Start() {
     for (int tries = 0; tries < 5; ++tries) {
         QFile config(dir_.filePath(QStringLiteral("mosquitto.conf")));
         config.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        const auto logDest =
+            kLogToFile ? QStringLiteral("file ") + LogFileName() : QStringLiteral("stderr");
         config.write(QStringLiteral("listener %1 127.0.0.1\n"
                                     "allow_anonymous true\n"
                                     "persistence false\n"
-                                    "log_dest stderr\n"
+                                    "log_dest %3\n"
                                     "log_type error\nlog_type warning\nlog_type information\n"
                                     "set_tcp_nodelay true\n%2")
                          .arg(port_)
-                         .arg(extra_)
+                         .arg(extra_, logDest)
                          .toUtf8());
         config.close();
         log_.clear();
+        QFile::remove(LogFileName());
         process_.start(Program(), {QStringLiteral("-c"), config.fileName()});
         const auto settled = [this] {
             log_ += process_.readAll();
-            return log_.contains(" running") || process_.state() == QProcess::NotRunning;
+            return Log().contains(QStringLiteral(" running")) ||
+                   process_.state() == QProcess::NotRunning;
         };
         if (process_.waitForStarted(5000) && QTest::qWaitFor(settled, 5000) &&
             process_.state() == QProcess::Running) {
@@ -77,8 +89,14 @@ void TestBroker::Kill() {
     }
 }
 
+QString TestBroker::LogFileName() const {
+    return dir_.filePath(QStringLiteral("mosquitto.log"));
+}
+
 QString TestBroker::Log() const {
-    return QString::fromUtf8(log_);
+    QFile file(LogFileName());
+    return QString::fromUtf8(log_ +
+                             (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray()));
 }
 
 Forwarder::Forwarder(int brokerPort, int delayMs) : brokerPort_(brokerPort), delayMs_(delayMs) {

@@ -30,6 +30,8 @@ class TestBroker {
     QString Log() const;
 
   private:
+    QString LogFileName() const;
+
     QTemporaryDir dir_;
     QString extra_;
     QProcess process_;
