@@ -90,7 +90,11 @@ void SaveLinkChoice(LauncherSettings& settings, const InternetLink& link) {
     }
     if (ChoosesSide(link.mode)) {
         settings.Set(keys.side, link.side == LinkSide::Join ? "join" : "host");
-        settings.Set(keys.host, MessageText(ShowLinkHost(link.address)));
+        // A game joined from the meeting place's list has no host to keep: the one last
+        // typed stays for the next time.
+        if (!link.address.host.empty()) {
+            settings.Set(keys.host, MessageText(ShowLinkHost(link.address)));
+        }
     }
 }
 
