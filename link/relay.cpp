@@ -340,7 +340,8 @@ JoinRelay::JoinRelay(const RelayPlan& plan) : Relay(plan) {
     // tunnel's server within seconds.
     constexpr int kDirectBeforeMeetingPlaceMs = 1500;
     tryTimer_.setSingleShot(true);
-    tryTimer_.setInterval(plan.meetingPlace && plan.code
+    // A build without the meeting place has nothing to give way to.
+    tryTimer_.setInterval(kBuiltWithMeetingPlace && plan.meetingPlace && plan.code
                               ? std::min(plan.tryMs, kDirectBeforeMeetingPlaceMs)
                               : plan.tryMs);
     ticker_.setInterval(kTickMs);

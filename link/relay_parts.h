@@ -76,6 +76,11 @@ class MeetingPlaceWay : public QObject {
 // nothing, and the reason in `failure`, in a build without the meeting place.
 std::unique_ptr<MeetingPlaceWay> MakeMeetingPlaceWay(const RelayPlan& plan, const GameCode& code,
                                                      QString& failure);
+#ifdef MARLOVEN_MEETING_PLACE
+inline constexpr bool kBuiltWithMeetingPlace = true;
+#else
+inline constexpr bool kBuiltWithMeetingPlace = false;
+#endif
 
 // The host's addresses: at once for an address, through the system's resolver for a
 // name. `done` gets them, or nothing when there is no such host.

@@ -42,7 +42,7 @@ constexpr int kSweepMs = 5000;
 // keeps a quiet player's slot. The host keeps nothing of a source until it has proven the
 // code: its challenge is a token only that source's address earns, no larger than the
 // hello it answers, so that a forged source makes the host send no more than it received.
-//
+
 // Joining: how often the hello or the proof is sent again while the host has not
 // answered (datagrams may be lost).
 constexpr int kResendMs = 1000;

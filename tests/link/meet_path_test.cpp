@@ -24,11 +24,6 @@ using test::ReadAll;
 using test::Spin;
 using test::TunnelClient;
 
-#define SKIP_WITHOUT_MOSQUITTO()                                                                   \
-    if (TestBroker::Program().isEmpty()) {                                                         \
-        GTEST_SKIP() << "mosquitto is not installed (scripts/setup installs it)";                  \
-    }
-
 // A plan whose direct path goes to `port` and which names the broker as its meeting place.
 RelayPlan ByBroker(LinkTransport transport, LinkSide side, int port, const TestBroker& broker) {
     RelayPlan plan = Plan(transport, side, port);
@@ -79,15 +74,23 @@ struct CableGame {
     qint64 joinToLinkedMs = -1;
 };
 
+// Each test has a real mosquitto of its own on 127.0.0.1.
+class MeetingPlaceRelay : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SKIP_WITHOUT_MOSQUITTO();
+        ASSERT_TRUE(broker_.Start()) << broker_.Log().toStdString();
+    }
+
+    TestBroker broker_;
+};
+
 // The host's public port refuses the joiner (a router that does not forward it): the
 // cable goes through the meeting place, a megabyte each way arrives whole and in order,
 // also one sent just before hanging up, and both sides say which way it went and how
 // long a round trip takes.
-TEST(MeetingPlaceRelay, ARefusedCableGoesThroughTheMeetingPlaceLosingNothing) {
-    SKIP_WITHOUT_MOSQUITTO();
-    TestBroker broker;
-    ASSERT_TRUE(broker.Start()) << broker.Log().toStdString();
-    CableGame game(broker, 0);
+TEST_F(MeetingPlaceRelay, ARefusedCableGoesThroughTheMeetingPlaceLosingNothing) {
+    CableGame game(broker_, 0);
     ASSERT_TRUE(game.join->IsUp());
     const QString path = QStringLiteral("through the meeting place at 127.0.0.1");
     EXPECT_EQ(game.join->Path(), path);
@@ -124,11 +127,8 @@ TEST(MeetingPlaceRelay, ARefusedCableGoesThroughTheMeetingPlaceLosingNothing) {
 
 // A joiner's DOSBox that stops taking what the host sends (a host sending far past the
 // serial port's speed) ends the link instead of having it held without bound.
-TEST(MeetingPlaceRelay, WhatDosboxDoesNotTakeIsNotHeldWithoutBound) {
-    SKIP_WITHOUT_MOSQUITTO();
-    TestBroker broker;
-    ASSERT_TRUE(broker.Start()) << broker.Log().toStdString();
-    CableGame game(broker, 0);
+TEST_F(MeetingPlaceRelay, WhatDosboxDoesNotTakeIsNotHeldWithoutBound) {
+    CableGame game(broker_, 0);
     ASSERT_TRUE(game.join->IsUp());
     game.joinDosbox.setReadBufferSize(1);
     // The joiner's DOSBox is not read, so it cannot see its end hang up: the host's does.
@@ -141,16 +141,13 @@ TEST(MeetingPlaceRelay, WhatDosboxDoesNotTakeIsNotHeldWithoutBound) {
 // A host that never answers directly (a firewall dropping the call) is reached through
 // the meeting place once the direct try's bound has passed; without a host there either,
 // the join fails naming both ways.
-TEST(MeetingPlaceRelay, AJoinWhoseDirectTryGetsNoAnswerFallsBackToTheMeetingPlace) {
-    SKIP_WITHOUT_MOSQUITTO();
+TEST_F(MeetingPlaceRelay, AJoinWhoseDirectTryGetsNoAnswerFallsBackToTheMeetingPlace) {
     if (!test::DeafHost::kPossible) {
         GTEST_SKIP() << "no silent host can be made on this system";
     }
-    TestBroker broker;
-    ASSERT_TRUE(broker.Start()) << broker.Log().toStdString();
     const test::DeafHost deaf;
     {
-        CableGame game(broker, deaf.port, 1500);
+        CableGame game(broker_, deaf.port, 1500);
         ASSERT_TRUE(game.join->IsUp());
         EXPECT_EQ(game.join->Path(), QStringLiteral("through the meeting place at 127.0.0.1"));
         std::cout << "join to linked with a direct try unanswered for 1.5 s: "
@@ -160,13 +157,13 @@ TEST(MeetingPlaceRelay, AJoinWhoseDirectTryGetsNoAnswerFallsBackToTheMeetingPlac
     }
     {
         // Chosen from the list: no direct try to wait for.
-        CableGame game(broker, -1, 10000);
+        CableGame game(broker_, -1, 10000);
         ASSERT_TRUE(game.join->IsUp());
         EXPECT_LT(game.joinToLinkedMs, 5000);
         std::cout << "join to linked for a game chosen from the list: " << game.joinToLinkedMs
                   << " ms\n";
     }
-    RelayPlan alone = ByBroker(LinkTransport::Tcp, LinkSide::Join, deaf.port, broker);
+    RelayPlan alone = ByBroker(LinkTransport::Tcp, LinkSide::Join, deaf.port, broker_);
     alone.code = ParseGameCode("K7PW-2QXM");
     alone.tryMs = 1000;
     auto join = Opened(alone);
@@ -184,15 +181,14 @@ TEST(MeetingPlaceRelay, AJoinWhoseDirectTryGetsNoAnswerFallsBackToTheMeetingPlac
 // Two joiners reach the host's tunnel through the meeting place, one whose direct try is
 // refused and one who chose the game from the list: each is a player of its own there, broadcasts
 // reach everyone and a datagram for one node reaches that player only.
-TEST(MeetingPlaceRelay, ThreeTunnelPlayersThroughTheMeetingPlaceReachTheRightPlayers) {
-    SKIP_WITHOUT_MOSQUITTO();
-    TestBroker broker;
-    ASSERT_TRUE(broker.Start()) << broker.Log().toStdString();
-    auto host = Opened(ByBroker(LinkTransport::Udp, LinkSide::Host, FreeHostingPort(true), broker));
+TEST_F(MeetingPlaceRelay, ThreeTunnelPlayersThroughTheMeetingPlaceReachTheRightPlayers) {
+    auto host =
+        Opened(ByBroker(LinkTransport::Udp, LinkSide::Host, FreeHostingPort(true), broker_));
     QSignalSpy linked(host.get(), &Relay::PlayersLinked);
     TunnelClient hostDosbox(host->DosboxPort());
     ASSERT_TRUE(Spin([&] { return AtMeetingPlace(*host); }));
-    RelayPlan joining = ByBroker(LinkTransport::Udp, LinkSide::Join, FreeHostingPort(true), broker);
+    RelayPlan joining =
+        ByBroker(LinkTransport::Udp, LinkSide::Join, FreeHostingPort(true), broker_);
     joining.code = host->Code();
     // Windows does not report a datagram to a port nobody holds as refused: there the
     // direct try ends at its bound, which must lie within the tunnel client's.

@@ -25,11 +25,6 @@ namespace {
 constexpr int kBoundMs = 20000;
 const GameCode kCode = *ParseGameCode("K7PW-2QXM");
 
-#define SKIP_WITHOUT_MOSQUITTO()                                                                   \
-    if (TestBroker::Program().isEmpty()) {                                                         \
-        GTEST_SKIP() << "mosquitto is not installed (scripts/setup installs it)";                  \
-    }
-
 LinkAddress Local(int port) {
     return {"127.0.0.1", port, false};
 }

@@ -12,6 +12,12 @@
 #include <memory>
 #include <vector>
 
+// In a test: skips it, saying why, where mosquitto is not installed.
+#define SKIP_WITHOUT_MOSQUITTO()                                                                   \
+    if (TestBroker::Program().isEmpty()) {                                                         \
+        GTEST_SKIP() << "mosquitto is not installed (scripts/setup installs it)";                  \
+    }
+
 // A real mosquitto the test starts on 127.0.0.1 at a free port, with a configuration
 // the test writes, and stops (or kills and starts again) itself.
 namespace marloven {

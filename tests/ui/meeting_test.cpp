@@ -120,9 +120,7 @@ TEST(JoinDialog, ListsAGameHostedOnTheHomeNetworkAndChoosingItFillsInItsAddress)
 // dialog shows it with the round trip to the host, and choosing it joins the game there,
 // by the host's code, with no address to try first.
 TEST(JoinDialog, ListsTheMeetingPlacesGamesAndChoosingOneJoinsItThereByItsCode) {
-    if (TestBroker::Program().isEmpty()) {
-        GTEST_SKIP() << "mosquitto is not installed (scripts/setup installs it)";
-    }
+    SKIP_WITHOUT_MOSQUITTO();
     TestBroker broker;
     ASSERT_TRUE(broker.Start());
     const HomeNetworkOptions home{FreePort<QUdpSocket>(), {QHostAddress::LocalHost}};
