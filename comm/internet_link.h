@@ -21,6 +21,8 @@ enum class LinkSide { Host, Join };
 inline constexpr int kDefaultModemListenPort = 2323;
 inline constexpr int kDefaultNullModemPort = 2324;
 inline constexpr int kDefaultIpxPort = 2130;
+// The most players of a network game, the host included.
+inline constexpr int kMostNetworkPlayers = 8;
 
 // How a comm-driver start reaches the other players when DOSBox runs the driver: its
 // emulated modem places or answers the call, its null-modem cable is the link that is

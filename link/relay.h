@@ -72,7 +72,7 @@ class Relay : public QObject {
     static constexpr int kProofMs = 5000;
     // The host's tunnel tells players apart by their address: one local end for each,
     // and eight players at most, the host included.
-    static constexpr int kMostPlayers = 8;
+    static constexpr int kMostPlayers = kMostNetworkPlayers;
 
     ~Relay() override;
 

@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "meet/game_offer.h"
 
+#include "comm/internet_link.h"
+
 namespace marloven {
-namespace {
-
-constexpr int kMostPlayers = 8;
-
-} // namespace
 
 QString OfferedStart(LaunchMode mode) {
     switch (mode) {
@@ -46,8 +43,8 @@ std::optional<GameOffer> ReadOffer(const QJsonObject& json) {
                             offer.start == QLatin1String("cable") ||
                             offer.start == QLatin1String("ipx");
     if (offer.hostName.isEmpty() || offer.hostName.size() > kMostHostNameLength || !knownStart ||
-        offer.playersWanted < 2 || offer.playersWanted > kMostPlayers || offer.playersFree < 0 ||
-        offer.playersFree >= offer.playersWanted) {
+        offer.playersWanted < 2 || offer.playersWanted > kMostNetworkPlayers ||
+        offer.playersFree < 0 || offer.playersFree >= offer.playersWanted) {
         return std::nullopt;
     }
     return offer;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "meet/lan_games.h"
 
+#include "comm/link_address.h"
+
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -33,7 +35,7 @@ std::optional<LanGame> ReadLanAnnouncement(const QByteArray& datagram) {
     const auto body = QJsonDocument::fromJson(datagram.mid(kMagic.size())).object();
     const auto offer = ReadOffer(body);
     const int port = body.value("port").toInt();
-    if (!offer || port <= 0 || port > 65535) {
+    if (!offer || port <= 0 || port > kHighestPort) {
         return std::nullopt;
     }
     LanGame game;

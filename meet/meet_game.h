@@ -2,6 +2,7 @@
 #pragma once
 
 #include "comm/game_code.h"
+#include "comm/internet_link.h"
 #include "meet/meet_channel.h"
 #include "meet/sealed_box.h"
 
@@ -33,7 +34,7 @@ class MeetGame : public QObject {
     Q_OBJECT
   public:
     // Players a host takes, itself left out (IPX's eight at most).
-    static constexpr int kMostJoiners = 7;
+    static constexpr int kMostJoiners = kMostNetworkPlayers - 1;
 
     // Hosting waits for players; joining opens the channel to the host at once.
     MeetGame(BrokerClient& broker, const GameCode& code, ChannelMode mode, bool hosting,
